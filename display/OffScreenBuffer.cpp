@@ -1,0 +1,33 @@
+#include "OffScreenBuffer.h"
+
+COffScreenBuffer::~COffScreenBuffer() { Release(); }
+
+CDC* COffScreenBuffer::Prepare(CDC* pTarget, int width, int height) {
+    if (!pTarget || width <= 0 || height <= 0)
+        return nullptr;
+    if (!IsReady()) {
+        Release();
+        if (!m_dc.CreateCompatibleDC(pTarget))
+            return nullptr;
+        if (!m_bitmap.CreateCompatibleBitmap(pTarget, width, height)) {
+            m_dc.DeleteDC();
+            return nullptr;
+        }
+        m_pOldBitmap = m_dc.SelectObject(&m_bitmap);
+    }
+    return &m_dc;
+}
+
+BOOL COffScreenBuffer::CopyTo(CDC* pTarget, int width, int height) {
+    if (!pTarget || !IsReady())
+        return FALSE;
+    return pTarget->BitBlt(0, 0, width, height, &m_dc, 0, 0, SRCCOPY);
+}
+
+void COffScreenBuffer::Release() {
+    if (m_dc.GetSafeHdc() && m_pOldBitmap)
+        m_dc.SelectObject(m_pOldBitmap);
+    m_pOldBitmap = nullptr;
+    m_dc.DeleteDC();
+    m_bitmap.DeleteObject();
+}

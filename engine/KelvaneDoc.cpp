@@ -1,0 +1,495 @@
+#include "engine/KelvaneDoc.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Every call the engine makes on the user interface is skipped when there is no view.
+class NoUi : public IDocUi {
+public:
+    void RunStopCommand() override {}
+    void FactorySetup() override {}
+    void SetTimeBaseIndex(std::int16_t) override {}
+    void SetChannelVoltsPerDiv(int, std::int16_t) override {}
+    void SelectSidePanelCombo(SidePanelCombo, int) override {}
+    void UpdateChannelControls(bool, bool) override {}
+    void RecomputeMarkers() override {}
+    void RecomputeTriggerLevelReadout() override {}
+    void RepaintView() override {}
+    bool GetScreenOptions(ScreenOptions&) override { return false; }
+    void SetScreenOptions(const ScreenOptions&) override {}
+    void ShowAutoSetupProgress() override {}
+    void SetAutoSetupProgressStep(int) override {}
+    void CloseAutoSetupProgress() override {}
+    void MaximizeMainWindow(bool) override {}
+    void TranslateMenu(const CLanguageTable&) override {}
+    void ApplyTexts() override {}
+    void SetMenuImages() override {}
+    void RedrawFrame() override {}
+    void MessageBox(const char*, const char*) override {}
+};
+
+IDocUi& UiOrNone(IDocUi* ui) {
+    static NoUi none;
+    return ui ? *ui : none;
+}
+
+constexpr std::int16_t kSourceCh1 = 0;
+constexpr std::int16_t kSourceCh2 = 1;
+constexpr std::int16_t kSourceAlt = 2;
+constexpr std::int16_t kFormatRoll = 1;
+constexpr int kScreenPoints = CTrace::kScreenPoints;
+constexpr int kMaxLevelCode = 511;
+constexpr int kMaxPositionWord = 100;
+constexpr int kTdcMin = 1;
+constexpr int kTdcMax = 4095;
+constexpr std::int16_t kEtsTimerADefault = 3950;
+constexpr std::int16_t kEtsTimerBDefault = 2000;
+constexpr std::int16_t kEtsProbeTimeBase = 12;
+
+// Level-block word of a float level: truncated toward zero and kept within 0..511, NaN as 0.
+// Unclamped, a level from a file would reach the instrument outside the block's range.
+std::int16_t LevelWord(float value) {
+    if (std::isnan(value))
+        return 0;
+    const double t = std::trunc(static_cast<double>(value));
+    return static_cast<std::int16_t>(std::clamp(t, 0.0, static_cast<double>(kMaxLevelCode)));
+}
+
+// Position word: horizontal position / 5, 0 for a negative position, 100 beyond 500.
+std::int16_t PositionWord(std::int16_t horizontalPosition) {
+    return static_cast<std::int16_t>(std::clamp(horizontalPosition / 5, 0, kMaxPositionWord));
+}
+
+bool ValidVoltDiv(std::int16_t index) { return index >= 0 && index <= 9; }
+
+// Time-base index whose step is `seconds` per division under the settings' index offset.
+std::int16_t TimeBaseIndexOf(const CScopeSettings& settings, double seconds) {
+    for (std::int16_t i = 0; i < CScopeSettings::kTimeBaseSteps; ++i) {
+        const double s = settings.TimeBaseSeconds(i);
+        if (s > 0.0 && std::fabs(s - seconds) < seconds * 1e-9)
+            return i;
+    }
+    return 0;
+}
+
+} // namespace
+
+CKelvaneDoc::CKelvaneDoc() {
+    m_strPulseWidth = "10.0nS";
+    OnCommand(kIdLanguageDefault, [this] { OnLanguageDefault(); });
+    OnUpdateCommand(kIdLanguageDefault, [this](CCmdUI* pCmdUI) { OnUpdateLanguageDefault(pCmdUI); });
+}
+
+CKelvaneDoc::~CKelvaneDoc() { m_persistence.Clear(); }
+
+BOOL CKelvaneDoc::OnNewDocument() { return CDocument::OnNewDocument(); }
+
+void CKelvaneDoc::SetDefaultSettings() {
+    // 1. Document flags.
+    m_nModel = kDefaultModel;
+    m_bRunning = 1;
+    m_nRunStatus = 3;
+    m_nStatusTick = 0;
+    m_nSaveChannel = 0;
+    m_bZoomOut = m_bZoomIn = m_bDrag = 0;
+    m_bRollNewPoints = 0;
+    m_nLastRollTime = 0;
+    m_nAltPhase = 0;
+    m_bPretriggerWait = 0;
+    m_bAutoForced = 0;
+    m_persistence.SetEnabled(0);
+    m_bCh1NoSignal = m_bCh2NoSignal = 0;
+
+    CTrace* traces[4] = {&m_ch1, &m_ch2, &m_math, &m_ref};
+    // 2. Model index into every trace.
+    for (CTrace* t : traces)
+        t->SetModel(m_nModel);
+    // 3. On states and colours.
+    m_ch1.SetOn(1);
+    m_ch2.SetOn(1);
+    m_math.SetOn(0);
+    m_ref.SetOn(0);
+    m_ch1.SetColor(0x00FF00);
+    m_ch2.SetColor(0x00FFFF);
+    m_math.SetColor(0x0000FF);
+    m_ref.SetColor(0xFFFF00);
+    // 4. Vertical settings.
+    for (CTrace* t : traces) {
+        t->SetVoltsPerDivIndex(6);
+        t->SetInterpolation(2);
+    }
+    m_ch1.SetCoupling(1);
+    m_ch2.SetCoupling(1);
+    m_math.SetCoupling(4);
+    for (CTrace* t : {static_cast<CTrace*>(&m_ch1), static_cast<CTrace*>(&m_ch2), static_cast<CTrace*>(&m_math)}) {
+        t->SetProbe(0);
+        t->SetInvert(0);
+        t->SetBandwidthLimit(0);
+        t->SetFilter(0);
+    }
+    // 5. MATH operation and sources.
+    m_math.SetOperation(CMathChannel::kAdd);
+    m_math.SetSourceA(0);
+    m_math.SetSourceB(1);
+    // 6. Vertical positions.
+    m_ch1.SetPosition(128.0f);
+    m_ch2.SetPosition(384.0f);
+    m_math.SetPosition(256.0f);
+    m_ref.SetPosition(256.0f);
+    // 7. Horizontal settings (40 us/div under either index offset).
+    m_settings.SetRecordLengthMode(0);
+    m_settings.SetTimeBaseFormat(0);
+    m_settings.SetHorizontalPosition(250);
+    m_settings.SetSamplingMode(0);
+    if (m_nModel == 4 || m_nModel == 5) {
+        m_settings.SetIndexOffset(0);
+        m_settings.SetTimeBaseIndex(13);
+    } else {
+        m_settings.SetIndexOffset(1);
+        m_settings.SetTimeBaseIndex(12);
+    }
+    // 8. Trigger.
+    m_trigger.SetDragValue(0.0f);
+    m_trigger.SetLevel(CTrigger::kLevelCh1, 128.0f);
+    m_trigger.SetLevel(CTrigger::kLevelCh2, 384.0f);
+    m_trigger.SetLevel(CTrigger::kLevelExt, 256.0f);
+    for (int s = 0; s < CTrigger::kLevelCount; ++s) {
+        m_trigger.SetLevelVolts(s, 0.0f);
+        m_trigger.SetMarkerWord(s, 0);
+    }
+    m_trigger.SetSource(kSourceCh1);
+    m_trigger.SetTriggerType(0);
+    m_trigger.SetSlope(0);
+    m_trigger.SetSweep(0);
+    m_trigger.SetHfReject(0);
+    // 9. Measurement list.
+    m_measure.SetDefaults();
+    // 10. Record store, pass/fail mask, FFT settings.
+    m_record.Reset();
+    m_passFail.Reset();
+    m_fft.ResetFftSettings();
+    // 11. Record lengths and the model's maximum record length (model 3 keeps its value).
+    for (CTrace* t : traces)
+        t->SetRecordLength(RecordLengthOfCode(0));
+    std::int32_t maxLength = -1;
+    switch (m_nModel) {
+    case 0:
+    case 1: maxLength = 65536; break;
+    case 2:
+    case 5: maxLength = 1048576; break;
+    case 4: maxLength = 28672; break;
+    default: break;
+    }
+    if (maxLength > 0)
+        for (CTrace* t : traces)
+            t->SetMaxRecordLength(maxLength);
+    // 12. Acquisition mode Normal (releases the averaging rings).
+    m_average.SetAcquireMode(CAverageBuffer::kModeNormal);
+    m_average.SetFramesHeld(0);
+    m_average.SetFramesWanted(1);
+    // 13. REF's stored acquisition data.
+    m_ref.SetHorizontalPosition(250);
+    m_ref.SetLoadedPosition(256.0f);
+    m_ref.SetNoSamples(1);
+    // 14. Persistence depth 0.
+    SetPersistenceDepth(0);
+    // 15. Valid range of every trace.
+    for (CTrace* t : traces)
+        t->SetValidRange(0, kScreenPoints - 1);
+}
+
+int CKelvaneDoc::AllocSampleBuffers() {
+    const std::int32_t size = std::max(m_ch1.GetMaxRecordLength(), kMinSampleBuffer);
+    m_ch1.AllocateRecords(size);
+    m_ch2.AllocateRecords(size);
+    m_ref.AllocateRecords(size);
+    m_nSampleBufferSize = std::min({m_ch1.GetRecordCapacity(), m_ch2.GetRecordCapacity(), m_ref.GetRecordCapacity()});
+    for (CTrace* t : {static_cast<CTrace*>(&m_ch1), static_cast<CTrace*>(&m_ch2), static_cast<CTrace*>(&m_math)})
+        std::fill_n(t->GetScreenTrace(), kScreenPoints, std::int16_t{0});
+    return 0;
+}
+
+std::int32_t CKelvaneDoc::RecordLengthOfCode(std::int16_t code) {
+    switch (code) {
+    case 1:
+    case 2: return 14336;
+    case 3:
+    case 4: return 32768;
+    case 5:
+    case 6: return 524288;
+    default: return 10240;
+    }
+}
+
+bool CKelvaneDoc::IsRecordLengthCodeUsable(std::int16_t code) const {
+    return code >= 0 && code <= CScopeSettings::kMaxRecordLengthMode &&
+           RecordLengthOfCode(code) <= m_nSampleBufferSize;
+}
+
+void CKelvaneDoc::SetRecordLength(std::int16_t code) {
+    if (code < 1 || code > 6)
+        code = 0;
+    const std::int32_t length = RecordLengthOfCode(code);
+    m_usb.SetStateWord(kv::kStateRecordLength, code);
+    m_ch1.SetRecordLength(length);
+    m_ch2.SetRecordLength(length);
+    m_math.SetRecordLength(length);
+    SendTriggerAndSampleRate();
+}
+
+void CKelvaneDoc::SendTriggerAndSampleRate() {
+    m_usb.SetTriggerAndSampleRate(m_trigger.GetSlope(), m_settings.GetEtsFlag(), m_usb.GetStateBlock(),
+                                  m_trigger.GetTriggerTypeWord(), m_trigger.GetPulseCondition(),
+                                  m_trigger.GetPulseWidth());
+}
+
+int CKelvaneDoc::ApplySettingsToDevice() {
+    // 1. FFT settings into the device record's FFT block.
+    kv::ZendralFftBlock& fft = m_usb.GetFftBlock();
+    fft.source = static_cast<std::uint16_t>(m_fft.m_nSource);
+    fft.window = static_cast<std::uint16_t>(m_fft.m_nWindow);
+    fft.bins = static_cast<std::uint16_t>(m_fft.m_nBins);
+    fft.scale = static_cast<double>(m_fft.m_nScale);
+    // 2. Trigger source.
+    const std::int16_t source = m_trigger.GetSource();
+    if (source == kSourceAlt) {
+        m_usb.SetStateWord(kv::kStateAltFlag, 1);
+        SwapAlternateTriggerSource();
+    } else {
+        m_usb.SetStateWord(kv::kStateAltFlag, 0);
+        m_usb.SetStateWord(kv::kStateActiveSource, source);
+        m_usb.SetStateWord(kv::kStateChannelMode, 2);
+    }
+    // 3. State block.
+    m_usb.SetStateWord(kv::kStatePosition, PositionWord(m_settings.GetHorizontalPosition()));
+    m_usb.SetStateWord(kv::kStateTimeBase, m_settings.GetTimeBaseIndex());
+    m_usb.SetStateWord(kv::kStateRecordLength, m_settings.GetRecordLengthMode());
+    // 4. Level block.
+    m_usb.SetLevelWord(kv::kLevelCh1Position, LevelWord(m_ch1.GetPosition()));
+    m_usb.SetLevelWord(kv::kLevelCh2Position, LevelWord(m_ch2.GetPosition()));
+    m_usb.SetLevelWord(kv::kLevelCh1Trigger, LevelWord(m_trigger.GetLevel(CTrigger::kLevelCh1)));
+    m_usb.SetLevelWord(kv::kLevelCh2Trigger, LevelWord(m_trigger.GetLevel(CTrigger::kLevelCh2)));
+    m_usb.SetLevelWord(kv::kLevelExtTrigger, LevelWord(m_trigger.GetLevel(CTrigger::kLevelExt)));
+    // 5..8. Tables from the instrument; a failed read keeps the previous contents.
+    m_usb.ReadCalibration(m_trigger.GetCalibrationTable());
+    m_trigger.ComputeLevelRange(m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(),
+                                m_usb.GetStateWord(kv::kStateActiveSource));
+    m_usb.ReadLineCalData();
+    m_usb.ReadTdcCalData(m_settings.GetEtsCalData());
+    // 9. Channel mode, gains and the time-base clamp.
+    ApplyChannelEnable();
+    // 10..12. Trigger, input ranges, offsets.
+    SendTriggerAndSampleRate();
+    m_usb.SetVoltageAndCoupling(m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), m_ch1.GetCoupling(),
+                                m_ch2.GetCoupling(), m_usb.GetStateBlock());
+    m_usb.SetOffset(m_usb.GetLevelBlock(), m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(),
+                    m_usb.GetStateWord(kv::kStateActiveSource), m_trigger.GetCalibrationTable());
+    // 13, 14. Filters (with their restart), then the capture.
+    SendFilterSettings();
+    m_usb.CaptureStart();
+    // 15. Equivalent-time sampling.
+    if (m_settings.GetSamplingMode() == 1)
+        SetEtsSampling();
+    return 1;
+}
+
+void CKelvaneDoc::SetCh1VoltDiv(std::int16_t index) {
+    // The index selects the trigger's level tables and the instrument's input range.
+    if (!ValidVoltDiv(index))
+        return;
+    m_ch1.SetVoltsPerDivIndex(index);
+    if (!m_bDemoMode) {
+        const std::int16_t active = m_usb.GetStateWord(kv::kStateActiveSource);
+        m_trigger.ComputeLevelRange(m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), active);
+        m_usb.SetVoltageAndCoupling(m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), m_ch1.GetCoupling(),
+                                    m_ch2.GetCoupling(), m_usb.GetStateBlock());
+        m_usb.SetOffset(m_usb.GetLevelBlock(), m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), active,
+                        m_trigger.GetCalibrationTable());
+    }
+    RestartCapture();
+}
+
+void CKelvaneDoc::SetCh2VoltDiv(std::int16_t index) {
+    if (!ValidVoltDiv(index))
+        return;
+    m_ch2.SetVoltsPerDivIndex(index);
+    if (!m_bDemoMode) {
+        const std::int16_t active = m_usb.GetStateWord(kv::kStateActiveSource);
+        m_trigger.ComputeLevelRange(m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), active);
+        m_usb.SetVoltageAndCoupling(m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), m_ch1.GetCoupling(),
+                                    m_ch2.GetCoupling(), m_usb.GetStateBlock());
+        m_usb.SetOffset(m_usb.GetLevelBlock(), m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), active,
+                        m_trigger.GetCalibrationTable());
+    }
+    RestartCapture();
+}
+
+void CKelvaneDoc::SetTimeBaseIndex(std::int16_t index) {
+    if (index < 0 || index > CScopeSettings::kMaxTimeBaseStep)
+        return;
+    m_settings.SetTimeBaseIndex(index);
+    m_usb.SetStateWord(kv::kStateTimeBase, m_settings.GetTimeBaseIndex());
+    if (m_bDemoMode)
+        return;
+    if (index > 6 && m_bRunning)
+        SetRealTimeSampling();
+    SendTriggerAndSampleRate();
+}
+
+void CKelvaneDoc::SendFilterSettings() {
+    m_usb.SetFilter(m_ch1.IsBandwidthLimit(), m_ch2.IsBandwidthLimit(), m_trigger.IsHfReject());
+    RestartCapture();
+}
+
+void CKelvaneDoc::SetEtsSampling() {
+    m_settings.SetSamplingMode(1);
+    ReadEtsValue();
+    SendTriggerAndSampleRate();
+}
+
+void CKelvaneDoc::SetRealTimeSampling() {
+    m_settings.SetSamplingMode(0);
+    SendTriggerAndSampleRate();
+}
+
+void CKelvaneDoc::ReadEtsValue() {
+    m_usb.SetStateWord(kv::kStateTimeBase, kEtsProbeTimeBase);
+    SendTriggerAndSampleRate();
+    // A failed read leaves the value as it was before the call: start from 0, never from
+    // whatever an earlier reading left, so a failure always falls back to the default.
+    auto readInMode = [this](std::int16_t mode) {
+        m_settings.SetTdcMode(mode);
+        m_usb.SelectTdc(mode);
+        m_usb.CaptureStart();
+        std::int32_t value = 0;
+        m_usb.ReadTdc(&value);
+        return value;
+    };
+    const std::int32_t a = readInMode(2);
+    m_settings.SetEtsTimerA(a >= kTdcMin && a <= kTdcMax ? static_cast<std::int16_t>(a) : kEtsTimerADefault);
+    const std::int32_t b = readInMode(1);
+    m_settings.SetEtsTimerB(b >= kTdcMin && b <= kTdcMax ? static_cast<std::int16_t>(b) : kEtsTimerBDefault);
+    m_settings.SetTdcMode(3);
+    m_usb.SelectTdc(3);
+    m_usb.SetStateWord(kv::kStateTimeBase, m_settings.GetTimeBaseIndex());
+    SendTriggerAndSampleRate();
+}
+
+void CKelvaneDoc::ApplyChannelEnable() {
+    // 1. Channel mode from the on states.
+    std::int16_t mode = 0;
+    if (m_ch1.IsOn() && m_ch2.IsOn())
+        mode = 2;
+    else if (m_ch2.IsOn())
+        mode = 3;
+    m_usb.SetStateWord(kv::kStateChannelMode, mode);
+    // 2. Trigger and both gains (each with its restart).
+    if (!m_bDemoMode) {
+        SendTriggerAndSampleRate();
+        SetCh1VoltDiv(m_ch1.GetVoltsPerDivIndex());
+        SetCh2VoltDiv(m_ch2.GetVoltsPerDivIndex());
+    }
+    // 3. The record length limits the time base while acquisition runs.
+    if (!m_bRunning || (mode != 2 && m_trigger.GetSource() == kSourceAlt))
+        return;
+    const std::int16_t index40us = TimeBaseIndexOf(m_settings, 4e-5);
+    const std::int16_t index400us = TimeBaseIndexOf(m_settings, 4e-4);
+    const std::int16_t index400ms = TimeBaseIndexOf(m_settings, 0.4);
+    auto clampTo = [this](std::int16_t low, std::int16_t high) {
+        const std::int16_t index = m_settings.GetTimeBaseIndex();
+        if (index >= low && index <= high)
+            return;
+        SetTimeBaseIndex(low);
+        IDocUi& ui = UiOrNone(m_pUi);
+        ui.SelectSidePanelCombo(SidePanelCombo::TimeDiv, low);
+        ui.RepaintView();
+    };
+    auto changeCode = [this](std::int16_t code) {
+        m_settings.SetRecordLengthMode(code);
+        SetRecordLength(code);
+    };
+    switch (m_settings.GetRecordLengthMode()) {
+    case 1:
+    case 3: clampTo(index40us, index400ms); break;
+    case 2: clampTo(index40us, index400ms); changeCode(1); break;
+    case 4: clampTo(index40us, index400ms); changeCode(3); break;
+    case 5: clampTo(index400us, index400ms); break;
+    case 6: clampTo(index400us, index400ms); changeCode(5); break;
+    default: break;
+    }
+}
+
+void CKelvaneDoc::SwapAlternateTriggerSource() {
+    if (m_trigger.GetSource() != kSourceAlt)
+        return;
+    m_usb.SetStateWord(kv::kStateAltFlag, 1);
+    const bool shared = m_settings.GetSecondsPerDiv() > 0.00001;
+    if (m_nAltPhase == 0) {
+        m_usb.SetStateWord(kv::kStateActiveSource, kSourceCh1);
+        m_usb.SetStateWord(kv::kStateChannelMode, shared ? 2 : 0);
+        m_nAltPhase = 1;
+    } else {
+        m_usb.SetStateWord(kv::kStateActiveSource, kSourceCh2);
+        m_usb.SetStateWord(kv::kStateChannelMode, shared ? 2 : 3);
+        m_nAltPhase = 0;
+    }
+    if (m_bDemoMode)
+        return;
+    const std::int16_t active = m_usb.GetStateWord(kv::kStateActiveSource);
+    m_trigger.ComputeLevelRange(m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), active);
+    SendTriggerAndSampleRate();
+    m_usb.SetOffset(m_usb.GetLevelBlock(), m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), active,
+                    m_trigger.GetCalibrationTable());
+}
+
+void CKelvaneDoc::RestartCapture() {
+    if (m_settings.GetTimeBaseFormat() == kFormatRoll && m_bRunning) {
+        for (CTrace* t : {&m_ch1, &m_ch2}) {
+            t->SetRollPointsHeld(0);
+            std::fill_n(t->GetScreenTrace(), kScreenPoints, std::int16_t{0});
+            if (std::int16_t* work = t->GetWorkRecord())
+                std::fill_n(work, std::min(std::max(t->GetMaxRecordLength(), 0), t->GetRecordCapacity()),
+                            std::int16_t{0});
+        }
+    }
+    m_usb.CaptureStart();
+}
+
+CString CKelvaneDoc::GetModelName() const {
+    static const char* const kNames[] = {"Kestra-A USB", "Kestra-B USB", "Kestra-C USB",
+                                         "Kestra-D USB", "Kestra-E USB", "Kestra-F USB"};
+    if (m_nModel < 0 || m_nModel > 5)
+        return CString();
+    return CString(kNames[m_nModel]);
+}
+
+void CKelvaneDoc::SetPersistenceEnabled(std::int32_t on) { m_persistence.SetEnabled(on); }
+
+void CKelvaneDoc::SetPersistenceDepth(std::int16_t depth) { m_persistence.SetDepth(depth); }
+
+void CKelvaneDoc::AdvanceStatusTick() {
+    if ((m_nRunStatus == 3 || m_nRunStatus == 4) && m_nStatusTick < std::numeric_limits<std::int16_t>::max())
+        ++m_nStatusTick;
+}
+
+void CKelvaneDoc::SelectLanguage(int index) {
+    // A negative index from a setup file would otherwise index the file list out of bounds.
+    if (index < CLanguageTable::kBuiltin || index >= m_language.GetLanguageCount())
+        index = CLanguageTable::kBuiltin;
+    m_nLanguage = index;
+    m_language.SetModel(m_nModel);
+    m_language.SelectLanguage(index);
+    IDocUi& ui = UiOrNone(m_pUi);
+    ui.TranslateMenu(m_language);
+    ui.ApplyTexts();
+    ui.SetMenuImages();
+    ui.RedrawFrame();
+}
+
+void CKelvaneDoc::OnUpdateLanguageDefault(CCmdUI* pCmdUI) const {
+    if (pCmdUI)
+        pCmdUI->SetCheck(m_nLanguage == CLanguageTable::kBuiltin ? 1 : 0);
+}

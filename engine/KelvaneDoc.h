@@ -1,0 +1,161 @@
+#pragma once
+// The single document of the oscilloscope program: it owns every engine object (traces,
+// horizontal and trigger settings, measurements, record store, pass/fail mask, FFT data,
+// instrument access, averaging, language table, persistence histories) and the flags that
+// the windows, the view and the dialogs test.
+#include <cstdint>
+
+#include "engine/AverageBuffer.h"
+#include "engine/DocUi.h"
+#include "engine/FftData.h"
+#include "engine/LanguageTable.h"
+#include "engine/MathRefChannel.h"
+#include "engine/Measure.h"
+#include "engine/PassFail.h"
+#include "engine/Persistence.h"
+#include "engine/RecordStore.h"
+#include "engine/ScopeSettings.h"
+#include "engine/Trace.h"
+#include "engine/Trigger.h"
+#include "engine/UsbDevice.h"
+#include "framework/CString.h"
+#include "framework/Document.h"
+
+class CKelvaneDoc : public CDocument {
+public:
+    static constexpr UINT kIdLanguageDefault = 32891; // Utility > Language > Default
+    static constexpr std::int16_t kDefaultModel = 4;
+    static constexpr std::int32_t kMinSampleBuffer = 65535;
+
+    CKelvaneDoc();
+    ~CKelvaneDoc() override;
+    CKelvaneDoc(const CKelvaneDoc&) = delete;
+    CKelvaneDoc& operator=(const CKelvaneDoc&) = delete;
+
+    BOOL OnNewDocument() override;
+    // Files are written by the document's own readers and writers, never through the framework.
+    void Serialize() {}
+
+    // The user interface the engine reports to; null means no view (calls are skipped).
+    void SetUi(IDocUi* ui) { m_pUi = ui; }
+    IDocUi* GetUi() const { return m_pUi; }
+
+    // --- Life cycle ----------------------------------------------------------------------
+    // Every default of the settings model; sends nothing to the instrument.
+    void SetDefaultSettings();
+    // Raw and work records of CH1, CH2 and REF, each max(maximum record length, 65535)
+    // samples, cleared; screen traces of CH1, CH2 and MATH cleared. Returns 0.
+    int AllocSampleBuffers();
+    // Sends the whole set-up to the instrument in its fixed order. Returns 1.
+    int ApplySettingsToDevice();
+
+    // --- Record length ---------------------------------------------------------------------
+    // Samples per channel of a record-length code (anything outside 1..6 counts as 0: 10240).
+    static std::int32_t RecordLengthOfCode(std::int16_t code);
+    // Stores the code in the device state block (outside 1..6 as 0), the length in CH1, CH2
+    // and MATH, and sends trigger and sample rate (also in demo mode).
+    void SetRecordLength(std::int16_t code);
+    // True when the code's length fits the allocated sample buffers. A setup file may only
+    // bring in a code that passes this.
+    bool IsRecordLengthCodeUsable(std::int16_t code) const;
+    // Samples each raw and work record holds (0 before AllocSampleBuffers).
+    std::int32_t GetSampleBufferSize() const { return m_nSampleBufferSize; }
+
+    // --- Setters that the full set-up goes through ------------------------------------------
+    void SetCh1VoltDiv(std::int16_t index); // 0..9; any other index is refused
+    void SetCh2VoltDiv(std::int16_t index);
+    void SetTimeBaseIndex(std::int16_t index); // 0..38, no restart
+    void SendFilterSettings();
+    void SetEtsSampling();
+    void SetRealTimeSampling();
+    void ApplyChannelEnable();
+    void SwapAlternateTriggerSource();
+    void RestartCapture();
+    void ReadEtsValue();
+    // The device call group "trigger and sample rate" with the current settings.
+    void SendTriggerAndSampleRate();
+
+    // --- Model, persistence, flags ------------------------------------------------------------
+    CString GetModelName() const;
+    std::int16_t GetModel() const { return m_nModel; }
+    void SetPersistenceEnabled(std::int32_t on);
+    std::int32_t IsPersistenceEnabled() const { return m_persistence.IsEnabled(); }
+    // Depth 0..16; any other value stores 0. Empties the histories.
+    void SetPersistenceDepth(std::int16_t depth);
+    std::int16_t GetPersistenceDepth() const { return m_persistence.GetDepth(); }
+    // The timer's blink counter: advances only while the status is AUTO (3) or WAIT (4).
+    void AdvanceStatusTick();
+
+    // Demo mode: set once when the user runs without an instrument; the setters then skip
+    // their device calls except those that are sent in demo mode too.
+    std::int32_t IsDemoMode() const { return m_bDemoMode; }
+    void SetDemoMode(std::int32_t demo) { m_bDemoMode = demo; }
+
+    // --- Language -------------------------------------------------------------------------------
+    // Stores the index (anything outside -1 .. count - 1 becomes -1), loads that language and
+    // re-applies it to the menus and panels.
+    void SelectLanguage(int index);
+    int GetLanguageIndex() const { return m_nLanguage; }
+    CString GetText(int id) const { return m_language.GetText(id); }
+    void OnLanguageDefault() { SelectLanguage(CLanguageTable::kBuiltin); }
+    void OnUpdateLanguageDefault(CCmdUI* pCmdUI) const;
+
+    // --- Owned objects and fields, in object order ----------------------------------------------
+    std::int16_t m_nModel = 0;
+    CTrace m_ch1;
+    CTrace m_ch2;
+    CMathChannel m_math;
+    CRefChannel m_ref;
+    CScopeSettings m_settings;
+    CTrigger m_trigger;
+    CMeasure m_measure;
+    CRecordStore m_record;
+    CPassFail m_passFail;
+    CFftData m_fft;
+    CUsbDevice m_usb;
+    CAverageBuffer m_average;
+    std::int32_t m_bRunning = 0;
+    std::int32_t m_bZoomOut = 0;
+    std::int32_t m_bZoomIn = 0;
+    std::int32_t m_bDrag = 0;
+    std::int32_t m_bRollNewPoints = 0;
+    std::int16_t m_nSaveChannel = 0;
+    std::int16_t m_nRunStatus = 0;
+    std::int16_t m_nStatusTick = 0;
+    std::int16_t m_nAltPhase = 0;
+    std::int32_t m_nLastRollTime = 0;
+    std::int32_t m_nLanguage = -1;
+    std::int32_t m_bPretriggerWait = 0;
+    std::int32_t m_nPretriggerStart = 0;
+    std::int32_t m_bAutoForced = 0;
+    std::int32_t m_bCh1NoSignal = 0;
+    std::int32_t m_bCh2NoSignal = 0;
+    CString m_strPulseWidth;
+    std::int32_t m_nCalibrationState = -1;
+    // Zero-calibration working fields: entry index, working copy of the calibration table with
+    // its two level-range words, sub-step, channels to calibrate, last mean.
+    std::int32_t m_nCalibrationEntry = 0;
+    std::int16_t m_calibrationWork[kv::kCalibrationBlockWords] = {};
+    std::int32_t m_nCalibrationSubStep = 0;
+    std::int32_t m_nCalibrationChannels[2] = {0, 1};
+    double m_dCalibrationMean = 0.0;
+    std::int32_t m_nAutoSetupState = -1;
+    // Auto-setup working fields (the progress window is the user interface's).
+    std::int32_t m_nAutoCandidate = 0;
+    std::int32_t m_nAutoResult = 0;
+    std::int32_t m_bSavedCh1On = 0;
+    std::int32_t m_bSavedCh2On = 0;
+    std::int32_t m_bCh1Found = 0;
+    std::int32_t m_bCh2Found = 0;
+    std::int32_t m_nSearchLow = 0;
+    std::int32_t m_nSearchHigh = 0;
+    std::int32_t m_nSettleCount = 0;
+    CLanguageTable m_language;
+    // Persistence histories of CH1, CH2, MATH and REF with their depth and on/off flag.
+    CPersistence m_persistence;
+
+private:
+    IDocUi* m_pUi = nullptr;
+    std::int32_t m_bDemoMode = 0;
+    std::int32_t m_nSampleBufferSize = 0;
+};

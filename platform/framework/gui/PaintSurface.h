@@ -1,0 +1,37 @@
+#pragma once
+// An off-screen drawing bitmap of a window's client size, shown on the widget in one copy.
+#include "gdi/gdi.h"
+
+#include <QImage>
+
+class QWidget;
+
+namespace kv {
+
+class PaintSurface {
+public:
+    PaintSurface() = default;
+    PaintSurface(const PaintSurface&) = delete;
+    PaintSurface& operator=(const PaintSurface&) = delete;
+    ~PaintSurface();
+
+    // A context on a bitmap of width x height, or nullptr when either is 0 or less: nothing
+    // is created, drawn or shown then. The bitmap is kept while the size stays the same.
+    HDC Begin(int width, int height);
+    // Draws the bitmap on the widget with one drawImage; false when nothing was drawn.
+    bool Present(QWidget* widget);
+    // The pixels as an image (for owner-drawn items shown through Qt).
+    QImage Image();
+
+private:
+    void Release();
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_oldBitmap = nullptr;
+    int m_width = 0;
+    int m_height = 0;
+    bool m_drawn = false;
+    QImage m_image;
+};
+
+} // namespace kv

@@ -1,0 +1,3 @@
+#pragma once
+#include "framework/Wnd.h"
+class CFrameWnd : public CWnd {};

@@ -1,0 +1,259 @@
+#include "usb/UsbBus.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace kv::usb {
+namespace {
+
+// One control call handed to a device's I/O thread. The caller's buffers are copied in and out,
+// so a call that times out can finish later without touching memory the caller has released.
+struct Job {
+    std::uint32_t code = 0;
+    std::vector<std::uint8_t> in;
+    std::vector<std::uint8_t> out;
+    std::uint32_t returned = 0;
+    bool ok = false;
+    bool done = false;
+};
+
+// The I/O thread of one registered device. It outlives its registration while a call is still
+// running inside the device: the thread holds the state, the registry only a reference.
+struct IoWorker {
+    std::shared_ptr<UsbDevice> device;
+    std::mutex mutex;
+    std::condition_variable wake;     // new job or stop
+    std::condition_variable finished; // a job is done
+    std::deque<std::shared_ptr<Job>> queue;
+    bool stop = false;
+
+    static void Run(std::shared_ptr<IoWorker> self) {
+        for (;;) {
+            std::shared_ptr<Job> job;
+            {
+                std::unique_lock<std::mutex> lock(self->mutex);
+                self->wake.wait(lock, [&] { return self->stop || !self->queue.empty(); });
+                if (self->queue.empty())
+                    return;
+                job = self->queue.front();
+                self->queue.pop_front();
+            }
+            std::uint32_t returned = 0;
+            bool ok = false;
+            try {
+                ok = self->device->IoControl(job->code, job->in.data(),
+                                             static_cast<std::uint32_t>(job->in.size()), job->out.data(),
+                                             static_cast<std::uint32_t>(job->out.size()), returned);
+            } catch (...) {
+                ok = false;
+            }
+            {
+                std::lock_guard<std::mutex> lock(self->mutex);
+                job->ok = ok;
+                job->returned = returned > job->out.size() ? static_cast<std::uint32_t>(job->out.size())
+                                                            : returned;
+                job->done = true;
+            }
+            self->finished.notify_all();
+        }
+    }
+};
+
+struct Entry {
+    std::string name;
+    std::shared_ptr<UsbDevice> device;
+    std::shared_ptr<IoWorker> worker;
+    bool registered = true;
+    long opens = 0;
+};
+
+struct Registry {
+    std::mutex mutex;
+    std::map<std::string, std::shared_ptr<Entry>> byName;
+    std::map<Handle, std::shared_ptr<Entry>> handles;
+    Handle nextHandle = 1;
+    long failedOpens = 0;
+
+    ~Registry() {
+        for (auto& kv : byName)
+            Retire(*kv.second);
+    }
+
+    static std::shared_ptr<Entry> MakeEntry(const std::string& name, std::shared_ptr<UsbDevice> device) {
+        auto entry = std::make_shared<Entry>();
+        entry->name = name;
+        entry->device = device;
+        entry->worker = std::make_shared<IoWorker>();
+        entry->worker->device = std::move(device);
+        std::thread(IoWorker::Run, entry->worker).detach();
+        return entry;
+    }
+
+    // Stops the entry's I/O thread once its queue is empty; a thread stuck in the device ends
+    // whenever the device returns.
+    static void Retire(Entry& entry) {
+        entry.registered = false;
+        if (!entry.worker)
+            return;
+        {
+            std::lock_guard<std::mutex> lock(entry.worker->mutex);
+            entry.worker->stop = true;
+        }
+        entry.worker->wake.notify_all();
+    }
+};
+
+Registry& Reg() {
+    static Registry registry;
+    return registry;
+}
+
+std::atomic<std::uint32_t> g_timeoutMs{5000};
+
+} // namespace
+
+void RegisterDevice(const std::string& name, std::shared_ptr<UsbDevice> device) {
+    if (name.empty() || !device)
+        return;
+    Registry& r = Reg();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    auto it = r.byName.find(name);
+    if (it != r.byName.end())
+        Registry::Retire(*it->second);
+    r.byName[name] = Registry::MakeEntry(name, std::move(device));
+}
+
+void UnregisterDevice(const std::string& name) {
+    Registry& r = Reg();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    auto it = r.byName.find(name);
+    if (it == r.byName.end())
+        return;
+    Registry::Retire(*it->second);
+    r.byName.erase(it);
+}
+
+void UnregisterAllDevices() {
+    Registry& r = Reg();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    for (auto& kv : r.byName)
+        Registry::Retire(*kv.second);
+    r.byName.clear();
+}
+
+bool IsRegistered(const std::string& name) {
+    Registry& r = Reg();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    return r.byName.count(name) != 0;
+}
+
+Handle OpenDevice(const std::string& path) {
+    Registry& r = Reg();
+    const std::size_t prefixLen = std::strlen(kDevicePathPrefix);
+    std::shared_ptr<Entry> entry;
+    {
+        std::lock_guard<std::mutex> lock(r.mutex);
+        if (path.size() > prefixLen && path.compare(0, prefixLen, kDevicePathPrefix) == 0) {
+            auto it = r.byName.find(path.substr(prefixLen));
+            if (it != r.byName.end())
+                entry = it->second;
+        }
+        if (!entry) {
+            ++r.failedOpens;
+            return kInvalidHandle;
+        }
+    }
+    // Asked outside the registry lock: a device may take its own lock here.
+    if (!entry->device->IsPresent()) {
+        std::lock_guard<std::mutex> lock(r.mutex);
+        ++r.failedOpens;
+        return kInvalidHandle;
+    }
+    std::lock_guard<std::mutex> lock(r.mutex);
+    const Handle h = r.nextHandle++;
+    r.handles[h] = entry;
+    ++entry->opens;
+    return h;
+}
+
+bool CloseDevice(Handle handle) {
+    Registry& r = Reg();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    return r.handles.erase(handle) != 0;
+}
+
+bool IoControl(Handle handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
+               std::uint32_t outLen, std::uint32_t* returned) {
+    if (returned)
+        *returned = 0;
+    if ((inLen != 0 && !in) || (outLen != 0 && !out))
+        return false;
+    std::shared_ptr<Entry> entry;
+    {
+        Registry& r = Reg();
+        std::lock_guard<std::mutex> lock(r.mutex);
+        auto it = r.handles.find(handle);
+        if (it == r.handles.end() || !it->second->registered)
+            return false;
+        entry = it->second;
+    }
+    auto job = std::make_shared<Job>();
+    job->code = code;
+    const auto* inBytes = static_cast<const std::uint8_t*>(in);
+    job->in.assign(inBytes, inBytes + inLen);
+    auto* outBytes = static_cast<std::uint8_t*>(out);
+    job->out.assign(outBytes, outBytes + outLen);
+
+    IoWorker& w = *entry->worker;
+    std::unique_lock<std::mutex> lock(w.mutex);
+    if (w.stop)
+        return false;
+    w.queue.push_back(job);
+    w.wake.notify_one();
+    const bool finished = w.finished.wait_for(lock, std::chrono::milliseconds(g_timeoutMs.load()),
+                                              [&] { return job->done; });
+    if (!finished) {
+        // Without the time-out a device that never answers would block the caller for ever.
+        auto pos = std::find(w.queue.begin(), w.queue.end(), job);
+        if (pos != w.queue.end())
+            w.queue.erase(pos);
+        return false;
+    }
+    if (outLen != 0)
+        std::memcpy(out, job->out.data(), outLen);
+    if (returned)
+        *returned = job->returned;
+    return job->ok;
+}
+
+void SetTransferTimeoutMs(std::uint32_t ms) { g_timeoutMs.store(ms == 0 ? 1 : ms); }
+std::uint32_t TransferTimeoutMs() { return g_timeoutMs.load(); }
+
+int OpenHandleCount() {
+    Registry& r = Reg();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    return static_cast<int>(r.handles.size());
+}
+
+long OpenCount(const std::string& name) {
+    Registry& r = Reg();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    auto it = r.byName.find(name);
+    return it == r.byName.end() ? 0 : it->second->opens;
+}
+
+long FailedOpenCount() {
+    Registry& r = Reg();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    return r.failedOpens;
+}
+
+} // namespace kv::usb

@@ -1,0 +1,248 @@
+// Reading one captured record of both channels: unpacking, scaling, rotating to the trigger
+// address, the double-rate and roll-mode paths, and the record trailer.
+#include "ChannelRead.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "Driver.h"
+#include "ModelConstants.h"
+#include "Tessel.h"
+#include "WireProtocol.h"
+
+namespace kv::sdk {
+
+double GainFactor(std::uint16_t voltsIndex) {
+    switch (voltsIndex) {
+    case 0: return 2.8;
+    case 1: case 4: case 7: return 1.42;
+    case 2: case 5: case 8: return 1.14;
+    case 3: case 6: case 9: return 0.56;
+    default: return 0.0;
+    }
+}
+
+std::array<std::uint16_t, 1024> ScaleTable(std::uint16_t voltsIndex) {
+    std::array<std::uint16_t, 1024> table{};
+    const double gain = GainFactor(voltsIndex);
+    for (int raw = 0; raw < 1024; ++raw)
+        table[raw] = gain == 0.0 ? static_cast<std::uint16_t>(raw) : static_cast<std::uint16_t>(raw * gain);
+    return table;
+}
+
+int CalibrationSlot(std::uint16_t voltsIndex) {
+    switch (voltsIndex) {
+    case 0: return 3;
+    case 1: case 4: case 7: return 1;
+    case 2: case 5: case 8: return 2;
+    case 3: case 6: case 9: return 0;
+    default: return -1;
+    }
+}
+
+std::uint16_t CorrectConverterA(std::uint16_t code, int c) {
+    if (c <= 10) {
+        if (code < c)
+            return 0;
+        if (code >= 511)
+            return 511;
+        return static_cast<std::uint16_t>(code - c);
+    }
+    const int o = c - 10;
+    if (code < o)
+        return 0;
+    if (code < 511 - o)
+        return static_cast<std::uint16_t>(code + o);
+    return 511;
+}
+
+std::uint16_t Extrapolate(std::uint16_t a, std::uint16_t b) {
+    // Done in 16 bits, a falling edge would wrap to about 65000 and read as a gap code.
+    const std::int32_t v = 2 * static_cast<std::int32_t>(a) - static_cast<std::int32_t>(b);
+    return static_cast<std::uint16_t>(std::clamp<std::int32_t>(v, 0, 65535));
+}
+
+DoubleRateWindow WindowFor(std::uint32_t position, std::uint32_t length) {
+    // Past 100 % the window would start beyond the interleaved record.
+    const std::uint64_t p = std::min<std::uint32_t>(position, 100);
+    const std::uint64_t o = p * 2 * length / 100;
+    const std::uint64_t n = p * length / 100;
+    DoubleRateWindow w;
+    w.o = static_cast<std::uint32_t>(o >= 1 ? o - 1 : 0);
+    w.n = static_cast<std::uint32_t>(n >= 1 ? n - 1 : 0);
+    return w;
+}
+
+namespace {
+
+// View of one capture's byte stream of D points.
+class Stream {
+public:
+    Stream(const std::vector<std::uint8_t>& bytes, std::uint32_t points) : m_b(bytes.data()), m_d(points) {}
+    // Bytes 0..2D-1: (CH2 low, CH1 low) per point; bytes 2D..: CH1 bits 8-9 in bits 0-1 and
+    // CH2 bits 8-9 in bits 2-3 of the first byte of each pair.
+    std::uint16_t Ch1(std::uint32_t k) const {
+        return static_cast<std::uint16_t>(m_b[2 * k + 1] | ((m_b[2 * m_d + 2 * k] & 0x03) << 8));
+    }
+    std::uint16_t Ch2(std::uint32_t k) const {
+        return static_cast<std::uint16_t>(m_b[2 * k] | (((m_b[2 * m_d + 2 * k] >> 2) & 0x03) << 8));
+    }
+
+private:
+    const std::uint8_t* m_b;
+    std::uint32_t m_d;
+};
+
+// Reads `total` bytes in packets of `packet` bytes; false on any failed or short packet.
+bool ReadStream(DeviceHandle device, std::vector<std::uint8_t>& stream, std::uint32_t total, std::uint32_t packet) {
+    stream.assign(total, 0);
+    for (std::uint32_t offset = 0; offset < total; offset += packet) {
+        // Unchecked, a lost packet would leave stale bytes that pass as a fresh record.
+        if (!BulkRead(device, stream.data() + offset, std::min(packet, total - offset)))
+            return false;
+    }
+    return true;
+}
+
+void WriteTrailer(std::uint16_t* record, std::uint32_t at, std::uint16_t timeBase, std::uint16_t volts,
+                  std::uint16_t value, std::uint16_t doubleRate) {
+    record[at] = timeBase;
+    record[at + 1] = volts;
+    record[at + 2] = value;
+    record[at + 3] = doubleRate;
+}
+
+} // namespace
+} // namespace kv::sdk
+
+using namespace kv::sdk;
+
+TESSEL_API uint16_t dsoGetChannelData(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
+                                      uint16_t trailerValue, uint16_t* ch1Record, uint16_t* ch2Record,
+                                      const uint16_t* captureSettings, uint32_t triggerAddress) {
+    return Guarded<uint16_t>(0, [&]() -> uint16_t {
+        if (!ch1Record || !ch2Record || !captureSettings || deviceIndex > 3)
+            return 0;
+        const std::uint16_t triggerSource = captureSettings[0];
+        const std::uint16_t channelSelector = captureSettings[1];
+        const std::uint16_t timeBase = captureSettings[2];
+        const std::uint16_t position = captureSettings[3];
+        const std::uint16_t memoryCode = captureSettings[4];
+        const std::uint16_t selector = captureSettings[5];
+        const std::uint16_t alternate = captureSettings[6];
+
+        if (memoryCode > 2)
+            return 0;
+        const std::uint32_t d = memoryCode == 0 ? 512u : (memoryCode == 1 ? kScreenRecordLength : kDeepRecordLength);
+        const std::uint32_t lastAddress = selector == 10 ? kScreenRecordLength - 1 : kDeepRecordLength - 1;
+        if (triggerAddress > lastAddress)
+            return 0;
+        const std::uint32_t trailerAt = selector == 10 ? kShortTrailerIndex : kDeepTrailerIndex;
+
+        const bool roll = timeBase > 25;
+        const bool doubleRate =
+            !roll && ((selector == 512 && timeBase == 15) || (timeBase <= 10 && (alternate == 1 || channelSelector != 2)));
+        const std::uint32_t extent = roll ? 256u : (doubleRate ? 2 * d : d);
+        // A deep record under the 10240-point selector would run far past the buffers' trailer.
+        if (extent > trailerAt)
+            return 0;
+
+        auto lock = LockDevice(deviceIndex);
+
+        // Zero unless read: a failed calibration read gives zero offsets, never stale ones.
+        std::uint16_t cal[4] = {0, 0, 0, 0};
+        dsoGetCalData(deviceIndex, cal);
+        for (auto& c : cal)
+            if (c > 200)
+                c = 0;
+
+        if (!SendBulkCommand(deviceIndex, EncodeGetData()))
+            return 0;
+        const std::uint32_t packet = LinkPacketSize(deviceIndex);
+
+        std::vector<std::uint8_t> bytes;
+        {
+            OpenDevice dev(deviceIndex);
+            if (!dev.IsOpen())
+                return 0;
+            bool ok;
+            if (roll)
+                ok = ReadStream(dev.Handle(), bytes, 1024, packet);
+            else if (doubleRate)
+                ok = ReadStream(dev.Handle(), bytes, 4 * d, packet);
+            else // 512-byte packets whatever the link speed
+                ok = ReadStream(dev.Handle(), bytes, 4 * d, 512);
+            if (!ok)
+                return 0;
+        }
+
+        if (roll) {
+            const Stream s(bytes, 256);
+            const auto t1 = ScaleTable(ch1VoltsIndex);
+            const auto t2 = ScaleTable(ch2VoltsIndex);
+            for (std::uint32_t k = 0; k < 256; ++k) {
+                ch1Record[k] = t1[s.Ch1(k)];
+                ch2Record[k] = t2[s.Ch2(k)];
+            }
+            return 1;
+        }
+
+        const Stream s(bytes, d);
+        if (!doubleRate) {
+            const auto t1 = ScaleTable(ch1VoltsIndex);
+            const auto t2 = ScaleTable(ch2VoltsIndex);
+            const bool writeCh1 = !(alternate == 1 && triggerSource == 0);
+            const bool writeCh2 = !(alternate == 1 && triggerSource == 1);
+            const std::uint32_t start = triggerAddress % d;
+            // Output point k takes sample (start + k) mod D; the trigger sample itself is not kept.
+            for (std::uint32_t k = 1; k < d; ++k) {
+                std::uint32_t idx = start + k;
+                if (idx >= d)
+                    idx -= d;
+                if (writeCh1)
+                    ch1Record[k] = t1[s.Ch1(idx)];
+                if (writeCh2)
+                    ch2Record[k] = t2[s.Ch2(idx)];
+            }
+            ch1Record[0] = Extrapolate(ch1Record[1], ch1Record[2]);
+            ch2Record[0] = Extrapolate(ch2Record[1], ch2Record[2]);
+            WriteTrailer(ch1Record, trailerAt, timeBase, ch1VoltsIndex, trailerValue, 0);
+            WriteTrailer(ch2Record, trailerAt, timeBase, ch2VoltsIndex, trailerValue, 0);
+            return 1;
+        }
+
+        // Double rate: converter A (the CH1 half) and B (the CH2 half) sample one channel in turn.
+        const std::uint16_t volts = (channelSelector == 3 || channelSelector == 0) ? ch1VoltsIndex : ch2VoltsIndex;
+        const auto table = ScaleTable(volts);
+        const int slot = CalibrationSlot(volts);
+        const int c = slot < 0 ? 0 : cal[slot];
+        const std::uint32_t d2 = 2 * d;
+        // Taken modulo 2D: rotating by 2d without it reads beyond the interleaved record.
+        const std::uint32_t base = static_cast<std::uint32_t>((2ull * triggerAddress) % d2);
+        std::vector<std::uint16_t> rotated(d2, 0);
+        for (std::uint32_t j = 1; j < d2; ++j) {
+            std::uint32_t i = base + j;
+            if (i >= d2)
+                i -= d2;
+            const std::uint32_t k = i / 2;
+            if ((i & 1) == 0)
+                rotated[j] = CorrectConverterA(table[s.Ch1(k)], c);
+            else
+                rotated[j] = table[s.Ch2(k)];
+        }
+        const bool toCh1 = (alternate == 1 && channelSelector != 0) || (alternate != 1 && channelSelector == 0);
+        std::uint16_t* out = toCh1 ? ch1Record : ch2Record;
+        const DoubleRateWindow w = WindowFor(position, d);
+        const std::uint32_t first = w.o - w.n;
+        for (std::uint32_t i = 0; i < d; ++i)
+            out[i] = rotated[std::min(first + i, d2 - 1)];
+        std::copy(rotated.begin() + d, rotated.end(), out + d);
+        for (std::uint16_t* rec : {ch1Record, ch2Record}) {
+            rec[1] = Extrapolate(rec[2], rec[3]);
+            rec[0] = Extrapolate(rec[1], rec[2]);
+        }
+        WriteTrailer(ch1Record, trailerAt, timeBase, ch1VoltsIndex, trailerValue, 1);
+        WriteTrailer(ch2Record, trailerAt, timeBase, ch2VoltsIndex, trailerValue, 1);
+        return 1;
+    });
+}

@@ -1,0 +1,99 @@
+// The shared library exports exactly the functions its public header declares, and works on its
+// own with the simulated instrument chosen through SCOPE_SIMULATOR.
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::set<std::string> HeaderExports() {
+    std::ifstream in(TESSEL_HEADER_PATH);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string s = text.str();
+    std::set<std::string> names;
+    const std::regex decl(R"(TESSEL_API\s+[A-Za-z_][\w\s\*]*?\b([A-Za-z_]\w*)\s*\()");
+    for (auto it = std::sregex_iterator(s.begin(), s.end(), decl); it != std::sregex_iterator(); ++it)
+        names.insert((*it)[1]);
+    return names;
+}
+
+std::set<std::string> LibraryExports(std::set<std::string>* other) {
+    const std::string cmd = std::string("nm -D --defined-only '") + TESSEL_LIBRARY_PATH + "'";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(cmd.c_str(), "r"), pclose);
+    std::set<std::string> functions;
+    if (!pipe)
+        return functions;
+    char line[1024];
+    while (std::fgets(line, sizeof line, pipe.get())) {
+        std::istringstream ls(line);
+        std::string address, type, name;
+        ls >> address >> type >> name;
+        if (name.empty())
+            continue;
+        if (type == "T")
+            functions.insert(name);
+        else if (other)
+            other->insert(name);
+    }
+    return functions;
+}
+
+} // namespace
+
+TEST(Exports, LibraryExportsExactlyTheHeader) {
+    const auto header = HeaderExports();
+    ASSERT_GE(header.size(), 18u);
+    std::set<std::string> other;
+    const auto exported = LibraryExports(&other);
+    EXPECT_EQ(exported, header);
+    EXPECT_TRUE(other.empty()) << "non-function symbol exported: " << *other.begin();
+    for (const char* hidden : {"dsoGetDeviceName", "dsoOpenDevice", "dsoVendorRequest", "dsoIoctlThreadProc",
+                               "dsoIsHighSpeed", "dsoSetTransferMode"}) {
+        for (const auto& name : exported)
+            EXPECT_EQ(name.find(hidden), std::string::npos) << name;
+    }
+}
+
+TEST(Exports, LibraryRunsOnTheEnvironmentSimulator) {
+    setenv("SCOPE_SIMULATOR", "1", 1);
+    void* lib = dlopen(TESSEL_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(lib, nullptr) << dlerror();
+    using Search = int (*)(uint16_t);
+    using State = uint16_t (*)(uint16_t, uint32_t*);
+    using Read = uint16_t (*)(uint16_t, uint16_t, uint16_t, uint16_t, uint16_t*, uint16_t*, const uint16_t*, uint32_t);
+    auto search = reinterpret_cast<Search>(dlsym(lib, "dsoSearchDevice"));
+    auto start = reinterpret_cast<Search>(dlsym(lib, "dsoCaptureStart"));
+    auto arm = reinterpret_cast<Search>(dlsym(lib, "dsoTriggerEnabled"));
+    auto state = reinterpret_cast<State>(dlsym(lib, "dsoGetCaptureState"));
+    auto read = reinterpret_cast<Read>(dlsym(lib, "dsoGetChannelData"));
+    ASSERT_TRUE(search && start && arm && state && read);
+    EXPECT_EQ(search(0), 1);
+    EXPECT_EQ(search(1), 0);
+    ASSERT_EQ(start(0), 1);
+    ASSERT_EQ(arm(0), 1);
+    uint32_t addr = 0;
+    int polls = 0;
+    while (state(0, &addr) < 4 && polls < 20)
+        ++polls;
+    ASSERT_LT(polls, 20);
+    std::vector<uint16_t> a(20484, 0xBEEF), b(20484, 0xBEEF);
+    const uint16_t settings[7] = {0, 2, 12, 50, 1, 10, 0};
+    ASSERT_EQ(read(0, 6, 6, 50, a.data(), b.data(), settings, addr), 1);
+    EXPECT_EQ(a[20482], 50);
+    int inRange = 0;
+    for (int k = 0; k < 10240; ++k)
+        inRange += (a[k] <= 511 && b[k] <= 511) ? 1 : 0;
+    EXPECT_EQ(inRange, 10240) << "the simulated signal stays on screen";
+    dlclose(lib);
+}
