@@ -4,8 +4,10 @@
 // instrument access, averaging, language table, persistence histories) and the flags that
 // the windows, the view and the dialogs test.
 #include <cstdint>
+#include <functional>
 
 #include "engine/AverageBuffer.h"
+#include "engine/DemoSource.h"
 #include "engine/DocUi.h"
 #include "engine/FftData.h"
 #include "engine/LanguageTable.h"
@@ -75,6 +77,31 @@ public:
     // The device call group "trigger and sample rate" with the current settings.
     void SendTriggerAndSampleRate();
 
+    // ==== Settings setters and the ETS calibration value (bodies in KelvaneDocSetters.cpp and
+    // KelvaneDocEts.cpp) ====
+    // Each setter stores the value, sends the affected part of the set-up unless in demo mode
+    // (the time-base steps and the trigger mode are sent in demo mode too) and restarts the
+    // capture. Level-block words are kept within 0..511; the stored floats stay as given.
+    void SetCh1Coupling(std::int16_t coupling); // 0 DC, 1 AC, 2 GND
+    void SetCh2Coupling(std::int16_t coupling);
+    void SetCh1Position(float position);        // screen codes
+    void SetCh2Position(float position);
+    void SetCh1TriggerLevel(float level);
+    void SetCh2TriggerLevel(float level);
+    void SetExtTriggerLevel(float level);
+    void SetHorizontalPosition(std::int16_t position); // 0..500, sent as position / 5 (0..100)
+    void DecrementTimeBase();                   // one step faster, stops at 0
+    void IncrementTimeBase();                   // one step slower, stops at the last step
+    void SetTriggerMode(std::int16_t mode);     // 0 Edge, 1 Pulse
+    void SetTriggerSource(std::int16_t source); // 0 CH1, 1 CH2, 2 ALT, 3 EXT, 4 EXT/10
+    void SetTriggerSlope(std::int16_t slope);   // 0 rising, 1 falling
+    void SetPulseCondition(std::int16_t condition);
+    void SetHorizontalFormat(std::int16_t format); // 0 Y-T, 1 Roll, 2 X-Y; no device call
+    // One pass of the ETS calibration: moves the ETS calibration value towards a counter
+    // reading of 1800. Returns 1 once converged, else 0.
+    int EtsCalibrationStep();
+    // ==== End of the settings setters ====
+
     // --- Model, persistence, flags ------------------------------------------------------------
     CString GetModelName() const;
     std::int16_t GetModel() const { return m_nModel; }
@@ -100,6 +127,22 @@ public:
     void OnLanguageDefault() { SelectLanguage(CLanguageTable::kBuiltin); }
     void OnUpdateLanguageDefault(CCmdUI* pCmdUI) const;
 
+    // ==== Setup, reference and waveform files (bodies in SetupFile.cpp and WaveformFiles.cpp) ====
+    // Every reader and writer returns 1 on success and 0 on failure; messages go to the view.
+    int SaveSetupFile(const char* path);
+    int LoadSetupFile(const char* path);
+    int SaveReferenceFile(const char* path);     // ".rfc" of the save channel
+    int LoadReferenceFile(const char* path);     // ".rfc" into REF
+    int LoadOldReferenceFile(const char* path);  // old text ".ref" into REF
+    int SaveCsvFile(const char* path);           // ".csv" of the save channel
+    int LoadCsvFile(const char* path);           // ".csv" into CH1
+    int SaveWaveformText(const char* path);      // ".txt" of CH1 and CH2
+    int SaveWaveformDoc(const char* path);       // ".doc": 500 screen points per channel
+    int SaveWaveformXls(const char* path);       // ".xls": the ".doc" content
+    // Screen image: the view passes the bitmap it captured (null when the capture gave none).
+    int SaveImageFile(const char* path, const class CScreenImage* image);
+    // ==== End of the file readers and writers ====
+
     // --- Owned objects and fields, in object order ----------------------------------------------
     std::int16_t m_nModel = 0;
     CTrace m_ch1;
@@ -114,6 +157,40 @@ public:
     CFftData m_fft;
     CUsbDevice m_usb;
     CAverageBuffer m_average;
+    // ==== Acquisition cycle and demo source (bodies in KelvaneDocAcquire.cpp) ====
+    // One step of the 32 ms timer: demo, real-time, equivalent-time or Roll road.
+    void AcquireTick();
+    // Arm, poll the capture state once, read when ready and restart (instrument, Y-T and X-Y).
+    void PollAndReadInstrument();
+    // The demo counterpart: simulated trigger test, records from the demo source.
+    void PollDemoCapture();
+    // Equivalent-time read and its processing.
+    void EtsCapture();
+    // Roll-format reads, paced by the time base.
+    void RollReadInstrument();
+    void RollReadDemo();
+    // Processing order of the roads: Y-T instrument, Y-T demo, Roll.
+    void ProcessCapturedTraces();
+    void ProcessDemoTraces();
+    void PostProcessTraces();
+    // Ends the demo's pre-trigger wait once its time has passed.
+    void PretriggerWaitCheck();
+    // Generator parameters from the channel, time-base and trigger settings.
+    void UpdateDemoParameters();
+    // Demo samples into the CH1 and CH2 raw records (one point in Roll format, else records).
+    void GenerateDemoData();
+    // Persistence of trace 0..3 (CH1, CH2, MATH, REF): append its screen trace / records held.
+    void AppendPersistence(int trace);
+    std::int16_t GetPersistenceCount(short trace) const { return m_persistence.GetCount(trace); }
+    // Interval clock in milliseconds. It only serves differences, taken modulo 2^32, so a
+    // wait never stalls when the clock wraps. Monotonic unless a test injects another one.
+    std::uint32_t GetMsOfDay() const;
+    void SetIntervalClock(std::function<std::uint32_t()> clock) { m_clock = std::move(clock); }
+    // Normal-sweep idle counter: polls without a trigger since the last capture.
+    std::int16_t m_nNormalWaitCounter = 0;
+    CDemoSource m_demo;
+    std::function<std::uint32_t()> m_clock;
+    // ==== End of the acquisition cycle ====
     std::int32_t m_bRunning = 0;
     std::int32_t m_bZoomOut = 0;
     std::int32_t m_bZoomIn = 0;

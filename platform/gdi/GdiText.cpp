@@ -114,9 +114,13 @@ Metrics ApplyFont(cairo_t* cr, const Font& f, bool raster) {
         cairo_font_options_set_antialias(opts, CAIRO_ANTIALIAS_NONE);
     cairo_set_font_options(cr, opts);
     cairo_font_options_destroy(opts);
-    cairo_set_font_size(cr, 1.0);
+    // Measured at a large size so that rounded (hinted) metrics do not distort the ratio.
+    constexpr double kRef = 1000.0;
+    cairo_set_font_size(cr, kRef);
     cairo_font_extents_t unit;
     cairo_font_extents(cr, &unit);
+    unit.ascent /= kRef;
+    unit.descent /= kRef;
     double cellPerEm = unit.ascent + unit.descent;
     if (!(cellPerEm > 0.1))
         cellPerEm = 1.0;
@@ -390,3 +394,12 @@ int DrawText(HDC hdc, const char* text, int count, RECT* rect, UINT format) {
     cairo_restore(cr);
     return top - rect->top + total;
 }
+
+// Leak checking in sanitizer builds: fontconfig keeps its pattern caches until the process
+// ends by design, which the leak checker would report for every program that draws text.
+// Defined here, in a file every text-drawing program links, and weak so a program may override it.
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" __attribute__((weak, used)) const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+#endif

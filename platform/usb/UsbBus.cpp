@@ -34,6 +34,7 @@ struct IoWorker {
     std::condition_variable finished; // a job is done
     std::deque<std::shared_ptr<Job>> queue;
     bool stop = false;
+    bool busy = false; // inside the device's call
 
     static void Run(std::shared_ptr<IoWorker> self) {
         for (;;) {
@@ -41,10 +42,17 @@ struct IoWorker {
             {
                 std::unique_lock<std::mutex> lock(self->mutex);
                 self->wake.wait(lock, [&] { return self->stop || !self->queue.empty(); });
-                if (self->queue.empty())
+                if (self->stop) {
+                    // Calls still queued fail at once instead of waiting out their time-out.
+                    for (auto& pending : self->queue)
+                        pending->done = true;
+                    self->queue.clear();
+                    self->finished.notify_all();
                     return;
+                }
                 job = self->queue.front();
                 self->queue.pop_front();
+                self->busy = true;
             }
             std::uint32_t returned = 0;
             bool ok = false;
@@ -61,6 +69,7 @@ struct IoWorker {
                 job->returned = returned > job->out.size() ? static_cast<std::uint32_t>(job->out.size())
                                                             : returned;
                 job->done = true;
+                self->busy = false;
             }
             self->finished.notify_all();
         }
@@ -71,6 +80,7 @@ struct Entry {
     std::string name;
     std::shared_ptr<UsbDevice> device;
     std::shared_ptr<IoWorker> worker;
+    std::thread thread;
     bool registered = true;
     long opens = 0;
 };
@@ -81,10 +91,17 @@ struct Registry {
     std::map<Handle, std::shared_ptr<Entry>> handles;
     Handle nextHandle = 1;
     long failedOpens = 0;
+    // I/O threads that were still inside a device call when their device was unregistered.
+    std::vector<std::thread> lingering;
 
+    // Every I/O thread is joined before the registry (and, in a shared library, its code) goes
+    // away; a thread left running would wake up in unmapped code.
     ~Registry() {
         for (auto& kv : byName)
-            Retire(*kv.second);
+            Retire(*kv.second, lingering);
+        for (auto& t : lingering)
+            if (t.joinable())
+                t.join();
     }
 
     static std::shared_ptr<Entry> MakeEntry(const std::string& name, std::shared_ptr<UsbDevice> device) {
@@ -93,21 +110,27 @@ struct Registry {
         entry->device = device;
         entry->worker = std::make_shared<IoWorker>();
         entry->worker->device = std::move(device);
-        std::thread(IoWorker::Run, entry->worker).detach();
+        entry->thread = std::thread(IoWorker::Run, entry->worker);
         return entry;
     }
 
-    // Stops the entry's I/O thread once its queue is empty; a thread stuck in the device ends
-    // whenever the device returns.
-    static void Retire(Entry& entry) {
+    // Stops the entry's I/O thread. An idle thread is joined at once; one stuck inside the device
+    // is kept aside and joined when the registry ends.
+    static void Retire(Entry& entry, std::vector<std::thread>& lingering) {
         entry.registered = false;
-        if (!entry.worker)
+        if (!entry.worker || !entry.thread.joinable())
             return;
+        bool busy;
         {
             std::lock_guard<std::mutex> lock(entry.worker->mutex);
             entry.worker->stop = true;
+            busy = entry.worker->busy;
         }
         entry.worker->wake.notify_all();
+        if (busy)
+            lingering.push_back(std::move(entry.thread));
+        else
+            entry.thread.join();
     }
 };
 
@@ -127,7 +150,7 @@ void RegisterDevice(const std::string& name, std::shared_ptr<UsbDevice> device) 
     std::lock_guard<std::mutex> lock(r.mutex);
     auto it = r.byName.find(name);
     if (it != r.byName.end())
-        Registry::Retire(*it->second);
+        Registry::Retire(*it->second, r.lingering);
     r.byName[name] = Registry::MakeEntry(name, std::move(device));
 }
 
@@ -137,7 +160,7 @@ void UnregisterDevice(const std::string& name) {
     auto it = r.byName.find(name);
     if (it == r.byName.end())
         return;
-    Registry::Retire(*it->second);
+    Registry::Retire(*it->second, r.lingering);
     r.byName.erase(it);
 }
 
@@ -145,7 +168,7 @@ void UnregisterAllDevices() {
     Registry& r = Reg();
     std::lock_guard<std::mutex> lock(r.mutex);
     for (auto& kv : r.byName)
-        Registry::Retire(*kv.second);
+        Registry::Retire(*kv.second, r.lingering);
     r.byName.clear();
 }
 

@@ -63,8 +63,9 @@ TESSEL_API int dsoSetLogicData(uint16_t deviceIndex, uint16_t value);
  * writes a four-word trailer {time-base index, volts index, trailerValue, double-rate flag} behind
  * each record: at index 20480 when the record-length selector is 10 (buffers of at least 20484
  * words), else at index 1048576 (buffers of at least 1048580 words). Time-base indexes above 25
- * read a 256-point roll record without trailer. Returns 1 when read, 0 when refused or failed;
- * the buffers are untouched on 0. */
+ * read a 256-point roll record without trailer. A memory code above 2, or memory code 2 with
+ * selector 10, is refused. Returns 1 when read, 0 when refused or failed; the buffers are
+ * untouched on 0. */
 TESSEL_API uint16_t dsoGetChannelData(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
                                       uint16_t trailerValue, uint16_t* ch1Record, uint16_t* ch2Record,
                                       const uint16_t* captureSettings, uint32_t triggerAddress);

@@ -203,7 +203,8 @@ TEST_F(ChannelRead, DoubleRatePacketsFollowLinkSpeedAndCalibration) {
         ASSERT_EQ(b[i], expected[i]) << i;
     EXPECT_EQ(kv::sdk::CorrectConverterA(600, 0), 511);
     EXPECT_EQ(kv::sdk::CorrectConverterA(3, 5), 0);
-    EXPECT_EQ(kv::sdk::CorrectConverterA(505, 15), 511);
+    EXPECT_EQ(kv::sdk::CorrectConverterA(505, 15), 510);
+    EXPECT_EQ(kv::sdk::CorrectConverterA(506, 15), 511);
 }
 
 TEST_F(ChannelRead, FailedCalibrationReadGivesZeroOffsets) {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <regex>
+#include <cctype>
 #include <set>
 #include <sstream>
 #include <string>
@@ -17,14 +17,23 @@
 namespace {
 
 std::set<std::string> HeaderExports() {
+    // Each declaration starts a line with the export macro; the name stands before its '('.
     std::ifstream in(TESSEL_HEADER_PATH);
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string s = text.str();
     std::set<std::string> names;
-    const std::regex decl(R"(TESSEL_API\s+[A-Za-z_][\w\s\*]*?\b([A-Za-z_]\w*)\s*\()");
-    for (auto it = std::sregex_iterator(s.begin(), s.end(), decl); it != std::sregex_iterator(); ++it)
-        names.insert((*it)[1]);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("TESSEL_API ", 0) != 0)
+            continue;
+        std::size_t end = line.find('(');
+        if (end == std::string::npos)
+            continue;
+        while (end > 0 && line[end - 1] == ' ')
+            --end;
+        std::size_t begin = end;
+        while (begin > 0 && (std::isalnum(static_cast<unsigned char>(line[begin - 1])) || line[begin - 1] == '_'))
+            --begin;
+        names.insert(line.substr(begin, end - begin));
+    }
     return names;
 }
 

@@ -54,4 +54,6 @@ int GetWidgetCheck(const QWidget* widget) {
     return b && b->isChecked() ? 1 : 0;
 }
 
+void SetWidgetTextInt(QWidget* widget, int value) { SetWidgetText(widget, std::to_string(value)); }
+
 } // namespace kv

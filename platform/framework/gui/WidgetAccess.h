@@ -9,4 +9,5 @@ void SetWidgetText(QWidget* widget, const std::string& text);
 std::string GetWidgetText(const QWidget* widget);
 void SetWidgetCheck(QWidget* widget, int check);
 int GetWidgetCheck(const QWidget* widget);
+void SetWidgetTextInt(QWidget* widget, int value);
 } // namespace kv

@@ -259,9 +259,7 @@ BOOL CWnd::Create(const char*, const char* lpszWindowName, DWORD dwStyle, const 
     QWidget* parentWidget = pParentWnd ? pParentWnd->GetWidget() : nullptr;
     if (pParentWnd && !parentWidget)
         return FALSE;
-    auto* w = new BridgedWidget<QWidget>(parentWidget);
-    w->setMouseTracking(true);
-    w->setAttribute(Qt::WA_OpaquePaintEvent);
+    QWidget* w = CreateWidget(parentWidget);
     m_nID = nID;
     m_dwStyle = cs.style;
     m_dwExStyle = cs.dwExStyle;
@@ -276,6 +274,12 @@ BOOL CWnd::Create(const char*, const char* lpszWindowName, DWORD dwStyle, const 
     if (cs.style & WS_VISIBLE)
         w->show();
     return TRUE;
+}
+
+QWidget* CWnd::CreateWidget(QWidget* parent) {
+    auto* w = new BridgedWidget<QWidget>(parent);
+    w->setMouseTracking(true);
+    return w;
 }
 
 BOOL CWnd::SubclassWindow(QWidget* widget) {

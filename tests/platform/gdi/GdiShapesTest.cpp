@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -219,6 +221,64 @@ TEST(GdiShapes, PaintRgnUsesTheCurrentBrushAndNullBrushFillsNothing) {
     EXPECT_EQ(s.Count(kWhite), 16);
     DeleteObject(r);
     DeleteObject(r2);
+}
+
+} // namespace
+
+namespace {
+
+// A knob and a small graticule with a trace, saved for a person to look at.
+TEST(GdiScenes, KnobAndGraticuleRenderAsExpected) {
+    TestSurface s(200, 100, RGB(212, 208, 200));
+    HDC dc = s.dc();
+    Arc(dc, 6, 6, 81, 79, 87, 85, 0, 85);
+    Pie(dc, -1, -1, 88, 86, 0, 85, 1, 85);
+    Pie(dc, -1, -1, 88, 86, 87, 86, 87, 85);
+    HBRUSH light = CreateSolidBrush(RGB(210, 210, 210));
+    HGDIOBJ old = SelectObject(dc, light);
+    Chord(dc, 9, 9, 78, 76, 87, 0, 0, 85);
+    HBRUSH dark = CreateSolidBrush(RGB(180, 180, 180));
+    SelectObject(dc, dark);
+    Chord(dc, 9, 9, 78, 76, 0, 85, 87, 0);
+    HBRUSH cap = CreateSolidBrush(RGB(50, 50, 255));
+    SelectObject(dc, cap);
+    Chord(dc, 15, 15, 72, 70, 0, 0, 0, 0);
+    HPEN white = CreatePen(PS_SOLID, 2, RGB(255, 255, 255));
+    HGDIOBJ oldPen = SelectObject(dc, white);
+    MoveToEx(dc, 43, 42, nullptr);
+    LineTo(dc, 60, 25);
+    SelectObject(dc, oldPen);
+    Chord(dc, 37, 37, 50, 48, 0, 0, 0, 0);
+    SelectObject(dc, old);
+    // The cap is the knob colour at its centre, the light half above the dark one.
+    EXPECT_EQ(s.at(30, 55), RGB(50, 50, 255));
+    EXPECT_EQ(s.at(13, 40), RGB(210, 210, 210));
+    EXPECT_EQ(s.at(74, 40), RGB(180, 180, 180));
+
+    RECT plot{100, 10, 190, 90};
+    HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+    FillRect(dc, &plot, black);
+    HPEN grid = CreatePen(PS_DOT, 1, RGB(100, 100, 100));
+    oldPen = SelectObject(dc, grid);
+    SetBkMode(dc, TRANSPARENT);
+    for (int i = 1; i < 10; ++i) {
+        MoveToEx(dc, 100 + i * 9, 10, nullptr);
+        LineTo(dc, 100 + i * 9, 90);
+    }
+    HPEN trace = CreatePen(PS_SOLID, 1, RGB(255, 255, 0));
+    SelectObject(dc, trace);
+    POINT pts[90];
+    for (int i = 0; i < 90; ++i)
+        pts[i] = {100 + i, 50 - static_cast<LONG>(30 * std::sin(i / 9.0))};
+    Polyline(dc, pts, 90);
+    SelectObject(dc, oldPen);
+    EXPECT_GT(s.Count(RGB(255, 255, 0), 100, 10, 190, 90), 89);
+    EXPECT_GT(s.Count(RGB(100, 100, 100), 100, 10, 190, 90), 9 * 30);
+    s.Save("gdi_scene_knob_graticule");
+    for (HGDIOBJ o : {static_cast<HGDIOBJ>(light), static_cast<HGDIOBJ>(dark), static_cast<HGDIOBJ>(cap),
+                      static_cast<HGDIOBJ>(white), static_cast<HGDIOBJ>(black), static_cast<HGDIOBJ>(grid),
+                      static_cast<HGDIOBJ>(trace)})
+        EXPECT_TRUE(DeleteObject(o));
 }
 
 } // namespace

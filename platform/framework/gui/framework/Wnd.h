@@ -13,6 +13,7 @@ class QWidget;
 class CDC;
 class CMenu;
 class CFrameWnd;
+class CDataExchange;
 struct DRAWITEMSTRUCT;
 
 struct CREATESTRUCT {
@@ -143,6 +144,12 @@ public:
     // are shown disabled.
     virtual BOOL IsCommandHandled(UINT nID);
 
+    // Data exchange between member variables and the window's controls: TRUE reads the
+    // controls (and reports a bad entry in a message box unless bReportErrors is FALSE),
+    // FALSE writes them. Returns FALSE when an entry could not be read.
+    BOOL UpdateData(BOOL bSaveAndValidate = TRUE, BOOL bReportErrors = TRUE);
+    virtual void DoDataExchange(CDataExchange* pDX);
+
     // Handlers.
     virtual BOOL PreCreateWindow(CREATESTRUCT& cs);
     virtual int OnCreate(LPCREATESTRUCT lpCreateStruct);
@@ -183,6 +190,8 @@ public:
     bool m_bPaintDefault = false;
 
 protected:
+    // Makes the Qt widget for Create.
+    virtual QWidget* CreateWidget(QWidget* parent);
     DWORD m_dwStyle = 0;
     DWORD m_dwExStyle = 0;
     UINT m_nID = 0;

@@ -1,0 +1,171 @@
+// The document's settings setters: every channel, time-base and trigger change made by a
+// menu, the side panel, the knob, a marker drag or a dialog ends up here. A setter stores the
+// value, sends the affected part of the set-up to the instrument unless the document runs in
+// demo mode, and restarts the capture.
+#include "engine/KelvaneDoc.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kMaxLevelCode = 511.0;
+constexpr int kMaxPositionWord = 100;
+
+// Level-block word of a position or level in screen codes: truncated toward zero and kept
+// within 0..511 (NaN as 0).
+std::int16_t LevelBlockWord(float value) {
+    if (std::isnan(value))
+        return 0;
+    return static_cast<std::int16_t>(std::clamp(std::trunc(static_cast<double>(value)), 0.0, kMaxLevelCode));
+}
+
+// Position word of the state block: horizontal position / 5, 0 for a negative position and
+// 100 beyond the right edge.
+std::int16_t HorizontalPositionWord(std::int16_t position) {
+    return static_cast<std::int16_t>(std::clamp(position / 5, 0, kMaxPositionWord));
+}
+
+// The device-call groups that the setters combine.
+void ComputeLevelRange(CKelvaneDoc& doc) {
+    doc.m_trigger.ComputeLevelRange(doc.m_ch1.GetVoltsPerDivIndex(), doc.m_ch2.GetVoltsPerDivIndex(),
+                                    doc.m_usb.GetStateWord(kv::kStateActiveSource));
+}
+
+void SendVoltageAndCoupling(CKelvaneDoc& doc) {
+    doc.m_usb.SetVoltageAndCoupling(doc.m_ch1.GetVoltsPerDivIndex(), doc.m_ch2.GetVoltsPerDivIndex(),
+                                    doc.m_ch1.GetCoupling(), doc.m_ch2.GetCoupling(), doc.m_usb.GetStateBlock());
+}
+
+void SendOffset(CKelvaneDoc& doc) {
+    doc.m_usb.SetOffset(doc.m_usb.GetLevelBlock(), doc.m_ch1.GetVoltsPerDivIndex(), doc.m_ch2.GetVoltsPerDivIndex(),
+                        doc.m_usb.GetStateWord(kv::kStateActiveSource), doc.m_trigger.GetCalibrationTable());
+}
+
+} // namespace
+
+// --- Vertical settings ---------------------------------------------------------------------------
+
+void CKelvaneDoc::SetCh1Coupling(std::int16_t coupling) {
+    m_ch1.SetCoupling(coupling);
+    if (!IsDemoMode())
+        SendVoltageAndCoupling(*this);
+    RestartCapture();
+}
+
+void CKelvaneDoc::SetCh2Coupling(std::int16_t coupling) {
+    m_ch2.SetCoupling(coupling);
+    if (!IsDemoMode())
+        SendVoltageAndCoupling(*this);
+    RestartCapture();
+}
+
+void CKelvaneDoc::SetCh1Position(float position) {
+    m_ch1.SetPosition(position);
+    m_usb.SetLevelWord(kv::kLevelCh1Position, LevelBlockWord(position));
+    if (!IsDemoMode())
+        SendOffset(*this);
+    RestartCapture();
+}
+
+void CKelvaneDoc::SetCh2Position(float position) {
+    m_ch2.SetPosition(position);
+    m_usb.SetLevelWord(kv::kLevelCh2Position, LevelBlockWord(position));
+    if (!IsDemoMode())
+        SendOffset(*this);
+    RestartCapture();
+}
+
+// --- Trigger levels ------------------------------------------------------------------------------
+
+void CKelvaneDoc::SetCh1TriggerLevel(float level) {
+    m_trigger.SetLevel(CTrigger::kLevelCh1, level);
+    // Unclamped, a level dragged or loaded beyond the screen would reach the instrument as a
+    // word outside the level block's 0..511.
+    m_usb.SetLevelWord(kv::kLevelCh1Trigger, LevelBlockWord(level));
+    if (!IsDemoMode())
+        SendOffset(*this);
+    RestartCapture();
+}
+
+void CKelvaneDoc::SetCh2TriggerLevel(float level) {
+    m_trigger.SetLevel(CTrigger::kLevelCh2, level);
+    // Kept within 0..511 like CH1's level word.
+    m_usb.SetLevelWord(kv::kLevelCh2Trigger, LevelBlockWord(level));
+    if (!IsDemoMode())
+        SendOffset(*this);
+    RestartCapture();
+}
+
+void CKelvaneDoc::SetExtTriggerLevel(float level) {
+    m_trigger.SetLevel(CTrigger::kLevelExt, level);
+    m_usb.SetLevelWord(kv::kLevelExtTrigger, LevelBlockWord(level));
+    if (!IsDemoMode()) {
+        SendVoltageAndCoupling(*this);
+        SendOffset(*this);
+    }
+    RestartCapture();
+}
+
+// --- Horizontal settings -------------------------------------------------------------------------
+
+void CKelvaneDoc::SetHorizontalPosition(std::int16_t position) {
+    m_settings.SetHorizontalPosition(position);
+    m_usb.SetStateWord(kv::kStatePosition, HorizontalPositionWord(position));
+    if (!IsDemoMode())
+        SendTriggerAndSampleRate();
+    RestartCapture();
+}
+
+void CKelvaneDoc::DecrementTimeBase() {
+    m_settings.TimeBaseDown();
+    m_usb.SetStateWord(kv::kStateTimeBase, m_settings.GetTimeBaseIndex());
+    SendTriggerAndSampleRate();
+    RestartCapture();
+}
+
+void CKelvaneDoc::IncrementTimeBase() {
+    m_settings.TimeBaseUp();
+    m_usb.SetStateWord(kv::kStateTimeBase, m_settings.GetTimeBaseIndex());
+    SendTriggerAndSampleRate();
+    RestartCapture();
+}
+
+void CKelvaneDoc::SetHorizontalFormat(std::int16_t format) {
+    m_settings.SetTimeBaseFormat(format);
+    RestartCapture();
+}
+
+// --- Trigger settings ----------------------------------------------------------------------------
+
+void CKelvaneDoc::SetTriggerMode(std::int16_t mode) {
+    m_trigger.SetTriggerType(mode);
+    SendTriggerAndSampleRate();
+    RestartCapture();
+}
+
+void CKelvaneDoc::SetTriggerSource(std::int16_t source) {
+    m_trigger.SetSource(source);
+    // ALT stays the active source until the next capture picks a channel.
+    m_usb.SetStateWord(kv::kStateActiveSource, m_trigger.GetSource());
+    if (!IsDemoMode()) {
+        ComputeLevelRange(*this);
+        SendTriggerAndSampleRate();
+        SendOffset(*this);
+    }
+    RestartCapture();
+}
+
+void CKelvaneDoc::SetTriggerSlope(std::int16_t slope) {
+    m_trigger.SetSlope(slope);
+    if (!IsDemoMode())
+        SendTriggerAndSampleRate();
+    RestartCapture();
+}
+
+void CKelvaneDoc::SetPulseCondition(std::int16_t condition) {
+    m_trigger.SetPulseCondition(condition);
+    if (!IsDemoMode())
+        SendTriggerAndSampleRate();
+    RestartCapture();
+}

@@ -1,0 +1,796 @@
+// The setup file: every setting of the program in one little-endian record (see SetupFile.h).
+#include "engine/SetupFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/KelvaneDoc.h"
+#include "system/LittleEndian.h"
+#include "system/Paths.h"
+
+namespace {
+
+constexpr int kMaxVoltDiv = 9;
+constexpr int kMaxProbe = 3;
+constexpr int kMaxCoupling = 2;
+constexpr int kMaxFilter = 2;
+constexpr int kMaxInterpolation = 2;
+constexpr int kMaxTimeBase = CScopeSettings::kMaxTimeBaseStep;
+constexpr int kMaxHorizontalPosition = 500;
+constexpr int kFormatYt = 0;
+constexpr int kFormatRoll = 1;
+constexpr int kFirstSlowTimeBase = 25; // 400 ms/div and slower run in Roll
+constexpr int kMeasureSlots = CMeasure::kMaxEntries;
+constexpr int kRecordSamples = CRecordStore::kMaxFrames * CRecordStore::kFramePoints;
+
+IDocUi* Ui(CKelvaneDoc& doc) { return doc.GetUi(); }
+
+void ShowMessage(CKelvaneDoc& doc, const std::string& text) {
+    if (IDocUi* ui = Ui(doc))
+        ui->MessageBox(text.c_str(), "");
+}
+
+std::string ErrorText(const char* path, int err) {
+    return std::string(path ? path : "") + ": " + (err ? std::strerror(err) : "write failed");
+}
+
+bool In(int v, int lo, int hi) { return v >= lo && v <= hi; }
+
+bool Finite(float v) { return std::isfinite(v); }
+
+// Record lengths a channel may carry: the lengths of the record-length codes and the
+// 28672-point length of a loaded CSV file.
+bool ValidChannelRecordLength(std::int32_t length, std::int32_t bufferSize) {
+    switch (length) {
+    case 10240:
+    case 14336:
+    case 28672:
+    case 32768:
+    case 524288: return length <= bufferSize;
+    default: return false;
+    }
+}
+
+// ---- The fields of one file, as read, before anything is applied -----------------------------
+
+struct ChannelFields {
+    std::int32_t on = 0;
+    int voltDiv = 0, coupling = 0, probe = 0, filter = 0;
+    std::int32_t invert = 0, bandwidth = 0;
+    float position = 0;
+    int interpolation = 0;
+    std::int32_t length = 0, color = 0;
+};
+
+struct MathFields {
+    std::int32_t on = 0;
+    int voltDiv = 0, probe = 0, sourceA = 0, sourceB = 0, operation = 0;
+    std::int32_t invert = 0;
+    float position = 0;
+    int interpolation = 0;
+    std::int32_t length = 0, color = 0;
+};
+
+struct RefFields {
+    std::int32_t on = 0, noSamples = 1;
+    float position = 0, positionAtAcquisition = 0;
+    int voltDiv = 0, voltDivAtAcquisition = 0;
+    std::int32_t length = 0;
+    int timeBase = 0, horizontalPosition = 0;
+    float loadedPosition = 0;
+    std::int32_t color = 0;
+    bool lengthValid = false;
+    std::vector<std::int16_t> samples; // present only when the file carries a sample block
+};
+
+struct TriggerFields {
+    int type = 0, sweep = 0, source = 0, slope = 0;
+    float level[3] = {}, volts[3] = {};
+    std::int32_t hfReject = 0;
+    std::int16_t marker[3] = {};
+    float dragValue = 0;
+    std::int32_t pulseWidth = 0;
+    int pulseCondition = 0;
+};
+
+struct TimeBaseFields {
+    int index = 0, recordLengthMode = 0, format = 0, horizontalPosition = 0, samplingMode = 0;
+};
+
+struct ScreenFields {
+    int cursorSource = 0, cursorMode = 0, dotMode = 0;
+    std::int32_t gridOn = 0;
+    int gridIntensity = 0, waveformIntensity = 0;
+};
+
+struct AcquisitionFields {
+    int persistenceDepth = 0;
+    std::int32_t persistenceOn = 0;
+    int acquireMode = 0, framesToAverage = 0, saveChannel = 0;
+};
+
+struct RecordFields {
+    std::int32_t noData = 1;
+    int channel = 0, endFrame = 0, recordInterval = 0, framesRecorded = 0, timeBase = 0, voltDiv = 0;
+    float position = 0;
+    int coupling = 0, probe = 0, flagWord = 0;
+    std::int32_t playing = 0;
+    int playStart = 0, horizontalPosition = 0;
+    std::uint32_t recordingValue = 0;
+    int playInterval = 0, currentFrame = 0, playEnd = 0;
+    std::int32_t repeat = 0;
+    std::vector<std::int16_t> frames;
+};
+
+struct PassFailFields {
+    int horizontalTolerance = 0, verticalTolerance = 0;
+    std::uint64_t failed = 0, passed = 0, total = 0;
+    int output = 0, source = 0;
+    std::int32_t stop = 0;
+    std::int16_t upper[CPassFail::kPoints] = {};
+    std::int16_t lower[CPassFail::kPoints] = {};
+};
+
+struct MeasureFields {
+    int count = 0, source = 0;
+    CMeasure::Entry entries[kMeasureSlots];
+};
+
+struct FftFields {
+    std::int32_t on = 0;
+    int source = 0, window = 0, bins = 0, scale = 0;
+    double verticalScale = 0;
+    int zoom = 0;
+};
+
+// How far a read got: a REF block that announces samples it cannot hold ends the read there.
+enum class ReadEnd { Complete, StoppedAfterRef };
+
+struct SetupFields {
+    std::int32_t language = -1;
+    ChannelFields ch[2];
+    MathFields math;
+    RefFields ref;
+    ReadEnd end = ReadEnd::Complete;
+    TriggerFields trigger;
+    TimeBaseFields timeBase;
+    ScreenFields screen;
+    AcquisitionFields acquisition;
+    RecordFields record;
+    PassFailFields passFail;
+    MeasureFields measure;
+    FftFields fft;
+};
+
+// 16-bit fields hold signed values in the same bits.
+int S16(kv::LeReader& r) { return r.I16(); }
+
+void ReadSamples(kv::LeReader& r, std::vector<std::int16_t>& out, std::size_t count) {
+    if (r.Remaining() / 2 < count) {
+        r.Bytes(nullptr, r.Remaining() + 1); // marks the reader failed
+        return;
+    }
+    out.resize(count);
+    for (auto& s : out)
+        s = r.I16();
+}
+
+void ReadChannel(kv::LeReader& r, ChannelFields& c) {
+    c.on = r.I32();
+    c.voltDiv = S16(r);
+    c.coupling = S16(r);
+    c.probe = S16(r);
+    c.filter = S16(r);
+    c.invert = r.I32();
+    c.bandwidth = r.I32();
+    c.position = r.F32();
+    c.interpolation = S16(r);
+    c.length = r.I32();
+    c.color = r.I32();
+}
+
+void ReadMath(kv::LeReader& r, MathFields& m) {
+    m.on = r.I32();
+    m.voltDiv = S16(r);
+    m.probe = S16(r);
+    m.sourceA = S16(r);
+    m.sourceB = S16(r);
+    m.operation = S16(r);
+    m.invert = r.I32();
+    m.position = r.F32();
+    m.interpolation = S16(r);
+    m.length = r.I32();
+    m.color = r.I32();
+}
+
+// Returns false when the REF block announces samples whose count cannot be trusted.
+bool ReadRef(kv::LeReader& r, RefFields& f, std::int32_t capacity) {
+    f.on = r.I32();
+    f.noSamples = r.I32();
+    f.position = r.F32();
+    f.positionAtAcquisition = r.F32();
+    f.voltDiv = S16(r);
+    f.voltDivAtAcquisition = S16(r);
+    f.length = r.I32();
+    f.timeBase = S16(r);
+    f.horizontalPosition = S16(r);
+    f.loadedPosition = r.F32();
+    f.color = r.I32();
+    f.lengthValid = f.length >= 1 && f.length <= capacity;
+    if (!r.Ok() || f.noSamples != 0)
+        return true;
+    if (!f.lengthValid)
+        return false;
+    ReadSamples(r, f.samples, static_cast<std::size_t>(f.length));
+    return true;
+}
+
+void ReadTrigger(kv::LeReader& r, TriggerFields& t) {
+    t.type = S16(r);
+    t.sweep = S16(r);
+    t.source = S16(r);
+    t.slope = S16(r);
+    for (float& v : t.level)
+        v = r.F32();
+    for (float& v : t.volts)
+        v = r.F32();
+    t.hfReject = r.I32();
+    for (auto& w : t.marker)
+        w = r.I16();
+    t.dragValue = r.F32();
+    t.pulseWidth = r.I32();
+    t.pulseCondition = S16(r);
+}
+
+void ReadRecord(kv::LeReader& r, RecordFields& f) {
+    f.noData = r.I32();
+    f.channel = S16(r);
+    f.endFrame = S16(r);
+    f.recordInterval = S16(r);
+    f.framesRecorded = S16(r);
+    f.timeBase = S16(r);
+    f.voltDiv = S16(r);
+    f.position = r.F32();
+    f.coupling = S16(r);
+    f.probe = S16(r);
+    f.flagWord = S16(r);
+    f.playing = r.I32();
+    f.playStart = S16(r);
+    f.horizontalPosition = S16(r);
+    f.recordingValue = r.U32();
+    f.playInterval = S16(r);
+    f.currentFrame = S16(r);
+    f.playEnd = S16(r);
+    f.repeat = r.I32();
+    if (r.Ok() && f.noData == 0)
+        ReadSamples(r, f.frames, kRecordSamples);
+}
+
+void ReadPassFail(kv::LeReader& r, PassFailFields& p) {
+    p.horizontalTolerance = S16(r);
+    p.verticalTolerance = S16(r);
+    auto u64 = [&r]() {
+        const std::uint64_t lo = r.U32();
+        const std::uint64_t hi = r.U32();
+        return lo | (hi << 32);
+    };
+    p.failed = u64();
+    p.passed = u64();
+    p.total = u64();
+    p.output = S16(r);
+    p.source = S16(r);
+    p.stop = r.I32();
+    for (auto& v : p.upper)
+        v = r.I16();
+    for (auto& v : p.lower)
+        v = r.I16();
+}
+
+void ReadMeasure(kv::LeReader& r, MeasureFields& m) {
+    m.count = S16(r);
+    m.source = S16(r);
+    for (auto& e : m.entries) {
+        e.used = r.I32();
+        e.source = r.I16();
+        e.type = r.I16();
+    }
+}
+
+void ReadFft(kv::LeReader& r, FftFields& f) {
+    f.on = r.I32();
+    f.source = S16(r);
+    f.window = S16(r);
+    f.bins = S16(r);
+    f.scale = S16(r);
+    f.verticalScale = r.F64();
+    f.zoom = S16(r);
+}
+
+// Everything after the header. False when the file ends early: nothing may then be applied.
+bool ReadBody(kv::LeReader& r, SetupFields& f, std::int32_t refCapacity) {
+    ReadChannel(r, f.ch[0]);
+    ReadChannel(r, f.ch[1]);
+    ReadMath(r, f.math);
+    if (!ReadRef(r, f.ref, refCapacity)) {
+        f.end = ReadEnd::StoppedAfterRef;
+        return r.Ok();
+    }
+    ReadTrigger(r, f.trigger);
+    TimeBaseFields& t = f.timeBase;
+    t.index = S16(r);
+    t.recordLengthMode = S16(r);
+    t.format = S16(r);
+    t.horizontalPosition = S16(r);
+    t.samplingMode = S16(r);
+    ScreenFields& s = f.screen;
+    s.cursorSource = S16(r);
+    s.cursorMode = S16(r);
+    s.dotMode = S16(r);
+    s.gridOn = r.I32();
+    s.gridIntensity = S16(r);
+    s.waveformIntensity = S16(r);
+    AcquisitionFields& a = f.acquisition;
+    a.persistenceDepth = S16(r);
+    a.persistenceOn = r.I32();
+    a.acquireMode = S16(r);
+    a.framesToAverage = S16(r);
+    a.saveChannel = S16(r);
+    ReadRecord(r, f.record);
+    ReadPassFail(r, f.passFail);
+    ReadMeasure(r, f.measure);
+    ReadFft(r, f.fft);
+    return r.Ok();
+}
+
+bool MagicMatches(kv::LeReader& r) {
+    for (std::size_t i = 0; i < kv::kSetupMagicChars; ++i) {
+        if (r.U16() != static_cast<std::uint16_t>(kv::kSetupMagic[i]))
+            return false;
+    }
+    return r.Ok();
+}
+
+void WriteHeader(kv::LeWriter& w, std::int16_t model, std::int32_t language) {
+    for (std::size_t i = 0; i < kv::kSetupMagicChars; ++i)
+        w.U16(static_cast<std::uint16_t>(kv::kSetupMagic[i]));
+    w.I16(model);
+    w.I32(language);
+}
+
+// ---- Applying the fields: each one is checked and out-of-range values keep the current one ----
+
+void ApplyChannel(CTrace& t, const ChannelFields& c, std::int32_t bufferSize) {
+    t.SetOn(c.on);
+    if (In(c.voltDiv, 0, kMaxVoltDiv))
+        t.SetVoltsPerDivIndex(static_cast<std::int16_t>(c.voltDiv));
+    if (In(c.coupling, 0, kMaxCoupling))
+        t.SetCoupling(static_cast<std::int16_t>(c.coupling));
+    if (In(c.probe, 0, kMaxProbe))
+        t.SetProbe(static_cast<std::int16_t>(c.probe));
+    if (In(c.filter, 0, kMaxFilter))
+        t.SetFilter(static_cast<std::int16_t>(c.filter));
+    t.SetInvert(c.invert);
+    t.SetBandwidthLimit(c.bandwidth);
+    if (Finite(c.position))
+        t.SetPosition(c.position);
+    if (In(c.interpolation, 0, kMaxInterpolation))
+        t.SetInterpolation(static_cast<std::int16_t>(c.interpolation));
+    // A length beyond the sample buffers would let the processing steps run past them.
+    if (ValidChannelRecordLength(c.length, bufferSize))
+        t.SetRecordLength(c.length);
+    t.SetColor(static_cast<COLORREF>(c.color));
+}
+
+void ApplyMath(CMathChannel& m, const MathFields& f, std::int32_t bufferSize) {
+    m.SetOn(f.on);
+    if (In(f.voltDiv, 0, kMaxVoltDiv))
+        m.SetVoltsPerDivIndex(static_cast<std::int16_t>(f.voltDiv));
+    if (In(f.probe, 0, kMaxProbe))
+        m.SetProbe(static_cast<std::int16_t>(f.probe));
+    if (In(f.sourceA, 0, 1))
+        m.SetSourceA(static_cast<std::int16_t>(f.sourceA));
+    if (In(f.sourceB, 0, 1))
+        m.SetSourceB(static_cast<std::int16_t>(f.sourceB));
+    if (In(f.operation, 0, 3))
+        m.SetOperation(static_cast<std::int16_t>(f.operation));
+    m.SetInvert(f.invert);
+    if (Finite(f.position))
+        m.SetPosition(f.position);
+    if (In(f.interpolation, 0, kMaxInterpolation))
+        m.SetInterpolation(static_cast<std::int16_t>(f.interpolation));
+    if (ValidChannelRecordLength(f.length, bufferSize))
+        m.SetRecordLength(f.length);
+    m.SetColor(static_cast<COLORREF>(f.color));
+}
+
+void ApplyRef(CRefChannel& ref, const RefFields& f, bool samplesTrusted) {
+    ref.SetOn(f.on);
+    if (Finite(f.position))
+        ref.SetPosition(f.position);
+    if (Finite(f.positionAtAcquisition))
+        ref.SetPositionAtAcquisition(f.positionAtAcquisition);
+    if (In(f.voltDiv, 0, kMaxVoltDiv))
+        ref.SetVoltsPerDivIndex(static_cast<std::int16_t>(f.voltDiv));
+    if (In(f.voltDivAtAcquisition, 0, kMaxVoltDiv))
+        ref.SetVoltsPerDivAtAcquisition(static_cast<std::int16_t>(f.voltDivAtAcquisition));
+    if (f.lengthValid)
+        ref.SetRecordLength(f.length);
+    if (In(f.timeBase, 0, kMaxTimeBase))
+        ref.SetTimeBaseIndex(static_cast<std::int16_t>(f.timeBase));
+    if (In(f.horizontalPosition, 0, kMaxHorizontalPosition))
+        ref.SetHorizontalPosition(static_cast<std::int16_t>(f.horizontalPosition));
+    if (Finite(f.loadedPosition))
+        ref.SetLoadedPosition(f.loadedPosition);
+    ref.SetColor(static_cast<COLORREF>(f.color));
+    std::int16_t* raw = ref.GetRawRecord();
+    if (samplesTrusted && f.noSamples == 0 && raw && !f.samples.empty() &&
+        f.samples.size() <= static_cast<std::size_t>(ref.GetRecordCapacity())) {
+        std::copy(f.samples.begin(), f.samples.end(), raw);
+        ref.SetNoSamples(0);
+    } else {
+        ref.SetNoSamples(1);
+    }
+}
+
+void ApplyTrigger(CTrigger& trig, const TriggerFields& t) {
+    trig.SetTriggerType(static_cast<std::int16_t>(t.type));
+    trig.SetSweep(static_cast<std::int16_t>(t.sweep));
+    trig.SetSource(static_cast<std::int16_t>(t.source));
+    trig.SetSlope(static_cast<std::int16_t>(t.slope));
+    for (int i = 0; i < CTrigger::kLevelCount; ++i) {
+        if (Finite(t.level[i]))
+            trig.SetLevel(i, t.level[i]);
+        if (Finite(t.volts[i]))
+            trig.SetLevelVolts(i, t.volts[i]);
+    }
+    trig.SetHfReject(t.hfReject);
+    for (int i = 0; i < CTrigger::kLevelCount; ++i)
+        trig.SetMarkerWord(i, t.marker[i]);
+    if (Finite(t.dragValue))
+        trig.SetDragValue(t.dragValue);
+    trig.SetPulseWidth(t.pulseWidth);
+    trig.SetPulseCondition(static_cast<std::int16_t>(t.pulseCondition));
+}
+
+void ApplyScreen(IDocUi* ui, const ScreenFields& s) {
+    ScreenOptions o;
+    // Without a view the block is read and dropped.
+    if (!ui || !ui->GetScreenOptions(o))
+        return;
+    if (s.cursorSource == 0 || s.cursorSource == 1 || s.cursorSource == 2 || s.cursorSource == 6)
+        o.cursorSource = static_cast<std::uint16_t>(s.cursorSource);
+    if (In(s.cursorMode, 0, 4))
+        o.cursorMode = static_cast<std::uint16_t>(s.cursorMode);
+    o.dotMode = static_cast<std::uint16_t>(s.dotMode);
+    o.gridOn = s.gridOn;
+    o.gridIntensity = static_cast<std::uint16_t>(std::clamp(s.gridIntensity, 0, 255));
+    o.waveformIntensity = static_cast<std::uint16_t>(std::clamp(s.waveformIntensity, 0, 255));
+    ui->SetScreenOptions(o);
+}
+
+void ApplyRecord(CRecordStore& store, const RecordFields& f) {
+    store.m_bNoData = f.noData;
+    store.m_nChannel = static_cast<std::int16_t>(std::clamp(f.channel, 0, 1));
+    auto frameCount = [](int v) { return static_cast<std::int16_t>(std::clamp(v, 0, CRecordStore::kMaxFrames)); };
+    auto interval = [](int v) { return static_cast<std::int16_t>(std::clamp(v, 1, CRecordStore::kMaxInterval)); };
+    // Frame counts above 1000 would make the ".rec" writer and play-back read past the frames.
+    store.m_nRecordEndFrame = frameCount(f.endFrame);
+    store.m_nRecordInterval = interval(f.recordInterval);
+    store.m_nFramesRecorded = frameCount(f.framesRecorded);
+    store.m_nTimeBaseIndex = static_cast<std::int16_t>(std::clamp(f.timeBase, 0, kMaxTimeBase));
+    store.m_nVoltsPerDivIndex = static_cast<std::int16_t>(std::clamp(f.voltDiv, 0, kMaxVoltDiv));
+    if (Finite(f.position))
+        store.m_fPosition = f.position;
+    store.m_nCoupling = static_cast<std::int16_t>(std::clamp(f.coupling, 0, kMaxCoupling));
+    store.m_nProbe = static_cast<std::int16_t>(std::clamp(f.probe, 0, kMaxProbe));
+    store.m_nRecordingFlagWord = static_cast<std::int16_t>(std::clamp(f.flagWord, 0, 1));
+    store.m_bPlaying = f.playing;
+    store.m_nPlayStartFrame = frameCount(f.playStart);
+    store.m_nHorizontalPosition = static_cast<std::int16_t>(std::clamp(f.horizontalPosition, 0, kMaxHorizontalPosition));
+    store.m_nRecordingValue = f.recordingValue;
+    store.m_nPlayInterval = interval(f.playInterval);
+    store.m_nCurrentFrame = frameCount(f.currentFrame);
+    store.m_nPlayEndFrame = frameCount(f.playEnd);
+    store.m_bRepeat = f.repeat;
+    if (f.noData == 0 && f.frames.size() == static_cast<std::size_t>(kRecordSamples)) {
+        store.m_frames.assign(f.frames.begin(), f.frames.end());
+    }
+}
+
+void ApplyPassFail(CPassFail& pf, const PassFailFields& p) {
+    pf.m_nHorizontalTolerance = static_cast<std::int16_t>(std::clamp(p.horizontalTolerance, 1, CPassFail::kMaxHorizontalTolerance));
+    pf.m_nVerticalTolerance = static_cast<std::int16_t>(std::clamp(p.verticalTolerance, 1, CPassFail::kMaxVerticalTolerance));
+    pf.m_nFailed = p.failed;
+    pf.m_nPassed = p.passed;
+    pf.m_nTotal = p.total;
+    pf.m_nOutput = static_cast<std::int16_t>(std::clamp(p.output, 0, 3));
+    pf.m_nSource = static_cast<std::int16_t>(std::clamp(p.source, 0, 1));
+    pf.m_bStop = std::clamp(p.stop, 0, 1);
+    std::copy(std::begin(p.upper), std::end(p.upper), pf.m_upper.begin());
+    std::copy(std::begin(p.lower), std::end(p.lower), pf.m_lower.begin());
+}
+
+void ApplyMeasure(CMeasure& measure, const MeasureFields& m) {
+    // A count above 8 or an entry source outside 0..2 would index past the measurement arrays.
+    if (In(m.count, 0, kMeasureSlots))
+        measure.SetCount(static_cast<short>(m.count));
+    if (In(m.source, 0, CMeasure::kSources - 1))
+        measure.SetSource(static_cast<short>(m.source));
+    for (int i = 0; i < kMeasureSlots; ++i) {
+        const CMeasure::Entry& e = m.entries[i];
+        if (In(e.source, 0, CMeasure::kSources - 1) && In(e.type, 0, CMeasure::kTypes - 1))
+            measure.SetEntry(i, e.used, e.source, e.type);
+        else
+            measure.SetEntry(i, 0, 0, 0);
+    }
+}
+
+void ApplyFft(CFftData& fft, const FftFields& f) {
+    CFftData defaults;
+    defaults.ResetFftSettings();
+    fft.m_bFftOn = f.on;
+    fft.m_nSource = In(f.source, 0, 1) ? static_cast<std::int16_t>(f.source) : defaults.m_nSource;
+    fft.m_nWindow = In(f.window, 0, 3) ? static_cast<std::int16_t>(f.window) : defaults.m_nWindow;
+    // The bin count sizes the spectrum arrays; anything else would overrun them.
+    fft.m_nBins = CFftData::IsValidBinCount(f.bins) ? static_cast<std::int16_t>(f.bins) : defaults.m_nBins;
+    fft.m_nScale = In(f.scale, 0, 1) ? static_cast<std::int16_t>(f.scale) : defaults.m_nScale;
+    fft.m_dVerticalScale =
+        std::isfinite(f.verticalScale) && f.verticalScale > 0.0 ? f.verticalScale : defaults.m_dVerticalScale;
+    const bool zoomOk = f.zoom == 1 || f.zoom == 2 || f.zoom == 4 || f.zoom == 8 || f.zoom == 16;
+    fft.m_nZoom = zoomOk ? static_cast<std::int16_t>(f.zoom) : defaults.m_nZoom;
+}
+
+} // namespace
+
+int CKelvaneDoc::SaveSetupFile(const char* path) {
+    if (!path)
+        return 0;
+    kv::LeWriter w;
+    WriteHeader(w, m_nModel, m_nLanguage);
+
+    if (IsDemoMode()) {
+        // A demo session only refreshes the header of an existing file and keeps the
+        // instrument settings stored after it.
+        std::FILE* f = std::fopen(path, "r+b");
+        if (!f)
+            return 0;
+        bool ok = std::fwrite(w.Data().data(), 1, w.Data().size(), f) == w.Data().size();
+        ok = std::fclose(f) == 0 && ok;
+        return ok ? 1 : 0;
+    }
+
+    // Channel blocks, CH1 then CH2.
+    for (const CTrace* t : {static_cast<const CTrace*>(&m_ch1), static_cast<const CTrace*>(&m_ch2)}) {
+        w.I32(t->IsOn());
+        w.I16(t->GetVoltsPerDivIndex());
+        w.I16(t->GetCoupling());
+        w.I16(t->GetProbe());
+        w.I16(t->GetFilter());
+        w.I32(t->IsInverted());
+        w.I32(t->IsBandwidthLimit());
+        w.F32(t->GetPosition());
+        w.I16(t->GetInterpolation());
+        w.I32(t->GetRecordLength());
+        w.U32(t->GetColor());
+    }
+    // MATH.
+    w.I32(m_math.IsOn());
+    w.I16(m_math.GetVoltsPerDivIndex());
+    w.I16(m_math.GetProbe());
+    w.I16(m_math.GetSourceA());
+    w.I16(m_math.GetSourceB());
+    w.I16(m_math.GetOperation());
+    w.I32(m_math.IsInverted());
+    w.F32(m_math.GetPosition());
+    w.I16(m_math.GetInterpolation());
+    w.I32(m_math.GetRecordLength());
+    w.U32(m_math.GetColor());
+    // REF, with its samples only when it holds a record that the buffer can supply.
+    const std::int32_t refLength = m_ref.GetRecordLength();
+    const bool refSamples = m_ref.HasNoSamples() == 0 && m_ref.GetRawRecord() && refLength >= 1 &&
+                            refLength <= m_ref.GetRecordCapacity();
+    w.I32(m_ref.IsOn());
+    w.I32(refSamples ? 0 : 1);
+    w.F32(m_ref.GetPosition());
+    w.F32(m_ref.GetPositionAtAcquisition());
+    w.I16(m_ref.GetVoltsPerDivIndex());
+    w.I16(m_ref.GetVoltsPerDivAtAcquisition());
+    w.I32(refLength);
+    w.I16(m_ref.GetTimeBaseIndex());
+    w.I16(m_ref.GetHorizontalPosition());
+    w.F32(m_ref.GetLoadedPosition());
+    w.U32(m_ref.GetColor());
+    if (refSamples) {
+        const std::int16_t* raw = m_ref.GetRawRecord();
+        for (std::int32_t i = 0; i < refLength; ++i)
+            w.I16(raw[i]);
+    }
+    // Trigger.
+    w.I16(m_trigger.GetTriggerType());
+    w.I16(m_trigger.GetSweep());
+    w.I16(m_trigger.GetSource());
+    w.I16(m_trigger.GetSlope());
+    for (int i = 0; i < CTrigger::kLevelCount; ++i)
+        w.F32(m_trigger.GetLevel(i));
+    for (int i = 0; i < CTrigger::kLevelCount; ++i)
+        w.F32(m_trigger.GetLevelVolts(i));
+    w.I32(m_trigger.IsHfReject());
+    for (int i = 0; i < CTrigger::kLevelCount; ++i)
+        w.I16(m_trigger.GetMarkerWord(i));
+    w.F32(m_trigger.GetDragValue());
+    w.I32(m_trigger.GetPulseWidth());
+    w.I16(m_trigger.GetPulseCondition());
+    // Time base; the horizontal position is kept to the screen's 0..500.
+    w.I16(m_settings.GetTimeBaseIndex());
+    w.I16(m_settings.GetRecordLengthMode());
+    w.I16(m_settings.GetTimeBaseFormat());
+    w.I16(static_cast<std::int16_t>(
+        std::clamp<int>(m_settings.GetHorizontalPosition(), 0, kMaxHorizontalPosition)));
+    w.I16(m_settings.GetSamplingMode());
+    // Screen panel options (the panel's defaults when there is no view).
+    ScreenOptions screen = kv::DefaultScreenOptions();
+    if (IDocUi* ui = GetUi()) {
+        ScreenOptions current;
+        if (ui->GetScreenOptions(current))
+            screen = current;
+    }
+    w.U16(screen.cursorSource);
+    w.U16(screen.cursorMode);
+    w.U16(screen.dotMode);
+    w.I32(screen.gridOn);
+    w.U16(screen.gridIntensity);
+    w.U16(screen.waveformIntensity);
+    // Acquisition display.
+    w.I16(GetPersistenceDepth());
+    w.I32(IsPersistenceEnabled());
+    w.I16(m_average.GetAcquireMode());
+    w.I16(m_average.GetFramesWanted());
+    w.I16(m_nSaveChannel);
+    // Record store, then its frames when it holds a recording.
+    w.I32(m_record.m_bNoData);
+    w.I16(m_record.m_nChannel);
+    w.I16(m_record.m_nRecordEndFrame);
+    w.I16(m_record.m_nRecordInterval);
+    w.I16(m_record.m_nFramesRecorded);
+    w.I16(m_record.m_nTimeBaseIndex);
+    w.I16(m_record.m_nVoltsPerDivIndex);
+    w.F32(m_record.m_fPosition);
+    w.I16(m_record.m_nCoupling);
+    w.I16(m_record.m_nProbe);
+    w.I16(m_record.m_nRecordingFlagWord);
+    w.I32(m_record.m_bPlaying);
+    w.I16(m_record.m_nPlayStartFrame);
+    w.I16(m_record.m_nHorizontalPosition);
+    w.U32(m_record.m_nRecordingValue);
+    w.I16(m_record.m_nPlayInterval);
+    w.I16(m_record.m_nCurrentFrame);
+    w.I16(m_record.m_nPlayEndFrame);
+    w.I32(m_record.m_bRepeat);
+    if (m_record.m_bNoData == 0) {
+        for (int i = 0; i < kRecordSamples; ++i)
+            w.I16(static_cast<std::size_t>(i) < m_record.m_frames.size() ? m_record.m_frames[static_cast<std::size_t>(i)]
+                                                                          : std::int16_t{0});
+    }
+    // Pass/fail mask.
+    w.I16(m_passFail.m_nHorizontalTolerance);
+    w.I16(m_passFail.m_nVerticalTolerance);
+    for (std::uint64_t v : {m_passFail.m_nFailed, m_passFail.m_nPassed, m_passFail.m_nTotal}) {
+        w.U32(static_cast<std::uint32_t>(v));
+        w.U32(static_cast<std::uint32_t>(v >> 32));
+    }
+    w.I16(m_passFail.m_nOutput);
+    w.I16(m_passFail.m_nSource);
+    w.I32(m_passFail.m_bStop);
+    for (std::int16_t v : m_passFail.m_upper)
+        w.I16(v);
+    for (std::int16_t v : m_passFail.m_lower)
+        w.I16(v);
+    // Measurement list.
+    w.I16(m_measure.GetCount());
+    w.I16(m_measure.GetSource());
+    for (int i = 0; i < kMeasureSlots; ++i) {
+        const CMeasure::Entry& e = m_measure.GetEntry(i);
+        w.I32(e.used);
+        w.I16(e.source);
+        w.I16(e.type);
+    }
+    // FFT settings.
+    w.I32(m_fft.m_bFftOn);
+    w.I16(m_fft.m_nSource);
+    w.I16(m_fft.m_nWindow);
+    w.I16(m_fft.m_nBins);
+    w.I16(m_fft.m_nScale);
+    w.F64(m_fft.m_dVerticalScale);
+    w.I16(m_fft.m_nZoom);
+
+    // The whole file goes to a temporary file first: a failed save keeps the previous one.
+    errno = 0;
+    if (kv::WriteWholeFileAtomic(path, w.Data().data(), w.Data().size()))
+        return 1;
+    ShowMessage(*this, "Cann't save file: " + ErrorText(path, errno));
+    return 0;
+}
+
+int CKelvaneDoc::LoadSetupFile(const char* path) {
+    if (!path || kv::ExtensionOf4(path) != ".set") {
+        ShowMessage(*this, "This is not a setup file!");
+        return 0;
+    }
+    std::vector<std::uint8_t> bytes;
+    if (!kv::ReadWholeFile(path, bytes, kv::kMaxSetupFileBytes))
+        return 0;
+    kv::LeReader r(bytes);
+    // A file of another model (or no setup file at all) is refused without a message.
+    if (!MagicMatches(r) || r.I16() != m_nModel)
+        return 0;
+    SetupFields f;
+    f.language = r.I32();
+    if (!r.Ok())
+        return 0;
+    if (IsDemoMode()) {
+        m_nLanguage = m_language.NormalizeIndex(f.language);
+        return 1;
+    }
+    // Everything is read before anything is applied: a file that ends early changes nothing.
+    if (!ReadBody(r, f, m_ref.GetRecordCapacity()))
+        return 0;
+
+    // A negative or unknown index would select a language file that does not exist.
+    m_nLanguage = m_language.NormalizeIndex(f.language);
+    const std::int32_t bufferSize = GetSampleBufferSize();
+    ApplyChannel(m_ch1, f.ch[0], bufferSize);
+    ApplyChannel(m_ch2, f.ch[1], bufferSize);
+    ApplyMath(m_math, f.math, bufferSize);
+    ApplyRef(m_ref, f.ref, f.end == ReadEnd::Complete);
+
+    if (f.end == ReadEnd::Complete) {
+        ApplyTrigger(m_trigger, f.trigger);
+        const TimeBaseFields& t = f.timeBase;
+        m_settings.SetTimeBaseIndex(static_cast<std::int16_t>(t.index));
+        // A record-length code whose length exceeds the sample buffers would let the instrument
+        // and the copy steps write past them: such a code keeps the current mode and lengths.
+        if (IsRecordLengthCodeUsable(static_cast<std::int16_t>(t.recordLengthMode))) {
+            m_settings.SetRecordLengthMode(static_cast<std::int16_t>(t.recordLengthMode));
+            if (t.recordLengthMode != 0)
+                SetRecordLength(static_cast<std::int16_t>(t.recordLengthMode));
+        }
+        m_settings.SetTimeBaseFormat(static_cast<std::int16_t>(t.format));
+        m_settings.SetHorizontalPosition(static_cast<std::int16_t>(std::clamp(t.horizontalPosition, 0, kMaxHorizontalPosition)));
+        if (In(t.samplingMode, 0, 1))
+            m_settings.SetSamplingMode(static_cast<std::int16_t>(t.samplingMode));
+
+        ApplyScreen(GetUi(), f.screen);
+
+        const AcquisitionFields& a = f.acquisition;
+        if (In(a.persistenceDepth, 0, CPersistence::kMaxDepth))
+            SetPersistenceDepth(static_cast<std::int16_t>(a.persistenceDepth));
+        SetPersistenceEnabled(a.persistenceOn);
+        if (In(a.acquireMode, 0, 2))
+            m_average.SetAcquireMode(static_cast<short>(a.acquireMode));
+        // Zero frames would divide by zero, more than 128 would write past the rings.
+        if (In(a.framesToAverage, 1, CAverageBuffer::kMaxFrames))
+            m_average.SetFramesWanted(static_cast<short>(a.framesToAverage));
+        m_nSaveChannel = static_cast<std::int16_t>(a.saveChannel);
+
+        ApplyRecord(m_record, f.record);
+        ApplyPassFail(m_passFail, f.passFail);
+        ApplyMeasure(m_measure, f.measure);
+        ApplyFft(m_fft, f.fft);
+    }
+
+    // Slow time bases run in Roll, fast ones never do.
+    const int index = m_settings.GetTimeBaseIndex();
+    const int format = m_settings.GetTimeBaseFormat();
+    if (index < kFirstSlowTimeBase && format == kFormatRoll)
+        m_settings.SetTimeBaseFormat(kFormatYt);
+    else if (index >= kFirstSlowTimeBase && format != kFormatRoll && m_settings.GetRecordLengthMode() == 0)
+        m_settings.SetTimeBaseFormat(kFormatRoll);
+
+    ApplySettingsToDevice();
+    return 1;
+}

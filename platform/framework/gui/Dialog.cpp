@@ -1,0 +1,398 @@
+#include "framework/Dialog.h"
+
+#include "Bridge.h"
+#include "WidgetAccess.h"
+#include "ControlWidgets.h"
+#include "framework/WinApp.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QResizeEvent>
+#include <QSlider>
+#include <QToolButton>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+std::map<UINT, DialogTemplate>& Templates() {
+    static std::map<UINT, DialogTemplate> templates;
+    return templates;
+}
+
+// Keeps a copy of the template a window was built from.
+class TemplateHolder : public QObject {
+public:
+    TemplateHolder(const DialogTemplate& t, QObject* parent) : QObject(parent), tmpl(t) {
+        setObjectName(QStringLiteral("kv_template"));
+    }
+    DialogTemplate tmpl;
+};
+
+CWnd* OwnerOf(QWidget* control) {
+    for (QWidget* w = control ? control->parentWidget() : nullptr; w; w = w->parentWidget())
+        if (CWnd* wnd = CWnd::FromWidget(w); wnd && kv::TemplateOf(wnd))
+            return wnd;
+    return nullptr;
+}
+
+UINT IdOf(const QWidget* control) { return static_cast<UINT>(control->property("kv_id").toInt()); }
+
+void Notify(QWidget* control, UINT code) {
+    CWnd* owner = OwnerOf(control);
+    if (!owner)
+        return;
+    NMHDR hdr;
+    hdr.hwndFrom = CWnd::FromWidget(control);
+    hdr.idFrom = IdOf(control);
+    hdr.code = code;
+    LRESULT result = 0;
+    owner->OnNotify(hdr.idFrom, reinterpret_cast<LPARAM>(&hdr), &result);
+}
+
+QWidget* MakeControl(const DialogControlTemplate& c, QWidget* parent, QButtonGroup*& radioGroup) {
+    const QString text = QString::fromUtf8(c.text.GetString());
+    QWidget* w = nullptr;
+    if (c.kind != ControlKind::RadioButton || (c.style & WS_GROUP))
+        radioGroup = nullptr;
+    switch (c.kind) {
+    case ControlKind::Static:
+    case ControlKind::Picture: {
+        auto* label = new QLabel(text, parent);
+        label->setWordWrap(c.kind == ControlKind::Static);
+        w = label;
+        break;
+    }
+    case ControlKind::Button: {
+        auto* b = new QPushButton(text, parent);
+        b->setAutoDefault(false);
+        b->setDefault((c.style & BS_DEFPUSHBUTTON) != 0);
+        QObject::connect(b, &QPushButton::clicked, b, [b] { kv::NotifyCommand(b, BN_CLICKED); });
+        w = b;
+        break;
+    }
+    case ControlKind::CheckBox: {
+        auto* b = new QCheckBox(text, parent);
+        QObject::connect(b, &QCheckBox::clicked, b, [b] { kv::NotifyCommand(b, BN_CLICKED); });
+        w = b;
+        break;
+    }
+    case ControlKind::RadioButton: {
+        auto* b = new QRadioButton(text, parent);
+        b->setAutoExclusive(false);
+        if ((c.style & 0x0F) == BS_AUTORADIOBUTTON) {
+            if (!radioGroup) {
+                radioGroup = new QButtonGroup(parent);
+                radioGroup->setExclusive(false);
+            }
+            radioGroup->addButton(b);
+            QButtonGroup* group = radioGroup;
+            // An automatic radio button checks itself and clears the others of its group.
+            QObject::connect(b, &QRadioButton::clicked, b, [b, group] {
+                for (QAbstractButton* other : group->buttons())
+                    other->setChecked(other == b);
+            });
+        }
+        QObject::connect(b, &QRadioButton::clicked, b, [b] { kv::NotifyCommand(b, BN_CLICKED); });
+        w = b;
+        break;
+    }
+    case ControlKind::GroupBox:
+        w = new QGroupBox(text, parent);
+        break;
+    case ControlKind::Edit: {
+        auto* e = new QLineEdit(text, parent);
+        e->setReadOnly((c.style & ES_READONLY) != 0);
+        QObject::connect(e, &QLineEdit::textChanged, e, [e] { kv::NotifyCommand(e, EN_CHANGE); });
+        w = e;
+        break;
+    }
+    case ControlKind::ComboBox: {
+        auto* combo = new QComboBox(parent);
+        for (const CString& item : c.items)
+            combo->addItem(QString::fromUtf8(item.GetString()));
+        combo->setCurrentIndex(-1);
+        // Only a choice by the user notifies; selections set by code stay silent.
+        QObject::connect(combo, QOverload<int>::of(&QComboBox::activated), combo,
+                         [combo] { kv::NotifyCommand(combo, CBN_SELCHANGE); });
+        w = combo;
+        break;
+    }
+    case ControlKind::ListBox: {
+        auto* list = new QListWidget(parent);
+        for (const CString& item : c.items)
+            list->addItem(QString::fromUtf8(item.GetString()));
+        QObject::connect(list, &QListWidget::itemClicked, list, [list] { kv::NotifyCommand(list, LBN_SELCHANGE); });
+        w = list;
+        break;
+    }
+    case ControlKind::Slider: {
+        auto* s = new QSlider((c.style & TBS_VERT) ? Qt::Vertical : Qt::Horizontal, parent);
+        s->setRange(0, 100);
+        QObject::connect(s, &QSlider::sliderReleased, s, [s] { Notify(s, NM_RELEASEDCAPTURE); });
+        w = s;
+        break;
+    }
+    case ControlKind::Spin:
+        w = new kv::SpinButton(c.id, c.style, parent);
+        break;
+    case ControlKind::TabControl: {
+        auto* tab = new kv::TabControlWidget(parent);
+        QObject::connect(tab->tabs, &QTabBar::tabBarClicked, tab, [tab] { Notify(tab, TCN_SELCHANGE); });
+        w = tab;
+        break;
+    }
+    case ControlKind::Custom: {
+        auto* custom = new BridgedWidget<QWidget>(parent);
+        custom->setMouseTracking(true);
+        w = custom;
+        break;
+    }
+    }
+    w->setProperty("kv_id", static_cast<int>(c.id));
+    w->setGeometry(c.rect.left, c.rect.top, std::max(0, c.rect.right - c.rect.left),
+                   std::max(0, c.rect.bottom - c.rect.top));
+    w->setEnabled(!(c.style & WS_DISABLED));
+    w->setVisible((c.style & WS_VISIBLE) != 0);
+    return w;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+void RegisterDialogTemplate(DialogTemplate dialogTemplate) {
+    const UINT id = dialogTemplate.id;
+    Templates()[id] = std::move(dialogTemplate);
+}
+
+const DialogTemplate* FindDialogTemplate(UINT id) {
+    auto it = Templates().find(id);
+    return it == Templates().end() ? nullptr : &it->second;
+}
+
+namespace kv {
+
+void NotifyCommand(QWidget* control, UINT code) {
+    if (CWnd* owner = OwnerOf(control))
+        owner->OnCommand(MAKEWPARAM(IdOf(control), code), 0);
+}
+
+const DialogTemplate* TemplateOf(const CWnd* owner) {
+    QWidget* w = owner ? owner->GetWidget() : nullptr;
+    if (!w)
+        return nullptr;
+    for (QObject* child : w->children())
+        if (child->objectName() == QLatin1String("kv_template"))
+            if (auto* holder = dynamic_cast<TemplateHolder*>(child))
+                return &holder->tmpl;
+    return nullptr;
+}
+
+void BuildDialogControls(CWnd* owner, const DialogTemplate& dialogTemplate) {
+    QWidget* parent = owner ? owner->GetWidget() : nullptr;
+    if (!parent || TemplateOf(owner))
+        return;
+    new TemplateHolder(dialogTemplate, parent);
+    QButtonGroup* radioGroup = nullptr;
+    QWidget* previous = nullptr;
+    for (const DialogControlTemplate& c : dialogTemplate.controls) {
+        QWidget* w = MakeControl(c, parent, radioGroup);
+        // An up-down control with auto-buddy takes the control made just before it.
+        if (auto* spin = dynamic_cast<SpinButton*>(w); spin && (c.style & UDS_AUTOBUDDY))
+            spin->buddy = previous;
+        previous = w;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+SpinButton::SpinButton(UINT id, DWORD s, QWidget* parent) : QWidget(parent), style(s), m_id(id) {
+    m_up = new QToolButton(this);
+    m_up->setArrowType(Qt::UpArrow);
+    m_down = new QToolButton(this);
+    m_down->setArrowType(Qt::DownArrow);
+    QObject::connect(m_up, &QToolButton::clicked, this, [this] { Step(true); });
+    QObject::connect(m_down, &QToolButton::clicked, this, [this] { Step(false); });
+}
+
+void SpinButton::resizeEvent(QResizeEvent*) {
+    const int h = height() / 2;
+    m_up->setGeometry(0, 0, width(), h);
+    m_down->setGeometry(0, h, width(), height() - h);
+}
+
+void SpinButton::SetPos(int p) {
+    const int lo = std::min(lower, upper);
+    const int hi = std::max(lower, upper);
+    pos = std::min(std::max(p, lo), hi);
+    if (buddy && (style & UDS_SETBUDDYINT))
+        kv::SetWidgetTextInt(buddy, pos);
+}
+
+void SpinButton::Step(bool up) {
+    const int delta = (up == (upper >= lower)) ? 1 : -1;
+    NMUPDOWN nm;
+    nm.hdr.hwndFrom = CWnd::FromWidget(this);
+    nm.hdr.idFrom = m_id;
+    nm.hdr.code = UDN_DELTAPOS;
+    nm.iPos = pos;
+    nm.iDelta = delta;
+    LRESULT result = 0;
+    QPointer<SpinButton> guard(this);
+    if (CWnd* owner = OwnerOf(this))
+        owner->OnNotify(m_id, reinterpret_cast<LPARAM>(&nm.hdr), &result);
+    // A non-zero answer keeps the position.
+    if (guard && result == 0)
+        SetPos(pos + nm.iDelta);
+}
+
+TabControlWidget::TabControlWidget(QWidget* parent) : QWidget(parent), tabs(new QTabBar(this)) {
+    tabs->setVisible(false);
+}
+
+void TabControlWidget::resizeEvent(QResizeEvent*) { tabs->setGeometry(0, 0, width(), tabs->sizeHint().height()); }
+
+} // namespace kv
+
+// ---------------------------------------------------------------------------------------------
+// CDialog
+
+CDialog::~CDialog() {
+    if (m_pLoop)
+        m_pLoop->exit(IDCANCEL);
+}
+
+QWidget* CDialog::CreateWidget(QWidget* parent) {
+    auto* w = new BridgedWidget<QWidget>(parent, parent && !m_bModal ? Qt::Widget : Qt::Dialog);
+    return w;
+}
+
+BOOL CDialog::MakeWindow(CWnd* pParentWnd, bool modal) {
+    const DialogTemplate* tmpl = FindDialogTemplate(m_nIDTemplate);
+    if (!tmpl || GetWidget())
+        return FALSE;
+    m_bModal = modal;
+    CWnd* owner = pParentWnd ? pParentWnd : AfxGetMainWnd();
+    // A modal dialog and a modeless one owned by a window are top-level windows of their own;
+    // a modeless child (WS_CHILD) sits inside its parent.
+    const bool child = !modal && pParentWnd && (tmpl->id != 0) && pParentWnd->GetWidget() &&
+                       (m_dwStyle & WS_CHILD);
+    RECT rc{0, 0, tmpl->size.cx, tmpl->size.cy};
+    if (!CWnd::Create(nullptr, tmpl->caption.GetString(), m_dwStyle, rc, child ? pParentWnd : nullptr, m_nIDTemplate))
+        return FALSE;
+    QWidget* w = GetWidget();
+    if (!child && owner && owner->GetWidget() && owner->GetWidget() != w) {
+        w->setParent(owner->GetWidget(), Qt::Dialog);
+        w->setGeometry(rc.left, rc.top, rc.right, rc.bottom);
+    }
+    w->setFixedSize(std::max(0, static_cast<int>(tmpl->size.cx)), std::max(0, static_cast<int>(tmpl->size.cy)));
+    kv::BuildDialogControls(this, *tmpl);
+    return TRUE;
+}
+
+INT_PTR CDialog::DoModal() {
+    if (!MakeWindow(m_pParentWnd, true))
+        return -1;
+    m_bEnded = false;
+    m_nResult = IDCANCEL;
+    QWidget* w = GetWidget();
+    w->setWindowModality(Qt::ApplicationModal);
+    OnInitDialog();
+    if (!m_bEnded && GetWidget()) {
+        CenterWindow();
+        w->show();
+        QEventLoop loop;
+        m_pLoop = &loop;
+        loop.exec();
+        m_pLoop = nullptr;
+    }
+    DestroyWindow();
+    return m_nResult;
+}
+
+BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
+    m_nIDTemplate = nIDTemplate;
+    m_pParentWnd = pParentWnd;
+    if (pParentWnd && pParentWnd != AfxGetMainWnd())
+        m_dwStyle |= WS_CHILD;
+    if (!MakeWindow(pParentWnd, false))
+        return FALSE;
+    OnInitDialog();
+    return TRUE;
+}
+
+void CDialog::EndDialog(int nResult) {
+    m_nResult = nResult;
+    m_bEnded = true;
+    if (m_bModal) {
+        if (m_pLoop)
+            m_pLoop->exit(nResult);
+    } else {
+        ShowWindow(SW_HIDE);
+    }
+}
+
+BOOL CDialog::OnInitDialog() {
+    if (const DialogTemplate* tmpl = kv::TemplateOf(this))
+        SetWindowText(tmpl->caption);
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    if (!UpdateData(TRUE))
+        return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+// Closing a dialog's window is the same as pressing Cancel.
+void CDialog::OnClose() { OnCommand(MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }
+
+BOOL CDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (CWnd::OnCommand(wParam, lParam))
+        return TRUE;
+    if (HIWORD(wParam) != BN_CLICKED)
+        return FALSE;
+    if (LOWORD(wParam) == IDOK) {
+        OnOK();
+        return TRUE;
+    }
+    if (LOWORD(wParam) == IDCANCEL) {
+        OnCancel();
+        return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
+    if (!pMsg || pMsg->message != WM_KEYDOWN)
+        return FALSE;
+    if (pMsg->wParam == VK_ESCAPE) {
+        OnCommand(MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return TRUE;
+    }
+    if (pMsg->wParam == VK_RETURN) {
+        QWidget* focus = QApplication::focusWidget();
+        auto* button = qobject_cast<QPushButton*>(focus);
+        if (button && GetWidget() && GetWidget()->isAncestorOf(button)) {
+            button->click();
+            return TRUE;
+        }
+        OnCommand(MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return TRUE;
+    }
+    return FALSE;
+}
