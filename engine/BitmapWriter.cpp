@@ -21,14 +21,20 @@ Rgb Split(COLORREF c) {
 
 // Palettes of the low-depth files: black and white; the sixteen standard colours; and for
 // eight bits a 6 x 6 x 6 colour cube followed by a ramp of 40 greys.
+constexpr Rgb kTwoColours[2] = {{0, 0, 0}, {255, 255, 255}};
+constexpr Rgb kSixteenColours[16] = {{0, 0, 0},       {128, 0, 0},     {0, 128, 0},   {128, 128, 0},
+                                     {0, 0, 128},     {128, 0, 128},   {0, 128, 128}, {192, 192, 192},
+                                     {128, 128, 128}, {255, 0, 0},     {0, 255, 0},   {255, 255, 0},
+                                     {0, 0, 255},     {255, 0, 255},   {0, 255, 255}, {255, 255, 255}};
+
 std::vector<Rgb> PaletteFor(int bits) {
     std::vector<Rgb> p;
     if (bits == 1) {
-        p = {{0, 0, 0}, {255, 255, 255}};
+        for (const Rgb& c : kTwoColours)
+            p.push_back(c);
     } else if (bits == 4) {
-        p = {{0, 0, 0},     {128, 0, 0},   {0, 128, 0},   {128, 128, 0}, {0, 0, 128},   {128, 0, 128},
-             {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
-             {0, 0, 255},   {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+        for (const Rgb& c : kSixteenColours)
+            p.push_back(c);
     } else if (bits == 8) {
         for (int r = 0; r < 6; ++r)
             for (int g = 0; g < 6; ++g)

@@ -41,10 +41,34 @@ void CDemoGenerator::GenerateSine(std::int16_t* record, std::int32_t capacity) {
         return;
     const double f = UsableFrequencyFactor();
     const double offset = static_cast<double>(m_nZeroOffset) + m_nDcOffset;
-    FillAroundSplit(record, [&](int k) {
-        const double noise = (Rand() % 10) / static_cast<double>(m_fNoiseDivisor);
-        return ToSample(noise + offset + std::sin(k * f * 2.0 * kPi + m_dPhase) * m_dAmplitude / 2.0);
-    });
+    const double half = m_dAmplitude / 2.0;
+    const double divisor = m_fNoiseDivisor;
+    // sin(k x f x 2 pi + phase) by rotating a unit vector one step of k at a time; it is
+    // re-seeded from the exact value every kResync steps so rounding cannot build up.
+    constexpr int kResync = 256;
+    double s = 0.0, c = 1.0, sinStep = 0.0, cosStep = 1.0;
+    auto value = [&](int k, int n) {
+        if (n % kResync == 0) {
+            s = std::sin(k * f * 2.0 * kPi + m_dPhase);
+            c = std::cos(k * f * 2.0 * kPi + m_dPhase);
+        }
+        const double v = (Rand() % 10) / divisor + offset + s * half;
+        const double next = s * cosStep + c * sinStep;
+        c = c * cosStep - s * sinStep;
+        s = next;
+        return ToSample(v);
+    };
+    const int split = std::clamp(m_nSplit / 100, 0, kRecordSamples);
+    const int d = (m_nDirection == 1) ? -1 : 1;
+    // Pre-trigger part written backwards from c - 1 (k = 0, -d, ...), then forwards from c.
+    sinStep = std::sin(-d * f * 2.0 * kPi);
+    cosStep = std::cos(-d * f * 2.0 * kPi);
+    for (int i = split - 1, k = 0, n = 0; i >= 0; --i, k -= d, ++n)
+        record[i] = value(k, n);
+    sinStep = std::sin(d * f * 2.0 * kPi);
+    cosStep = std::cos(d * f * 2.0 * kPi);
+    for (int i = split, k = 0, n = 0; i < kRecordSamples; ++i, k += d, ++n)
+        record[i] = value(k, n);
 }
 
 void CDemoGenerator::GenerateNoiseRecord(std::int16_t* record, std::int32_t capacity) {

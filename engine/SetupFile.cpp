@@ -172,7 +172,9 @@ int S16(kv::LeReader& r) { return r.I16(); }
 
 void ReadSamples(kv::LeReader& r, std::vector<std::int16_t>& out, std::size_t count) {
     if (r.Remaining() / 2 < count) {
-        r.Bytes(nullptr, r.Remaining() + 1); // marks the reader failed
+        std::uint8_t past[3];
+        while (r.Ok()) // reading past the end marks the reader failed
+            r.Bytes(past, sizeof past);
         return;
     }
     out.resize(count);

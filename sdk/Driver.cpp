@@ -143,8 +143,9 @@ bool BulkRead(DeviceHandle device, std::uint8_t* buffer, std::uint32_t length) {
     return ok && returned == length;
 }
 
-bool ReadBulkReply(std::uint16_t deviceIndex, std::vector<std::uint8_t>& reply, std::uint32_t minimumBytes) {
-    const std::uint32_t packet = LinkPacketSize(deviceIndex);
+bool ReadBulkReply(std::uint16_t deviceIndex, std::vector<std::uint8_t>& reply, std::uint32_t minimumBytes,
+                   std::uint32_t packetSize) {
+    const std::uint32_t packet = packetSize != 0 ? packetSize : LinkPacketSize(deviceIndex);
     OpenDevice dev(deviceIndex);
     if (!dev.IsOpen())
         return false;

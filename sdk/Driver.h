@@ -70,8 +70,10 @@ private:
 // True when the whole packet was written.
 bool SendBulkCommand(std::uint16_t deviceIndex, const std::vector<std::uint8_t>& packet);
 // Shared reply steps: packet size from the link speed, open, read one packet on pipe 1, close.
-// True when at least `minimumBytes` arrived; `reply` then holds the zero-padded packet.
-bool ReadBulkReply(std::uint16_t deviceIndex, std::vector<std::uint8_t>& reply, std::uint32_t minimumBytes);
+// True when at least `minimumBytes` arrived; `reply` then holds the zero-padded packet. A nonzero
+// `packetSize` replaces the link's packet size.
+bool ReadBulkReply(std::uint16_t deviceIndex, std::vector<std::uint8_t>& reply, std::uint32_t minimumBytes,
+                   std::uint32_t packetSize = 0);
 // One bulk read on an open device; true when exactly `length` bytes arrived.
 bool BulkRead(DeviceHandle device, std::uint8_t* buffer, std::uint32_t length);
 

@@ -143,15 +143,29 @@ CMenu::~CMenu() {
         DestroyMenu();
 }
 
-BOOL CMenu::CreateMenu() { return Attach(NewMenu(false)); }
+BOOL CMenu::CreateMenu() {
+    if (m_hMenu)
+        return FALSE;
+    return Attach(NewMenu(false));
+}
 
-BOOL CMenu::CreatePopupMenu() { return Attach(NewMenu(true)); }
+BOOL CMenu::CreatePopupMenu() {
+    if (m_hMenu)
+        return FALSE;
+    return Attach(NewMenu(true));
+}
 
 BOOL CMenu::LoadMenu(UINT resourceId) {
     auto it = MenuResources().find(resourceId);
-    if (it == MenuResources().end())
+    if (it == MenuResources().end() || m_hMenu)
         return FALSE;
-    return Attach(BuildFromTemplate(it->second, false));
+    HMENU h = BuildFromTemplate(it->second, false);
+    // A menu that could not be attached would otherwise stay alive with no owner.
+    if (!Attach(h)) {
+        DestroyMenuHandle(h);
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL CMenu::DestroyMenu() {

@@ -3,6 +3,8 @@
 #include "PaintSurface.h"
 #include "WndImpl.h"
 
+#include <QPalette>
+
 CPaintDC::CPaintDC(CWnd* pWnd) : m_pWnd(pWnd) {
     if (!pWnd || !pWnd->GetWidget())
         return;
@@ -11,7 +13,9 @@ CPaintDC::CPaintDC(CWnd* pWnd) : m_pWnd(pWnd) {
         impl->surface = std::make_unique<kv::PaintSurface>();
     RECT rc;
     pWnd->GetClientRect(&rc);
-    if (HDC dc = impl->surface->Begin(rc.right - rc.left, rc.bottom - rc.top))
+    const QColor window = pWnd->GetWidget()->palette().color(QPalette::Window);
+    if (HDC dc = impl->surface->Begin(rc.right - rc.left, rc.bottom - rc.top,
+                                      RGB(window.red(), window.green(), window.blue())))
         Attach(dc);
     kv::PaintSurface* surface = impl->surface.get();
     impl->present = [surface](QWidget* widget) { return surface->Present(widget); };

@@ -21,7 +21,7 @@ void PaintSurface::Release() {
     m_drawn = false;
 }
 
-HDC PaintSurface::Begin(int width, int height) {
+HDC PaintSurface::Begin(int width, int height, COLORREF background) {
     m_drawn = false;
     if (width <= 0 || height <= 0)
         return nullptr;
@@ -35,6 +35,11 @@ HDC PaintSurface::Begin(int width, int height) {
             return nullptr;
         }
         m_oldBitmap = SelectObject(m_dc, m_bitmap);
+        if (HBRUSH brush = CreateSolidBrush(background)) {
+            const RECT all{0, 0, width, height};
+            FillRect(m_dc, &all, brush);
+            DeleteObject(brush);
+        }
         m_width = width;
         m_height = height;
         m_image = QImage(width, height, QImage::Format_RGB32);

@@ -16,8 +16,9 @@ public:
     ~PaintSurface();
 
     // A context on a bitmap of width x height, or nullptr when either is 0 or less: nothing
-    // is created, drawn or shown then. The bitmap is kept while the size stays the same.
-    HDC Begin(int width, int height);
+    // is created, drawn or shown then. The bitmap is kept while the size stays the same; a
+    // new one starts filled with the background colour, as an erased window would.
+    HDC Begin(int width, int height, COLORREF background = RGB(240, 240, 240));
     // Draws the bitmap on the widget with one drawImage; false when nothing was drawn.
     bool Present(QWidget* widget);
     // The pixels as an image (for owner-drawn items shown through Qt).

@@ -61,10 +61,11 @@ namespace kv {
 void EnsureApplication() {
     if (QApplication::instance())
         return;
-    static std::unique_ptr<QApplication> app;
-    app = std::make_unique<QApplication>(g_argc, g_argv);
-    static KeyFilter filter;
-    app->installEventFilter(&filter);
+    // The Qt application lives until the process ends: destroying it during static
+    // destruction, after Qt's own globals are gone, would crash the exit.
+    static QApplication* app = new QApplication(g_argc, g_argv);
+    static KeyFilter* filter = new KeyFilter(app);
+    app->installEventFilter(filter);
 }
 
 int ShowMessageBox(CWnd* parent, const char* text, const char* caption, UINT type) {
@@ -186,9 +187,8 @@ int AfxWinMain(int argc, char** argv) {
             g_app->m_args.emplace_back(argv[i]);
         static int qtArgc = argc;
         if (!QApplication::instance()) {
-            static QApplication app(qtArgc, args.data());
-            static KeyFilter filter;
-            app.installEventFilter(&filter);
+            static QApplication* app = new QApplication(qtArgc, args.data()); // lives until exit
+            app->installEventFilter(new KeyFilter(app));
         }
     }
     kv::EnsureApplication();

@@ -30,6 +30,7 @@ public:
     CWnd* m_pParentWnd = nullptr;
 
 protected:
+    using CWnd::OnCommand;
     QWidget* CreateWidget(QWidget* parent) override;
 
 private:

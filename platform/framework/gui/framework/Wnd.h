@@ -190,6 +190,8 @@ public:
     bool m_bPaintDefault = false;
 
 protected:
+    // Command-map entries keep their names next to the OnCommand handler.
+    using CCmdTarget::OnCommand;
     // Makes the Qt widget for Create.
     virtual QWidget* CreateWidget(QWidget* parent);
     DWORD m_dwStyle = 0;

@@ -1,0 +1,92 @@
+#include "app/DocUiBridge.h"
+
+#include "app/KelvaneView.h"
+#include "app/MainFrame.h"
+#include "app/MenuEx.h"
+#include "engine/KelvaneDoc.h"
+#include "framework/WinApp.h"
+
+void CDocUiBridge::FactorySetup() {
+    CKelvaneDoc* doc = m_view.GetDocument();
+    if (!doc)
+        return;
+    doc->SetDefaultSettings();
+    doc->ApplySettingsToDevice();
+    m_view.Screen().ResetDisplaySettings();
+    m_view.RecalcLayout();
+}
+
+void CDocUiBridge::SetTimeBaseIndex(std::int16_t index) {
+    if (CKelvaneDoc* doc = m_view.GetDocument())
+        doc->SetTimeBaseIndex(index);
+}
+
+void CDocUiBridge::SetChannelVoltsPerDiv(int channel, std::int16_t index) {
+    CKelvaneDoc* doc = m_view.GetDocument();
+    if (!doc)
+        return;
+    if (channel == 0)
+        doc->SetCh1VoltDiv(index);
+    else if (channel == 1)
+        doc->SetCh2VoltDiv(index);
+}
+
+void CDocUiBridge::RecomputeMarkers() { m_view.ScreenPanel().Invalidate(FALSE); }
+
+void CDocUiBridge::RecomputeTriggerLevelReadout() { m_view.ScreenPanel().Invalidate(FALSE); }
+
+void CDocUiBridge::RepaintView() {
+    m_view.ScreenPanel().Invalidate(TRUE);
+    m_view.ChannelInfoBar().Invalidate(TRUE);
+    m_view.StatusStrip().Invalidate(TRUE);
+}
+
+bool CDocUiBridge::GetScreenOptions(ScreenOptions& options) {
+    const CScopeScreen& screen = m_view.Screen();
+    options.dotMode = static_cast<std::uint16_t>(screen.GetDotMode());
+    options.gridOn = screen.IsGridOn();
+    options.gridIntensity = static_cast<std::uint16_t>(screen.GetGridIntensity());
+    options.waveformIntensity = static_cast<std::uint16_t>(screen.GetWaveformIntensity());
+    return true;
+}
+
+void CDocUiBridge::SetScreenOptions(const ScreenOptions& options) {
+    CScopeScreen& screen = m_view.Screen();
+    screen.SetDotMode(static_cast<std::int16_t>(options.dotMode));
+    screen.SetGridOn(options.gridOn);
+    screen.SetGridIntensity(options.gridIntensity);
+    screen.SetWaveformIntensity(options.waveformIntensity);
+    m_view.ScreenPanel().Invalidate(FALSE);
+}
+
+void CDocUiBridge::MaximizeMainWindow(bool maximize) {
+    if (CMainFrame* frame = m_view.GetMainFrame())
+        frame->ShowWindow(maximize ? SW_MAXIMIZE : SW_RESTORE);
+}
+
+void CDocUiBridge::TranslateMenu(const CLanguageTable& language) {
+    CMainFrame* frame = m_view.GetMainFrame();
+    if (!frame)
+        return;
+    CMenuExLanguageMenu bar(&frame->m_menu);
+    language.TranslateMenu(bar);
+}
+
+void CDocUiBridge::ApplyTexts() {
+    m_view.Invalidate(TRUE);
+    m_view.SidebarPanel().Invalidate(TRUE);
+}
+
+void CDocUiBridge::SetMenuImages() {
+    if (CMainFrame* frame = m_view.GetMainFrame())
+        frame->SetMenuImages();
+}
+
+void CDocUiBridge::RedrawFrame() {
+    if (CMainFrame* frame = m_view.GetMainFrame())
+        frame->DrawMenuBar();
+}
+
+void CDocUiBridge::MessageBox(const char* text, const char* caption) {
+    kv::ShowMessageBox(AfxGetMainWnd(), text, caption && *caption ? caption : nullptr, MB_OK);
+}

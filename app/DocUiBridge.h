@@ -1,0 +1,40 @@
+#pragma once
+// The document's road to the user interface, implemented over the view, its windows and the
+// main frame. Calls whose windows do not exist (yet) do nothing.
+#include "engine/DocUi.h"
+
+class CKelvaneView;
+
+class CDocUiBridge : public IDocUi {
+public:
+    explicit CDocUiBridge(CKelvaneView& view) : m_view(view) {}
+
+    void RunStopCommand() override {}
+    void FactorySetup() override;
+    void SetTimeBaseIndex(std::int16_t index) override;
+    void SetChannelVoltsPerDiv(int channel, std::int16_t index) override;
+
+    void SelectSidePanelCombo(SidePanelCombo, int) override {}
+    void UpdateChannelControls(bool, bool) override {}
+
+    void RecomputeMarkers() override;
+    void RecomputeTriggerLevelReadout() override;
+    void RepaintView() override;
+    bool GetScreenOptions(ScreenOptions& options) override;
+    void SetScreenOptions(const ScreenOptions& options) override;
+
+    void ShowAutoSetupProgress() override {}
+    void SetAutoSetupProgressStep(int) override {}
+    void CloseAutoSetupProgress() override {}
+
+    void MaximizeMainWindow(bool maximize) override;
+    void TranslateMenu(const CLanguageTable& language) override;
+    void ApplyTexts() override;
+    void SetMenuImages() override;
+    void RedrawFrame() override;
+
+    void MessageBox(const char* text, const char* caption) override;
+
+private:
+    CKelvaneView& m_view;
+};

@@ -1,0 +1,224 @@
+#include "app/KelvaneApp.h"
+
+#include "app/KelvaneView.h"
+#include "app/LanguageDialogAdapter.h"
+#include "app/MainFrame.h"
+#include "app/Resource.h"
+#include "engine/KelvaneDoc.h"
+#include "framework/DataExchange.h"
+#include "resources/dialogs/DialogTemplates.h"
+#include "resources/menus/MenuResources.h"
+#include "simulator/SimZendral.h"
+#include "system/Paths.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QIcon>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QUrl>
+#include <QWidget>
+
+#include <cmath>
+
+#include <cstring>
+#include <strings.h>
+
+namespace {
+
+CKelvaneApp::UrlOpener& HelpOpener() {
+    static CKelvaneApp::UrlOpener opener;
+    return opener;
+}
+
+// The program's picture (window icon 130 and About bitmap 236): a small screen with a grid and
+// the two channel traces.
+QPixmap ProgramPicture(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(QColor(50, 50, 50));
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF screen(size * 0.08, size * 0.08, size * 0.84, size * 0.84);
+    p.fillRect(screen, Qt::black);
+    p.setPen(QPen(QColor(90, 90, 90), 1));
+    for (int i = 1; i < 4; ++i) {
+        const double x = screen.left() + screen.width() * i / 4;
+        const double y = screen.top() + screen.height() * i / 4;
+        p.drawLine(QPointF(x, screen.top()), QPointF(x, screen.bottom()));
+        p.drawLine(QPointF(screen.left(), y), QPointF(screen.right(), y));
+    }
+    const QColor colours[2] = {QColor(255, 255, 0), QColor(0, 255, 0)};
+    for (int channel = 0; channel < 2; ++channel) {
+        QPainterPath path;
+        for (int i = 0; i <= 64; ++i) {
+            const double t = i / 64.0;
+            const double phase = 2 * 3.14159265358979 * (2 * t) + channel * 1.4;
+            const double y = screen.center().y() + (channel ? 0.18 : -0.12) * screen.height() +
+                             0.16 * screen.height() * std::sin(phase);
+            const QPointF pt(screen.left() + t * screen.width(), y);
+            if (i == 0)
+                path.moveTo(pt);
+            else
+                path.lineTo(pt);
+        }
+        p.setPen(QPen(colours[channel], std::max(1.0, size / 48.0)));
+        p.drawPath(path);
+    }
+    return pixmap;
+}
+
+bool OpenWithDesktop(const CString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromUtf8(path.GetString())));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Command line
+
+CKelvaneCommandLine CKelvaneCommandLine::Parse(const std::vector<std::string>& args) {
+    CKelvaneCommandLine info;
+    for (const std::string& arg : args)
+        if (arg == "--nosplash")
+            info.showSplash = false;
+    return info;
+}
+
+// ---------------------------------------------------------------------------------------------
+// About
+
+CAboutDlg::CAboutDlg(CKelvaneDoc* pDoc, CWnd* pParent) : CDialog(IDD_ABOUTBOX, pParent), m_pDoc(pDoc) {}
+
+void CAboutDlg::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_ABOUT_PICTURE, m_picture);
+}
+
+BOOL CAboutDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    if (m_pDoc) {
+        TranslateWindow(m_pDoc->m_language, *this);
+        SetWindowText(m_pDoc->GetText(static_cast<int>(IDD_ABOUTBOX)));
+    }
+    if (auto* label = qobject_cast<QLabel*>(m_picture.GetWidget())) {
+        label->setPixmap(ProgramPicture(std::min(label->width(), label->height())));
+        label->setAlignment(Qt::AlignCenter);
+    }
+    return TRUE;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Application
+
+CKelvaneApp::CKelvaneApp() : CWinApp(nullptr) {
+    CCmdTarget::OnCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    CCmdTarget::OnCommand(ID_HELP_CONTENTS, [this] { OnHelpContents(); });
+    CCmdTarget::OnCommand(ID_APP_EXIT, [this] { OnAppExit(); });
+}
+
+CKelvaneApp::~CKelvaneApp() {
+    // The frame (and its view) refer to the document: they go first.
+    if (m_pFrame && m_pFrame->GetSafeHwnd())
+        m_pFrame->DestroyWindow();
+    if (m_pMainWnd == m_pFrame.get())
+        m_pMainWnd = nullptr;
+    m_pFrame.reset();
+    m_pDoc.reset();
+}
+
+CKelvaneView* CKelvaneApp::GetView() const {
+    return m_pFrame ? dynamic_cast<CKelvaneView*>(m_pFrame->GetActiveView()) : nullptr;
+}
+
+BOOL CKelvaneApp::InitInstance() {
+    // 1. The command line; the splash flag is kept for the view's start-up.
+    m_bSplash = CKelvaneCommandLine::Parse(m_args).showSplash;
+
+    kv::RegisterAppDialogTemplates();
+    kv::RegisterMenuResources();
+    kv::InstallSimulatorFromEnvironment();
+
+    // 4, 5. The document, the main frame and the view (which runs the start-up sequence).
+    if (!OpenNewDocument())
+        return FALSE;
+
+    // 6. The owner-drawn menu bar.
+    if (m_pFrame)
+        m_pFrame->SetMenu(CMenu::FromHandle(m_pFrame->BuildMenu()));
+
+    // 7. The window icon.
+    if (QWidget* w = m_pFrame ? m_pFrame->GetWidget() : nullptr)
+        w->setWindowIcon(QIcon(ProgramPicture(32)));
+    return TRUE;
+}
+
+BOOL CKelvaneApp::OpenNewDocument() {
+    auto doc = std::make_unique<CKelvaneDoc>();
+    if (!doc->OnNewDocument())
+        return FALSE;
+    auto frame = std::make_unique<CMainFrame>();
+    m_pDoc = std::move(doc);
+    m_pFrame = std::move(frame);
+    if (!m_pFrame->LoadFrame(IDR_MAINFRAME)) {
+        m_pFrame.reset();
+        return FALSE;
+    }
+    m_pMainWnd = m_pFrame.get();
+    if (!m_pFrame->CreateView(std::make_unique<CKelvaneView>(), m_pDoc.get())) {
+        m_pFrame->DestroyWindow();
+        m_pMainWnd = nullptr;
+        m_pFrame.reset();
+        return FALSE;
+    }
+    m_pFrame->InitialUpdateFrame(m_pDoc.get(), TRUE);
+    return TRUE;
+}
+
+BOOL CKelvaneApp::PreTranslateMessage(MSG* pMsg) { return CWinApp::PreTranslateMessage(pMsg); }
+
+void CKelvaneApp::OnAppAbout() {
+    CAboutDlg dlg(m_pDoc.get());
+    dlg.DoModal();
+}
+
+CString CKelvaneApp::HelpFilePath(const CString& programFolder, const CString& languageTitle) {
+    CString name = languageTitle;
+    const char* known[] = {"English", "French", "German"};
+    bool ok = false;
+    for (const char* k : known)
+        ok = ok || strcasecmp(name.GetString(), k) == 0;
+    if (!ok)
+        name = "English";
+    const CString folder = programFolder + "/language";
+    CString file;
+    file.Format("OrvalaUSBHelp-%s.chm", name.GetString());
+    // A help file whose name differs only in letter case is the same file to the user.
+    const QDir dir(QString::fromUtf8(folder.GetString()));
+    const QString wanted = QString::fromUtf8(file.GetString());
+    for (const QString& entry : dir.entryList(QDir::Files)) {
+        if (entry.compare(wanted, Qt::CaseInsensitive) == 0) {
+            file = entry.toUtf8().constData();
+            break;
+        }
+    }
+    return folder + "/" + file;
+}
+
+void CKelvaneApp::SetHelpOpener(UrlOpener opener) { HelpOpener() = std::move(opener); }
+
+void CKelvaneApp::OnHelpContents() {
+    const int index = m_pDoc ? m_pDoc->GetLanguageIndex() : -1;
+    const CString title = m_pDoc ? m_pDoc->m_language.GetLanguageFileTitle(index) : CString("English");
+    const CString path = HelpFilePath(CString(kv::ProgramFolder()), title);
+    if (HelpOpener())
+        HelpOpener()(path);
+    else
+        OpenWithDesktop(path);
+}
+
+void CKelvaneApp::OnAppExit() {
+    if (m_pMainWnd)
+        m_pMainWnd->PostMessage(WM_CLOSE);
+}

@@ -1,0 +1,69 @@
+#pragma once
+// The program's application object: sets up the resources, makes the document, the main frame
+// and the view, and handles About, Help Contents and Exit.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/CString.h"
+#include "framework/Dialog.h"
+#include "framework/WinApp.h"
+
+class CKelvaneDoc;
+class CMainFrame;
+class CKelvaneView;
+
+// What the command line asks for. File arguments are ignored: the program has no document files.
+struct CKelvaneCommandLine {
+    bool showSplash = true; // "--nosplash" turns the splash window off
+    static CKelvaneCommandLine Parse(const std::vector<std::string>& args);
+};
+
+class CAboutDlg : public CDialog {
+public:
+    explicit CAboutDlg(CKelvaneDoc* pDoc = nullptr, CWnd* pParent = nullptr);
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+
+    CWnd m_picture; // picture control 1231
+
+private:
+    CKelvaneDoc* m_pDoc;
+};
+
+class CKelvaneApp : public CWinApp {
+public:
+    CKelvaneApp();
+    ~CKelvaneApp() override;
+
+    BOOL InitInstance() override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    void OnAppAbout();
+    void OnHelpContents();
+    void OnAppExit();
+
+    CKelvaneDoc* GetDocument() const { return m_pDoc.get(); }
+    CMainFrame* GetMainFrame() const { return m_pFrame.get(); }
+    CKelvaneView* GetView() const;
+    bool IsSplashEnabled() const { return m_bSplash; }
+
+    // The help file for a language file title: "English", "French" and "German" have their own
+    // (compared without regard to case, the title's own case kept), any other title the English
+    // one. An existing file in the language folder whose name differs only in case is preferred.
+    static CString HelpFilePath(const CString& programFolder, const CString& languageTitle);
+
+    // Opens a file with the desktop's default handler; tests replace it. Returns whether the
+    // request was handed over.
+    using UrlOpener = std::function<bool(const CString& path)>;
+    static void SetHelpOpener(UrlOpener opener);
+
+private:
+    // The single-document template: a new document, the main frame and its view.
+    BOOL OpenNewDocument();
+
+    std::unique_ptr<CKelvaneDoc> m_pDoc;
+    std::unique_ptr<CMainFrame> m_pFrame;
+    bool m_bSplash = true;
+};

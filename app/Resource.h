@@ -1,0 +1,235 @@
+#pragma once
+// Resource and command ids of the oscilloscope program: menus, accelerators, toolbar, bitmaps,
+// status-bar panes and every command that a menu item, key or toolbar button carries.
+// Plain constants only, so that resource data and the language table can share them.
+
+// ---- Resources ---------------------------------------------------------------------------------
+constexpr unsigned IDR_MAINFRAME = 128;      // main menu, accelerator table, toolbar, document strings
+constexpr unsigned IDR_CONTEXT_MENU = 134;   // full-screen context menu
+constexpr unsigned IDI_MAINFRAME = 130;      // window icon
+constexpr unsigned IDB_MENU_DISABLED = 139;  // menu images, disabled
+constexpr unsigned IDB_MENU_NORMAL = 144;    // menu images, normal and hot
+constexpr unsigned IDB_TOOLBAR_DISABLED = 148;
+constexpr unsigned IDB_TOOLBAR_HOT = 149;
+constexpr unsigned IDB_TOOLBAR_NORMAL = 190;
+constexpr unsigned IDB_ABOUT = 236;
+
+// ---- Status-bar panes ------------------------------------------------------------------------
+constexpr unsigned ID_INDICATOR_CLOCK = 61446;
+constexpr unsigned ID_INDICATOR_CURSOR1 = 61447;
+constexpr unsigned ID_INDICATOR_CURSOR2 = 61448;
+constexpr unsigned ID_INDICATOR_CURSOR3 = 61449;
+constexpr unsigned ID_INDICATOR_STATUS = 61450;
+constexpr unsigned ID_INDICATOR_STRETCH = 61451;
+
+// ---- Framework commands ------------------------------------------------------------------------
+constexpr unsigned ID_FILE_NEW = 57600;
+constexpr unsigned ID_FILE_OPEN = 57601;
+constexpr unsigned ID_FILE_PRINT_SETUP = 57606;
+constexpr unsigned ID_FILE_PRINT = 57607;
+constexpr unsigned ID_FILE_PRINT_DIRECT = 57608;
+constexpr unsigned ID_FILE_PRINT_PREVIEW = 57609;
+constexpr unsigned ID_EDIT_UNDO = 57643;
+constexpr unsigned ID_APP_ABOUT = 57664;
+constexpr unsigned ID_APP_EXIT = 57665;
+
+// ---- File --------------------------------------------------------------------------------------
+constexpr unsigned ID_FILE_SAVE_SETUPS = 32809;
+constexpr unsigned ID_FILE_LOAD_CSV = 32816;
+constexpr unsigned ID_FILE_LOAD_SETUPS = 32817;
+constexpr unsigned ID_FILE_SAVE_WAVEFORM = 32819;
+constexpr unsigned ID_FILE_SAVE_IMAGE = 32820;
+constexpr unsigned ID_FILE_SAVE_CSV = 33036;
+
+// ---- View and commands without a menu item -----------------------------------------------------
+constexpr unsigned ID_FULL_SCREEN_TOGGLE = 32771;
+constexpr unsigned ID_WINDOW_MODE = 32772;
+constexpr unsigned ID_DISPLAY_SETTINGS = 32802;
+constexpr unsigned ID_VIEW_FULL_SCREEN = 32823;
+constexpr unsigned ID_VIEW_SIDEBAR = 32873;
+constexpr unsigned ID_INFORMATION_ONOFF = 33063;
+constexpr unsigned ID_CALIBRATE_DATA = 33069;
+
+// ---- Channel > CH1 / CH2 -------------------------------------------------------------------------
+constexpr unsigned ID_CH1_ONOFF = 32777;
+constexpr unsigned ID_CH2_ONOFF = 32778;
+constexpr unsigned ID_CH1_PROBE_FIRST = 32898; // x1, x10, x100, x1000
+constexpr unsigned ID_CH1_COUPLING_FIRST = 32902; // DC, AC, GND
+constexpr unsigned ID_CH1_VOLTDIV_FIRST = 32905; // ten steps, 32905..32914
+constexpr unsigned ID_CH1_INVERT = 32915;
+constexpr unsigned ID_CH1_BWLIMIT = 32916;
+constexpr unsigned ID_CH1_FILTER_FIRST = 32918; // None, Lower, Higher
+constexpr unsigned ID_CH2_VOLTDIV_FIRST = 32922; // 32922..32931
+constexpr unsigned ID_CH2_COUPLING_FIRST = 32932;
+constexpr unsigned ID_CH2_PROBE_FIRST = 32935;
+constexpr unsigned ID_CH2_INVERT = 32939;
+constexpr unsigned ID_CH2_BWLIMIT = 32940;
+constexpr unsigned ID_CH2_FILTER_FIRST = 32941;
+constexpr unsigned ID_CH1_RESET = 32944;
+constexpr unsigned ID_CH2_RESET = 32945;
+
+// ---- Channel > MATH / Reference ------------------------------------------------------------------
+constexpr unsigned ID_MATH_ONOFF = 32779;
+constexpr unsigned ID_MATH_VOLTDIV_FIRST = 32947; // 32947..32956
+constexpr unsigned ID_MATH_PROBE_FIRST = 32957;   // 32957..32960
+constexpr unsigned ID_MATH_SOURCEA_CH1 = 32962;
+constexpr unsigned ID_MATH_SOURCEA_CH2 = 32963;
+constexpr unsigned ID_MATH_SOURCEB_CH1 = 32964;
+constexpr unsigned ID_MATH_SOURCEB_CH2 = 32965;
+constexpr unsigned ID_MATH_OPERATE_FIRST = 32966; // A + B, A - B, A x B, A / B
+constexpr unsigned ID_MATH_INVERT = 32970;
+constexpr unsigned ID_MATH_RESET = 32971;
+constexpr unsigned ID_REF_LOAD = 32821;
+constexpr unsigned ID_REF_SAVE = 33037;
+constexpr unsigned ID_REF_ONOFF = 33038;
+constexpr unsigned ID_REF_RESET = 33046;
+constexpr unsigned ID_REF_VOLTDIV_FIRST = 33047; // 33047..33056
+
+// ---- Trigger -------------------------------------------------------------------------------------
+constexpr unsigned ID_TRIG_MODE_EDGE = 32973;
+constexpr unsigned ID_TRIG_SWEEP_FIRST = 32975; // Auto, Normal, Single
+constexpr unsigned ID_TRIG_MODE_PULSE = 32978;
+constexpr unsigned ID_TRIG_SOURCE_FIRST = 32980; // CH1, CH2, ALT, EXT, EXT/10
+constexpr unsigned ID_TRIG_SLOPE_RISE = 32985;
+constexpr unsigned ID_TRIG_SLOPE_FALL = 32986;
+constexpr unsigned ID_TRIG_LEVEL50 = 33031;
+constexpr unsigned ID_TRIG_HF_REJECT = 33061;
+constexpr unsigned ID_TRIG_PW_FIRST = 33074; // + Less, + Equal, + More, - Less, - Equal, - More
+
+// ---- Horizontal ----------------------------------------------------------------------------------
+constexpr unsigned ID_FORMAT_YT = 32987;
+constexpr unsigned ID_FORMAT_XY = 32988;
+constexpr unsigned ID_FORMAT_ROLL = 32989;
+constexpr unsigned ID_HORIZONTAL_ZERO = 32990;
+constexpr unsigned ID_TIMEDIV_FIRST = 32991; // 39 steps, 32991..33029 (time-base index 0..38)
+constexpr unsigned ID_TIMEDIV_LAST = 33029;
+
+// ---- Cursor ----------------------------------------------------------------------------------------
+constexpr unsigned ID_CURSOR_NONE = 32832;
+constexpr unsigned ID_CURSOR_CROSS = 32833;
+constexpr unsigned ID_CURSOR_HORIZONTAL = 32834;
+constexpr unsigned ID_CURSOR_VERTICAL = 32835;
+constexpr unsigned ID_CURSOR_TRACE = 32836;
+constexpr unsigned ID_CURSOR_SOURCE_CH1 = 32881;
+constexpr unsigned ID_CURSOR_SOURCE_CH2 = 32882;
+constexpr unsigned ID_CURSOR_SOURCE_MATH = 33041;
+constexpr unsigned ID_CURSOR_SOURCE_FFT = 33062;
+
+// ---- Measure ---------------------------------------------------------------------------------------
+constexpr unsigned ID_MEASURE_PERIOD = 32846;
+constexpr unsigned ID_MEASURE_FREQUENCY = 32847;
+constexpr unsigned ID_MEASURE_RISE = 32848;
+constexpr unsigned ID_MEASURE_FALL = 32849;
+constexpr unsigned ID_MEASURE_PDUTY = 32850;
+constexpr unsigned ID_MEASURE_NDUTY = 32851;
+constexpr unsigned ID_MEASURE_PWIDTH = 32852;
+constexpr unsigned ID_MEASURE_NWIDTH = 32853;
+constexpr unsigned ID_MEASURE_PK2PK = 32854;
+constexpr unsigned ID_MEASURE_MAX = 32855;
+constexpr unsigned ID_MEASURE_MIN = 32856;
+constexpr unsigned ID_MEASURE_AMPLITUDE = 32857;
+constexpr unsigned ID_MEASURE_TOP = 32858;
+constexpr unsigned ID_MEASURE_BASE = 32859;
+constexpr unsigned ID_MEASURE_RMS = 32862;
+constexpr unsigned ID_MEASURE_POVERSHOOT = 32863;
+constexpr unsigned ID_MEASURE_NOVERSHOOT = 32864;
+constexpr unsigned ID_MEASURE_MEAN = 32865;
+constexpr unsigned ID_MEASURE_CYCLE_MEAN = 33040;
+constexpr unsigned ID_MEASURE_SOURCE_CH1 = 33034;
+constexpr unsigned ID_MEASURE_SOURCE_CH2 = 33035;
+constexpr unsigned ID_MEASURE_SOURCE_MATH = 33042;
+constexpr unsigned ID_MEASURE_CLEAR = 33043;
+constexpr unsigned ID_MEASURE_MIDDLE = 33044;
+
+// ---- Display ---------------------------------------------------------------------------------------
+constexpr unsigned ID_DISPLAY_VECTORS = 32797;
+constexpr unsigned ID_DISPLAY_DOTS = 32798;
+constexpr unsigned ID_DISPLAY_GRID = 32801;
+constexpr unsigned ID_DISPLAY_INTENSITY = 32839;
+constexpr unsigned ID_DISPLAY_WAVEFORM_COLOR = 33071;
+
+// ---- Acquire ---------------------------------------------------------------------------------------
+constexpr unsigned ID_SAMPLING_ETS = 32785;
+constexpr unsigned ID_SAMPLING_REALTIME = 32786;
+constexpr unsigned ID_ACQ_NORMAL = 32788;
+constexpr unsigned ID_ACQ_AVERAGE = 32789;
+constexpr unsigned ID_ACQ_PEAK = 32790;
+constexpr unsigned ID_BUFFER_10K = 32840;
+constexpr unsigned ID_BUFFER_32K = 32841;
+constexpr unsigned ID_BUFFER_64K = 32842;
+constexpr unsigned ID_BUFFER_512K = 32843;
+constexpr unsigned ID_BUFFER_1M = 32844;
+constexpr unsigned ID_BUFFER_14K = 33032;
+constexpr unsigned ID_BUFFER_28K = 33033;
+constexpr unsigned ID_AUTO_SETUP = 32871;
+constexpr unsigned ID_ACQUIRE_START = 32872;
+constexpr unsigned ID_ACQUIRE_STOP = 32876;
+constexpr unsigned ID_ZOOM_OUT = 32877;
+constexpr unsigned ID_ZOOM_IN = 32878;
+constexpr unsigned ID_DRAG = 33045;
+constexpr unsigned ID_INTERP_SINX = 33058;
+constexpr unsigned ID_INTERP_STEP = 33059;
+constexpr unsigned ID_INTERP_LINEAR = 33060;
+constexpr unsigned ID_DEMO_SETTING = 33072;
+
+// ---- Utility and Help --------------------------------------------------------------------------------
+constexpr unsigned ID_UTILITY_RECORD = 32792;
+constexpr unsigned ID_UTILITY_PASSFAIL = 32793;
+constexpr unsigned ID_UTILITY_CALIBRATION = 32794;
+constexpr unsigned ID_HELP_CONTENTS = 32796;
+constexpr unsigned ID_UTILITY_FFT = 32870;
+constexpr unsigned ID_FACTORY_SETUP = 32886;
+constexpr unsigned ID_LANGUAGE_DEFAULT = 32891;
+constexpr unsigned ID_LANGUAGE_FIRST = 9001;  // language file i is 9001 + i
+constexpr unsigned ID_LANGUAGE_LAST = 11001;
+constexpr unsigned ID_LANGUAGE_UPDATE_LAST = 9101;
+
+// ==== Dialogs and controls (kept by the dialog code) =============================================
+// BEGIN dialog and control ids
+constexpr unsigned IDD_ABOUTBOX = 100;
+constexpr unsigned IDD_KELVANE_FORM = 101;
+constexpr unsigned IDD_SEARCH_DEVICE = 217;
+constexpr unsigned IDD_DEVICE_LIST = 218;
+
+// Form view 101.
+constexpr unsigned IDC_STATUS_STRIP = 1001;
+constexpr unsigned IDC_SCOPE_SCREEN = 1003;
+constexpr unsigned IDC_CHANNEL_INFO = 1004;
+constexpr unsigned IDC_SIDEBAR_TAB = 1035;
+constexpr unsigned IDD_SIDEBAR = 178; // side control panel, a child of the tab control
+
+// About 100.
+constexpr unsigned IDC_ABOUT_PICTURE = 1231;
+
+// Searching Device 217.
+constexpr unsigned IDC_CAUTION_FRAME = 1244;
+constexpr unsigned IDC_CAUTION_TEXT = 1245;
+constexpr unsigned IDC_CAUTION_DRIVER = 1246;
+constexpr unsigned IDC_CAUTION_USB = 1247;
+constexpr unsigned IDC_BUTTON_IGNORE = 1268;
+constexpr unsigned IDC_BUTTON_CLOSE = 1269;
+
+// Device List 218.
+constexpr unsigned IDC_DEVICE_OK = 1084;
+constexpr unsigned IDC_DEVICE_CANCEL = 1230;
+constexpr unsigned IDC_CHOOSE_FRAME = 1248;
+constexpr unsigned IDC_DEVICE_LIST_LABEL = 1250;
+constexpr unsigned IDC_DEVICE_ID_LABEL = 1254;
+constexpr unsigned IDC_EDIT_DEVICE_ID1 = 1255;
+constexpr unsigned IDC_EDIT_DEVICE_ID2 = 1256;
+constexpr unsigned IDC_EDIT_DEVICE_ID3 = 1257;
+constexpr unsigned IDC_EDIT_DEVICE_ID4 = 1258;
+constexpr unsigned IDC_BUTTON_MODIFY_ID1 = 1259;
+constexpr unsigned IDC_BUTTON_MODIFY_ID2 = 1260;
+constexpr unsigned IDC_BUTTON_MODIFY_ID3 = 1261;
+constexpr unsigned IDC_BUTTON_MODIFY_ID4 = 1262;
+constexpr unsigned IDC_RADIO_DEVICE1 = 1263;
+constexpr unsigned IDC_RADIO_DEVICE2 = 1264;
+constexpr unsigned IDC_DEVICE_NOTE = 1265;
+constexpr unsigned IDC_RADIO_DEVICE3 = 1266;
+constexpr unsigned IDC_RADIO_DEVICE4 = 1267;
+
+// Timers of the view: the acquisition pump and the one-shot Save Image capture.
+constexpr unsigned IDT_PUMP = 1;
+constexpr unsigned IDT_IMAGE = 2;
+// END dialog and control ids

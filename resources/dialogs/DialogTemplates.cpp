@@ -1,0 +1,106 @@
+#include "resources/dialogs/DialogTemplates.h"
+
+#include "framework/DialogTemplate.h"
+
+#include <utility>
+
+namespace kv {
+
+namespace {
+
+DialogControlTemplate Control(UINT id, ControlKind kind, const char* text, int x, int y, int cx, int cy,
+                              DWORD style = WS_VISIBLE) {
+    DialogControlTemplate c;
+    c.id = id;
+    c.kind = kind;
+    c.text = text;
+    c.rect = RECT{x, y, x + cx, y + cy};
+    c.style = style;
+    return c;
+}
+
+// The form view: side-panel frame at the right, status strip on top, the screen panel and the
+// channel information bar below it. The view lays them out again on every size change.
+DialogTemplate FormView() {
+    DialogTemplate t;
+    t.id = 101;
+    t.size = SIZE{784, 520};
+    t.controls = {
+        Control(1035, ControlKind::TabControl, "", 596, 0, 188, 520, WS_VISIBLE | WS_CLIPCHILDREN),
+        Control(1001, ControlKind::Custom, "", 0, 0, 596, 30),
+        Control(1003, ControlKind::Custom, "", 0, 30, 596, 460),
+        Control(1004, ControlKind::Custom, "", 0, 490, 596, 30),
+    };
+    return t;
+}
+
+DialogTemplate About() {
+    DialogTemplate t;
+    t.id = 100;
+    t.caption = "About";
+    t.size = SIZE{360, 170};
+    t.controls = {
+        Control(1231, ControlKind::Picture, "", 16, 16, 96, 96),
+        Control(0xFFFF, ControlKind::Static, "Kestra-E USB Oscilloscope", 128, 20, 216, 20),
+        Control(0xFFFF, ControlKind::Static, "Version 7.0.0.1", 128, 48, 216, 20),
+        Control(IDOK, ControlKind::Button, "OK", 264, 128, 80, 26, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON),
+    };
+    return t;
+}
+
+DialogTemplate SearchingDevice() {
+    DialogTemplate t;
+    t.id = 217;
+    t.caption = "Search Device";
+    t.size = SIZE{340, 190};
+    t.controls = {
+        Control(1244, ControlKind::GroupBox, "Caution", 12, 10, 316, 118),
+        Control(1245, ControlKind::Static, "Instrument not found,Possible causes are:", 28, 34, 288, 20),
+        Control(1246, ControlKind::Static, "Driver is not found;", 44, 62, 272, 20),
+        Control(1247, ControlKind::Static, "Instrument not connected to USB;", 44, 90, 272, 20),
+        Control(1268, ControlKind::Button, "Ignore", 140, 146, 88, 28, WS_VISIBLE | WS_TABSTOP),
+        Control(1269, ControlKind::Button, "Close", 240, 146, 88, 28, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON),
+    };
+    return t;
+}
+
+DialogTemplate DeviceList() {
+    DialogTemplate t;
+    t.id = 218;
+    t.caption = "Open Device";
+    t.size = SIZE{380, 292};
+    const DWORD tab = WS_VISIBLE | WS_TABSTOP;
+    t.controls = {
+        Control(1248, ControlKind::GroupBox, "Choose Device", 12, 10, 356, 204),
+        Control(1250, ControlKind::Static, "Device List", 28, 32, 120, 20),
+        Control(1254, ControlKind::Static, "Device ID", 164, 32, 90, 20),
+        // One row per slot: choice, ID and its Modify ID button.
+        Control(1263, ControlKind::RadioButton, "Device 1", 28, 60, 120, 24, tab | WS_GROUP),
+        Control(1255, ControlKind::Edit, "0", 164, 60, 60, 24, tab),
+        Control(1259, ControlKind::Button, "Modify ID", 244, 59, 108, 26, tab),
+        Control(1264, ControlKind::RadioButton, "Device 2", 28, 96, 120, 24, tab),
+        Control(1256, ControlKind::Edit, "0", 164, 96, 60, 24, tab),
+        Control(1260, ControlKind::Button, "Modify ID", 244, 95, 108, 26, tab),
+        Control(1266, ControlKind::RadioButton, "Device 3", 28, 132, 120, 24, tab),
+        Control(1257, ControlKind::Edit, "0", 164, 132, 60, 24, tab),
+        Control(1261, ControlKind::Button, "Modify ID", 244, 131, 108, 26, tab),
+        Control(1267, ControlKind::RadioButton, "Device 4", 28, 168, 120, 24, tab),
+        Control(1258, ControlKind::Edit, "0", 164, 168, 60, 24, tab),
+        Control(1262, ControlKind::Button, "Modify ID", 244, 167, 108, 26, tab),
+        Control(1265, ControlKind::Static, "Note:   Device ID between 0 and 255 !", 12, 222, 356, 20),
+        Control(1084, ControlKind::Button, "OK", 180, 252, 88, 28, tab | BS_DEFPUSHBUTTON),
+        Control(1230, ControlKind::Button, "Cancel", 280, 252, 88, 28, tab),
+    };
+    return t;
+}
+
+} // namespace
+
+void RegisterAppDialogTemplates() {
+    RegisterDialogTemplate(FormView());
+    RegisterDialogTemplate(About());
+    RegisterDialogTemplate(SearchingDevice());
+    RegisterDialogTemplate(DeviceList());
+}
+
+} // namespace kv

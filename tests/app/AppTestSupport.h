@@ -1,0 +1,90 @@
+#pragma once
+// Helpers for the application-shell tests: answering modal dialogs from inside their event
+// loop, choosing the simulated instruments, running the program's start-up headless.
+#include "app/KelvaneApp.h"
+#include "app/KelvaneView.h"
+#include "app/MainFrame.h"
+#include "engine/KelvaneDoc.h"
+#include "framework/Dialog.h"
+#include "framework/WinApp.h"
+#include "system/Paths.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace apptest {
+
+// Runs `action` on the next modal dialog that opens (once), from inside its own event loop.
+// `seen` counts the dialogs answered.
+class ModalAnswerer {
+public:
+    explicit ModalAnswerer(std::function<void(CDialog&)> action) : m_action(std::move(action)) {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
+        m_timer.start();
+    }
+    int seen = 0;
+
+private:
+    void Poll() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == m_last)
+            return;
+        auto* dlg = dynamic_cast<CDialog*>(CWnd::FromWidget(modal));
+        if (!dlg)
+            return;
+        m_last = modal;
+        ++seen;
+        m_action(*dlg);
+    }
+    std::function<void(CDialog&)> m_action;
+    QTimer m_timer;
+    QWidget* m_last = nullptr;
+};
+
+// Clicks control `id` of a dialog as the user would.
+inline void Click(CDialog& dlg, int id) { dlg.OnCommand(MAKEWPARAM(id, BN_CLICKED), 0); }
+
+inline void ProcessEventsFor(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+inline std::string DefaultSetPath() { return kv::ProgramFolder() + "/Default.set"; }
+
+inline bool FileExists(const std::string& path) {
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        std::fclose(f);
+        return true;
+    }
+    return false;
+}
+
+// Selects the simulated instruments for the next start-up ("" for none) and clears the
+// settings file the program reads and writes.
+inline void PrepareRun(const char* simulator) {
+    kv::EnsureApplication();
+    if (simulator && *simulator)
+        setenv("SCOPE_SIMULATOR", simulator, 1);
+    else
+        unsetenv("SCOPE_SIMULATOR");
+    std::remove(DefaultSetPath().c_str());
+}
+
+inline CString StatusPane(CKelvaneApp& app) {
+    CMainFrame* frame = app.GetMainFrame();
+    return frame ? frame->m_wndStatusBar.GetPaneText(0) : CString();
+}
+
+} // namespace apptest

@@ -1,0 +1,469 @@
+#include "engine/KelvaneDoc.h"
+#include "engine/SetupFile.h"
+
+#include "FakeDocUi.h"
+#include "zendral/RecordingZendral.h"
+#include "zendral/ZendralRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+// Offsets of the default file (REF without samples, record store without frames).
+constexpr std::size_t kCh1 = 20, kCh2 = 54, kMath = 88, kRef = 120, kTrigger = 156, kTimeBase = 208,
+                      kScreen = 218, kAcquisition = 232, kRecord = 244, kPassFail = 292, kMeasure = 2328,
+                      kFft = 2396, kDefaultFileSize = 2418;
+
+class TempDir {
+public:
+    TempDir() {
+        std::string tmpl = (fs::temp_directory_path() / "kv-setup-XXXXXX").string();
+        if (::mkdtemp(tmpl.data()))
+            m_path = tmpl;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::permissions(m_path, fs::perms::owner_all, ec);
+        fs::remove_all(m_path, ec);
+    }
+    std::string File(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+    fs::path m_path;
+};
+
+Bytes ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const Bytes& b) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+void Put16(Bytes& b, std::size_t at, int v) {
+    b.at(at) = static_cast<std::uint8_t>(v);
+    b.at(at + 1) = static_cast<std::uint8_t>(v >> 8);
+}
+void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b.at(at + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void PutF32(Bytes& b, std::size_t at, float f) {
+    std::uint32_t u;
+    std::memcpy(&u, &f, 4);
+    Put32(b, at, u);
+}
+int Get16(const Bytes& b, std::size_t at) { return static_cast<std::int16_t>(b.at(at) | (b.at(at + 1) << 8)); }
+
+class SetupFileTest : public ::testing::Test {
+protected:
+    SetupFileTest() {
+        for (CKelvaneDoc* d : {&doc, &other}) {
+            d->SetDefaultSettings();
+            d->AllocSampleBuffers();
+        }
+        doc.SetUi(&ui);
+        other.SetUi(&otherUi);
+    }
+
+    // Every field of the file away from its default.
+    void ChangeEverything(CKelvaneDoc& d, FakeDocUi& u) {
+        d.m_nLanguage = -1;
+        d.m_ch1.SetOn(0);
+        d.m_ch1.SetVoltsPerDivIndex(3);
+        d.m_ch1.SetCoupling(2);
+        d.m_ch1.SetProbe(1);
+        d.m_ch1.SetFilter(2);
+        d.m_ch1.SetInvert(1);
+        d.m_ch1.SetBandwidthLimit(1);
+        d.m_ch1.SetPosition(100.5f);
+        d.m_ch1.SetInterpolation(1);
+        d.m_ch1.SetColor(RGB(1, 2, 3));
+        d.m_ch2.SetVoltsPerDivIndex(9);
+        d.m_ch2.SetProbe(3);
+        d.m_ch2.SetPosition(-20.25f);
+        d.m_math.SetOn(1);
+        d.m_math.SetVoltsPerDivIndex(2);
+        d.m_math.SetProbe(2);
+        d.m_math.SetSourceA(1);
+        d.m_math.SetSourceB(0);
+        d.m_math.SetOperation(3);
+        d.m_math.SetInvert(1);
+        d.m_math.SetPosition(300.0f);
+        d.m_math.SetInterpolation(0);
+        d.m_math.SetColor(RGB(9, 8, 7));
+        d.m_ref.SetOn(1);
+        d.m_ref.SetPosition(200.0f);
+        d.m_ref.SetPositionAtAcquisition(210.0f);
+        d.m_ref.SetVoltsPerDivIndex(5);
+        d.m_ref.SetVoltsPerDivAtAcquisition(4);
+        d.m_ref.SetRecordLength(700);
+        d.m_ref.SetTimeBaseIndex(20);
+        d.m_ref.SetHorizontalPosition(123);
+        d.m_ref.SetLoadedPosition(201.0f);
+        for (int i = 0; i < 700; ++i)
+            d.m_ref.GetRawRecord()[i] = static_cast<std::int16_t>(i * 3 - 1000);
+        d.m_ref.SetNoSamples(0);
+        d.m_trigger.SetTriggerType(1);
+        d.m_trigger.SetSweep(2);
+        d.m_trigger.SetSource(3);
+        d.m_trigger.SetSlope(1);
+        d.m_trigger.SetLevel(0, 17.5f);
+        d.m_trigger.SetLevel(1, 600.0f);
+        d.m_trigger.SetLevel(2, 44.0f);
+        d.m_trigger.SetLevelVolts(1, -2.5f);
+        d.m_trigger.SetHfReject(1);
+        d.m_trigger.SetMarkerWord(0, 2);
+        d.m_trigger.SetMarkerWord(2, 3);
+        d.m_trigger.SetDragValue(-12.0f);
+        d.m_trigger.SetPulseWidth(123456);
+        d.m_trigger.SetPulseCondition(5);
+        d.m_settings.SetTimeBaseIndex(20);
+        d.m_settings.SetHorizontalPosition(321);
+        d.m_settings.SetSamplingMode(1);
+        u.screen = ScreenOptions{6, 3, 1, 0, 77, 88};
+        d.SetPersistenceDepth(7);
+        d.SetPersistenceEnabled(1);
+        d.m_average.SetAcquireMode(1);
+        d.m_average.SetFramesWanted(64);
+        d.m_nSaveChannel = 1;
+        d.m_record.m_bNoData = 0;
+        for (std::size_t i = 0; i < d.m_record.m_frames.size(); i += 997)
+            d.m_record.m_frames[i] = static_cast<std::int16_t>(i % 511);
+        d.m_record.m_nChannel = 1;
+        d.m_record.m_nRecordEndFrame = 300;
+        d.m_record.m_nRecordInterval = 20000;
+        d.m_record.m_nFramesRecorded = 250;
+        d.m_record.m_nTimeBaseIndex = 30;
+        d.m_record.m_nVoltsPerDivIndex = 8;
+        d.m_record.m_fPosition = 99.0f;
+        d.m_record.m_nCoupling = 2;
+        d.m_record.m_nProbe = 3;
+        d.m_record.m_nRecordingFlagWord = 1;
+        d.m_record.m_nPlayStartFrame = 5;
+        d.m_record.m_nHorizontalPosition = 500;
+        d.m_record.m_nRecordingValue = 0xDEADBEEF;
+        d.m_record.m_nPlayInterval = 40;
+        d.m_record.m_nCurrentFrame = 6;
+        d.m_record.m_nPlayEndFrame = 200;
+        d.m_record.m_bRepeat = 1;
+        d.m_passFail.m_nHorizontalTolerance = 200;
+        d.m_passFail.m_nVerticalTolerance = 128;
+        d.m_passFail.m_nFailed = 1ull << 40;
+        d.m_passFail.m_nPassed = 7;
+        d.m_passFail.m_nTotal = (1ull << 40) + 7;
+        d.m_passFail.m_nOutput = 3;
+        d.m_passFail.m_nSource = 1;
+        d.m_passFail.m_bStop = 1;
+        for (int i = 0; i < CPassFail::kPoints; ++i) {
+            d.m_passFail.m_upper[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(511 - i % 7);
+            d.m_passFail.m_lower[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(i % 11);
+        }
+        d.m_measure.SetSource(2);
+        for (short t : {3, 7, 19})
+            d.m_measure.AddMeasurement(t);
+        d.m_fft.m_bFftOn = 1;
+        d.m_fft.m_nSource = 1;
+        d.m_fft.m_nWindow = 3;
+        d.m_fft.m_nBins = 4096;
+        d.m_fft.m_nScale = 0;
+        d.m_fft.m_dVerticalScale = 2.75;
+        d.m_fft.m_nZoom = 16;
+    }
+
+    Bytes Saved(CKelvaneDoc& d) {
+        const std::string p = dir.File("probe.set");
+        EXPECT_EQ(d.SaveSetupFile(p.c_str()), 1);
+        return ReadBytes(p);
+    }
+
+    std::shared_ptr<kv::RecordingZendral> fake = std::make_shared<kv::RecordingZendral>();
+    kv::ScopedZendral scope{fake};
+    TempDir dir;
+    CKelvaneDoc doc;
+    CKelvaneDoc other;
+    FakeDocUi ui;
+    FakeDocUi otherUi;
+};
+
+TEST_F(SetupFileTest, DefaultFileHasTheFixedLayout) {
+    doc.SetUi(nullptr);
+    const Bytes b = Saved(doc);
+    ASSERT_EQ(b.size(), kDefaultFileSize);
+    const char magic[] = "QVX-DSO";
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(b[static_cast<std::size_t>(2 * i)], magic[i]);
+        EXPECT_EQ(b[static_cast<std::size_t>(2 * i + 1)], 0);
+    }
+    EXPECT_EQ(Get16(b, 14), 4);                      // model
+    EXPECT_EQ(Get16(b, 16), -1);                     // language index, low half
+    EXPECT_EQ(Get16(b, kCh1 + 4), 6);                // CH1 volts/div
+    EXPECT_EQ(Get16(b, kCh2 + 26), 10240);           // CH2 record length, low half
+    EXPECT_EQ(Get16(b, kRef + 4), 1);                // REF without samples
+    EXPECT_EQ(Get16(b, kTimeBase), 13);              // time-base index
+    EXPECT_EQ(Get16(b, kTimeBase + 6), 250);         // horizontal position
+    EXPECT_EQ(Get16(b, kScreen + 10), 200);          // grid intensity without a view
+    EXPECT_EQ(Get16(b, kRecord + 6), 1000);          // record end frame
+    EXPECT_EQ(Get16(b, kFft + 8), 256);              // FFT bins
+}
+
+TEST_F(SetupFileTest, DefaultsRoundTrip) {
+    const Bytes first = Saved(doc);
+    const std::string p = dir.File("Default.set");
+    WriteBytes(p, first);
+    ChangeEverything(other, otherUi);
+    ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
+    EXPECT_EQ(Saved(other), first);
+}
+
+class SetupFileRecordLengthTest : public SetupFileTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SetupFileRecordLengthTest, EveryFieldRoundTripsAtEachRecordLength) {
+    ChangeEverything(doc, ui);
+    const auto mode = static_cast<std::int16_t>(GetParam());
+    doc.m_settings.SetRecordLengthMode(mode);
+    doc.SetRecordLength(mode);
+    const Bytes first = Saved(doc);
+    const std::string p = dir.File("All.set");
+    WriteBytes(p, first);
+    // While acquisition runs, sending the set-up folds codes 2, 4 and 6 into 1, 3 and 5.
+    other.m_bRunning = 0;
+    ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
+    const Bytes second = Saved(other);
+    ASSERT_EQ(second.size(), first.size());
+    for (std::size_t i = 0; i < first.size(); ++i)
+        ASSERT_EQ(second[i], first[i]) << "offset " << i;
+    EXPECT_EQ(other.m_ch1.GetRecordLength(), CKelvaneDoc::RecordLengthOfCode(mode));
+    EXPECT_EQ(other.m_ref.GetRecordLength(), 700);
+    EXPECT_EQ(other.m_ref.GetRawRecord()[699], 699 * 3 - 1000);
+    EXPECT_EQ(other.m_ref.HasNoSamples(), 0);
+    EXPECT_EQ(otherUi.screen.cursorSource, 6);
+    EXPECT_EQ(otherUi.screen.waveformIntensity, 88);
+    EXPECT_EQ(other.m_record.m_frames, doc.m_record.m_frames);
+    EXPECT_EQ(other.m_passFail.m_nFailed, 1ull << 40);
+    EXPECT_EQ(other.m_measure.GetEntry(2).type, 19);
+    EXPECT_DOUBLE_EQ(other.m_fft.m_dVerticalScale, 2.75);
+    // The set-up is sent to the instrument once the file is read.
+    EXPECT_FALSE(fake->calls.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, SetupFileRecordLengthTest, ::testing::Values(0, 1, 2, 3, 4));
+
+TEST_F(SetupFileTest, ExtensionIsCheckedWithoutRegardToCase) {
+    const Bytes b = Saved(doc);
+    const std::string upper = dir.File("UPPER.SET");
+    WriteBytes(upper, b);
+    EXPECT_EQ(other.LoadSetupFile(upper.c_str()), 1);
+    const std::string bak = dir.File("x.set.bak");
+    WriteBytes(bak, b);
+    otherUi.calls.clear();
+    EXPECT_EQ(other.LoadSetupFile(bak.c_str()), 0);
+    EXPECT_EQ(otherUi.calls, std::vector<std::string>{"MessageBox : This is not a setup file!"});
+}
+
+TEST_F(SetupFileTest, ForeignOrDamagedFilesChangeNothing) {
+    ChangeEverything(doc, ui);
+    const Bytes good = Saved(doc);
+    const Bytes before = Saved(other);
+    std::vector<Bytes> bad;
+    Bytes wrongMagic = good;
+    wrongMagic[2] = 'W';
+    bad.push_back(wrongMagic);
+    Bytes otherModel = good;
+    Put16(otherModel, 14, 3);
+    bad.push_back(otherModel);
+    for (std::size_t cut : {std::size_t{0}, std::size_t{13}, std::size_t{19}, kCh2 + 3, kRef + 40, kTrigger + 700,
+                            std::size_t{500000}, good.size() - 1})
+        bad.emplace_back(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(std::min(cut, good.size() - 1)));
+    Bytes huge(kv::kMaxSetupFileBytes + 1, 0);
+    std::copy(good.begin(), good.end(), huge.begin());
+    bad.push_back(huge);
+    const std::string p = dir.File("bad.set");
+    for (const Bytes& b : bad) {
+        WriteBytes(p, b);
+        EXPECT_EQ(other.LoadSetupFile(p.c_str()), 0) << b.size();
+        EXPECT_EQ(Saved(other), before) << b.size();
+    }
+    EXPECT_EQ(other.LoadSetupFile(dir.File("missing.set").c_str()), 0);
+    // These failures are silent.
+    EXPECT_TRUE(otherUi.calls.empty() ||
+                std::none_of(otherUi.calls.begin(), otherUi.calls.end(),
+                             [](const std::string& c) { return c.rfind("MessageBox", 0) == 0; }));
+}
+
+TEST_F(SetupFileTest, OutOfRangeFieldsKeepTheCurrentValues) {
+    Bytes b = Saved(doc);
+    Put16(b, kCh1 + 4, 12);                                        // volts/div
+    Put16(b, kCh1 + 8, -1);                                        // probe
+    PutF32(b, kCh1 + 20, std::numeric_limits<float>::quiet_NaN()); // position
+    Put32(b, kCh2 + 26, 524288);                                   // beyond the buffers
+    Put16(b, kMath + 12, 9);                                       // operation
+    Put16(b, kTrigger + 4, 7);                                     // trigger source
+    PutF32(b, kTrigger + 8, std::numeric_limits<float>::infinity());
+    Put32(b, kTrigger + 46, 0);                                    // pulse width
+    Put16(b, kTimeBase + 2, 5);                                    // 524288 samples: too long
+    Put16(b, kTimeBase + 8, 4);                                    // sampling mode
+    Put16(b, kScreen, 5);                                          // cursor source
+    Put16(b, kScreen + 10, 300);                                   // grid intensity
+    Put16(b, kAcquisition, -3);                                    // persistence depth
+    Put16(b, kAcquisition + 8, 0);                                 // frames to average
+    Put16(b, kRecord + 10, 1500);                                  // frames recorded
+    Put16(b, kRecord + 8, 0);                                      // record interval
+    Put16(b, kPassFail + 2, 500);                                  // vertical tolerance
+    Put16(b, kMeasure, 9);                                         // count
+    Put16(b, kMeasure + 2, 3);                                     // current source
+    Put32(b, kMeasure + 4, 1);                                     // entry 0 used ...
+    Put16(b, kMeasure + 8, 7);                                     // ... with source 7
+    Put16(b, kFft + 8, 300);                                       // bins
+    PutF32(b, kFft + 12, 0.0f);                                    // (low half of the double)
+    Put16(b, kFft + 20, 3);                                        // zoom
+    Put32(b, 16, static_cast<std::uint32_t>(-5));                  // language index
+    other.m_fft.m_nBins = 1024;
+    other.m_fft.m_nZoom = 8;
+    other.m_measure.AddMeasurement(4);
+    other.SetPersistenceDepth(5);
+    other.m_average.SetFramesWanted(16);
+    const std::string p = dir.File("range.set");
+    WriteBytes(p, b);
+    ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
+    EXPECT_EQ(other.m_ch1.GetVoltsPerDivIndex(), 6);
+    EXPECT_EQ(other.m_ch1.GetProbe(), 0);
+    EXPECT_FLOAT_EQ(other.m_ch1.GetPosition(), 128.0f);
+    EXPECT_EQ(other.m_ch2.GetRecordLength(), 10240);
+    EXPECT_EQ(other.m_math.GetOperation(), 0);
+    EXPECT_EQ(other.m_trigger.GetSource(), 0);
+    EXPECT_FLOAT_EQ(other.m_trigger.GetLevel(0), 128.0f);
+    EXPECT_EQ(other.m_trigger.GetPulseWidth(), 2);
+    EXPECT_EQ(other.m_settings.GetRecordLengthMode(), 0);
+    EXPECT_EQ(other.m_ch1.GetRecordLength(), 10240);
+    EXPECT_EQ(other.m_settings.GetSamplingMode(), 0);
+    EXPECT_EQ(otherUi.screen.cursorSource, 0);
+    EXPECT_EQ(otherUi.screen.gridIntensity, 255);
+    EXPECT_EQ(other.GetPersistenceDepth(), 5);
+    EXPECT_EQ(other.m_average.GetFramesWanted(), 16);
+    EXPECT_EQ(other.m_record.m_nFramesRecorded, 1000);
+    EXPECT_EQ(other.m_record.m_nRecordInterval, 1);
+    EXPECT_EQ(other.m_passFail.m_nVerticalTolerance, 128);
+    EXPECT_EQ(other.m_measure.GetCount(), 1);
+    EXPECT_EQ(other.m_measure.GetSource(), 0);
+    EXPECT_EQ(other.m_measure.GetEntry(0).used, 0);
+    EXPECT_EQ(other.m_fft.m_nBins, 256);   // the reset value, not the previous one
+    EXPECT_EQ(other.m_fft.m_nZoom, 1);
+    EXPECT_EQ(other.m_nLanguage, -1);
+}
+
+TEST_F(SetupFileTest, RefBlockWithAnUntrustedCountEndsTheRead) {
+    Bytes b = Saved(doc);
+    Put32(b, kRef + 4, 0);          // samples follow ...
+    Put32(b, kRef + 20, 70000);     // ... more than REF can hold
+    Put16(b, kTimeBase, 20);        // never reached
+    Put16(b, kCh1 + 4, 2);          // read before the REF block
+    other.m_ref.SetNoSamples(0);
+    const std::string p = dir.File("ref.set");
+    WriteBytes(p, b);
+    ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
+    EXPECT_EQ(other.m_ch1.GetVoltsPerDivIndex(), 2);
+    EXPECT_EQ(other.m_ref.HasNoSamples(), 1);
+    EXPECT_EQ(other.m_ref.GetRecordLength(), 10240);
+    EXPECT_EQ(other.m_settings.GetTimeBaseIndex(), 13);
+}
+
+TEST_F(SetupFileTest, RefWithoutSamplesKeepsItsStoredLength) {
+    doc.m_ref.SetRecordLength(777);
+    const Bytes b = Saved(doc);
+    EXPECT_EQ(b.size(), kDefaultFileSize);
+    const std::string p = dir.File("nosamples.set");
+    WriteBytes(p, b);
+    ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
+    EXPECT_EQ(other.m_ref.GetRecordLength(), 777);
+    EXPECT_EQ(other.m_ref.HasNoSamples(), 1);
+}
+
+TEST_F(SetupFileTest, FormatFollowsTheTimeBaseAfterLoading) {
+    Bytes b = Saved(doc);
+    const std::string p = dir.File("fmt.set");
+    Put16(b, kTimeBase, 10);
+    Put16(b, kTimeBase + 4, 1); // Roll at a fast time base
+    WriteBytes(p, b);
+    ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
+    EXPECT_EQ(other.m_settings.GetTimeBaseFormat(), 0);
+    Put16(b, kTimeBase, 30);
+    Put16(b, kTimeBase + 4, 0); // Y-T at a slow one
+    WriteBytes(p, b);
+    ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
+    EXPECT_EQ(other.m_settings.GetTimeBaseFormat(), 1);
+}
+
+TEST_F(SetupFileTest, HorizontalPositionIsWrittenWithinTheScreen) {
+    doc.m_settings.SetHorizontalPosition(600);
+    EXPECT_EQ(Get16(Saved(doc), kTimeBase + 6), 500);
+    doc.m_settings.SetHorizontalPosition(-4);
+    EXPECT_EQ(Get16(Saved(doc), kTimeBase + 6), 0);
+}
+
+TEST_F(SetupFileTest, WithoutAViewTheScreenBlockIsDefaultAndIgnored) {
+    doc.SetUi(nullptr);
+    Bytes b = Saved(doc);
+    EXPECT_EQ(Get16(b, kScreen + 6), 1);
+    EXPECT_EQ(Get16(b, kScreen + 12), 255);
+    Put16(b, kScreen + 10, 3);
+    otherUi.hasScreen = false;
+    const std::string p = dir.File("noview.set");
+    WriteBytes(p, b);
+    ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
+    EXPECT_EQ(std::count(otherUi.calls.begin(), otherUi.calls.end(), "SetScreenOptions"), 0);
+}
+
+TEST_F(SetupFileTest, DemoModeTouchesOnlyTheHeaderOfAnExistingFile) {
+    ChangeEverything(doc, ui);
+    const Bytes full = Saved(doc);
+    const std::string p = dir.File("Default.set");
+    WriteBytes(p, full);
+    other.SetDemoMode(1);
+    other.m_nLanguage = -1;
+    EXPECT_EQ(other.SaveSetupFile(dir.File("new.set").c_str()), 0);
+    EXPECT_FALSE(fs::exists(dir.File("new.set")));
+    EXPECT_TRUE(otherUi.calls.empty());
+    ASSERT_EQ(other.SaveSetupFile(p.c_str()), 1);
+    EXPECT_EQ(ReadBytes(p), full); // same model and language: same bytes
+
+    // Reading in demo mode takes the language index only.
+    const Bytes before = Saved(other);
+    ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
+    EXPECT_EQ(Saved(other), before);
+}
+
+TEST_F(SetupFileTest, AFailedSaveKeepsThePreviousFile) {
+    const std::string p = dir.File("Default.set");
+    const Bytes old = Saved(doc);
+    WriteBytes(p, old);
+    ChangeEverything(doc, ui);
+    // The temporary file beside the target cannot be created: the save fails as a full disk would.
+    fs::create_directory(p + ".tmp" + std::to_string(::getpid()));
+    EXPECT_EQ(doc.SaveSetupFile(p.c_str()), 0);
+    EXPECT_EQ(ReadBytes(p), old);
+    ASSERT_FALSE(ui.calls.empty());
+    EXPECT_EQ(ui.calls.back().rfind("MessageBox : Cann't save file: " + p, 0), 0u);
+
+    const std::string gone = dir.File("vanished/Default.set");
+    EXPECT_EQ(doc.SaveSetupFile(gone.c_str()), 0);
+    EXPECT_FALSE(fs::exists(gone));
+}
+
+} // namespace

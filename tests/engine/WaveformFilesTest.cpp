@@ -1,0 +1,455 @@
+#include "engine/BitmapWriter.h"
+#include "engine/KelvaneDoc.h"
+#include "engine/WaveformFiles.h"
+
+#include "FakeDocUi.h"
+#include "zendral/RecordingZendral.h"
+#include "zendral/ZendralRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+class TempDir {
+public:
+    TempDir() {
+        std::string tmpl = (fs::temp_directory_path() / "kv-wave-XXXXXX").string();
+        if (::mkdtemp(tmpl.data()))
+            m_path = tmpl;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    std::string File(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+    fs::path m_path;
+};
+
+Bytes ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+std::string ReadText(const std::string& path) {
+    const Bytes b = ReadBytes(path);
+    return std::string(b.begin(), b.end());
+}
+void WriteBytes(const std::string& path, const Bytes& b) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+void WriteText(const std::string& path, const std::string& s) { WriteBytes(path, Bytes(s.begin(), s.end())); }
+std::vector<std::string> Lines(const std::string& s) {
+    std::vector<std::string> out;
+    std::istringstream in(s);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+void Put16(Bytes& b, std::size_t at, int v) {
+    b.at(at) = static_cast<std::uint8_t>(v);
+    b.at(at + 1) = static_cast<std::uint8_t>(v >> 8);
+}
+void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b.at(at + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+class WaveformFilesTest : public ::testing::Test {
+protected:
+    WaveformFilesTest() {
+        for (CKelvaneDoc* d : {&doc, &other}) {
+            d->SetDefaultSettings();
+            d->AllocSampleBuffers();
+        }
+        doc.SetUi(&ui);
+        other.SetUi(&otherUi);
+    }
+    // A recognisable record: codes wander over 0..511 and beyond the screen.
+    static void FillRecord(CTrace& t, std::int32_t length) {
+        t.SetRecordLength(length);
+        for (std::int32_t i = 0; i < length; ++i)
+            t.GetWorkRecord()[i] = static_cast<std::int16_t>((i * 37) % 700 - 90);
+        for (int i = 0; i < CTrace::kScreenPoints; ++i)
+            t.GetScreenTrace()[i] = static_cast<std::int16_t>(i % 512);
+    }
+    std::vector<std::string> Messages(const FakeDocUi& u) const {
+        std::vector<std::string> out;
+        for (const std::string& c : u.calls)
+            if (c.rfind("MessageBox", 0) == 0)
+                out.push_back(c.substr(std::string("MessageBox : ").size()));
+        return out;
+    }
+
+    std::shared_ptr<kv::RecordingZendral> fake = std::make_shared<kv::RecordingZendral>();
+    kv::ScopedZendral scope{fake};
+    TempDir dir;
+    CKelvaneDoc doc;
+    CKelvaneDoc other;
+    FakeDocUi ui;
+    FakeDocUi otherUi;
+};
+
+// ---- ".rfc" ---------------------------------------------------------------------------------
+
+class ReferenceRoundTrip : public WaveformFilesTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ReferenceRoundTrip, ChannelComesBackAsRef) {
+    const int length = GetParam();
+    doc.m_nSaveChannel = 1;
+    FillRecord(doc.m_ch2, length);
+    doc.m_ch2.SetPosition(300.5f);
+    doc.m_ch2.SetVoltsPerDivIndex(8);
+    doc.m_ch2.SetWindowLength(12345);
+    doc.m_settings.SetTimeBaseIndex(17);
+    doc.m_settings.SetHorizontalPosition(480);
+    const std::string p = dir.File("wave.RFC");
+    ASSERT_EQ(doc.SaveReferenceFile(p.c_str()), 1);
+    EXPECT_EQ(ReadBytes(p).size(), 18u + 2u * static_cast<std::size_t>(length));
+    ASSERT_EQ(other.LoadReferenceFile(p.c_str()), 1);
+    const CRefChannel& ref = other.m_ref;
+    EXPECT_FLOAT_EQ(ref.GetPosition(), 300.5f);
+    EXPECT_FLOAT_EQ(ref.GetLoadedPosition(), 300.5f);
+    EXPECT_EQ(ref.GetVoltsPerDivIndex(), 8);
+    EXPECT_EQ(ref.GetRecordLength(), length);
+    EXPECT_EQ(ref.GetWindowLength(), 12345);
+    EXPECT_EQ(ref.GetTimeBaseIndex(), 17);
+    EXPECT_EQ(ref.GetHorizontalPosition(), 480);
+    EXPECT_TRUE(std::equal(ref.GetRawRecord(), ref.GetRawRecord() + length, doc.m_ch2.GetWorkRecord()));
+    EXPECT_TRUE(otherUi.calls.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, ReferenceRoundTrip, ::testing::Values(10240, 14336, 28672, 32768));
+
+TEST_F(WaveformFilesTest, EtsReferenceHoldsTheScreenPoints) {
+    FillRecord(doc.m_ch1, 10240);
+    doc.m_settings.SetSamplingMode(1);
+    const std::string p = dir.File("ets.rfc");
+    ASSERT_EQ(doc.SaveReferenceFile(p.c_str()), 1);
+    const Bytes b = ReadBytes(p);
+    ASSERT_EQ(b.size(), 18u + 1000u);
+    EXPECT_EQ(b[6] | (b[7] << 8), 500);
+    EXPECT_EQ(b[10] | (b[11] << 8), 500);
+    other.m_ref.SetDisplayPointCount(1);
+    ASSERT_EQ(other.LoadReferenceFile(p.c_str()), 1);
+    EXPECT_EQ(other.m_ref.GetRecordLength(), 500);
+    EXPECT_EQ(other.m_ref.GetDisplayPointCount(), 500);
+    EXPECT_EQ(other.m_ref.GetRawRecord()[499], 499);
+}
+
+TEST_F(WaveformFilesTest, BadReferenceFilesLeaveRefUnchanged) {
+    FillRecord(doc.m_ch1, 10240);
+    const std::string good = dir.File("good.rfc");
+    ASSERT_EQ(doc.SaveReferenceFile(good.c_str()), 1);
+    const Bytes b = ReadBytes(good);
+    std::vector<Bytes> bad;
+    bad.emplace_back(b.begin(), b.begin() + 17);   // short header
+    bad.emplace_back(b.begin(), b.begin() + 18);   // no samples at all
+    Bytes v = b;
+    Put16(v, 4, 12);                               // volts/div
+    bad.push_back(v);
+    v = b;
+    Put16(v, 14, 39);                              // time base
+    bad.push_back(v);
+    v = b;
+    Put16(v, 16, 600);                             // horizontal position
+    bad.push_back(v);
+    v = b;
+    Put32(v, 0, 0x7FC00000);                       // NaN position
+    bad.push_back(v);
+    v = b;
+    Put32(v, 6, 0);                                // no samples announced
+    bad.push_back(v);
+    const std::string p = dir.File("bad.rfc");
+    other.m_ref.SetRecordLength(1234);
+    for (const Bytes& f : bad) {
+        WriteBytes(p, f);
+        otherUi.calls.clear();
+        EXPECT_EQ(other.LoadReferenceFile(p.c_str()), 0);
+        EXPECT_EQ(Messages(otherUi), std::vector<std::string>{"This is not a reference file!"});
+        EXPECT_EQ(other.m_ref.GetRecordLength(), 1234);
+        EXPECT_EQ(other.m_ref.GetVoltsPerDivIndex(), 6);
+    }
+    otherUi.calls.clear();
+    EXPECT_EQ(other.LoadReferenceFile(dir.File("wave.rfx").c_str()), 0);
+    EXPECT_EQ(Messages(otherUi), std::vector<std::string>{"This is not a reference file!"});
+    otherUi.calls.clear();
+    EXPECT_EQ(other.LoadReferenceFile(dir.File("missing.rfc").c_str()), 0);
+    ASSERT_EQ(Messages(otherUi).size(), 1u);
+    EXPECT_EQ(Messages(otherUi)[0].rfind("Can not open file: ", 0), 0u);
+}
+
+TEST_F(WaveformFilesTest, ReferenceSamplesStopAtTheFileEndAndTheBuffer) {
+    FillRecord(doc.m_ch1, 10240);
+    const std::string p = dir.File("cut.rfc");
+    ASSERT_EQ(doc.SaveReferenceFile(p.c_str()), 1);
+    Bytes b = ReadBytes(p);
+    b.resize(18 + 2 * 100);
+    WriteBytes(p, b);
+    ASSERT_EQ(other.LoadReferenceFile(p.c_str()), 1);
+    EXPECT_EQ(other.m_ref.GetRecordLength(), 100);
+
+    Bytes big(18 + 2 * 70000, 0);
+    Put16(big, 4, 6);
+    Put32(big, 6, 2000000000);
+    WriteBytes(p, big);
+    ASSERT_EQ(other.LoadReferenceFile(p.c_str()), 1);
+    EXPECT_EQ(other.m_ref.GetRecordLength(), other.m_ref.GetRecordCapacity());
+}
+
+// ---- CSV ------------------------------------------------------------------------------------
+
+class CsvRoundTrip : public WaveformFilesTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(CsvRoundTrip, SamplesAndTimeBaseComeBack) {
+    const int length = GetParam();
+    FillRecord(doc.m_ch1, length);
+    doc.m_ch1.SetVoltsPerDivIndex(0); // the finest scale is the hardest to print exactly
+    doc.m_ch1.SetPosition(77.0f);
+    other.m_ch1.SetVoltsPerDivIndex(0);
+    other.m_ch1.SetPosition(77.0f);
+    doc.m_settings.SetTimeBaseIndex(21);
+    const std::string p = dir.File("wave.csv");
+    ASSERT_EQ(doc.SaveCsvFile(p.c_str()), 1);
+    const std::vector<std::string> lines = Lines(ReadText(p));
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(length) + 2);
+    EXPECT_EQ(lines[0], "#CLOCK=0.020000000");
+    EXPECT_EQ(lines[1], "#SIZE=" + std::to_string(length));
+    ASSERT_EQ(other.LoadCsvFile(p.c_str()), 1);
+    EXPECT_EQ(other.m_settings.GetTimeBaseIndex(), 21);
+    EXPECT_EQ(other.m_ch1.GetRecordLength(), length);
+    EXPECT_TRUE(std::equal(doc.m_ch1.GetWorkRecord(), doc.m_ch1.GetWorkRecord() + length, other.m_ch1.GetWorkRecord()));
+    EXPECT_NE(std::find(otherUi.calls.begin(), otherUi.calls.end(), "Combo 0 21"), otherUi.calls.end());
+    EXPECT_NE(std::find(otherUi.calls.begin(), otherUi.calls.end(), "Repaint"), otherUi.calls.end());
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, CsvRoundTrip, ::testing::Values(10240, 14336, 28672, 32768));
+
+TEST_F(WaveformFilesTest, CsvLayoutFollowsTheModel) {
+    FillRecord(doc.m_ch1, 10240);
+    const std::string p = dir.File("model.csv");
+    doc.m_nModel = 3;
+    ASSERT_EQ(doc.SaveCsvFile(p.c_str()), 1);
+    EXPECT_EQ(ReadText(p), "#CLOCK=0.000040000\n");
+    doc.m_nModel = 5;
+    ASSERT_EQ(doc.SaveCsvFile(p.c_str()), 1);
+    const std::vector<std::string> lines = Lines(ReadText(p));
+    ASSERT_EQ(lines.size(), 10242u);
+    EXPECT_EQ(lines[1], "#SIZE=10240");
+    EXPECT_EQ(lines[2].substr(lines[2].size() - 4), ",0,0");
+}
+
+TEST_F(WaveformFilesTest, RefusedCsvFilesChangeNothing) {
+    const std::string p = dir.File("bad.csv");
+    other.m_ch1.SetRecordLength(14336);
+    other.m_settings.SetTimeBaseIndex(9);
+    const std::vector<std::string> bad = {
+        "",                                   // no lines
+        "#CLOCK=0.000040000\n",               // one line
+        "#CLOCK 0.000040000\n#SIZE=10240\n",  // no "=" in the clock line
+        "#CLOCK=0.000040000\n#SIZE 10240\n",  // no "=" in the size line
+        "#CLOCK=0.000040000\n#SIZE=500\n1,0,0\n",
+        "#CLOCK=0.000040000\n#SIZE=524288\n1,0,0\n",
+    };
+    for (const std::string& text : bad) {
+        WriteText(p, text);
+        EXPECT_EQ(other.LoadCsvFile(p.c_str()), 0) << text;
+        EXPECT_EQ(other.m_ch1.GetRecordLength(), 14336);
+        EXPECT_EQ(other.m_settings.GetTimeBaseIndex(), 9);
+    }
+    // Without a view the file is refused before the time base changes.
+    WriteText(p, "#CLOCK=0.000040000\n#SIZE=10240\n1,0,0\n");
+    other.SetUi(nullptr);
+    EXPECT_EQ(other.LoadCsvFile(p.c_str()), 0);
+    EXPECT_EQ(other.m_settings.GetTimeBaseIndex(), 9);
+    other.SetUi(&otherUi);
+    otherUi.calls.clear();
+    EXPECT_EQ(other.LoadCsvFile(dir.File("wave.txt").c_str()), 0);
+    EXPECT_EQ(Messages(otherUi), std::vector<std::string>{"This is not a CSV file!"});
+}
+
+TEST_F(WaveformFilesTest, ShortCsvKeepsTheRemainingPoints) {
+    const std::string p = dir.File("SHORT.CSV");
+    std::fill_n(other.m_ch1.GetWorkRecord(), 10240, std::int16_t{42});
+    // Unknown clock, CRLF line ends, blanks before the numbers, three points of 10240.
+    WriteText(p, "#CLOCK=\t 0.5\r\n#SIZE= 10240\r\n 0,0,0\r\n\t1.0,0,0\r\n-1.0,0,0\r\n");
+    ASSERT_EQ(other.LoadCsvFile(p.c_str()), 1);
+    EXPECT_EQ(other.m_settings.GetTimeBaseIndex(), 0);
+    const std::int16_t* w = other.m_ch1.GetWorkRecord();
+    const int zero = 511 - 128;
+    EXPECT_EQ(w[0], zero);
+    EXPECT_EQ(w[1], zero + 64);  // 1 V at 1 V/div: 511/8 codes, nearest
+    EXPECT_EQ(w[2], zero - 64);
+    EXPECT_EQ(w[3], 42);
+    EXPECT_EQ(w[10239], 42);
+}
+
+// ---- Text exports ---------------------------------------------------------------------------
+
+TEST_F(WaveformFilesTest, TextExportsWriteTheRecordOrTheScreen) {
+    FillRecord(doc.m_ch1, 10240);
+    doc.m_ch2.SetOn(0);
+    const std::string txt = dir.File("w.txt");
+    const std::string docPath = dir.File("w.doc");
+    const std::string xls = dir.File("w.xls");
+    ASSERT_EQ(doc.SaveWaveformText(txt.c_str()), 1);
+    ASSERT_EQ(doc.SaveWaveformDoc(docPath.c_str()), 1);
+    ASSERT_EQ(doc.SaveWaveformXls(xls.c_str()), 1);
+    const std::vector<std::string> t = Lines(ReadText(txt));
+    ASSERT_EQ(t.size(), 5u + 10240u + 4u);
+    EXPECT_EQ(t[0], "#CHANNEL:CH1");
+    EXPECT_EQ(t[1], "#CLOCK=0.000040000S");
+    EXPECT_EQ(t[2], "#SIZE=10240");
+    EXPECT_EQ(t[3], "#UNITS:V");
+    EXPECT_EQ(t[4], "");
+    EXPECT_EQ(t[5], "-7.405088"); // code -90, zero line 383, 1 V/div: (-473) x 8/511
+    const std::vector<std::string> tail(t.end() - 4, t.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"", "", "CH2 OFF", ""}));
+    const std::vector<std::string> d = Lines(ReadText(docPath));
+    EXPECT_EQ(d.size(), 5u + 500u + 4u);
+    EXPECT_EQ(d[2], "#SIZE=500");
+    EXPECT_EQ(ReadBytes(xls), ReadBytes(docPath));
+}
+
+TEST_F(WaveformFilesTest, TextExportOfBothChannels) {
+    doc.m_ch1.SetOn(0);
+    doc.m_settings.SetSamplingMode(1);
+    FillRecord(doc.m_ch2, 10240);
+    const std::string p = dir.File("ets.txt");
+    ASSERT_EQ(doc.SaveWaveformText(p.c_str()), 1);
+    const std::vector<std::string> t = Lines(ReadText(p));
+    ASSERT_GE(t.size(), 8u);
+    EXPECT_EQ(std::vector<std::string>(t.begin(), t.begin() + 8),
+              (std::vector<std::string>{"CH1 OFF", "", "", "#CHANNEL:CH2", "#CLOCK=0.000040000", "#SIZE=500",
+                                        "#UNITS:V", ""}));
+    EXPECT_EQ(t.size(), 8u + 500u);
+}
+
+// ---- Old ".ref" -----------------------------------------------------------------------------
+
+TEST_F(WaveformFilesTest, OldReferenceFormA) {
+    const std::string p = dir.File("old.REF");
+    other.m_settings.SetTimeBaseIndex(15);
+    WriteText(p, "10\r\n20\r\n30\r\n.\r\n7\r\n40\r\n100\r\n");
+    ASSERT_EQ(other.LoadOldReferenceFile(p.c_str()), 1);
+    const CRefChannel& ref = other.m_ref;
+    EXPECT_EQ(ref.GetRecordLength(), 3);
+    EXPECT_EQ(ref.GetRawRecord()[2], 30);
+    EXPECT_EQ(ref.GetVoltsPerDivIndex(), 7);    // the line after the separator
+    EXPECT_EQ(ref.GetHorizontalPosition(), 200);
+    EXPECT_FLOAT_EQ(ref.GetPosition(), 100.0f);
+    EXPECT_FLOAT_EQ(ref.GetLoadedPosition(), 100.0f);
+    EXPECT_EQ(ref.GetTimeBaseIndex(), 15);
+    EXPECT_EQ(ref.GetWindowLength(), 10000);
+}
+
+TEST_F(WaveformFilesTest, OldReferenceFormB) {
+    std::string text = "300\n";
+    for (int i = 0; i < 300; ++i)
+        text += std::to_string(i) + "\n";
+    text += "22\n5\n50\n256\n9000\n";
+    const std::string p = dir.File("b.ref");
+    WriteText(p, text);
+    ASSERT_EQ(other.LoadOldReferenceFile(p.c_str()), 1);
+    EXPECT_EQ(other.m_ref.GetRecordLength(), 300);
+    EXPECT_EQ(other.m_ref.GetRawRecord()[299], 299);
+    EXPECT_EQ(other.m_ref.GetTimeBaseIndex(), 22);
+    EXPECT_EQ(other.m_ref.GetVoltsPerDivIndex(), 5);
+    EXPECT_EQ(other.m_ref.GetHorizontalPosition(), 250);
+    EXPECT_EQ(other.m_ref.GetWindowLength(), 9000);
+}
+
+std::string FormB(int n, const std::string& trailer) {
+    std::string text = std::to_string(n) + "\n";
+    for (int i = 0; i < n; ++i)
+        text += "1\n";
+    return text + trailer;
+}
+
+TEST_F(WaveformFilesTest, BadOldReferencesLeaveRefUnchanged) {
+    const std::string p = dir.File("bad.ref");
+    other.m_ref.SetRecordLength(4321);
+    for (const std::string& text : {
+             std::string(""),
+             std::string("1\n2\n3\n"),               // no separator
+             std::string("1\n.\n12\n50\n100\n"),     // volts/div
+             std::string("1\n.\n5\n101\n100\n"),     // horizontal position above 500
+             std::string("1\n.\n5\n50\n"),           // trailer cut short
+             std::string(".\n5\n50\n100\n"),         // no samples
+             std::string("300\n1\n2\n"),             // form B cut short
+             FormB(300, "40\n5\n50\n100\n10\n"),  // time base 40
+             FormB(300, "4\n5\n50\nnan\n10\n"),   // position not a number
+         }) {
+        WriteText(p, text);
+        otherUi.calls.clear();
+        EXPECT_EQ(other.LoadOldReferenceFile(p.c_str()), 0) << text.substr(0, 20);
+        EXPECT_EQ(Messages(otherUi), std::vector<std::string>{"This is not a ref file!"});
+        EXPECT_EQ(other.m_ref.GetRecordLength(), 4321);
+    }
+}
+
+// ---- Window copy and screen image -----------------------------------------------------------
+
+TEST_F(WaveformFilesTest, RecordWindowOfALongRecordKeepsMinimaAndMaxima) {
+    CTrace& t = doc.m_ch1;
+    t.SetRecordLength(32768);
+    std::fill_n(t.GetWorkRecord(), 32768, std::int16_t{200});
+    t.GetWorkRecord()[10] = 450; // the first bucket of h = 0 holds samples 0..99
+    t.GetWorkRecord()[20] = 5;
+    std::vector<std::int16_t> dest(10240, -1);
+    CopyRecordWindow(t, 0, dest.data());
+    EXPECT_EQ(dest[0], 450); // maximum first: it comes first in the bucket
+    EXPECT_EQ(dest[1], 5);
+    EXPECT_EQ(dest[2], 200);
+    EXPECT_EQ(t.GetWindowLength(), 25000);
+    // Beyond the 32768 samples the window reads the zero line, never past the record.
+    EXPECT_EQ(dest[10239], 511 - 128);
+    t.SetRecordLength(10240);
+    CopyRecordWindow(t, 250, dest.data());
+    EXPECT_TRUE(std::equal(dest.begin(), dest.end(), t.GetWorkRecord()));
+}
+
+TEST_F(WaveformFilesTest, ImageWithoutABitmapWritesNothing) {
+    const std::string p = dir.File("screen.bmp");
+    EXPECT_EQ(doc.SaveImageFile(p.c_str(), nullptr), 0);
+    const CScreenImage empty;
+    EXPECT_EQ(doc.SaveImageFile(p.c_str(), &empty), 0);
+    EXPECT_FALSE(fs::exists(p));
+    ASSERT_EQ(Messages(ui).size(), 2u);
+    EXPECT_EQ(Messages(ui)[0].rfind("Cann't save file: " + p, 0), 0u);
+    const CScreenImage image(8, 2, 32);
+    ASSERT_EQ(doc.SaveImageFile(p.c_str(), &image), 1);
+    EXPECT_EQ(ReadBytes(p).size(), 14u + 40u + 8u * 2u * 4u);
+}
+
+TEST_F(WaveformFilesTest, FailedWritesReportAndKeepTheOldFile) {
+    const std::string p = dir.File("keep.rfc");
+    WriteText(p, "old");
+    fs::create_directory(p + ".tmp" + std::to_string(::getpid()));
+    EXPECT_EQ(doc.SaveReferenceFile(p.c_str()), 0);
+    EXPECT_EQ(doc.SaveCsvFile(p.c_str()), 0);
+    EXPECT_EQ(doc.SaveWaveformXls(p.c_str()), 0);
+    EXPECT_EQ(ReadText(p), "old");
+    const std::vector<std::string> m = Messages(ui);
+    ASSERT_EQ(m.size(), 3u);
+    for (const std::string& s : m)
+        EXPECT_EQ(s.rfind("Cann't save file: " + p, 0), 0u);
+}
+
+} // namespace
