@@ -21,6 +21,12 @@ void CScreenPanelWnd::OnSize(UINT nType, int cx, int cy) {
     m_screen.OnSize(cx, cy);
 }
 
+void CScreenPanelWnd::OnLButtonDown(UINT nFlags, CPoint point) { m_screen.OnLButtonDown(nFlags, point); }
+
+void CScreenPanelWnd::OnMouseMove(UINT nFlags, CPoint point) { m_screen.OnMouseMove(nFlags, point); }
+
+void CScreenPanelWnd::OnLButtonUp(UINT nFlags, CPoint point) { m_screen.OnLButtonUp(nFlags, point); }
+
 void CPlaceholderWnd::OnPaint() {
     CPaintDC dc(this);
     RECT rc;

@@ -1,7 +1,7 @@
 #pragma once
 // Window glue for the view's child windows: the screen panel as a window that paints the
-// scope screen through its off-screen buffer, and plain placeholder windows for the bars
-// whose own drawing comes later (status strip, channel information bar, side control panel).
+// scope screen through its off-screen buffer, and a plain window that stands in for the side
+// control panel until the panel itself exists.
 #include "display/ScopeScreen.h"
 #include "framework/Wnd.h"
 
@@ -15,6 +15,10 @@ public:
     void OnPaint() override;
     BOOL OnEraseBkgnd(CDC* pDC) override;
     void OnSize(UINT nType, int cx, int cy) override;
+    // Mouse input goes to the screen's marker dragging.
+    void OnLButtonDown(UINT nFlags, CPoint point) override;
+    void OnMouseMove(UINT nFlags, CPoint point) override;
+    void OnLButtonUp(UINT nFlags, CPoint point) override;
 
 private:
     CScopeScreen m_screen;

@@ -31,9 +31,15 @@ void CDocUiBridge::SetChannelVoltsPerDiv(int channel, std::int16_t index) {
         doc->SetCh2VoltDiv(index);
 }
 
-void CDocUiBridge::RecomputeMarkers() { m_view.ScreenPanel().Invalidate(FALSE); }
+void CDocUiBridge::RecomputeMarkers() {
+    m_view.Screen().UpdateMarkerPositions();
+    m_view.ScreenPanel().Invalidate(FALSE);
+}
 
-void CDocUiBridge::RecomputeTriggerLevelReadout() { m_view.ScreenPanel().Invalidate(FALSE); }
+void CDocUiBridge::RecomputeTriggerLevelReadout() {
+    m_view.Screen().UpdateTriggerLevelVolts();
+    m_view.ScreenPanel().Invalidate(FALSE);
+}
 
 void CDocUiBridge::RepaintView() {
     m_view.ScreenPanel().Invalidate(TRUE);

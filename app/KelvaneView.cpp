@@ -16,13 +16,12 @@
 
 namespace {
 
-constexpr COLORREF kBarColor = RGB(64, 64, 64);
 constexpr COLORREF kPanelColor = RGB(212, 208, 200);
 
 } // namespace
 
 CKelvaneView::CKelvaneView()
-    : CFormView(IDD_KELVANE_FORM), m_statusStrip(kBarColor), m_channelInfo(kBarColor), m_sidebarPanel(kPanelColor) {
+    : CFormView(IDD_KELVANE_FORM), m_sidebarPanel(kPanelColor) {
     m_bFirstTick = 1;
     CCmdTarget::OnCommand(ID_FULL_SCREEN_TOGGLE, [this] { OnFullScreenToggle(); });
     CCmdTarget::OnCommand(ID_VIEW_FULL_SCREEN, [this] { OnViewFullScreen(); });
@@ -78,6 +77,8 @@ void CKelvaneView::OnInitialUpdate() {
     // 5..9. Defaults, windows, language files and buffers.
     m_pDoc->SetDefaultSettings();
     Screen().SetDocument(m_pDoc);
+    m_channelInfo.SetDocument(m_pDoc);
+    m_statusStrip.SetDocument(m_pDoc);
     Screen().SetFullScreenQuery([this] { return IsFrameFullScreen(); });
     m_pDoc->m_language.ScanLanguageFiles();
     m_pDoc->AllocSampleBuffers();
@@ -211,6 +212,7 @@ void CKelvaneView::PlaceScopeScreen(const CRect& client) {
     m_screenPanel.MoveWindow(0, m_nTopBarHeight, client.right - client.left - m_nSidebarWidth,
                              client.bottom - client.top - m_nTopBarHeight - m_nBottomBarHeight);
     Screen().CalcPlotRect();
+    Screen().UpdateMarkerPositions();
     m_screenPanel.Invalidate(FALSE);
 }
 

@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "app/DisplayWindows.h"
+#include "display/ChannelInfoBar.h"
+#include "display/StatusStrip.h"
 #include "framework/CString.h"
 #include "framework/Controls.h"
 #include "framework/View.h"
@@ -68,8 +70,8 @@ public:
     // --- Children and state (read by the bridge, the frame and tests) ----------------------
     CScopeScreen& Screen() { return m_screenPanel.Screen(); }
     CScreenPanelWnd& ScreenPanel() { return m_screenPanel; }
-    CWnd& StatusStrip() { return m_statusStrip; }
-    CWnd& ChannelInfoBar() { return m_channelInfo; }
+    CStatusStrip& StatusStrip() { return m_statusStrip; }
+    CChannelInfoBar& ChannelInfoBar() { return m_channelInfo; }
     CTabCtrl& SidebarFrame() { return m_sidebarFrame; }
     CWnd& SidebarPanel() { return m_sidebarPanel; }
     CMainFrame* GetMainFrame() const;
@@ -77,9 +79,9 @@ public:
     bool IsFrameFullScreen() const;
 
     CTabCtrl m_sidebarFrame;
-    CPlaceholderWnd m_statusStrip;
+    CStatusStrip m_statusStrip;
     CScreenPanelWnd m_screenPanel;
-    CPlaceholderWnd m_channelInfo;
+    CChannelInfoBar m_channelInfo;
     CPlaceholderWnd m_sidebarPanel;
     CKelvaneDoc* m_pDoc = nullptr;
     UINT m_nImageTimer = 0;

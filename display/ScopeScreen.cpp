@@ -72,6 +72,10 @@ void CScopeScreen::ResetDisplaySettings() {
     m_ptCursorA = CPoint(0, 0);
     m_ptCursorB = CPoint(0, 0);
     m_ptLastMouse = CPoint(0, 0);
+    m_bDragTrigPos = m_bDragCh1Zero = m_bDragCh2Zero = m_bDragMath = m_bDragRef = 0;
+    m_bDragCh1Level = m_bDragCh2Level = m_bDragExtLevel = 0;
+    m_bDragTool = 0;
+    m_bInPlot = 0;
 }
 
 void CScopeScreen::SetGridOn(std::int32_t on) {
@@ -352,11 +356,3 @@ void CScopeScreen::DrawChannelLabels(CDC* pDC) {
         pDC->TextOut(L + W / 10 * 7, T + 20, text);
     }
 }
-
-// --- Marker, cursor and level-line layers -------------------------------------------------------
-
-void CScopeScreen::DrawMarkers(CDC* /*pDC*/) {}
-
-void CScopeScreen::DrawCursors(CDC* /*pDC*/) {}
-
-void CScopeScreen::DrawTriggerLevelLine(CDC* /*pDC*/) {}

@@ -9,13 +9,16 @@
 // painted into a window's off-screen buffer, a printer context or a plain memory context.
 #include <cstdint>
 #include <functional>
+#include <utility>
 
 #include "OffScreenBuffer.h"
+#include "framework/CString.h"
 #include "framework/DC.h"
 #include "framework/Geometry.h"
 #include "system/wintypes.h"
 
 class CKelvaneDoc;
+class CTrace;
 
 class CScopeScreen {
 public:
@@ -107,6 +110,110 @@ public:
     void DrawCursors(CDC* pDC);
     void DrawTriggerLevelLine(CDC* pDC);
 
+    // ==== Pointers and mouse dragging (bodies in ScopeScreenMarkers.cpp) ====
+    // The pointers in the order of their points and hit rectangles.
+    enum Marker : int {
+        kMarkerTrigPos,
+        kMarkerXY,
+        kMarkerCh1Zero,
+        kMarkerCh2Zero,
+        kMarkerRef,
+        kMarkerMath,
+        kMarkerCh1Level,
+        kMarkerCh2Level,
+        kMarkerExtLevel,
+        kMarkerCount
+    };
+    struct MarkerPoint {
+        float x = 0.0f;
+        float y = 0.0f;
+    };
+    // Mouse cursor resources the panel shows.
+    static constexpr int kCursorPositionPointer = 170;
+    static constexpr int kCursorPointer = 173;
+    static constexpr int kCursorCross = 192;
+    static constexpr int kCursorZoomIn = 209;
+    static constexpr int kCursorZoomOut = 210;
+    static constexpr int kCursorDrag = 213;
+    static constexpr COLORREF kTrigPosColor = RGB(250, 170, 100);
+    static constexpr COLORREF kExtLevelColor = RGB(255, 0, 255);
+
+    // Window services the hosting window provides: mouse capture (true takes it, false
+    // releases it) and the mouse cursor by resource id. Without them nothing happens.
+    void SetCaptureHandler(std::function<void(bool)> handler) { m_capture = std::move(handler); }
+    void SetCursorHandler(std::function<void(int)> handler) { m_setCursor = std::move(handler); }
+
+    // Mouse messages of the panel (the hosting window forwards them). Off in full-screen mode.
+    void OnLButtonDown(UINT nFlags, CPoint point);
+    void OnMouseMove(UINT nFlags, CPoint point);
+    void OnLButtonUp(UINT nFlags, CPoint point);
+
+    // Every pointer from the document; the view and the side panel call it after a change.
+    void UpdateMarkerPositions();
+    // Moves the trigger source's level pointer with a moved zero of channel 0 (CH1) or 1 (CH2).
+    void FollowTriggerLevel(int channel);
+    // The level in volts of the current source (32 codes per division).
+    void UpdateTriggerLevelVolts();
+    // The level offset of the current source: level pointer y minus the channel's zero y.
+    void UpdateTriggerLevelOffset();
+    // The Drag tool's anchor returns to the trigger-position pointer (Roll: the right edge).
+    void ResetDragAnchor();
+    // Right click with a zoom tool: Zoom In steps slower, Zoom Out faster; no plot test.
+    void ZoomToolRightClick();
+    void ShowTriggerLevelLine(std::int32_t on);
+    std::int32_t IsTriggerLevelLineOn() const { return m_bLevelLine; }
+
+    // Single pointers: store the point and the hit rectangle and invalidate.
+    void SetTriggerPosMarker(float x, float y);
+    void SetXYCh1Marker(float x, float y);
+    void SetCh1ZeroMarker(float x, float y);
+    void SetCh2ZeroMarker(float x, float y);
+    void SetRefMarker(float x, float y);
+    void SetMathMarker(float x, float y);
+    void SetCh1TriggerLevelMarker(float x, float y);
+    void SetCh2TriggerLevelMarker(float x, float y);
+    void SetExtTriggerLevelMarker(float x, float y);
+    // The level pointer of the current trigger source (ALT: the one being dragged).
+    void SetTriggerLevelMarker(float x, float y);
+
+    MarkerPoint GetMarkerPoint(Marker marker) const;
+    CRect GetMarkerRect(Marker marker) const;
+    std::int16_t GetSelectedMarker() const { return m_nSelectedMarker; }
+    std::int16_t GetTrigPosState() const { return m_nTrigPosState; }
+    // 0 pinned at the left edge, 1 pinned at the right edge, 3 inside (Horizontal Centre sets 3).
+    void SetTrigPosState(std::int16_t state) { m_nTrigPosState = state; }
+    MarkerPoint GetDragAnchor() const { return MarkerPoint{m_fDragAnchorX, m_fDragAnchorY}; }
+    // Whether the mouse is over the plot in a tool or cursor mode.
+    std::int32_t IsInPlot() const { return m_bInPlot; }
+    // Whether any pointer is grabbed (its drag flag set).
+    bool IsDraggingMarker() const;
+    // ==== End of pointers and dragging ====
+
+    // ==== Cursors and readouts (bodies in ScopeScreenCursors.cpp) ====
+    static constexpr COLORREF kCursorColor = RGB(0, 200, 255);
+    static constexpr std::int16_t kCursorSourceFft = 6;
+    // 0 none, 1 cross-hairs, 2 trace marker, 3 vertical (time), 4 horizontal (voltage).
+    // Changing the mode hides the pair until the next press.
+    void SetCursorMode(std::int16_t mode);
+    std::int16_t GetCursorMode() const { return m_nCursorMode; }
+    // 0 CH1, 1 CH2, 2 MATH, 6 FFT.
+    void SetCursorSource(std::int16_t source) { m_nCursorSource = source; }
+    std::int16_t GetCursorSource() const { return m_nCursorSource; }
+    std::int32_t IsCursorPairPlaced() const { return m_bCursorPair; }
+    CPoint GetCursorA() const { return m_ptCursorA; }
+    CPoint GetCursorB() const { return m_ptCursorB; }
+
+    // Readout texts from the stored cursor points.
+    CString FormatCursorFreq() const;
+    CString FormatCursorTime() const;
+    CString FormatCursorVolt() const;
+    CString FormatVoltAtCursor() const;
+    CString FormatFftCursorFreq() const;
+    CString FormatFftCursorLevel() const;
+    // The texts of the status bar's three readout panes for the current source and mode.
+    void GetReadoutPanes(CString& pane1, CString& pane2, CString& pane3) const;
+    // ==== End of cursors ====
+
 private:
     static bool Usable(CDC* pDC) { return pDC && pDC->GetSafeHdc(); }
     void DrawBorder(CDC* pDC);
@@ -119,6 +226,41 @@ private:
         if (m_invalidate)
             m_invalidate();
     }
+
+    // Marker and drag steps of the mouse messages.
+    void HitTestMarkers(CPoint point);
+    void TrackPlotArea(CPoint point);
+    void DragTriggerPosition(CPoint point);
+    void DragMarker(CPoint point);
+    void ZoomToolClick();
+    void SetTriggerLevel(float level);
+    void AfterZoomStep();
+    void DrawPointer(CDC* pDC, Marker marker);
+    void DrawFullScreenPointer(CDC* pDC, Marker marker);
+    void DrawLevelPointer(CDC* pDC, Marker marker);
+    void CapturePointer(int cursor);
+    void Capture(bool take) const {
+        if (m_capture)
+            m_capture(take);
+    }
+    void ShowCursor(int id) const {
+        if (m_setCursor)
+            m_setCursor(id);
+    }
+    MarkerPoint& PointOf(Marker marker);
+    CRect& RectOf(Marker marker);
+    int LevelSourceOfMarker(Marker marker) const;
+    // Which level the current source drags or shows: CH1, CH2 or EXT level marker; ALT picks
+    // by the grabbed flags; kMarkerCount when none applies.
+    Marker CurrentLevelMarker() const;
+
+    // Cursor helpers.
+    double CursorDeltaTime() const;
+    // Trace point index under cursor B (0..499), or -1 when B lies beyond the plot.
+    int CursorTraceIndex() const;
+    // Spectrum point under cursor B, always inside the points shown.
+    int CursorFftIndex() const;
+    const CTrace* CursorSourceTrace() const;
 
     std::int16_t m_nTrigPosState = 3;
     std::int32_t m_bFirstDragEvent = 1;
@@ -148,6 +290,25 @@ private:
     CPoint m_ptCursorB{0, 0};
     CPoint m_ptLastMouse{0, 0};
 
+    // Pointer points and hit rectangles, in the order of Marker.
+    MarkerPoint m_ptTrigPos, m_ptXYPointer, m_ptCh1Zero, m_ptCh2Zero, m_ptRef, m_ptMath;
+    MarkerPoint m_ptCh1Level, m_ptCh2Level, m_ptExtLevel;
+    CRect m_rcTrigPos{0, 0, 0, 0}, m_rcXYPointer{0, 0, 0, 0}, m_rcCh1Zero{0, 0, 0, 0}, m_rcCh2Zero{0, 0, 0, 0};
+    CRect m_rcRef{0, 0, 0, 0}, m_rcMath{0, 0, 0, 0}, m_rcCh1Level{0, 0, 0, 0}, m_rcCh2Level{0, 0, 0, 0};
+    CRect m_rcExtLevel{0, 0, 0, 0};
+    std::int32_t m_bDragTrigPos = 0;
+    std::int32_t m_bDragCh1Zero = 0;
+    std::int32_t m_bDragCh2Zero = 0;
+    std::int32_t m_bDragMath = 0;
+    std::int32_t m_bDragRef = 0;
+    std::int32_t m_bDragCh1Level = 0;
+    std::int32_t m_bDragCh2Level = 0;
+    std::int32_t m_bDragExtLevel = 0;
+    std::int32_t m_bDragTool = 0;
+    std::int32_t m_bInPlot = 0;
+
     std::function<bool()> m_fullScreen;
     std::function<void()> m_invalidate;
+    std::function<void(bool)> m_capture;
+    std::function<void(int)> m_setCursor;
 };

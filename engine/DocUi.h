@@ -47,6 +47,8 @@ public:
     virtual void SelectSidePanelCombo(SidePanelCombo combo, int entry) = 0;
     // Channel controls enabled or disabled to match the channels' on states.
     virtual void UpdateChannelControls(bool ch1On, bool ch2On) = 0;
+    // Repaints the side panel's time-base knob after the time base changed elsewhere.
+    virtual void RepaintTimeBaseKnob() {}
 
     // --- Screen panel -------------------------------------------------------------------
     virtual void RecomputeMarkers() = 0;

@@ -143,6 +143,38 @@ public:
     int SaveImageFile(const char* path, const class CScreenImage* image);
     // ==== End of the file readers and writers ====
 
+    // ==== Auto-setup and zero calibration (bodies in KelvaneDocAutoSetup.cpp and
+    // KelvaneDocZeroCal.cpp) ====
+    // Auto-setup: the timer pump calls AutoSetupStep on every tick while the state is 0..3 and
+    // FinishAutoSetup when it reaches 4. Each returns 1.
+    int StartAutoSetup();
+    int AutoSetupStep();
+    int FinishAutoSetup();
+    std::int32_t GetAutoSetupState() const { return m_nAutoSetupState; }
+    // One blocking capture (at most 80 polls 10 ms apart) and its processing.
+    void CaptureOnce();
+    // Channel 0/1 shows between 60 and 140 codes peak-to-peak: 1 accepted, 0 rejected.
+    int CheckAmplitude(int channel);
+    // One probe of the time-base search on channel 0/1: 0 go on, 1 found, 3 ended unmatched.
+    int TimeBaseSearch(int channel);
+
+    // Zero calibration: the timer pump calls CalibrationStep on every tick while calibrating.
+    void SetCalibrationChannels(int ch1, int ch2);
+    // 1 when started; 0 (state -1, nothing will be written) when the table could not be read.
+    int StartCalibration();
+    void CalibrationStep();
+    // 1, or 0 when a finished calibration could not write its table to the instrument.
+    int StopCalibration();
+    std::int32_t GetCalibrationState() const { return m_nCalibrationState; }
+    bool IsCalibrating() const { return m_nCalibrationState != -1; }
+    // Set when the last finished calibration failed to write its table; cleared by the start.
+    std::int32_t IsCalibrationWriteFailed() const { return m_bCalibrationWriteFailed; }
+    std::int32_t m_bCalibrationWriteFailed = 0;
+    // On states of CH1 and CH2 before the zero calibration, restored by its stop.
+    std::int32_t m_bCalSavedCh1On = 0;
+    std::int32_t m_bCalSavedCh2On = 0;
+    // ==== End of auto-setup and zero calibration ====
+
     // --- Owned objects and fields, in object order ----------------------------------------------
     std::int16_t m_nModel = 0;
     CTrace m_ch1;

@@ -96,12 +96,11 @@ private:
 // Reads `total` bytes in packets of `packet` bytes; false on any failed or short packet.
 bool ReadStream(DeviceHandle device, std::vector<std::uint8_t>& stream, std::uint32_t total, std::uint32_t packet) {
     stream.assign(total, 0);
-    for (std::uint32_t offset = 0; offset < total; offset += packet) {
-        // Unchecked, a lost packet would leave stale bytes that pass as a fresh record.
-        if (!BulkRead(device, stream.data() + offset, std::min(packet, total - offset)))
-            return false;
-    }
-    return true;
+    const std::uint32_t whole = total / packet, rest = total % packet;
+    // Unchecked, a lost packet would leave stale bytes that pass as a fresh record.
+    if (whole != 0 && !BulkReadPackets(device, stream.data(), packet, whole))
+        return false;
+    return rest == 0 || BulkRead(device, stream.data() + static_cast<std::size_t>(whole) * packet, rest);
 }
 
 void WriteTrailer(std::uint16_t* record, std::uint32_t at, std::uint16_t timeBase, std::uint16_t volts,

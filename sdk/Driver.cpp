@@ -143,6 +143,14 @@ bool BulkRead(DeviceHandle device, std::uint8_t* buffer, std::uint32_t length) {
     return ok && returned == length;
 }
 
+bool BulkReadPackets(DeviceHandle device, std::uint8_t* buffer, std::uint32_t packet, std::uint32_t count) {
+    const auto pipe = EncodePipe(kReadPipe);
+    std::uint32_t returned = 0;
+    const bool ok =
+        kv::usb::IoControlRun(device, kv::usb::kIoctlBulkRead, pipe.data(), 4, buffer, packet, count, &returned);
+    return ok && returned == static_cast<std::uint64_t>(packet) * count;
+}
+
 bool ReadBulkReply(std::uint16_t deviceIndex, std::vector<std::uint8_t>& reply, std::uint32_t minimumBytes,
                    std::uint32_t packetSize) {
     const std::uint32_t packet = packetSize != 0 ? packetSize : LinkPacketSize(deviceIndex);

@@ -76,6 +76,9 @@ bool ReadBulkReply(std::uint16_t deviceIndex, std::vector<std::uint8_t>& reply, 
                    std::uint32_t packetSize = 0);
 // One bulk read on an open device; true when exactly `length` bytes arrived.
 bool BulkRead(DeviceHandle device, std::uint8_t* buffer, std::uint32_t length);
+// `count` bulk reads of `packet` bytes each into consecutive parts of `buffer`, handed to the
+// device in one piece; true when every packet arrived whole.
+bool BulkReadPackets(DeviceHandle device, std::uint8_t* buffer, std::uint32_t packet, std::uint32_t count);
 
 // Packet size of the link: 512 on a high-speed link, else 64.
 std::uint32_t LinkPacketSize(std::uint16_t deviceIndex);

@@ -9,6 +9,7 @@
 #include "Narrow.h"
 #include "Tessel.h"
 #include "WireProtocol.h"
+#include "variants/Variants.h"
 
 namespace kv::sdk {
 
@@ -329,6 +330,8 @@ TESSEL_API int dsoSetTriggerAndSampleRate(uint16_t deviceIndex, uint16_t trigger
         if (deviceIndex > 3 || !EncodeTriggerAndRate(triggerValue, overrideFlag, captureSettings, flagA, flagB,
                                                      twoBitValue, value, packet))
             return 0;
+        if (StoreOverrideSelector(captureSettings, overrideFlag))
+            EncodeTriggerAndRate(triggerValue, overrideFlag, captureSettings, flagA, flagB, twoBitValue, value, packet);
         auto lock = LockDevice(deviceIndex);
         if (!SendBulkCommand(deviceIndex, packet))
             return 0;

@@ -76,13 +76,15 @@ void ReduceGroup(At at, std::uint64_t first, std::uint64_t count, std::uint16_t 
         StorePair(pair, maxV, minV);
 }
 
-void Shift(const std::uint16_t* s, std::uint16_t* dst, double g, double f) {
-    if (g >= f) {
-        const auto off = TruncSat<std::int64_t>(500 * (g - f));
+// Moves a 500-point record from the capture point to the current point, both given as
+// 500 x position / 100 screen points.
+void Shift(const std::uint16_t* s, std::uint16_t* dst, std::int64_t capture, std::int64_t current) {
+    if (capture >= current) {
+        const std::int64_t off = capture - current;
         for (std::int64_t k = 0; off + k < 500; ++k)
             dst[k] = s[off + k];
     } else {
-        const auto off = TruncSat<std::int64_t>(500 * (f - g));
+        const std::int64_t off = current - capture;
         for (std::int64_t k = 0; off + k < 500; ++k)
             dst[off + k] = s[k];
     }
@@ -282,16 +284,18 @@ TESSEL_API void dsoScrollDisplayDataInStop(const uint16_t* src, uint16_t* dst, u
     std::fill(dst, dst + kDisplayPoints, kNoData);
     // A factor of 0 would never advance through the record.
     const std::int64_t c = factor == 0 ? 1 : factor;
-    const double g = capturePosition / 100.0, f = currentPosition / 100.0;
+    // 500 g and 500 f for positions in percent: whole numbers, kept exact.
+    const std::int64_t g = 5 * static_cast<std::int64_t>(capturePosition);
+    const std::int64_t f = 5 * static_cast<std::int64_t>(currentPosition);
     if (mode == 2) {
         // Expanded record of 500 c codes: point j repeats source point j / c.
         const std::int64_t expanded = 500 * c;
-        if (500 * f > g * 500 * c) {
-            const auto start = TruncSat<std::int64_t>(500 * f - 500 * c * g);
+        if (f > g * c) {
+            const std::int64_t start = f - g * c;
             for (std::int64_t j = 0; start + j <= 499 && j < expanded; ++j)
                 dst[start + j] = src[j / c];
         } else {
-            const auto off = TruncSat<std::int64_t>(500 * c * g - 500 * f);
+            const std::int64_t off = g * c - f;
             for (std::int64_t k = 0; k < 500 && off + k < expanded; ++k)
                 dst[k] = src[(off + k) / c];
         }
@@ -304,7 +308,7 @@ TESSEL_API void dsoScrollDisplayDataInStop(const uint16_t* src, uint16_t* dst, u
     // Reduced: every c-th source point about the capture point, then shifted.
     std::uint16_t reduced[kDisplayPoints];
     std::fill(reduced, reduced + kDisplayPoints, kNoData);
-    const std::int64_t centre = TruncSat<std::int64_t>(500 * g) - 1;
+    const std::int64_t centre = g - 1;
     for (std::int64_t j = 0;; ++j) {
         const std::int64_t at = centre + j, from = centre + j * c;
         if (at > 499 || from > 499)

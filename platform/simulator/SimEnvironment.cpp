@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 
+#include "simulator/SimModel.h"
 #include "usb/UsbBus.h"
 
 namespace kv::sim {
@@ -43,7 +44,8 @@ int RegisterSimulatorsFromEnvironment(const std::string& prefix) {
     std::lock_guard<std::mutex> lock(g_mutex);
     for (int index : indexes) {
         const std::string name = prefix + "-" + std::to_string(index);
-        auto device = std::make_shared<SimWireDevice>();
+        // The devices answer as the model that the prefix names.
+        std::shared_ptr<SimWireDevice> device = std::make_shared<SimModelDevice>(SimModelForPrefix(prefix));
         g_devices[name] = device;
         kv::usb::RegisterDevice(name, device);
     }

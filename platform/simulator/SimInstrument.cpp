@@ -134,9 +134,27 @@ void SimInstrument::SetSampleFunction(SampleFn fn) {
 
 void SimInstrument::CaptureStart() {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_state = 1;
+    m_state = m_ets ? 2 : 1;
     m_polls = 0;
     ++m_captureStarts;
+}
+
+void SimInstrument::SetEtsMode(bool on) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_ets = on;
+}
+
+bool SimInstrument::EtsMode() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_ets;
+}
+
+void SimInstrument::DataRead() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_ets) {
+        m_state = 2;
+        m_polls = 0;
+    }
 }
 
 void SimInstrument::ArmTrigger() {

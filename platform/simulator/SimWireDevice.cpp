@@ -206,6 +206,7 @@ bool SimWireDevice::BulkWrite(const std::uint8_t* p, std::uint32_t length, std::
     case 0x05: // get data: the record follows as a byte stream
         m_stream = inst.RecordStream();
         m_streamPos = 0;
+        inst.DataRead();
         break;
     case 0x06: { // capture state: state, address bits 16-23, address bits 0-15 LE
         std::uint32_t address = 0;

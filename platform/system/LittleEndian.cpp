@@ -1,6 +1,10 @@
 #include "system/LittleEndian.h"
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kv {
@@ -30,18 +34,42 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std:
     return ok;
 }
 
+namespace {
+std::atomic<bool> g_failAtomicWrites{false};
+}
+
+void SetAtomicWriteFailureForTesting(bool fail) { g_failAtomicWrites = fail; }
+
 bool WriteWholeFileAtomic(const std::string& path, const void* data, std::size_t size) {
-    const std::string tmp = path + ".tmp" + std::to_string(::getpid());
-    std::FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f)
+    // A unique, exclusively created temporary beside the target: two writers never share it and
+    // an existing file of that name is never truncated.
+    std::string tmp = path + ".XXXXXX";
+    const int fd = ::mkstemp(tmp.data());
+    if (fd < 0)
         return false;
-    bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
-    ok = (std::fflush(f) == 0) && ok;
-    ok = (::fsync(::fileno(f)) == 0) && ok;
-    ok = (std::fclose(f) == 0) && ok;
+    bool ok = true;
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    std::size_t left = size;
+    while (ok && left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = false;
+            break;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    // Keep the usual permissions of a new file rather than mkstemp's owner-only ones.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ok = ok && ::fchmod(fd, 0666 & ~mask) == 0;
+    ok = ok && ::fsync(fd) == 0 && !g_failAtomicWrites;
+    ok = (::close(fd) == 0) && ok;
     if (ok && std::rename(tmp.c_str(), path.c_str()) == 0)
         return true;
-    std::remove(tmp.c_str());
+    ::unlink(tmp.c_str());
     return false;
 }
 

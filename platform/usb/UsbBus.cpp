@@ -14,12 +14,22 @@
 namespace kv::usb {
 namespace {
 
-// One control call handed to a device's I/O thread. The caller's buffers are copied in and out,
-// so a call that times out can finish later without touching memory the caller has released.
+// A run of control calls handed to a device's I/O thread in one piece: call i moves bytes
+// [i x chunk, (i + 1) x chunk) of `out`. A single control call is a run of one. The caller's
+// buffers are copied in and out, so a run that times out can finish later without touching
+// memory the caller has released.
 struct Job {
     std::uint32_t code = 0;
     std::vector<std::uint8_t> in;
     std::vector<std::uint8_t> out;
+    std::uint32_t chunk = 0;
+    std::uint32_t count = 1;
+    bool stopOnShort = false; // a run ends at the first call that moves less than its chunk
+    // Progress, guarded by the worker's mutex: the call under way and when it started, so the
+    // caller can time out each call on its own.
+    std::uint32_t current = 0;
+    std::chrono::steady_clock::time_point currentStart;
+    bool abandoned = false; // the caller gave up: calls not yet started are skipped
     std::uint32_t returned = 0;
     bool ok = false;
     bool done = false;
@@ -54,20 +64,39 @@ struct IoWorker {
                 self->queue.pop_front();
                 self->busy = true;
             }
-            std::uint32_t returned = 0;
-            bool ok = false;
-            try {
-                ok = self->device->IoControl(job->code, job->in.data(),
-                                             static_cast<std::uint32_t>(job->in.size()), job->out.data(),
-                                             static_cast<std::uint32_t>(job->out.size()), returned);
-            } catch (...) {
-                ok = false;
+            bool ok = true;
+            std::uint32_t total = 0;
+            for (std::uint32_t i = 0; i < job->count; ++i) {
+                if (i != 0) {
+                    std::lock_guard<std::mutex> lock(self->mutex);
+                    if (job->abandoned) {
+                        ok = false;
+                        break;
+                    }
+                    job->current = i;
+                    job->currentStart = std::chrono::steady_clock::now();
+                }
+                std::uint32_t returned = 0;
+                bool callOk = false;
+                try {
+                    callOk = self->device->IoControl(job->code, job->in.data(),
+                                                     static_cast<std::uint32_t>(job->in.size()),
+                                                     job->out.data() + static_cast<std::size_t>(i) * job->chunk,
+                                                     job->chunk, returned);
+                } catch (...) {
+                    callOk = false;
+                }
+                returned = std::min(returned, job->chunk);
+                total += returned;
+                if (!callOk || (job->stopOnShort && returned != job->chunk)) {
+                    ok = callOk && !job->stopOnShort;
+                    break;
+                }
             }
             {
                 std::lock_guard<std::mutex> lock(self->mutex);
                 job->ok = ok;
-                job->returned = returned > job->out.size() ? static_cast<std::uint32_t>(job->out.size())
-                                                            : returned;
+                job->returned = total;
                 job->done = true;
                 self->busy = false;
             }
@@ -213,12 +242,12 @@ bool CloseDevice(Handle handle) {
     return r.handles.erase(handle) != 0;
 }
 
-bool IoControl(Handle handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
-               std::uint32_t outLen, std::uint32_t* returned) {
-    if (returned)
-        *returned = 0;
-    if ((inLen != 0 && !in) || (outLen != 0 && !out))
-        return false;
+namespace {
+
+// Hands a job to the device's I/O thread and waits for it. Every call of the job has its own
+// time-out counted from its start (the first from the hand-off); the caller sleeps until the
+// deadline of the call under way and is not woken per call.
+bool Submit(Handle handle, const std::shared_ptr<Job>& job) {
     std::shared_ptr<Entry> entry;
     {
         Registry& r = Reg();
@@ -228,30 +257,79 @@ bool IoControl(Handle handle, std::uint32_t code, const void* in, std::uint32_t 
             return false;
         entry = it->second;
     }
+    IoWorker& w = *entry->worker;
+    const auto timeout = std::chrono::milliseconds(g_timeoutMs.load());
+    std::unique_lock<std::mutex> lock(w.mutex);
+    if (w.stop)
+        return false;
+    job->currentStart = std::chrono::steady_clock::now();
+    w.queue.push_back(job);
+    w.wake.notify_one();
+    for (;;) {
+        const std::uint32_t call = job->current;
+        const auto deadline = job->currentStart + timeout;
+        if (w.finished.wait_until(lock, deadline, [&] { return job->done || job->current != call; })) {
+            if (job->done)
+                return true;
+            continue; // the run moved on to its next call, which has a deadline of its own
+        }
+        // Without the time-out a device that never answers would block the caller for ever.
+        job->abandoned = true;
+        auto pos = std::find(w.queue.begin(), w.queue.end(), job);
+        if (pos != w.queue.end())
+            w.queue.erase(pos);
+        return false;
+    }
+}
+
+std::shared_ptr<Job> MakeJob(std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
+                             std::size_t outLen) {
     auto job = std::make_shared<Job>();
     job->code = code;
     const auto* inBytes = static_cast<const std::uint8_t*>(in);
     job->in.assign(inBytes, inBytes + inLen);
     auto* outBytes = static_cast<std::uint8_t*>(out);
     job->out.assign(outBytes, outBytes + outLen);
+    return job;
+}
 
-    IoWorker& w = *entry->worker;
-    std::unique_lock<std::mutex> lock(w.mutex);
-    if (w.stop)
+} // namespace
+
+bool IoControl(Handle handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
+               std::uint32_t outLen, std::uint32_t* returned) {
+    if (returned)
+        *returned = 0;
+    if ((inLen != 0 && !in) || (outLen != 0 && !out))
         return false;
-    w.queue.push_back(job);
-    w.wake.notify_one();
-    const bool finished = w.finished.wait_for(lock, std::chrono::milliseconds(g_timeoutMs.load()),
-                                              [&] { return job->done; });
-    if (!finished) {
-        // Without the time-out a device that never answers would block the caller for ever.
-        auto pos = std::find(w.queue.begin(), w.queue.end(), job);
-        if (pos != w.queue.end())
-            w.queue.erase(pos);
+    auto job = MakeJob(code, in, inLen, out, outLen);
+    job->chunk = outLen;
+    if (!Submit(handle, job))
         return false;
-    }
     if (outLen != 0)
         std::memcpy(out, job->out.data(), outLen);
+    if (returned)
+        *returned = job->returned;
+    return job->ok;
+}
+
+bool IoControlRun(Handle handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
+                  std::uint32_t chunk, std::uint32_t count, std::uint32_t* returned) {
+    if (returned)
+        *returned = 0;
+    const std::size_t total = static_cast<std::size_t>(chunk) * count;
+    if ((inLen != 0 && !in) || (total != 0 && !out) || total > 0xFFFFFFFFu)
+        return false;
+    if (count == 0)
+        return true;
+    auto job = MakeJob(code, in, inLen, out, total);
+    job->chunk = chunk;
+    job->count = count;
+    job->stopOnShort = true;
+    if (!Submit(handle, job))
+        return false;
+    // Only what the device delivered is handed back; the rest of the caller's buffer stays.
+    if (job->returned != 0)
+        std::memcpy(out, job->out.data(), job->returned);
     if (returned)
         *returned = job->returned;
     return job->ok;

@@ -58,8 +58,9 @@ DialogTemplate SearchingDevice() {
         Control(1245, ControlKind::Static, "Instrument not found,Possible causes are:", 28, 34, 288, 20),
         Control(1246, ControlKind::Static, "Driver is not found;", 44, 62, 272, 20),
         Control(1247, ControlKind::Static, "Instrument not connected to USB;", 44, 90, 272, 20),
-        Control(1268, ControlKind::Button, "Ignore", 140, 146, 88, 28, WS_VISIBLE | WS_TABSTOP),
+        // Close first: it holds the focus, so Enter closes.
         Control(1269, ControlKind::Button, "Close", 240, 146, 88, 28, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON),
+        Control(1268, ControlKind::Button, "Ignore", 140, 146, 88, 28, WS_VISIBLE | WS_TABSTOP),
     };
     return t;
 }

@@ -77,7 +77,10 @@ TEST(App, HelpContentsOpensTheEnglishHelpForTheBuiltInTable) {
 }
 
 TEST(App, ExitTakesTheCloseRoadAndSavesTheSettings) {
-    auto app = StartDemoApp();
+    // Connected: a demo session only refreshes an existing file.
+    PrepareRun("1");
+    auto app = std::make_unique<CKelvaneApp>();
+    ASSERT_TRUE(app->InitInstance());
     app->GetView()->PumpTick();
     std::remove(DefaultSetPath().c_str());
     app->GetMainFrame()->ExecuteCommand(ID_APP_EXIT);
@@ -202,10 +205,8 @@ TEST(Layout, SaveWaveformPicksTheFormByExtension) {
     CKelvaneView* view = app->GetView();
     const fs::path dir = TempDir("kelvane-waveform");
     auto firstLine = [](const fs::path& p) {
-        std::ifstream in(p);
-        std::string line;
-        std::getline(in, line);
-        return line;
+        std::ifstream in(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     };
     ASSERT_EQ(view->SaveWaveformByExtension((dir / "a.doc").c_str()), 1);
     ASSERT_EQ(view->SaveWaveformByExtension((dir / "b.XLS").c_str()), 1);

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTimer>
 #include <QWidget>
 
@@ -54,11 +55,11 @@ private:
 // Clicks control `id` of a dialog as the user would.
 inline void Click(CDialog& dlg, int id) { dlg.OnCommand(MAKEWPARAM(id, BN_CLICKED), 0); }
 
+// Runs the event loop (sleeping between events, as the program does) for `ms` milliseconds.
 inline void ProcessEventsFor(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 inline std::string DefaultSetPath() { return kv::ProgramFolder() + "/Default.set"; }

@@ -14,6 +14,9 @@
 #include <QImage>
 #include <QPixmap>
 
+#include <sys/resource.h>
+
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -209,4 +212,28 @@ TEST(TimerPump, SaveImageTimerCapturesTheMainWindowOnce) {
     EXPECT_EQ(view->GetCapturedImage()->GetWidth(), app->GetMainFrame()->GetWidget()->width());
     EXPECT_TRUE(FileExists(path));
     std::remove(path.c_str());
+}
+
+TEST(TimerPump, DemoRunAtTheTimerRateUsesLittleProcessorTime) {
+    auto app = StartApp("");
+    CMainFrame* frame = app->GetMainFrame();
+    app->GetView()->PumpTick(); // shows the window at its default size
+    const int seconds = 2;
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    QElapsedTimer wall;
+    wall.start();
+    ProcessEventsFor(seconds * 1000);
+    getrusage(RUSAGE_SELF, &after);
+    auto cpuMs = [](const rusage& r) {
+        return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000.0 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000.0;
+    };
+    const double share = (cpuMs(after) - cpuMs(before)) / static_cast<double>(wall.elapsed());
+    RecordProperty("cpu_percent", static_cast<int>(share * 100));
+    std::printf("demo run at %dx%d: %.1f %% of one core\n", frame->GetWidget()->width(),
+                frame->GetWidget()->height(), share * 100);
+#if !defined(__SANITIZE_ADDRESS__)
+    EXPECT_LT(share, 0.30); // the target is below 15 %; headroom for a loaded test machine
+#endif
+    EXPECT_STREQ(StatusPane(*app), "Run in demo");
 }

@@ -23,6 +23,7 @@ public:
     void UpdateChannelControls(bool ch1On, bool ch2On) override {
         calls.push_back("ChannelControls " + std::to_string(ch1On) + " " + std::to_string(ch2On));
     }
+    void RepaintTimeBaseKnob() override { calls.push_back("RepaintTimeBaseKnob"); }
     void RecomputeMarkers() override { calls.push_back("Markers"); }
     void RecomputeTriggerLevelReadout() override { calls.push_back("LevelReadout"); }
     void RepaintView() override { calls.push_back("Repaint"); }

@@ -1,3 +1,4 @@
+#include "system/LittleEndian.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/SetupFile.h"
 
@@ -455,8 +456,10 @@ TEST_F(SetupFileTest, AFailedSaveKeepsThePreviousFile) {
     WriteBytes(p, old);
     ChangeEverything(doc, ui);
     // The temporary file beside the target cannot be created: the save fails as a full disk would.
-    fs::create_directory(p + ".tmp" + std::to_string(::getpid()));
+    // The save fails after its temporary file is written, as on a full disk.
+    kv::SetAtomicWriteFailureForTesting(true);
     EXPECT_EQ(doc.SaveSetupFile(p.c_str()), 0);
+    kv::SetAtomicWriteFailureForTesting(false);
     EXPECT_EQ(ReadBytes(p), old);
     ASSERT_FALSE(ui.calls.empty());
     EXPECT_EQ(ui.calls.back().rfind("MessageBox : Cann't save file: " + p, 0), 0u);

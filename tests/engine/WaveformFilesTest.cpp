@@ -1,3 +1,4 @@
+#include "system/LittleEndian.h"
 #include "engine/BitmapWriter.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/WaveformFiles.h"
@@ -441,10 +442,12 @@ TEST_F(WaveformFilesTest, ImageWithoutABitmapWritesNothing) {
 TEST_F(WaveformFilesTest, FailedWritesReportAndKeepTheOldFile) {
     const std::string p = dir.File("keep.rfc");
     WriteText(p, "old");
-    fs::create_directory(p + ".tmp" + std::to_string(::getpid()));
+    // The save fails after its temporary file is written, as on a full disk.
+    kv::SetAtomicWriteFailureForTesting(true);
     EXPECT_EQ(doc.SaveReferenceFile(p.c_str()), 0);
     EXPECT_EQ(doc.SaveCsvFile(p.c_str()), 0);
     EXPECT_EQ(doc.SaveWaveformXls(p.c_str()), 0);
+    kv::SetAtomicWriteFailureForTesting(false);
     EXPECT_EQ(ReadText(p), "old");
     const std::vector<std::string> m = Messages(ui);
     ASSERT_EQ(m.size(), 3u);

@@ -87,6 +87,12 @@ public:
     std::vector<std::uint8_t> RecordStream() const;
     std::uint16_t RawSample(int channel, std::uint32_t k, std::uint32_t length, std::uint32_t trigger) const;
     int CaptureStarts() const { return m_captureStarts; }
+    // Equivalent-time sampling: a capture start arms the trigger at once, and reading a frame
+    // (the get-data command) re-arms it for the next frame. Off by default.
+    void SetEtsMode(bool on);
+    bool EtsMode() const;
+    // The get-data command was received: in ETS mode the trigger is armed again.
+    void DataRead();
 
     // --- logic byte and TDC ---
     void SetLogicValue(std::uint8_t v);
@@ -123,6 +129,7 @@ private:
     std::uint32_t m_trigger = 0;
     std::uint32_t m_seed = 12345;
     int m_captureStarts = 0;
+    bool m_ets = false;
 
     std::uint8_t m_logic = 0;
     std::uint32_t m_tdcCount = 0;

@@ -114,4 +114,8 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std:
 // so a failed save never leaves a half-written file in place of the old one.
 bool WriteWholeFileAtomic(const std::string& path, const void* data, std::size_t size);
 
+// Test seam: while set, WriteWholeFileAtomic fails after writing its temporary file, the way a
+// full disk would, so tests can check that the previous file survives.
+void SetAtomicWriteFailureForTesting(bool fail);
+
 } // namespace kv

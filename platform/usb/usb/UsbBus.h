@@ -31,6 +31,14 @@ bool CloseDevice(Handle handle);
 bool IoControl(Handle handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
                std::uint32_t outLen, std::uint32_t* returned);
 
+// A run of `count` control calls with the same code and input, call i moving bytes
+// [i x chunk, (i + 1) x chunk) of `out`, carried to the device in one hand-off. Each call keeps
+// its own time-out, counted from its start. The run stops at the first call that fails or moves
+// less than `chunk` bytes; `returned` gets the bytes moved in all, and only those are written to
+// `out`. True when every call succeeded with its whole chunk.
+bool IoControlRun(Handle handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
+                  std::uint32_t chunk, std::uint32_t count, std::uint32_t* returned);
+
 // Time-out of every control call, 5000 ms unless changed (tests shorten it).
 void SetTransferTimeoutMs(std::uint32_t ms);
 std::uint32_t TransferTimeoutMs();

@@ -1,0 +1,351 @@
+#include "Knob.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <set>
+#include <strings.h>
+
+#include "MemDC.h"
+#include "engine/DeviceStateBlock.h"
+#include "engine/KelvaneDoc.h"
+#include "framework/PaintDC.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// The side panel's time/div labels for models 4 and 5; the other models start at "4.00ns".
+constexpr const char* kTimeDivLabels[] = {
+    "2.00ns", "4.00ns", "10.0ns", "20.0ns", "40.0ns",  "100ns",   "200ns",   "400ns",   "1.00us",  "2.00us",
+    "4.00us", "10.0us", "20.0us", "40.0us", "100us",   "200us",   "400us",   "1.00ms",  "2.00ms",  "4.00ms",
+    "10.0ms", "20.0ms", "40.0ms", "100ms",  "200ms",   "400ms",   "1.00s",   "2.00s",   "4.00s",   "10.0s",
+    "20.0s",  "40.0s",  "1.00min", "2.00min", "4.00min", "10.0min", "20.0min", "40.0min", "1.00h"};
+constexpr int kTimeDivLabelCount = static_cast<int>(sizeof(kTimeDivLabels) / sizeof(kTimeDivLabels[0]));
+
+int FirstLabelOfModel(int model) { return (model == 4 || model == 5) ? 0 : 1; }
+
+// Live knob windows, so a colour change can repaint the knob of its channel.
+std::set<CKnob*>& LiveKnobs() {
+    static std::set<CKnob*> knobs;
+    return knobs;
+}
+
+} // namespace
+
+CKnob::CKnob() { LiveKnobs().insert(this); }
+
+CKnob::~CKnob() { LiveKnobs().erase(this); }
+
+void CKnob::SetDocument(CKelvaneDoc* pDoc) {
+    if (pDoc)
+        m_pDoc = pDoc;
+}
+
+void CKnob::RepaintKnobs(std::int16_t id) {
+    for (CKnob* knob : LiveKnobs())
+        if (knob->m_nKnobId == id)
+            knob->Invalidate(FALSE);
+}
+
+// --- Time/div labels -------------------------------------------------------------------------------
+
+CString CKnob::TimeDivLabel(int index, int model) {
+    const int entry = index + FirstLabelOfModel(model);
+    if (index < 0 || entry >= kTimeDivLabelCount)
+        return CString();
+    return kTimeDivLabels[entry];
+}
+
+int CKnob::TimeDivLabelPosition(const char* label, int model) {
+    if (!label)
+        return -1;
+    const std::size_t length = std::strlen(label);
+    const int first = FirstLabelOfModel(model);
+    for (int entry = first; entry < kTimeDivLabelCount; ++entry)
+        if (strncasecmp(kTimeDivLabels[entry], label, length) == 0)
+            return entry - first;
+    return -1;
+}
+
+// --- Window ------------------------------------------------------------------------------------
+
+void CKnob::OnPaint() {
+    CPaintDC dc(this);
+    RECT rc{0, 0, 0, 0};
+    GetClientRect(&rc);
+    Paint(&dc, CRect(rc));
+}
+
+// The knob covers its whole client area, so erasing first would only flicker.
+BOOL CKnob::OnEraseBkgnd(CDC*) { return TRUE; }
+
+void CKnob::Paint(CDC* pTarget, const CRect& client) {
+    if (!pTarget || !pTarget->GetSafeHdc() || client.Width() <= 0 || client.Height() <= 0)
+        return;
+    // A knob resized since the last paint gets a new pair at its new size.
+    if (m_rcClient.Width() != client.Width() || m_rcClient.Height() != client.Height())
+        m_buffer.Release();
+    m_rcClient = client;
+    CMemDC memDC(pTarget, &client);
+    const int w = client.Width();
+    const int h = client.Height();
+    CDC* pBuffer = m_buffer.Prepare(pTarget, w, h);
+    if (!pBuffer)
+        return;
+    FillBackground(pBuffer, CRect(0, 0, w, h));
+    DrawKnob(pBuffer, m_nKnobId);
+    m_buffer.CopyTo(&memDC, w, h);
+}
+
+void CKnob::FillBackground(CDC* pDC, const CRect& client) {
+    if (pDC)
+        pDC->FillSolidRect(&client, kButtonFace);
+}
+
+void CKnob::OnLButtonDown(UINT nFlags, CPoint point) {
+    OnKnobTurned(point.x, point.y);
+    CStatic::OnLButtonDown(nFlags, point);
+}
+
+void CKnob::OnMouseMove(UINT nFlags, CPoint point) {
+    // Only a drag with the left button alone turns the knob (Shift or another button: no).
+    if (nFlags == MK_LBUTTON)
+        OnKnobTurned(point.x, point.y);
+    CStatic::OnMouseMove(nFlags, point);
+}
+
+void CKnob::OnLButtonUp(UINT nFlags, CPoint point) { CStatic::OnLButtonUp(nFlags, point); }
+
+// --- Picture -------------------------------------------------------------------------------------
+
+int CKnob::GetStepCount() const {
+    const std::int16_t model = m_pDoc ? m_pDoc->m_nModel : CKelvaneDoc::kDefaultModel;
+    return (model == 4 || model == 5) ? 9 : 8;
+}
+
+COLORREF CKnob::GetKnobColor(std::int16_t id) const {
+    if (!m_pDoc)
+        return kOffColor;
+    switch (id) {
+    case kKnobCh1:
+        return m_pDoc->m_ch1.IsOn() ? m_pDoc->m_ch1.GetColor() : kOffColor;
+    case kKnobCh2:
+        return m_pDoc->m_ch2.IsOn() ? m_pDoc->m_ch2.GetColor() : kOffColor;
+    case kKnobMath:
+        return m_pDoc->m_math.IsOn() ? kMathColor : kOffColor;
+    case kKnobTime:
+        return kTimeColor;
+    default:
+        return kOffColor;
+    }
+}
+
+int CKnob::GetPointerStep(std::int16_t id) const {
+    if (!m_pDoc)
+        return 0;
+    const int n = GetStepCount();
+    int c = 0;
+    switch (id) {
+    case kKnobCh1:
+        c = (n - m_pDoc->m_ch1.GetVoltsPerDivIndex()) * 87 / n;
+        break;
+    case kKnobCh2:
+        c = (n - m_pDoc->m_ch2.GetVoltsPerDivIndex()) * 87 / n;
+        break;
+    case kKnobMath:
+        c = (n - m_pDoc->m_math.GetVoltsPerDivIndex()) * 87 / n;
+        break;
+    case kKnobTime:
+        c = (n + 29 - m_pDoc->m_settings.GetTimeBaseIndex()) * 87 / (n + 29);
+        break;
+    default:
+        break;
+    }
+    return std::clamp(c, 0, 87);
+}
+
+CPoint CKnob::PointerEnd(int c) {
+    const double a = (-0.75 * c - 12.5) * 2.0 * kPi / 87.0;
+    return CPoint(43 - static_cast<int>(std::sin(a) * -24.0), 42 - static_cast<int>(std::cos(a) * -24.0));
+}
+
+void CKnob::DrawKnob(CDC* pDC, std::int16_t id) {
+    if (!pDC || !pDC->GetSafeHdc())
+        return;
+    // Outer ring and shading with the context's current pen and brush.
+    pDC->Arc(6, 6, 81, 79, 87, 85, 0, 85);
+    pDC->Pie(-1, -1, 88, 86, 0, 85, 1, 85);
+    pDC->Pie(-1, -1, 88, 86, 87, 86, 87, 85);
+    {
+        CBrush light(RGB(210, 210, 210));
+        CBrush* pOld = pDC->SelectObject(&light);
+        pDC->Chord(9, 9, 78, 76, 87, 0, 0, 85);
+        CBrush dark(RGB(180, 180, 180));
+        pDC->SelectObject(&dark);
+        pDC->Chord(9, 9, 78, 76, 0, 85, 87, 0);
+        if (pOld)
+            pDC->SelectObject(pOld);
+    }
+
+    const COLORREF color = GetKnobColor(id);
+    const int c = GetPointerStep(id);
+
+    CBrush capBrush(color);
+    CBrush* pOldBrush = pDC->SelectObject(&capBrush);
+    pDC->Chord(15, 15, 72, 70, 0, 0, 0, 0);
+
+    CPen pointerPen(PS_SOLID, 2, RGB(255, 255, 255));
+    CPen* pOldPen = pDC->SelectObject(&pointerPen);
+    const CPoint end = PointerEnd(c);
+    pDC->MoveTo(43, 42);
+    pDC->LineTo(end.x, end.y);
+
+    // The hub's outline is the plain 1-px black pen.
+    CPen hubPen(PS_SOLID, 1, RGB(0, 0, 0));
+    pDC->SelectObject(&hubPen);
+    pDC->Chord(37, 37, 50, 48, 0, 0, 0, 0);
+
+    if (pOldPen)
+        pDC->SelectObject(pOldPen);
+    if (pOldBrush)
+        pDC->SelectObject(pOldBrush);
+}
+
+// --- Turning -------------------------------------------------------------------------------------
+
+double CKnob::ValueFromPoint(int x, int y) {
+    const double v = (std::atan2(x - 43.5, -(y - 42.5)) * 100.0 / (2.0 * kPi) + 50.0 - 12.5) * 4.0 / 3.0;
+    return std::clamp(v, 0.0, 100.0);
+}
+
+void CKnob::OnKnobTurned(int x, int y) {
+    const int value = static_cast<int>(ValueFromPoint(x, y));
+    if (m_pDoc) {
+        switch (m_nKnobId) {
+        case kKnobCh1:
+            TurnVoltsPerDiv(0, value);
+            break;
+        case kKnobCh2:
+            TurnVoltsPerDiv(1, value);
+            break;
+        case kKnobTime:
+            TurnTimeBase(value);
+            break;
+        default:
+            break;
+        }
+    }
+    Invalidate(FALSE);
+}
+
+void CKnob::TurnVoltsPerDiv(int channel, int value) {
+    CTrace& trace = channel == 0 ? m_pDoc->m_ch1 : m_pDoc->m_ch2;
+    if (!trace.IsOn())
+        return;
+    const int n = GetStepCount();
+    const auto index = static_cast<std::int16_t>(n - n * value / 100);
+    if (index == trace.GetVoltsPerDivIndex())
+        return;
+    if (channel == 0)
+        m_pDoc->SetCh1VoltDiv(index);
+    else
+        m_pDoc->SetCh2VoltDiv(index);
+    if (IDocUi* ui = m_pDoc->GetUi()) {
+        ui->SelectSidePanelCombo(channel == 0 ? SidePanelCombo::Ch1VoltDiv : SidePanelCombo::Ch2VoltDiv, index);
+        ui->RecomputeTriggerLevelReadout();
+    }
+}
+
+void CKnob::SelectTimeDiv(std::int16_t index) {
+    if (IDocUi* ui = m_pDoc->GetUi())
+        ui->SelectSidePanelCombo(SidePanelCombo::TimeDiv, index);
+}
+
+void CKnob::SetFormat(std::int16_t format) {
+    if (IDocUi* ui = m_pDoc->GetUi())
+        ui->SelectSidePanelCombo(SidePanelCombo::Format, format);
+    m_pDoc->SetHorizontalFormat(format);
+}
+
+void CKnob::TurnTimeBase(int value) {
+    const int steps = GetStepCount() + 29;
+    const auto index = static_cast<std::int16_t>(steps - steps * value / 100);
+    if (index == m_pDoc->m_settings.GetTimeBaseIndex())
+        return;
+    const int model = m_pDoc->m_nModel;
+    const std::int16_t mode = m_pDoc->m_settings.GetRecordLengthMode();
+
+    if (mode >= 1 && mode <= 6) {
+        // The stricter limit holds only with both channels captured and a channel trigger.
+        const bool relaxed = m_pDoc->m_trigger.GetSource() == 2 ||
+                             m_pDoc->m_usb.GetStateWord(kv::kStateChannelMode) != 2;
+        const char* lower = nullptr;
+        const char* message = nullptr;
+        switch (mode) {
+        case 1:
+            lower = relaxed ? "20.0us" : "40.0us";
+            message = relaxed ? "14K Points Mode Range:20.0us/div ~ 400ms/div"
+                              : "14K Points Mode Range:40.0us/div ~ 400ms/div";
+            break;
+        case 2:
+            lower = "40.0us";
+            message = "28K Points Mode Range:40.0us/div ~ 400ms/div";
+            break;
+        case 3:
+            lower = relaxed ? "20.0us" : "40.0us";
+            message = relaxed ? "32K Points Mode Range:20.0us/div ~ 400ms/div"
+                              : "32K Points Mode Range:40.0us/div ~ 400ms/div";
+            break;
+        case 4:
+            lower = "40.0us";
+            message = "64K Points Mode Range:40.0us/div ~ 400ms/div";
+            break;
+        case 5:
+            lower = relaxed ? "200us" : "400us";
+            message = relaxed ? "512K Points Mode Range:200us/div ~ 400ms/div"
+                              : "512K Points Mode Range:400us/div ~ 400ms/div";
+            break;
+        default:
+            lower = "400us";
+            message = "1M Points Mode Range:400us/div ~ 400ms/div";
+            break;
+        }
+        const int low = TimeDivLabelPosition(lower, model);
+        const int high = TimeDivLabelPosition("400ms", model);
+        // A label the list lacks would give -1, which must never act as a time-base index.
+        if (low < 0 || high < 0)
+            return;
+        if (m_pDoc->m_bRunning && (index < low || index > high)) {
+            MessageBox(message, "Error", MB_OK);
+            return;
+        }
+        m_pDoc->SetTimeBaseIndex(index);
+        SelectTimeDiv(index);
+        return;
+    }
+    if (mode != 0)
+        return;
+
+    const int oneSecond = TimeDivLabelPosition("1.00s", model);
+    if (oneSecond < 0)
+        return;
+    if (m_pDoc->m_passFail.m_nState1 && index >= oneSecond) {
+        const int slowest = TimeDivLabelPosition("400ms", model);
+        if (slowest < 0)
+            return;
+        // Storing the index in the settings alone would leave the instrument and the state
+        // block on the old time base while labels and measurements use 400 ms/div.
+        m_pDoc->SetTimeBaseIndex(static_cast<std::int16_t>(slowest));
+        SelectTimeDiv(static_cast<std::int16_t>(slowest));
+        return;
+    }
+    m_pDoc->SetTimeBaseIndex(index);
+    SelectTimeDiv(index);
+    if (!m_pDoc->m_bRunning)
+        return;
+    if (m_pDoc->m_settings.GetTimeBaseIndex() >= oneSecond)
+        SetFormat(1);
+    else if (m_pDoc->m_settings.GetTimeBaseFormat() == 1)
+        SetFormat(0);
+}

@@ -1,0 +1,388 @@
+// The knob: its picture read back pixel by pixel, the dial mapping, and turning it through its
+// mouse handlers with the record-length range rule.
+#include "Knob.h"
+#include "PixelSurface.h"
+#include "../engine/FakeDocUi.h"
+#include "engine/DeviceStateBlock.h"
+#include "engine/KelvaneDoc.h"
+#include "framework/WinApp.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kCh1 = RGB(0, 200, 255);
+
+std::string Combo(SidePanelCombo combo, int entry) {
+    return "Combo " + std::to_string(static_cast<int>(combo)) + " " + std::to_string(entry);
+}
+
+bool Called(const FakeDocUi& ui, const std::string& call) {
+    return std::find(ui.calls.begin(), ui.calls.end(), call) != ui.calls.end();
+}
+
+// A point on a circle around the knob's centre whose dial value turns a knob of `steps`
+// steps to `index` (index = steps - steps x value / 100).
+CPoint PointForIndex(int steps, int index) {
+    for (int k = 0; k < 3600; ++k) {
+        const double angle = k * 2.0 * 3.14159265358979 / 3600.0;
+        const int x = static_cast<int>(std::lround(43.5 + 30.0 * std::sin(angle)));
+        const int y = static_cast<int>(std::lround(42.5 - 30.0 * std::cos(angle)));
+        const int value = static_cast<int>(CKnob::ValueFromPoint(x, y));
+        if (steps - steps * value / 100 == index)
+            return CPoint(x, y);
+    }
+    ADD_FAILURE() << "no point for index " << index;
+    return CPoint(43, 10);
+}
+
+class KnobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        doc.SetDefaultSettings();
+        doc.OnLanguageDefault();
+        doc.SetDemoMode(1);
+        doc.m_ch1.SetColor(kCh1);
+        doc.m_ch1.SetOn(1);
+        doc.m_ch2.SetOn(1);
+        doc.m_bRunning = 1;
+        doc.SetUi(&ui);
+        knob.SetDocument(&doc);
+        AfxSetMessageBoxHook([this](const CString& text, const CString& caption, UINT) {
+            messages.push_back(std::string(caption.GetString()) + ": " + text.GetString());
+            return IDOK;
+        });
+    }
+    void TearDown() override { AfxSetMessageBoxHook(nullptr); }
+
+    void Press(int index) {
+        const int steps = knob.GetKnobId() == CKnob::kKnobTime ? knob.GetStepCount() + 29 : knob.GetStepCount();
+        knob.OnLButtonDown(MK_LBUTTON, PointForIndex(steps, index));
+    }
+    int Position(const char* label) const { return CKnob::TimeDivLabelPosition(label, doc.m_nModel); }
+    // Record-length mode with both channels captured and a channel trigger (the stricter limit).
+    void RecordLength(std::int16_t mode, bool bothChannels, std::int16_t source = 0) {
+        doc.m_settings.SetRecordLengthMode(mode);
+        doc.m_usb.SetStateWord(kv::kStateChannelMode, bothChannels ? 2 : 0);
+        doc.m_trigger.SetSource(source);
+    }
+
+    CKelvaneDoc doc;
+    FakeDocUi ui;
+    CKnob knob;
+    std::vector<std::string> messages;
+};
+
+TEST(KnobDial, ValueIsZeroAtLowerLeftFiftyUpHundredAtLowerRight) {
+    EXPECT_NEAR(CKnob::ValueFromPoint(43, 5), 50.0, 1.5);
+    EXPECT_NEAR(CKnob::ValueFromPoint(11, 75), 0.0, 1.5);
+    EXPECT_NEAR(CKnob::ValueFromPoint(76, 75), 100.0, 1.5);
+    EXPECT_NEAR(CKnob::ValueFromPoint(5, 43), 16.7, 1.0);  // left: a sixth of 270 degrees
+    EXPECT_NEAR(CKnob::ValueFromPoint(82, 43), 83.3, 1.0); // right
+    // The dead zone below the centre jumps to the nearest end of the dial.
+    EXPECT_EQ(CKnob::ValueFromPoint(40, 84), 0.0);
+    EXPECT_EQ(CKnob::ValueFromPoint(47, 84), 100.0);
+}
+
+TEST(KnobDial, PointerRunsFromLowerLeftOverTheTopToLowerRight) {
+    const CPoint first = CKnob::PointerEnd(0);
+    const CPoint middle = CKnob::PointerEnd(43);
+    const CPoint last = CKnob::PointerEnd(87);
+    EXPECT_LT(first.x, 43);
+    EXPECT_GT(first.y, 42);
+    EXPECT_LT(middle.y, 30);
+    EXPECT_NEAR(middle.x, 43, 2);
+    EXPECT_GT(last.x, 43);
+    EXPECT_GT(last.y, 42);
+}
+
+TEST(KnobLabels, PositionsFollowTheModelsList) {
+    EXPECT_EQ(CKnob::TimeDivLabelPosition("40.0us", 4), 13);
+    EXPECT_EQ(CKnob::TimeDivLabelPosition("400ms", 4), 25);
+    EXPECT_EQ(CKnob::TimeDivLabelPosition("1.00s", 5), 26);
+    EXPECT_EQ(CKnob::TimeDivLabelPosition("2.00ns", 4), 0);
+    // The other models start at "4.00ns".
+    EXPECT_EQ(CKnob::TimeDivLabelPosition("400ms", 2), 24);
+    EXPECT_EQ(CKnob::TimeDivLabelPosition("2.00ns", 2), -1);
+    EXPECT_EQ(CKnob::TimeDivLabelPosition("3.00s", 4), -1);
+    EXPECT_EQ(CKnob::TimeDivLabel(0, 4), CString("2.00ns"));
+    EXPECT_EQ(CKnob::TimeDivLabel(0, 1), CString("4.00ns"));
+    EXPECT_EQ(CKnob::TimeDivLabel(38, 4), CString("1.00h"));
+    EXPECT_EQ(CKnob::TimeDivLabel(38, 1), CString());
+    EXPECT_EQ(CKnob::TimeDivLabel(-1, 4), CString());
+}
+
+TEST_F(KnobTest, StepCountByModel) {
+    EXPECT_EQ(knob.GetStepCount(), 9);
+    doc.m_nModel = 5;
+    EXPECT_EQ(knob.GetStepCount(), 9);
+    doc.m_nModel = 2;
+    EXPECT_EQ(knob.GetStepCount(), 8);
+}
+
+TEST_F(KnobTest, VoltsPerDivKnobMapsTheDialOntoTenPositions) {
+    knob.SetKnobId(CKnob::kKnobCh1);
+    for (int index : {0, 3, 5, 9}) {
+        ui.calls.clear();
+        doc.m_ch1.SetVoltsPerDivIndex(static_cast<std::int16_t>(index == 5 ? 0 : 5));
+        Press(index);
+        EXPECT_EQ(doc.m_ch1.GetVoltsPerDivIndex(), index);
+        EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::Ch1VoltDiv, index))) << index;
+        EXPECT_TRUE(Called(ui, "LevelReadout")) << index;
+    }
+    // The lower right is index 0, the lower left the largest index.
+    knob.OnLButtonDown(MK_LBUTTON, CPoint(76, 75));
+    EXPECT_EQ(doc.m_ch1.GetVoltsPerDivIndex(), 0);
+    knob.OnLButtonDown(MK_LBUTTON, CPoint(11, 75));
+    EXPECT_EQ(doc.m_ch1.GetVoltsPerDivIndex(), 9);
+}
+
+TEST_F(KnobTest, OtherModelsHaveNinePositions) {
+    doc.m_nModel = 2;
+    knob.SetKnobId(CKnob::kKnobCh2);
+    knob.OnLButtonDown(MK_LBUTTON, CPoint(11, 75));
+    EXPECT_EQ(doc.m_ch2.GetVoltsPerDivIndex(), 8);
+    EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::Ch2VoltDiv, 8)));
+}
+
+TEST_F(KnobTest, UnchangedIndexTouchesNothing) {
+    knob.SetKnobId(CKnob::kKnobCh1);
+    doc.m_ch1.SetVoltsPerDivIndex(4);
+    Press(4);
+    EXPECT_TRUE(ui.calls.empty());
+}
+
+TEST_F(KnobTest, ChannelOffIgnoresTheMouseAndDrawsGrey) {
+    knob.SetKnobId(CKnob::kKnobCh1);
+    doc.m_ch1.SetOn(0);
+    doc.m_ch1.SetVoltsPerDivIndex(5);
+    Press(0);
+    EXPECT_EQ(doc.m_ch1.GetVoltsPerDivIndex(), 5);
+    EXPECT_TRUE(ui.calls.empty());
+
+    PixelSurface s(CKnob::kWidth, CKnob::kHeight);
+    knob.FillBackground(&s.dc, CRect(0, 0, s.w, s.h));
+    knob.DrawKnob(&s.dc, CKnob::kKnobCh1);
+    EXPECT_EQ(s.At(24, 42), CKnob::kOffColor);
+    EXPECT_EQ(s.Count(kCh1), 0);
+    s.Save("Knob-ch1-off");
+}
+
+TEST_F(KnobTest, DragTurnsOnlyWithTheLeftButtonAlone) {
+    knob.SetKnobId(CKnob::kKnobCh1);
+    doc.m_ch1.SetVoltsPerDivIndex(5);
+    const CPoint lowerRight(76, 75);
+    knob.OnMouseMove(MK_LBUTTON | MK_SHIFT, lowerRight);
+    knob.OnMouseMove(MK_LBUTTON | MK_RBUTTON, lowerRight);
+    knob.OnMouseMove(0, lowerRight);
+    EXPECT_EQ(doc.m_ch1.GetVoltsPerDivIndex(), 5);
+    knob.OnMouseMove(MK_LBUTTON, lowerRight);
+    EXPECT_EQ(doc.m_ch1.GetVoltsPerDivIndex(), 0);
+    knob.OnLButtonUp(0, CPoint(11, 75));
+    EXPECT_EQ(doc.m_ch1.GetVoltsPerDivIndex(), 0);
+}
+
+TEST_F(KnobTest, MathKnobIsDrawnButNeverTurns) {
+    knob.SetKnobId(CKnob::kKnobMath);
+    doc.m_math.SetOn(1);
+    doc.m_math.SetVoltsPerDivIndex(5);
+    knob.OnLButtonDown(MK_LBUTTON, CPoint(76, 75));
+    EXPECT_EQ(doc.m_math.GetVoltsPerDivIndex(), 5);
+    EXPECT_TRUE(ui.calls.empty());
+    PixelSurface s(CKnob::kWidth, CKnob::kHeight);
+    knob.DrawKnob(&s.dc, CKnob::kKnobMath);
+    EXPECT_EQ(s.At(24, 42), CKnob::kMathColor);
+}
+
+TEST_F(KnobTest, PictureShowsCapPointerAndBlackHubOutline) {
+    knob.SetKnobId(CKnob::kKnobCh1);
+    doc.m_ch1.SetVoltsPerDivIndex(0); // pointer at the lower right
+    PixelSurface s(CKnob::kWidth, CKnob::kHeight);
+    knob.FillBackground(&s.dc, CRect(0, 0, s.w, s.h));
+    knob.DrawKnob(&s.dc, CKnob::kKnobCh1);
+    s.Save("Knob-ch1-index0");
+    EXPECT_EQ(s.At(1, 1), CKnob::kButtonFace);
+    EXPECT_EQ(s.At(24, 42), kCh1);
+    EXPECT_EQ(s.At(43, 20), kCh1);
+    EXPECT_EQ(s.At(12, 40), RGB(210, 210, 210)); // the lit upper-left half of the ring
+    EXPECT_EQ(s.At(74, 45), RGB(180, 180, 180)); // the shaded lower-right half
+    // The white pointer runs into the lower right quadrant only.
+    EXPECT_GT(s.Count(kWhite, 50, 49, 62, 62), 5);
+    EXPECT_EQ(s.Count(kWhite, 25, 49, 37, 62), 0);
+    // The hub is outlined with a 1-px black pen and filled in the knob colour.
+    EXPECT_EQ(s.At(37, 42), kBlack);
+    EXPECT_EQ(s.At(49, 42), kBlack);
+    EXPECT_EQ(s.At(40, 39), kCh1);
+
+    doc.m_ch1.SetVoltsPerDivIndex(9); // lower left
+    knob.DrawKnob(&s.dc, CKnob::kKnobCh1);
+    EXPECT_GT(s.Count(kWhite, 25, 49, 37, 62), 5);
+}
+
+TEST_F(KnobTest, PaintGoesThroughTheOffScreenPair) {
+    knob.SetKnobId(CKnob::kKnobTime);
+    PixelSurface direct(CKnob::kWidth, CKnob::kHeight);
+    knob.FillBackground(&direct.dc, CRect(0, 0, direct.w, direct.h));
+    knob.DrawKnob(&direct.dc, CKnob::kKnobTime);
+    PixelSurface painted(CKnob::kWidth, CKnob::kHeight);
+    painted.Fill(kBlack);
+    knob.Paint(&painted.dc, CRect(0, 0, painted.w, painted.h));
+    int differing = 0;
+    for (int y = 0; y < direct.h; ++y)
+        for (int x = 0; x < direct.w; ++x)
+            differing += direct.At(x, y) != painted.At(x, y);
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(painted.At(24, 42), CKnob::kTimeColor);
+    painted.Save("Knob-time");
+}
+
+TEST_F(KnobTest, TimeBaseKnobInTenKModeSwitchesRollWhileRunning) {
+    knob.SetKnobId(CKnob::kKnobTime);
+    RecordLength(0, true);
+    Press(30);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 30);
+    EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::TimeDiv, 30)));
+    EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::Format, 1)));
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 1);
+
+    ui.calls.clear();
+    Press(20);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 20);
+    EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::Format, 0)));
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(KnobTest, TimeBaseKnobStoppedLeavesTheFormat) {
+    knob.SetKnobId(CKnob::kKnobTime);
+    RecordLength(0, true);
+    doc.m_bRunning = 0;
+    Press(30);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 30);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_FALSE(Called(ui, Combo(SidePanelCombo::Format, 1)));
+}
+
+TEST_F(KnobTest, PassFailKeepsTheTimeBaseAt400msAndSendsIt) {
+    knob.SetKnobId(CKnob::kKnobTime);
+    RecordLength(0, true);
+    doc.m_passFail.m_nState1 = 1;
+    doc.SetTimeBaseIndex(20);
+    Press(30);
+    const int slowest = Position("400ms");
+    EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), slowest);
+    // The instrument's state block follows, not only the settings object.
+    EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateTimeBase), slowest);
+    EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::TimeDiv, slowest)));
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
+}
+
+TEST_F(KnobTest, FourteenKModeWithBothChannelsRefusesBelow40usWhileRunning) {
+    knob.SetKnobId(CKnob::kKnobTime);
+    RecordLength(1, true);
+    doc.SetTimeBaseIndex(20);
+    Press(Position("20.0us"));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Error: 14K Points Mode Range:40.0us/div ~ 400ms/div");
+    EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 20);
+    EXPECT_TRUE(ui.calls.empty());
+
+    // The limit itself is allowed.
+    Press(Position("40.0us"));
+    EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Position("40.0us"));
+    EXPECT_EQ(messages.size(), 1u);
+}
+
+TEST_F(KnobTest, RangeMessagesByRecordLengthMode) {
+    knob.SetKnobId(CKnob::kKnobTime);
+    const struct {
+        std::int16_t mode;
+        bool both;
+        std::int16_t source;
+        const char* tooFast;
+        const char* message;
+    } cases[] = {
+        {1, false, 0, "10.0us", "14K Points Mode Range:20.0us/div ~ 400ms/div"},
+        {1, true, 2, "10.0us", "14K Points Mode Range:20.0us/div ~ 400ms/div"},
+        {2, false, 0, "20.0us", "28K Points Mode Range:40.0us/div ~ 400ms/div"},
+        {3, false, 0, "10.0us", "32K Points Mode Range:20.0us/div ~ 400ms/div"},
+        {3, true, 0, "20.0us", "32K Points Mode Range:40.0us/div ~ 400ms/div"},
+        {4, false, 1, "20.0us", "64K Points Mode Range:40.0us/div ~ 400ms/div"},
+        {5, false, 0, "100us", "512K Points Mode Range:200us/div ~ 400ms/div"},
+        {5, true, 1, "200us", "512K Points Mode Range:400us/div ~ 400ms/div"},
+        {6, false, 0, "200us", "1M Points Mode Range:400us/div ~ 400ms/div"},
+    };
+    for (const auto& c : cases) {
+        RecordLength(c.mode, c.both, c.source);
+        doc.SetTimeBaseIndex(20);
+        messages.clear();
+        Press(Position(c.tooFast));
+        ASSERT_EQ(messages.size(), 1u) << c.message;
+        EXPECT_EQ(messages[0], std::string("Error: ") + c.message);
+        EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 20);
+        // Slower than 400 ms is refused with the same text.
+        messages.clear();
+        Press(Position("1.00s"));
+        ASSERT_EQ(messages.size(), 1u) << c.message;
+        EXPECT_EQ(messages[0], std::string("Error: ") + c.message);
+        EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 20);
+    }
+}
+
+TEST_F(KnobTest, RelaxedLimitAcceptsTheFasterTimeBase) {
+    knob.SetKnobId(CKnob::kKnobTime);
+    RecordLength(1, true, 2); // ALT trigger
+    doc.SetTimeBaseIndex(20);
+    Press(Position("20.0us"));
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Position("20.0us"));
+    EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::TimeDiv, Position("20.0us"))));
+}
+
+TEST_F(KnobTest, StoppedShowsNoRangeMessage) {
+    knob.SetKnobId(CKnob::kKnobTime);
+    RecordLength(6, true);
+    doc.m_bRunning = 0;
+    doc.SetTimeBaseIndex(20);
+    Press(5);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 5);
+    Press(35);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 35);
+    // Outside 10K mode the format is never switched by the knob.
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
+}
+
+TEST_F(KnobTest, OtherModelsUseTheirOwnListPositions) {
+    doc.m_nModel = 2;
+    knob.SetKnobId(CKnob::kKnobTime);
+    RecordLength(1, true);
+    doc.SetTimeBaseIndex(20);
+    Press(12); // "40.0us" on these models
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 12);
+    Press(11);
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 12);
+}
+
+TEST_F(KnobTest, NullDocumentIsIgnoredAndDrawsGrey) {
+    CKnob lonely;
+    lonely.SetDocument(nullptr);
+    EXPECT_EQ(lonely.GetDocument(), nullptr);
+    lonely.OnLButtonDown(MK_LBUTTON, CPoint(76, 75)); // nothing to change, no crash
+    PixelSurface s(CKnob::kWidth, CKnob::kHeight);
+    lonely.DrawKnob(&s.dc, CKnob::kKnobCh1);
+    EXPECT_EQ(s.At(24, 42), CKnob::kOffColor);
+    knob.SetDocument(nullptr);
+    EXPECT_EQ(knob.GetDocument(), &doc);
+}
+
+} // namespace

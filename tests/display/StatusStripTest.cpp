@@ -1,0 +1,354 @@
+// The status strip drawn into a memory context and read back pixel by pixel.
+#include "PixelSurface.h"
+#include "StatusStrip.h"
+#include "engine/KelvaneDoc.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kGrey = CStatusStrip::kBarColor;
+constexpr COLORREF kGreen = CStatusStrip::kStateColor;
+constexpr COLORREF kRed = CStatusStrip::kStopColor;
+constexpr COLORREF kCh1 = RGB(0, 200, 255);
+constexpr COLORREF kCh2 = RGB(255, 255, 0);
+constexpr COLORREF kMagenta = RGB(255, 0, 255);
+constexpr int kW = 596; // the form's strip control
+constexpr int kH = 30;
+
+class StatusStripTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        doc.SetDefaultSettings();
+        doc.OnLanguageDefault();
+        doc.m_ch1.SetColor(kCh1);
+        doc.m_ch2.SetColor(kCh2);
+        doc.m_ch1.SetOn(1);
+        doc.m_ch2.SetOn(1);
+        doc.m_settings.SetTimeBaseFormat(0);
+        doc.m_bRunning = 1;
+        doc.m_nRunStatus = 1;
+        strip.SetDocument(&doc);
+    }
+    void Draw() { strip.DrawStrip(&s.dc, CRect(0, 0, kW, kH)); }
+    CRect LeftBox() const { return strip.GetLeftBox(); }
+    CRect RightBox() const { return strip.GetRightBox(); }
+    CRect CentreBox() const { return strip.GetCentreBox(); }
+    // Pixels of colour c in the level text's area of the right box.
+    int LevelPixels(COLORREF c) const {
+        const CRect r = RightBox();
+        return s.Count(c, r.left + 48, r.top, r.right, r.bottom);
+    }
+    // Overview pixel i: the colour found in its column (white or green), or black when none.
+    COLORREF OverviewPixel(int i) const {
+        const int x = CentreBox().left + 3 + i;
+        for (int y = 0; y < kH; ++y) {
+            const COLORREF c = s.At(x, y);
+            if (c == kWhite || c == kGreen)
+                return c;
+        }
+        return kBlack;
+    }
+
+    CKelvaneDoc doc;
+    CStatusStrip strip;
+    PixelSurface s{kW, kH};
+};
+
+TEST_F(StatusStripTest, BoxesFollowTheClientWidth) {
+    Draw();
+    EXPECT_EQ(LeftBox(), CRect(2, 2, 52, 23));
+    EXPECT_EQ(CentreBox(), CRect(298 - 67, 0, 298 + 67, 23));
+    EXPECT_EQ(RightBox(), CRect(kW - 97, 2, kW - 2, 23));
+    // Bar grey around the boxes, black inside them.
+    EXPECT_EQ(s.At(0, 0), kGrey);
+    EXPECT_EQ(s.At(1, 22), kGrey);
+    EXPECT_EQ(s.At(kW - 1, 10), kGrey);
+    EXPECT_EQ(s.At(100, 27), kGrey);
+    EXPECT_EQ(s.At(3, 21), kBlack);
+    EXPECT_EQ(s.At(CentreBox().right - 2, 1), kBlack);
+    EXPECT_EQ(s.At(RightBox().right - 3, RightBox().bottom - 2), kBlack);
+    s.Save("StatusStrip-running");
+}
+
+TEST_F(StatusStripTest, RunStateTextAndColour) {
+    doc.m_nRunStatus = 0;
+    Draw();
+    EXPECT_GT(s.Count(kRed, 2, 2, 52, 23), 10);
+    EXPECT_EQ(s.Count(kGreen, 2, 2, 52, 23), 0);
+
+    for (std::int16_t status : {1, 2, 5}) {
+        doc.m_nRunStatus = status;
+        Draw();
+        EXPECT_GT(s.Count(kGreen, 2, 2, 52, 23), 10) << status;
+        EXPECT_EQ(s.Count(kRed, 2, 2, 52, 23), 0) << status;
+    }
+}
+
+TEST_F(StatusStripTest, AutoAndWaitBlinkWithTheTickCounter) {
+    for (std::int16_t status : {3, 4}) {
+        doc.m_nRunStatus = status;
+        doc.m_nStatusTick = 5;
+        Draw();
+        const int steady = s.Count(kGreen, 2, 2, 52, 23);
+        doc.m_nStatusTick = 25;
+        Draw();
+        const int blinking = s.Count(kGreen, 2, 2, 52, 23);
+        // Green text on black versus black text on a green background.
+        EXPECT_GT(steady, 10) << status;
+        EXPECT_GT(blinking, steady + 100) << status;
+        EXPECT_EQ(doc.m_nStatusTick, 25);
+    }
+}
+
+TEST_F(StatusStripTest, PlayDoesNotBlink) {
+    doc.m_nRunStatus = 3;
+    doc.m_nStatusTick = 5;
+    Draw();
+    const int steady = s.Count(kGreen, 2, 2, 52, 23);
+    doc.m_nRunStatus = 5;
+    doc.m_nStatusTick = 25;
+    Draw();
+    EXPECT_LT(s.Count(kGreen, 2, 2, 52, 23), steady + 100);
+    EXPECT_EQ(doc.m_nStatusTick, 25); // left alone outside AUTO and WAIT
+}
+
+TEST_F(StatusStripTest, BlinkCounterOutsideTheCycleRestarts) {
+    doc.m_nRunStatus = 3;
+    doc.m_nStatusTick = 40;
+    Draw();
+    EXPECT_EQ(doc.m_nStatusTick, 0);
+    // A counter that went negative (it climbed while the strip was hidden) restarts as well,
+    // so the blinking resumes at once.
+    doc.m_nStatusTick = -7;
+    Draw();
+    EXPECT_EQ(doc.m_nStatusTick, 0);
+}
+
+TEST_F(StatusStripTest, TriggerMarkFollowsThePosition) {
+    doc.m_settings.SetHorizontalPosition(0);
+    Draw();
+    EXPECT_EQ(strip.GetTriggerMark(), CPoint(CentreBox().left + 1, 0));
+    doc.m_settings.SetHorizontalPosition(500);
+    Draw();
+    EXPECT_EQ(strip.GetTriggerMark(), CPoint(CentreBox().right - 6, 0));
+    doc.m_settings.SetHorizontalPosition(250);
+    Draw();
+    EXPECT_EQ(strip.GetTriggerMark().x, CentreBox().left + 1 + 63); // 127 x 250 x 0.002 = 63.5
+}
+
+TEST_F(StatusStripTest, StoppedStripUsesThePositionCachedAtStop) {
+    doc.m_settings.SetHorizontalPosition(100);
+    doc.m_settings.CacheTimeBase();
+    doc.m_settings.SetHorizontalPosition(400);
+    doc.m_bRunning = 0;
+    Draw();
+    EXPECT_EQ(strip.GetTriggerMark().x, CentreBox().left + 1 + 25); // 127 x 100 x 0.002 = 25.4
+    doc.m_bRunning = 1;
+    Draw();
+    EXPECT_EQ(strip.GetTriggerMark().x, CentreBox().left + 1 + 101);
+}
+
+TEST_F(StatusStripTest, OverviewWithoutChannelsShowsTheWholeRecordWhileRunning) {
+    doc.m_ch1.SetOn(0);
+    doc.m_ch2.SetOn(0);
+    doc.m_settings.SetHorizontalPosition(400);
+    Draw();
+    int start = -1;
+    int end = -1;
+    strip.CalcOverviewWindow(start, end);
+    EXPECT_EQ(start, 0);
+    EXPECT_EQ(end, 127);
+    for (int i : {0, 64, 127})
+        EXPECT_EQ(OverviewPixel(i), kGreen) << i;
+}
+
+TEST_F(StatusStripTest, StoppedOverviewFollowsPanAndZoomSinceTheStop) {
+    doc.m_ch1.SetOn(0);
+    doc.m_ch2.SetOn(0);
+    doc.m_settings.SetHorizontalPosition(250);
+    doc.m_settings.CacheTimeBase();
+    doc.m_bRunning = 0;
+
+    // Panned from 250 to 0 at the same time base: the record's first half is off screen.
+    doc.m_settings.SetHorizontalPosition(0);
+    Draw();
+    int start = 0;
+    int end = 0;
+    strip.CalcOverviewWindow(start, end);
+    EXPECT_EQ(start, 64);
+    EXPECT_EQ(OverviewPixel(10), kWhite);
+    EXPECT_EQ(OverviewPixel(100), kGreen);
+
+    // Zoomed in twice (half the seconds/div) at the cached position: the middle half.
+    doc.m_settings.SetHorizontalPosition(250);
+    doc.m_settings.SetTimeBaseIndex(static_cast<std::int16_t>(doc.m_settings.GetTimeBaseIndex() - 1));
+    const double ratio = doc.m_settings.GetCachedSecondsPerDiv() / doc.m_settings.GetSecondsPerDiv();
+    ASSERT_DOUBLE_EQ(ratio, 2.0);
+    Draw();
+    strip.CalcOverviewWindow(start, end);
+    EXPECT_EQ(start, 32);
+    EXPECT_EQ(end, 95);
+    EXPECT_EQ(OverviewPixel(20), kWhite);
+    EXPECT_EQ(OverviewPixel(64), kGreen);
+    EXPECT_EQ(OverviewPixel(110), kWhite);
+    s.Save("StatusStrip-stopped-zoomed");
+}
+
+TEST_F(StatusStripTest, RollAndXYLeaveTheRightBoxEmpty) {
+    for (std::int16_t format : {1, 2}) {
+        doc.m_settings.SetTimeBaseFormat(format);
+        Draw();
+        const CRect r = RightBox();
+        EXPECT_EQ(s.CountOther(kGrey, r.left, r.top, r.right, r.bottom), 0) << format;
+        // The centre box shows the mode name in its own colour instead of the overview.
+        EXPECT_GT(s.Count(CStatusStrip::kCentreTextColor, CentreBox().left, 0, CentreBox().right, 23), 5);
+        EXPECT_EQ(s.Count(kWhite, CentreBox().left, 0, CentreBox().right, 23), 0);
+    }
+    s.Save("StatusStrip-xy");
+}
+
+TEST_F(StatusStripTest, CentreBracketsAreDrawnInEveryFormat) {
+    for (std::int16_t format : {0, 1, 2}) {
+        doc.m_settings.SetTimeBaseFormat(format);
+        Draw();
+        const CRect c = CentreBox();
+        const int b = c.Height() - 2;
+        EXPECT_EQ(s.At(c.left + 2, 7), CStatusStrip::kBracketColor);
+        EXPECT_EQ(s.At(c.left + 2, b), CStatusStrip::kBracketColor);
+        EXPECT_EQ(s.At(c.left + 3, b), CStatusStrip::kBracketColor);
+        EXPECT_EQ(s.At(c.right - 3, 12), CStatusStrip::kBracketColor);
+        EXPECT_EQ(s.At(c.right - 4, 7), CStatusStrip::kBracketColor);
+    }
+}
+
+TEST_F(StatusStripTest, SourceLabelBackgroundByTriggerSource) {
+    const struct {
+        std::int16_t source;
+        COLORREF back;
+    } cases[] = {{0, kCh1}, {1, kCh2}, {2, CStatusStrip::kAltColor}, {3, kMagenta}, {4, kMagenta}};
+    for (const auto& c : cases) {
+        doc.m_trigger.SetSource(c.source);
+        Draw();
+        const CRect r = RightBox();
+        EXPECT_GT(s.Count(c.back, r.left + 14, 6, r.left + 48, 22), 20) << c.source;
+    }
+}
+
+TEST_F(StatusStripTest, LevelTextColourBySource) {
+    doc.m_trigger.SetLevelVolts(CTrigger::kLevelCh1, 1.5f);
+    doc.m_trigger.SetLevelVolts(CTrigger::kLevelCh2, -0.25f);
+    doc.m_trigger.SetLevelVolts(CTrigger::kLevelExt, 2.0f);
+    doc.m_trigger.SetSource(0);
+    Draw();
+    EXPECT_GT(LevelPixels(kCh1), 0);
+    EXPECT_EQ(LevelPixels(kCh2), 0);
+    doc.m_trigger.SetSource(1);
+    Draw();
+    EXPECT_GT(LevelPixels(kCh2), 0);
+    EXPECT_EQ(LevelPixels(kCh1), 0);
+    doc.m_trigger.SetSource(3);
+    Draw();
+    EXPECT_GT(LevelPixels(kMagenta), 0);
+}
+
+TEST_F(StatusStripTest, AltTriggerShowsCh1For19PaintsThenCh2For22) {
+    doc.m_trigger.SetSource(2);
+    for (int paint = 1; paint <= 19; ++paint) {
+        Draw();
+        ASSERT_GT(LevelPixels(kCh1), 0) << paint;
+        ASSERT_EQ(LevelPixels(kCh2), 0) << paint;
+    }
+    for (int paint = 20; paint <= 41; ++paint) {
+        Draw();
+        ASSERT_GT(LevelPixels(kCh2), 0) << paint;
+        ASSERT_EQ(LevelPixels(kCh1), 0) << paint;
+    }
+    EXPECT_EQ(strip.GetAltCount(), 0);
+    Draw();
+    EXPECT_GT(LevelPixels(kCh1), 0);
+}
+
+TEST(StatusStripLevelText, UnitsAndDigitsByMagnitude) {
+    EXPECT_EQ(CString("0.00uV"), CStatusStrip::FormatLevel(0.0));
+    EXPECT_EQ(CString("1.50V"), CStatusStrip::FormatLevel(1.5));
+    EXPECT_EQ(CString("12.5V"), CStatusStrip::FormatLevel(12.5));
+    EXPECT_EQ(CString("250mV"), CStatusStrip::FormatLevel(0.25));
+    EXPECT_EQ(CString("2.00mV"), CStatusStrip::FormatLevel(0.002));
+    EXPECT_EQ(CString("500uV"), CStatusStrip::FormatLevel(0.0005));
+    EXPECT_EQ(CString("1.50kV"), CStatusStrip::FormatLevel(1500.0));
+    EXPECT_EQ(CString("-1.50V"), CStatusStrip::FormatLevel(-1.5));
+    EXPECT_EQ(CString("-12.5V"), CStatusStrip::FormatLevel(-12.5));
+    EXPECT_EQ(CString("-250mV"), CStatusStrip::FormatLevel(-0.25));
+    // Lengths without a rule keep the full "%f" text.
+    EXPECT_EQ(CString("1234.567000kV"), CStatusStrip::FormatLevel(1234567.0));
+}
+
+TEST_F(StatusStripTest, EdgeGlyphFollowsTheSlope) {
+    doc.m_trigger.SetTriggerType(0);
+    doc.m_trigger.SetSource(0);
+    doc.m_trigger.SetSlope(0);
+    Draw();
+    const CRect r = RightBox();
+    const int l = r.left;
+    const int t = r.top;
+    const int b = r.bottom;
+    EXPECT_EQ(s.At(l + 4, b - 4), kCh1);  // rising: low step first
+    EXPECT_EQ(s.At(l + 8, t + 9), kCh1);  // the riser / arrow
+    EXPECT_EQ(s.At(l + 11, t + 4), kCh1); // high step last
+    EXPECT_NE(s.At(l + 4, t + 4), kCh1);
+    s.Save("StatusStrip-edge-rising");
+
+    doc.m_trigger.SetSlope(1);
+    Draw();
+    EXPECT_EQ(s.At(l + 4, t + 4), kCh1);
+    EXPECT_EQ(s.At(l + 11, b - 4), kCh1);
+    EXPECT_NE(s.At(l + 4, b - 4), kCh1);
+}
+
+TEST_F(StatusStripTest, PulseGlyphFollowsTheCondition) {
+    doc.m_trigger.SetTriggerType(1);
+    doc.m_trigger.SetSource(1);
+    doc.m_trigger.SetPulseCondition(3);
+    Draw();
+    const CRect r = RightBox();
+    const int l = r.left;
+    const int hi = r.top + 4;
+    const int lo = r.bottom - 4;
+    EXPECT_EQ(s.At(l + 3, hi), kCh2);
+    EXPECT_EQ(s.At(l + 8, lo), kCh2);
+    EXPECT_EQ(s.At(l + 13, hi), kCh2);
+    EXPECT_NE(s.At(l + 3, lo), kCh2);
+
+    doc.m_trigger.SetPulseCondition(0);
+    Draw();
+    EXPECT_EQ(s.At(l + 3, lo), kCh2);
+    EXPECT_EQ(s.At(l + 8, hi), kCh2);
+    EXPECT_NE(s.At(l + 3, hi), kCh2);
+    s.Save("StatusStrip-pulse");
+}
+
+TEST_F(StatusStripTest, PaintGoesThroughTheOffScreenPairAndSkipsEmptyClients) {
+    PixelSurface target(kW, kH);
+    target.Fill(kWhite);
+    strip.Paint(&target.dc, CRect(0, 0, kW, kH));
+    EXPECT_EQ(target.At(0, 0), kGrey);
+    EXPECT_EQ(target.At(3, 21), kBlack);
+
+    PixelSurface untouched(kW, kH);
+    untouched.Fill(kWhite);
+    strip.Paint(&untouched.dc, CRect(0, 0, 0, kH));
+    EXPECT_EQ(untouched.Count(kWhite), kW * kH);
+}
+
+TEST(StatusStripDocument, NullDocumentIsIgnored) {
+    CKelvaneDoc doc;
+    CStatusStrip strip;
+    strip.SetDocument(&doc);
+    strip.SetDocument(nullptr);
+    EXPECT_EQ(strip.GetDocument(), &doc);
+}
+
+} // namespace
