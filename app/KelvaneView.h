@@ -18,6 +18,9 @@ class CMenuEx;
 class CDocUiBridge;
 class CLanguageTable;
 class CScreenImage;
+class CTrace;
+class CViewPanels;
+class ISidePanelMirror;
 
 class CKelvaneView : public CFormView {
 public:
@@ -93,6 +96,143 @@ public:
     std::int16_t m_nSidebarWidth = 0;
     std::int16_t m_nTopBarHeight = 0;
     std::int16_t m_nBottomBarHeight = 0;
+
+    // BEGIN commands: the command map and the menu, key and context-menu commands
+    // (bodies in KelvaneViewCommands.cpp, KelvaneViewChannel.cpp, KelvaneViewTimebase.cpp and
+    // KelvaneViewRun.cpp).
+    // Registers every command and update handler of the view; runs once, from construction.
+    void BuildCommandMap();
+    // The side panel as the commands see it; a test may install its own (null restores the
+    // default, which forwards to the panel when there is one).
+    void SetSidePanelMirror(ISidePanelMirror* mirror);
+    ISidePanelMirror& SidePanelMirror();
+    // Repaints the knob windows of one knob id (0 CH1, 1 CH2, 4 time base).
+    void RepaintKnob(std::int16_t knobId);
+
+    // Channel, trigger and format commands.
+    void SetChannelVoltsPerDiv(std::int16_t step, std::int16_t channel);
+    void OnChannelOnOff(int channel);
+    void OnChannelCoupling(int channel, std::int16_t coupling);
+    void OnChannelProbe(int channel, std::int16_t probe);
+    void OnChannelReset(int channel);
+    void OnMathOnOff();
+    void OnTriggerMode(std::int16_t mode);
+    void OnTriggerSweep(std::int16_t sweep);
+    void OnTriggerSource(std::int16_t source);
+    void OnTriggerSlope(std::int16_t slope);
+    void OnTriggerPulseCondition(std::int16_t condition);
+    void OnTriggerLevel50();
+    void OnFormatYT();
+    void OnFormatRoll();
+    void OnFormatXY();
+    void OnHorizontalCentre();
+
+    // Time base and record length.
+    void SelectTimeBase(const char* label);
+    void SetTimeBaseIndex(std::int16_t index);
+    void OnBufferSize(std::int16_t mode);
+    void UpdateMenuChecks(CMenu* menu);
+    // Position of a label in the side panel's time/div list (prefix search), -1 when absent.
+    int TimeDivPosition(const char* label);
+    // Both channels on and the trigger source not ALT: the stricter record-length ranges.
+    bool IsDualCondition() const;
+    // The range message of a record-length mode 1..6 ("14K Points Mode Range:..."), empty else.
+    CString RecordLengthRangeMessage(std::int16_t mode) const;
+    // Start-time clamp of the time base for the record length (a step of RunStart).
+    void ClampTimeBaseForRecordLength();
+    // Record length after a CSV of `points` samples was loaded into CH1.
+    void ChooseRecordLengthForCsv(std::int32_t points);
+
+    // Run control, acquisition, cursors and utilities.
+    void RunStart();
+    void RunStop();
+    void OnAcquireStart();
+    void OnAcquireStop();
+    void OnAutoSetup();
+    void FactorySetup();
+    void OnFactorySetup() { FactorySetup(); }
+    void ShowNotAvailable();
+    enum class MouseMode { ZoomOut, ZoomIn, Drag };
+    void OnMouseMode(MouseMode mode);
+    void OnSamplingRealTime();
+    void OnSamplingEts();
+    void OnAcquireMode(std::int16_t mode);
+    void OnCursorMode(std::int16_t mode);
+    void OnCursorSourceFft();
+    void OnUtilityFft();
+    void OnUtilityRecord();
+    void OnUtilityPassFail();
+    void OnUtilityCalibration();
+    void OnReferenceOnOff();
+
+    // Files.
+    void OnFileLoadCsv();
+    void OnFileLoadSetups();
+    void OnFileSaveSetups();
+    void OnFileSaveCsv();
+    void OnFileSaveImage();
+    void OnReferenceLoad();
+    void OnReferenceSave();
+    // Reader of a chosen reference path by its extension, with the success steps; 1 when loaded.
+    int LoadReferenceByExtension(const char* path);
+    // The modeless panels (created on first use) reloaded from the document, as after Load Setups.
+    void ReloadPanelsFromDocument();
+    // Centres a modeless panel on the screen panel and shows it; a panel not built in is skipped.
+    enum class Panel { Intensity, Average, PassFail, Fft, WaveformColor, DemoSetting, CalibrateData };
+    void ShowPanel(Panel panel);
+    // The pump's pass/fail count and FFT update (skipped while their panels do not exist).
+    void PumpPassFail();
+    void PumpFft();
+
+    // Context menu and its commands.
+    void OnContextMenu(CWnd* pWnd, CPoint point) override;
+    void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu) override;
+    void OnMeasureItem(int nIDCtl, MEASUREITEMSTRUCT* lpMeasureItemStruct) override;
+    void OnWindowMode();
+    void OnInformationOnOff();
+    // Fills the loaded context menu: texts by position, model pruning.
+    void PrepareContextMenu(CMenuEx& menu);
+    // Shows the popup; returns without a choice in tests that override it.
+    virtual void TrackContextPopup(CMenu* popup, CPoint point);
+
+    // Screen capture of Save Image: the screen area of `rect` while `hide` is hidden; null for
+    // an empty rectangle. The caller owns the result.
+    std::unique_ptr<CScreenImage> CaptureScreenRect(CWnd* hide, const CRect& rect);
+
+private:
+    struct CommandMapRegistrar {
+        explicit CommandMapRegistrar(CKelvaneView* view) { view->BuildCommandMap(); }
+    };
+    struct PanelsDeleter {
+        void operator()(CViewPanels* panels) const;
+    };
+    CViewPanels& Panels();
+    void UpdateChannelItem(CCmdUI* ui, const CTrace& trace, bool check);
+    void UpdateBufferSize(CCmdUI* ui, std::int16_t mode);
+    int RunFileDialog(BOOL open, const char* defExt, const char* filter, const char* title, CString& path);
+    ISidePanelMirror* m_pMirror = nullptr;
+    std::unique_ptr<CViewPanels, PanelsDeleter> m_pPanels;
+    CMenuEx* m_pContextMenu = nullptr;
+    CommandMapRegistrar m_commandMapRegistrar{this};
+
+public:
+    // END commands
+
+    // BEGIN dialogs2: printing of the test report (bodies in KelvanePrint.cpp)
+public:
+    BOOL OnPreparePrinting(CPrintInfo* pInfo) override;
+    // Stops a running acquisition for the print-out; OnEndPrinting starts it again.
+    void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+    void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+    // The one page: frame, texts, settings lines, graticule, traces and colour keys.
+    void OnPrint(CDC* pDC, CPrintInfo* pInfo) override;
+    void PrintPageFrame(CDC* pDC, int W, int H);
+    void PrintGrid(CDC* pDC, int L, int T, int R, int B);
+    // channel: 0 CH1, 1 CH2, 2 MATH, 3 REF.
+    void PrintChannelTrace(CDC* pDC, int L, int T, int R, int B, int channel);
+    // 1 while a print-out holds acquisition stopped.
+    std::int32_t m_bPrintStopped = 0;
+    // END dialogs2
 
 private:
     void SearchDevices();

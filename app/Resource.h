@@ -13,6 +13,7 @@ constexpr unsigned IDB_TOOLBAR_DISABLED = 148;
 constexpr unsigned IDB_TOOLBAR_HOT = 149;
 constexpr unsigned IDB_TOOLBAR_NORMAL = 190;
 constexpr unsigned IDB_ABOUT = 236;
+constexpr unsigned IDB_SPLASH = 235;     // the start-up picture
 
 // ---- Status-bar panes ------------------------------------------------------------------------
 constexpr unsigned ID_INDICATOR_CLOCK = 61446;
@@ -233,3 +234,222 @@ constexpr unsigned IDC_RADIO_DEVICE4 = 1267;
 constexpr unsigned IDT_PUMP = 1;
 constexpr unsigned IDT_IMAGE = 2;
 // END dialog and control ids
+
+// BEGIN dialogs2: record, save-channel, waveform-colour and calibration dialogs
+constexpr unsigned IDD_SAVE_CHANNEL = 193;
+constexpr unsigned IDD_RECORD = 203;
+constexpr unsigned IDD_ZERO_CALIBRATION = 207;
+constexpr unsigned IDD_AUTOSET_PROGRESS = 216;
+constexpr unsigned IDD_CALIBRATE_DATA = 223;
+constexpr unsigned IDD_WAVEFORM_COLOR = 227;
+constexpr unsigned IDD_ETS_CALIBRATION = 251;
+constexpr unsigned IDD_CALIBRATION = 252;
+
+// Save 193.
+constexpr unsigned IDC_SAVE_CHANNEL_FRAME = 1090;
+constexpr unsigned IDC_RADIO_SAVE_CH1 = 1091;
+constexpr unsigned IDC_RADIO_SAVE_CH2 = 1092;
+constexpr unsigned IDC_SAVE_CHANNEL_OK = 1093;
+
+// Record And Play Back 203.
+constexpr unsigned IDC_RECORD_SOURCE = 1112;
+constexpr unsigned IDC_RECORD_SOURCE_LABEL = 1113;
+constexpr unsigned IDC_RECORD_END_LABEL = 1114;
+constexpr unsigned IDC_RECORD_INTERVAL_LABEL = 1115;
+constexpr unsigned IDC_RECORD_COUNT = 1116;
+constexpr unsigned IDC_RECORD_END_FRAME = 1118;
+constexpr unsigned IDC_RECORD_INTERVAL = 1119;
+constexpr unsigned IDC_SPIN_RECORD_END = 1120;
+constexpr unsigned IDC_BUTTON_RECORD = 1121;
+constexpr unsigned IDC_BUTTON_RECORD_SAVE = 1122;
+constexpr unsigned IDC_SPIN_RECORD_INTERVAL = 1123;
+constexpr unsigned IDC_RECORD_MS_LABEL = 1124;
+constexpr unsigned IDC_BUTTON_PLAY = 1125;
+constexpr unsigned IDC_PLAY_INTERVAL_LABEL = 1126;
+constexpr unsigned IDC_PLAY_START_LABEL = 1127;
+constexpr unsigned IDC_PLAY_CURRENT_LABEL = 1128;
+constexpr unsigned IDC_PLAY_END_LABEL = 1129;
+constexpr unsigned IDC_PLAY_INTERVAL = 1130;
+constexpr unsigned IDC_PLAY_START_FRAME = 1131;
+constexpr unsigned IDC_PLAY_END_FRAME = 1132;
+constexpr unsigned IDC_PLAY_CURRENT_FRAME = 1133;
+constexpr unsigned IDC_PLAY_REPEAT = 1134;
+constexpr unsigned IDC_BUTTON_RECORD_LOAD = 1135;
+constexpr unsigned IDC_SPIN_PLAY_INTERVAL = 1136;
+constexpr unsigned IDC_SPIN_PLAY_START = 1137;
+constexpr unsigned IDC_SPIN_PLAY_END = 1138;
+constexpr unsigned IDC_SPIN_PLAY_CURRENT = 1139;
+constexpr unsigned IDC_PLAY_MS_LABEL = 1140;
+constexpr unsigned IDC_RECORD_COUNT_LABEL = 1141;
+
+// Waveform Color 227.
+constexpr unsigned IDC_CH1_COLOR_LABEL = 1275;
+constexpr unsigned IDC_CH2_COLOR_LABEL = 1276;
+constexpr unsigned IDC_CH1_COLOR = 1277;
+constexpr unsigned IDC_CH2_COLOR = 1278;
+constexpr unsigned IDC_MATH_COLOR_LABEL = 1294;
+constexpr unsigned IDC_REF_COLOR_LABEL = 1295;
+constexpr unsigned IDC_MATH_COLOR = 1296;
+constexpr unsigned IDC_REF_COLOR = 1297;
+
+// Zero Calibration 207.
+constexpr unsigned IDC_ZERO_CAUTION_FRAME = 1172;
+constexpr unsigned IDC_ZERO_PROGRESS = 1173;
+constexpr unsigned IDC_ZERO_CAUTION_TEXT = 1174;
+constexpr unsigned IDC_ZERO_START = 1175;
+constexpr unsigned IDC_ZERO_CH1 = 1176;
+constexpr unsigned IDC_ZERO_CH2 = 1177;
+constexpr unsigned IDC_ZERO_CLOSE = 1324;
+
+// Calibrate Data 223 (its ids overlap those of the Calibration and ETS dialogs).
+constexpr unsigned IDC_LINE_CAL_FRAME = 1271;
+constexpr unsigned IDC_ETS_CAL_FRAME = 1278;
+constexpr unsigned IDC_LINE_CAL_DATA1 = 1313;
+constexpr unsigned IDC_LINE_CAL_DATA2 = 1314;
+constexpr unsigned IDC_LINE_CAL_DATA3 = 1315;
+constexpr unsigned IDC_LINE_CAL_DATA4 = 1316;
+constexpr unsigned IDC_MAX_ETS_CAL_DATA = 1318;
+constexpr unsigned IDC_MIN_ETS_CAL_DATA = 1320;
+constexpr unsigned IDC_MAX_ETS_RANGE_LABEL = 1321;
+constexpr unsigned IDC_MIN_ETS_RANGE_LABEL = 1322;
+constexpr unsigned IDC_ETS_UPDATE = 1328;
+
+// ETS Calibration 251.
+constexpr unsigned IDC_ETS_FRAME = 1309;
+constexpr unsigned IDC_ETS_STATUS = 1310;
+constexpr unsigned IDC_ETS_START = 1322;
+constexpr unsigned IDC_ETS_CANCEL = 1323;
+
+// Calibration 252.
+constexpr unsigned IDC_CALIBRATION_FRAME = 1311;
+constexpr unsigned IDC_RADIO_ZERO_CAL = 1312;
+constexpr unsigned IDC_RADIO_ETS_CAL = 1313;
+constexpr unsigned IDC_CALIBRATION_OK = 1326;
+constexpr unsigned IDC_CALIBRATION_CANCEL = 1327;
+
+// Timer of the record and zero-calibration dialogs.
+constexpr unsigned IDT_DIALOG = 1;
+// END dialogs2
+
+// BEGIN acquisition, FFT and pass/fail panels
+constexpr unsigned IDD_INTENSITY = 184;
+constexpr unsigned IDD_AVERAGE = 199;
+constexpr unsigned IDD_PASSFAIL = 204;
+constexpr unsigned IDD_FFT = 211;
+constexpr unsigned IDD_DEMO_SETTING = 231;
+constexpr unsigned IDD_PULSE_WIDTH = 249;
+
+// Average 199.
+constexpr unsigned IDC_AVG_LABEL = 1108;
+constexpr unsigned IDC_AVG_COUNT = 1109;
+constexpr unsigned IDC_AVG_RANGE = 1110;
+constexpr unsigned IDC_AVG_OK = 1084;
+constexpr unsigned IDC_AVG_CANCEL = 1230;
+
+// Intensity 184.
+constexpr unsigned IDC_INT_OK = 1084;
+constexpr unsigned IDC_INT_GRID_LABEL = 1085;
+constexpr unsigned IDC_INT_WAVE_LABEL = 1086;
+constexpr unsigned IDC_INT_GRID = 1087;
+constexpr unsigned IDC_INT_PERSISTENCE = 1088;
+constexpr unsigned IDC_INT_WAVE = 1089;
+constexpr unsigned IDC_INT_PERSIST_TIME = 1298;
+
+// Pulse Width Setting 249.
+constexpr unsigned IDC_PW_VALUE = 1078;
+constexpr unsigned IDC_PW_LABEL = 1303;
+constexpr unsigned IDC_PW_FRAME = 1305;
+constexpr unsigned IDC_PW_SPIN = 1306;
+constexpr unsigned IDC_PW_UNIT = 1308;
+constexpr unsigned IDC_PW_OK = 1325;
+
+// Demo Setting 231.
+constexpr unsigned IDC_DEMO_NORMAL = 1069;
+constexpr unsigned IDC_DEMO_NOISE = 1070;
+constexpr unsigned IDC_DEMO_RANDOM = 1071;
+constexpr unsigned IDC_DEMO_FREQ_FRAME = 1278;
+constexpr unsigned IDC_DEMO_AMPL_FRAME = 1279;
+constexpr unsigned IDC_DEMO_FUNC_FRAME = 1280;
+constexpr unsigned IDC_DEMO_5MHZ = 1281;
+constexpr unsigned IDC_DEMO_800KHZ = 1282;
+constexpr unsigned IDC_DEMO_200KHZ = 1283;
+constexpr unsigned IDC_DEMO_50KHZ = 1284;
+constexpr unsigned IDC_DEMO_12_5KHZ = 1285;
+constexpr unsigned IDC_DEMO_40V = 1286;
+constexpr unsigned IDC_DEMO_4V = 1287;
+constexpr unsigned IDC_DEMO_400MV = 1288;
+constexpr unsigned IDC_DEMO_40MV = 1289;
+constexpr unsigned IDC_DEMO_DC = 1290;
+constexpr unsigned IDC_DEMO_SWEEP = 1291;
+
+// FFT 211.
+constexpr unsigned IDC_FFT_SAVE = 1157;
+constexpr unsigned IDC_FFT_SOURCE = 1189;
+constexpr unsigned IDC_FFT_WINDOW = 1192;
+constexpr unsigned IDC_FFT_BINS = 1194;
+constexpr unsigned IDC_FFT_SCALE = 1196;
+constexpr unsigned IDC_FFT_HARMONIC_FRAME = 1197;
+constexpr unsigned IDC_FFT_MEASURE_FRAME = 1198;
+constexpr unsigned IDC_FFT_LEVEL6 = 1211; // levels 6th..1st: 1211, 1213, ..., 1221
+constexpr unsigned IDC_FFT_FREQ6 = 1212;  // frequencies 6th..1st: 1212, 1214, ..., 1222
+constexpr unsigned IDC_FFT_LEVEL1 = 1221;
+constexpr unsigned IDC_FFT_FREQ1 = 1222;
+constexpr unsigned IDC_FFT_SNR = 1223;
+constexpr unsigned IDC_FFT_THD = 1224;
+constexpr unsigned IDC_FFT_ENOB = 1225;
+constexpr unsigned IDC_FFT_SFDR = 1226;
+constexpr unsigned IDC_FFT_SINAD = 1227;
+constexpr unsigned IDC_FFT_TOTAL_POWER = 1228;
+constexpr unsigned IDC_FFT_SETTING_FRAME = 1234;
+constexpr unsigned IDC_FFT_START = 1235;
+constexpr unsigned IDC_FFT_VERTICAL = 1242;
+constexpr unsigned IDC_FFT_ZOOM = 1243;
+
+// Pass/Fail 204.
+constexpr unsigned IDC_PF_SOURCE = 1143;
+constexpr unsigned IDC_PF_OUTPUT = 1145;
+constexpr unsigned IDC_PF_STOP_WHEN_OUTPUT = 1146;
+constexpr unsigned IDC_PF_VERTICAL = 1150;
+constexpr unsigned IDC_PF_HORIZONTAL = 1151;
+constexpr unsigned IDC_PF_SPIN_VERTICAL = 1152;
+constexpr unsigned IDC_PF_SPIN_HORIZONTAL = 1153;
+constexpr unsigned IDC_PF_CREATE = 1156;
+constexpr unsigned IDC_PF_SAVE = 1157;
+constexpr unsigned IDC_PF_LOAD = 1158;
+constexpr unsigned IDC_PF_START = 1161;
+constexpr unsigned IDC_PF_STOP = 1162;
+constexpr unsigned IDC_PF_FAIL_COUNT = 1166;
+constexpr unsigned IDC_PF_TOTAL_COUNT = 1167;
+constexpr unsigned IDC_PF_PASS_COUNT = 1168;
+// END acquisition, FFT and pass/fail panels
+
+// BEGIN sidepanel: the side control panel (dialog 178, IDD_SIDEBAR above)
+constexpr unsigned IDC_CH1_ON = 1040;
+constexpr unsigned IDC_CH1_PROBE = 1043;
+constexpr unsigned IDC_CH2_ON = 1045;
+constexpr unsigned IDC_CH1_VOLTDIV = 1047;
+constexpr unsigned IDC_CH1_COUPLING = 1048;
+constexpr unsigned IDC_CH2_PROBE = 1050;
+constexpr unsigned IDC_CH2_VOLTDIV = 1051;
+constexpr unsigned IDC_CH2_COUPLING = 1052;
+constexpr unsigned IDC_TIMEDIV = 1058;
+constexpr unsigned IDC_FORMAT = 1059;
+constexpr unsigned IDC_SWEEP_LABEL = 1066;
+constexpr unsigned IDC_TRIGGER_MODE_LABEL = 1067;
+constexpr unsigned IDC_TRIGGER_FRAME = 1072;
+constexpr unsigned IDC_TRIGGER_SOURCE = 1073;
+constexpr unsigned IDC_TRIGGER_SOURCE_LABEL = 1074;
+constexpr unsigned IDC_SLOPE_LABEL = 1075;
+constexpr unsigned IDC_TRIGGER_SLOPE = 1076;
+constexpr unsigned IDC_PULSE_WIDTH_LABEL = 1077;
+constexpr unsigned IDC_KNOB_TIME = 1081;
+constexpr unsigned IDC_KNOB_CH1 = 1082;
+constexpr unsigned IDC_KNOB_CH2 = 1083;
+constexpr unsigned IDC_HORIZONTAL_FRAME = 1095;
+constexpr unsigned IDC_CHANNEL_FRAME = 1104;
+constexpr unsigned IDC_TRIGGER_MODE = 1107;
+constexpr unsigned IDC_TRIGGER_SWEEP = 1108;
+constexpr unsigned IDC_TIMEDIV_LABEL = 1232;
+constexpr unsigned IDC_FORMAT_LABEL = 1233;
+constexpr unsigned IDC_PULSE_WIDTH = 1302;
+// END sidepanel

@@ -471,8 +471,10 @@ void CKelvaneDoc::SetPersistenceEnabled(std::int32_t on) { m_persistence.SetEnab
 void CKelvaneDoc::SetPersistenceDepth(std::int16_t depth) { m_persistence.SetDepth(depth); }
 
 void CKelvaneDoc::AdvanceStatusTick() {
-    if ((m_nRunStatus == 3 || m_nRunStatus == 4) && m_nStatusTick < std::numeric_limits<std::int16_t>::max())
-        ++m_nStatusTick;
+    // The blink counter wraps here, not only in the strip's paint: while the strip is hidden (full
+    // screen) it would otherwise climb until it went negative and stopped the blinking.
+    if (m_nRunStatus == 3 || m_nRunStatus == 4)
+        m_nStatusTick = static_cast<std::int16_t>(m_nStatusTick >= 39 ? 0 : m_nStatusTick + 1);
 }
 
 void CKelvaneDoc::SelectLanguage(int index) {

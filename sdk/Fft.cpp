@@ -217,7 +217,11 @@ TESSEL_API void dsoNewFFT(const DsoFftSettings* settings, const uint16_t* sample
         const double scale = settings->voltsPerDivision * 8 / 511;
         for (std::size_t k = 0; k < n; ++k)
             x[k] = {(static_cast<double>(samples[k]) + offset - 511) * scale * window[k], 0.0};
-        const std::size_t len = std::size_t{1} << static_cast<int>(std::log(static_cast<double>(n)) / std::log(2.0) + 0.001);
+        std::size_t len = std::size_t{1} << static_cast<int>(std::log(static_cast<double>(n)) / std::log(2.0) + 0.001);
+        // The 0.001 rounds counts just below a power of two up to it (n = 131070 gives 131072),
+        // and the transform would then run past the n points it has.
+        while (len > n)
+            len /= 2;
         const std::size_t halfLen = len / 2;
         std::vector<std::complex<double>> twiddle(halfLen);
         const double step = 2 * kPi / static_cast<double>(len);

@@ -1,6 +1,7 @@
 // Lines, pixels and shapes. One-pixel pens are rasterised here pixel by pixel; fills and
 // wide pens go through Cairo.
 #include "GdiInternal.h"
+#include "LineStepper.h"
 
 #include <algorithm>
 #include <cmath>
@@ -113,11 +114,11 @@ void RasterInto(Pixels& px, const DC& dc, const Pen& pen, long long x0, long lon
     const std::uint32_t off = ToPixel(dc.bkColor);
     const bool fillGaps = dc.bkMode == OPAQUE;
     const long long base = counter ? *counter : 0;
-    for (long long i = iLo; i <= iHi; ++i) {
-        // 128-bit: the product overflows 64 bits for lines spanning the whole coordinate range.
-        const long long off2 = static_cast<long long>((static_cast<__int128>(2) * i * minor + major) / (2 * major));
+    const long long minStart = xMajor ? y0 : x0;
+    LineStepper step(major, minor, iLo);
+    for (long long i = iLo; i <= iHi; ++i, step.Next()) {
         const long long ma = majStart + sMaj * i;
-        const long long mi = (xMajor ? y0 : x0) + sMin * off2;
+        const long long mi = minStart + sMin * step.Offset();
         const long long x = xMajor ? ma : mi, y = xMajor ? mi : ma;
         if (!pat || PatternOn(*pat, base + i))
             px.Put(x, y, on);

@@ -1,3 +1,4 @@
+#include <cmath>
 #include "resources/images/ImageResources.h"
 
 #include "resources/menus/CommandImages.h"
@@ -288,6 +289,48 @@ BitmapResource DrawCommandImage(unsigned commandId, std::uint32_t background) {
     return out;
 }
 
+namespace {
+
+// The start-up picture: a scope screen with its graticule and two traces.
+BitmapResource SplashPicture() {
+    constexpr int kW = 320, kH = 200;
+    const std::uint32_t back = Rgb(24, 28, 40), grid = Rgb(90, 90, 90), frame = Rgb(200, 200, 200);
+    Canvas c(kW, kH, back);
+    const int x0 = 20, y0 = 20, x1 = kW - 21, y1 = kH - 21; // 10 x 8 divisions of 28 x 20
+    c.Fill(x0, y0, x1, y1, Rgb(0, 0, 0));
+    for (int i = 1; i < 10; ++i)
+        for (int y = y0; y <= y1; y += 4)
+            c.Set(x0 + i * 28, y, grid);
+    for (int j = 1; j < 8; ++j)
+        for (int x = x0; x <= x1; x += 4)
+            c.Set(x, y0 + j * 20, grid);
+    c.Frame(x0, y0, x1, y1, frame);
+    // CH1: a sine of three periods above the middle; CH2: a square wave below it.
+    int px = x0 + 1, py = y0 + 50;
+    for (int x = x0 + 1; x < x1; ++x) {
+        const double t = static_cast<double>(x - x0) / (x1 - x0) * 3.0 * 6.283185307179586;
+        const int y = y0 + 50 - static_cast<int>(30.0 * std::sin(t));
+        c.Line(px, py, x, y, Rgb(0, 255, 0));
+        px = x;
+        py = y;
+    }
+    int level = y0 + 110;
+    for (int x = x0 + 1; x < x1; ++x) {
+        const int next = ((x - x0) / 35) % 2 ? y0 + 110 : y0 + 140;
+        if (next != level)
+            c.Line(x, level, x, next, Rgb(255, 255, 0));
+        level = next;
+        c.Set(x, level, Rgb(255, 255, 0));
+    }
+    BitmapResource out;
+    out.width = kW;
+    out.height = kH;
+    out.pixels = std::move(c.Pixels());
+    return out;
+}
+
+} // namespace
+
 bool LoadBitmapResource(unsigned id, BitmapResource& out) {
     switch (id) {
     case IDB_MENU_NORMAL:
@@ -304,6 +347,9 @@ bool LoadBitmapResource(unsigned id, BitmapResource& out) {
         return true;
     case IDB_TOOLBAR_HOT:
         out = Strip(kToolbarButtons, kToolbarButtonCount, kToolbarImageBack, Look::Hot);
+        return true;
+    case IDB_SPLASH:
+        out = SplashPicture();
         return true;
     default:
         out = BitmapResource{};

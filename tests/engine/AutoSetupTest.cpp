@@ -168,7 +168,7 @@ TEST_F(SimAutoSetupTest, ChannelWithoutSignalIsSwitchedOffAtOneVoltPerDiv) {
     sim->SetSignal(0, 0, SimSignal{1.0, 1500.0, 0.0, false});
     sim->SetSignal(0, 1, SimSignal{0.0, 1000.0, 0.0, false});
     doc.StartAutoSetup();
-    doc.AutoSetupStep(); // CH1 accepted at 5 V/div? No: 12.8 codes, rejected.
+    doc.AutoSetupStep(); // 5 V/div shows 12.8 codes: rejected
     EXPECT_EQ(doc.GetAutoSetupState(), 0);
     EXPECT_EQ(doc.m_nAutoCandidate, 7);
     doc.AutoSetupStep();

@@ -402,6 +402,14 @@ TEST_F(KelvaneDocTest, StatusTickAdvancesOnlyWhileAutoOrWait) {
     doc.m_nRunStatus = 4;
     doc.AdvanceStatusTick();
     EXPECT_EQ(doc.m_nStatusTick, 2);
+    // The counter wraps after 39 even when nothing paints the strip (full screen for hours).
+    for (int i = 0; i < 100000; ++i)
+        doc.AdvanceStatusTick();
+    EXPECT_GE(doc.m_nStatusTick, 0);
+    EXPECT_LE(doc.m_nStatusTick, 39);
+    doc.m_nStatusTick = 39;
+    doc.AdvanceStatusTick();
+    EXPECT_EQ(doc.m_nStatusTick, 0);
 }
 
 TEST_F(KelvaneDocTest, LanguageResetCommandSelectsTheBuiltInTable) {

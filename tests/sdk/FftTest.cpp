@@ -84,6 +84,16 @@ TEST(SdkNewFft, ConstantInputPutsAllEnergyInBinZero) {
         EXPECT_NEAR(out[j], 0.0, 1e-9);
 }
 
+TEST(SdkNewFft, CountsJustBelowAPowerOfTwoStayInsideTheirSamples) {
+    // 2N = 131070 rounds its length up to 131072 points, two more than there are.
+    DsoFftSettings settings{0, 0, 65535, 1.0};
+    std::vector<uint16_t> codes(131070, 611);
+    std::vector<double> out(65535, -1.0);
+    dsoNewFFT(&settings, codes.data(), 0, out.data());
+    EXPECT_GT(out[0], 0.0);
+    EXPECT_NEAR(out[0], 2 * 100 * 8.0 / 511 * 65536 / 131070, 1e-6); // 65536 points transformed
+}
+
 TEST(SdkNewFft, NoSamplesOrZeroWindowSumWritesNothing) {
     std::vector<uint16_t> codes(4, 400);
     double out[2] = {-5.0, -5.0};

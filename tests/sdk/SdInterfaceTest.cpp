@@ -169,6 +169,8 @@ TEST_F(SdInterfaceTest, AutoSweepForcesATriggerFromTheFourthIdlePoll) {
 
 TEST_F(SdInterfaceTest, AutoSweepDrivesAWholeCapture) {
     inst().SetTriggerAddress(1234u);
+    inst().SetVoltsIndex(0, 6);
+    inst().SetVoltsIndex(1, 6);
     ASSERT_EQ(sdCaptureStart(0), 1);
     ASSERT_EQ(sdTriggerEnabled(0), 1);
     int steps = 0, read = 0;

@@ -46,12 +46,10 @@ void CStatusBar::Relayout() {
         bar->removeWidget(p.label);
     for (Pane& p : m_panes) {
         const bool stretch = (p.style & SBPS_STRETCH) != 0;
-        if (stretch) {
-            p.label->setMinimumWidth(std::max(0, p.width));
-            p.label->setMaximumWidth(QWIDGETSIZE_MAX);
-        } else {
-            p.label->setFixedWidth(std::max(0, p.width));
-        }
+        // A pane's width is its least width: Qt's fonts are wider than the ones the widths were
+        // chosen for, and a pane that cut its text (the clock) would hide what it is there to show.
+        p.label->setMinimumWidth(std::max(0, p.width));
+        p.label->setMaximumWidth(QWIDGETSIZE_MAX);
         p.label->setFrameShape((p.style & SBPS_NOBORDERS) ? QFrame::NoFrame : QFrame::Panel);
         p.label->setFrameShadow((p.style & SBPS_POPOUT) ? QFrame::Raised : QFrame::Sunken);
         bar->addWidget(p.label, stretch ? 1 : 0);
