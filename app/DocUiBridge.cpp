@@ -6,30 +6,30 @@
 #include "engine/KelvaneDoc.h"
 #include "framework/WinApp.h"
 
-void CDocUiBridge::FactorySetup() {
+// The view's run/stop command: stops a running acquisition, starts a stopped one.
+void CDocUiBridge::RunStopCommand() {
     CKelvaneDoc* doc = m_view.GetDocument();
     if (!doc)
         return;
-    doc->SetDefaultSettings();
-    doc->ApplySettingsToDevice();
-    m_view.Screen().ResetDisplaySettings();
-    m_view.RecalcLayout();
+    if (doc->m_bRunning)
+        m_view.RunStop();
+    else
+        m_view.RunStart();
 }
 
-void CDocUiBridge::SetTimeBaseIndex(std::int16_t index) {
-    if (CKelvaneDoc* doc = m_view.GetDocument())
-        doc->SetTimeBaseIndex(index);
-}
+void CDocUiBridge::FactorySetup() { m_view.FactorySetup(); }
+
+void CDocUiBridge::SetTimeBaseIndex(std::int16_t index) { m_view.SetTimeBaseIndex(index); }
 
 void CDocUiBridge::SetChannelVoltsPerDiv(int channel, std::int16_t index) {
-    CKelvaneDoc* doc = m_view.GetDocument();
-    if (!doc)
-        return;
-    if (channel == 0)
-        doc->SetCh1VoltDiv(index);
-    else if (channel == 1)
-        doc->SetCh2VoltDiv(index);
+    m_view.SetChannelVoltsPerDiv(index, static_cast<std::int16_t>(channel));
 }
+
+void CDocUiBridge::SelectSidePanelCombo(SidePanelCombo combo, int entry) { m_view.SelectSidePanelCombo(combo, entry); }
+
+void CDocUiBridge::UpdateChannelControls(bool ch1On, bool ch2On) { m_view.UpdateSidePanelChannels(ch1On, ch2On); }
+
+void CDocUiBridge::RepaintTimeBaseKnob() { m_view.RepaintSidePanelTimeKnob(); }
 
 void CDocUiBridge::RecomputeMarkers() {
     m_view.Screen().UpdateMarkerPositions();
@@ -79,6 +79,7 @@ void CDocUiBridge::TranslateMenu(const CLanguageTable& language) {
 }
 
 void CDocUiBridge::ApplyTexts() {
+    m_view.ApplySidePanelTexts();
     m_view.Invalidate(TRUE);
     m_view.SidebarPanel().Invalidate(TRUE);
 }

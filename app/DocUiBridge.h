@@ -9,13 +9,14 @@ class CDocUiBridge : public IDocUi {
 public:
     explicit CDocUiBridge(CKelvaneView& view) : m_view(view) {}
 
-    void RunStopCommand() override {}
+    void RunStopCommand() override;
     void FactorySetup() override;
     void SetTimeBaseIndex(std::int16_t index) override;
     void SetChannelVoltsPerDiv(int channel, std::int16_t index) override;
 
-    void SelectSidePanelCombo(SidePanelCombo, int) override {}
-    void UpdateChannelControls(bool, bool) override {}
+    void SelectSidePanelCombo(SidePanelCombo combo, int entry) override;
+    void UpdateChannelControls(bool ch1On, bool ch2On) override;
+    void RepaintTimeBaseKnob() override;
 
     void RecomputeMarkers() override;
     void RecomputeTriggerLevelReadout() override;

@@ -3,9 +3,11 @@
 // panel's frame, decides at start-up between an instrument and demo mode, lays its children
 // out, and drives everything that happens over time from its 32 ms pump timer.
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "app/DisplayWindows.h"
+#include "app/SidePanel.h"
 #include "display/ChannelInfoBar.h"
 #include "display/StatusStrip.h"
 #include "framework/CString.h"
@@ -192,12 +194,9 @@ public:
     void OnInformationOnOff();
     // Fills the loaded context menu: texts by position, model pruning.
     void PrepareContextMenu(CMenuEx& menu);
-    // Shows the popup; returns without a choice in tests that override it.
-    virtual void TrackContextPopup(CMenu* popup, CPoint point);
-
-    // Screen capture of Save Image: the screen area of `rect` while `hide` is hidden; null for
-    // an empty rectangle. The caller owns the result.
-    std::unique_ptr<CScreenImage> CaptureScreenRect(CWnd* hide, const CRect& rect);
+    // Shows the popup at a screen point; with a hook set (tests) the hook gets it instead.
+    void TrackContextPopup(CMenu* popup, CPoint point);
+    std::function<void(CMenu* popup, CPoint point)> m_contextPopupHook;
 
 private:
     struct CommandMapRegistrar {
@@ -217,6 +216,22 @@ private:
 
 public:
     // END commands
+
+    // BEGIN sidepanel: the side control panel in the tab control (bodies in
+    // KelvaneViewSidePanel.cpp).
+    // Creates the panel once as a modeless child of the tab control, wired to the document and
+    // the screen, in the place of the stand-in window. Later calls do nothing.
+    void CreateSidePanel();
+    // The panel, or nullptr before it was created.
+    CSidebarDlg* GetSidePanel();
+    // The document's side-panel calls: list selections without notification, channel
+    // controls, the time-base knob, texts after a language change.
+    void SelectSidePanelCombo(SidePanelCombo combo, int entry);
+    void UpdateSidePanelChannels(bool ch1On, bool ch2On);
+    void RepaintSidePanelTimeKnob();
+    void ApplySidePanelTexts();
+    CSidebarDlg m_sidebarDlg;
+    // END sidepanel
 
     // BEGIN dialogs2: printing of the test report (bodies in KelvanePrint.cpp)
 public:

@@ -222,6 +222,9 @@ void CKelvaneView::OnFormatRoll() {
     CKelvaneDoc& doc = *m_pDoc;
     if (doc.m_settings.GetTimeBaseFormat() == kFormatRoll)
         return;
+    // The deep record lengths cap the time base at 0.4 s/div, below Roll's 1 s/div.
+    if (doc.m_settings.GetRecordLengthMode() != 0)
+        return;
     doc.SetHorizontalFormat(kFormatRoll);
     SidePanelMirror().SelectEntry(ISidePanelMirror::kFormat, kFormatRoll);
     const int p = TimeDivPosition("1.00s");

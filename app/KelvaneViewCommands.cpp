@@ -4,6 +4,7 @@
 
 #include "app/Resource.h"
 #include "app/SidePanelMirror.h"
+#include "app/TimeDivLabels.h"
 #include "app/ViewPanels.h"
 #include "display/Knob.h"
 #include "engine/KelvaneDoc.h"
@@ -26,12 +27,7 @@ constexpr std::array<const char*, 19> kVoltsLadder = {
     "10.0mV", "20.0mV", "50.0mV", "100mV", "200mV", "500mV", "1.00V",  "2.00V",  "5.00V", "10.0V",
     "20.0V",  "50.0V",  "100V",   "200V",  "500V",  "1.00kV", "2.00kV", "5.00kV", "10.0kV"};
 
-// Labels that the 39 time/div commands pass, in id order (time-base index order).
-constexpr std::array<const char*, 39> kTimeDivLabels = {
-    "2.00ns", "4.00ns", "10.0ns", "20.0ns", "40.0ns", "100ns",   "200ns",   "400ns",   "1.00us",  "2.00us",
-    "4.00us", "10.0us", "20.0us", "40.0us", "100us",  "200us",   "400us",   "1.00ms",  "2.00ms",  "4.00ms",
-    "10.0ms", "20.0ms", "40.0ms", "100ms",  "200ms",  "400ms",   "1.00s",   "2.00s",   "4.00s",   "10.0s",
-    "20.0s",  "40.0s",  "1.00min", "2.00min", "4.00min", "10.0min", "20.0min", "40.0min", "1.00h"};
+using kv::commands::kTimeDivLabels;
 
 // Measurement codes 0..19 and their item ids.
 constexpr std::array<UINT, 20> kMeasureIds = {

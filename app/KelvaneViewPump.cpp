@@ -93,9 +93,19 @@ void CKelvaneView::PumpTick() {
     // 4. One step of work. Calibration and auto-setup run their own steps; their progress
     //    windows, not the pump, repaint while they run.
     const std::int32_t autoState = doc.m_nAutoSetupState;
-    const bool calibrating = doc.m_nCalibrationState != kIdle && !demo;
-    if (!calibrating && autoState == kIdle)
+    const bool calibrating = doc.IsCalibrating() && !demo;
+    if (calibrating)
+        doc.CalibrationStep();
+    else if (autoState == kIdle)
         doc.AcquireTick();
+    else if (autoState == 4)
+        doc.FinishAutoSetup();
+    else
+        doc.AutoSetupStep();
+
+    // 5, 6. Pass/fail count and the FFT panel's read-outs.
+    PumpPassFail();
+    PumpFft();
 
     // 7. The status strip's blink counter.
     doc.AdvanceStatusTick();

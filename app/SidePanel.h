@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/Resource.h"
 #include "display/Knob.h"
 #include "engine/DocUi.h"
 #include "framework/CString.h"
@@ -98,12 +99,12 @@ public:
     // `listId` is one of the panel's list ids (1043 .. 1108); unknown ids do nothing.
     void SelectEntry(UINT listId, int entry);
     void SelectCombo(SidePanelCombo combo, int entry);
-    void SelectTimeDiv(int index) { SelectEntry(kIdTimeDiv, index); }
-    void SelectFormat(int format) { SelectEntry(kIdFormat, format); }
-    void SelectSweep(int sweep) { SelectEntry(kIdSweep, sweep); }
-    void SelectTriggerSource(int source) { SelectEntry(kIdSource, source); }
-    void SelectTriggerMode(int mode) { SelectEntry(kIdMode, mode); }
-    void SelectSlope(int slopeOrCondition) { SelectEntry(kIdSlope, slopeOrCondition); }
+    void SelectTimeDiv(int index) { SelectEntry(IDC_TIMEDIV, index); }
+    void SelectFormat(int format) { SelectEntry(IDC_FORMAT, format); }
+    void SelectSweep(int sweep) { SelectEntry(IDC_TRIGGER_SWEEP, sweep); }
+    void SelectTriggerSource(int source) { SelectEntry(IDC_TRIGGER_SOURCE, source); }
+    void SelectTriggerMode(int mode) { SelectEntry(IDC_TRIGGER_MODE, mode); }
+    void SelectSlope(int slopeOrCondition) { SelectEntry(IDC_TRIGGER_SLOPE, slopeOrCondition); }
     void SelectCoupling(int channel, int coupling);
     void SelectVoltsPerDiv(int channel, int index);
     void SelectProbe(int channel, int probe);
@@ -166,26 +167,6 @@ public:
     CKnob m_knobTime;
     CKelvaneDoc* m_pDoc = nullptr;
 
-    static constexpr UINT kIdCh1On = 1040;
-    static constexpr UINT kIdCh1Probe = 1043;
-    static constexpr UINT kIdCh2On = 1045;
-    static constexpr UINT kIdCh1VoltDiv = 1047;
-    static constexpr UINT kIdCh1Coupling = 1048;
-    static constexpr UINT kIdCh2Probe = 1050;
-    static constexpr UINT kIdCh2VoltDiv = 1051;
-    static constexpr UINT kIdCh2Coupling = 1052;
-    static constexpr UINT kIdTimeDiv = 1058;
-    static constexpr UINT kIdFormat = 1059;
-    static constexpr UINT kIdSource = 1073;
-    static constexpr UINT kIdSlopeLabel = 1075;
-    static constexpr UINT kIdSlope = 1076;
-    static constexpr UINT kIdPulseWidthLabel = 1077;
-    static constexpr UINT kIdKnobTime = 1081;
-    static constexpr UINT kIdKnobCh1 = 1082;
-    static constexpr UINT kIdKnobCh2 = 1083;
-    static constexpr UINT kIdMode = 1107;
-    static constexpr UINT kIdSweep = 1108;
-    static constexpr UINT kIdPulseWidth = 1302;
 
 private:
     void OnCheckChannelOn(int channel);

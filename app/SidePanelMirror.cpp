@@ -1,6 +1,7 @@
 #include "app/SidePanelMirror.h"
 
 #include "app/KelvaneView.h"
+#include "app/SidePanel.h"
 #include "display/Knob.h"
 #include "engine/KelvaneDoc.h"
 
@@ -13,28 +14,58 @@ int ModelOf(const CKelvaneView& view) {
 
 } // namespace
 
-void CSidePanelMirror::SelectEntry(UINT, int) {}
+void CSidePanelMirror::SelectEntry(UINT listId, int entry) {
+    if (CSidebarDlg* panel = m_view.GetSidePanel())
+        panel->SelectEntry(listId, entry);
+}
 
 int CSidePanelMirror::FindTimeDiv(const char* label) const {
     if (!label)
         return -1;
-    // The panel's list holds these labels in time-base index order.
+    if (CSidebarDlg* panel = m_view.GetSidePanel())
+        return panel->FindTimeDiv(label);
+    // Before the panel exists: the labels its list holds, in time-base index order.
     return CKnob::TimeDivLabelPosition(label, ModelOf(m_view));
 }
 
 int CSidePanelMirror::GetTimeDivSelection() const {
+    if (CSidebarDlg* panel = m_view.GetSidePanel())
+        return panel->GetTimeDivSelection();
     const CKelvaneDoc* doc = m_view.m_pDoc;
     return doc ? doc->m_settings.GetTimeBaseIndex() : -1;
 }
 
-void CSidePanelMirror::EnableChannelControls(int) {}
+void CSidePanelMirror::EnableChannelControls(int channel) {
+    if (CSidebarDlg* panel = m_view.GetSidePanel())
+        panel->EnableChannelControls(channel);
+}
 
-void CSidePanelMirror::DisableChannelControls(int) {}
+void CSidePanelMirror::DisableChannelControls(int channel) {
+    if (CSidebarDlg* panel = m_view.GetSidePanel())
+        panel->DisableChannelControls(channel);
+}
 
-void CSidePanelMirror::FillVoltsPerDivList(int) {}
+void CSidePanelMirror::FillVoltsPerDivList(int channel) {
+    CSidebarDlg* panel = m_view.GetSidePanel();
+    if (!panel)
+        return;
+    if (channel == 0)
+        panel->FillChannel1VoltsPerDivList();
+    else if (channel == 1)
+        panel->FillChannel2VoltsPerDivList();
+}
 
-void CSidePanelMirror::FillSlopeList() {}
+void CSidePanelMirror::FillSlopeList() {
+    if (CSidebarDlg* panel = m_view.GetSidePanel())
+        panel->FillSlopeList();
+}
 
-void CSidePanelMirror::EnableFormatList(bool) {}
+void CSidePanelMirror::EnableFormatList(bool enable) {
+    if (CSidebarDlg* panel = m_view.GetSidePanel())
+        panel->EnableFormatList(enable);
+}
 
-void CSidePanelMirror::LoadFromDocument() {}
+void CSidePanelMirror::LoadFromDocument() {
+    if (CSidebarDlg* panel = m_view.GetSidePanel())
+        panel->LoadFromDocument();
+}

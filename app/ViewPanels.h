@@ -14,6 +14,19 @@
 
 class CKelvaneView;
 
+// The pass/fail panel's road back to the view and the side panel.
+class CPassFailHostAdapter : public IPassFailHost {
+public:
+    explicit CPassFailHostAdapter(CKelvaneView& view) : m_view(view) {}
+    void RunStart() override;
+    void RunStop() override;
+    void EnableChannelControls(int channel) override;
+    void EnableFormatList(BOOL enable) override;
+
+private:
+    CKelvaneView& m_view;
+};
+
 class CViewPanels {
 public:
     ISidePanelMirror& DefaultMirror(CKelvaneView& view) {
@@ -23,6 +36,7 @@ public:
     }
 
     std::unique_ptr<CSidePanelMirror> m_pMirror;
+    std::unique_ptr<CPassFailHostAdapter> m_pPassFailHost;
     std::unique_ptr<CIntensityDlg> m_pIntensity;
     std::unique_ptr<CAverageDlg> m_pAverage;
     std::unique_ptr<CPassFailDlg> m_pPassFail;

@@ -35,9 +35,8 @@ HDC CreatePrinterDC(const std::string& driver, const std::string& /*device*/, co
 }
 
 HDC OpenDefaultPrinter() {
-    std::string value = kv::GetPrivateProfileString("windows", "device", ",,,", SystemProfilePath());
-    if (value.size() > 80)
-        value.resize(80); // the value is read into an 80-character buffer
+    // Read whole: cut to a fixed buffer length, a long port path would name another file.
+    const std::string value = kv::GetPrivateProfileString("windows", "device", ",,,", SystemProfilePath());
     const auto c1 = value.find(',');
     if (c1 == std::string::npos)
         return nullptr;

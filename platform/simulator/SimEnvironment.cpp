@@ -44,8 +44,12 @@ int RegisterSimulatorsFromEnvironment(const std::string& prefix) {
     std::lock_guard<std::mutex> lock(g_mutex);
     for (int index : indexes) {
         const std::string name = prefix + "-" + std::to_string(index);
-        // The devices answer as the model that the prefix names.
-        std::shared_ptr<SimWireDevice> device = std::make_shared<SimModelDevice>(SimModelForPrefix(prefix));
+        // Kestra-F names get an instrument that answers as that model; the others stay plain.
+        std::shared_ptr<SimWireDevice> device;
+        if (SimModelForPrefix(prefix) == SimModel::KestraF)
+            device = std::make_shared<SimModelDevice>(SimModel::KestraF);
+        else
+            device = std::make_shared<SimWireDevice>();
         g_devices[name] = device;
         kv::usb::RegisterDevice(name, device);
     }

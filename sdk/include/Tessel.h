@@ -386,7 +386,7 @@ TESSEL_API int sdDisplayScrollData(uint16_t* display, const uint16_t* levels, ui
 /* Autoset block (9 uint16): [0] channel whose period picks the time base (0 CH1, 1 CH2), [1] CH1
  * and [2] CH2 volts index (results), [3] CH1 and [4] CH2 time-base index (results), [5]/[6] ground
  * flags, [7]/[8] enabled flags. Drives trial captures on the instrument; positions end as
- * {128, 384, 128, 384, 256}. Returns 1; 0 for a refused argument. */
+ * {128, 384, 128, 384, 256} (255 last in the Pallik build). Returns 1; 0 for a refused argument. */
 TESSEL_API int sdAutoset(uint16_t deviceIndex, uint16_t* captureSettings, uint16_t* autosetBlock, const uint16_t* triggerFilter, uint16_t* positions, uint16_t* levels);
 /* Seconds per division of time-base index 0..38 through secondsPerDivision and the sample-rate
  * figure; above 38 returns 0 and writes nothing. */
@@ -421,8 +421,11 @@ TESSEL_API int sdFFT(uint16_t unused, const uint16_t* captureSettings, const SdS
  * y 0, below 0 at plot height x 510 / 256). */
 TESSEL_API void sdFFTDisplayData(HDC dc, const uint16_t* layout, const double* spectrum);
 
-#if defined(KV_SDK_MODEL_PALLIK) || defined(TESSEL_DECLARE_MODEL_EXTRAS)
-/* Pallik build only: the standard trace drawer of the other builds (dsoDisplayData there). */
+#if defined(KV_SDK_MODEL_PALLIK) || defined(TESSEL_PALLIK)
+/* Pallik build only (clients of Pallik define TESSEL_PALLIK): the standard trace drawer of the
+ * other builds, whose dsoDisplayData it is. Pallik's own dsoDisplayData draws every point between
+ * the first and the last one with data (only 1000 is a gap), codes pinned to 1..510 from the
+ * edges, edge-pinned stretches and dots in black. */
 TESSEL_API int dsoDisplayDatabackup(HDC dc, const uint16_t* layout, uint16_t mode, const uint16_t* record, uint16_t colourSelector, uint16_t intensity, const uint16_t* colour);
 #endif
 

@@ -28,7 +28,9 @@ void Paint(HDC dc, int w, int h, COLORREF colour) {
 
 std::string Scratch(const std::string& name) {
     const char* out = std::getenv("KV_TEST_OUTPUT");
-    std::string dir = std::string(out ? out : "/tmp") + "/sdk-drawing-" + name;
+    const std::string parent = out ? out : "/tmp";
+    mkdir(parent.c_str(), 0755);
+    const std::string dir = parent + "/sdk-drawing-" + name;
     mkdir(dir.c_str(), 0755);
     return dir;
 }
@@ -244,7 +246,8 @@ void WriteProfile(const std::string& dir, const std::string& text) {
 TEST(SdkPrinting, PrintsAReportToThePdfPrinter) {
     const std::string dir = Scratch("printer");
     ScopedEnv env("XDG_CONFIG_HOME", dir);
-    const std::string pdf = dir + "/report.pdf";
+    // Longer than 80 characters in all: the whole entry counts.
+    const std::string pdf = dir + "/a-report-file-name-long-enough-to-pass-eighty-characters.pdf";
     std::remove(pdf.c_str());
     WriteProfile(dir, "[windows]\ndevice=Kelvane PDF,PDF," + pdf + "\n");
     EXPECT_EQ(kv::sdk::SystemProfilePath(), dir + "/kelvane/win.ini");

@@ -165,7 +165,7 @@ TEST(SdkFftDataBuffer, ResamplesWithinItsThousandPoints) {
     EXPECT_EQ(dsoFFTDataBuffer(0, -5, dst.data(), src.data()), 1);
     EXPECT_EQ(dst[0], -1);
     // Interpolated values keep their low 16 bits.
-    std::vector<uint32_t> big = {70000, 70000, 70000};
+    std::vector<uint32_t> big = {70000, 70000, 70000, 70000}; // i < 500 / 200 reads src[0..3]
     std::vector<int32_t> out(1000, -1);
     dsoFFTDataBuffer(1, 2000, out.data(), big.data());
     EXPECT_EQ(out[0], 70000 - 65536);

@@ -120,6 +120,14 @@ TEST_F(SdAutosetTest, SmallSignalThresholdIsTenForCh1AndTwentyForCh2) {
     EXPECT_EQ(block[3], 10) << "count 30000: x = 7.5e-6";
     EXPECT_EQ(block[2], 6) << "17 is below 20: CH2 counts as absent";
     EXPECT_EQ(block[4], 13);
+    // CH2's trials send CH1's range as it then stands (0): relay byte 2 of range 0..3.
+    const auto reqs = VendorRequests();
+    const auto relays = std::find_if(reqs.rbegin(), reqs.rend(), [](const kv::sim::WireRecord& r) {
+        return r.setup.size() == 10 && r.setup[4] == 0xB5;
+    });
+    ASSERT_NE(relays, reqs.rend());
+    EXPECT_EQ(relays->data[2], 0xF7);
+    EXPECT_EQ(relays->data[5], 0xBF) << "CH2 ended its walk at range 0";
 }
 
 TEST_F(SdAutosetTest, GroundedChannelReadsAsItsZeroLine) {

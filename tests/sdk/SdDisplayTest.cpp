@@ -143,6 +143,20 @@ TEST_F(SdFftTest, DecibelsOnlyForPositiveValues) {
     EXPECT_TRUE(std::all_of(negative.begin(), negative.end(), [](double v) { return std::isfinite(v) && v <= 0; }));
 }
 
+TEST_F(SdFftTest, WindowEndsAtItsOwnLength) {
+    // N = 512 outside time bases 13..24 takes x[i] = A[i / 10]; the rectangular window covers 256
+    // points, so A[26..51] (points 260..510) carry no weight.
+    settings[2] = 5;
+    for (int i = 0; i < 500; ++i)
+        a[i] = static_cast<std::uint16_t>(200 + (i * 37) % 100);
+    const auto before = Run(512, 0, 1.0);
+    for (int i = 26; i <= 51; ++i)
+        a[i] = 500;
+    EXPECT_EQ(Run(512, 0, 1.0), before);
+    a[25] = 500; // points 250..255 are inside the window
+    EXPECT_NE(Run(512, 0, 1.0), before);
+}
+
 TEST_F(SdFftTest, UndefinedPointCountsAndWindowsAreRefused) {
     for (std::uint16_t n : {0, 128, 300, 8192}) {
         const auto out = Run(n, 0, 1.0);

@@ -225,6 +225,10 @@ TEST(VARIANT_PLAIN_SUITE, TraceDrawerOfTheBuild) {
     if (kPallik) {
         EXPECT_EQ(dots.Count(RGB(0, 200, 0), 0, 0, 520, 300), 499);
         EXPECT_EQ(dots.Count(kBlack, 0, 0, 520, 300), 1);
+        // Intensity 511 doubles the colour, held at 255 per component.
+        WhiteCanvas bright;
+        dsoDisplayData(bright.dc(), kLayout, 0, record.data(), 0, 511, colour);
+        EXPECT_EQ(bright.Count(RGB(0, 255, 0), 0, 0, 520, 300), 499);
     }
 
     // Selectors above 3 draw nothing in either mode.

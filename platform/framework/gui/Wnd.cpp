@@ -260,6 +260,9 @@ BOOL CWnd::Create(const char*, const char* lpszWindowName, DWORD dwStyle, const 
     if (pParentWnd && !parentWidget)
         return FALSE;
     QWidget* w = CreateWidget(parentWidget);
+    // An owned popup is a window of its own, not a child clipped by (or hidden with) its owner.
+    if ((cs.style & WS_POPUP) && parentWidget && !w->isWindow())
+        w->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     m_nID = nID;
     m_dwStyle = cs.style;
     m_dwExStyle = cs.dwExStyle;
@@ -551,7 +554,9 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
     if (!w)
         return;
     QRect area;
-    QWidget* ref = pAlternateOwner ? pAlternateOwner->GetWidget() : (w->isWindow() ? nullptr : w->parentWidget());
+    // A child centres in its parent and an owned popup over its owner; other windows on the screen.
+    const bool overOwner = !w->isWindow() || (m_dwStyle & WS_POPUP) != 0;
+    QWidget* ref = pAlternateOwner ? pAlternateOwner->GetWidget() : (overOwner ? w->parentWidget() : nullptr);
     if (ref)
         area = QRect(ref->mapToGlobal(QPoint(0, 0)), ref->size());
     else if (QScreen* screen = QGuiApplication::primaryScreen())

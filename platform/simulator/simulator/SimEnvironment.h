@@ -16,7 +16,8 @@ namespace kv::sim {
 std::vector<int> ParseSimulatorIndexes(const char* value);
 
 // Registers one simulated instrument under "<prefix>-<index>" for each index that SCOPE_SIMULATOR
-// names and returns how many were registered. The devices stay registered for the run.
+// names and returns how many were registered. The devices stay registered for the run. Under
+// the "qzdva" prefix they answer as the Kestra-F model (simulator/SimModel.h).
 int RegisterSimulatorsFromEnvironment(const std::string& prefix);
 
 // The device registered by the environment under "<prefix>-<index>", or null.

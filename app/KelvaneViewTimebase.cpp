@@ -1,0 +1,201 @@
+// Time base and record length: which time bases each record length ("Buffer Size") allows, as
+// the time/div commands, the start of acquisition and a CSV load enforce it, and the check marks
+// the view sets on menus as they open.
+#include "app/KelvaneView.h"
+
+#include "app/Resource.h"
+#include "app/SidePanelMirror.h"
+#include "app/TimeDivLabels.h"
+#include "display/Knob.h"
+#include "engine/DeviceStateBlock.h"
+#include "engine/KelvaneDoc.h"
+#include "framework/Menu.h"
+
+namespace {
+
+constexpr std::int16_t kFormatYT = 0;
+constexpr std::int16_t kFormatRoll = 1;
+constexpr std::int16_t kSourceAlt = 2;
+
+} // namespace
+
+bool CKelvaneView::IsDualCondition() const {
+    if (!m_pDoc)
+        return false;
+    return m_pDoc->m_usb.GetStateWord(kStateChannelMode) == 2 && m_pDoc->m_trigger.GetSource() != kSourceAlt;
+}
+
+CString CKelvaneView::RecordLengthRangeMessage(std::int16_t mode) const {
+    const bool dual = IsDualCondition();
+    switch (mode) {
+    case 1:
+        return dual ? "14K Points Mode Range:40us/Div ~ 0.4s/Div" : "14K Points Mode Range:20us/Div ~ 0.4s/Div";
+    case 2:
+        return "28K Points Mode Range:40us/Div ~ 0.4s/Div";
+    case 3:
+        return dual ? "32K Points Mode Range:40us/Div ~ 0.4s/Div" : "32K Points Mode Range:20us/Div ~ 0.4s/Div";
+    case 4:
+        return "64K Points Mode Range:40us/Div ~ 0.4s/Div";
+    case 5:
+        return dual ? "512K Points Mode Range:400us/Div ~ 0.4s/Div" : "512K Points Mode Range:200us/Div ~ 0.4s/Div";
+    case 6:
+        return "1M Points Mode Range:400us/Div ~ 0.4s/Div";
+    default:
+        return "";
+    }
+}
+
+void CKelvaneView::SelectTimeBase(const char* label) {
+    if (!m_pDoc || !label)
+        return;
+    CKelvaneDoc& doc = *m_pDoc;
+    const int p = TimeDivPosition(label);
+    const int p400 = TimeDivPosition("400ms");
+    // A label the list lacks names no time base; -1 must never become an index.
+    if (p < 0 || p400 < 0)
+        return;
+    if (p > p400 && doc.m_passFail.m_nState1)
+        return;
+    if (p == doc.m_settings.GetTimeBaseIndex())
+        return;
+    const std::int16_t mode = doc.m_settings.GetRecordLengthMode();
+    if (mode == 0) {
+        doc.SetTimeBaseIndex(static_cast<std::int16_t>(p));
+        SidePanelMirror().SelectEntry(ISidePanelMirror::kTimeDiv, p);
+        if (doc.m_bRunning) {
+            const std::int16_t format = doc.m_settings.GetTimeBaseFormat();
+            if (p <= p400 && format == kFormatRoll) {
+                SidePanelMirror().SelectEntry(ISidePanelMirror::kFormat, kFormatYT);
+                doc.SetHorizontalFormat(kFormatYT);
+            } else if (p > p400 && format != kFormatRoll) {
+                SidePanelMirror().SelectEntry(ISidePanelMirror::kFormat, kFormatRoll);
+                doc.SetHorizontalFormat(kFormatRoll);
+            }
+        }
+        RepaintKnob(CKnob::kKnobTime);
+    } else if (mode >= 1 && mode <= 6) {
+        if (!doc.m_bRunning) {
+            doc.SetTimeBaseIndex(static_cast<std::int16_t>(p));
+            SidePanelMirror().SelectEntry(ISidePanelMirror::kTimeDiv, p);
+            RepaintKnob(CKnob::kKnobTime);
+        } else {
+            MessageBox(RecordLengthRangeMessage(mode).GetString(), "Error", MB_OK);
+        }
+    }
+}
+
+void CKelvaneView::SetTimeBaseIndex(std::int16_t index) {
+    if (!m_pDoc)
+        return;
+    m_pDoc->SetTimeBaseIndex(index);
+    SidePanelMirror().SelectEntry(ISidePanelMirror::kTimeDiv, index);
+    RepaintKnob(CKnob::kKnobTime);
+}
+
+void CKelvaneView::OnBufferSize(std::int16_t mode) {
+    if (!m_pDoc)
+        return;
+    m_pDoc->m_settings.SetRecordLengthMode(mode);
+    m_pDoc->SetRecordLength(mode);
+}
+
+void CKelvaneView::ClampTimeBaseForRecordLength() {
+    CKelvaneDoc& doc = *m_pDoc;
+    const std::int16_t mode = doc.m_settings.GetRecordLengthMode();
+    if (mode == 0) {
+        const int p1 = TimeDivPosition("1.00s");
+        if (p1 < 0)
+            return;
+        if (SidePanelMirror().GetTimeDivSelection() >= p1) {
+            SidePanelMirror().SelectEntry(ISidePanelMirror::kFormat, kFormatRoll);
+            doc.SetHorizontalFormat(kFormatRoll);
+        } else if (doc.m_settings.GetTimeBaseFormat() == kFormatRoll) {
+            SidePanelMirror().SelectEntry(ISidePanelMirror::kFormat, kFormatYT);
+            doc.SetHorizontalFormat(kFormatYT);
+        }
+        return;
+    }
+    if (mode < 1 || mode > 6)
+        return;
+    const bool dual = IsDualCondition();
+    const char* lower = "40.0us";
+    if (mode == 1 || mode == 3)
+        lower = dual ? "40.0us" : "20.0us";
+    else if (mode == 5)
+        lower = dual ? "400us" : "200us";
+    else if (mode == 6)
+        lower = "400us";
+    const int pLow = TimeDivPosition(lower);
+    const int p400 = TimeDivPosition("400ms");
+    const int target = TimeDivPosition(mode <= 4 ? "40.0us" : "400us");
+    if (pLow < 0 || p400 < 0 || target < 0)
+        return;
+    const int index = doc.m_settings.GetTimeBaseIndex();
+    if (index <= p400 && index >= pLow)
+        return;
+    if (doc.m_settings.GetTimeBaseFormat() == kFormatRoll) {
+        SidePanelMirror().SelectEntry(ISidePanelMirror::kFormat, kFormatYT);
+        doc.SetHorizontalFormat(kFormatYT);
+    }
+    doc.SetTimeBaseIndex(static_cast<std::int16_t>(target));
+    SidePanelMirror().SelectEntry(ISidePanelMirror::kTimeDiv, target);
+    RepaintKnob(CKnob::kKnobTime);
+}
+
+void CKelvaneView::ChooseRecordLengthForCsv(std::int32_t points) {
+    CKelvaneDoc& doc = *m_pDoc;
+    std::int16_t mode = -1;
+    switch (doc.m_nModel) {
+    case 4:
+        if (points == 10240)
+            mode = 0;
+        else if (points == 14336)
+            mode = 1;
+        break;
+    case 0:
+    case 1:
+        if (points == 10240)
+            mode = 0;
+        else if (points == 32768)
+            mode = 3;
+        break;
+    case 2:
+    case 5:
+        mode = 0;
+        break;
+    default:
+        break;
+    }
+    if (mode < 0 || doc.m_settings.GetRecordLengthMode() == mode)
+        return;
+    doc.SetRecordLength(mode);
+    doc.m_settings.SetRecordLengthMode(mode);
+}
+
+void CKelvaneView::UpdateMenuChecks(CMenu* menu) {
+    if (!menu || !m_pDoc)
+        return;
+    const CKelvaneDoc& doc = *m_pDoc;
+    for (UINT i = 0; i < kv::commands::kTimeDivLabels.size(); ++i) {
+        const int p = TimeDivPosition(kv::commands::kTimeDivLabels[i]);
+        if (p < 0)
+            continue;
+        menu->CheckMenuItem(ID_TIMEDIV_FIRST + i,
+                            MF_BYCOMMAND | (p == doc.m_settings.GetTimeBaseIndex() ? MF_CHECKED : MF_UNCHECKED));
+    }
+    for (int ch = 0; ch < 2; ++ch) {
+        const CTrace& trace = ch == 0 ? doc.m_ch1 : doc.m_ch2;
+        const UINT first = ch == 0 ? ID_CH1_VOLTDIV_FIRST : ID_CH2_VOLTDIV_FIRST;
+        for (UINT step = 0; step < 10; ++step) {
+            if (trace.IsOn()) {
+                menu->EnableMenuItem(first + step, MF_BYCOMMAND | MF_ENABLED);
+                menu->CheckMenuItem(first + step, MF_BYCOMMAND | (trace.GetVoltsPerDivIndex() == static_cast<int>(step)
+                                                                       ? MF_CHECKED
+                                                                       : MF_UNCHECKED));
+            } else {
+                menu->CheckMenuItem(first + step, MF_BYCOMMAND | MF_UNCHECKED);
+                menu->EnableMenuItem(first + step, MF_BYCOMMAND | MF_GRAYED | MF_DISABLED);
+            }
+        }
+    }
+}
