@@ -1,7 +1,9 @@
 #include "app/DocUiBridge.h"
 
+#include "app/AutoSetupProgress.h"
 #include "app/KelvaneView.h"
 #include "app/MainFrame.h"
+#include "app/Resource.h"
 #include "app/MenuEx.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/WinApp.h"
@@ -63,6 +65,36 @@ void CDocUiBridge::SetScreenOptions(const ScreenOptions& options) {
     screen.SetGridIntensity(options.gridIntensity);
     screen.SetWaveformIntensity(options.waveformIntensity);
     m_view.ScreenPanel().Invalidate(FALSE);
+}
+
+CDocUiBridge::CDocUiBridge(CKelvaneView& view) : m_view(view) {}
+
+CDocUiBridge::~CDocUiBridge() { CloseAutoSetupProgress(); }
+
+void CDocUiBridge::ShowAutoSetupProgress() {
+    // A progress window left from an auto-setup that never finished is replaced, not leaked.
+    CloseAutoSetupProgress();
+    auto progress = std::make_unique<CAutosetProgressDlg>(&m_view);
+    CWnd* owner = AfxGetMainWnd() ? AfxGetMainWnd() : &m_view;
+    if (!progress->Create(IDD_AUTOSET_PROGRESS, owner))
+        return;
+    progress->SetStep(0);
+    progress->ShowWindow(SW_SHOW);
+    progress->CenterWindow(&m_view.ScreenPanel());
+    m_pProgress = std::move(progress);
+}
+
+void CDocUiBridge::SetAutoSetupProgressStep(int step) {
+    if (m_pProgress)
+        m_pProgress->SetStep(step);
+}
+
+void CDocUiBridge::CloseAutoSetupProgress() {
+    if (!m_pProgress)
+        return;
+    m_pProgress->ShowWindow(SW_HIDE);
+    m_pProgress->DestroyWindow();
+    m_pProgress.reset();
 }
 
 void CDocUiBridge::MaximizeMainWindow(bool maximize) {

@@ -3,11 +3,14 @@
 // main frame. Calls whose windows do not exist (yet) do nothing.
 #include "engine/DocUi.h"
 
+#include <memory>
+
 class CKelvaneView;
+class CAutosetProgressDlg;
 
 class CDocUiBridge : public IDocUi {
 public:
-    explicit CDocUiBridge(CKelvaneView& view) : m_view(view) {}
+    explicit CDocUiBridge(CKelvaneView& view);
 
     void RunStopCommand() override;
     void FactorySetup() override;
@@ -24,9 +27,11 @@ public:
     bool GetScreenOptions(ScreenOptions& options) override;
     void SetScreenOptions(const ScreenOptions& options) override;
 
-    void ShowAutoSetupProgress() override {}
-    void SetAutoSetupProgressStep(int) override {}
-    void CloseAutoSetupProgress() override {}
+    void ShowAutoSetupProgress() override;
+    void SetAutoSetupProgressStep(int step) override;
+    void CloseAutoSetupProgress() override;
+    // The auto-setup progress window while it shows, else null.
+    CAutosetProgressDlg* GetAutoSetupProgress() const { return m_pProgress.get(); }
 
     void MaximizeMainWindow(bool maximize) override;
     void TranslateMenu(const CLanguageTable& language) override;
@@ -36,6 +41,9 @@ public:
 
     void MessageBox(const char* text, const char* caption) override;
 
+    ~CDocUiBridge() override;
+
 private:
     CKelvaneView& m_view;
+    std::unique_ptr<CAutosetProgressDlg> m_pProgress;
 };

@@ -26,19 +26,23 @@ constexpr const char* kNone = "---";
 constexpr double kEnobFactor = 0.16611295681063123; // 1 / 6.02
 
 constexpr const char* kDbItems[CFftDlg::kScaleItems] = {"5.00dB", "10.0dB", "15.0dB", "20.0dB",
-                                                         "25.0dB", "30.0dB", "35.0dB", "40.0dB",
-                                                         "45.0dB", "50.0dB", "55.0dB", "60.0dB"};
+                                                        "25.0dB", "30.0dB", "35.0dB", "40.0dB",
+                                                        "45.0dB", "50.0dB", "55.0dB", "60.0dB"};
 constexpr const char* kVoltItems[CFftDlg::kScaleItems] = {"1.00mV", "2.00mV", "5.00mV", "10.0mV",
-                                                           "20.0mV", "50.0mV", "100mV", "200mV",
-                                                           "500mV", "1.00V", "2.00V", "5.00V"};
+                                                          "20.0mV", "50.0mV", "100mV",  "200mV",
+                                                          "500mV",  "1.00V",  "2.00V",  "5.00V"};
 constexpr double kVoltValues[CFftDlg::kScaleItems] = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05,
-                                                       0.1,   0.2,   0.5,   1.0,  2.0,  5.0};
+                                                      0.1,   0.2,   0.5,   1.0,  2.0,  5.0};
 constexpr std::int16_t kBinCounts[] = {256, 512, 1024, 2048, 4096};
 constexpr std::int16_t kZooms[] = {1, 2, 4, 8, 16};
 
 // Read-out ids of harmonic k (1..6): frequency 1222, 1220, ... and level 1221, 1219, ...
-int FrequencyId(int k) { return static_cast<int>(IDC_FFT_FREQ1) - 2 * (k - 1); }
-int LevelId(int k) { return static_cast<int>(IDC_FFT_LEVEL1) - 2 * (k - 1); }
+int FrequencyId(int k) {
+    return static_cast<int>(IDC_FFT_FREQ1) - 2 * (k - 1);
+}
+int LevelId(int k) {
+    return static_cast<int>(IDC_FFT_LEVEL1) - 2 * (k - 1);
+}
 
 CString Decibels(const char* format, double value) {
     CString text;
@@ -227,7 +231,8 @@ void CFftDlg::OnButtonSave() {
     if (!m_pDoc)
         return;
     CFileDialog dialog(FALSE, "txt", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                       "Text File(*.txt)|*.txt|Document File(*.doc)|*.doc|Spreadsheet File(*.xls)|*.xls||", this);
+                       "Text File(*.txt)|*.txt|Document File(*.doc)|*.doc|Spreadsheet File(*.xls)|*.xls||",
+                       this);
     dialog.m_ofn.lpstrTitle = "Save Data As...";
     if (dialog.DoModal() != IDOK)
         return;

@@ -4,9 +4,11 @@
 #include "app/LanguageDialogAdapter.h"
 #include "app/MainFrame.h"
 #include "app/Resource.h"
+#include "display/SplashWnd.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
 #include "resources/dialogs/DialogTemplates.h"
+#include "resources/images/ImageResources.h"
 #include "resources/menus/MenuResources.h"
 #include "simulator/SimZendral.h"
 #include "system/Paths.h"
@@ -31,6 +33,11 @@ namespace {
 CKelvaneApp::UrlOpener& HelpOpener() {
     static CKelvaneApp::UrlOpener opener;
     return opener;
+}
+
+std::vector<std::string>& StartupArguments() {
+    static std::vector<std::string> args;
+    return args;
 }
 
 // The program's picture (window icon 130 and About bitmap 236): a small screen with a grid and
@@ -80,9 +87,7 @@ bool OpenWithDesktop(const CString& path) {
 
 CKelvaneCommandLine CKelvaneCommandLine::Parse(const std::vector<std::string>& args) {
     CKelvaneCommandLine info;
-    for (const std::string& arg : args)
-        if (arg == "--nosplash")
-            info.showSplash = false;
+    info.showSplash = CSplashWnd::SplashFlagFromArgs(args) != FALSE;
     return info;
 }
 
@@ -113,12 +118,17 @@ BOOL CAboutDlg::OnInitDialog() {
 // Application
 
 CKelvaneApp::CKelvaneApp() : CWinApp(nullptr) {
+    m_args = StartupArguments();
     CCmdTarget::OnCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
     CCmdTarget::OnCommand(ID_HELP_CONTENTS, [this] { OnHelpContents(); });
     CCmdTarget::OnCommand(ID_APP_EXIT, [this] { OnAppExit(); });
 }
 
 CKelvaneApp::~CKelvaneApp() {
+    // A splash still showing belongs to the main frame: without this it would outlive the frame
+    // and stay registered as the one splash window.
+    if (CSplashWnd* splash = CSplashWnd::GetInstance())
+        splash->DestroyWindow();
     // The frame (and its view) refer to the document: they go first.
     if (m_pFrame && m_pFrame->GetSafeHwnd())
         m_pFrame->DestroyWindow();
@@ -135,6 +145,8 @@ CKelvaneView* CKelvaneApp::GetView() const {
 BOOL CKelvaneApp::InitInstance() {
     // 1. The command line; the splash flag is kept for the view's start-up.
     m_bSplash = CKelvaneCommandLine::Parse(m_args).showSplash;
+    CSplashWnd::EnableSplash(m_bSplash ? TRUE : FALSE);
+    CSplashWnd::SetBitmapLoader(&CKelvaneApp::LoadResourceBitmap);
 
     kv::RegisterAppDialogTemplates();
     kv::RegisterMenuResources();
@@ -176,7 +188,22 @@ BOOL CKelvaneApp::OpenNewDocument() {
     return TRUE;
 }
 
-BOOL CKelvaneApp::PreTranslateMessage(MSG* pMsg) { return CWinApp::PreTranslateMessage(pMsg); }
+BOOL CKelvaneApp::PreTranslateMessage(MSG* pMsg) {
+    // The splash sees every message first; it never keeps one, but its answer is honoured.
+    if (CSplashWnd::FilterAppMessage(pMsg))
+        return TRUE;
+    return CWinApp::PreTranslateMessage(pMsg);
+}
+
+void CKelvaneApp::SetStartupArguments(std::vector<std::string> args) { StartupArguments() = std::move(args); }
+
+BOOL CKelvaneApp::LoadResourceBitmap(UINT nID, CBitmap& bitmap) {
+    kv::BitmapResource res;
+    if (!kv::LoadBitmapResource(nID, res) || res.width <= 0 || res.height <= 0 ||
+        res.pixels.size() < static_cast<std::size_t>(res.width) * static_cast<std::size_t>(res.height))
+        return FALSE;
+    return bitmap.CreateBitmap(res.width, res.height, 1, 32, res.pixels.data());
+}
 
 void CKelvaneApp::OnAppAbout() {
     CAboutDlg dlg(m_pDoc.get());

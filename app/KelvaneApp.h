@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/CString.h"
+#include "framework/DC.h"
 #include "framework/Dialog.h"
 #include "framework/WinApp.h"
 
@@ -53,6 +54,13 @@ public:
     // (compared without regard to case, the title's own case kept), any other title the English
     // one. An existing file in the language folder whose name differs only in case is preferred.
     static CString HelpFilePath(const CString& programFolder, const CString& languageTitle);
+
+    // Arguments every application object starts with, ahead of the command line's own (which
+    // the framework's main appends); a program run has none. Headless runs pass "--nosplash".
+    static void SetStartupArguments(std::vector<std::string> args);
+
+    // Builds the framework bitmap of a bitmap resource; FALSE when there is no such bitmap.
+    static BOOL LoadResourceBitmap(UINT nID, CBitmap& bitmap);
 
     // Opens a file with the desktop's default handler; tests replace it. Returns whether the
     // request was handed over.

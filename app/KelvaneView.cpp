@@ -4,6 +4,7 @@
 #include "app/MainFrame.h"
 #include "app/Resource.h"
 #include "app/StartupDialogs.h"
+#include "display/SplashWnd.h"
 #include "engine/BitmapWriter.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
@@ -65,6 +66,9 @@ void CKelvaneView::OnInitialUpdate() {
     if (CFrameWnd* frame = GetParentFrame())
         frame->RecalcLayout();
 
+    // 2. The splash over the main window; it closes itself.
+    CSplashWnd::ShowSplash(AfxGetMainWnd() ? AfxGetMainWnd() : GetParentFrame());
+
     // 4. Document and user-interface wiring.
     m_bFirstTick = 1;
     m_pDoc = GetDocument();
@@ -80,6 +84,9 @@ void CKelvaneView::OnInitialUpdate() {
     m_channelInfo.SetDocument(m_pDoc);
     m_statusStrip.SetDocument(m_pDoc);
     Screen().SetFullScreenQuery([this] { return IsFrameFullScreen(); });
+    // The status bar's cursor readouts come from the screen panel.
+    if (CMainFrame* frame = GetMainFrame())
+        frame->SetCursorReadoutSource(&m_screenPanel);
     m_pDoc->m_language.ScanLanguageFiles();
     m_pDoc->AllocSampleBuffers();
     Screen().ResetDisplaySettings();
@@ -96,6 +103,8 @@ void CKelvaneView::OnInitialUpdate() {
         m_sidebarPanel.Create(nullptr, "", WS_CHILD | WS_VISIBLE, rc, &m_sidebarFrame, IDD_SIDEBAR);
     }
     m_sidebarPanel.ShowWindow(SW_SHOW);
+    // The real panel then takes the stand-in's place, loaded from the document.
+    CreateSidePanel();
 
     // 12. Layout values.
     m_bSidebarSaved = 1;

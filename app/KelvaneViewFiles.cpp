@@ -113,6 +113,8 @@ int CKelvaneView::LoadReferenceByExtension(const char* path) {
         return 0;
     doc.m_ref.CopyRecord();
     doc.m_ref.SetOn(1);
+    // A loaded reference is no longer empty; left set, REF on would ask for a file every time.
+    doc.m_ref.SetNoSamples(0);
     Screen().UpdateMarkerPositions();
     return 1;
 }

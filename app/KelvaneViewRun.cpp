@@ -153,7 +153,10 @@ void CKelvaneView::PumpPassFail() {
 }
 
 void CKelvaneView::PumpFft() {
-    if (!m_pDoc || !m_pDoc->m_fft.m_bFftOn || !m_pPanels || !m_pPanels->m_pFft)
+    if (!m_pDoc || !m_pDoc->m_fft.m_bFftOn)
+        return;
+    m_pDoc->ComputeFft();
+    if (!m_pPanels || !m_pPanels->m_pFft)
         return;
     m_pPanels->m_pFft->UpdateHarmonics();
     m_pPanels->m_pFft->UpdateMeasurements();

@@ -57,7 +57,9 @@ CString Count(std::uint64_t n) {
 
 } // namespace
 
-void CPassFailDlg::SetBeepHook(BeepHook hook) { Beeper() = std::move(hook); }
+void CPassFailDlg::SetBeepHook(BeepHook hook) {
+    Beeper() = std::move(hook);
+}
 
 CPassFailDlg::CPassFailDlg(CWnd* pParent) : CDialog(IDD_PASSFAIL, pParent) {
     kv::RegisterPassFailDialogTemplates();
@@ -245,7 +247,9 @@ void CPassFailDlg::EnableTestControls(bool testing) {
     m_btnCreate.EnableWindow(idle);
 }
 
-void CPassFailDlg::ShowError(const CString& text) { AfxMessageBox(text.GetString(), MB_OK | MB_ICONERROR); }
+void CPassFailDlg::ShowError(const CString& text) {
+    AfxMessageBox(text.GetString(), MB_OK | MB_ICONERROR);
+}
 
 void CPassFailDlg::OnButtonCreate() {
     if (!m_pDoc)
@@ -339,8 +343,8 @@ void CPassFailDlg::StopTest() {
 void CPassFailDlg::OnButtonSave() {
     if (!m_pDoc)
         return;
-    CFileDialog dialog(FALSE, "psf", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, "PassFail File(*.psf)|*.psf||",
-                       this);
+    CFileDialog dialog(FALSE, "psf", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                       "PassFail File(*.psf)|*.psf||", this);
     dialog.m_ofn.lpstrTitle = "Save PassFail Mask As...";
     if (dialog.DoModal() != IDOK)
         return;
@@ -352,8 +356,8 @@ void CPassFailDlg::OnButtonSave() {
 void CPassFailDlg::OnButtonLoad() {
     if (!m_pDoc)
         return;
-    CFileDialog dialog(TRUE, "psf", nullptr, OFN_HIDEREADONLY, "PassFail File(*.psf)|*.psf|All Files(*.*)|*.*||",
-                       this);
+    CFileDialog dialog(TRUE, "psf", nullptr, OFN_HIDEREADONLY,
+                       "PassFail File(*.psf)|*.psf|All Files(*.*)|*.*||", this);
     dialog.m_ofn.lpstrTitle = "Load PassFail Mask File...";
     if (dialog.DoModal() != IDOK)
         return;

@@ -166,7 +166,9 @@ void CPulseWidthDlg::OnDeltaposPulseWidthSpin(NMHDR* pNMHDR, LRESULT* pResult) {
         *pResult = 0;
 }
 
-void CPulseWidthDlg::OnSelchangeUnit() { m_nUnit = m_listUnit.GetCurSel(); }
+void CPulseWidthDlg::OnSelchangeUnit() {
+    m_nUnit = m_listUnit.GetCurSel();
+}
 
 std::int32_t CPulseWidthDlg::CountFromValue(double value, int unit) {
     const double factor = kUnitFactor[std::clamp(unit, 0, 3)];

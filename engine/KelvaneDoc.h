@@ -143,6 +143,12 @@ public:
     int SaveImageFile(const char* path, const class CScreenImage* image);
     // ==== End of the file readers and writers ====
 
+    // One spectrum of the FFT source channel into m_fft (the pump calls it while the FFT is on).
+    // Returns 1 when a spectrum was computed, 0 when the source gave nothing to transform.
+    int ComputeFft();
+    // Writes the spectrum as text; a failure shows its message and returns 0.
+    int SaveFftToText(const char* path);
+
     // ==== Auto-setup and zero calibration (bodies in KelvaneDocAutoSetup.cpp and
     // KelvaneDocZeroCal.cpp) ====
     // Auto-setup: the timer pump calls AutoSetupStep on every tick while the state is 0..3 and

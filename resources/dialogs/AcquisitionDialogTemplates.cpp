@@ -49,8 +49,8 @@ DialogTemplate Intensity() {
         Control(1089, ControlKind::Slider, "", 16, 94, 288, 28, kTab),
         Control(1088, ControlKind::CheckBox, "Persistence", 16, 140, 126, 24, kTab),
         Control(1298, ControlKind::ComboBox, "", 150, 138, 154, 26, kTab,
-                {"Min", "100mS", "200mS", "300mS", "400mS", "500mS", "600mS", "700mS", "800mS", "900mS", "1.00 S",
-                 "2.00 S", "3.00 S", "4.00 S", "5.00 S", "10.0 S"}),
+                {"Min", "100mS", "200mS", "300mS", "400mS", "500mS", "600mS", "700mS", "800mS", "900mS",
+                 "1.00 S", "2.00 S", "3.00 S", "4.00 S", "5.00 S", "10.0 S"}),
         Control(1084, ControlKind::Button, "OK", 218, 192, 86, 28, kTab | BS_DEFPUSHBUTTON),
     };
     return t;

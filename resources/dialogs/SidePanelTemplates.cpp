@@ -56,9 +56,9 @@ DialogTemplate SidePanel() {
     c.push_back(Control(1059, ControlKind::ComboBox, "", kListX, 302, kListW, kRowH, kTab, {"Y - T", "Roll", "X - Y"}));
     c.push_back(Control(1081, ControlKind::Custom, "", kKnobX, 240, kKnobW, kKnobH));
 
-    constexpr int kLabelW = 84;
-    constexpr int kComboX = 96;
-    constexpr int kComboW = 84;
+    constexpr int kLabelW = 92;
+    constexpr int kComboX = 104;
+    constexpr int kComboW = 76;
     c.push_back(Control(1072, ControlKind::GroupBox, "Trigger", 2, 334, 184, 154));
     c.push_back(Control(1067, ControlKind::Static, "Trigger Mode", kListX, 354, kLabelW, 18));
     c.push_back(Control(1107, ControlKind::ComboBox, "", kComboX, 352, kComboW, kRowH, kTab));

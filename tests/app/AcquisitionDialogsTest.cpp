@@ -36,9 +36,13 @@ CString Text(CWnd& dlg, int id) {
     return s;
 }
 
-void Type(CWnd& dlg, int id, const char* text) { dlg.SetDlgItemText(id, text); }
+void Type(CWnd& dlg, int id, const char* text) {
+    dlg.SetDlgItemText(id, text);
+}
 
-void Click(CDialog& dlg, int id) { dlg.OnCommand(MAKEWPARAM(id, BN_CLICKED), 0); }
+void Click(CDialog& dlg, int id) {
+    dlg.OnCommand(MAKEWPARAM(id, BN_CLICKED), 0);
+}
 
 void Choose(CDialog& dlg, CComboBox& list, int id, int item) {
     list.SetCurSel(item);
@@ -252,12 +256,22 @@ TEST(PulseWidthCaption, FollowsTheRangesOfTheWidth) {
         const char* text;
     };
     const Case cases[] = {
-        {1, ""},                    // below 10 ns
-        {2, "10.0nS"},          {19, "95.0nS"},        {20, "100nS"},
-        {199, "995nS"},         {200, "1.00uS"},       {300, "1.50uS"},
-        {2000, "10.0uS"},       {20000, "100uS"},      {199999, "999uS"},
-        {200000, "1.00mS"},     {2000000, "10.0mS"},   {20000000, "100mS"},
-        {200000000, "1.00 S"},  {2000000000, "10.0 S"}, {20000000000LL, "100 S"},
+        {1, ""}, // below 10 ns
+        {2, "10.0nS"},
+        {19, "95.0nS"},
+        {20, "100nS"},
+        {199, "995nS"},
+        {200, "1.00uS"},
+        {300, "1.50uS"},
+        {2000, "10.0uS"},
+        {20000, "100uS"},
+        {199999, "999uS"},
+        {200000, "1.00mS"},
+        {2000000, "10.0mS"},
+        {20000000, "100mS"},
+        {200000000, "1.00 S"},
+        {2000000000, "10.0 S"},
+        {20000000000LL, "100 S"},
     };
     for (const Case& c : cases)
         EXPECT_STREQ(CPulseWidthDlg::FormatPulseWidth(c.count), c.text) << c.count;
@@ -271,9 +285,15 @@ TEST(PulseWidthValue, ShownValueUnitAndStepByRange) {
         std::int32_t step;
     };
     const Case cases[] = {
-        {2, 10, 0, 1},               {199, 995, 0, 1},        {200, 1.0, 1, 2},
-        {2000, 10.0, 1, 20},         {20000, 100.0, 1, 200},  {200000, 1.0, 2, 2000},
-        {2000000, 10.0, 2, 20000},   {20000000, 100, 2, 200000}, {200000000, 1.0, 3, 2000000},
+        {2, 10, 0, 1},
+        {199, 995, 0, 1},
+        {200, 1.0, 1, 2},
+        {2000, 10.0, 1, 20},
+        {20000, 100.0, 1, 200},
+        {200000, 1.0, 2, 2000},
+        {2000000, 10.0, 2, 20000},
+        {20000000, 100, 2, 200000},
+        {200000000, 1.0, 3, 2000000},
         {2000000000, 10.0, 3, 20000000},
     };
     CKelvaneDoc doc;
@@ -319,8 +339,8 @@ TEST(PulseWidthValue, OkCountIsComputedWideAndWrapped) {
     EXPECT_EQ(CPulseWidthDlg::CountFromValue(1.5, 1), 300);
     EXPECT_EQ(CPulseWidthDlg::CountFromValue(10, 0), 2);
     EXPECT_EQ(CPulseWidthDlg::CountFromValue(995, 0), 199);
-    EXPECT_EQ(CPulseWidthDlg::CountFromValue(7, 0), 2000000000);     // 1.4 counts: below 2
-    EXPECT_EQ(CPulseWidthDlg::CountFromValue(10, 3), 2000000000);    // exactly the top
+    EXPECT_EQ(CPulseWidthDlg::CountFromValue(7, 0), 2000000000);  // 1.4 counts: below 2
+    EXPECT_EQ(CPulseWidthDlg::CountFromValue(10, 3), 2000000000); // exactly the top
     // Four digits in seconds are about 2e12 counts: wrapped, not overflowed.
     EXPECT_EQ(CPulseWidthDlg::CountFromValue(9999, 3), 2);
     EXPECT_EQ(CPulseWidthDlg::CountFromValue(11, 3), 2);

@@ -73,9 +73,12 @@ inline bool FileExists(const std::string& path) {
 }
 
 // Selects the simulated instruments for the next start-up ("" for none) and clears the
-// settings file the program reads and writes.
+// settings file the program reads and writes. The application objects made afterwards start
+// with "--nosplash".
 inline void PrepareRun(const char* simulator) {
     kv::EnsureApplication();
+    // Headless runs start without the splash window unless a test asks for it.
+    CKelvaneApp::SetStartupArguments({"--nosplash"});
     if (simulator && *simulator)
         setenv("SCOPE_SIMULATOR", simulator, 1);
     else

@@ -63,7 +63,9 @@ TEST_F(CommandsTest, ResetClampsTheLevelBeforeTheZeroLineMoves) {
     doc->m_trigger.SetLevel(CTrigger::kLevelCh1, 700.0f);
     Run(ID_CH1_RESET);
     EXPECT_FLOAT_EQ(doc->m_ch1.GetPosition(), 256.0f);
-    EXPECT_EQ(doc->m_trigger.GetMarkerWord(CTrigger::kLevelCh1), 3);
+    // The clamped level then follows the zero line by the kept offset (0 here): it ends inside
+    // the plot, on the moved zero line.
+    EXPECT_EQ(doc->m_trigger.GetMarkerWord(CTrigger::kLevelCh1), 0);
     EXPECT_GE(doc->m_trigger.GetLevel(CTrigger::kLevelCh1), 0.0f);
     EXPECT_LE(doc->m_trigger.GetLevel(CTrigger::kLevelCh1), 511.0f);
 

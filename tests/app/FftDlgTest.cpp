@@ -15,8 +15,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <string>
 
 namespace {
@@ -33,7 +33,9 @@ CString Item(CComboBox& list, int index) {
     return s;
 }
 
-void Click(CDialog& dlg, int id) { dlg.OnCommand(MAKEWPARAM(id, BN_CLICKED), 0); }
+void Click(CDialog& dlg, int id) {
+    dlg.OnCommand(MAKEWPARAM(id, BN_CLICKED), 0);
+}
 
 void Choose(CDialog& dlg, CComboBox& list, int id, int item) {
     list.SetCurSel(item);
@@ -41,8 +43,12 @@ void Choose(CDialog& dlg, CComboBox& list, int id, int item) {
 }
 
 // Read-out ids of harmonic k (1..6).
-int Freq(int k) { return 1222 - 2 * (k - 1); }
-int Level(int k) { return 1221 - 2 * (k - 1); }
+int Freq(int k) {
+    return 1222 - 2 * (k - 1);
+}
+int Level(int k) {
+    return 1221 - 2 * (k - 1);
+}
 
 class FftDialog : public ::testing::Test {
 protected:
@@ -79,13 +85,20 @@ protected:
 // Fundamental at bin 10 with harmonics 2..6 and, optionally, a flat noise floor.
 double Harmonics(int k, double floor) {
     switch (k) {
-    case 10: return 1.0;
-    case 20: return 0.2;
-    case 30: return 0.1;
-    case 40: return 0.05;
-    case 50: return 0.1;
-    case 60: return 0.05;
-    default: return floor;
+    case 10:
+        return 1.0;
+    case 20:
+        return 0.2;
+    case 30:
+        return 0.1;
+    case 40:
+        return 0.05;
+    case 50:
+        return 0.1;
+    case 60:
+        return 0.05;
+    default:
+        return floor;
     }
 }
 
@@ -183,8 +196,9 @@ TEST_F(FftDialog, StartAndStopSwitchTheSpectrumAndFreeTheCursors) {
 TEST_F(FftDialog, SaveWritesTheSpectrumAsText) {
     Open();
     Spectrum(256, 1, [](int k) { return Harmonics(k, 0.0); });
-    const std::string path = std::string(std::getenv("KV_TEST_OUTPUT") ? std::getenv("KV_TEST_OUTPUT") : "/tmp") +
-                             "/fft-dialog-save";
+    const std::string path =
+        std::string(std::getenv("KV_TEST_OUTPUT") ? std::getenv("KV_TEST_OUTPUT") : "/tmp") +
+        "/fft-dialog-save";
     CString filter, title, ext;
     DWORD flags = 0;
     CFileDialog::SetHook([&](CFileDialog& fd) {
@@ -252,7 +266,7 @@ TEST_F(FftDialog, HarmonicsShowLevelsAndFrequencies) {
     EXPECT_STREQ(Text(dlg, Freq(5)), FormatHertz(5000.0));
 
     // In dB scale the levels read in decibels.
-    Spectrum(1024, 0, [](int k) { return Harmonics(k, 0.0); });
+    Spectrum(1024, 0, [](int k) { return Harmonics(k, 0.01); });
     dlg.UpdateHarmonics();
     EXPECT_STREQ(Text(dlg, Level(1)), "0.00dB");
     EXPECT_STREQ(Text(dlg, Level(2)), "-13.98dB");
@@ -262,7 +276,9 @@ TEST_F(FftDialog, HarmonicsShowLevelsAndFrequencies) {
 TEST_F(FftDialog, HarmonicsBeyondTheLastBinShowNothingAndAddNothing) {
     Open();
     // Fundamental at bin 60 of 256: harmonics 5 and 6 (bins 300, 360) lie past the spectrum.
-    Spectrum(256, 1, [](int k) { return k == 60 ? 1.0 : k == 120 ? 0.2 : k == 180 ? 0.1 : k == 240 ? 0.1 : 0.0; });
+    Spectrum(256, 1, [](int k) {
+        return k == 60 ? 1.0 : k == 120 ? 0.2 : k == 180 ? 0.1 : k == 240 ? 0.1 : 0.0;
+    });
     doc.m_fft.m_frequency[300] = -1; // must not be read
     dlg.UpdateHarmonics();
     dlg.UpdateMeasurements();
@@ -329,7 +345,8 @@ TEST_F(FftDialog, Picture) {
     dlg.UpdateMeasurements();
     dlg.ShowWindow(SW_SHOW);
     if (const char* out = std::getenv("KV_TEST_OUTPUT"))
-        dlg.GetWidget()->grab().toImage().save(QString::fromUtf8((std::string(out) + "/dialog-fft.png").c_str()));
+        dlg.GetWidget()->grab().toImage().save(
+            QString::fromUtf8((std::string(out) + "/dialog-fft.png").c_str()));
     EXPECT_TRUE(dlg.IsWindowVisible());
 }
 

@@ -27,14 +27,20 @@ CString Text(CWnd& dlg, int id) {
     return s;
 }
 
-void Type(CWnd& dlg, int id, const char* text) { dlg.SetDlgItemText(id, text); }
-void Click(CDialog& dlg, int id) { dlg.OnCommand(MAKEWPARAM(id, BN_CLICKED), 0); }
+void Type(CWnd& dlg, int id, const char* text) {
+    dlg.SetDlgItemText(id, text);
+}
+void Click(CDialog& dlg, int id) {
+    dlg.OnCommand(MAKEWPARAM(id, BN_CLICKED), 0);
+}
 void Choose(CDialog& dlg, CComboBox& list, int id, int item) {
     list.SetCurSel(item);
     dlg.OnCommand(MAKEWPARAM(id, CBN_SELCHANGE), 0);
 }
 
-std::string OutputFolder() { return std::getenv("KV_TEST_OUTPUT") ? std::getenv("KV_TEST_OUTPUT") : "/tmp"; }
+std::string OutputFolder() {
+    return std::getenv("KV_TEST_OUTPUT") ? std::getenv("KV_TEST_OUTPUT") : "/tmp";
+}
 
 class RecordingHost : public IPassFailHost {
 public:
@@ -202,8 +208,8 @@ TEST_F(PassFailDialog, StartLocksTheSettingsAndStartsAcquisition) {
     EXPECT_EQ(host.calls, (std::vector<std::string>{"RunStart"}));
     EXPECT_TRUE(dlg.m_btnStop.IsWindowEnabled());
     for (CWnd* w : std::initializer_list<CWnd*>{&dlg.m_btnStart, &dlg.m_btnCreate, &dlg.m_listSource,
-                                                &dlg.m_editVertical, &dlg.m_editHorizontal, &dlg.m_spinVertical,
-                                                &dlg.m_spinHorizontal})
+                                                &dlg.m_editVertical, &dlg.m_editHorizontal,
+                                                &dlg.m_spinVertical, &dlg.m_spinHorizontal})
         EXPECT_FALSE(w->IsWindowEnabled());
     Click(dlg, IDC_PF_STOP);
     EXPECT_EQ(pf.m_nState2, 0);
@@ -427,7 +433,8 @@ TEST_F(PassFailDialog, Picture) {
     dlg.CountFrame();
     dlg.ShowWindow(SW_SHOW);
     if (const char* out = std::getenv("KV_TEST_OUTPUT"))
-        dlg.GetWidget()->grab().toImage().save(QString::fromUtf8((std::string(out) + "/dialog-passfail.png").c_str()));
+        dlg.GetWidget()->grab().toImage().save(
+            QString::fromUtf8((std::string(out) + "/dialog-passfail.png").c_str()));
     EXPECT_TRUE(dlg.IsWindowVisible());
 }
 

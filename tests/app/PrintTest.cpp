@@ -82,7 +82,7 @@ TEST_F(ViewPrinting, OnlyTheChannelsThatAreOnAppear) {
     doc->m_ch2.SetColor(RGB(0, 160, 250));
     for (int i = 0; i < CTrace::kScreenPoints; ++i) {
         doc->m_ch1.GetScreenTrace()[i] = 256;
-        doc->m_ch2.GetScreenTrace()[i] = static_cast<std::int16_t>(i % 2 ? 11111 : 100 + i / 4);
+        doc->m_ch2.GetScreenTrace()[i] = static_cast<std::int16_t>(i >= 200 && i < 220 ? 11111 : 100 + i / 4);
     }
     const COLORREF ch1 = doc->m_ch1.GetColor();
     const COLORREF ch2 = doc->m_ch2.GetColor();

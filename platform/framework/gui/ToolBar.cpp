@@ -118,7 +118,12 @@ BOOL CToolBar::CreateEx(CWnd* pParentWnd, DWORD, DWORD dwStyle, CRect, UINT nID)
     AttachWidget(bar, false);
     bar->setVisible((dwStyle & WS_VISIBLE) != 0);
     auto* timer = new QTimer(bar);
-    QObject::connect(timer, &QTimer::timeout, bar, [this] { UpdateButtons(); });
+    // The bar outlives this object until its frame's deferred deletion; a tick in between
+    // would otherwise run on a destroyed toolbar.
+    QObject::connect(timer, &QTimer::timeout, bar, [this, bar] {
+        if (CWnd::FromWidget(bar) == this)
+            UpdateButtons();
+    });
     timer->start(250);
     return TRUE;
 }

@@ -449,7 +449,15 @@ void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
     QWidget* w = m_pImpl->widget;
     if (!w)
         return;
+    const QSize old = w->size();
     w->setGeometry(x, y, std::max(0, nWidth), std::max(0, nHeight));
+    // Qt holds back the resize event of a hidden widget until it is shown, but callers size their
+    // child windows before the first show and then lay out from the new client size at once.
+    if (!w->isVisible() && w->size() != old) {
+        w->setAttribute(Qt::WA_PendingResizeEvent, false);
+        QResizeEvent e(w->size(), old);
+        QCoreApplication::sendEvent(w, &e);
+    }
     if (bRepaint)
         w->update();
 }

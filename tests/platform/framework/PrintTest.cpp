@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -57,7 +60,7 @@ protected:
         kv::SetPrintPreviewHook(nullptr);
         kv::SetDefaultPrinter(nullptr);
     }
-    std::string path = kv::TempFolder() + "/kv-print-path.pdf";
+    std::string path = kv::TempFolder() + "/kv-print-path-" + std::to_string(::getpid()) + ".pdf";
 };
 
 } // namespace

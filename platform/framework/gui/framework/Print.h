@@ -45,7 +45,7 @@ public:
     UINT m_nMinPage = 1;
     UINT m_nMaxPage = 1;
     UINT m_nFromPage = 1;
-    UINT m_nToPage = 1;
+    UINT m_nToPage = 0xFFFF;
 };
 
 namespace kv {
