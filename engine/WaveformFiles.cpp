@@ -143,7 +143,8 @@ std::vector<std::int16_t> ChannelPoints(const CTrace& t, bool screen) {
 // so one can lie a hair below its code: truncating alone would lower such a sample by one code
 // on every save and load.
 std::int16_t VoltsToNearestCode(const CTrace& t, double volts) {
-    const int code = t.VoltsToRaw(volts);
+    // Saturated first, so the neighbours below cannot overflow for a huge voltage.
+    const int code = CTrace::SaturateToShort(t.VoltsToRaw(volts));
     if (!std::isfinite(volts))
         return CTrace::SaturateToShort(code);
     int best = code;

@@ -1,5 +1,6 @@
-// Both channels from 524288-sample records to 500-point screen traces, in the order the
-// acquisition cycle runs the steps on each tick.
+// Both channels from their records to 500-point screen traces, in the order the acquisition
+// cycle runs the steps on each tick: at 32768 samples, the longest record the document's model
+// takes, and at 524288, the longest of the family.
 #include "engine/DeviceStateBlock.h"
 #include "engine/Trace.h"
 
@@ -9,26 +10,26 @@
 
 namespace {
 
-constexpr int kDeepRecord = 524288;
-
-void PrepareChannel(CTrace& t, double phase) {
-    t.AllocateRecords(kDeepRecord);
-    t.SetModel(5);
-    t.SetRecordLength(kDeepRecord);
+void PrepareChannel(CTrace& t, double phase, int length) {
+    t.AllocateRecords(length);
+    t.SetModel(length > 65535 ? 5 : 4);
+    t.SetRecordLength(length);
     t.SetPosition(256.0f);
     t.SetFilter(1);
     t.SetInterpolation(2);
     std::int16_t* raw = t.GetRawRecord();
-    for (int i = 0; i < kDeepRecord; ++i)
+    for (int i = 0; i < length; ++i)
         raw[i] = static_cast<std::int16_t>(256 + 180 * std::sin(i * 0.0123 + phase));
 }
 
 // Real-time sampling, 10 ms/div: copy, live min/max display, filter.
 void BM_BothChannelsRealTime(benchmark::State& state) {
     CTrace ch1, ch2;
-    PrepareChannel(ch1, 0.0);
-    PrepareChannel(ch2, 1.0);
-    std::int16_t block[kStateBlockWords] = {0, 2, 20, 50, 5, 0};
+    const int length = static_cast<int>(state.range(0));
+    PrepareChannel(ch1, 0.0, length);
+    PrepareChannel(ch2, 1.0, length);
+    const std::int16_t code = length > 65535 ? 5 : 3;
+    std::int16_t block[kStateBlockWords] = {0, 2, 20, 50, code, 0};
     for (auto _ : state) {
         for (CTrace* t : {&ch1, &ch2}) {
             t->SetValidRange(0, 499);
@@ -40,14 +41,16 @@ void BM_BothChannelsRealTime(benchmark::State& state) {
         benchmark::DoNotOptimize(ch2.GetScreenTrace());
     }
 }
-BENCHMARK(BM_BothChannelsRealTime)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BothChannelsRealTime)->Arg(32768)->Arg(524288)->Unit(benchmark::kMicrosecond);
 
 // Fastest time bases: sin(x)/x on both channels, trigger on CH1, CH2 rotated to it.
 void BM_BothChannelsSincAndTrigger(benchmark::State& state) {
     CTrace ch1, ch2;
-    PrepareChannel(ch1, 0.0);
-    PrepareChannel(ch2, 1.0);
-    std::int16_t block[kStateBlockWords] = {0, 2, 2, 50, 5, 0};
+    const int length = static_cast<int>(state.range(0));
+    PrepareChannel(ch1, 0.0, length);
+    PrepareChannel(ch2, 1.0, length);
+    const std::int16_t code = length > 65535 ? 5 : 3;
+    std::int16_t block[kStateBlockWords] = {0, 2, 2, 50, code, 0};
     for (auto _ : state) {
         ch1.SelectInterpolationByModel(block);
         ch2.SelectInterpolationByModel(block);
@@ -62,6 +65,6 @@ void BM_BothChannelsSincAndTrigger(benchmark::State& state) {
         benchmark::DoNotOptimize(ch2.GetScreenTrace());
     }
 }
-BENCHMARK(BM_BothChannelsSincAndTrigger)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BothChannelsSincAndTrigger)->Arg(32768)->Arg(524288)->Unit(benchmark::kMicrosecond);
 
 } // namespace

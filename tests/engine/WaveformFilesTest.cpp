@@ -301,6 +301,16 @@ TEST_F(WaveformFilesTest, ShortCsvKeepsTheRemainingPoints) {
     EXPECT_EQ(w[10239], 42);
 }
 
+TEST_F(WaveformFilesTest, HugeCsvVoltagesSaturateInsteadOfOverflowing) {
+    const std::string p = dir.File("huge.csv");
+    WriteText(p, "#CLOCK=0.5\n#SIZE=10240\n1e300,0,0\n-1e300,0,0\n4000000040,0,0\n");
+    ASSERT_EQ(other.LoadCsvFile(p.c_str()), 1);
+    const std::int16_t* w = other.m_ch1.GetWorkRecord();
+    EXPECT_EQ(w[0], 32767);
+    EXPECT_EQ(w[1], -32768);
+    EXPECT_EQ(w[2], 32767);
+}
+
 // ---- Text exports ---------------------------------------------------------------------------
 
 TEST_F(WaveformFilesTest, TextExportsWriteTheRecordOrTheScreen) {
