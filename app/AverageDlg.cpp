@@ -1,36 +1,18 @@
 #include "app/AverageDlg.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 
+#include "app/DialogSupport.h"
 #include "app/KelvaneView.h"
-#include "app/LanguageDialogAdapter.h"
 #include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
-#include "framework/FrameWnd.h"
-#include "framework/WinApp.h"
 #include "resources/dialogs/AcquisitionDialogTemplates.h"
 
 namespace {
 
 constexpr std::int32_t kMinFrames = 1;
 constexpr std::int32_t kMaxFrames = CAverageBuffer::kMaxFrames;
-
-// Whole decimal number (optional sign) and nothing else.
-bool ParseCount(const CString& text, long& value) {
-    const char* s = text.GetString();
-    if (!s || !*s)
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(s, &end, 10);
-    if (end == s || *end != '\0' || errno == ERANGE)
-        return false;
-    value = v;
-    return true;
-}
 
 } // namespace
 
@@ -49,8 +31,7 @@ void CAverageDlg::SetDocument(CKelvaneDoc* pDoc) {
 CKelvaneDoc* CAverageDlg::Document() const {
     if (m_pDoc)
         return m_pDoc;
-    auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
-    auto* view = frame ? dynamic_cast<CKelvaneView*>(frame->GetActiveView()) : nullptr;
+    CKelvaneView* view = ActiveKelvaneView();
     return view ? view->GetDocument() : nullptr;
 }
 
@@ -74,10 +55,7 @@ void CAverageDlg::TranslateTexts() {
     CKelvaneDoc* doc = Document();
     if (!doc || !GetWidget())
         return;
-    TranslateWindow(doc->m_language, *this);
-    const CString caption = doc->GetText(static_cast<int>(m_nIDTemplate));
-    if (!caption.IsEmpty())
-        SetWindowText(caption);
+    TranslateDialogTexts(*doc, *this);
 }
 
 void CAverageDlg::LoadFromDocument() {
@@ -95,7 +73,7 @@ void CAverageDlg::OnChangeAverageCount() {
     GetDlgItemText(IDC_AVG_COUNT, text);
     long value = 0;
     // A half-typed entry (empty, a lone sign) waits for the next key.
-    if (!ParseCount(text, value))
+    if (!ParseWholeNumber(text, value))
         return;
     const long clamped = std::clamp<long>(value, kMinFrames, kMaxFrames);
     m_nAverageCount = static_cast<std::int32_t>(clamped);

@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "app/LanguageDialogAdapter.h"
+#include "app/DialogSupport.h"
 #include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
@@ -57,10 +57,7 @@ BOOL CDemoSettingDlg::OnInitDialog() {
 void CDemoSettingDlg::TranslateTexts() {
     if (!m_pDoc || !GetWidget())
         return;
-    TranslateWindow(m_pDoc->m_language, *this);
-    const CString caption = m_pDoc->GetText(static_cast<int>(m_nIDTemplate));
-    if (!caption.IsEmpty())
-        SetWindowText(caption);
+    TranslateDialogTexts(*m_pDoc, *this);
 }
 
 void CDemoSettingDlg::OnRadioFrequency(int index) {

@@ -6,14 +6,13 @@
 #include <iterator>
 
 #include "app/KelvaneView.h"
-#include "app/LanguageDialogAdapter.h"
+#include "app/DialogSupport.h"
 #include "app/Resource.h"
 #include "display/ScopeScreen.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/Measure.h"
 #include "framework/CommonDialogs.h"
 #include "framework/DataExchange.h"
-#include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
 #include "resources/dialogs/FftDialogTemplate.h"
 
@@ -77,8 +76,7 @@ void CFftDlg::SetScreen(CScopeScreen* pScreen) {
 CScopeScreen* CFftDlg::Screen() const {
     if (m_pScreen)
         return m_pScreen;
-    auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
-    auto* view = frame ? dynamic_cast<CKelvaneView*>(frame->GetActiveView()) : nullptr;
+    CKelvaneView* view = ActiveKelvaneView();
     return view ? &view->Screen() : nullptr;
 }
 
@@ -110,10 +108,7 @@ BOOL CFftDlg::OnInitDialog() {
 void CFftDlg::TranslateTexts() {
     if (!m_pDoc || !GetWidget())
         return;
-    TranslateWindow(m_pDoc->m_language, *this);
-    const CString caption = m_pDoc->GetText(static_cast<int>(m_nIDTemplate));
-    if (!caption.IsEmpty())
-        SetWindowText(caption);
+    TranslateDialogTexts(*m_pDoc, *this);
     ShowStartText();
 }
 

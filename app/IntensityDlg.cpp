@@ -1,23 +1,16 @@
 #include "app/IntensityDlg.h"
 
+#include "app/DialogSupport.h"
 #include "app/KelvaneView.h"
-#include "app/LanguageDialogAdapter.h"
 #include "app/Resource.h"
 #include "display/ScopeScreen.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
-#include "framework/FrameWnd.h"
-#include "framework/WinApp.h"
 #include "resources/dialogs/AcquisitionDialogTemplates.h"
 
 namespace {
 
 constexpr int kIntensityMax = 255;
-
-CKelvaneView* ActiveView() {
-    auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
-    return frame ? dynamic_cast<CKelvaneView*>(frame->GetActiveView()) : nullptr;
-}
 
 } // namespace
 
@@ -45,14 +38,14 @@ void CIntensityDlg::SetScreen(CScopeScreen* pScreen) {
 CKelvaneDoc* CIntensityDlg::Document() const {
     if (m_pDoc)
         return m_pDoc;
-    CKelvaneView* view = ActiveView();
+    CKelvaneView* view = ActiveKelvaneView();
     return view ? view->GetDocument() : nullptr;
 }
 
 CScopeScreen* CIntensityDlg::Screen() const {
     if (m_pScreen)
         return m_pScreen;
-    CKelvaneView* view = ActiveView();
+    CKelvaneView* view = ActiveKelvaneView();
     return view ? &view->Screen() : nullptr;
 }
 
@@ -75,10 +68,7 @@ void CIntensityDlg::TranslateTexts() {
     CKelvaneDoc* doc = Document();
     if (!doc || !GetWidget())
         return;
-    TranslateWindow(doc->m_language, *this);
-    const CString caption = doc->GetText(static_cast<int>(m_nIDTemplate));
-    if (!caption.IsEmpty())
-        SetWindowText(caption);
+    TranslateDialogTexts(*doc, *this);
 }
 
 void CIntensityDlg::LoadFromDocument() {

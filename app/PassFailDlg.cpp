@@ -3,12 +3,10 @@
 #include <QApplication>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 #include <limits>
 #include <utility>
 
-#include "app/LanguageDialogAdapter.h"
+#include "app/DialogSupport.h"
 #include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/CommonDialogs.h"
@@ -33,20 +31,6 @@ void MessageBeep(UINT type) {
         Beeper()(type);
     else
         QApplication::beep();
-}
-
-// Whole decimal number (optional sign) and nothing else.
-bool ParseInteger(const CString& text, long& value) {
-    const char* s = text.GetString();
-    if (!s || !*s)
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(s, &end, 10);
-    if (end == s || *end != '\0' || errno == ERANGE)
-        return false;
-    value = v;
-    return true;
 }
 
 CString Count(std::uint64_t n) {
@@ -130,10 +114,7 @@ BOOL CPassFailDlg::OnInitDialog() {
 void CPassFailDlg::TranslateTexts() {
     if (!m_pDoc || !GetWidget())
         return;
-    TranslateWindow(m_pDoc->m_language, *this);
-    const CString caption = m_pDoc->GetText(static_cast<int>(m_nIDTemplate));
-    if (!caption.IsEmpty())
-        SetWindowText(caption);
+    TranslateDialogTexts(*m_pDoc, *this);
 }
 
 void CPassFailDlg::FillSourceList() {
@@ -163,7 +144,13 @@ void CPassFailDlg::InitToleranceSpins() {
 void CPassFailDlg::LoadFromDocument() {
     if (!m_pDoc || !GetWidget())
         return;
-    const CPassFail& pf = m_pDoc->m_passFail;
+    ShowSettings(m_pDoc->m_passFail);
+    ShowCounts();
+    m_btnStop.EnableWindow(FALSE);
+    m_btnStart.EnableWindow(TRUE);
+}
+
+void CPassFailDlg::ShowSettings(const CPassFail& pf) {
     m_listOutput.SetCurSel(pf.m_nOutput);
     m_chkStopWhenOutput.SetCheck(pf.m_bStop ? BST_CHECKED : BST_UNCHECKED);
     m_nHorizontalTolerance = pf.m_nHorizontalTolerance;
@@ -173,9 +160,6 @@ void CPassFailDlg::LoadFromDocument() {
     m_spinVertical.SetPos(m_nVerticalTolerance);
     m_spinHorizontal.SetPos(m_nHorizontalTolerance);
     m_bWriting = false;
-    ShowCounts();
-    m_btnStop.EnableWindow(FALSE);
-    m_btnStart.EnableWindow(TRUE);
 }
 
 void CPassFailDlg::ReadTolerance(UINT editId, CSpinButtonCtrl& spin, std::int16_t& value, std::int16_t max) {
@@ -185,7 +169,7 @@ void CPassFailDlg::ReadTolerance(UINT editId, CSpinButtonCtrl& spin, std::int16_
     GetDlgItemText(static_cast<int>(editId), text);
     long typed = 0;
     // A half-typed entry (empty, a lone sign) waits for the next key.
-    if (!ParseInteger(text, typed))
+    if (!ParseWholeNumber(text, typed))
         return;
     // 0 or a negative tolerance would put the mask's limits outside its 500 points.
     const long clamped = std::clamp<long>(typed, kMinTolerance, max);
@@ -375,15 +359,7 @@ void CPassFailDlg::OnButtonLoad() {
     if (!GetWidget())
         return;
     m_listSource.SetCurSel(pf.m_nSource);
-    m_listOutput.SetCurSel(pf.m_nOutput);
-    m_chkStopWhenOutput.SetCheck(pf.m_bStop ? BST_CHECKED : BST_UNCHECKED);
-    m_nHorizontalTolerance = pf.m_nHorizontalTolerance;
-    m_nVerticalTolerance = pf.m_nVerticalTolerance;
-    m_bWriting = true;
-    UpdateData(FALSE);
-    m_spinVertical.SetPos(m_nVerticalTolerance);
-    m_spinHorizontal.SetPos(m_nHorizontalTolerance);
-    m_bWriting = false;
+    ShowSettings(pf);
 }
 
 void CPassFailDlg::OnCancel() {

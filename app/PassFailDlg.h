@@ -10,6 +10,7 @@
 #include "framework/Dialog.h"
 
 class CKelvaneDoc;
+class CPassFail;
 
 // What the panel asks of the view and the side control panel.
 class IPassFailHost {
@@ -84,6 +85,9 @@ private:
     // Reads a tolerance edit as typed and keeps it within 1..max (written back when changed).
     void ReadTolerance(UINT editId, CSpinButtonCtrl& spin, std::int16_t& value, std::int16_t max);
     void ShowCounts();
+    // Output, stop flag and both tolerances (edits and arrows) from `pf`; the edits' change
+    // handlers ignore these writes.
+    void ShowSettings(const CPassFail& pf);
     void ShowZeroCounts();
     // Locks (testing) or unlocks (idle) the settings; Stop is the opposite of the others.
     void EnableTestControls(bool testing);

@@ -5,13 +5,11 @@
 #include <cstdint>
 #include <iterator>
 
+#include "app/DialogSupport.h"
 #include "app/KelvaneView.h"
-#include "app/LanguageDialogAdapter.h"
 #include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
-#include "framework/FrameWnd.h"
-#include "framework/WinApp.h"
 #include "resources/dialogs/AcquisitionDialogTemplates.h"
 
 namespace {
@@ -48,8 +46,7 @@ const PulseRange& RangeOf(std::int64_t ns) {
 }
 
 CKelvaneDoc* MainWindowDocument() {
-    auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
-    auto* view = frame ? dynamic_cast<CKelvaneView*>(frame->GetActiveView()) : nullptr;
+    CKelvaneView* view = ActiveKelvaneView();
     return view ? view->GetDocument() : nullptr;
 }
 
@@ -82,12 +79,8 @@ BOOL CPulseWidthDlg::OnInitDialog() {
     CKelvaneDoc* textDoc = MainWindowDocument();
     if (!textDoc)
         textDoc = m_pDoc;
-    if (textDoc) {
-        TranslateWindow(textDoc->m_language, *this);
-        const CString caption = textDoc->GetText(static_cast<int>(m_nIDTemplate));
-        if (!caption.IsEmpty())
-            SetWindowText(caption);
-    }
+    if (textDoc)
+        TranslateDialogTexts(*textDoc, *this);
     m_editValue.SetLimitText(4);
     m_spin.SetBuddy(&m_editValue);
     if (m_pDoc)

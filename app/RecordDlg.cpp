@@ -1,5 +1,6 @@
 #include "app/RecordDlg.h"
 
+#include "app/DialogSupport.h"
 #include "app/KelvaneView.h"
 #include "app/LanguageDialogAdapter.h"
 #include "app/Resource.h"
@@ -7,14 +8,10 @@
 #include "engine/KelvaneDoc.h"
 #include "framework/CommonDialogs.h"
 #include "framework/DataExchange.h"
-#include "framework/FrameWnd.h"
-#include "framework/WinApp.h"
 #include "resources/dialogs/RecordDialogTemplates.h"
 #include "system/Paths.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 
 namespace {
 
@@ -29,13 +26,8 @@ constexpr std::int16_t kRunPlay = 5;
 
 // A whole decimal number and nothing else. A half-typed entry is not one and is left alone.
 bool ParseInt(const CString& text, int& value) {
-    const char* s = text.GetString();
-    if (!s || !*s)
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(s, &end, 10);
-    if (end == s || *end != '\0' || errno == ERANGE)
+    long v = 0;
+    if (!ParseWholeNumber(text, v))
         return false;
     value = static_cast<int>(std::clamp<long>(v, -1000000L, 1000000L));
     return true;
@@ -97,8 +89,7 @@ CString CRecordDlg::Text(int id) const { return m_pDoc ? m_pDoc->GetText(id) : C
 CKelvaneView* CRecordDlg::View() const {
     if (m_pView)
         return m_pView;
-    auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
-    return frame ? dynamic_cast<CKelvaneView*>(frame->GetActiveView()) : nullptr;
+    return ActiveKelvaneView();
 }
 
 void CRecordDlg::StartPump() {

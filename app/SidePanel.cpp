@@ -5,6 +5,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "app/DialogSupport.h"
 #include "app/KelvaneView.h"
 #include "app/LanguageDialogAdapter.h"
 #include "app/PulseWidthDlg.h"
@@ -489,8 +490,7 @@ void CSidebarDlg::RepaintKnob(std::int16_t knobId) {
 CScopeScreen* CSidebarDlg::ActiveScreen() const {
     if (m_pScreen)
         return m_pScreen;
-    auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
-    auto* view = frame ? dynamic_cast<CKelvaneView*>(frame->GetActiveView()) : nullptr;
+    CKelvaneView* view = ActiveKelvaneView();
     return view ? &view->Screen() : nullptr;
 }
 

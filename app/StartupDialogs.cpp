@@ -1,32 +1,17 @@
 #include "app/StartupDialogs.h"
 
+#include "app/DialogSupport.h"
 #include "app/LanguageDialogAdapter.h"
 #include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
 
-#include <cerrno>
-#include <cstdlib>
 
 namespace {
 
 constexpr const char* kIdRangeMessage = "Device ID between 0 and 255 !";
 constexpr const char* kChooseMessage = "Please choose a device !";
 constexpr const char* kErrorCaption = "Error";
-
-// Whole decimal number with an optional sign and nothing else; false for anything else.
-bool ParseInteger(const CString& text, long& value) {
-    const char* s = text.GetString();
-    if (!s || !*s)
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(s, &end, 10);
-    if (end == s || *end != '\0' || errno == ERANGE)
-        return false;
-    value = v;
-    return true;
-}
 
 } // namespace
 
@@ -161,7 +146,7 @@ void CDeviceListDlg::OnChangeDeviceId(int slot) {
     GetDlgItemText(EditId(slot), text);
     long value = 0;
     // A half-typed entry ("" or "-") is not a number yet; it is left alone without a message.
-    if (!ParseInteger(text, value))
+    if (!ParseWholeNumber(text, value))
         return;
     if (value < 0 || value > 255) {
         value = value < 0 ? 0 : 255;

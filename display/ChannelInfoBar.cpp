@@ -1,9 +1,7 @@
 #include "ChannelInfoBar.h"
 
 #include "Knob.h"
-#include "MemDC.h"
 #include "engine/KelvaneDoc.h"
-#include "framework/PaintDC.h"
 
 void CChannelInfoBar::SetDocument(CKelvaneDoc* pDoc) {
     if (pDoc)
@@ -25,27 +23,10 @@ void CChannelInfoBar::RecreateBuffer() {
     Invalidate(FALSE);
 }
 
-void CChannelInfoBar::OnPaint() {
-    CPaintDC dc(this);
-    RECT rc{0, 0, 0, 0};
-    GetClientRect(&rc);
-    Paint(&dc, CRect(rc));
-}
-
-// The bar covers its whole client area, so erasing first would only flicker.
-BOOL CChannelInfoBar::OnEraseBkgnd(CDC*) { return TRUE; }
-
 void CChannelInfoBar::Paint(CDC* pTarget, const CRect& client) {
-    if (!pTarget || !pTarget->GetSafeHdc() || client.Width() <= 0 || client.Height() <= 0)
+    if (!CanPaint(pTarget, client))
         return;
-    CMemDC memDC(pTarget, &client);
-    const int w = client.Width();
-    const int h = client.Height();
-    CDC* pBuffer = m_buffer.Prepare(pTarget, w, h);
-    if (!pBuffer)
-        return;
-    DrawBar(pBuffer, CRect(0, 0, w, h));
-    m_buffer.CopyTo(&memDC, w, h);
+    m_buffer.PaintThrough(pTarget, client, [this](CDC* pDC, const CRect& rc) { DrawBar(pDC, rc); });
 }
 
 // --- Picture -------------------------------------------------------------------------------------

@@ -9,15 +9,14 @@
 #include <functional>
 #include <utility>
 
-#include "OffScreenBuffer.h"
+#include "BufferedStatic.h"
 #include "framework/CString.h"
-#include "framework/Controls.h"
 #include "framework/DC.h"
 #include "framework/Geometry.h"
 
 class CKelvaneDoc;
 
-class CChannelInfoBar : public CStatic {
+class CChannelInfoBar : public CBufferedStatic {
 public:
     static constexpr COLORREF kBarColor = RGB(50, 50, 50);
     static constexpr COLORREF kBoxColor = RGB(0, 0, 0);
@@ -38,13 +37,11 @@ public:
 
     // Window handlers.
     void OnSize(UINT nType, int cx, int cy) override;
-    void OnPaint() override;
-    BOOL OnEraseBkgnd(CDC* pDC) override;
 
     // Drops the persistent pair, takes the client rectangle, lays out the boxes, invalidates.
     void RecreateBuffer();
     // One paint through a memory context and the persistent pair; 0-sized clients paint nothing.
-    void Paint(CDC* pTarget, const CRect& client);
+    void Paint(CDC* pTarget, const CRect& client) override;
     // The whole picture on `pDC` for the client rectangle.
     void DrawBar(CDC* pDC, const CRect& client);
 
@@ -63,7 +60,6 @@ private:
     void DrawChannelBox(CDC* pDC, const CRect& box, int channel);
 
     CRect m_rcClient{0, 0, 0, 0};
-    COffScreenBuffer m_buffer;
     CRect m_rcCh1{0, 0, 0, 0};
     CRect m_rcCh2{0, 0, 0, 0};
     CRect m_rcTime{0, 0, 0, 0};

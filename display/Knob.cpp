@@ -6,7 +6,6 @@
 #include <set>
 #include <strings.h>
 
-#include "MemDC.h"
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/PaintDC.h"
@@ -70,32 +69,17 @@ int CKnob::TimeDivLabelPosition(const char* label, int model) {
 
 // --- Window ------------------------------------------------------------------------------------
 
-void CKnob::OnPaint() {
-    CPaintDC dc(this);
-    RECT rc{0, 0, 0, 0};
-    GetClientRect(&rc);
-    Paint(&dc, CRect(rc));
-}
-
-// The knob covers its whole client area, so erasing first would only flicker.
-BOOL CKnob::OnEraseBkgnd(CDC*) { return TRUE; }
-
 void CKnob::Paint(CDC* pTarget, const CRect& client) {
-    if (!pTarget || !pTarget->GetSafeHdc() || client.Width() <= 0 || client.Height() <= 0)
+    if (!CanPaint(pTarget, client))
         return;
     // A knob resized since the last paint gets a new pair at its new size.
     if (m_rcClient.Width() != client.Width() || m_rcClient.Height() != client.Height())
         m_buffer.Release();
     m_rcClient = client;
-    CMemDC memDC(pTarget, &client);
-    const int w = client.Width();
-    const int h = client.Height();
-    CDC* pBuffer = m_buffer.Prepare(pTarget, w, h);
-    if (!pBuffer)
-        return;
-    FillBackground(pBuffer, CRect(0, 0, w, h));
-    DrawKnob(pBuffer, m_nKnobId);
-    m_buffer.CopyTo(&memDC, w, h);
+    m_buffer.PaintThrough(pTarget, client, [this](CDC* pDC, const CRect& rc) {
+        FillBackground(pDC, rc);
+        DrawKnob(pDC, m_nKnobId);
+    });
 }
 
 void CKnob::FillBackground(CDC* pDC, const CRect& client) {

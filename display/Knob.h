@@ -7,15 +7,14 @@
 // The picture is drawn by DrawKnob on any context, so it can be drawn without a window.
 #include <cstdint>
 
-#include "OffScreenBuffer.h"
+#include "BufferedStatic.h"
 #include "framework/CString.h"
-#include "framework/Controls.h"
 #include "framework/DC.h"
 #include "framework/Geometry.h"
 
 class CKelvaneDoc;
 
-class CKnob : public CStatic {
+class CKnob : public CBufferedStatic {
 public:
     static constexpr int kWidth = 88;
     static constexpr int kHeight = 86;
@@ -39,14 +38,12 @@ public:
     std::int16_t GetKnobId() const { return m_nKnobId; }
 
     // Window handlers. The knob never captures the mouse.
-    void OnPaint() override;
-    BOOL OnEraseBkgnd(CDC* pDC) override;
     void OnLButtonDown(UINT nFlags, CPoint point) override;
     void OnMouseMove(UINT nFlags, CPoint point) override;
     void OnLButtonUp(UINT nFlags, CPoint point) override;
 
     // One paint through a memory context and the persistent pair.
-    void Paint(CDC* pTarget, const CRect& client);
+    void Paint(CDC* pTarget, const CRect& client) override;
     void FillBackground(CDC* pDC, const CRect& client);
     // The knob for knob id `id` at the document's current setting.
     void DrawKnob(CDC* pDC, std::int16_t id);
@@ -82,7 +79,6 @@ private:
     void SetFormat(std::int16_t format);
 
     CRect m_rcClient{0, 0, 0, 0};
-    COffScreenBuffer m_buffer;
     std::int16_t m_nKnobId = 0;
     CKelvaneDoc* m_pDoc = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "OffScreenBuffer.h"
 
+#include "MemDC.h"
+
 COffScreenBuffer::~COffScreenBuffer() { Release(); }
 
 CDC* COffScreenBuffer::Prepare(CDC* pTarget, int width, int height) {
@@ -30,4 +32,16 @@ void COffScreenBuffer::Release() {
     m_pOldBitmap = nullptr;
     m_dc.DeleteDC();
     m_bitmap.DeleteObject();
+}
+
+void COffScreenBuffer::PaintThrough(CDC* pTarget, const CRect& client,
+                                    const std::function<void(CDC*, const CRect&)>& draw) {
+    CMemDC memDC(pTarget, &client);
+    const int w = client.Width();
+    const int h = client.Height();
+    CDC* pBuffer = Prepare(pTarget, w, h);
+    if (!pBuffer)
+        return;
+    draw(pBuffer, CRect(0, 0, w, h));
+    CopyTo(&memDC, w, h);
 }

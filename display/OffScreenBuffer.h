@@ -2,6 +2,8 @@
 // The persistent off-screen context and bitmap that a custom-drawn window keeps between
 // paints. It is made at the client size when missing, drawn into, copied into the paint's
 // CMemDC, and dropped on a size change so the next paint rebuilds it at the new size.
+#include <functional>
+
 #include "framework/DC.h"
 
 class COffScreenBuffer {
@@ -18,6 +20,10 @@ public:
     BOOL CopyTo(CDC* pTarget, int width, int height);
     // Selects the old bitmap back and deletes the context and the bitmap (size change).
     void Release();
+    // One paint of `client` into `pTarget`: `draw` paints the picture at (0, 0) into the
+    // persistent context, which is then copied through a memory context of this paint. Nothing
+    // is drawn when the pair cannot be made (0-sized client).
+    void PaintThrough(CDC* pTarget, const CRect& client, const std::function<void(CDC*, const CRect&)>& draw);
 
     bool IsReady() const { return m_dc.GetSafeHdc() && m_bitmap.GetSafeHandle(); }
     CDC& GetDC() { return m_dc; }

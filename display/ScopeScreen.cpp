@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "MemDC.h"
 #include "ScreenPixel.h"
 #include "engine/KelvaneDoc.h"
 
@@ -113,14 +112,7 @@ void CScopeScreen::Paint(CDC* pTarget, const CRect& client) {
     if (!Usable(pTarget) || client.IsRectEmpty())
         return;
     m_rcClient = client;
-    CMemDC memDC(pTarget, &client);
-    const int w = client.Width();
-    const int h = client.Height();
-    CDC* pBuffer = m_buffer.Prepare(pTarget, w, h);
-    if (!pBuffer)
-        return;
-    DrawScreen(pBuffer, CRect(0, 0, w, h));
-    m_buffer.CopyTo(&memDC, w, h);
+    m_buffer.PaintThrough(pTarget, client, [this](CDC* pDC, const CRect& rc) { DrawScreen(pDC, rc); });
 }
 
 void CScopeScreen::OnSize(int cx, int cy) {

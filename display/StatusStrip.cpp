@@ -6,9 +6,7 @@
 #include <limits>
 #include <utility>
 
-#include "MemDC.h"
 #include "engine/KelvaneDoc.h"
-#include "framework/PaintDC.h"
 
 namespace {
 
@@ -61,27 +59,10 @@ void CStatusStrip::RecreateBuffer() {
     Invalidate(FALSE);
 }
 
-void CStatusStrip::OnPaint() {
-    CPaintDC dc(this);
-    RECT rc{0, 0, 0, 0};
-    GetClientRect(&rc);
-    Paint(&dc, CRect(rc));
-}
-
-// The strip covers its whole client area, so erasing first would only flicker.
-BOOL CStatusStrip::OnEraseBkgnd(CDC*) { return TRUE; }
-
 void CStatusStrip::Paint(CDC* pTarget, const CRect& client) {
-    if (!pTarget || !pTarget->GetSafeHdc() || client.Width() <= 0 || client.Height() <= 0)
+    if (!CanPaint(pTarget, client))
         return;
-    CMemDC memDC(pTarget, &client);
-    const int w = client.Width();
-    const int h = client.Height();
-    CDC* pBuffer = m_buffer.Prepare(pTarget, w, h);
-    if (!pBuffer)
-        return;
-    DrawStrip(pBuffer, CRect(0, 0, w, h));
-    m_buffer.CopyTo(&memDC, w, h);
+    m_buffer.PaintThrough(pTarget, client, [this](CDC* pDC, const CRect& rc) { DrawStrip(pDC, rc); });
 }
 
 // --- Picture -------------------------------------------------------------------------------------

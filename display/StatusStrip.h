@@ -8,14 +8,13 @@
 // into a plain memory context without a window.
 #include <cstdint>
 
-#include "OffScreenBuffer.h"
-#include "framework/Controls.h"
+#include "BufferedStatic.h"
 #include "framework/DC.h"
 #include "framework/Geometry.h"
 
 class CKelvaneDoc;
 
-class CStatusStrip : public CStatic {
+class CStatusStrip : public CBufferedStatic {
 public:
     static constexpr COLORREF kBarColor = RGB(50, 50, 50);
     static constexpr COLORREF kBoxColor = RGB(0, 0, 0);
@@ -37,14 +36,12 @@ public:
 
     // Window handlers.
     void OnSize(UINT nType, int cx, int cy) override;
-    void OnPaint() override;
-    BOOL OnEraseBkgnd(CDC* pDC) override;
 
     // Drops the persistent pair, takes the client rectangle, lays out the boxes, invalidates.
     void RecreateBuffer();
     // One paint: a memory context over `pTarget`, the persistent pair made when missing, the
     // picture drawn into it and copied out. A 0-sized client paints nothing.
-    void Paint(CDC* pTarget, const CRect& client);
+    void Paint(CDC* pTarget, const CRect& client) override;
     // The whole picture on `pDC` for the client rectangle (the boxes are laid out for it).
     void DrawStrip(CDC* pDC, const CRect& client);
 
@@ -78,7 +75,6 @@ private:
     COLORREF GlyphColor() const;
 
     CRect m_rcClient{0, 0, 0, 0};
-    COffScreenBuffer m_buffer;
     CPoint m_ptTrigMark{0, 0};
     CRect m_rcLeft{0, 0, 0, 0};
     CRect m_rcCentre{0, 0, 0, 0};

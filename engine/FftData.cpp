@@ -1,13 +1,13 @@
 #include "engine/FftData.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "engine/FileErrors.h"
 #include "system/LittleEndian.h"
 
 namespace {
@@ -244,13 +244,5 @@ int CFftData::SaveFftToText(const char* path, CString* error) const {
                       m_spectrum[k]);
         text += line;
     }
-    errno = 0;
-    if (path && kv::WriteWholeFileAtomic(path, text.data(), text.size()))
-        return 1;
-    if (error) {
-        const int err = errno;
-        std::string reason = std::string(path ? path : "") + ": " + (err ? std::strerror(err) : "write failed");
-        error->Format("Cann't save file: %s", reason.c_str());
-    }
-    return 0;
+    return kv::SaveWholeFile(path, text.data(), text.size(), error);
 }

@@ -4,36 +4,24 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/DocDeviceCalls.h"
+#include "engine/NullDocUi.h"
+
 namespace {
 
 // Every call the engine makes on the user interface is skipped when there is no view.
-class NoUi : public IDocUi {
-public:
-    void RunStopCommand() override {}
-    void FactorySetup() override {}
-    void SetTimeBaseIndex(std::int16_t) override {}
-    void SetChannelVoltsPerDiv(int, std::int16_t) override {}
-    void SelectSidePanelCombo(SidePanelCombo, int) override {}
-    void UpdateChannelControls(bool, bool) override {}
-    void RecomputeMarkers() override {}
-    void RecomputeTriggerLevelReadout() override {}
-    void RepaintView() override {}
-    bool GetScreenOptions(ScreenOptions&) override { return false; }
-    void SetScreenOptions(const ScreenOptions&) override {}
-    void ShowAutoSetupProgress() override {}
-    void SetAutoSetupProgressStep(int) override {}
-    void CloseAutoSetupProgress() override {}
-    void MaximizeMainWindow(bool) override {}
-    void TranslateMenu(const CLanguageTable&) override {}
-    void ApplyTexts() override {}
-    void SetMenuImages() override {}
-    void RedrawFrame() override {}
-    void MessageBox(const char*, const char*) override {}
-};
-
 IDocUi& UiOrNone(IDocUi* ui) {
-    static NoUi none;
+    static CNullDocUi none;
     return ui ? *ui : none;
+}
+
+// Level range, input ranges and offsets after a volts/div change, all for the active source
+// as it stood before the calls.
+void SendVoltsPerDiv(CKelvaneDoc& doc) {
+    const std::int16_t active = doc.m_usb.GetStateWord(kv::kStateActiveSource);
+    doc.m_trigger.ComputeLevelRange(doc.m_ch1.GetVoltsPerDivIndex(), doc.m_ch2.GetVoltsPerDivIndex(), active);
+    kv::docdevice::SendVoltageAndCoupling(doc);
+    kv::docdevice::SendOffset(doc, active);
 }
 
 constexpr std::int16_t kSourceCh1 = 0;
@@ -275,18 +263,15 @@ int CKelvaneDoc::ApplySettingsToDevice() {
     m_usb.SetLevelWord(kv::kLevelExtTrigger, LevelWord(m_trigger.GetLevel(CTrigger::kLevelExt)));
     // 5..8. Tables from the instrument; a failed read keeps the previous contents.
     m_usb.ReadCalibration(m_trigger.GetCalibrationTable());
-    m_trigger.ComputeLevelRange(m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(),
-                                m_usb.GetStateWord(kv::kStateActiveSource));
+    kv::docdevice::ComputeLevelRange(*this);
     m_usb.ReadLineCalData();
     m_usb.ReadTdcCalData(m_settings.GetEtsCalData());
     // 9. Channel mode, gains and the time-base clamp.
     ApplyChannelEnable();
     // 10..12. Trigger, input ranges, offsets.
     SendTriggerAndSampleRate();
-    m_usb.SetVoltageAndCoupling(m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), m_ch1.GetCoupling(),
-                                m_ch2.GetCoupling(), m_usb.GetStateBlock());
-    m_usb.SetOffset(m_usb.GetLevelBlock(), m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(),
-                    m_usb.GetStateWord(kv::kStateActiveSource), m_trigger.GetCalibrationTable());
+    kv::docdevice::SendVoltageAndCoupling(*this);
+    kv::docdevice::SendOffset(*this);
     // 13, 14. Filters (with their restart), then the capture.
     SendFilterSettings();
     m_usb.CaptureStart();
@@ -301,14 +286,8 @@ void CKelvaneDoc::SetCh1VoltDiv(std::int16_t index) {
     if (!ValidVoltDiv(index))
         return;
     m_ch1.SetVoltsPerDivIndex(index);
-    if (!m_bDemoMode) {
-        const std::int16_t active = m_usb.GetStateWord(kv::kStateActiveSource);
-        m_trigger.ComputeLevelRange(m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), active);
-        m_usb.SetVoltageAndCoupling(m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), m_ch1.GetCoupling(),
-                                    m_ch2.GetCoupling(), m_usb.GetStateBlock());
-        m_usb.SetOffset(m_usb.GetLevelBlock(), m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), active,
-                        m_trigger.GetCalibrationTable());
-    }
+    if (!m_bDemoMode)
+        SendVoltsPerDiv(*this);
     RestartCapture();
 }
 
@@ -316,14 +295,8 @@ void CKelvaneDoc::SetCh2VoltDiv(std::int16_t index) {
     if (!ValidVoltDiv(index))
         return;
     m_ch2.SetVoltsPerDivIndex(index);
-    if (!m_bDemoMode) {
-        const std::int16_t active = m_usb.GetStateWord(kv::kStateActiveSource);
-        m_trigger.ComputeLevelRange(m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), active);
-        m_usb.SetVoltageAndCoupling(m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), m_ch1.GetCoupling(),
-                                    m_ch2.GetCoupling(), m_usb.GetStateBlock());
-        m_usb.SetOffset(m_usb.GetLevelBlock(), m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), active,
-                        m_trigger.GetCalibrationTable());
-    }
+    if (!m_bDemoMode)
+        SendVoltsPerDiv(*this);
     RestartCapture();
 }
 
@@ -441,8 +414,7 @@ void CKelvaneDoc::SwapAlternateTriggerSource() {
     const std::int16_t active = m_usb.GetStateWord(kv::kStateActiveSource);
     m_trigger.ComputeLevelRange(m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), active);
     SendTriggerAndSampleRate();
-    m_usb.SetOffset(m_usb.GetLevelBlock(), m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), active,
-                    m_trigger.GetCalibrationTable());
+    kv::docdevice::SendOffset(*this, active);
 }
 
 void CKelvaneDoc::RestartCapture() {

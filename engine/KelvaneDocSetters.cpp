@@ -4,10 +4,16 @@
 // demo mode, and restarts the capture.
 #include "engine/KelvaneDoc.h"
 
+#include "engine/DocDeviceCalls.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace {
+
+using kv::docdevice::ComputeLevelRange;
+using kv::docdevice::SendOffset;
+using kv::docdevice::SendVoltageAndCoupling;
 
 constexpr double kMaxLevelCode = 511.0;
 constexpr int kMaxPositionWord = 100;
@@ -24,22 +30,6 @@ std::int16_t LevelBlockWord(float value) {
 // 100 beyond the right edge.
 std::int16_t HorizontalPositionWord(std::int16_t position) {
     return static_cast<std::int16_t>(std::clamp(position / 5, 0, kMaxPositionWord));
-}
-
-// The device-call groups that the setters combine.
-void ComputeLevelRange(CKelvaneDoc& doc) {
-    doc.m_trigger.ComputeLevelRange(doc.m_ch1.GetVoltsPerDivIndex(), doc.m_ch2.GetVoltsPerDivIndex(),
-                                    doc.m_usb.GetStateWord(kv::kStateActiveSource));
-}
-
-void SendVoltageAndCoupling(CKelvaneDoc& doc) {
-    doc.m_usb.SetVoltageAndCoupling(doc.m_ch1.GetVoltsPerDivIndex(), doc.m_ch2.GetVoltsPerDivIndex(),
-                                    doc.m_ch1.GetCoupling(), doc.m_ch2.GetCoupling(), doc.m_usb.GetStateBlock());
-}
-
-void SendOffset(CKelvaneDoc& doc) {
-    doc.m_usb.SetOffset(doc.m_usb.GetLevelBlock(), doc.m_ch1.GetVoltsPerDivIndex(), doc.m_ch2.GetVoltsPerDivIndex(),
-                        doc.m_usb.GetStateWord(kv::kStateActiveSource), doc.m_trigger.GetCalibrationTable());
 }
 
 } // namespace

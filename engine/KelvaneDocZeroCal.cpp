@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "engine/DocDeviceCalls.h"
 #include "engine/DocViewCalls.h"
 
 namespace {
@@ -77,8 +78,7 @@ int CKelvaneDoc::StartCalibration() {
         m_nCalibrationState = kIdle;
         return 0;
     }
-    m_trigger.ComputeLevelRange(m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(),
-                                m_usb.GetStateWord(kv::kStateActiveSource));
+    kv::docdevice::ComputeLevelRange(*this);
     // 3. Y-T format (Roll first moves to 40 us/div).
     const std::int16_t format = m_settings.GetTimeBaseFormat();
     if (format == 1) {

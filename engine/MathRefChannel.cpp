@@ -23,6 +23,18 @@ double ZeroLine(const CTrace* t) {
     return 511.0 - static_cast<double>(t->GetPosition());
 }
 
+// The factors that bring each source's codes to the math channel's volts/div (rounded through
+// float) and the zero lines of both sources and of the result.
+struct Scaling {
+    double kX, kY, zX, zY, zM;
+};
+
+Scaling ScalingOf(const CTrace* x, const CTrace* y, const CTrace* math) {
+    const double v = math->GetVoltsPerDiv();
+    return {static_cast<float>(x->GetVoltsPerDiv() / v), static_cast<float>(y->GetVoltsPerDiv() / v), ZeroLine(x),
+            ZeroLine(y), ZeroLine(math)};
+}
+
 } // namespace
 
 CString CMathChannel::GetLabel() const {
@@ -75,29 +87,23 @@ template <typename Op> void CMathChannel::ForEachPoint(const CTrace* x, const CT
 void CMathChannel::ComputeAdd(const CTrace* x, const CTrace* y) {
     if (x == nullptr || y == nullptr)
         return;
-    const double v = GetVoltsPerDiv();
-    const double kX = static_cast<float>(x->GetVoltsPerDiv() / v);
-    const double kY = static_cast<float>(y->GetVoltsPerDiv() / v);
-    const double zX = ZeroLine(x), zY = ZeroLine(y), zM = ZeroLine(this);
+    const Scaling s = ScalingOf(x, y, this);
     if (x == y) {
-        ForEachPoint(x, y, [&](double a, double) { return zM + kX * (a - zX) * 2.0; });
+        ForEachPoint(x, y, [&](double a, double) { return s.zM + s.kX * (a - s.zX) * 2.0; });
         return;
     }
-    ForEachPoint(x, y, [&](double a, double b) { return (b - zY) * kY + (a - zX) * kX + zM; });
+    ForEachPoint(x, y, [&](double a, double b) { return (b - s.zY) * s.kY + (a - s.zX) * s.kX + s.zM; });
 }
 
 void CMathChannel::ComputeSubtract(const CTrace* x, const CTrace* y) {
     if (x == nullptr || y == nullptr)
         return;
-    const double v = GetVoltsPerDiv();
-    const double kX = static_cast<float>(x->GetVoltsPerDiv() / v);
-    const double kY = static_cast<float>(y->GetVoltsPerDiv() / v);
-    const double zX = ZeroLine(x), zY = ZeroLine(y), zM = ZeroLine(this);
+    const Scaling s = ScalingOf(x, y, this);
     if (x == y) {
-        ForEachPoint(x, y, [&](double, double) { return zM; });
+        ForEachPoint(x, y, [&](double, double) { return s.zM; });
         return;
     }
-    ForEachPoint(x, y, [&](double a, double b) { return (a - zX) * kX - (b - zY) * kY + zM; });
+    ForEachPoint(x, y, [&](double a, double b) { return (a - s.zX) * s.kX - (b - s.zY) * s.kY + s.zM; });
 }
 
 void CMathChannel::ComputeMultiply(const CTrace* x, const CTrace* y) {
@@ -115,18 +121,15 @@ void CMathChannel::ComputeMultiply(const CTrace* x, const CTrace* y) {
 void CMathChannel::ComputeDivide(const CTrace* x, const CTrace* y) {
     if (x == nullptr || y == nullptr)
         return;
-    const double v = GetVoltsPerDiv();
-    const double kX = static_cast<float>(x->GetVoltsPerDiv() / v);
-    const double kY = static_cast<float>(y->GetVoltsPerDiv() / v);
-    const double zX = ZeroLine(x), zY = ZeroLine(y), zM = ZeroLine(this);
+    const Scaling s = ScalingOf(x, y, this);
     if (x == y) {
         // A trace divided by itself is 1 everywhere, also on its own zero line.
-        ForEachPoint(x, y, [&](double, double) { return zM + 1.0; });
+        ForEachPoint(x, y, [&](double, double) { return s.zM + 1.0; });
         return;
     }
     ForEachPoint(x, y, [&](double a, double b) {
-        const double d = (b - zY) * kY;
-        return d != 0.0 ? ((a - zX) * kX) / d + zM : zM;
+        const double d = (b - s.zY) * s.kY;
+        return d != 0.0 ? ((a - s.zX) * s.kX) / d + s.zM : s.zM;
     });
 }
 

@@ -3,20 +3,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <string>
 
+#include "engine/FileErrors.h"
 #include "system/LittleEndian.h"
 
 namespace {
 
 constexpr int kTopCode = 511;
-
-std::string ErrorText(const char* path, const char* fallback) {
-    const int err = errno;
-    return std::string(path ? path : "") + ": " + (err ? std::strerror(err) : fallback);
-}
 
 } // namespace
 
@@ -139,12 +134,7 @@ int CPassFail::SaveSettings(const char* path, CString* error) const {
     w.U16(static_cast<std::uint16_t>(m_bStop));
     w.I16(m_nHorizontalTolerance);
     w.I16(m_nVerticalTolerance);
-    errno = 0;
-    if (path && kv::WriteWholeFileAtomic(path, w.Data().data(), w.Data().size()))
-        return 1;
-    if (error)
-        error->Format("Cann't save file: %s", ErrorText(path, "write failed").c_str());
-    return 0;
+    return kv::SaveWholeFile(path, w.Data().data(), w.Data().size(), error);
 }
 
 int CPassFail::LoadSettings(const char* path, CString* error) {
@@ -152,7 +142,7 @@ int CPassFail::LoadSettings(const char* path, CString* error) {
     errno = 0;
     if (!path || !kv::ReadWholeFile(path, bytes, 1u << 20)) {
         if (error)
-            error->Format("Can not open file: %s", ErrorText(path, "read failed").c_str());
+            error->Format("Can not open file: %s", kv::FileErrorText(path, errno, "read failed").c_str());
         return 0;
     }
     // A short file would leave the later settings undefined.

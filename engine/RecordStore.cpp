@@ -8,14 +8,10 @@
 #include <memory>
 #include <string>
 
+#include "engine/FileErrors.h"
 #include "system/LittleEndian.h"
 
 namespace {
-
-std::string ErrorText(const char* path, const char* fallback) {
-    const int err = errno;
-    return std::string(path ? path : "") + ": " + (err ? std::strerror(err) : fallback);
-}
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -165,12 +161,7 @@ int CRecordStore::SaveRecord(const char* path, CString* error) const {
     w.U16(static_cast<std::uint16_t>(n)); // 22: frame count
     for (int i = 0; i < n * kFramePoints; ++i)
         w.I16(m_frames[static_cast<std::size_t>(i)]);
-    errno = 0;
-    if (path && kv::WriteWholeFileAtomic(path, w.Data().data(), w.Data().size()))
-        return 1;
-    if (error)
-        error->Format("Cann't save file: %s", ErrorText(path, "write failed").c_str());
-    return 0;
+    return kv::SaveWholeFile(path, w.Data().data(), w.Data().size(), error);
 }
 
 int CRecordStore::LoadRecord(const char* path, CString* error) {
@@ -179,7 +170,7 @@ int CRecordStore::LoadRecord(const char* path, CString* error) {
     const std::size_t limit = kHeaderSize + static_cast<std::size_t>(kMaxFrames) * kFrameBytes;
     if (!path || !ReadPrefix(path, limit, bytes)) {
         if (error)
-            error->Format("Couldn't open file: %s", ErrorText(path, "read failed").c_str());
+            error->Format("Couldn't open file: %s", kv::FileErrorText(path, errno, "read failed").c_str());
         return 0;
     }
     // A short header would leave the settings undefined.

@@ -2,13 +2,13 @@
 #include "engine/SetupFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "engine/FileErrors.h"
 #include "engine/KelvaneDoc.h"
 #include "system/LittleEndian.h"
 #include "system/Paths.h"
@@ -27,17 +27,6 @@ constexpr int kFormatRoll = 1;
 constexpr int kFirstSlowTimeBase = 25; // 400 ms/div and slower run in Roll
 constexpr int kMeasureSlots = CMeasure::kMaxEntries;
 constexpr int kRecordSamples = CRecordStore::kMaxFrames * CRecordStore::kFramePoints;
-
-IDocUi* Ui(CKelvaneDoc& doc) { return doc.GetUi(); }
-
-void ShowMessage(CKelvaneDoc& doc, const std::string& text) {
-    if (IDocUi* ui = Ui(doc))
-        ui->MessageBox(text.c_str(), "");
-}
-
-std::string ErrorText(const char* path, int err) {
-    return std::string(path ? path : "") + ": " + (err ? std::strerror(err) : "write failed");
-}
 
 bool In(int v, int lo, int hi) { return v >= lo && v <= hi; }
 
@@ -711,16 +700,16 @@ int CKelvaneDoc::SaveSetupFile(const char* path) {
     w.I16(m_fft.m_nZoom);
 
     // The whole file goes to a temporary file first: a failed save keeps the previous one.
-    errno = 0;
-    if (kv::WriteWholeFileAtomic(path, w.Data().data(), w.Data().size()))
+    CString error;
+    if (kv::SaveWholeFile(path, w.Data().data(), w.Data().size(), &error))
         return 1;
-    ShowMessage(*this, "Cann't save file: " + ErrorText(path, errno));
+    kv::ShowDocMessage(*this, error.GetString());
     return 0;
 }
 
 int CKelvaneDoc::LoadSetupFile(const char* path) {
     if (!path || kv::ExtensionOf4(path) != ".set") {
-        ShowMessage(*this, "This is not a setup file!");
+        kv::ShowDocMessage(*this, "This is not a setup file!");
         return 0;
     }
     std::vector<std::uint8_t> bytes;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/BitmapWriter.h"
+#include "engine/FileErrors.h"
 #include "engine/KelvaneDoc.h"
 #include "system/LittleEndian.h"
 #include "system/Paths.h"
@@ -32,26 +33,39 @@ const char kNotReference[] = "This is not a reference file!";
 const char kNotCsv[] = "This is not a CSV file!";
 const char kNotOldReference[] = "This is not a ref file!";
 
-void ShowMessage(CKelvaneDoc& doc, const std::string& text) {
-    if (IDocUi* ui = doc.GetUi())
-        ui->MessageBox(text.c_str(), "");
-}
-
-std::string ErrorText(const char* path, int err, const char* fallback) {
-    return std::string(path ? path : "") + ": " + (err ? std::strerror(err) : fallback);
-}
+using kv::ShowDocMessage;
 
 void CannotSave(CKelvaneDoc& doc, const char* path, int err) {
-    ShowMessage(doc, "Cann't save file: " + ErrorText(path, err, "write failed"));
+    ShowDocMessage(doc, "Cann't save file: " + kv::FileErrorText(path, err, "write failed"));
 }
 
-void CannotOpen(CKelvaneDoc& doc, const char* path, int err, const char* reason = "read failed") {
-    ShowMessage(doc, "Can not open file: " + ErrorText(path, err, reason));
+// Writes the whole file; a failure is told to the user and gives 0.
+int SaveOrTell(CKelvaneDoc& doc, const char* path, const void* data, std::size_t size) {
+    CString error;
+    if (kv::SaveWholeFile(path, data, size, &error))
+        return 1;
+    ShowDocMessage(doc, error.GetString());
+    return 0;
 }
 
-bool WriteText(const char* path, const std::string& text) {
+int SaveOrTell(CKelvaneDoc& doc, const char* path, const std::string& text) {
+    return SaveOrTell(doc, path, text.data(), text.size());
+}
+
+// Reads a whole file of the given extension. A path of another extension, or a file that
+// cannot be read, is told to the user and gives false.
+bool ReadOrTell(CKelvaneDoc& doc, const char* path, const char* extension, const char* notThisKind,
+                std::vector<std::uint8_t>& bytes) {
+    if (!path || kv::ExtensionOf4(path) != extension) {
+        ShowDocMessage(doc, notThisKind);
+        return false;
+    }
     errno = 0;
-    return path && kv::WriteWholeFileAtomic(path, text.data(), text.size());
+    if (!kv::ReadWholeFile(path, bytes, kMaxTextFileBytes)) {
+        ShowDocMessage(doc, "Can not open file: " + kv::FileErrorText(path, errno, "read failed"));
+        return false;
+    }
+    return true;
 }
 
 // Fixed-point text of a value, "%.<precision>f" in the C locale whatever the process locale.
@@ -266,25 +280,14 @@ int CKelvaneDoc::SaveReferenceFile(const char* path) {
         std::clamp<int>(m_settings.GetHorizontalPosition(), 0, kMaxHorizontalPosition)));
     for (std::int16_t p : points)                                // 18: samples
         w.I16(p);
-    errno = 0;
-    if (path && kv::WriteWholeFileAtomic(path, w.Data().data(), w.Data().size()))
-        return 1;
-    CannotSave(*this, path, errno);
-    return 0;
+    return SaveOrTell(*this, path, w.Data().data(), w.Data().size());
 }
 
 int CKelvaneDoc::LoadReferenceFile(const char* path) {
-    if (!path || kv::ExtensionOf4(path) != ".rfc") {
-        ShowMessage(*this, kNotReference);
-        return 0;
-    }
-    const std::int32_t capacity = m_ref.GetRecordCapacity();
     std::vector<std::uint8_t> bytes;
-    errno = 0;
-    if (!kv::ReadWholeFile(path, bytes, kMaxTextFileBytes)) {
-        CannotOpen(*this, path, errno);
+    if (!ReadOrTell(*this, path, ".rfc", kNotReference, bytes))
         return 0;
-    }
+    const std::int32_t capacity = m_ref.GetRecordCapacity();
     kv::LeReader r(bytes);
     ReferenceData d;
     d.position = r.F32();
@@ -302,7 +305,7 @@ int CKelvaneDoc::LoadReferenceFile(const char* path) {
     }
     // Half-checked fields would leave REF partly overwritten and indexing tables out of range.
     if (bytes.size() < static_cast<std::size_t>(kv::kReferenceHeaderBytes) || !ReferenceValid(d)) {
-        ShowMessage(*this, kNotReference);
+        ShowDocMessage(*this, kNotReference);
         return 0;
     }
     CommitReference(*this, d, true);
@@ -310,16 +313,9 @@ int CKelvaneDoc::LoadReferenceFile(const char* path) {
 }
 
 int CKelvaneDoc::LoadOldReferenceFile(const char* path) {
-    if (!path || kv::ExtensionOf4(path) != ".ref") {
-        ShowMessage(*this, kNotOldReference);
-        return 0;
-    }
     std::vector<std::uint8_t> bytes;
-    errno = 0;
-    if (!kv::ReadWholeFile(path, bytes, kMaxTextFileBytes)) {
-        CannotOpen(*this, path, errno);
+    if (!ReadOrTell(*this, path, ".ref", kNotOldReference, bytes))
         return 0;
-    }
     const std::vector<std::string_view> lines = SplitLines(bytes);
     const std::size_t capacity = static_cast<std::size_t>(std::max(m_ref.GetRecordCapacity(), 0));
     ReferenceData d;
@@ -371,7 +367,7 @@ int CKelvaneDoc::LoadOldReferenceFile(const char* path) {
         }
     }
     if (!complete || !ReferenceValid(d)) {
-        ShowMessage(*this, kNotOldReference);
+        ShowDocMessage(*this, kNotOldReference);
         return 0;
     }
     CommitReference(*this, d, false);
@@ -408,23 +404,13 @@ int CKelvaneDoc::SaveCsvFile(const char* path) {
     }
     default: break; // the clock line only
     }
-    if (WriteText(path, out))
-        return 1;
-    CannotSave(*this, path, errno);
-    return 0;
+    return SaveOrTell(*this, path, out);
 }
 
 int CKelvaneDoc::LoadCsvFile(const char* path) {
-    if (!path || kv::ExtensionOf4(path) != ".csv") {
-        ShowMessage(*this, kNotCsv);
-        return 0;
-    }
     std::vector<std::uint8_t> bytes;
-    errno = 0;
-    if (!kv::ReadWholeFile(path, bytes, kMaxTextFileBytes)) {
-        CannotOpen(*this, path, errno);
+    if (!ReadOrTell(*this, path, ".csv", kNotCsv, bytes))
         return 0;
-    }
     const std::vector<std::string_view> lines = SplitLines(bytes);
     // Both header lines are checked before anything changes: a refused file leaves the time
     // base and CH1 as they were.
@@ -465,17 +451,11 @@ int CKelvaneDoc::LoadCsvFile(const char* path) {
 }
 
 int CKelvaneDoc::SaveWaveformText(const char* path) {
-    if (WriteText(path, WaveformText(*this, false)))
-        return 1;
-    CannotSave(*this, path, errno);
-    return 0;
+    return SaveOrTell(*this, path, WaveformText(*this, false));
 }
 
 int CKelvaneDoc::SaveWaveformDoc(const char* path) {
-    if (WriteText(path, WaveformText(*this, true)))
-        return 1;
-    CannotSave(*this, path, errno);
-    return 0;
+    return SaveOrTell(*this, path, WaveformText(*this, true));
 }
 
 int CKelvaneDoc::SaveWaveformXls(const char* path) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "engine/DocUi.h"
+#include "engine/NullDocUi.h"
 
 namespace kvfuzz {
 
@@ -46,31 +46,14 @@ private:
     std::string m_path;
 };
 
-class SilentUi : public IDocUi {
+// Keeps the screen options it is given, so a setup file written after one is read carries them.
+class SilentUi : public CNullDocUi {
 public:
-    void RunStopCommand() override {}
-    void FactorySetup() override {}
-    void SetTimeBaseIndex(std::int16_t) override {}
-    void SetChannelVoltsPerDiv(int, std::int16_t) override {}
-    void SelectSidePanelCombo(SidePanelCombo, int) override {}
-    void UpdateChannelControls(bool, bool) override {}
-    void RecomputeMarkers() override {}
-    void RecomputeTriggerLevelReadout() override {}
-    void RepaintView() override {}
     bool GetScreenOptions(ScreenOptions& options) override {
         options = m_screen;
         return true;
     }
     void SetScreenOptions(const ScreenOptions& options) override { m_screen = options; }
-    void ShowAutoSetupProgress() override {}
-    void SetAutoSetupProgressStep(int) override {}
-    void CloseAutoSetupProgress() override {}
-    void MaximizeMainWindow(bool) override {}
-    void TranslateMenu(const CLanguageTable&) override {}
-    void ApplyTexts() override {}
-    void SetMenuImages() override {}
-    void RedrawFrame() override {}
-    void MessageBox(const char*, const char*) override {}
 
 private:
     ScreenOptions m_screen;

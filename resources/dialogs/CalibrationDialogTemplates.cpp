@@ -1,6 +1,6 @@
 #include "resources/dialogs/CalibrationDialogTemplates.h"
 
-#include "framework/DialogTemplate.h"
+#include "resources/dialogs/TemplateBuilder.h"
 
 #include <mutex>
 
@@ -8,18 +8,7 @@ namespace kv {
 
 namespace {
 
-constexpr DWORD kTab = WS_VISIBLE | WS_TABSTOP;
-
-DialogControlTemplate Control(UINT id, ControlKind kind, const char* text, int x, int y, int cx, int cy,
-                              DWORD style = WS_VISIBLE) {
-    DialogControlTemplate c;
-    c.id = id;
-    c.kind = kind;
-    c.text = text;
-    c.rect = RECT{x, y, x + cx, y + cy};
-    c.style = style;
-    return c;
-}
+using namespace dialog_build;
 
 DialogTemplate ZeroCalibration() {
     DialogTemplate t;
@@ -62,25 +51,23 @@ DialogTemplate CalibrateData() {
         levels.push_back(item);
     }
     auto list = [&](UINT id, int x, int y) {
-        DialogControlTemplate c = Control(id, ControlKind::ComboBox, "", x, y, 80, 24, kTab);
-        c.items = levels;
-        return c;
+        return Control(id, ControlKind::ComboBox, "", x, y, 80, 24, kTab, levels);
     };
     t.controls = {
         Control(1271, ControlKind::GroupBox, "Line Cal Data", 12, 10, 376, 130),
-        Control(0xFFFF, ControlKind::Static, "100mV,1.00V,10.0V", 24, 34, 150, 22),
+        Control(kUnnamed, ControlKind::Static, "100mV,1.00V,10.0V", 24, 34, 150, 22),
         list(1313, 180, 32),
-        Control(0xFFFF, ControlKind::Static, "20mV,200mV,2.00V", 24, 60, 150, 22),
+        Control(kUnnamed, ControlKind::Static, "20mV,200mV,2.00V", 24, 60, 150, 22),
         list(1314, 180, 58),
-        Control(0xFFFF, ControlKind::Static, "50mV,500mV,5.00V", 24, 86, 150, 22),
+        Control(kUnnamed, ControlKind::Static, "50mV,500mV,5.00V", 24, 86, 150, 22),
         list(1315, 180, 84),
-        Control(0xFFFF, ControlKind::Static, "10.0mV", 24, 112, 150, 22),
+        Control(kUnnamed, ControlKind::Static, "10.0mV", 24, 112, 150, 22),
         list(1316, 180, 110),
         Control(1278, ControlKind::GroupBox, "ETD Cal Data", 12, 150, 376, 100),
-        Control(0xFFFF, ControlKind::Static, "Max ETS Cal Data", 24, 174, 150, 22),
+        Control(kUnnamed, ControlKind::Static, "Max ETS Cal Data", 24, 174, 150, 22),
         Control(1318, ControlKind::Edit, "0", 180, 172, 60, 24, kTab | ES_NUMBER),
         Control(1321, ControlKind::Static, "( 0 ~ 300 )", 250, 174, 100, 22),
-        Control(0xFFFF, ControlKind::Static, "Min ETS Cal Data", 24, 204, 150, 22),
+        Control(kUnnamed, ControlKind::Static, "Min ETS Cal Data", 24, 204, 150, 22),
         Control(1320, ControlKind::Edit, "0", 180, 202, 60, 24, kTab | ES_NUMBER),
         Control(1322, ControlKind::Static, "( 0 ~ 200 )", 250, 204, 100, 22),
         Control(1328, ControlKind::CheckBox, "ETS Update", 24, 262, 150, 24, kTab),
@@ -111,9 +98,8 @@ DialogTemplate Calibration() {
     t.size = SIZE{300, 170};
     t.controls = {
         Control(1311, ControlKind::GroupBox, "", 12, 10, 276, 100),
-        Control(1312, ControlKind::RadioButton, "Zero Calibration", 32, 34, 230, 24,
-                kTab | WS_GROUP | BS_AUTORADIOBUTTON),
-        Control(1313, ControlKind::RadioButton, "ETS Calibration", 32, 68, 230, 24, kTab | BS_AUTORADIOBUTTON),
+        Control(1312, ControlKind::RadioButton, "Zero Calibration", 32, 34, 230, 24, kFirstRadio),
+        Control(1313, ControlKind::RadioButton, "ETS Calibration", 32, 68, 230, 24, kRadio),
         Control(1326, ControlKind::Button, "OK", 88, 124, 92, 28, kTab | BS_DEFPUSHBUTTON),
         Control(1327, ControlKind::Button, "Cancel", 192, 124, 92, 28, kTab),
     };

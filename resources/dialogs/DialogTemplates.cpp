@@ -1,23 +1,12 @@
 #include "resources/dialogs/DialogTemplates.h"
 
-#include "framework/DialogTemplate.h"
-
-#include <utility>
+#include "resources/dialogs/TemplateBuilder.h"
 
 namespace kv {
 
 namespace {
 
-DialogControlTemplate Control(UINT id, ControlKind kind, const char* text, int x, int y, int cx, int cy,
-                              DWORD style = WS_VISIBLE) {
-    DialogControlTemplate c;
-    c.id = id;
-    c.kind = kind;
-    c.text = text;
-    c.rect = RECT{x, y, x + cx, y + cy};
-    c.style = style;
-    return c;
-}
+using namespace dialog_build;
 
 // The form view: side-panel frame at the right, status strip on top, the screen panel and the
 // channel information bar below it. The view lays them out again on every size change.
@@ -41,9 +30,9 @@ DialogTemplate About() {
     t.size = SIZE{360, 170};
     t.controls = {
         Control(1231, ControlKind::Picture, "", 16, 16, 96, 96),
-        Control(0xFFFF, ControlKind::Static, "Kestra-E USB Oscilloscope", 128, 20, 216, 20),
-        Control(0xFFFF, ControlKind::Static, "Version 7.0.0.1", 128, 48, 216, 20),
-        Control(IDOK, ControlKind::Button, "OK", 264, 128, 80, 26, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON),
+        Control(kUnnamed, ControlKind::Static, "Kestra-E USB Oscilloscope", 128, 20, 216, 20),
+        Control(kUnnamed, ControlKind::Static, "Version 7.0.0.1", 128, 48, 216, 20),
+        Control(IDOK, ControlKind::Button, "OK", 264, 128, 80, 26, kTab | BS_DEFPUSHBUTTON),
     };
     return t;
 }
@@ -59,8 +48,8 @@ DialogTemplate SearchingDevice() {
         Control(1246, ControlKind::Static, "Driver is not found;", 44, 62, 272, 20),
         Control(1247, ControlKind::Static, "Instrument not connected to USB;", 44, 90, 272, 20),
         // Close first: it holds the focus, so Enter closes.
-        Control(1269, ControlKind::Button, "Close", 240, 146, 88, 28, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON),
-        Control(1268, ControlKind::Button, "Ignore", 140, 146, 88, 28, WS_VISIBLE | WS_TABSTOP),
+        Control(1269, ControlKind::Button, "Close", 240, 146, 88, 28, kTab | BS_DEFPUSHBUTTON),
+        Control(1268, ControlKind::Button, "Ignore", 140, 146, 88, 28, kTab),
     };
     return t;
 }
@@ -70,27 +59,26 @@ DialogTemplate DeviceList() {
     t.id = 218;
     t.caption = "Open Device";
     t.size = SIZE{380, 292};
-    const DWORD tab = WS_VISIBLE | WS_TABSTOP;
     t.controls = {
         Control(1248, ControlKind::GroupBox, "Choose Device", 12, 10, 356, 204),
         Control(1250, ControlKind::Static, "Device List", 28, 32, 120, 20),
         Control(1254, ControlKind::Static, "Device ID", 164, 32, 90, 20),
         // One row per slot: choice, ID and its Modify ID button.
-        Control(1263, ControlKind::RadioButton, "Device 1", 28, 60, 120, 24, tab | WS_GROUP),
-        Control(1255, ControlKind::Edit, "0", 164, 60, 60, 24, tab),
-        Control(1259, ControlKind::Button, "Modify ID", 244, 59, 108, 26, tab),
-        Control(1264, ControlKind::RadioButton, "Device 2", 28, 96, 120, 24, tab),
-        Control(1256, ControlKind::Edit, "0", 164, 96, 60, 24, tab),
-        Control(1260, ControlKind::Button, "Modify ID", 244, 95, 108, 26, tab),
-        Control(1266, ControlKind::RadioButton, "Device 3", 28, 132, 120, 24, tab),
-        Control(1257, ControlKind::Edit, "0", 164, 132, 60, 24, tab),
-        Control(1261, ControlKind::Button, "Modify ID", 244, 131, 108, 26, tab),
-        Control(1267, ControlKind::RadioButton, "Device 4", 28, 168, 120, 24, tab),
-        Control(1258, ControlKind::Edit, "0", 164, 168, 60, 24, tab),
-        Control(1262, ControlKind::Button, "Modify ID", 244, 167, 108, 26, tab),
+        Control(1263, ControlKind::RadioButton, "Device 1", 28, 60, 120, 24, kTab | WS_GROUP),
+        Control(1255, ControlKind::Edit, "0", 164, 60, 60, 24, kTab),
+        Control(1259, ControlKind::Button, "Modify ID", 244, 59, 108, 26, kTab),
+        Control(1264, ControlKind::RadioButton, "Device 2", 28, 96, 120, 24, kTab),
+        Control(1256, ControlKind::Edit, "0", 164, 96, 60, 24, kTab),
+        Control(1260, ControlKind::Button, "Modify ID", 244, 95, 108, 26, kTab),
+        Control(1266, ControlKind::RadioButton, "Device 3", 28, 132, 120, 24, kTab),
+        Control(1257, ControlKind::Edit, "0", 164, 132, 60, 24, kTab),
+        Control(1261, ControlKind::Button, "Modify ID", 244, 131, 108, 26, kTab),
+        Control(1267, ControlKind::RadioButton, "Device 4", 28, 168, 120, 24, kTab),
+        Control(1258, ControlKind::Edit, "0", 164, 168, 60, 24, kTab),
+        Control(1262, ControlKind::Button, "Modify ID", 244, 167, 108, 26, kTab),
         Control(1265, ControlKind::Static, "Note:   Device ID between 0 and 255 !", 12, 222, 356, 20),
-        Control(1084, ControlKind::Button, "OK", 180, 252, 88, 28, tab | BS_DEFPUSHBUTTON),
-        Control(1230, ControlKind::Button, "Cancel", 280, 252, 88, 28, tab),
+        Control(1084, ControlKind::Button, "OK", 180, 252, 88, 28, kTab | BS_DEFPUSHBUTTON),
+        Control(1230, ControlKind::Button, "Cancel", 280, 252, 88, 28, kTab),
     };
     return t;
 }

@@ -1,24 +1,12 @@
 #include "resources/dialogs/PassFailDialogTemplate.h"
 
-#include "framework/DialogTemplate.h"
+#include "resources/dialogs/TemplateBuilder.h"
 
 namespace kv {
 
 namespace {
 
-constexpr DWORD kTab = WS_VISIBLE | WS_TABSTOP;
-
-DialogControlTemplate Control(UINT id, ControlKind kind, const char* text, int x, int y, int cx, int cy,
-                              DWORD style = WS_VISIBLE, std::vector<CString> items = {}) {
-    DialogControlTemplate c;
-    c.id = id;
-    c.kind = kind;
-    c.text = text;
-    c.rect = RECT{x, y, x + cx, y + cy};
-    c.style = style;
-    c.items = std::move(items);
-    return c;
-}
+using namespace dialog_build;
 
 DialogTemplate PassFail() {
     DialogTemplate t;

@@ -1,6 +1,6 @@
 #include "resources/dialogs/RecordDialogTemplates.h"
 
-#include "framework/DialogTemplate.h"
+#include "resources/dialogs/TemplateBuilder.h"
 
 #include <mutex>
 
@@ -8,18 +8,7 @@ namespace kv {
 
 namespace {
 
-constexpr DWORD kTab = WS_VISIBLE | WS_TABSTOP;
-
-DialogControlTemplate Control(UINT id, ControlKind kind, const char* text, int x, int y, int cx, int cy,
-                              DWORD style = WS_VISIBLE) {
-    DialogControlTemplate c;
-    c.id = id;
-    c.kind = kind;
-    c.text = text;
-    c.rect = RECT{x, y, x + cx, y + cy};
-    c.style = style;
-    return c;
-}
+using namespace dialog_build;
 
 DialogControlTemplate Spin(UINT id, int x, int y, int cy) {
     return Control(id, ControlKind::Spin, "", x, y, 18, cy, WS_VISIBLE | UDS_AUTOBUDDY | UDS_SETBUDDYINT);
@@ -32,8 +21,8 @@ DialogTemplate SaveChannel() {
     t.size = SIZE{220, 150};
     t.controls = {
         Control(1090, ControlKind::GroupBox, "Channel", 12, 10, 196, 80),
-        Control(1091, ControlKind::RadioButton, "CH1", 32, 34, 70, 24, kTab | WS_GROUP | BS_AUTORADIOBUTTON),
-        Control(1092, ControlKind::RadioButton, "CH2", 116, 34, 70, 24, kTab | BS_AUTORADIOBUTTON),
+        Control(1091, ControlKind::RadioButton, "CH1", 32, 34, 70, 24, kFirstRadio),
+        Control(1092, ControlKind::RadioButton, "CH2", 116, 34, 70, 24, kRadio),
         Control(1093, ControlKind::Button, "OK", 64, 104, 92, 28, kTab | BS_DEFPUSHBUTTON),
     };
     return t;

@@ -4,6 +4,7 @@
 #include "app/DemoSettingDlg.h"
 #include "app/IntensityDlg.h"
 #include "app/PulseWidthDlg.h"
+#include "DialogTestSupport.h"
 #include "app/Resource.h"
 #include "display/ScopeScreen.h"
 #include "engine/KelvaneDoc.h"
@@ -30,32 +31,11 @@
 
 namespace {
 
-CString Text(CWnd& dlg, int id) {
-    CString s;
-    dlg.GetDlgItemText(id, s);
-    return s;
-}
-
-void Type(CWnd& dlg, int id, const char* text) {
-    dlg.SetDlgItemText(id, text);
-}
-
-void Click(CDialog& dlg, int id) {
-    dlg.OnCommand(MAKEWPARAM(id, BN_CLICKED), 0);
-}
-
-void Choose(CDialog& dlg, CComboBox& list, int id, int item) {
-    list.SetCurSel(item);
-    dlg.OnCommand(MAKEWPARAM(id, CBN_SELCHANGE), 0);
-}
-
-void Notify(CDialog& dlg, int id, UINT code) {
-    NMHDR hdr;
-    hdr.idFrom = static_cast<UINT_PTR>(id);
-    hdr.code = code;
-    LRESULT result = 0;
-    dlg.OnNotify(static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&hdr), &result);
-}
+using apptest::Choose;
+using apptest::Click;
+using apptest::Notify;
+using apptest::Text;
+using apptest::Type;
 
 // Saves a picture of a dialog for a person to look at.
 void Grab(CDialog& dlg, const char* name) {

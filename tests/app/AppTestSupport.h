@@ -4,6 +4,7 @@
 #include "app/KelvaneApp.h"
 #include "app/KelvaneView.h"
 #include "app/MainFrame.h"
+#include "DialogTestSupport.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/Dialog.h"
 #include "framework/WinApp.h"
@@ -51,9 +52,6 @@ private:
     QTimer m_timer;
     QWidget* m_last = nullptr;
 };
-
-// Clicks control `id` of a dialog as the user would.
-inline void Click(CDialog& dlg, int id) { dlg.OnCommand(MAKEWPARAM(id, BN_CLICKED), 0); }
 
 // Runs the event loop (sleeping between events, as the program does) for `ms` milliseconds.
 inline void ProcessEventsFor(int ms) {

@@ -1,6 +1,7 @@
 // The FFT panel: its settings, the on/off switch, the text export and the harmonic and
 // spectrum-figure read-outs, on a document of its own.
 #include "app/FftDlg.h"
+#include "DialogTestSupport.h"
 #include "app/Resource.h"
 #include "display/ScopeScreen.h"
 #include "engine/KelvaneDoc.h"
@@ -21,25 +22,14 @@
 
 namespace {
 
-CString Text(CWnd& dlg, int id) {
-    CString s;
-    dlg.GetDlgItemText(id, s);
-    return s;
-}
+using apptest::Choose;
+using apptest::Click;
+using apptest::Text;
 
 CString Item(CComboBox& list, int index) {
     CString s;
     list.GetLBText(index, s);
     return s;
-}
-
-void Click(CDialog& dlg, int id) {
-    dlg.OnCommand(MAKEWPARAM(id, BN_CLICKED), 0);
-}
-
-void Choose(CDialog& dlg, CComboBox& list, int id, int item) {
-    list.SetCurSel(item);
-    dlg.OnCommand(MAKEWPARAM(id, CBN_SELCHANGE), 0);
 }
 
 // Read-out ids of harmonic k (1..6).

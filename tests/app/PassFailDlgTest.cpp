@@ -1,6 +1,7 @@
 // The Pass/Fail panel: mask settings, Create, Start and Stop, frame counting as the view's
 // timer drives it, the mask-settings file and closing the panel.
 #include "app/PassFailDlg.h"
+#include "DialogTestSupport.h"
 #include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/CommonDialogs.h"
@@ -21,22 +22,10 @@
 
 namespace {
 
-CString Text(CWnd& dlg, int id) {
-    CString s;
-    dlg.GetDlgItemText(id, s);
-    return s;
-}
-
-void Type(CWnd& dlg, int id, const char* text) {
-    dlg.SetDlgItemText(id, text);
-}
-void Click(CDialog& dlg, int id) {
-    dlg.OnCommand(MAKEWPARAM(id, BN_CLICKED), 0);
-}
-void Choose(CDialog& dlg, CComboBox& list, int id, int item) {
-    list.SetCurSel(item);
-    dlg.OnCommand(MAKEWPARAM(id, CBN_SELCHANGE), 0);
-}
+using apptest::Choose;
+using apptest::Click;
+using apptest::Text;
+using apptest::Type;
 
 std::string OutputFolder() {
     return std::getenv("KV_TEST_OUTPUT") ? std::getenv("KV_TEST_OUTPUT") : "/tmp";

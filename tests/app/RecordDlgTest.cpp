@@ -39,8 +39,6 @@ std::string ItemText(CWnd& dlg, int id) {
     return text.GetString();
 }
 
-void Type(CWnd& dlg, int id, const char* text) { dlg.SetDlgItemText(id, text); }
-
 // Fills a trace with a ramp that starts at `base`.
 void FillTrace(CTrace& trace, int base) {
     for (int i = 0; i < CTrace::kScreenPoints; ++i)

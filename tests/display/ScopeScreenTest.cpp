@@ -2,6 +2,8 @@
 #include "ScopeScreen.h"
 #include "engine/KelvaneDoc.h"
 
+#include "PixelSurface.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,30 +20,10 @@ constexpr COLORREF kCh1 = 0x00FF00; // the document's default colours
 constexpr COLORREF kCh2 = 0x00FFFF;
 constexpr COLORREF kMask = RGB(150, 128, 0);
 
-struct Surface {
-    CDC dc;
-    CBitmap bmp;
-    CBitmap* old = nullptr;
-    int w, h;
-    Surface(int width, int height) : w(width), h(height) {
-        dc.CreateCompatibleDC(nullptr);
-        bmp.CreateCompatibleBitmap(&dc, w, h);
-        old = dc.SelectObject(&bmp);
-    }
-    ~Surface() { dc.SelectObject(old); }
-    COLORREF At(int x, int y) const { return dc.GetPixel(x, y); }
-    int Count(COLORREF c, int l, int t, int r, int b) const {
-        int n = 0;
-        for (int y = std::max(t, 0); y < std::min(b, h); ++y)
-            for (int x = std::max(l, 0); x < std::min(r, w); ++x)
-                n += dc.GetPixel(x, y) == c;
-        return n;
-    }
-    int Count(COLORREF c) const { return Count(c, 0, 0, w, h); }
-    void Save(const char* name) {
-        if (const char* dir = std::getenv("KV_TEST_OUTPUT"))
-            KvSaveDCPng(dc.GetSafeHdc(), (std::string(dir) + "/ScopeScreen-" + name + ".png").c_str());
-    }
+// The pictures of these tests are saved under names that start with "ScopeScreen-".
+struct Surface : PixelSurface {
+    using PixelSurface::PixelSurface;
+    void Save(const char* name) const { PixelSurface::Save(std::string("ScopeScreen-") + name); }
 };
 
 // Draws a text the way the screen's text steps do: Arial, transparent background.

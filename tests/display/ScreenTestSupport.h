@@ -7,13 +7,11 @@
 #include "zendral/ZendralRegistry.h"
 
 #include "../engine/FakeDocUi.h"
+#include "PixelSurface.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace kvtest {
@@ -21,32 +19,7 @@ namespace kvtest {
 // The left-button bit of a mouse message's flags.
 constexpr UINT kLeftButton = 0x0001;
 
-struct ScreenSurface {
-    CDC dc;
-    CBitmap bmp;
-    CBitmap* old = nullptr;
-    int w, h;
-    ScreenSurface(int width, int height) : w(width), h(height) {
-        dc.CreateCompatibleDC(nullptr);
-        bmp.CreateCompatibleBitmap(&dc, w, h);
-        old = dc.SelectObject(&bmp);
-    }
-    ~ScreenSurface() { dc.SelectObject(old); }
-    ScreenSurface(const ScreenSurface&) = delete;
-    ScreenSurface& operator=(const ScreenSurface&) = delete;
-    COLORREF At(int x, int y) const { return dc.GetPixel(x, y); }
-    int Count(COLORREF c, int l, int t, int r, int b) const {
-        int n = 0;
-        for (int y = std::max(t, 0); y < std::min(b, h); ++y)
-            for (int x = std::max(l, 0); x < std::min(r, w); ++x)
-                n += dc.GetPixel(x, y) == c;
-        return n;
-    }
-    void Save(const std::string& name) {
-        if (const char* dir = std::getenv("KV_TEST_OUTPUT"))
-            KvSaveDCPng(dc.GetSafeHdc(), (std::string(dir) + "/" + name + ".png").c_str());
-    }
-};
+using ScreenSurface = ::PixelSurface;
 
 // A document with its default set-up sent once to a recording instrument, a recording user
 // interface, and the screen panel sized and with its pointers placed.

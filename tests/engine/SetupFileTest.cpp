@@ -2,9 +2,7 @@
 #include "engine/KelvaneDoc.h"
 #include "engine/SetupFile.h"
 
-#include "FakeDocUi.h"
-#include "zendral/RecordingZendral.h"
-#include "zendral/ZendralRegistry.h"
+#include "FileTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -22,66 +20,16 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
+using namespace kvtest;
 
 // Offsets of the default file (REF without samples, record store without frames).
 constexpr std::size_t kCh1 = 20, kCh2 = 54, kMath = 88, kRef = 120, kTrigger = 156, kTimeBase = 208,
                       kScreen = 218, kAcquisition = 232, kRecord = 244, kPassFail = 292, kMeasure = 2328,
                       kFft = 2396, kDefaultFileSize = 2418;
 
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "kv-setup-XXXXXX").string();
-        if (::mkdtemp(tmpl.data()))
-            m_path = tmpl;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(m_path, fs::perms::owner_all, ec);
-        fs::remove_all(m_path, ec);
-    }
-    std::string File(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    fs::path m_path;
-};
-
-Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const Bytes& b) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-}
-
-void Put16(Bytes& b, std::size_t at, int v) {
-    b.at(at) = static_cast<std::uint8_t>(v);
-    b.at(at + 1) = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.at(at + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(v >> (8 * i));
-}
-void PutF32(Bytes& b, std::size_t at, float f) {
-    std::uint32_t u;
-    std::memcpy(&u, &f, 4);
-    Put32(b, at, u);
-}
-int Get16(const Bytes& b, std::size_t at) { return static_cast<std::int16_t>(b.at(at) | (b.at(at + 1) << 8)); }
-
-class SetupFileTest : public ::testing::Test {
+class SetupFileTest : public TwoDocumentFixture {
 protected:
-    SetupFileTest() {
-        for (CKelvaneDoc* d : {&doc, &other}) {
-            d->SetDefaultSettings();
-            d->AllocSampleBuffers();
-        }
-        doc.SetUi(&ui);
-        other.SetUi(&otherUi);
-    }
+    SetupFileTest() : TwoDocumentFixture("kv-setup-") {}
 
     // Every field of the file away from its default.
     void ChangeEverything(CKelvaneDoc& d, FakeDocUi& u) {
@@ -194,13 +142,6 @@ protected:
         return ReadBytes(p);
     }
 
-    std::shared_ptr<kv::RecordingZendral> fake = std::make_shared<kv::RecordingZendral>();
-    kv::ScopedZendral scope{fake};
-    TempDir dir;
-    CKelvaneDoc doc;
-    CKelvaneDoc other;
-    FakeDocUi ui;
-    FakeDocUi otherUi;
 };
 
 TEST_F(SetupFileTest, DefaultFileHasTheFixedLayout) {

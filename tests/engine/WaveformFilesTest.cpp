@@ -3,9 +3,7 @@
 #include "engine/KelvaneDoc.h"
 #include "engine/WaveformFiles.h"
 
-#include "FakeDocUi.h"
-#include "zendral/RecordingZendral.h"
-#include "zendral/ZendralRegistry.h"
+#include "FileTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -24,36 +22,11 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
+using namespace kvtest;
 
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "kv-wave-XXXXXX").string();
-        if (::mkdtemp(tmpl.data()))
-            m_path = tmpl;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    std::string File(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    fs::path m_path;
-};
-
-Bytes ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 std::string ReadText(const std::string& path) {
     const Bytes b = ReadBytes(path);
     return std::string(b.begin(), b.end());
-}
-void WriteBytes(const std::string& path, const Bytes& b) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }
 void WriteText(const std::string& path, const std::string& s) { WriteBytes(path, Bytes(s.begin(), s.end())); }
 std::vector<std::string> Lines(const std::string& s) {
@@ -63,25 +36,10 @@ std::vector<std::string> Lines(const std::string& s) {
         out.push_back(line);
     return out;
 }
-void Put16(Bytes& b, std::size_t at, int v) {
-    b.at(at) = static_cast<std::uint8_t>(v);
-    b.at(at + 1) = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.at(at + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
-class WaveformFilesTest : public ::testing::Test {
+class WaveformFilesTest : public TwoDocumentFixture {
 protected:
-    WaveformFilesTest() {
-        for (CKelvaneDoc* d : {&doc, &other}) {
-            d->SetDefaultSettings();
-            d->AllocSampleBuffers();
-        }
-        doc.SetUi(&ui);
-        other.SetUi(&otherUi);
-    }
+    WaveformFilesTest() : TwoDocumentFixture("kv-wave-") {}
     // A recognisable record: codes wander over 0..511 and beyond the screen.
     static void FillRecord(CTrace& t, std::int32_t length) {
         t.SetRecordLength(length);
@@ -98,13 +56,6 @@ protected:
         return out;
     }
 
-    std::shared_ptr<kv::RecordingZendral> fake = std::make_shared<kv::RecordingZendral>();
-    kv::ScopedZendral scope{fake};
-    TempDir dir;
-    CKelvaneDoc doc;
-    CKelvaneDoc other;
-    FakeDocUi ui;
-    FakeDocUi otherUi;
 };
 
 // ---- ".rfc" ---------------------------------------------------------------------------------
