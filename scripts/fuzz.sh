@@ -4,12 +4,14 @@
 # corpus from tests/fuzz-corpus. Exits non-zero when a target finds a crash, a leak or undefined
 # behaviour; the input that caused it is kept in build-fuzz/findings/.
 #   FUZZ_TIME=<seconds per target> (default 30)   FUZZ_JOBS=<build jobs> (default 8)
+#   FUZZ_SEED=<libFuzzer seed> (default 0: a new random seed each run; CI fixes one so its runs repeat)
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-fuzz"
 seconds="${FUZZ_TIME:-30}"
 jobs="${FUZZ_JOBS:-8}"
+seed="${FUZZ_SEED:-0}"
 # reader name -> seed folder
 targets=(setup rfc ref csv psf rec lug)
 
@@ -26,7 +28,7 @@ for t in "${targets[@]}"; do
   cp -r "$root/tests/fuzz-corpus/$t/." "$corpus/"
   log="$build/fuzz_$t.log"
   if ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-     "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 -rss_limit_mb=2048 \
+     "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -seed="$seed" -print_final_stats=1 -rss_limit_mb=2048 \
        -artifact_prefix="$build/findings/$t-" "$corpus" >"$log" 2>&1; then
     result="ok"
   else
