@@ -207,11 +207,19 @@ void DDX_Radio(CDataExchange* pDX, int nIDC, int& value) {
     }
 }
 
-void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index) {
+namespace {
+
+// The control nIDC as a widget of type W, or null when the exchange already failed, the control
+// is missing or it is another kind of control.
+template <class W> W* ExchangeWidget(CDataExchange* pDX, int nIDC) {
     CWnd* ctrl = pDX->m_bFailed ? nullptr : pDX->PrepareCtrl(nIDC);
-    if (!ctrl)
-        return;
-    auto* combo = qobject_cast<QComboBox*>(ctrl->GetWidget());
+    return ctrl ? qobject_cast<W*>(ctrl->GetWidget()) : nullptr;
+}
+
+} // namespace
+
+void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index) {
+    auto* combo = ExchangeWidget<QComboBox>(pDX, nIDC);
     if (!combo)
         return;
     const QSignalBlocker block(combo);
@@ -222,10 +230,7 @@ void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index) {
 }
 
 void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value) {
-    CWnd* ctrl = pDX->m_bFailed ? nullptr : pDX->PrepareCtrl(nIDC);
-    if (!ctrl)
-        return;
-    auto* combo = qobject_cast<QComboBox*>(ctrl->GetWidget());
+    auto* combo = ExchangeWidget<QComboBox>(pDX, nIDC);
     if (!combo)
         return;
     const QSignalBlocker block(combo);
@@ -241,10 +246,7 @@ void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value) {
 }
 
 void DDX_LBIndex(CDataExchange* pDX, int nIDC, int& index) {
-    CWnd* ctrl = pDX->m_bFailed ? nullptr : pDX->PrepareCtrl(nIDC);
-    if (!ctrl)
-        return;
-    auto* list = qobject_cast<QListWidget*>(ctrl->GetWidget());
+    auto* list = ExchangeWidget<QListWidget>(pDX, nIDC);
     if (!list)
         return;
     const QSignalBlocker block(list);
@@ -255,10 +257,7 @@ void DDX_LBIndex(CDataExchange* pDX, int nIDC, int& index) {
 }
 
 void DDX_Slider(CDataExchange* pDX, int nIDC, int& value) {
-    CWnd* ctrl = pDX->m_bFailed ? nullptr : pDX->PrepareCtrl(nIDC);
-    if (!ctrl)
-        return;
-    auto* slider = qobject_cast<QSlider*>(ctrl->GetWidget());
+    auto* slider = ExchangeWidget<QSlider>(pDX, nIDC);
     if (!slider)
         return;
     const QSignalBlocker block(slider);
