@@ -24,16 +24,6 @@ LocalTime GetLocalTime() {
     return lt;
 }
 
-std::uint32_t MillisecondsSinceMidnight() {
-    const LocalTime t = GetLocalTime();
-    return static_cast<std::uint32_t>(((t.hour * 60 + t.minute) * 60 + t.second) * 1000 + t.milliseconds);
-}
-
-std::uint32_t ElapsedSinceMidnightMs(std::uint32_t start, std::uint32_t now) {
-    constexpr std::uint32_t kDay = 24u * 60u * 60u * 1000u;
-    return now >= start ? now - start : kDay - start + now;
-}
-
 void SleepMs(std::uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 } // namespace kv

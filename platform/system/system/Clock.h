@@ -1,5 +1,5 @@
 #pragma once
-// Local time, milliseconds since midnight and sleeping.
+// Local time and sleeping.
 #include <cstdint>
 
 namespace kv {
@@ -10,13 +10,6 @@ struct LocalTime {
 };
 
 LocalTime GetLocalTime();
-
-// Milliseconds since local midnight, 0..86399999.
-std::uint32_t MillisecondsSinceMidnight();
-
-// Milliseconds elapsed from `start` to `now`, both taken from MillisecondsSinceMidnight();
-// a wait that spans midnight still sees a small positive difference.
-std::uint32_t ElapsedSinceMidnightMs(std::uint32_t start, std::uint32_t now);
 
 void SleepMs(std::uint32_t ms);
 
