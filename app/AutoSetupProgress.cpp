@@ -54,7 +54,8 @@ void CAutosetProgressDlg::Draw(CDC* pDC, int width, int height) const {
     rc.DeflateRect(10, 10);
     CFont font;
     const int height10pt = -(10 * pDC->GetDeviceCaps(LOGPIXELSY) / 72);
-    font.CreateFont(height10pt, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, DEFAULT_QUALITY, 0, "Arial");
+    font.CreateFont(height10pt, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, DEFAULT_QUALITY, 0,
+                    "Arial");
     CFont* old = pDC->SelectObject(&font);
     pDC->SetTextColor(RGB(255, 255, 255));
     pDC->SetBkColor(kBackColor);

@@ -23,7 +23,9 @@ void CScreenPanelWnd::OnPaint() {
 }
 
 // The screen panel covers its whole client area, so erasing would only flicker.
-BOOL CScreenPanelWnd::OnEraseBkgnd(CDC*) { return TRUE; }
+BOOL CScreenPanelWnd::OnEraseBkgnd(CDC*) {
+    return TRUE;
+}
 
 void CScreenPanelWnd::OnSize(UINT nType, int cx, int cy) {
     CWnd::OnSize(nType, cx, cy);
@@ -52,8 +54,7 @@ void CScreenPanelWnd::ShowScreenCursor(int resourceId) {
     SetWindowCursor(this, LoadStandardCursor(StandardCursorFor(resourceId)));
 }
 
-template <class Step>
-void CScreenPanelWnd::MouseMessage(Step step) {
+template <class Step> void CScreenPanelWnd::MouseMessage(Step step) {
     m_bCursorChosen = false;
     step();
     // As with a window class cursor: the arrow returns once the screen no longer asks for a
@@ -122,4 +123,6 @@ void CPlaceholderWnd::OnPaint() {
     dc.FillSolidRect(&rc, m_color);
 }
 
-BOOL CPlaceholderWnd::OnEraseBkgnd(CDC*) { return TRUE; }
+BOOL CPlaceholderWnd::OnEraseBkgnd(CDC*) {
+    return TRUE;
+}

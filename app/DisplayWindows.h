@@ -39,8 +39,7 @@ public:
 private:
     void ShowScreenCursor(int resourceId);
     // Mouse messages leave the arrow behind unless the screen chose a shape or holds the mouse.
-    template <class Step>
-    void MouseMessage(Step step);
+    template <class Step> void MouseMessage(Step step);
     CMenuEx* OwnerDrawnMenu() const;
 
     CScopeScreen m_screen;

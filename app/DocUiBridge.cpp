@@ -3,8 +3,8 @@
 #include "app/AutoSetupProgress.h"
 #include "app/KelvaneView.h"
 #include "app/MainFrame.h"
-#include "app/Resource.h"
 #include "app/MenuEx.h"
+#include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/WinApp.h"
 
@@ -19,19 +19,29 @@ void CDocUiBridge::RunStopCommand() {
         m_view.RunStart();
 }
 
-void CDocUiBridge::FactorySetup() { m_view.FactorySetup(); }
+void CDocUiBridge::FactorySetup() {
+    m_view.FactorySetup();
+}
 
-void CDocUiBridge::SetTimeBaseIndex(std::int16_t index) { m_view.SetTimeBaseIndex(index); }
+void CDocUiBridge::SetTimeBaseIndex(std::int16_t index) {
+    m_view.SetTimeBaseIndex(index);
+}
 
 void CDocUiBridge::SetChannelVoltsPerDiv(int channel, std::int16_t index) {
     m_view.SetChannelVoltsPerDiv(index, static_cast<std::int16_t>(channel));
 }
 
-void CDocUiBridge::SelectSidePanelCombo(SidePanelCombo combo, int entry) { m_view.SelectSidePanelCombo(combo, entry); }
+void CDocUiBridge::SelectSidePanelCombo(SidePanelCombo combo, int entry) {
+    m_view.SelectSidePanelCombo(combo, entry);
+}
 
-void CDocUiBridge::UpdateChannelControls(bool ch1On, bool ch2On) { m_view.UpdateSidePanelChannels(ch1On, ch2On); }
+void CDocUiBridge::UpdateChannelControls(bool ch1On, bool ch2On) {
+    m_view.UpdateSidePanelChannels(ch1On, ch2On);
+}
 
-void CDocUiBridge::RepaintTimeBaseKnob() { m_view.RepaintSidePanelTimeKnob(); }
+void CDocUiBridge::RepaintTimeBaseKnob() {
+    m_view.RepaintSidePanelTimeKnob();
+}
 
 void CDocUiBridge::RecomputeMarkers() {
     m_view.Screen().UpdateMarkerPositions();
@@ -69,7 +79,9 @@ void CDocUiBridge::SetScreenOptions(const ScreenOptions& options) {
 
 CDocUiBridge::CDocUiBridge(CKelvaneView& view) : m_view(view) {}
 
-CDocUiBridge::~CDocUiBridge() { CloseAutoSetupProgress(); }
+CDocUiBridge::~CDocUiBridge() {
+    CloseAutoSetupProgress();
+}
 
 void CDocUiBridge::ShowAutoSetupProgress() {
     // A progress window left from an auto-setup that never finished is replaced, not leaked.

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <iterator>
 
-#include "app/KelvaneView.h"
 #include "app/DialogSupport.h"
+#include "app/KelvaneView.h"
 #include "app/Resource.h"
 #include "display/ScopeScreen.h"
 #include "engine/KelvaneDoc.h"

@@ -195,7 +195,9 @@ BOOL CKelvaneApp::PreTranslateMessage(MSG* pMsg) {
     return CWinApp::PreTranslateMessage(pMsg);
 }
 
-void CKelvaneApp::SetStartupArguments(std::vector<std::string> args) { StartupArguments() = std::move(args); }
+void CKelvaneApp::SetStartupArguments(std::vector<std::string> args) {
+    StartupArguments() = std::move(args);
+}
 
 BOOL CKelvaneApp::LoadResourceBitmap(UINT nID, CBitmap& bitmap) {
     kv::BitmapResource res;
@@ -233,7 +235,9 @@ CString CKelvaneApp::HelpFilePath(const CString& programFolder, const CString& l
     return folder + "/" + file;
 }
 
-void CKelvaneApp::SetHelpOpener(UrlOpener opener) { HelpOpener() = std::move(opener); }
+void CKelvaneApp::SetHelpOpener(UrlOpener opener) {
+    HelpOpener() = std::move(opener);
+}
 
 void CKelvaneApp::OnHelpContents() {
     const int index = m_pDoc ? m_pDoc->GetLanguageIndex() : -1;

@@ -42,17 +42,24 @@ void DrawFrameRect(CDC* pDC, int L, int T, int R, int B) {
 
 const CTrace* TraceOf(const CKelvaneDoc& doc, int channel) {
     switch (channel) {
-    case 0: return &doc.m_ch1;
-    case 1: return &doc.m_ch2;
-    case 2: return &doc.m_math;
-    case 3: return &doc.m_ref;
-    default: return nullptr;
+    case 0:
+        return &doc.m_ch1;
+    case 1:
+        return &doc.m_ch2;
+    case 2:
+        return &doc.m_math;
+    case 3:
+        return &doc.m_ref;
+    default:
+        return nullptr;
     }
 }
 
 } // namespace
 
-BOOL CKelvaneView::OnPreparePrinting(CPrintInfo* pInfo) { return DoPreparePrinting(pInfo); }
+BOOL CKelvaneView::OnPreparePrinting(CPrintInfo* pInfo) {
+    return DoPreparePrinting(pInfo);
+}
 
 void CKelvaneView::OnBeginPrinting(CDC*, CPrintInfo*) {
     CKelvaneDoc* doc = GetDocument();
@@ -86,7 +93,8 @@ void CKelvaneView::PrintPageFrame(CDC* pDC, int W, int H) {
 
     {
         CFont title;
-        title.CreateFont(p.Y(50), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, PROOF_QUALITY, 0, kPrintFace);
+        title.CreateFont(p.Y(50), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, PROOF_QUALITY, 0,
+                         kPrintFace);
         CFont* old = pDC->SelectObject(&title);
         CRect rc(p.X(20), p.Y(40), W - p.X(20), H - p.Y(20));
         pDC->DrawText(doc->GetText(kTextTitle), &rc, DT_CENTER | DT_TOP | DT_SINGLELINE);
@@ -94,7 +102,8 @@ void CKelvaneView::PrintPageFrame(CDC* pDC, int W, int H) {
     }
     {
         CFont label;
-        label.CreateFont(p.Y(25), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, PROOF_QUALITY, 0, kPrintFace);
+        label.CreateFont(p.Y(25), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, PROOF_QUALITY, 0,
+                         kPrintFace);
         CFont* old = pDC->SelectObject(&label);
         pDC->TextOut(p.X(700), p.Y(100), doc->GetModelName());
         const int y = p.Y(710);
@@ -204,12 +213,20 @@ void CKelvaneView::OnPrint(CDC* pDC, CPrintInfo*) {
     CString rate;
     bool haveRate = true;
     switch (doc->m_nModel) {
-    case 0: rate = doc->m_settings.SampleRateText(index, state); break;
+    case 0:
+        rate = doc->m_settings.SampleRateText(index, state);
+        break;
     case 1:
-    case 4: rate = doc->m_settings.SampleRateTextEts(index, state); break;
+    case 4:
+        rate = doc->m_settings.SampleRateTextEts(index, state);
+        break;
     case 2:
-    case 5: rate = doc->m_settings.SampleRateTextAlt(index, state); break;
-    default: haveRate = false; break;
+    case 5:
+        rate = doc->m_settings.SampleRateTextAlt(index, state);
+        break;
+    default:
+        haveRate = false;
+        break;
     }
     if (haveRate)
         pDC->TextOut(static_cast<int>(0.05 * W), static_cast<int>(0.74 * H),
@@ -235,7 +252,8 @@ void CKelvaneView::OnPrint(CDC* pDC, CPrintInfo*) {
         pDC->TextOut(x2, y, doc->m_math.GetLabel());
     }
     if (doc->m_ref.IsOn())
-        pDC->TextOut(x1, static_cast<int>(0.82 * H), "REF  VOLT DIV = " + doc->m_ref.GetVoltDivText() + "/div");
+        pDC->TextOut(x1, static_cast<int>(0.82 * H),
+                     "REF  VOLT DIV = " + doc->m_ref.GetVoltDivText() + "/div");
 
     const int L = static_cast<int>(0.05 * W);
     const int T = static_cast<int>(0.152 * H);

@@ -7,8 +7,8 @@
 #include "display/SplashWnd.h"
 #include "engine/BitmapWriter.h"
 #include "engine/KelvaneDoc.h"
-#include "framework/DataExchange.h"
 #include "framework/CommonDialogs.h"
+#include "framework/DataExchange.h"
 #include "framework/PaintDC.h"
 #include "framework/WinApp.h"
 #include "system/Paths.h"
@@ -21,8 +21,7 @@ constexpr COLORREF kPanelColor = RGB(212, 208, 200);
 
 } // namespace
 
-CKelvaneView::CKelvaneView()
-    : CFormView(IDD_KELVANE_FORM), m_sidebarPanel(kPanelColor) {
+CKelvaneView::CKelvaneView() : CFormView(IDD_KELVANE_FORM), m_sidebarPanel(kPanelColor) {
     m_bFirstTick = 1;
     CCmdTarget::OnCommand(ID_FULL_SCREEN_TOGGLE, [this] { OnFullScreenToggle(); });
     CCmdTarget::OnCommand(ID_VIEW_FULL_SCREEN, [this] { OnViewFullScreen(); });
@@ -30,7 +29,8 @@ CKelvaneView::CKelvaneView()
     CCmdTarget::OnCommand(ID_FILE_SAVE_WAVEFORM, [this] { OnFileSaveWaveform(); });
     CCmdTarget::OnCommand(ID_EDIT_UNDO, [] {});
     OnCommandRange(ID_LANGUAGE_FIRST, ID_LANGUAGE_LAST, [this](UINT id) { OnLanguage(id); });
-    OnUpdateCommandRange(ID_LANGUAGE_FIRST, ID_LANGUAGE_UPDATE_LAST, [this](CCmdUI* ui) { OnUpdateLanguage(ui); });
+    OnUpdateCommandRange(ID_LANGUAGE_FIRST, ID_LANGUAGE_UPDATE_LAST,
+                         [this](CCmdUI* ui) { OnUpdateLanguage(ui); });
 }
 
 CKelvaneView::~CKelvaneView() {
@@ -38,16 +38,22 @@ CKelvaneView::~CKelvaneView() {
         m_pDoc->SetUi(nullptr);
 }
 
-CKelvaneDoc* CKelvaneView::GetDocument() const { return dynamic_cast<CKelvaneDoc*>(m_pDocument); }
+CKelvaneDoc* CKelvaneView::GetDocument() const {
+    return dynamic_cast<CKelvaneDoc*>(m_pDocument);
+}
 
-CMainFrame* CKelvaneView::GetMainFrame() const { return dynamic_cast<CMainFrame*>(GetParentFrame()); }
+CMainFrame* CKelvaneView::GetMainFrame() const {
+    return dynamic_cast<CMainFrame*>(GetParentFrame());
+}
 
 bool CKelvaneView::IsFrameFullScreen() const {
     const CMainFrame* frame = GetMainFrame();
     return frame && frame->m_bFullScreen != 0;
 }
 
-BOOL CKelvaneView::PreCreateWindow(CREATESTRUCT& cs) { return CFormView::PreCreateWindow(cs); }
+BOOL CKelvaneView::PreCreateWindow(CREATESTRUCT& cs) {
+    return CFormView::PreCreateWindow(cs);
+}
 
 void CKelvaneView::DoDataExchange(CDataExchange* pDX) {
     CFormView::DoDataExchange(pDX);
@@ -232,9 +238,13 @@ void CKelvaneView::OnSize(UINT nType, int cx, int cy) {
 }
 
 // The child windows cover the whole view.
-BOOL CKelvaneView::OnEraseBkgnd(CDC*) { return TRUE; }
+BOOL CKelvaneView::OnEraseBkgnd(CDC*) {
+    return TRUE;
+}
 
-void CKelvaneView::OnPaint() { CPaintDC dc(this); }
+void CKelvaneView::OnPaint() {
+    CPaintDC dc(this);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Commands
@@ -287,7 +297,8 @@ void CKelvaneView::OnViewSidebar() {
 
 void CKelvaneView::OnFileSaveWaveform() {
     CFileDialog dlg(FALSE, ".doc", nullptr, OFN_OVERWRITEPROMPT,
-                    "Document File(*.doc)|*.doc|Spreadsheet File(*.xls)|*.xls|Text File(*.txt)|*.txt||", this);
+                    "Document File(*.doc)|*.doc|Spreadsheet File(*.xls)|*.xls|Text File(*.txt)|*.txt||",
+                    this);
     dlg.m_ofn.lpstrTitle = "Save Data As...";
     if (dlg.DoModal() != IDOK)
         return;
@@ -313,7 +324,8 @@ void CKelvaneView::OnLanguage(UINT nID) {
 void CKelvaneView::OnUpdateLanguage(CCmdUI* pCmdUI) {
     if (!pCmdUI || !m_pDoc)
         return;
-    pCmdUI->SetCheck(static_cast<int>(pCmdUI->m_nID) == m_pDoc->GetLanguageIndex() + static_cast<int>(ID_LANGUAGE_FIRST)
+    pCmdUI->SetCheck(static_cast<int>(pCmdUI->m_nID) ==
+                             m_pDoc->GetLanguageIndex() + static_cast<int>(ID_LANGUAGE_FIRST)
                          ? 1
                          : 0);
 }

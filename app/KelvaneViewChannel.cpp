@@ -22,7 +22,9 @@ constexpr std::int16_t kLevelInside = 0;
 constexpr std::int16_t kLevelClampedLow = 2;
 constexpr std::int16_t kLevelClampedHigh = 3;
 
-CTrace& Input(CKelvaneDoc& doc, int channel) { return channel == 0 ? doc.m_ch1 : doc.m_ch2; }
+CTrace& Input(CKelvaneDoc& doc, int channel) {
+    return channel == 0 ? doc.m_ch1 : doc.m_ch2;
+}
 
 } // namespace
 
@@ -71,7 +73,8 @@ void CKelvaneView::OnChannelCoupling(int channel, std::int16_t coupling) {
 
 void CKelvaneView::OnChannelProbe(int channel, std::int16_t probe) {
     Input(*m_pDoc, channel).SetProbe(probe);
-    SidePanelMirror().SelectEntry(channel == 0 ? ISidePanelMirror::kCh1Probe : ISidePanelMirror::kCh2Probe, probe);
+    SidePanelMirror().SelectEntry(channel == 0 ? ISidePanelMirror::kCh1Probe : ISidePanelMirror::kCh2Probe,
+                                  probe);
     SidePanelMirror().FillVoltsPerDivList(channel);
     Screen().UpdateTriggerLevelVolts();
 }

@@ -24,24 +24,27 @@ constexpr std::int16_t kFormatXY = 2;
 
 // Volts/div labels of a step at a probe: step k at probe p is entry k + 3p.
 constexpr std::array<const char*, 19> kVoltsLadder = {
-    "10.0mV", "20.0mV", "50.0mV", "100mV", "200mV", "500mV", "1.00V",  "2.00V",  "5.00V", "10.0V",
+    "10.0mV", "20.0mV", "50.0mV", "100mV", "200mV", "500mV",  "1.00V",  "2.00V",  "5.00V", "10.0V",
     "20.0V",  "50.0V",  "100V",   "200V",  "500V",  "1.00kV", "2.00kV", "5.00kV", "10.0kV"};
 
 using kv::commands::kTimeDivLabels;
 
 // Measurement codes 0..19 and their item ids.
 constexpr std::array<UINT, 20> kMeasureIds = {
-    ID_MEASURE_PK2PK,      ID_MEASURE_MAX,        ID_MEASURE_MIN,  ID_MEASURE_AMPLITUDE, ID_MEASURE_TOP,
-    ID_MEASURE_MIDDLE,     ID_MEASURE_BASE,       ID_MEASURE_MEAN, ID_MEASURE_CYCLE_MEAN, ID_MEASURE_RMS,
-    ID_MEASURE_POVERSHOOT, ID_MEASURE_NOVERSHOOT, ID_MEASURE_PERIOD, ID_MEASURE_FREQUENCY, ID_MEASURE_RISE,
-    ID_MEASURE_FALL,       ID_MEASURE_PDUTY,      ID_MEASURE_NDUTY, ID_MEASURE_PWIDTH,   ID_MEASURE_NWIDTH};
+    ID_MEASURE_PK2PK,      ID_MEASURE_MAX,       ID_MEASURE_MIN,        ID_MEASURE_AMPLITUDE,
+    ID_MEASURE_TOP,        ID_MEASURE_MIDDLE,    ID_MEASURE_BASE,       ID_MEASURE_MEAN,
+    ID_MEASURE_CYCLE_MEAN, ID_MEASURE_RMS,       ID_MEASURE_POVERSHOOT, ID_MEASURE_NOVERSHOOT,
+    ID_MEASURE_PERIOD,     ID_MEASURE_FREQUENCY, ID_MEASURE_RISE,       ID_MEASURE_FALL,
+    ID_MEASURE_PDUTY,      ID_MEASURE_NDUTY,     ID_MEASURE_PWIDTH,     ID_MEASURE_NWIDTH};
 
 // Buffer Size ids by record-length mode 0..6.
-constexpr std::array<UINT, 7> kBufferIds = {ID_BUFFER_10K, ID_BUFFER_14K, ID_BUFFER_28K, ID_BUFFER_32K,
+constexpr std::array<UINT, 7> kBufferIds = {ID_BUFFER_10K, ID_BUFFER_14K,  ID_BUFFER_28K, ID_BUFFER_32K,
                                             ID_BUFFER_64K, ID_BUFFER_512K, ID_BUFFER_1M};
 
 // Range test of seconds/div with both ends included; the table's values may carry rounding.
-bool InRange(double s, double lower, double upper) { return s >= lower * (1 - 1e-9) && s <= upper * (1 + 1e-9); }
+bool InRange(double s, double lower, double upper) {
+    return s >= lower * (1 - 1e-9) && s <= upper * (1 + 1e-9);
+}
 
 const char* VoltsLabel(int step, int probe) {
     const int entry = step + 3 * probe;
@@ -55,7 +58,9 @@ const char* VoltsLabel(int step, int probe) {
 // ---------------------------------------------------------------------------------------------
 // Side panel and knobs
 
-void CKelvaneView::SetSidePanelMirror(ISidePanelMirror* mirror) { m_pMirror = mirror; }
+void CKelvaneView::SetSidePanelMirror(ISidePanelMirror* mirror) {
+    m_pMirror = mirror;
+}
 
 ISidePanelMirror& CKelvaneView::SidePanelMirror() {
     if (m_pMirror)
@@ -63,9 +68,13 @@ ISidePanelMirror& CKelvaneView::SidePanelMirror() {
     return Panels().DefaultMirror(*this);
 }
 
-void CKelvaneView::RepaintKnob(std::int16_t knobId) { CKnob::RepaintKnobs(knobId); }
+void CKelvaneView::RepaintKnob(std::int16_t knobId) {
+    CKnob::RepaintKnobs(knobId);
+}
 
-int CKelvaneView::TimeDivPosition(const char* label) { return SidePanelMirror().FindTimeDiv(label); }
+int CKelvaneView::TimeDivPosition(const char* label) {
+    return SidePanelMirror().FindTimeDiv(label);
+}
 
 void CKelvaneView::UpdateChannelItem(CCmdUI* ui, const CTrace& trace, bool check) {
     const bool on = trace.IsOn() != 0;
@@ -90,13 +99,16 @@ void CKelvaneView::BuildCommandMap() {
                 fn(*m_pDoc, ui);
         });
     };
-    auto onOffText = [this](CCmdUI* ui, bool on) { ui->SetText(m_pDoc->GetText(on ? kTextTurnOff : kTextTurnOn).GetString()); };
+    auto onOffText = [this](CCmdUI* ui, bool on) {
+        ui->SetText(m_pDoc->GetText(on ? kTextTurnOff : kTextTurnOn).GetString());
+    };
 
     // ---- File ----
     cmd(ID_FILE_LOAD_CSV, [this](CKelvaneDoc&) { OnFileLoadCsv(); });
     cmd(ID_FILE_LOAD_SETUPS, [this](CKelvaneDoc&) { OnFileLoadSetups(); });
     cmd(ID_FILE_SAVE_CSV, [this](CKelvaneDoc&) { OnFileSaveCsv(); });
-    upd(ID_FILE_SAVE_CSV, [](CKelvaneDoc& d, CCmdUI* ui) { ui->Enable(d.m_settings.GetSamplingMode() != 1); });
+    upd(ID_FILE_SAVE_CSV,
+        [](CKelvaneDoc& d, CCmdUI* ui) { ui->Enable(d.m_settings.GetSamplingMode() != 1); });
     cmd(ID_FILE_SAVE_IMAGE, [this](CKelvaneDoc&) { OnFileSaveImage(); });
     cmd(ID_FILE_SAVE_SETUPS, [this](CKelvaneDoc&) { OnFileSaveSetups(); });
 
@@ -112,8 +124,9 @@ void CKelvaneView::BuildCommandMap() {
         cmd(onOff, [this, ch](CKelvaneDoc&) { OnChannelOnOff(ch); });
         upd(onOff, [trace, onOffText](CKelvaneDoc& d, CCmdUI* ui) { onOffText(ui, trace(d).IsOn() != 0); });
         for (std::int16_t step = 0; step < 10; ++step) {
-            cmd(voltFirst + static_cast<UINT>(step),
-                [this, ch, step](CKelvaneDoc&) { SetChannelVoltsPerDiv(step, static_cast<std::int16_t>(ch)); });
+            cmd(voltFirst + static_cast<UINT>(step), [this, ch, step](CKelvaneDoc&) {
+                SetChannelVoltsPerDiv(step, static_cast<std::int16_t>(ch));
+            });
             upd(voltFirst + static_cast<UINT>(step), [this, trace, step](CKelvaneDoc& d, CCmdUI* ui) {
                 const CTrace& t = trace(d);
                 if (const char* label = VoltsLabel(step, t.GetProbe()))
@@ -122,7 +135,8 @@ void CKelvaneView::BuildCommandMap() {
             });
         }
         for (std::int16_t k = 0; k < 3; ++k) {
-            cmd(couplingFirst + static_cast<UINT>(k), [this, ch, k](CKelvaneDoc&) { OnChannelCoupling(ch, k); });
+            cmd(couplingFirst + static_cast<UINT>(k),
+                [this, ch, k](CKelvaneDoc&) { OnChannelCoupling(ch, k); });
             upd(couplingFirst + static_cast<UINT>(k), [this, trace, k](CKelvaneDoc& d, CCmdUI* ui) {
                 UpdateChannelItem(ui, trace(d), trace(d).GetCoupling() == k);
             });
@@ -189,13 +203,15 @@ void CKelvaneView::BuildCommandMap() {
         });
     }
     for (std::int16_t step = 0; step < 10; ++step) {
-        cmd(ID_MATH_VOLTDIV_FIRST + static_cast<UINT>(step), [step](CKelvaneDoc& d) { d.m_math.SetVoltsPerDivIndex(step); });
+        cmd(ID_MATH_VOLTDIV_FIRST + static_cast<UINT>(step),
+            [step](CKelvaneDoc& d) { d.m_math.SetVoltsPerDivIndex(step); });
         upd(ID_MATH_VOLTDIV_FIRST + static_cast<UINT>(step), [this, step](CKelvaneDoc& d, CCmdUI* ui) {
             if (const char* label = VoltsLabel(step, d.m_math.GetProbe()))
                 ui->SetText(label);
             UpdateChannelItem(ui, d.m_math, d.m_math.GetVoltsPerDivIndex() == step);
         });
-        cmd(ID_REF_VOLTDIV_FIRST + static_cast<UINT>(step), [step](CKelvaneDoc& d) { d.m_ref.SetVoltsPerDivIndex(step); });
+        cmd(ID_REF_VOLTDIV_FIRST + static_cast<UINT>(step),
+            [step](CKelvaneDoc& d) { d.m_ref.SetVoltsPerDivIndex(step); });
         upd(ID_REF_VOLTDIV_FIRST + static_cast<UINT>(step), [this, step](CKelvaneDoc& d, CCmdUI* ui) {
             UpdateChannelItem(ui, d.m_ref, d.m_ref.GetVoltsPerDivIndex() == step);
         });
@@ -223,11 +239,13 @@ void CKelvaneView::BuildCommandMap() {
     cmd(ID_REF_LOAD, [this](CKelvaneDoc&) { OnReferenceLoad(); });
     upd(ID_REF_LOAD, [](CKelvaneDoc& d, CCmdUI* ui) { ui->Enable(d.m_ref.IsOn() != 0); });
     cmd(ID_REF_SAVE, [this](CKelvaneDoc&) { OnReferenceSave(); });
-    upd(ID_REF_SAVE, [](CKelvaneDoc& d, CCmdUI* ui) { ui->Enable(d.m_settings.GetTimeBaseFormat() != kFormatRoll); });
+    upd(ID_REF_SAVE,
+        [](CKelvaneDoc& d, CCmdUI* ui) { ui->Enable(d.m_settings.GetTimeBaseFormat() != kFormatRoll); });
 
     // ---- Trigger ----
     cmd(ID_TRIG_MODE_EDGE, [this](CKelvaneDoc&) { OnTriggerMode(0); });
-    upd(ID_TRIG_MODE_EDGE, [](CKelvaneDoc& d, CCmdUI* ui) { ui->SetCheck(d.m_trigger.GetTriggerType() == 0 ? 1 : 0); });
+    upd(ID_TRIG_MODE_EDGE,
+        [](CKelvaneDoc& d, CCmdUI* ui) { ui->SetCheck(d.m_trigger.GetTriggerType() == 0 ? 1 : 0); });
     cmd(ID_TRIG_MODE_PULSE, [this](CKelvaneDoc&) { OnTriggerMode(1); });
     upd(ID_TRIG_MODE_PULSE, [](CKelvaneDoc& d, CCmdUI* ui) {
         const bool enabled = !d.IsDemoMode();
@@ -262,7 +280,8 @@ void CKelvaneView::BuildCommandMap() {
         });
     }
     cmd(ID_TRIG_LEVEL50, [this](CKelvaneDoc&) { OnTriggerLevel50(); });
-    upd(ID_TRIG_LEVEL50, [](CKelvaneDoc& d, CCmdUI* ui) { ui->Enable(d.m_settings.GetTimeBaseFormat() != kFormatRoll); });
+    upd(ID_TRIG_LEVEL50,
+        [](CKelvaneDoc& d, CCmdUI* ui) { ui->Enable(d.m_settings.GetTimeBaseFormat() != kFormatRoll); });
     cmd(ID_TRIG_HF_REJECT, [](CKelvaneDoc& d) {
         d.m_trigger.SetHfReject(d.m_trigger.IsHfReject() ? 0 : 1);
         d.SendFilterSettings();
@@ -298,9 +317,11 @@ void CKelvaneView::BuildCommandMap() {
     cmd(ID_HORIZONTAL_ZERO, [this](CKelvaneDoc&) { OnHorizontalCentre(); });
 
     // ---- Cursor ----
-    const std::array<UINT, 3> cursorSources = {ID_CURSOR_SOURCE_CH1, ID_CURSOR_SOURCE_CH2, ID_CURSOR_SOURCE_MATH};
+    const std::array<UINT, 3> cursorSources = {ID_CURSOR_SOURCE_CH1, ID_CURSOR_SOURCE_CH2,
+                                               ID_CURSOR_SOURCE_MATH};
     for (std::int16_t k = 0; k < 3; ++k) {
-        cmd(cursorSources[static_cast<std::size_t>(k)], [this, k](CKelvaneDoc&) { Screen().SetCursorSource(k); });
+        cmd(cursorSources[static_cast<std::size_t>(k)],
+            [this, k](CKelvaneDoc&) { Screen().SetCursorSource(k); });
         upd(cursorSources[static_cast<std::size_t>(k)],
             [this, k](CKelvaneDoc&, CCmdUI* ui) { ui->SetCheck(Screen().GetCursorSource() == k ? 1 : 0); });
     }
@@ -311,9 +332,12 @@ void CKelvaneView::BuildCommandMap() {
         ui->SetCheck(on && Screen().GetCursorSource() == CScopeScreen::kCursorSourceFft ? 1 : 0);
     });
     cmd(ID_CURSOR_NONE, [this](CKelvaneDoc&) { OnCursorMode(0); });
-    upd(ID_CURSOR_NONE, [this](CKelvaneDoc&, CCmdUI* ui) { ui->SetCheck(Screen().GetCursorMode() == 0 ? 1 : 0); });
+    upd(ID_CURSOR_NONE,
+        [this](CKelvaneDoc&, CCmdUI* ui) { ui->SetCheck(Screen().GetCursorMode() == 0 ? 1 : 0); });
     const std::array<std::pair<UINT, std::int16_t>, 3> pairModes = {
-        std::pair<UINT, std::int16_t>{ID_CURSOR_CROSS, 1}, {ID_CURSOR_VERTICAL, 3}, {ID_CURSOR_HORIZONTAL, 4}};
+        std::pair<UINT, std::int16_t>{ID_CURSOR_CROSS, 1},
+        {ID_CURSOR_VERTICAL, 3},
+        {ID_CURSOR_HORIZONTAL, 4}};
     for (const auto& [id, mode] : pairModes) {
         const std::int16_t m = mode;
         cmd(id, [this, m](CKelvaneDoc&) { OnCursorMode(m); });
@@ -324,10 +348,12 @@ void CKelvaneView::BuildCommandMap() {
         });
     }
     cmd(ID_CURSOR_TRACE, [this](CKelvaneDoc&) { OnCursorMode(2); });
-    upd(ID_CURSOR_TRACE, [this](CKelvaneDoc&, CCmdUI* ui) { ui->SetCheck(Screen().GetCursorMode() == 2 ? 1 : 0); });
+    upd(ID_CURSOR_TRACE,
+        [this](CKelvaneDoc&, CCmdUI* ui) { ui->SetCheck(Screen().GetCursorMode() == 2 ? 1 : 0); });
 
     // ---- Measure ----
-    const std::array<UINT, 3> measureSources = {ID_MEASURE_SOURCE_CH1, ID_MEASURE_SOURCE_CH2, ID_MEASURE_SOURCE_MATH};
+    const std::array<UINT, 3> measureSources = {ID_MEASURE_SOURCE_CH1, ID_MEASURE_SOURCE_CH2,
+                                                ID_MEASURE_SOURCE_MATH};
     for (short k = 0; k < 3; ++k) {
         cmd(measureSources[static_cast<std::size_t>(k)], [k](CKelvaneDoc& d) { d.m_measure.SetSource(k); });
         upd(measureSources[static_cast<std::size_t>(k)],
@@ -335,7 +361,8 @@ void CKelvaneView::BuildCommandMap() {
     }
     cmd(ID_MEASURE_CLEAR, [](CKelvaneDoc& d) { d.m_measure.ClearAll(); });
     for (short code = 0; code < static_cast<short>(kMeasureIds.size()); ++code)
-        cmd(kMeasureIds[static_cast<std::size_t>(code)], [code](CKelvaneDoc& d) { d.m_measure.AddMeasurement(code); });
+        cmd(kMeasureIds[static_cast<std::size_t>(code)],
+            [code](CKelvaneDoc& d) { d.m_measure.AddMeasurement(code); });
 
     // ---- Display ----
     for (std::int16_t k = 0; k < 2; ++k) {
@@ -361,26 +388,31 @@ void CKelvaneView::BuildCommandMap() {
     upd(ID_ACQUIRE_START, [](CKelvaneDoc& d, CCmdUI* ui) { ui->SetCheck(d.m_bRunning ? 1 : 0); });
     cmd(ID_ACQUIRE_STOP, [this](CKelvaneDoc&) { OnAcquireStop(); });
     upd(ID_ACQUIRE_STOP, [](CKelvaneDoc& d, CCmdUI* ui) { ui->SetCheck(d.m_bRunning ? 0 : 1); });
-    const std::array<std::pair<UINT, MouseMode>, 3> mouseModes = {std::pair<UINT, MouseMode>{ID_DRAG, MouseMode::Drag},
-                                                                  {ID_ZOOM_IN, MouseMode::ZoomIn},
-                                                                  {ID_ZOOM_OUT, MouseMode::ZoomOut}};
+    const std::array<std::pair<UINT, MouseMode>, 3> mouseModes = {
+        std::pair<UINT, MouseMode>{ID_DRAG, MouseMode::Drag},
+        {ID_ZOOM_IN, MouseMode::ZoomIn},
+        {ID_ZOOM_OUT, MouseMode::ZoomOut}};
     for (const auto& [id, mode] : mouseModes) {
         const MouseMode m = mode;
         cmd(id, [this, m](CKelvaneDoc&) { OnMouseMode(m); });
         upd(id, [m](CKelvaneDoc& d, CCmdUI* ui) {
             const bool enabled = !d.m_bRunning && d.m_settings.GetTimeBaseFormat() != kFormatXY &&
                                  d.m_settings.GetSamplingMode() != 1;
-            const std::int32_t flag = m == MouseMode::Drag ? d.m_bDrag : m == MouseMode::ZoomIn ? d.m_bZoomIn : d.m_bZoomOut;
+            const std::int32_t flag = m == MouseMode::Drag     ? d.m_bDrag
+                                      : m == MouseMode::ZoomIn ? d.m_bZoomIn
+                                                               : d.m_bZoomOut;
             ui->Enable(enabled ? TRUE : FALSE);
             ui->SetCheck(enabled && flag ? 1 : 0);
         });
     }
     cmd(ID_SAMPLING_REALTIME, [this](CKelvaneDoc&) { OnSamplingRealTime(); });
-    upd(ID_SAMPLING_REALTIME, [](CKelvaneDoc& d, CCmdUI* ui) { ui->SetCheck(d.m_settings.GetSamplingMode() == 0 ? 1 : 0); });
+    upd(ID_SAMPLING_REALTIME,
+        [](CKelvaneDoc& d, CCmdUI* ui) { ui->SetCheck(d.m_settings.GetSamplingMode() == 0 ? 1 : 0); });
     cmd(ID_SAMPLING_ETS, [this](CKelvaneDoc&) { OnSamplingEts(); });
     upd(ID_SAMPLING_ETS, [](CKelvaneDoc& d, CCmdUI* ui) {
-        const bool refused = d.IsDemoMode() || d.m_settings.GetTimeBaseIndex() > 6 || d.m_trigger.GetSweep() == 2 ||
-                             d.m_trigger.GetSource() == 2 || d.m_average.GetAcquireMode() == 1 || d.m_fft.m_bFftOn;
+        const bool refused = d.IsDemoMode() || d.m_settings.GetTimeBaseIndex() > 6 ||
+                             d.m_trigger.GetSweep() == 2 || d.m_trigger.GetSource() == 2 ||
+                             d.m_average.GetAcquireMode() == 1 || d.m_fft.m_bFftOn;
         ui->Enable(refused ? FALSE : TRUE);
         ui->SetCheck(!refused && d.m_settings.GetSamplingMode() == 1 ? 1 : 0);
     });
@@ -412,10 +444,12 @@ void CKelvaneView::BuildCommandMap() {
         }
     });
     cmd(ID_ACQ_PEAK, [this](CKelvaneDoc&) { OnAcquireMode(2); });
-    upd(ID_ACQ_PEAK, [](CKelvaneDoc& d, CCmdUI* ui) { ui->SetCheck(d.m_average.GetAcquireMode() == 2 ? 1 : 0); });
+    upd(ID_ACQ_PEAK,
+        [](CKelvaneDoc& d, CCmdUI* ui) { ui->SetCheck(d.m_average.GetAcquireMode() == 2 ? 1 : 0); });
     for (std::int16_t mode = 0; mode < static_cast<std::int16_t>(kBufferIds.size()); ++mode) {
         cmd(kBufferIds[static_cast<std::size_t>(mode)], [this, mode](CKelvaneDoc&) { OnBufferSize(mode); });
-        upd(kBufferIds[static_cast<std::size_t>(mode)], [this, mode](CKelvaneDoc&, CCmdUI* ui) { UpdateBufferSize(ui, mode); });
+        upd(kBufferIds[static_cast<std::size_t>(mode)],
+            [this, mode](CKelvaneDoc&, CCmdUI* ui) { UpdateBufferSize(ui, mode); });
     }
     const std::array<std::pair<UINT, std::int16_t>, 3> interpolations = {
         std::pair<UINT, std::int16_t>{ID_INTERP_STEP, 0}, {ID_INTERP_LINEAR, 1}, {ID_INTERP_SINX, 2}};
@@ -448,7 +482,8 @@ void CKelvaneView::BuildCommandMap() {
     // ---- Utility ----
     cmd(ID_UTILITY_FFT, [this](CKelvaneDoc&) { OnUtilityFft(); });
     upd(ID_UTILITY_FFT, [](CKelvaneDoc& d, CCmdUI* ui) {
-        ui->Enable(d.m_settings.GetSamplingMode() == 1 || d.m_settings.GetRecordLengthMode() != 0 ? FALSE : TRUE);
+        ui->Enable(d.m_settings.GetSamplingMode() == 1 || d.m_settings.GetRecordLengthMode() != 0 ? FALSE
+                                                                                                  : TRUE);
     });
     cmd(ID_UTILITY_RECORD, [this](CKelvaneDoc&) { OnUtilityRecord(); });
     cmd(ID_UTILITY_PASSFAIL, [this](CKelvaneDoc&) { OnUtilityPassFail(); });

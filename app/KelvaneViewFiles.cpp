@@ -15,11 +15,14 @@ namespace {
 
 constexpr UINT kImageDelayMs = 1;
 
-std::string Extension(const CString& path) { return kv::ExtensionOf4(path.GetString()); }
+std::string Extension(const CString& path) {
+    return kv::ExtensionOf4(path.GetString());
+}
 
 } // namespace
 
-int CKelvaneView::RunFileDialog(BOOL open, const char* defExt, const char* filter, const char* title, CString& path) {
+int CKelvaneView::RunFileDialog(BOOL open, const char* defExt, const char* filter, const char* title,
+                                CString& path) {
     CFileDialog dlg(open, defExt, nullptr, OFN_OVERWRITEPROMPT, filter, this);
     dlg.m_ofn.lpstrTitle = title;
     if (dlg.DoModal() != IDOK)
@@ -51,7 +54,8 @@ void CKelvaneView::OnFileLoadCsv() {
 
 void CKelvaneView::OnFileLoadSetups() {
     CString path;
-    if (!RunFileDialog(TRUE, ".set", "Setup File(*.set)|*.set|All Files(*.*)|*.*||", "Load Setup File...", path))
+    if (!RunFileDialog(TRUE, ".set", "Setup File(*.set)|*.set|All Files(*.*)|*.*||", "Load Setup File...",
+                       path))
         return;
     if (!m_pDoc->LoadSetupFile(path.GetString()))
         return;
@@ -125,7 +129,8 @@ void CKelvaneView::OnReferenceSave() {
     if (choice.DoModal() != IDOK)
         return;
     CString path;
-    if (!RunFileDialog(FALSE, ".rfc", "Reference File(*.rfc)|*.rfc||", "Save Data As Reference File...", path))
+    if (!RunFileDialog(FALSE, ".rfc", "Reference File(*.rfc)|*.rfc||", "Save Data As Reference File...",
+                       path))
         return;
     // Another extension would write nothing while the user believes the data was saved.
     if (Extension(path) != ".rfc") {

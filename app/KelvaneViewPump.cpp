@@ -29,7 +29,9 @@ constexpr UINT kMenuHorizontal = 4;
 constexpr UINT kMenuAcquire = 8;
 constexpr UINT kMenuUtility = 9;
 
-CMenuEx* Sub(CMenuEx* menu, int position) { return menu ? menu->GetSubMenuEx(position) : nullptr; }
+CMenuEx* Sub(CMenuEx* menu, int position) {
+    return menu ? menu->GetSubMenuEx(position) : nullptr;
+}
 
 } // namespace
 
@@ -161,13 +163,13 @@ void CKelvaneView::PruneMenusForModel(CMenuEx* bar) {
     CMenuEx* acquire = Sub(bar, kMenuAcquire);
 
     if (model != 4 && model != 5) {
-        DeleteByPosition(Sub(Sub(channel, 0), 1), 9); // CH1 > Volt/DIV "10.0V"
-        DeleteByPosition(Sub(Sub(channel, 1), 1), 9); // CH2 > Volt/DIV
-        DeleteByPosition(Sub(Sub(channel, 2), 5), 9); // MATH > Volt/DIV
-        DeleteByPosition(Sub(Sub(channel, 3), 1), 9); // Reference > Volt/DIV
-        DeleteByPosition(Sub(trigger, 0), 1);         // Trigger > Mode "Pulse"
+        DeleteByPosition(Sub(Sub(channel, 0), 1), 9);                   // CH1 > Volt/DIV "10.0V"
+        DeleteByPosition(Sub(Sub(channel, 1), 1), 9);                   // CH2 > Volt/DIV
+        DeleteByPosition(Sub(Sub(channel, 2), 5), 9);                   // MATH > Volt/DIV
+        DeleteByPosition(Sub(Sub(channel, 3), 1), 9);                   // Reference > Volt/DIV
+        DeleteByPosition(Sub(trigger, 0), 1);                           // Trigger > Mode "Pulse"
         DeleteByPosition(Sub(Sub(Sub(bar, kMenuHorizontal), 0), 0), 0); // nS "2.00nS"
-        DeleteByPosition(Sub(acquire, 7), 1);         // Sampling "ETS"
+        DeleteByPosition(Sub(acquire, 7), 1);                           // Sampling "ETS"
     }
     if (model == 0 || model == 4)
         DeleteByPosition(Sub(trigger, 2), 4); // Source "EXT/10"

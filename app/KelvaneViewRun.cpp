@@ -46,12 +46,22 @@ void ClearRawRecord(CTrace& trace) {
 // ---------------------------------------------------------------------------------------------
 // Panels
 
-void CPassFailHostAdapter::RunStart() { m_view.RunStart(); }
-void CPassFailHostAdapter::RunStop() { m_view.RunStop(); }
-void CPassFailHostAdapter::EnableChannelControls(int channel) { m_view.SidePanelMirror().EnableChannelControls(channel); }
-void CPassFailHostAdapter::EnableFormatList(BOOL enable) { m_view.SidePanelMirror().EnableFormatList(enable != FALSE); }
+void CPassFailHostAdapter::RunStart() {
+    m_view.RunStart();
+}
+void CPassFailHostAdapter::RunStop() {
+    m_view.RunStop();
+}
+void CPassFailHostAdapter::EnableChannelControls(int channel) {
+    m_view.SidePanelMirror().EnableChannelControls(channel);
+}
+void CPassFailHostAdapter::EnableFormatList(BOOL enable) {
+    m_view.SidePanelMirror().EnableFormatList(enable != FALSE);
+}
 
-void CKelvaneView::PanelsDeleter::operator()(CViewPanels* panels) const { delete panels; }
+void CKelvaneView::PanelsDeleter::operator()(CViewPanels* panels) const {
+    delete panels;
+}
 
 CViewPanels& CKelvaneView::Panels() {
     if (!m_pPanels)
@@ -62,8 +72,7 @@ CViewPanels& CKelvaneView::Panels() {
 namespace {
 
 // Creates a modeless panel once, hidden, editing the view's document.
-template <typename Dlg>
-Dlg* EnsurePanel(std::unique_ptr<Dlg>& slot, CKelvaneView* view, UINT templateId) {
+template <typename Dlg> Dlg* EnsurePanel(std::unique_ptr<Dlg>& slot, CKelvaneView* view, UINT templateId) {
     if (!slot) {
         auto dlg = std::make_unique<Dlg>(view);
         if (view->m_pDoc)
@@ -246,7 +255,9 @@ void CKelvaneView::FactorySetup() {
 void CKelvaneView::OnMouseMode(MouseMode mode) {
     CKelvaneDoc& doc = *m_pDoc;
     Screen().SetCursorMode(0);
-    std::int32_t& flag = mode == MouseMode::ZoomOut ? doc.m_bZoomOut : mode == MouseMode::ZoomIn ? doc.m_bZoomIn : doc.m_bDrag;
+    std::int32_t& flag = mode == MouseMode::ZoomOut  ? doc.m_bZoomOut
+                         : mode == MouseMode::ZoomIn ? doc.m_bZoomIn
+                                                     : doc.m_bDrag;
     flag = flag ? 0 : 1;
     if (flag) {
         doc.m_bZoomOut = mode == MouseMode::ZoomOut ? 1 : 0;
@@ -405,7 +416,8 @@ void CKelvaneView::OnContextMenu(CWnd*, CPoint point) {
 void CKelvaneView::PrepareContextMenu(CMenuEx& popup) {
     const CKelvaneDoc& doc = *m_pDoc;
     popup.SetItemText(0, doc.GetText(kTextWindowMode).GetString());
-    popup.SetItemText(1, doc.GetText(Screen().IsLabelsOn() ? kTextInformationOff : kTextInformationOn).GetString());
+    popup.SetItemText(
+        1, doc.GetText(Screen().IsLabelsOn() ? kTextInformationOff : kTextInformationOn).GetString());
     popup.SetItemText(2, doc.GetText(kTextChangeTimeDiv).GetString());
     popup.SetItemText(3, doc.GetText(kTextChangeCh1VoltDiv).GetString());
     popup.SetItemText(4, doc.GetText(kTextChangeCh2VoltDiv).GetString());

@@ -26,7 +26,9 @@ void CKelvaneView::CreateSidePanel() {
     m_sidebarDlg.ShowWindow(SW_SHOW);
 }
 
-CSidebarDlg* CKelvaneView::GetSidePanel() { return m_sidebarDlg.GetSafeHwnd() ? &m_sidebarDlg : nullptr; }
+CSidebarDlg* CKelvaneView::GetSidePanel() {
+    return m_sidebarDlg.GetSafeHwnd() ? &m_sidebarDlg : nullptr;
+}
 
 void CKelvaneView::SelectSidePanelCombo(SidePanelCombo combo, int entry) {
     if (CSidebarDlg* panel = GetSidePanel())

@@ -29,15 +29,18 @@ CString CKelvaneView::RecordLengthRangeMessage(std::int16_t mode) const {
     const bool dual = IsDualCondition();
     switch (mode) {
     case 1:
-        return dual ? "14K Points Mode Range:40us/Div ~ 0.4s/Div" : "14K Points Mode Range:20us/Div ~ 0.4s/Div";
+        return dual ? "14K Points Mode Range:40us/Div ~ 0.4s/Div"
+                    : "14K Points Mode Range:20us/Div ~ 0.4s/Div";
     case 2:
         return "28K Points Mode Range:40us/Div ~ 0.4s/Div";
     case 3:
-        return dual ? "32K Points Mode Range:40us/Div ~ 0.4s/Div" : "32K Points Mode Range:20us/Div ~ 0.4s/Div";
+        return dual ? "32K Points Mode Range:40us/Div ~ 0.4s/Div"
+                    : "32K Points Mode Range:20us/Div ~ 0.4s/Div";
     case 4:
         return "64K Points Mode Range:40us/Div ~ 0.4s/Div";
     case 5:
-        return dual ? "512K Points Mode Range:400us/Div ~ 0.4s/Div" : "512K Points Mode Range:200us/Div ~ 0.4s/Div";
+        return dual ? "512K Points Mode Range:400us/Div ~ 0.4s/Div"
+                    : "512K Points Mode Range:200us/Div ~ 0.4s/Div";
     case 6:
         return "1M Points Mode Range:400us/Div ~ 0.4s/Div";
     default:
@@ -181,7 +184,8 @@ void CKelvaneView::UpdateMenuChecks(CMenu* menu) {
         if (p < 0)
             continue;
         menu->CheckMenuItem(ID_TIMEDIV_FIRST + i,
-                            MF_BYCOMMAND | (p == doc.m_settings.GetTimeBaseIndex() ? MF_CHECKED : MF_UNCHECKED));
+                            MF_BYCOMMAND |
+                                (p == doc.m_settings.GetTimeBaseIndex() ? MF_CHECKED : MF_UNCHECKED));
     }
     for (int ch = 0; ch < 2; ++ch) {
         const CTrace& trace = ch == 0 ? doc.m_ch1 : doc.m_ch2;
@@ -189,9 +193,10 @@ void CKelvaneView::UpdateMenuChecks(CMenu* menu) {
         for (UINT step = 0; step < 10; ++step) {
             if (trace.IsOn()) {
                 menu->EnableMenuItem(first + step, MF_BYCOMMAND | MF_ENABLED);
-                menu->CheckMenuItem(first + step, MF_BYCOMMAND | (trace.GetVoltsPerDivIndex() == static_cast<int>(step)
-                                                                       ? MF_CHECKED
-                                                                       : MF_UNCHECKED));
+                menu->CheckMenuItem(
+                    first + step,
+                    MF_BYCOMMAND |
+                        (trace.GetVoltsPerDivIndex() == static_cast<int>(step) ? MF_CHECKED : MF_UNCHECKED));
             } else {
                 menu->CheckMenuItem(first + step, MF_BYCOMMAND | MF_UNCHECKED);
                 menu->EnableMenuItem(first + step, MF_BYCOMMAND | MF_GRAYED | MF_DISABLED);

@@ -13,7 +13,7 @@
 namespace {
 
 const UINT kIndicators[] = {
-    ID_INDICATOR_STATUS, ID_INDICATOR_CURSOR1, ID_INDICATOR_CURSOR2,
+    ID_INDICATOR_STATUS,  ID_INDICATOR_CURSOR1, ID_INDICATOR_CURSOR2,
     ID_INDICATOR_CURSOR3, ID_INDICATOR_STRETCH, ID_INDICATOR_CLOCK,
 };
 const int kPaneWidths[] = {100, 110, 110, 110, 1, 100};
@@ -33,9 +33,11 @@ bool AddBitmap(CImageList& list, unsigned id, bool masked) {
 
 // Copies at most `maxBytes` bytes of UTF-8 text without splitting a character.
 void CopyTooltip(char* out, std::size_t size, const CString& text, std::size_t maxBytes) {
-    std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(text.GetLength()), std::min(maxBytes, size - 1));
+    std::size_t n =
+        std::min<std::size_t>(static_cast<std::size_t>(text.GetLength()), std::min(maxBytes, size - 1));
     const char* s = text.GetString();
-    while (n > 0 && n < static_cast<std::size_t>(text.GetLength()) && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80)
+    while (n > 0 && n < static_cast<std::size_t>(text.GetLength()) &&
+           (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80)
         --n;
     std::memcpy(out, s, n);
     out[n] = '\0';
@@ -43,7 +45,9 @@ void CopyTooltip(char* out, std::size_t size, const CString& text, std::size_t m
 
 } // namespace
 
-CMainFrame::CMainFrame() { kv::RegisterMenuResources(); }
+CMainFrame::CMainFrame() {
+    kv::RegisterMenuResources();
+}
 
 CMainFrame::~CMainFrame() = default;
 
@@ -90,14 +94,16 @@ BOOL CMainFrame::CreateImageLists() {
             return FALSE;
     // Pixels of the strip's background colour are left out, so the pictures sit on the icon
     // column and on the selection alike.
-    if (!AddBitmap(m_menuImages[0], IDB_MENU_NORMAL, true) || !AddBitmap(m_menuImages[1], IDB_MENU_DISABLED, true) ||
+    if (!AddBitmap(m_menuImages[0], IDB_MENU_NORMAL, true) ||
+        !AddBitmap(m_menuImages[1], IDB_MENU_DISABLED, true) ||
         !AddBitmap(m_menuImages[2], IDB_MENU_NORMAL, true))
         return FALSE;
     for (CImageList& list : m_toolImages)
         if (!list.Create(kv::kImageSize, kv::kImageSize, ILC_COLOR24, 15, 0))
             return FALSE;
     if (!AddBitmap(m_toolImages[0], IDB_TOOLBAR_NORMAL, false) ||
-        !AddBitmap(m_toolImages[1], IDB_TOOLBAR_DISABLED, false) || !AddBitmap(m_toolImages[2], IDB_TOOLBAR_HOT, false))
+        !AddBitmap(m_toolImages[1], IDB_TOOLBAR_DISABLED, false) ||
+        !AddBitmap(m_toolImages[2], IDB_TOOLBAR_HOT, false))
         return FALSE;
     m_wndToolBar.GetToolBarCtrl().SetImageList(&m_toolImages[0]);
     m_wndToolBar.GetToolBarCtrl().SetDisabledImageList(&m_toolImages[1]);
@@ -123,14 +129,18 @@ void CMainFrame::OnMeasureItem(int nIDCtl, MEASUREITEMSTRUCT* lpMeasureItemStruc
     m_menu.OnMeasureItem(lpMeasureItemStruct);
 }
 
-void CMainFrame::OnSize(UINT nType, int cx, int cy) { CFrameWnd::OnSize(nType, cx, cy); }
+void CMainFrame::OnSize(UINT nType, int cx, int cy) {
+    CFrameWnd::OnSize(nType, cx, cy);
+}
 
 CString CMainFrame::GetDefaultSetupPath() const {
     const CString folder = m_strSetupFolder.IsEmpty() ? CString(kv::ProgramFolder()) : m_strSetupFolder;
     return folder + "/Default.set";
 }
 
-CKelvaneDoc* CMainFrame::GetKelvaneDoc() const { return dynamic_cast<CKelvaneDoc*>(GetActiveDocument()); }
+CKelvaneDoc* CMainFrame::GetKelvaneDoc() const {
+    return dynamic_cast<CKelvaneDoc*>(GetActiveDocument());
+}
 
 void CMainFrame::OnClose() {
     // Every road out (close box, File > Exit, a close posted at start-up) saves the settings;
@@ -169,7 +179,9 @@ BOOL CMainFrame::InstallMenu(HMENU hMenu) {
     return SetMenu(CMenu::FromHandle(hMenu));
 }
 
-void CMainFrame::SetMenuImages() { m_menu.SetImageIndices(kv::kMenuImageCommands, kv::kMenuImageCount); }
+void CMainFrame::SetMenuImages() {
+    m_menu.SetImageIndices(kv::kMenuImageCommands, kv::kMenuImageCount);
+}
 
 void CMainFrame::SetFullScreen(BOOL bFullScreen) {
     if (bFullScreen) {
@@ -208,7 +220,9 @@ CString CMainFrame::FormatClock(const kv::LocalTime& t) {
     return s;
 }
 
-void CMainFrame::UpdateStatusBar(const char* lpszText) { UpdateStatusBar(lpszText, kv::GetLocalTime()); }
+void CMainFrame::UpdateStatusBar(const char* lpszText) {
+    UpdateStatusBar(lpszText, kv::GetLocalTime());
+}
 
 void CMainFrame::UpdateStatusBar(const char* lpszText, const kv::LocalTime& now) {
     SetPane(ID_INDICATOR_STATUS, lpszText ? lpszText : "");

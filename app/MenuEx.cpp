@@ -69,13 +69,19 @@ void IconSizeFrom(CImageList* list, int& width, int& height) {
 
 } // namespace
 
-CMenuExItem::CMenuExItem() { LiveRecords().insert(this); }
+CMenuExItem::CMenuExItem() {
+    LiveRecords().insert(this);
+}
 
-CMenuExItem::~CMenuExItem() { LiveRecords().erase(this); }
+CMenuExItem::~CMenuExItem() {
+    LiveRecords().erase(this);
+}
 
 CMenuEx::CMenuEx() = default;
 
-CMenuEx::~CMenuEx() { DestroyMenuEx(); }
+CMenuEx::~CMenuEx() {
+    DestroyMenuEx();
+}
 
 int CMenuEx::MeasureText(const CString& text) {
     // Texts are measured with the main window's context; without one, with a memory context.
@@ -133,7 +139,8 @@ BOOL CMenuEx::CopyItems(CMenu* pSource) {
         // A popup's state carries its item count in the high byte, so it is tested first.
         if (state & MF_POPUP) {
             CMenu* sub = pSource->GetSubMenu(pos);
-            ok = sub && AppendItem((state & 0xFF & kStateBits) | MF_POPUP, reinterpret_cast<UINT_PTR>(sub->m_hMenu), text);
+            ok = sub && AppendItem((state & 0xFF & kStateBits) | MF_POPUP,
+                                   reinterpret_cast<UINT_PTR>(sub->m_hMenu), text);
         } else if (state & MF_SEPARATOR) {
             ok = AppendItem(MF_SEPARATOR, 0, "");
         } else {
@@ -186,12 +193,14 @@ BOOL CMenuEx::AttachRecord(UINT nPosition, UINT nState, CMenuExItem* pRecord) {
         return FALSE;
     const UINT at = nPosition;
     if (pRecord->m_nID == 0)
-        return ModifyMenu(at, MF_BYPOSITION | MF_SEPARATOR | MF_OWNERDRAW, 0, static_cast<const void*>(pRecord));
+        return ModifyMenu(at, MF_BYPOSITION | MF_SEPARATOR | MF_OWNERDRAW, 0,
+                          static_cast<const void*>(pRecord));
     if (pRecord->m_bPopup && pRecord->m_pSubMenu)
         return ModifyMenu(at, MF_BYPOSITION | MF_POPUP | MF_OWNERDRAW | (nState & kStateBits),
-                          reinterpret_cast<UINT_PTR>(pRecord->m_pSubMenu->m_hMenu), static_cast<const void*>(pRecord));
-    return ModifyMenu(at, MF_BYPOSITION | MF_OWNERDRAW | (nState & kStateBits), static_cast<UINT_PTR>(pRecord->m_nID),
-                      static_cast<const void*>(pRecord));
+                          reinterpret_cast<UINT_PTR>(pRecord->m_pSubMenu->m_hMenu),
+                          static_cast<const void*>(pRecord));
+    return ModifyMenu(at, MF_BYPOSITION | MF_OWNERDRAW | (nState & kStateBits),
+                      static_cast<UINT_PTR>(pRecord->m_nID), static_cast<const void*>(pRecord));
 }
 
 BOOL CMenuEx::AppendItem(UINT nFlags, UINT_PTR nIDOrSub, const char* lpszText) {
@@ -210,9 +219,11 @@ BOOL CMenuEx::InsertItem(UINT nPosition, UINT nFlags, UINT_PTR nIDOrSub, const c
         inserted = InsertMenu(nPosition, MF_BYPOSITION | MF_SEPARATOR, 0, static_cast<const char*>(nullptr));
     else if (record->m_bPopup)
         inserted = InsertMenu(nPosition, MF_BYPOSITION | MF_POPUP | state,
-                              reinterpret_cast<UINT_PTR>(record->m_pSubMenu->m_hMenu), record->m_strText.GetString());
+                              reinterpret_cast<UINT_PTR>(record->m_pSubMenu->m_hMenu),
+                              record->m_strText.GetString());
     else
-        inserted = InsertMenu(nPosition, MF_BYPOSITION | MF_STRING | state, nIDOrSub, record->m_strText.GetString());
+        inserted =
+            InsertMenu(nPosition, MF_BYPOSITION | MF_STRING | state, nIDOrSub, record->m_strText.GetString());
     if (!inserted)
         return FALSE;
     const int count = GetMenuItemCount();
@@ -272,8 +283,8 @@ void CMenuEx::SetItemText(int nPosition, const char* lpszText) {
     // The item's own text changes too, so the menu stays readable by position even while the
     // records are out of step (items deleted behind the menu's back).
     if (popup)
-        ModifyMenu(pos, MF_BYPOSITION | MF_POPUP | keep, reinterpret_cast<UINT_PTR>(sub ? sub->m_hMenu : nullptr),
-                   text.GetString());
+        ModifyMenu(pos, MF_BYPOSITION | MF_POPUP | keep,
+                   reinterpret_cast<UINT_PTR>(sub ? sub->m_hMenu : nullptr), text.GetString());
     else
         ModifyMenu(pos, MF_BYPOSITION | MF_STRING | keep, id, text.GetString());
     CMenuExItem* record = GetItem(nPosition);
@@ -378,7 +389,8 @@ void CMenuEx::ConvertPopup() {
             if (!fresh)
                 continue;
             CMenuExItem* raw = fresh.get();
-            m_items.insert(m_items.begin() + std::min<long>(pos, static_cast<long>(m_items.size())), std::move(fresh));
+            m_items.insert(m_items.begin() + std::min<long>(pos, static_cast<long>(m_items.size())),
+                           std::move(fresh));
             AttachRecord(upos, keep, raw);
             continue;
         }
@@ -504,7 +516,9 @@ void CMenuEx::DrawItem(DRAWITEMSTRUCT* dis) {
 
 // ---- Language table adapter ------------------------------------------------------------------
 
-int CMenuExLanguageMenu::GetMenuItemCount() const { return m_pMenu ? std::max(0, m_pMenu->GetMenuItemCount()) : 0; }
+int CMenuExLanguageMenu::GetMenuItemCount() const {
+    return m_pMenu ? std::max(0, m_pMenu->GetMenuItemCount()) : 0;
+}
 
 UINT CMenuExLanguageMenu::GetMenuItemID(int position) const {
     return m_pMenu ? m_pMenu->GetMenuItemID(position) : 0;

@@ -17,10 +17,10 @@ class CMenuEx;
 
 // One item of a CMenuEx; also the item's owner-draw data.
 struct CMenuExItem {
-    CString m_strText;            // '#' separates the accelerator text
-    int m_nID = 0;                // command id; -1 a popup; 0 a separator
-    int m_nWidth = 0;             // text width + 10 (commands) or + 25 (popups, relabelled items)
-    int m_nHeight = 2;            // the image height is added when measuring
+    CString m_strText; // '#' separates the accelerator text
+    int m_nID = 0;     // command id; -1 a popup; 0 a separator
+    int m_nWidth = 0;  // text width + 10 (commands) or + 25 (popups, relabelled items)
+    int m_nHeight = 2; // the image height is added when measuring
     CImageList* m_pNormal = nullptr;
     CImageList* m_pDisabled = nullptr;
     CImageList* m_pHot = nullptr;
@@ -97,7 +97,8 @@ public:
     virtual void DestroyMenuEx();
 
 private:
-    std::unique_ptr<CMenuExItem> MakeRecord(UINT nFlags, UINT_PTR nIDOrSub, const char* lpszText, int extraWidth);
+    std::unique_ptr<CMenuExItem> MakeRecord(UINT nFlags, UINT_PTR nIDOrSub, const char* lpszText,
+                                            int extraWidth);
     BOOL AttachRecord(UINT nPosition, UINT nState, CMenuExItem* pRecord);
     static int MeasureText(const CString& text);
 

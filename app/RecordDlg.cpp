@@ -84,7 +84,9 @@ void CRecordDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_PLAY_REPEAT, m_checkRepeat);
 }
 
-CString CRecordDlg::Text(int id) const { return m_pDoc ? m_pDoc->GetText(id) : CString(); }
+CString CRecordDlg::Text(int id) const {
+    return m_pDoc ? m_pDoc->GetText(id) : CString();
+}
 
 CKelvaneView* CRecordDlg::View() const {
     if (m_pView)
@@ -135,7 +137,9 @@ void CRecordDlg::SetEditInt(CEdit& edit, int value) {
     m_bUpdating = was;
 }
 
-void CRecordDlg::ShowRecordedCount(int count) { SetDlgItemInt(IDC_RECORD_COUNT, count); }
+void CRecordDlg::ShowRecordedCount(int count) {
+    SetDlgItemInt(IDC_RECORD_COUNT, count);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Opening and the controls
@@ -554,8 +558,8 @@ void CRecordDlg::OnTimer(UINT_PTR nIDEvent) {
 void CRecordDlg::OnButtonSave() {
     if (!m_pDoc)
         return;
-    CFileDialog dialog(FALSE, ".rec", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, "Record File(*.rec)|*.rec||",
-                       this);
+    CFileDialog dialog(FALSE, ".rec", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                       "Record File(*.rec)|*.rec||", this);
     dialog.m_ofn.lpstrTitle = "Save Record Data As...";
     if (dialog.DoModal() != IDOK)
         return;

@@ -4,16 +4,16 @@
 // Plain constants only, so that resource data and the language table can share them.
 
 // ---- Resources ---------------------------------------------------------------------------------
-constexpr unsigned IDR_MAINFRAME = 128;      // main menu, accelerator table, toolbar, document strings
-constexpr unsigned IDR_CONTEXT_MENU = 134;   // full-screen context menu
-constexpr unsigned IDI_MAINFRAME = 130;      // window icon
-constexpr unsigned IDB_MENU_DISABLED = 139;  // menu images, disabled
-constexpr unsigned IDB_MENU_NORMAL = 144;    // menu images, normal and hot
+constexpr unsigned IDR_MAINFRAME = 128;     // main menu, accelerator table, toolbar, document strings
+constexpr unsigned IDR_CONTEXT_MENU = 134;  // full-screen context menu
+constexpr unsigned IDI_MAINFRAME = 130;     // window icon
+constexpr unsigned IDB_MENU_DISABLED = 139; // menu images, disabled
+constexpr unsigned IDB_MENU_NORMAL = 144;   // menu images, normal and hot
 constexpr unsigned IDB_TOOLBAR_DISABLED = 148;
 constexpr unsigned IDB_TOOLBAR_HOT = 149;
 constexpr unsigned IDB_TOOLBAR_NORMAL = 190;
 constexpr unsigned IDB_ABOUT = 236;
-constexpr unsigned IDB_SPLASH = 235;     // the start-up picture
+constexpr unsigned IDB_SPLASH = 235; // the start-up picture
 
 // ---- Status-bar panes ------------------------------------------------------------------------
 constexpr unsigned ID_INDICATOR_CLOCK = 61446;
@@ -54,12 +54,12 @@ constexpr unsigned ID_CALIBRATE_DATA = 33069;
 // ---- Channel > CH1 / CH2 -------------------------------------------------------------------------
 constexpr unsigned ID_CH1_ONOFF = 32777;
 constexpr unsigned ID_CH2_ONOFF = 32778;
-constexpr unsigned ID_CH1_PROBE_FIRST = 32898; // x1, x10, x100, x1000
+constexpr unsigned ID_CH1_PROBE_FIRST = 32898;    // x1, x10, x100, x1000
 constexpr unsigned ID_CH1_COUPLING_FIRST = 32902; // DC, AC, GND
-constexpr unsigned ID_CH1_VOLTDIV_FIRST = 32905; // ten steps, 32905..32914
+constexpr unsigned ID_CH1_VOLTDIV_FIRST = 32905;  // ten steps, 32905..32914
 constexpr unsigned ID_CH1_INVERT = 32915;
 constexpr unsigned ID_CH1_BWLIMIT = 32916;
-constexpr unsigned ID_CH1_FILTER_FIRST = 32918; // None, Lower, Higher
+constexpr unsigned ID_CH1_FILTER_FIRST = 32918;  // None, Lower, Higher
 constexpr unsigned ID_CH2_VOLTDIV_FIRST = 32922; // 32922..32931
 constexpr unsigned ID_CH2_COUPLING_FIRST = 32932;
 constexpr unsigned ID_CH2_PROBE_FIRST = 32935;
@@ -181,7 +181,7 @@ constexpr unsigned ID_HELP_CONTENTS = 32796;
 constexpr unsigned ID_UTILITY_FFT = 32870;
 constexpr unsigned ID_FACTORY_SETUP = 32886;
 constexpr unsigned ID_LANGUAGE_DEFAULT = 32891;
-constexpr unsigned ID_LANGUAGE_FIRST = 9001;  // language file i is 9001 + i
+constexpr unsigned ID_LANGUAGE_FIRST = 9001; // language file i is 9001 + i
 constexpr unsigned ID_LANGUAGE_LAST = 11001;
 constexpr unsigned ID_LANGUAGE_UPDATE_LAST = 9101;
 

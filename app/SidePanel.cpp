@@ -33,7 +33,9 @@ constexpr int kPulseConditions = 6;
 // Past this list index, leaving Roll also forces a trigger (the capture may wait long).
 constexpr int kForceTriggerAbove = 20;
 
-bool HasExtendedRanges(int model) { return model == 4 || model == 5; }
+bool HasExtendedRanges(int model) {
+    return model == 4 || model == 5;
+}
 
 } // namespace
 
@@ -79,8 +81,8 @@ void CPanelToolTip::Apply(CWnd* pTool, const CString& text) const {
 // --- Panel ------------------------------------------------------------------------------------------
 
 const char* const CSidebarDlg::kVoltsPerDivLadder[kLadderSize] = {
-    "10.0mV", "20.0mV", "50.0mV", "100mV", "200mV",  "500mV",  "1.00V",  "2.00V",  "5.00V", "10.0V",
-    "20.0V",  "50.0V",  "100V",   "200V",  "500V",   "1.00kV", "2.00kV", "5.00kV", "10.0kV"};
+    "10.0mV", "20.0mV", "50.0mV", "100mV", "200mV", "500mV",  "1.00V",  "2.00V",  "5.00V", "10.0V",
+    "20.0V",  "50.0V",  "100V",   "200V",  "500V",  "1.00kV", "2.00kV", "5.00kV", "10.0kV"};
 
 CSidebarDlg::CSidebarDlg(CWnd* pParent) : CDialog(IDD_SIDEBAR, pParent) {
     kv::RegisterSidePanelTemplates();
@@ -285,9 +287,13 @@ void CSidebarDlg::FillCouplingLists() {
     }
 }
 
-void CSidebarDlg::FillChannel1VoltsPerDivList() { FillVoltsPerDivList(0); }
+void CSidebarDlg::FillChannel1VoltsPerDivList() {
+    FillVoltsPerDivList(0);
+}
 
-void CSidebarDlg::FillChannel2VoltsPerDivList() { FillVoltsPerDivList(1); }
+void CSidebarDlg::FillChannel2VoltsPerDivList() {
+    FillVoltsPerDivList(1);
+}
 
 void CSidebarDlg::FillVoltsPerDivList(int channel) {
     if (!m_pDoc || (channel != 0 && channel != 1))
@@ -366,9 +372,13 @@ void CSidebarDlg::ShowPulseWidth() {
 
 // --- Calls from elsewhere ---------------------------------------------------------------------
 
-void CSidebarDlg::EnableChannelControls(int channel) { SetChannelControls(channel, true); }
+void CSidebarDlg::EnableChannelControls(int channel) {
+    SetChannelControls(channel, true);
+}
 
-void CSidebarDlg::DisableChannelControls(int channel) { SetChannelControls(channel, false); }
+void CSidebarDlg::DisableChannelControls(int channel) {
+    SetChannelControls(channel, false);
+}
 
 void CSidebarDlg::SetChannelControls(int channel, bool on) {
     if ((channel != 0 && channel != 1) || !GetWidget())
@@ -474,13 +484,17 @@ void CSidebarDlg::SelectProbe(int channel, int probe) {
         SelectEntry(channel == 0 ? IDC_CH1_PROBE : IDC_CH2_PROBE, probe);
 }
 
-int CSidebarDlg::FindTimeDiv(const char* label) const { return m_cboTimeDiv.FindString(-1, label); }
+int CSidebarDlg::FindTimeDiv(const char* label) const {
+    return m_cboTimeDiv.FindString(-1, label);
+}
 
-void CSidebarDlg::EnableFormatList(bool enable) { m_cboFormat.EnableWindow(enable ? TRUE : FALSE); }
+void CSidebarDlg::EnableFormatList(bool enable) {
+    m_cboFormat.EnableWindow(enable ? TRUE : FALSE);
+}
 
 void CSidebarDlg::RepaintKnob(std::int16_t knobId) {
-    CKnob* knob = knobId == CKnob::kKnobCh1   ? &m_knobCh1
-                  : knobId == CKnob::kKnobCh2 ? &m_knobCh2
+    CKnob* knob = knobId == CKnob::kKnobCh1    ? &m_knobCh1
+                  : knobId == CKnob::kKnobCh2  ? &m_knobCh2
                   : knobId == CKnob::kKnobTime ? &m_knobTime
                                                : nullptr;
     if (knob && knob->GetWidget())
@@ -494,7 +508,9 @@ CScopeScreen* CSidebarDlg::ActiveScreen() const {
     return view ? &view->Screen() : nullptr;
 }
 
-void CSidebarDlg::ShowRangeError(const char* message) { MessageBox(message, "Error", MB_OK); }
+void CSidebarDlg::ShowRangeError(const char* message) {
+    MessageBox(message, "Error", MB_OK);
+}
 
 // --- Channel handlers ----------------------------------------------------------------------------
 
@@ -592,8 +608,8 @@ void CSidebarDlg::OnSelchangeTimeDiv() {
                 }
             }
         } else if (mode >= 1 && mode <= 6) {
-            const bool both = doc.m_usb.GetStateWord(kv::kStateChannelMode) == 2 &&
-                              doc.m_trigger.GetSource() != kSourceAlt;
+            const bool both =
+                doc.m_usb.GetStateWord(kv::kStateChannelMode) == 2 && doc.m_trigger.GetSource() != kSourceAlt;
             const char* low = nullptr;
             const char* message = nullptr;
             switch (mode) {

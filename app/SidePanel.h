@@ -167,7 +167,6 @@ public:
     CKnob m_knobTime;
     CKelvaneDoc* m_pDoc = nullptr;
 
-
 private:
     void OnCheckChannelOn(int channel);
     void OnSelchangeVoltsPerDiv(int channel);

@@ -6,7 +6,6 @@
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
 
-
 namespace {
 
 constexpr const char* kIdRangeMessage = "Device ID between 0 and 255 !";
@@ -49,9 +48,13 @@ BOOL CSearchDeviceDlg::OnInitDialog() {
     return TRUE;
 }
 
-void CSearchDeviceDlg::OnButtonClose() { EndDialog(IDOK); }
+void CSearchDeviceDlg::OnButtonClose() {
+    EndDialog(IDOK);
+}
 
-void CSearchDeviceDlg::OnButtonIgnore() { EndDialog(IDCANCEL); }
+void CSearchDeviceDlg::OnButtonIgnore() {
+    EndDialog(IDCANCEL);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Device List
@@ -63,7 +66,8 @@ int CDeviceListDlg::EditId(int slot) {
 }
 
 int CDeviceListDlg::RadioId(int slot) {
-    static const int ids[kSlots] = {IDC_RADIO_DEVICE1, IDC_RADIO_DEVICE2, IDC_RADIO_DEVICE3, IDC_RADIO_DEVICE4};
+    static const int ids[kSlots] = {IDC_RADIO_DEVICE1, IDC_RADIO_DEVICE2, IDC_RADIO_DEVICE3,
+                                    IDC_RADIO_DEVICE4};
     return ids[slot];
 }
 

@@ -29,7 +29,9 @@ void CWaveformColorDlg::LoadFromDocument() {
         CColorButton& button;
         const CTrace& trace;
     };
-    const Slot slots[] = {{m_btnCh1, m_pDoc->m_ch1}, {m_btnCh2, m_pDoc->m_ch2}, {m_btnMath, m_pDoc->m_math},
+    const Slot slots[] = {{m_btnCh1, m_pDoc->m_ch1},
+                          {m_btnCh2, m_pDoc->m_ch2},
+                          {m_btnMath, m_pDoc->m_math},
                           {m_btnRef, m_pDoc->m_ref}};
     std::int16_t index = 0;
     for (const Slot& slot : slots) {

@@ -32,7 +32,9 @@ void CZeroCalibrationDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_ZERO_PROGRESS, m_listProgress);
 }
 
-CString CZeroCalibrationDlg::Text(int id) const { return m_pDoc ? m_pDoc->GetText(id) : CString(); }
+CString CZeroCalibrationDlg::Text(int id) const {
+    return m_pDoc ? m_pDoc->GetText(id) : CString();
+}
 
 BOOL CZeroCalibrationDlg::OnInitDialog() {
     CDialog::OnInitDialog();

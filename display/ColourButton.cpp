@@ -33,7 +33,9 @@ void CColorButton::OnPaint() {
 }
 
 // The swatch covers the whole button, so erasing first would only flicker.
-BOOL CColorButton::OnEraseBkgnd(CDC*) { return TRUE; }
+BOOL CColorButton::OnEraseBkgnd(CDC*) {
+    return TRUE;
+}
 
 CKelvaneDoc* CColorButton::GetActiveKelvaneDoc() {
     auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());

@@ -16,13 +16,15 @@ constexpr double kPi = 3.14159265358979323846;
 
 // The side panel's time/div labels for models 4 and 5; the other models start at "4.00ns".
 constexpr const char* kTimeDivLabels[] = {
-    "2.00ns", "4.00ns", "10.0ns", "20.0ns", "40.0ns",  "100ns",   "200ns",   "400ns",   "1.00us",  "2.00us",
-    "4.00us", "10.0us", "20.0us", "40.0us", "100us",   "200us",   "400us",   "1.00ms",  "2.00ms",  "4.00ms",
-    "10.0ms", "20.0ms", "40.0ms", "100ms",  "200ms",   "400ms",   "1.00s",   "2.00s",   "4.00s",   "10.0s",
+    "2.00ns", "4.00ns", "10.0ns",  "20.0ns",  "40.0ns",  "100ns",   "200ns",   "400ns",   "1.00us", "2.00us",
+    "4.00us", "10.0us", "20.0us",  "40.0us",  "100us",   "200us",   "400us",   "1.00ms",  "2.00ms", "4.00ms",
+    "10.0ms", "20.0ms", "40.0ms",  "100ms",   "200ms",   "400ms",   "1.00s",   "2.00s",   "4.00s",  "10.0s",
     "20.0s",  "40.0s",  "1.00min", "2.00min", "4.00min", "10.0min", "20.0min", "40.0min", "1.00h"};
 constexpr int kTimeDivLabelCount = static_cast<int>(sizeof(kTimeDivLabels) / sizeof(kTimeDivLabels[0]));
 
-int FirstLabelOfModel(int model) { return (model == 4 || model == 5) ? 0 : 1; }
+int FirstLabelOfModel(int model) {
+    return (model == 4 || model == 5) ? 0 : 1;
+}
 
 // Live knob windows, so a colour change can repaint the knob of its channel.
 std::set<CKnob*>& LiveKnobs() {
@@ -32,9 +34,13 @@ std::set<CKnob*>& LiveKnobs() {
 
 } // namespace
 
-CKnob::CKnob() { LiveKnobs().insert(this); }
+CKnob::CKnob() {
+    LiveKnobs().insert(this);
+}
 
-CKnob::~CKnob() { LiveKnobs().erase(this); }
+CKnob::~CKnob() {
+    LiveKnobs().erase(this);
+}
 
 void CKnob::SetDocument(CKelvaneDoc* pDoc) {
     if (pDoc)
@@ -99,7 +105,9 @@ void CKnob::OnMouseMove(UINT nFlags, CPoint point) {
     CStatic::OnMouseMove(nFlags, point);
 }
 
-void CKnob::OnLButtonUp(UINT nFlags, CPoint point) { CStatic::OnLButtonUp(nFlags, point); }
+void CKnob::OnLButtonUp(UINT nFlags, CPoint point) {
+    CStatic::OnLButtonUp(nFlags, point);
+}
 
 // --- Picture -------------------------------------------------------------------------------------
 
@@ -236,7 +244,8 @@ void CKnob::TurnVoltsPerDiv(int channel, int value) {
     else
         m_pDoc->SetCh2VoltDiv(index);
     if (IDocUi* ui = m_pDoc->GetUi()) {
-        ui->SelectSidePanelCombo(channel == 0 ? SidePanelCombo::Ch1VoltDiv : SidePanelCombo::Ch2VoltDiv, index);
+        ui->SelectSidePanelCombo(channel == 0 ? SidePanelCombo::Ch1VoltDiv : SidePanelCombo::Ch2VoltDiv,
+                                 index);
         ui->RecomputeTriggerLevelReadout();
     }
 }
@@ -262,8 +271,8 @@ void CKnob::TurnTimeBase(int value) {
 
     if (mode >= 1 && mode <= 6) {
         // The stricter limit holds only with both channels captured and a channel trigger.
-        const bool relaxed = m_pDoc->m_trigger.GetSource() == 2 ||
-                             m_pDoc->m_usb.GetStateWord(kv::kStateChannelMode) != 2;
+        const bool relaxed =
+            m_pDoc->m_trigger.GetSource() == 2 || m_pDoc->m_usb.GetStateWord(kv::kStateChannelMode) != 2;
         const char* lower = nullptr;
         const char* message = nullptr;
         switch (mode) {

@@ -2,7 +2,9 @@
 
 #include "MemDC.h"
 
-COffScreenBuffer::~COffScreenBuffer() { Release(); }
+COffScreenBuffer::~COffScreenBuffer() {
+    Release();
+}
 
 CDC* COffScreenBuffer::Prepare(CDC* pTarget, int width, int height) {
     if (!pTarget || width <= 0 || height <= 0)

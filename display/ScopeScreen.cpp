@@ -12,7 +12,8 @@ using kv::ToPixel;
 
 // A font of the screen's texts: given height, normal weight, swiss family.
 bool MakeScreenFont(CFont& font, int height) {
-    return font.CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, FF_SWISS, "Arial") != FALSE;
+    return font.CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, FF_SWISS,
+                           "Arial") != FALSE;
 }
 
 // Selects a font, text colour and transparent background for one text step and restores the
@@ -42,11 +43,15 @@ private:
     int m_oldMode = OPAQUE;
 };
 
-bool AllZero(int left, int top, int right, int bottom) { return left == 0 && top == 0 && right == 0 && bottom == 0; }
+bool AllZero(int left, int top, int right, int bottom) {
+    return left == 0 && top == 0 && right == 0 && bottom == 0;
+}
 
 } // namespace
 
-CScopeScreen::CScopeScreen() { ResetDisplaySettings(); }
+CScopeScreen::CScopeScreen() {
+    ResetDisplaySettings();
+}
 
 void CScopeScreen::ResetDisplaySettings() {
     m_nTrigPosState = 3;
@@ -82,7 +87,9 @@ void CScopeScreen::SetGridOn(std::int32_t on) {
     Invalidate();
 }
 
-void CScopeScreen::SetGridIntensity(int value) { m_nGridIntensity = static_cast<std::int16_t>(std::clamp(value, 0, 255)); }
+void CScopeScreen::SetGridIntensity(int value) {
+    m_nGridIntensity = static_cast<std::int16_t>(std::clamp(value, 0, 255));
+}
 
 void CScopeScreen::SetWaveformIntensity(int value) {
     m_nWaveIntensity = static_cast<std::int16_t>(std::clamp(value, 0, 255));

@@ -293,7 +293,8 @@ private:
     // Pointer points and hit rectangles, in the order of Marker.
     MarkerPoint m_ptTrigPos, m_ptXYPointer, m_ptCh1Zero, m_ptCh2Zero, m_ptRef, m_ptMath;
     MarkerPoint m_ptCh1Level, m_ptCh2Level, m_ptExtLevel;
-    CRect m_rcTrigPos{0, 0, 0, 0}, m_rcXYPointer{0, 0, 0, 0}, m_rcCh1Zero{0, 0, 0, 0}, m_rcCh2Zero{0, 0, 0, 0};
+    CRect m_rcTrigPos{0, 0, 0, 0}, m_rcXYPointer{0, 0, 0, 0}, m_rcCh1Zero{0, 0, 0, 0},
+        m_rcCh2Zero{0, 0, 0, 0};
     CRect m_rcRef{0, 0, 0, 0}, m_rcMath{0, 0, 0, 0}, m_rcCh1Level{0, 0, 0, 0}, m_rcCh2Level{0, 0, 0, 0};
     CRect m_rcExtLevel{0, 0, 0, 0};
     std::int32_t m_bDragTrigPos = 0;

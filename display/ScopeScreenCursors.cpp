@@ -49,7 +49,9 @@ CString VoltRangeText(double v) {
     return Formatted("Volt = %.3f kV", v * 0.001);
 }
 
-int ClampInt(int v, int lo, int hi) { return std::max(lo, std::min(v, hi)); }
+int ClampInt(int v, int lo, int hi) {
+    return std::max(lo, std::min(v, hi));
+}
 
 // Selects a 1-px pen for one drawing step and restores the previous one at its end.
 class PenScope {
@@ -168,7 +170,8 @@ void CScopeScreen::DrawCursors(CDC* pDC) {
         const CFftData& fft = m_pDoc->m_fft;
         if (m_nCursorSource == kCursorSourceFft && fft.m_bFftOn) {
             const int k = CursorFftIndex();
-            const int m = std::max(std::clamp<int>(fft.m_nBins, 1, kFftMaxBins) / std::max<int>(fft.m_nZoom, 1), 1);
+            const int m =
+                std::max(std::clamp<int>(fft.m_nBins, 1, kFftMaxBins) / std::max<int>(fft.m_nZoom, 1), 1);
             const double S = fft.m_dVerticalScale;
             const double y0 = fft.m_nScale == 1 ? B - H / 8.0 : T + H / 8.0;
             x = ToPixel(W / m * k + L);
@@ -254,7 +257,8 @@ CString CScopeScreen::FormatVoltAtCursor() const {
 CString CScopeScreen::FormatFftCursorFreq() const {
     if (!m_pDoc)
         return FrequencyText(0.0);
-    return FrequencyText(static_cast<double>(m_pDoc->m_fft.m_frequency[static_cast<size_t>(CursorFftIndex())]));
+    return FrequencyText(
+        static_cast<double>(m_pDoc->m_fft.m_frequency[static_cast<size_t>(CursorFftIndex())]));
 }
 
 CString CScopeScreen::FormatFftCursorLevel() const {

@@ -35,15 +35,18 @@ constexpr std::int16_t kLevelBelow = 3;
 
 constexpr float kTopMargin = static_cast<float>(CScopeScreen::kMarginY);
 
-CRect HitRect(float l, float t, float r, float b) { return CRect(ToPixel(l), ToPixel(t), ToPixel(r), ToPixel(b)); }
+CRect HitRect(float l, float t, float r, float b) {
+    return CRect(ToPixel(l), ToPixel(t), ToPixel(r), ToPixel(b));
+}
 
 // Truncated toward zero and saturated to the int16 range; NaN gives 0.
 std::int16_t SaturateToInt16(double v) {
     if (std::isnan(v))
         return 0;
     const double t = std::trunc(v);
-    return static_cast<std::int16_t>(std::clamp(t, static_cast<double>(std::numeric_limits<std::int16_t>::min()),
-                                                static_cast<double>(std::numeric_limits<std::int16_t>::max())));
+    return static_cast<std::int16_t>(
+        std::clamp(t, static_cast<double>(std::numeric_limits<std::int16_t>::min()),
+                   static_cast<double>(std::numeric_limits<std::int16_t>::max())));
 }
 
 struct Offset {
@@ -66,16 +69,21 @@ struct ArrowShape {
 };
 
 constexpr FilledShape kTrigPosLeft{{{-5, 5}, {0, 0}, {11, 0}, {11, 11}, {0, 11}}, "T", "Arial", 14, {2, -1}};
-constexpr FilledShape kTrigPosRight{{{5, 5}, {0, 0}, {-11, 0}, {-11, 11}, {0, 10}}, "T", "Arial", 14, {-8, -1}};
+constexpr FilledShape kTrigPosRight{
+    {{5, 5}, {0, 0}, {-11, 0}, {-11, 11}, {0, 10}}, "T", "Arial", 14, {-8, -1}};
 constexpr FilledShape kTrigPosInside{{{0, 13}, {-5, 7}, {-5, 0}, {6, 0}, {6, 7}}, "T", "Arial", 14, {-2, -2}};
-constexpr FilledShape kXYPointer{{{0, 13}, {-5, 7}, {-5, 0}, {6, 0}, {6, 7}}, "1", "MS PMincho", 12, {-2, -1}};
+constexpr FilledShape kXYPointer{
+    {{0, 13}, {-5, 7}, {-5, 0}, {6, 0}, {6, 7}}, "1", "MS PMincho", 12, {-2, -1}};
 constexpr FilledShape kCh1Zero{{{17, 0}, {10, 6}, {0, 6}, {0, -5}, {10, -6}}, "1", "MS PMincho", 13, {4, -6}};
 constexpr FilledShape kCh2Zero{{{17, 0}, {10, 6}, {0, 6}, {0, -5}, {10, -6}}, "2", "MS PMincho", 13, {4, -6}};
 constexpr FilledShape kRefShape{{{17, 0}, {10, 6}, {0, 6}, {0, -5}, {10, -6}}, "R", "Arial", 13, {3, -6}};
 constexpr FilledShape kMathShape{{{17, 0}, {10, 6}, {0, 6}, {0, -5}, {10, -6}}, "M", "Arial", 13, {2, -6}};
-constexpr FilledShape kLevelAboveShape{{{-6, 0}, {0, 6}, {0, 17}, {-11, 17}, {-11, 6}}, "T", "Arial", 14, {-8, 4}};
-constexpr FilledShape kLevelBelowShape{{{-6, 0}, {0, -6}, {0, -17}, {-11, -17}, {-11, -6}}, "T", "Arial", 14, {-8, -17}};
-constexpr FilledShape kLevelShape{{{-17, 0}, {-12, -5}, {0, -5}, {0, 6}, {-12, 6}}, "T", "Arial", 14, {-9, -6}};
+constexpr FilledShape kLevelAboveShape{
+    {{-6, 0}, {0, 6}, {0, 17}, {-11, 17}, {-11, 6}}, "T", "Arial", 14, {-8, 4}};
+constexpr FilledShape kLevelBelowShape{
+    {{-6, 0}, {0, -6}, {0, -17}, {-11, -17}, {-11, -6}}, "T", "Arial", 14, {-8, -17}};
+constexpr FilledShape kLevelShape{
+    {{-17, 0}, {-12, -5}, {0, -5}, {0, 6}, {-12, 6}}, "T", "Arial", 14, {-9, -6}};
 
 constexpr ArrowShape kArrowPosLeft{{{17, 12}, {2, 12}, {8, 6}}, {{2, 12}, {8, 18}}};
 constexpr ArrowShape kArrowPosRight{{{-17, 12}, {-2, 12}, {-8, 6}}, {{-2, 12}, {-8, 18}}};
@@ -99,7 +107,8 @@ void FillShape(CDC* pDC, const CScopeScreen::MarkerPoint& p, const FilledShape& 
         pDC->FillRgn(&rgn, &brush);
 
     CFont font;
-    if (!font.CreateFont(shape.height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, FF_SWISS, shape.face))
+    if (!font.CreateFont(shape.height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, FF_SWISS,
+                         shape.face))
         return;
     CFont* pOldFont = pDC->SelectObject(&font);
     const int oldMode = pDC->SetBkMode(TRANSPARENT);
@@ -126,13 +135,13 @@ void DrawArrow(CDC* pDC, const CScopeScreen::MarkerPoint& p, const ArrowShape& s
 // --- Pointer records ------------------------------------------------------------------------------
 
 CScopeScreen::MarkerPoint& CScopeScreen::PointOf(Marker marker) {
-    MarkerPoint* points[kMarkerCount] = {&m_ptTrigPos, &m_ptXYPointer, &m_ptCh1Zero, &m_ptCh2Zero, &m_ptRef,
+    MarkerPoint* points[kMarkerCount] = {&m_ptTrigPos, &m_ptXYPointer, &m_ptCh1Zero,  &m_ptCh2Zero, &m_ptRef,
                                          &m_ptMath,    &m_ptCh1Level,  &m_ptCh2Level, &m_ptExtLevel};
     return *points[std::clamp<int>(marker, 0, kMarkerCount - 1)];
 }
 
 CRect& CScopeScreen::RectOf(Marker marker) {
-    CRect* rects[kMarkerCount] = {&m_rcTrigPos, &m_rcXYPointer, &m_rcCh1Zero, &m_rcCh2Zero, &m_rcRef,
+    CRect* rects[kMarkerCount] = {&m_rcTrigPos, &m_rcXYPointer, &m_rcCh1Zero,  &m_rcCh2Zero, &m_rcRef,
                                   &m_rcMath,    &m_rcCh1Level,  &m_rcCh2Level, &m_rcExtLevel};
     return *rects[std::clamp<int>(marker, 0, kMarkerCount - 1)];
 }
@@ -141,11 +150,13 @@ CScopeScreen::MarkerPoint CScopeScreen::GetMarkerPoint(Marker marker) const {
     return const_cast<CScopeScreen*>(this)->PointOf(marker);
 }
 
-CRect CScopeScreen::GetMarkerRect(Marker marker) const { return const_cast<CScopeScreen*>(this)->RectOf(marker); }
+CRect CScopeScreen::GetMarkerRect(Marker marker) const {
+    return const_cast<CScopeScreen*>(this)->RectOf(marker);
+}
 
 bool CScopeScreen::IsDraggingMarker() const {
-    return m_bDragTrigPos || m_bDragCh1Zero || m_bDragCh2Zero || m_bDragMath || m_bDragRef || m_bDragCh1Level ||
-           m_bDragCh2Level || m_bDragExtLevel;
+    return m_bDragTrigPos || m_bDragCh1Zero || m_bDragCh2Zero || m_bDragMath || m_bDragRef ||
+           m_bDragCh1Level || m_bDragCh2Level || m_bDragExtLevel;
 }
 
 int CScopeScreen::LevelSourceOfMarker(Marker marker) const {
@@ -369,7 +380,8 @@ void CScopeScreen::UpdateTriggerLevelVolts() {
     auto channelVolts = [&](const CTrace& trace, int levelSource) {
         // The level readout keeps the measurement scale of 32 codes per division.
         const double volts = trace.GetVoltsPerDiv() *
-                             (static_cast<double>(trace.GetPosition()) - trigger.GetLevel(levelSource)) / 32.0;
+                             (static_cast<double>(trace.GetPosition()) - trigger.GetLevel(levelSource)) /
+                             32.0;
         trigger.SetLevelVolts(levelSource, static_cast<float>(volts));
     };
     const double extVolts = (128.0 - trigger.GetLevel(CTrigger::kLevelExt)) * 0.03125;
@@ -432,11 +444,17 @@ void CScopeScreen::DrawLevelPointer(CDC* pDC, Marker marker) {
     const std::int16_t state = m_pDoc->m_trigger.GetMarkerWord(source);
     const MarkerPoint& p = PointOf(marker);
     if (IsFullScreen()) {
-        DrawArrow(pDC, p, state == kLevelAbove ? kArrowLevelAbove : state == kLevelBelow ? kArrowLevelBelow : kArrowLevel,
+        DrawArrow(pDC, p,
+                  state == kLevelAbove   ? kArrowLevelAbove
+                  : state == kLevelBelow ? kArrowLevelBelow
+                                         : kArrowLevel,
                   color);
         return;
     }
-    FillShape(pDC, p, state == kLevelAbove ? kLevelAboveShape : state == kLevelBelow ? kLevelBelowShape : kLevelShape,
+    FillShape(pDC, p,
+              state == kLevelAbove   ? kLevelAboveShape
+              : state == kLevelBelow ? kLevelBelowShape
+                                     : kLevelShape,
               color);
 }
 
@@ -635,7 +653,8 @@ void CScopeScreen::HitTestMarkers(CPoint point) {
 
     // One test: skipped when its condition fails or a blocking flag is set; a hit grabs the
     // pointer, a miss with the button up lets it go.
-    auto test = [&](bool condition, bool blocked, Marker marker, std::int32_t& flag, int cursor, int selected) {
+    auto test = [&](bool condition, bool blocked, Marker marker, std::int32_t& flag, int cursor,
+                    int selected) {
         if (!condition || blocked)
             return false;
         if (RectOf(marker).PtInRect(point)) {
@@ -653,16 +672,19 @@ void CScopeScreen::HitTestMarkers(CPoint point) {
     };
 
     test(format == kFormatYT && doc.m_bRunning,
-         m_bDragCh1Zero || m_bDragCh2Zero || m_bDragMath || m_bDragRef || levels || m_bDragTool, kMarkerTrigPos,
-         m_bDragTrigPos, kCursorPositionPointer, 0);
+         m_bDragCh1Zero || m_bDragCh2Zero || m_bDragMath || m_bDragRef || levels || m_bDragTool,
+         kMarkerTrigPos, m_bDragTrigPos, kCursorPositionPointer, 0);
     test(doc.m_ch1.IsOn() && format != kFormatXY,
-         m_bDragTrigPos || m_bDragCh2Zero || m_bDragMath || m_bDragRef || levels || m_bDragTool, kMarkerCh1Zero,
-         m_bDragCh1Zero, kCursorPointer, 1);
-    test(doc.m_ch2.IsOn(), m_bDragTrigPos || m_bDragCh1Zero || m_bDragMath || m_bDragRef || levels || m_bDragTool,
+         m_bDragTrigPos || m_bDragCh2Zero || m_bDragMath || m_bDragRef || levels || m_bDragTool,
+         kMarkerCh1Zero, m_bDragCh1Zero, kCursorPointer, 1);
+    test(doc.m_ch2.IsOn(),
+         m_bDragTrigPos || m_bDragCh1Zero || m_bDragMath || m_bDragRef || levels || m_bDragTool,
          kMarkerCh2Zero, m_bDragCh2Zero, kCursorPointer, 2);
-    test(doc.m_math.IsOn(), m_bDragTrigPos || m_bDragCh1Zero || m_bDragCh2Zero || m_bDragRef || levels || m_bDragTool,
+    test(doc.m_math.IsOn(),
+         m_bDragTrigPos || m_bDragCh1Zero || m_bDragCh2Zero || m_bDragRef || levels || m_bDragTool,
          kMarkerMath, m_bDragMath, kCursorPointer, 3);
-    test(doc.m_ref.IsOn(), m_bDragTrigPos || m_bDragCh1Zero || m_bDragCh2Zero || m_bDragMath || levels || m_bDragTool,
+    test(doc.m_ref.IsOn(),
+         m_bDragTrigPos || m_bDragCh1Zero || m_bDragCh2Zero || m_bDragMath || levels || m_bDragTool,
          kMarkerRef, m_bDragRef, kCursorPointer, 4);
     test(doc.m_ch1.IsOn() && format == kFormatXY, m_bDragTool || m_bDragCh2Zero, kMarkerXY, m_bDragTrigPos,
          kCursorPositionPointer, -1);
@@ -670,8 +692,8 @@ void CScopeScreen::HitTestMarkers(CPoint point) {
     if (format != kFormatYT)
         return;
     auto levelTest = [&](Marker marker, std::int32_t& flag) {
-        const bool others = m_bDragTool || m_bDragTrigPos || m_bDragCh1Zero || m_bDragCh2Zero || m_bDragMath ||
-                            m_bDragRef || (&flag != &m_bDragCh1Level && m_bDragCh1Level) ||
+        const bool others = m_bDragTool || m_bDragTrigPos || m_bDragCh1Zero || m_bDragCh2Zero ||
+                            m_bDragMath || m_bDragRef || (&flag != &m_bDragCh1Level && m_bDragCh1Level) ||
                             (&flag != &m_bDragCh2Level && m_bDragCh2Level) ||
                             (&flag != &m_bDragExtLevel && m_bDragExtLevel);
         if (test(true, others, marker, flag, kCursorPointer, 5))
@@ -778,7 +800,8 @@ void CScopeScreen::DragTriggerPosition(CPoint point) {
     }
     if (R > L) {
         // The pan may leave 0..500 on purpose, but a long pan would wrap the 16-bit position.
-        const double position = (static_cast<double>(m_fDragAnchorX) - L + 1.0) / (static_cast<double>(R) - L) * 500.0;
+        const double position =
+            (static_cast<double>(m_fDragAnchorX) - L + 1.0) / (static_cast<double>(R) - L) * 500.0;
         doc.SetHorizontalPosition(SaturateToInt16(position));
     }
     m_ptLastMouse = point;
@@ -849,7 +872,8 @@ void CScopeScreen::DragMarker(CPoint point) {
                 // Near the right edge of a plot narrower than 500 px the formula gives more than
                 // 500, which would push the live window past the record.
                 const double position = (static_cast<double>(x) - L + 1.0) / W * 500.0;
-                doc.SetHorizontalPosition(static_cast<std::int16_t>(std::clamp(std::trunc(position), 0.0, 500.0)));
+                doc.SetHorizontalPosition(
+                    static_cast<std::int16_t>(std::clamp(std::trunc(position), 0.0, 500.0)));
             }
         }
     } else if (m_bButtonDown && plotUsable) {

@@ -19,7 +19,9 @@ constexpr int kPoints = CTrace::kScreenPoints;
 // Selects a 1-px solid pen for one drawing step and restores the previous pen at its end.
 class PenScope {
 public:
-    PenScope(CDC* pDC, COLORREF color) : m_pDC(pDC), m_pen(PS_SOLID, 1, color) { m_pOld = pDC->SelectObject(&m_pen); }
+    PenScope(CDC* pDC, COLORREF color) : m_pDC(pDC), m_pen(PS_SOLID, 1, color) {
+        m_pOld = pDC->SelectObject(&m_pen);
+    }
     ~PenScope() {
         if (m_pOld)
             m_pDC->SelectObject(m_pOld);
@@ -60,7 +62,9 @@ void DrawLine(CDC* pDC, const TraceMap& map, const std::int16_t* points, int fir
         pDC->Polyline(pts, n);
 }
 
-int ClampInt(int v, int a, int b) { return std::min(std::max(v, std::min(a, b)), std::max(a, b)); }
+int ClampInt(int v, int a, int b) {
+    return std::min(std::max(v, std::min(a, b)), std::max(a, b));
+}
 
 } // namespace
 
@@ -86,7 +90,8 @@ void CScopeScreen::DrawWaveform(CDC* pDC, const std::int16_t* points, int index)
     const CTrace& trace = *traces[index];
 
     // MATH covers the valid points of its first operand.
-    const CTrace& windowOf = index == kTraceMath ? (doc.m_math.GetSourceA() != 0 ? doc.m_ch2 : doc.m_ch1) : trace;
+    const CTrace& windowOf =
+        index == kTraceMath ? (doc.m_math.GetSourceA() != 0 ? doc.m_ch2 : doc.m_ch1) : trace;
     // An out-of-range window would index the 500 points outside the trace.
     const int first = std::max<int>(windowOf.GetFirstValid(), 0);
     const int last = std::min<int>(windowOf.GetLastValid(), kPoints - 1);
@@ -159,7 +164,8 @@ void CScopeScreen::DrawFftTrace(CDC* pDC) {
     const double unit = height / (scale * 8.0);
     const double base = fft.m_nScale == 1 ? B - height * 0.125 : T + height * 0.125;
     auto y = [&](int k) {
-        return ClampInt(ToPixel(base - unit * fft.m_spectrum[static_cast<size_t>(k)]), m_rcPlot.top, m_rcPlot.bottom);
+        return ClampInt(ToPixel(base - unit * fft.m_spectrum[static_cast<size_t>(k)]), m_rcPlot.top,
+                        m_rcPlot.bottom);
     };
     auto x = [&](int k) { return ClampInt(ToPixel(L + k * step), m_rcPlot.left, m_rcPlot.right); };
 
@@ -200,7 +206,8 @@ void CScopeScreen::DrawMask(CDC* pDC) {
         return;
     std::vector<POINT> upper;
     std::vector<POINT> lower;
-    m_pDoc->m_passFail.GetMaskRegions(m_rcPlot.left, m_rcPlot.top, m_rcPlot.right, m_rcPlot.bottom, upper, lower);
+    m_pDoc->m_passFail.GetMaskRegions(m_rcPlot.left, m_rcPlot.top, m_rcPlot.right, m_rcPlot.bottom, upper,
+                                      lower);
     CBrush brush(CPassFail::kMaskColor);
     for (const std::vector<POINT>* region : {&upper, &lower}) {
         if (region->size() < 3)

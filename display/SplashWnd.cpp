@@ -12,7 +12,9 @@ CSplashWnd::~CSplashWnd() {
         c_pSplashWnd = nullptr;
 }
 
-void CSplashWnd::EnableSplash(BOOL bEnable) { c_bShowSplashWnd = bEnable ? TRUE : FALSE; }
+void CSplashWnd::EnableSplash(BOOL bEnable) {
+    c_bShowSplashWnd = bEnable ? TRUE : FALSE;
+}
 
 BOOL CSplashWnd::SplashFlagFromArgs(const std::vector<std::string>& args) {
     for (const std::string& arg : args)
@@ -21,9 +23,13 @@ BOOL CSplashWnd::SplashFlagFromArgs(const std::vector<std::string>& args) {
     return TRUE;
 }
 
-void CSplashWnd::SetBitmapLoader(BitmapLoader loader) { c_loader = std::move(loader); }
+void CSplashWnd::SetBitmapLoader(BitmapLoader loader) {
+    c_loader = std::move(loader);
+}
 
-BOOL CSplashWnd::FilterAppMessage(MSG*) { return FALSE; }
+BOOL CSplashWnd::FilterAppMessage(MSG*) {
+    return FALSE;
+}
 
 void CSplashWnd::ShowSplash(CWnd* pParentWnd) {
     if (!c_bShowSplashWnd || c_pSplashWnd)
@@ -71,7 +77,9 @@ void CSplashWnd::OnPaint() {
         memDC.SelectObject(pOld);
 }
 
-void CSplashWnd::OnTimer(UINT_PTR) { HideSplash(); }
+void CSplashWnd::OnTimer(UINT_PTR) {
+    HideSplash();
+}
 
 void CSplashWnd::HideSplash() {
     CWnd* pMain = AfxGetMainWnd();
@@ -85,4 +93,6 @@ void CSplashWnd::HideSplash() {
         pMain->UpdateWindow();
 }
 
-void CSplashWnd::PostNcDestroy() { delete this; }
+void CSplashWnd::PostNcDestroy() {
+    delete this;
+}

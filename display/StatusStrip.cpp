@@ -100,8 +100,12 @@ void CStatusStrip::DrawStrip(CDC* pDC, const CRect& client) {
     }
 }
 
-COLORREF CStatusStrip::Ch1Color() const { return m_pDoc ? m_pDoc->m_ch1.GetColor() : kStateColor; }
-COLORREF CStatusStrip::Ch2Color() const { return m_pDoc ? m_pDoc->m_ch2.GetColor() : kStateColor; }
+COLORREF CStatusStrip::Ch1Color() const {
+    return m_pDoc ? m_pDoc->m_ch1.GetColor() : kStateColor;
+}
+COLORREF CStatusStrip::Ch2Color() const {
+    return m_pDoc ? m_pDoc->m_ch2.GetColor() : kStateColor;
+}
 
 void CStatusStrip::DrawRunState(CDC* pDC) {
     if (!m_pDoc)

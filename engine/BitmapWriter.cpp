@@ -22,10 +22,10 @@ Rgb Split(COLORREF c) {
 // Palettes of the low-depth files: black and white; the sixteen standard colours; and for
 // eight bits a 6 x 6 x 6 colour cube followed by a ramp of 40 greys.
 constexpr Rgb kTwoColours[2] = {{0, 0, 0}, {255, 255, 255}};
-constexpr Rgb kSixteenColours[16] = {{0, 0, 0},       {128, 0, 0},     {0, 128, 0},   {128, 128, 0},
-                                     {0, 0, 128},     {128, 0, 128},   {0, 128, 128}, {192, 192, 192},
-                                     {128, 128, 128}, {255, 0, 0},     {0, 255, 0},   {255, 255, 0},
-                                     {0, 0, 255},     {255, 0, 255},   {0, 255, 255}, {255, 255, 255}};
+constexpr Rgb kSixteenColours[16] = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
+                                     {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
+                                     {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
+                                     {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
 
 std::vector<Rgb> PaletteFor(int bits) {
     std::vector<Rgb> p;
@@ -110,9 +110,11 @@ std::vector<std::uint8_t> EncodeWindowBitmap(const CScreenImage& image) {
     const std::vector<Rgb> palette = PaletteFor(bits);
     const int width = image.GetWidth();
     const int height = image.GetHeight();
-    const std::uint32_t stride = ((static_cast<std::uint32_t>(width) * static_cast<std::uint32_t>(bits) + 31) / 32) * 4;
+    const std::uint32_t stride =
+        ((static_cast<std::uint32_t>(width) * static_cast<std::uint32_t>(bits) + 31) / 32) * 4;
     const std::uint32_t imageBytes = stride * static_cast<std::uint32_t>(height);
-    const std::uint32_t offset = kFileHeaderBytes + kInfoHeaderBytes + static_cast<std::uint32_t>(palette.size()) * 4;
+    const std::uint32_t offset =
+        kFileHeaderBytes + kInfoHeaderBytes + static_cast<std::uint32_t>(palette.size()) * 4;
 
     kv::LeWriter w;
     // File header: "BM", file size, two reserved words, offset of the bits.
@@ -166,7 +168,9 @@ std::vector<std::uint8_t> EncodeWindowBitmap(const CScreenImage& image) {
             case 4:
                 row[ux / 2] |= static_cast<std::uint8_t>(ux % 2 ? index(c) : index(c) << 4);
                 break;
-            case 8: row[ux] = static_cast<std::uint8_t>(index(c)); break;
+            case 8:
+                row[ux] = static_cast<std::uint8_t>(index(c));
+                break;
             default: {
                 const Rgb p = Split(c);
                 const size_t bytes = static_cast<size_t>(bits / 8);

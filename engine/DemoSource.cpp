@@ -16,8 +16,9 @@ std::int16_t ToSample(double value) {
     if (std::isnan(value))
         return 0;
     const double t = std::trunc(value);
-    return static_cast<std::int16_t>(std::clamp(t, static_cast<double>(std::numeric_limits<std::int16_t>::min()),
-                                                static_cast<double>(std::numeric_limits<std::int16_t>::max())));
+    return static_cast<std::int16_t>(
+        std::clamp(t, static_cast<double>(std::numeric_limits<std::int16_t>::min()),
+                   static_cast<double>(std::numeric_limits<std::int16_t>::max())));
 }
 
 } // namespace
@@ -91,7 +92,9 @@ void CDemoSource::Seed(std::uint32_t seed) {
     m_ch2.Seed(seed * 2u + 2u);
 }
 
-double CDemoSource::RandomPhase() { return (static_cast<int>(m_random()) % 10 + 0.1) * kPi / 2.0; }
+double CDemoSource::RandomPhase() {
+    return (static_cast<int>(m_random()) % 10 + 0.1) * kPi / 2.0;
+}
 
 bool CDemoSource::LevelInside(const CDemoGenerator& g, double* x) const {
     *x = (static_cast<double>(g.m_nLevel) - g.m_nZeroOffset) / (g.m_dAmplitude / 2.0);
@@ -116,8 +119,10 @@ std::int16_t CDemoSource::TriggerOnGenerator(int channel) {
 
 std::int16_t CDemoSource::ComputeTriggerPhase() {
     switch (m_nTriggerSource) {
-    case 0: return TriggerOnGenerator(0);
-    case 1: return TriggerOnGenerator(1);
+    case 0:
+        return TriggerOnGenerator(0);
+    case 1:
+        return TriggerOnGenerator(1);
     case 2: {
         if (m_nActiveSource != 0 && m_nActiveSource != 1) {
             m_bForce = 0;

@@ -15,16 +15,16 @@ public:
     virtual ~CDemoGenerator() = default;
 
     // Parameters, derived from the settings at the start of every demo tick.
-    std::int16_t m_bEnabled = 0;      // the channel is on
-    std::int16_t m_nZeroOffset = 0;   // 511 - position
-    std::int16_t m_nDcOffset = 0;     // DC offset added to every sample
-    std::int16_t m_nSplit = 0;        // horizontal position 0..500
-    std::int16_t m_nLevel = 0;        // 511 - trigger level
-    double m_dFrequencyFactor = 0.0;  // cycles per sample
-    double m_dAmplitude = 0.0;        // peak-to-peak, in codes
-    double m_dPhase = 0.0;            // radians at the trigger sample
-    std::int16_t m_nDirection = 0;    // trigger slope: 0 forward, 1 backward
-    float m_fNoiseDivisor = 9.0f;     // 9.0 faint noise, 1.0 strong noise
+    std::int16_t m_bEnabled = 0;     // the channel is on
+    std::int16_t m_nZeroOffset = 0;  // 511 - position
+    std::int16_t m_nDcOffset = 0;    // DC offset added to every sample
+    std::int16_t m_nSplit = 0;       // horizontal position 0..500
+    std::int16_t m_nLevel = 0;       // 511 - trigger level
+    double m_dFrequencyFactor = 0.0; // cycles per sample
+    double m_dAmplitude = 0.0;       // peak-to-peak, in codes
+    double m_dPhase = 0.0;           // radians at the trigger sample
+    std::int16_t m_nDirection = 0;   // trigger slope: 0 forward, 1 backward
+    float m_fNoiseDivisor = 9.0f;    // 9.0 faint noise, 1.0 strong noise
 
     // Writes kRecordSamples samples (nothing when `capacity` is smaller or the record is null).
     void GenerateSine(std::int16_t* record, std::int32_t capacity);

@@ -9,13 +9,13 @@ class CLanguageTable;
 // Lists of the side control panel that the engine moves (selection set directly, no
 // change notification).
 enum class SidePanelCombo : int {
-    TimeDiv,          // time/div; entry = time-base index
-    Format,           // 0 Y-T, 1 Roll, 2 X-Y
-    Sweep,            // 0 Auto, 1 Normal, 2 Single
-    TriggerSource,    // 0 CH1, 1 CH2, 2 ALT, 3 EXT, 4 EXT/10
-    Ch1Coupling,      // 0 DC, 1 AC, 2 GND
+    TimeDiv,       // time/div; entry = time-base index
+    Format,        // 0 Y-T, 1 Roll, 2 X-Y
+    Sweep,         // 0 Auto, 1 Normal, 2 Single
+    TriggerSource, // 0 CH1, 1 CH2, 2 ALT, 3 EXT, 4 EXT/10
+    Ch1Coupling,   // 0 DC, 1 AC, 2 GND
     Ch2Coupling,
-    Ch1VoltDiv,       // volts/div index 0..9
+    Ch1VoltDiv, // volts/div index 0..9
     Ch2VoltDiv,
 };
 

@@ -15,8 +15,8 @@ constexpr int kFftMaxBins = 4096;
 
 // What one spectrum computation needs to know about the source channel and the time base.
 struct FftSourceData {
-    bool roll = false;               // Roll format
-    int rollPointsHeld = 0;          // Roll points appended since the screen was cleared
+    bool roll = false;                  // Roll format
+    int rollPointsHeld = 0;             // Roll points appended since the screen was cleared
     const short* screenTrace = nullptr; // 500 screen points of the source channel
     bool channelOn = false;
     double secondsPerDiv = 0.0;
@@ -50,11 +50,11 @@ public:
     int Compute(const FftSourceData& src, kv::ZendralFftBlock& block, kv::IZendral& zendral);
 
     // Steps of Compute, usable on their own.
-    void ApplyScale(int bins);                             // linear copy, then dB when scale is 0
-    void SuppressSpurs(int bins);                          // at 100 ns/div and faster
-    void FindPeak(int bins);                               // peak bin and value
-    void ComputeHarmonicBins();                            // harmonics 2..6 of the peak
-    void ComputeFrequencyAxis(double secondsPerDiv);       // every bin of the axis
+    void ApplyScale(int bins);                       // linear copy, then dB when scale is 0
+    void SuppressSpurs(int bins);                    // at 100 ns/div and faster
+    void FindPeak(int bins);                         // peak bin and value
+    void ComputeHarmonicBins();                      // harmonics 2..6 of the peak
+    void ComputeFrequencyAxis(double secondsPerDiv); // every bin of the axis
 
     // Whether harmonic n (2..6) lies inside the last computed spectrum.
     bool IsHarmonicValid(int n) const;
@@ -77,13 +77,13 @@ public:
     std::int16_t m_nZoom = 1;
 
     // Results.
-    std::array<double, kFftMaxBins> m_spectrum{};    // dB when the scale is 0
-    std::array<double, kFftMaxBins> m_linear{};      // the same before the dB conversion
+    std::array<double, kFftMaxBins> m_spectrum{};        // dB when the scale is 0
+    std::array<double, kFftMaxBins> m_linear{};          // the same before the dB conversion
     std::array<std::int64_t, kFftMaxBins> m_frequency{}; // hertz; 64-bit, the fast time bases exceed 2^31
     std::int16_t m_nPeakBin = 0;
-    std::array<std::int16_t, 5> m_nHarmonicBins{};   // harmonics 2..6
-    std::array<double, 6> m_dPeakValues{};           // peak, then harmonics 2..6
-    std::array<std::int32_t, 6> m_nDisplayFlags{};   // which of peak and harmonics are shown
+    std::array<std::int16_t, 5> m_nHarmonicBins{}; // harmonics 2..6
+    std::array<double, 6> m_dPeakValues{};         // peak, then harmonics 2..6
+    std::array<std::int32_t, 6> m_nDisplayFlags{}; // which of peak and harmonics are shown
 
 private:
     int m_nResultBins = 256;

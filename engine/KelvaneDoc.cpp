@@ -51,7 +51,9 @@ std::int16_t PositionWord(std::int16_t horizontalPosition) {
     return static_cast<std::int16_t>(std::clamp(horizontalPosition / 5, 0, kMaxPositionWord));
 }
 
-bool ValidVoltDiv(std::int16_t index) { return index >= 0 && index <= 9; }
+bool ValidVoltDiv(std::int16_t index) {
+    return index >= 0 && index <= 9;
+}
 
 // Time-base index whose step is `seconds` per division under the settings' index offset.
 std::int16_t TimeBaseIndexOf(const CScopeSettings& settings, double seconds) {
@@ -71,9 +73,13 @@ CKelvaneDoc::CKelvaneDoc() {
     OnUpdateCommand(kIdLanguageDefault, [this](CCmdUI* pCmdUI) { OnUpdateLanguageDefault(pCmdUI); });
 }
 
-CKelvaneDoc::~CKelvaneDoc() { m_persistence.Clear(); }
+CKelvaneDoc::~CKelvaneDoc() {
+    m_persistence.Clear();
+}
 
-BOOL CKelvaneDoc::OnNewDocument() { return CDocument::OnNewDocument(); }
+BOOL CKelvaneDoc::OnNewDocument() {
+    return CDocument::OnNewDocument();
+}
 
 void CKelvaneDoc::SetDefaultSettings() {
     // 1. Document flags.
@@ -112,7 +118,8 @@ void CKelvaneDoc::SetDefaultSettings() {
     m_ch1.SetCoupling(1);
     m_ch2.SetCoupling(1);
     m_math.SetCoupling(4);
-    for (CTrace* t : {static_cast<CTrace*>(&m_ch1), static_cast<CTrace*>(&m_ch2), static_cast<CTrace*>(&m_math)}) {
+    for (CTrace* t :
+         {static_cast<CTrace*>(&m_ch1), static_cast<CTrace*>(&m_ch2), static_cast<CTrace*>(&m_math)}) {
         t->SetProbe(0);
         t->SetInvert(0);
         t->SetBandwidthLimit(0);
@@ -165,11 +172,18 @@ void CKelvaneDoc::SetDefaultSettings() {
     std::int32_t maxLength = -1;
     switch (m_nModel) {
     case 0:
-    case 1: maxLength = 65536; break;
+    case 1:
+        maxLength = 65536;
+        break;
     case 2:
-    case 5: maxLength = 1048576; break;
-    case 4: maxLength = 28672; break;
-    default: break;
+    case 5:
+        maxLength = 1048576;
+        break;
+    case 4:
+        maxLength = 28672;
+        break;
+    default:
+        break;
     }
     if (maxLength > 0)
         for (CTrace* t : traces)
@@ -194,8 +208,10 @@ int CKelvaneDoc::AllocSampleBuffers() {
     m_ch1.AllocateRecords(size);
     m_ch2.AllocateRecords(size);
     m_ref.AllocateRecords(size);
-    m_nSampleBufferSize = std::min({m_ch1.GetRecordCapacity(), m_ch2.GetRecordCapacity(), m_ref.GetRecordCapacity()});
-    for (CTrace* t : {static_cast<CTrace*>(&m_ch1), static_cast<CTrace*>(&m_ch2), static_cast<CTrace*>(&m_math)})
+    m_nSampleBufferSize =
+        std::min({m_ch1.GetRecordCapacity(), m_ch2.GetRecordCapacity(), m_ref.GetRecordCapacity()});
+    for (CTrace* t :
+         {static_cast<CTrace*>(&m_ch1), static_cast<CTrace*>(&m_ch2), static_cast<CTrace*>(&m_math)})
         std::fill_n(t->GetScreenTrace(), kScreenPoints, std::int16_t{0});
     return 0;
 }
@@ -203,12 +219,16 @@ int CKelvaneDoc::AllocSampleBuffers() {
 std::int32_t CKelvaneDoc::RecordLengthOfCode(std::int16_t code) {
     switch (code) {
     case 1:
-    case 2: return 14336;
+    case 2:
+        return 14336;
     case 3:
-    case 4: return 32768;
+    case 4:
+        return 32768;
     case 5:
-    case 6: return 524288;
-    default: return 10240;
+    case 6:
+        return 524288;
+    default:
+        return 10240;
     }
 }
 
@@ -386,12 +406,26 @@ void CKelvaneDoc::ApplyChannelEnable() {
     };
     switch (m_settings.GetRecordLengthMode()) {
     case 1:
-    case 3: clampTo(index40us, index400ms); break;
-    case 2: clampTo(index40us, index400ms); changeCode(1); break;
-    case 4: clampTo(index40us, index400ms); changeCode(3); break;
-    case 5: clampTo(index400us, index400ms); break;
-    case 6: clampTo(index400us, index400ms); changeCode(5); break;
-    default: break;
+    case 3:
+        clampTo(index40us, index400ms);
+        break;
+    case 2:
+        clampTo(index40us, index400ms);
+        changeCode(1);
+        break;
+    case 4:
+        clampTo(index40us, index400ms);
+        changeCode(3);
+        break;
+    case 5:
+        clampTo(index400us, index400ms);
+        break;
+    case 6:
+        clampTo(index400us, index400ms);
+        changeCode(5);
+        break;
+    default:
+        break;
     }
 }
 
@@ -438,9 +472,13 @@ CString CKelvaneDoc::GetModelName() const {
     return CString(kNames[m_nModel]);
 }
 
-void CKelvaneDoc::SetPersistenceEnabled(std::int32_t on) { m_persistence.SetEnabled(on); }
+void CKelvaneDoc::SetPersistenceEnabled(std::int32_t on) {
+    m_persistence.SetEnabled(on);
+}
 
-void CKelvaneDoc::SetPersistenceDepth(std::int16_t depth) { m_persistence.SetDepth(depth); }
+void CKelvaneDoc::SetPersistenceDepth(std::int16_t depth) {
+    m_persistence.SetDepth(depth);
+}
 
 void CKelvaneDoc::AdvanceStatusTick() {
     // The blink counter wraps here, not only in the strip's paint: while the strip is hidden (full

@@ -84,17 +84,17 @@ public:
     // capture. Level-block words are kept within 0..511; the stored floats stay as given.
     void SetCh1Coupling(std::int16_t coupling); // 0 DC, 1 AC, 2 GND
     void SetCh2Coupling(std::int16_t coupling);
-    void SetCh1Position(float position);        // screen codes
+    void SetCh1Position(float position); // screen codes
     void SetCh2Position(float position);
     void SetCh1TriggerLevel(float level);
     void SetCh2TriggerLevel(float level);
     void SetExtTriggerLevel(float level);
     void SetHorizontalPosition(std::int16_t position); // 0..500, sent as position / 5 (0..100)
-    void DecrementTimeBase();                   // one step faster, stops at 0
-    void IncrementTimeBase();                   // one step slower, stops at the last step
-    void SetTriggerMode(std::int16_t mode);     // 0 Edge, 1 Pulse
-    void SetTriggerSource(std::int16_t source); // 0 CH1, 1 CH2, 2 ALT, 3 EXT, 4 EXT/10
-    void SetTriggerSlope(std::int16_t slope);   // 0 rising, 1 falling
+    void DecrementTimeBase();                          // one step faster, stops at 0
+    void IncrementTimeBase();                          // one step slower, stops at the last step
+    void SetTriggerMode(std::int16_t mode);            // 0 Edge, 1 Pulse
+    void SetTriggerSource(std::int16_t source);        // 0 CH1, 1 CH2, 2 ALT, 3 EXT, 4 EXT/10
+    void SetTriggerSlope(std::int16_t slope);          // 0 rising, 1 falling
     void SetPulseCondition(std::int16_t condition);
     void SetHorizontalFormat(std::int16_t format); // 0 Y-T, 1 Roll, 2 X-Y; no device call
     // One pass of the ETS calibration: moves the ETS calibration value towards a counter
@@ -131,14 +131,14 @@ public:
     // Every reader and writer returns 1 on success and 0 on failure; messages go to the view.
     int SaveSetupFile(const char* path);
     int LoadSetupFile(const char* path);
-    int SaveReferenceFile(const char* path);     // ".rfc" of the save channel
-    int LoadReferenceFile(const char* path);     // ".rfc" into REF
-    int LoadOldReferenceFile(const char* path);  // old text ".ref" into REF
-    int SaveCsvFile(const char* path);           // ".csv" of the save channel
-    int LoadCsvFile(const char* path);           // ".csv" into CH1
-    int SaveWaveformText(const char* path);      // ".txt" of CH1 and CH2
-    int SaveWaveformDoc(const char* path);       // ".doc": 500 screen points per channel
-    int SaveWaveformXls(const char* path);       // ".xls": the ".doc" content
+    int SaveReferenceFile(const char* path);    // ".rfc" of the save channel
+    int LoadReferenceFile(const char* path);    // ".rfc" into REF
+    int LoadOldReferenceFile(const char* path); // old text ".ref" into REF
+    int SaveCsvFile(const char* path);          // ".csv" of the save channel
+    int LoadCsvFile(const char* path);          // ".csv" into CH1
+    int SaveWaveformText(const char* path);     // ".txt" of CH1 and CH2
+    int SaveWaveformDoc(const char* path);      // ".doc": 500 screen points per channel
+    int SaveWaveformXls(const char* path);      // ".xls": the ".doc" content
     // Screen image: the view passes the bitmap it captured (null when the capture gave none).
     int SaveImageFile(const char* path, const class CScreenImage* image);
     // ==== End of the file readers and writers ====

@@ -40,7 +40,9 @@ std::int16_t LevelWordOf(float level) {
     return static_cast<std::int16_t>(std::clamp(std::trunc(static_cast<double>(level)), 0.0, 511.0));
 }
 
-bool SameSeconds(double a, double b) { return std::fabs(a - b) <= b * 1e-9; }
+bool SameSeconds(double a, double b) {
+    return std::fabs(a - b) <= b * 1e-9;
+}
 
 // Pre-trigger wait factor in milliseconds by seconds/div; 0 when the time base has none.
 double PretriggerFactor(double secondsPerDiv) {
@@ -88,7 +90,8 @@ std::uint32_t CKelvaneDoc::GetMsOfDay() const {
     if (m_clock)
         return m_clock();
     using namespace std::chrono;
-    return static_cast<std::uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<std::uint32_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 void CKelvaneDoc::AppendPersistence(int trace) {
@@ -298,8 +301,8 @@ void CKelvaneDoc::RollReadDemo() {
         GenerateDemoData();
         m_nLastRollTime = static_cast<std::int32_t>(now);
         for (CTrace* t : {&m_ch1, &m_ch2})
-            t->SetRollPointsHeld(std::min(t->GetRollPointsHeld() + std::max<int>(t->GetRollNewPoints(), 0),
-                                          kRollHeldMax));
+            t->SetRollPointsHeld(
+                std::min(t->GetRollPointsHeld() + std::max<int>(t->GetRollNewPoints(), 0), kRollHeldMax));
         m_bRollNewPoints = 1;
     }
     m_nRunStatus = kStatusRun;
@@ -452,9 +455,13 @@ static void ProcessYt(CKelvaneDoc& doc, bool demo) {
         doc.m_measure.TickUpdate(s.GetSecondsPerDiv(), &doc.m_ch1, &doc.m_ch2, &doc.m_math);
 }
 
-void CKelvaneDoc::ProcessCapturedTraces() { ProcessYt(*this, false); }
+void CKelvaneDoc::ProcessCapturedTraces() {
+    ProcessYt(*this, false);
+}
 
-void CKelvaneDoc::ProcessDemoTraces() { ProcessYt(*this, true); }
+void CKelvaneDoc::ProcessDemoTraces() {
+    ProcessYt(*this, true);
+}
 
 void CKelvaneDoc::PostProcessTraces() {
     const bool running = m_bRunning != 0;
@@ -494,7 +501,8 @@ void CKelvaneDoc::UpdateDemoParameters() {
         g.m_dFrequencyFactor = seconds * (m_demo.GetFrequency() - m_demo.GetDriftValue());
         // Codes at 32 per division, truncated; saturated so a huge ratio cannot overflow.
         const double codes = m_demo.GetAmplitude() / t.GetVoltsPerDiv() * 32.0;
-        g.m_dAmplitude = std::isfinite(codes) ? std::trunc(std::clamp(codes, -2147483648.0, 2147483647.0)) : 0.0;
+        g.m_dAmplitude =
+            std::isfinite(codes) ? std::trunc(std::clamp(codes, -2147483648.0, 2147483647.0)) : 0.0;
         g.m_nZeroOffset = CTrace::SaturateToShort(511.0 - t.GetPosition());
         g.m_nLevel = CTrace::SaturateToShort(511.0 - m_trigger.GetLevel(levels[ch]));
         g.m_nSplit = m_settings.GetHorizontalPosition();

@@ -16,21 +16,21 @@ constexpr std::int32_t kStateCh2 = 1;
 constexpr std::int32_t kStateSearch = 2;
 constexpr std::int32_t kStateSettle = 3;
 constexpr std::int32_t kStateFinish = 4;
-constexpr std::int32_t kFirstCandidate = 8;     // 5 V/div
-constexpr std::int16_t kNoSignalVoltDiv = 6;    // 1 V/div
+constexpr std::int32_t kFirstCandidate = 8;  // 5 V/div
+constexpr std::int16_t kNoSignalVoltDiv = 6; // 1 V/div
 constexpr std::int16_t kAmplitudeTimeBase = 10;
 constexpr std::int16_t kAmplitudeRetryTimeBase = 19;
 constexpr std::int16_t kStartTimeBase = 10;
 constexpr std::int16_t kFallbackTimeBase = 12;
 constexpr std::int32_t kSearchHigh = 24;
 constexpr int kSettleTicks = 10;
-constexpr int kMinPeakToPeak = 60;   // exclusive
-constexpr int kMaxPeakToPeak = 140;  // exclusive
+constexpr int kMinPeakToPeak = 60;  // exclusive
+constexpr int kMaxPeakToPeak = 140; // exclusive
 constexpr double kMinPeriods = 4.0;
 constexpr double kMaxPeriods = 10.0;
 constexpr int kCapturePolls = 80;
 constexpr std::uint32_t kPollSleepMs = 10;
-constexpr int kCaptureReady = 3;     // capture states above this mean data ready
+constexpr int kCaptureReady = 3; // capture states above this mean data ready
 
 } // namespace
 
@@ -59,9 +59,9 @@ void CKelvaneDoc::CaptureOnce() {
             kv::SleepMs(kPollSleepMs);
     }
     // Read and measured even when it never became ready: the measurement decides.
-    const std::int32_t capacity =
-        (m_ch1.GetRawRecord() && m_ch2.GetRawRecord()) ? std::min(m_ch1.GetRecordCapacity(), m_ch2.GetRecordCapacity())
-                                                       : 0;
+    const std::int32_t capacity = (m_ch1.GetRawRecord() && m_ch2.GetRawRecord())
+                                      ? std::min(m_ch1.GetRecordCapacity(), m_ch2.GetRecordCapacity())
+                                      : 0;
     m_usb.GetChannelData(m_ch1.GetVoltsPerDivIndex(), m_ch2.GetVoltsPerDivIndex(), m_ch1.GetRawRecord(),
                          m_ch2.GetRawRecord(), capacity);
     ProcessCapturedTraces();

@@ -9,7 +9,7 @@
 namespace {
 
 constexpr std::int32_t kTarget = 1800;
-constexpr std::int32_t kTolerance = 5;           // |median - target| below this has converged
+constexpr std::int32_t kTolerance = 5; // |median - target| below this has converged
 constexpr std::int32_t kMaxPlausibleReading = 9999;
 constexpr std::int32_t kMaxCalValue = 4095;
 constexpr std::int16_t kCalValueRestart = 3950;

@@ -16,7 +16,7 @@ constexpr std::int32_t kIdle = -1;
 constexpr std::int32_t kStateCh1 = 0;
 constexpr std::int32_t kStateCh2 = 1;
 constexpr std::int32_t kStateDone = 2;
-constexpr int kEntries = 10;             // volts/div steps per channel
+constexpr int kEntries = 10; // volts/div steps per channel
 constexpr int kCh2TableOffset = 20;
 constexpr std::int16_t kCalibrationTimeBase = 12;
 constexpr std::int16_t kFinalVoltDiv = 6;
@@ -29,10 +29,18 @@ struct StepSizes {
 // Step sizes and the bottom word's start value by volts/div step.
 StepSizes StepsFor(int entry) {
     switch (entry) {
-    case 0: return {10, 5, 2, 1, 1550};
-    case 1: case 4: case 7: return {20, 15, 5, 3, 1800};
-    case 2: case 5: case 8: return {90, 70, 35, 10, 1800};
-    default: return {130, 120, 100, 10, 3200};
+    case 0:
+        return {10, 5, 2, 1, 1550};
+    case 1:
+    case 4:
+    case 7:
+        return {20, 15, 5, 3, 1800};
+    case 2:
+    case 5:
+    case 8:
+        return {90, 70, 35, 10, 1800};
+    default:
+        return {130, 120, 100, 10, 3200};
     }
 }
 
@@ -152,8 +160,10 @@ void CKelvaneDoc::CalibrationStep() {
 
     // Sends the working table with this entry's volts/div and measures the zero line.
     auto measure = [&]() {
-        const std::int16_t ch1VoltDiv = channel == 0 ? static_cast<std::int16_t>(entry) : m_ch1.GetVoltsPerDivIndex();
-        const std::int16_t ch2VoltDiv = channel == 1 ? static_cast<std::int16_t>(entry) : m_ch2.GetVoltsPerDivIndex();
+        const std::int16_t ch1VoltDiv =
+            channel == 0 ? static_cast<std::int16_t>(entry) : m_ch1.GetVoltsPerDivIndex();
+        const std::int16_t ch2VoltDiv =
+            channel == 1 ? static_cast<std::int16_t>(entry) : m_ch2.GetVoltsPerDivIndex();
         m_usb.SetOffset(m_usb.GetLevelBlock(), ch1VoltDiv, ch2VoltDiv, 0, m_calibrationWork);
         CaptureOnce();
         const double mean = std::trunc(CMeasure::GetMeanPoint(&trace));

@@ -31,8 +31,8 @@ struct Scaling {
 
 Scaling ScalingOf(const CTrace* x, const CTrace* y, const CTrace* math) {
     const double v = math->GetVoltsPerDiv();
-    return {static_cast<float>(x->GetVoltsPerDiv() / v), static_cast<float>(y->GetVoltsPerDiv() / v), ZeroLine(x),
-            ZeroLine(y), ZeroLine(math)};
+    return {static_cast<float>(x->GetVoltsPerDiv() / v), static_cast<float>(y->GetVoltsPerDiv() / v),
+            ZeroLine(x), ZeroLine(y), ZeroLine(math)};
 }
 
 } // namespace

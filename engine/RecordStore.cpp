@@ -89,7 +89,8 @@ int CRecordStore::RecordFrame(const short* trace) {
     const int index = m_nFramesRecorded;
     // A count outside the store (from a setup file) would write past the 1000 frames.
     if (trace && index >= 0 && index < kMaxFrames) {
-        std::copy(trace, trace + kFramePoints, m_frames.begin() + static_cast<std::ptrdiff_t>(index) * kFramePoints);
+        std::copy(trace, trace + kFramePoints,
+                  m_frames.begin() + static_cast<std::ptrdiff_t>(index) * kFramePoints);
         m_nFramesRecorded = static_cast<std::int16_t>(index + 1);
     }
     const int count = m_nFramesRecorded;
@@ -149,15 +150,15 @@ int CRecordStore::SaveRecord(const char* path, CString* error) const {
     // The count can come from a setup file; more than the store holds would read past it.
     const int n = std::clamp<int>(m_nFramesRecorded, 0, kMaxFrames);
     kv::LeWriter w;
-    w.I16(m_nChannel);           // 0: recorded channel
-    w.I16(m_nVoltsPerDivIndex);  // 2: volts/div index
-    w.I16(m_nCoupling);          // 4: coupling
-    w.I16(m_nProbe);             // 6: probe
-    w.I16(m_nRecordingFlagWord); // 8: recording flag word
-    w.F32(m_fPosition);          // 10: position
-    w.I16(m_nTimeBaseIndex);     // 14: time-base index
-    w.U32(m_nRecordingValue);    // 16: recording value
-    w.I16(m_nHorizontalPosition); // 20: horizontal position
+    w.I16(m_nChannel);                    // 0: recorded channel
+    w.I16(m_nVoltsPerDivIndex);           // 2: volts/div index
+    w.I16(m_nCoupling);                   // 4: coupling
+    w.I16(m_nProbe);                      // 6: probe
+    w.I16(m_nRecordingFlagWord);          // 8: recording flag word
+    w.F32(m_fPosition);                   // 10: position
+    w.I16(m_nTimeBaseIndex);              // 14: time-base index
+    w.U32(m_nRecordingValue);             // 16: recording value
+    w.I16(m_nHorizontalPosition);         // 20: horizontal position
     w.U16(static_cast<std::uint16_t>(n)); // 22: frame count
     for (int i = 0; i < n * kFramePoints; ++i)
         w.I16(m_frames[static_cast<std::size_t>(i)]);

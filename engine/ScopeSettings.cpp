@@ -3,54 +3,54 @@
 namespace {
 
 constexpr double kSecondsPerDiv[CScopeSettings::kTimeBaseSteps] = {
-    2e-9,  4e-9,  1e-8,  2e-8,  4e-8,  1e-7, 2e-7, 4e-7,                 // 0-7
-    1e-6,  2e-6,  4e-6,  1e-5,  2e-5,  4e-5, 1e-4, 2e-4, 4e-4,           // 8-16
-    0.001, 0.002, 0.004, 0.01,  0.02,  0.04, 0.1,  0.2,  0.4,            // 17-25
-    1,     2,     4,     10,    20,    40,                               // 26-31
-    60,    120,   240,   600,   1200,  2400, 3600,                       // 32-38
+    2e-9,  4e-9,  1e-8,  2e-8, 4e-8, 1e-7, 2e-7, 4e-7,       // 0-7
+    1e-6,  2e-6,  4e-6,  1e-5, 2e-5, 4e-5, 1e-4, 2e-4, 4e-4, // 8-16
+    0.001, 0.002, 0.004, 0.01, 0.02, 0.04, 0.1,  0.2,  0.4,  // 17-25
+    1,     2,     4,     10,   20,   40,                     // 26-31
+    60,    120,   240,   600,  1200, 2400, 3600,             // 32-38
 };
 
 // Steps 26..38 read alike in every sample-rate table.
-const char* const kSlowRates[13] = {"50S/s",   "25S/s",   "12.5S/s", "5S/s",     "2.5S/s",
-                                    "1.25S/s", "0.83S/s", "0.42S/s", "0.21S/s",  "0.083S/s",
+const char* const kSlowRates[13] = {"50S/s",    "25S/s",    "12.5S/s", "5S/s",    "2.5S/s",
+                                    "1.25S/s",  "0.83S/s",  "0.42S/s", "0.21S/s", "0.083S/s",
                                     "0.042S/s", "0.021S/s", "0.014S/s"};
 
 // Steps 11..25 of the real-time table, by record-length column (c = 0, c = 3, other c).
 const char* const kRealTimeRates[15][3] = {
-    {"50MS/s", "50MS/s", "50MS/s"},     // 11
-    {"50MS/s", "150MS/s", "150MS/s"},   // 12
-    {"25MS/s", "50MS/s", "100MS/s"},    // 13
-    {"10MS/s", "25MS/s", "50MS/s"},     // 14
-    {"5MS/s", "10MS/s", "25MS/s"},      // 15
-    {"2.5MS/s", "7.5MS/s", "10MS/s"},   // 16
-    {"1MS/s", "3MS/s", "6MS/s"},        // 17
-    {"500KS/s", "1.5MS/s", "3MS/s"},    // 18
-    {"250KS/s", "750KS/s", "1.5MS/s"},  // 19
-    {"100KS/s", "300KS/s", "600KS/s"},  // 20
-    {"50KS/s", "150KS/s", "300KS/s"},   // 21
-    {"25KS/s", "75KS/s", "150KS/s"},    // 22
-    {"10KS/s", "30KS/s", "60KS/s"},     // 23
-    {"5KS/s", "15KS/s", "30KS/s"},      // 24
-    {"2.5KS/s", "7.5KS/s", "15KS/s"},   // 25
+    {"50MS/s", "50MS/s", "50MS/s"},    // 11
+    {"50MS/s", "150MS/s", "150MS/s"},  // 12
+    {"25MS/s", "50MS/s", "100MS/s"},   // 13
+    {"10MS/s", "25MS/s", "50MS/s"},    // 14
+    {"5MS/s", "10MS/s", "25MS/s"},     // 15
+    {"2.5MS/s", "7.5MS/s", "10MS/s"},  // 16
+    {"1MS/s", "3MS/s", "6MS/s"},       // 17
+    {"500KS/s", "1.5MS/s", "3MS/s"},   // 18
+    {"250KS/s", "750KS/s", "1.5MS/s"}, // 19
+    {"100KS/s", "300KS/s", "600KS/s"}, // 20
+    {"50KS/s", "150KS/s", "300KS/s"},  // 21
+    {"25KS/s", "75KS/s", "150KS/s"},   // 22
+    {"10KS/s", "30KS/s", "60KS/s"},    // 23
+    {"5KS/s", "15KS/s", "30KS/s"},     // 24
+    {"2.5KS/s", "7.5KS/s", "15KS/s"},  // 25
 };
 
 // Steps 11..25 of the third table, by column (c = 0, c = 5, other c).
 const char* const kAltRates[15][3] = {
-    {"100MS/s", "100MS/s", "100MS/s"},  // 11
-    {"50MS/s", "50MS/s", "50MS/s"},     // 12
-    {"25MS/s", "25MS/s", "25MS/s"},     // 13
-    {"10MS/s", "10MS/s", "10MS/s"},     // 14
-    {"5MS/s", "250MS/s", "250MS/s"},    // 15
-    {"2.5MS/s", "125MS/s", "250MS/s"},  // 16
-    {"1MS/s", "50MS/s", "100MS/s"},     // 17
-    {"500KS/s", "25MS/s", "50MS/s"},    // 18
-    {"250KS/s", "12.5MS/s", "25MS/s"},  // 19
-    {"100KS/s", "5MS/s", "10MS/s"},     // 20
-    {"50KS/s", "2.5MS/s", "5MS/s"},     // 21
-    {"25KS/s", "1.25MS/s", "2.5MS/s"},  // 22
-    {"10KS/s", "500KS/s", "1MS/s"},     // 23
-    {"5KS/s", "250KS/s", "500KS/s"},    // 24
-    {"2.5KS/s", "125KS/s", "250KS/s"},  // 25
+    {"100MS/s", "100MS/s", "100MS/s"}, // 11
+    {"50MS/s", "50MS/s", "50MS/s"},    // 12
+    {"25MS/s", "25MS/s", "25MS/s"},    // 13
+    {"10MS/s", "10MS/s", "10MS/s"},    // 14
+    {"5MS/s", "250MS/s", "250MS/s"},   // 15
+    {"2.5MS/s", "125MS/s", "250MS/s"}, // 16
+    {"1MS/s", "50MS/s", "100MS/s"},    // 17
+    {"500KS/s", "25MS/s", "50MS/s"},   // 18
+    {"250KS/s", "12.5MS/s", "25MS/s"}, // 19
+    {"100KS/s", "5MS/s", "10MS/s"},    // 20
+    {"50KS/s", "2.5MS/s", "5MS/s"},    // 21
+    {"25KS/s", "1.25MS/s", "2.5MS/s"}, // 22
+    {"10KS/s", "500KS/s", "1MS/s"},    // 23
+    {"5KS/s", "250KS/s", "500KS/s"},   // 24
+    {"2.5KS/s", "125KS/s", "250KS/s"}, // 25
 };
 
 const char* const kEtsRates[7] = {"50GS/s", "25GS/s", "10GS/s", "5GS/s", "2.5GS/s", "1GS/s", "500MS/s"};
@@ -72,7 +72,9 @@ StateView ReadState(const std::int16_t* stateBlock) {
 }
 
 // Both channels share the converter unless the ALT source is still choosing one.
-bool SharesConverter(const StateView& s) { return s.channelMode == 2 && s.activeSource != 2; }
+bool SharesConverter(const StateView& s) {
+    return s.channelMode == 2 && s.activeSource != 2;
+}
 
 } // namespace
 

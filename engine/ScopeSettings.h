@@ -7,7 +7,7 @@
 
 class CScopeSettings {
 public:
-    static constexpr int kTimeBaseSteps = 39;      // steps 0..38, 2 ns .. 3600 s per division
+    static constexpr int kTimeBaseSteps = 39; // steps 0..38, 2 ns .. 3600 s per division
     static constexpr int kMaxTimeBaseStep = 38;
     static constexpr int kEtsWorkAreaBytes = 1000;
     static constexpr int kMaxRecordLengthMode = 6;

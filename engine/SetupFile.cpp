@@ -28,9 +28,13 @@ constexpr int kFirstSlowTimeBase = 25; // 400 ms/div and slower run in Roll
 constexpr int kMeasureSlots = CMeasure::kMaxEntries;
 constexpr int kRecordSamples = CRecordStore::kMaxFrames * CRecordStore::kFramePoints;
 
-bool In(int v, int lo, int hi) { return v >= lo && v <= hi; }
+bool In(int v, int lo, int hi) {
+    return v >= lo && v <= hi;
+}
 
-bool Finite(float v) { return std::isfinite(v); }
+bool Finite(float v) {
+    return std::isfinite(v);
+}
 
 // Record lengths a channel may carry: the lengths of the record-length codes and the
 // 28672-point length of a loaded CSV file.
@@ -40,8 +44,10 @@ bool ValidChannelRecordLength(std::int32_t length, std::int32_t bufferSize) {
     case 14336:
     case 28672:
     case 32768:
-    case 524288: return length <= bufferSize;
-    default: return false;
+    case 524288:
+        return length <= bufferSize;
+    default:
+        return false;
     }
 }
 
@@ -157,7 +163,9 @@ struct SetupFields {
 };
 
 // 16-bit fields hold signed values in the same bits.
-int S16(kv::LeReader& r) { return r.I16(); }
+int S16(kv::LeReader& r) {
+    return r.I16();
+}
 
 void ReadSamples(kv::LeReader& r, std::vector<std::int16_t>& out, std::size_t count) {
     if (r.Remaining() / 2 < count) {
@@ -467,8 +475,12 @@ void ApplyScreen(IDocUi* ui, const ScreenFields& s) {
 void ApplyRecord(CRecordStore& store, const RecordFields& f) {
     store.m_bNoData = f.noData;
     store.m_nChannel = static_cast<std::int16_t>(std::clamp(f.channel, 0, 1));
-    auto frameCount = [](int v) { return static_cast<std::int16_t>(std::clamp(v, 0, CRecordStore::kMaxFrames)); };
-    auto interval = [](int v) { return static_cast<std::int16_t>(std::clamp(v, 1, CRecordStore::kMaxInterval)); };
+    auto frameCount = [](int v) {
+        return static_cast<std::int16_t>(std::clamp(v, 0, CRecordStore::kMaxFrames));
+    };
+    auto interval = [](int v) {
+        return static_cast<std::int16_t>(std::clamp(v, 1, CRecordStore::kMaxInterval));
+    };
     // Frame counts above 1000 would make the ".rec" writer and play-back read past the frames.
     store.m_nRecordEndFrame = frameCount(f.endFrame);
     store.m_nRecordInterval = interval(f.recordInterval);
@@ -482,7 +494,8 @@ void ApplyRecord(CRecordStore& store, const RecordFields& f) {
     store.m_nRecordingFlagWord = static_cast<std::int16_t>(std::clamp(f.flagWord, 0, 1));
     store.m_bPlaying = f.playing;
     store.m_nPlayStartFrame = frameCount(f.playStart);
-    store.m_nHorizontalPosition = static_cast<std::int16_t>(std::clamp(f.horizontalPosition, 0, kMaxHorizontalPosition));
+    store.m_nHorizontalPosition =
+        static_cast<std::int16_t>(std::clamp(f.horizontalPosition, 0, kMaxHorizontalPosition));
     store.m_nRecordingValue = f.recordingValue;
     store.m_nPlayInterval = interval(f.playInterval);
     store.m_nCurrentFrame = frameCount(f.currentFrame);
@@ -494,8 +507,10 @@ void ApplyRecord(CRecordStore& store, const RecordFields& f) {
 }
 
 void ApplyPassFail(CPassFail& pf, const PassFailFields& p) {
-    pf.m_nHorizontalTolerance = static_cast<std::int16_t>(std::clamp(p.horizontalTolerance, 1, CPassFail::kMaxHorizontalTolerance));
-    pf.m_nVerticalTolerance = static_cast<std::int16_t>(std::clamp(p.verticalTolerance, 1, CPassFail::kMaxVerticalTolerance));
+    pf.m_nHorizontalTolerance =
+        static_cast<std::int16_t>(std::clamp(p.horizontalTolerance, 1, CPassFail::kMaxHorizontalTolerance));
+    pf.m_nVerticalTolerance =
+        static_cast<std::int16_t>(std::clamp(p.verticalTolerance, 1, CPassFail::kMaxVerticalTolerance));
     pf.m_nFailed = p.failed;
     pf.m_nPassed = p.passed;
     pf.m_nTotal = p.total;
@@ -664,8 +679,9 @@ int CKelvaneDoc::SaveSetupFile(const char* path) {
     w.I32(m_record.m_bRepeat);
     if (m_record.m_bNoData == 0) {
         for (int i = 0; i < kRecordSamples; ++i)
-            w.I16(static_cast<std::size_t>(i) < m_record.m_frames.size() ? m_record.m_frames[static_cast<std::size_t>(i)]
-                                                                          : std::int16_t{0});
+            w.I16(static_cast<std::size_t>(i) < m_record.m_frames.size()
+                      ? m_record.m_frames[static_cast<std::size_t>(i)]
+                      : std::int16_t{0});
     }
     // Pass/fail mask.
     w.I16(m_passFail.m_nHorizontalTolerance);
@@ -751,7 +767,8 @@ int CKelvaneDoc::LoadSetupFile(const char* path) {
                 SetRecordLength(static_cast<std::int16_t>(t.recordLengthMode));
         }
         m_settings.SetTimeBaseFormat(static_cast<std::int16_t>(t.format));
-        m_settings.SetHorizontalPosition(static_cast<std::int16_t>(std::clamp(t.horizontalPosition, 0, kMaxHorizontalPosition)));
+        m_settings.SetHorizontalPosition(
+            static_cast<std::int16_t>(std::clamp(t.horizontalPosition, 0, kMaxHorizontalPosition)));
         if (In(t.samplingMode, 0, 1))
             m_settings.SetSamplingMode(static_cast<std::int16_t>(t.samplingMode));
 

@@ -11,12 +11,16 @@ constexpr double kProbeFactor[4] = {1, 10, 100, 1000};
 constexpr double kDisplayScale = 8.0 / 511.0; // 511 codes over 8 divisions
 
 const char* const kVoltDivLabels[19] = {
-    "10.0mV", "20.0mV", "50.0mV", "100mV", "200mV", "500mV", "1.00V",  "2.00V",  "5.00V", "10.0V",
+    "10.0mV", "20.0mV", "50.0mV", "100mV", "200mV", "500mV",  "1.00V",  "2.00V",  "5.00V",  "10.0V",
     "20.0V",  "50.0V",  "100V",   "200V",  "500V",  "1.00kV", "2.00kV", "5.00kV", "10.0kV",
 };
 
-bool ValidVoltDiv(int index) { return index >= 0 && index <= 9; }
-bool ValidProbe(int probe) { return probe >= 0 && probe <= 3; }
+bool ValidVoltDiv(int index) {
+    return index >= 0 && index <= 9;
+}
+bool ValidProbe(int probe) {
+    return probe >= 0 && probe <= 3;
+}
 
 } // namespace
 
@@ -55,7 +59,9 @@ double CTrace::GetVoltsPerDivOf(std::int16_t index) const {
     return volts * probe;
 }
 
-double CTrace::GetVoltsPerDiv() const { return GetVoltsPerDivOf(m_nVoltsPerDiv); }
+double CTrace::GetVoltsPerDiv() const {
+    return GetVoltsPerDivOf(m_nVoltsPerDiv);
+}
 
 double CTrace::RawToVolts(std::int16_t code) const {
     return (code - (511.0 - m_fPosition)) * GetVoltsPerDiv() * kDisplayScale;
@@ -90,7 +96,9 @@ void CTrace::CopyRecord() {
     std::copy(m_raw.begin(), m_raw.begin() + n, m_work.begin());
 }
 
-void CTrace::CopyRecord2() { CopyRecord(); }
+void CTrace::CopyRecord2() {
+    CopyRecord();
+}
 
 CString CTrace::GetVoltDivText() const {
     return ValidVoltDiv(m_nVoltsPerDiv) ? kVoltDivLabels[m_nVoltsPerDiv] : "1.00V";

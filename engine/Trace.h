@@ -16,12 +16,12 @@ int MinMaxDecimate(int bucket, int count, const std::int16_t* src, std::int16_t*
 class CTrace {
 public:
     static constexpr int kScreenPoints = 500;
-    static constexpr std::int16_t kGap = 11111;          // screen point without a sample
-    static constexpr int kMinRecordCapacity = 65535;     // every record buffer holds at least this
-    static constexpr int kInputWindow = 10240;           // samples the fast-time-base steps read
-    static constexpr int kInterpolatedLength = 32768;    // work points after interpolation (T < 5)
+    static constexpr std::int16_t kGap = 11111;       // screen point without a sample
+    static constexpr int kMinRecordCapacity = 65535;  // every record buffer holds at least this
+    static constexpr int kInputWindow = 10240;        // samples the fast-time-base steps read
+    static constexpr int kInterpolatedLength = 32768; // work points after interpolation (T < 5)
     static constexpr int kSincScratchLength = 40000;
-    static constexpr int kSincRowLength = 5000;          // table entries per kernel row
+    static constexpr int kSincRowLength = 5000; // table entries per kernel row
     static constexpr int kMaxTaps = 10;
     static constexpr int kDefaultWindowLength = 10000;
 
@@ -81,7 +81,10 @@ public:
     std::int16_t GetDisplayPointCount() const { return m_nDisplayPointCount; }
     void SetTriggerPoint(std::int16_t point) { m_nTriggerPoint = point; }
     std::int16_t GetTriggerPoint() const { return m_nTriggerPoint; }
-    void SetValidRange(std::int16_t first, std::int16_t last) { m_nFirstValid = first; m_nLastValid = last; }
+    void SetValidRange(std::int16_t first, std::int16_t last) {
+        m_nFirstValid = first;
+        m_nLastValid = last;
+    }
     std::int16_t GetFirstValid() const { return m_nFirstValid; }
     std::int16_t GetLastValid() const { return m_nLastValid; }
     std::int16_t GetRollSpan() const { return m_nRollSpan; }
@@ -144,7 +147,7 @@ private:
     std::int16_t m_nVoltsPerDiv = 0;
     std::int16_t m_nFilter = 0;
     COLORREF m_color = 0;
-    std::vector<double> m_sincTable;       // (2 x taps + 1) rows of kSincRowLength
+    std::vector<double> m_sincTable; // (2 x taps + 1) rows of kSincRowLength
     double m_dTableFactor = 1.0;
     std::int16_t m_nTaps = kMaxTaps;
     std::int16_t m_nModel = 0;
@@ -165,5 +168,5 @@ private:
     std::int16_t m_nFirstValid = 0;
     std::int16_t m_nLastValid = kScreenPoints - 1;
     std::int16_t m_nRollSpan = 0;
-    std::vector<std::int16_t> m_scratch;   // reused work area of the resampling and rotation
+    std::vector<std::int16_t> m_scratch; // reused work area of the resampling and rotation
 };

@@ -48,8 +48,8 @@ struct MinMax {
 
 // Min/max pairs of `pairs` buckets of `bucket` samples from `start`, where indexes outside
 // 0..length-1 read as the gap value. Only the part of a bucket inside the record is scanned.
-void DecimatePadded(const std::int16_t* rec, std::int64_t length, std::int64_t start, std::int64_t bucket, int pairs,
-                    std::int16_t* dst) {
+void DecimatePadded(const std::int16_t* rec, std::int64_t length, std::int64_t start, std::int64_t bucket,
+                    int pairs, std::int16_t* dst) {
     for (int i = 0; i < pairs; ++i) {
         const std::int64_t lo = start + i * bucket;
         const std::int64_t hi = lo + bucket;
@@ -121,7 +121,8 @@ void CTrace::PeakDetectToDisplay(std::int16_t position, std::int16_t timeBase) {
 }
 
 void CTrace::DecimateStored(std::int64_t count, int percentAcq, int percentNow) {
-    const std::int64_t k = std::max<std::int64_t>(1, static_cast<std::int64_t>(m_nRecordLength * percentAcq * 0.01));
+    const std::int64_t k =
+        std::max<std::int64_t>(1, static_cast<std::int64_t>(m_nRecordLength * percentAcq * 0.01));
     const std::int64_t usable = UsableLength();
     const int centre = std::min(5 * percentNow, kPoints - 1);
     if (count < kPoints) {
@@ -185,22 +186,25 @@ void CTrace::CompressToDisplay(double ratio, std::int16_t positionAtAcquisition,
     bool drawn = true;
     if (length == kInputWindow) {
         if (ratio >= 1.0) {
-            DecimateStored(10000 / static_cast<std::int64_t>(std::min(ratio, 10000.0)), percentAcq, percentNow);
+            DecimateStored(10000 / static_cast<std::int64_t>(std::min(ratio, 10000.0)), percentAcq,
+                           percentNow);
         } else {
             m_nDisplayPointCount = kPoints;
-            ExpandStored(static_cast<std::int64_t>(std::min(1.0 / ratio, 10240.0)) * 40, positionAtAcquisition,
-                         percentNow);
+            ExpandStored(static_cast<std::int64_t>(std::min(1.0 / ratio, 10240.0)) * 40,
+                         positionAtAcquisition, percentNow);
         }
     } else {
         const std::int64_t window = m_nWindowLength;
         if (window <= 0) {
             drawn = false;
         } else if (ratio >= 1.0) {
-            const std::int64_t divisor = static_cast<std::int64_t>(std::min(ratio, static_cast<double>(window)));
+            const std::int64_t divisor =
+                static_cast<std::int64_t>(std::min(ratio, static_cast<double>(window)));
             DecimateStored(window / divisor, percentAcq, percentNow);
         } else {
             m_nDisplayPointCount = kPoints;
-            const std::int64_t z = static_cast<std::int64_t>(std::min(1.0 / ratio, static_cast<double>(length)));
+            const std::int64_t z =
+                static_cast<std::int64_t>(std::min(1.0 / ratio, static_cast<double>(length)));
             const std::int64_t count = window / 250 * z;
             if (count <= 0)
                 drawn = false;

@@ -8,10 +8,10 @@
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kLastInputSample = CTrace::kInputWindow - 1; // 10239
+constexpr int kLastInputSample = CTrace::kInputWindow - 1;         // 10239
 constexpr int kLastInterpolated = CTrace::kInterpolatedLength - 1; // 32767
-constexpr int kTriggerGuard = 40;         // neighbours examined on each side of a candidate
-constexpr int kSearchSpan = 0x5800;       // 22528 candidates after the trigger sample
+constexpr int kTriggerGuard = 40;   // neighbours examined on each side of a candidate
+constexpr int kSearchSpan = 0x5800; // 22528 candidates after the trigger sample
 
 // One row of the interpolation choice: 's' follows the trace's own mode, 'l' is fixed linear.
 // A factor of 0 copies the record instead.
@@ -23,11 +23,12 @@ struct InterpolationChoice {
 
 constexpr int kFastSteps = 11; // T = 0..10; slower time bases always copy
 constexpr InterpolationChoice kModel0[kFastSteps] = {
-    {'s', 3400, 2500}, {'s', 2000, 1000}, {'s', 990, 500}, {'s', 500, 253}, {'l', 200, 100}, {'l', 100, 48},
+    {'s', 3400, 2500}, {'s', 2000, 1000}, {'s', 990, 500}, {'s', 500, 253},   {'l', 200, 100}, {'l', 100, 48},
     {'l', 50.5, 25},   {'l', 20, 10},     {'l', 10, 5},    {'l', 5.05, 2.52}, {'l', 2, 0}};
-constexpr InterpolationChoice kModel1[kFastSteps] = {
-    {'s', 3320, 1650}, {'s', 1336, 666}, {'s', 666, 335},     {'s', 335, 165},  {'l', 133, 67},   {'l', 67, 33.5},
-    {'l', 33.5, 16.65}, {'l', 13.32, 6.65}, {'l', 6.7, 3.33}, {'l', 3.34, 1.67}, {'l', 1.33, 1.33}};
+constexpr InterpolationChoice kModel1[kFastSteps] = {{'s', 3320, 1650},  {'s', 1336, 666},   {'s', 666, 335},
+                                                     {'s', 335, 165},    {'l', 133, 67},     {'l', 67, 33.5},
+                                                     {'l', 33.5, 16.65}, {'l', 13.32, 6.65}, {'l', 6.7, 3.33},
+                                                     {'l', 3.34, 1.67},  {'l', 1.33, 1.33}};
 constexpr InterpolationChoice kModel2[kFastSteps] = {
     {'s', 2000, 1000}, {'s', 800, 400}, {'s', 400, 200}, {'s', 200, 100}, {'l', 80, 40}, {'l', 40, 20},
     {'l', 20, 10},     {'l', 8, 4},     {'l', 4, 2},     {'l', 2, 0},     {'l', 0, 0}};
@@ -57,7 +58,9 @@ const InterpolationChoice* ChoicesOfModel(int model) {
 
 // Factors beyond the table's 5000 entries per row, or below one output point per sample,
 // would write past the coefficient rows or loop without end.
-double UsableFactor(double factor) { return std::clamp(factor, 1.0, static_cast<double>(CTrace::kSincRowLength)); }
+double UsableFactor(double factor) {
+    return std::clamp(factor, 1.0, static_cast<double>(CTrace::kSincRowLength));
+}
 
 int TriggerSample(int position) {
     const int h = std::clamp(position, 0, 500);
@@ -211,15 +214,16 @@ void CTrace::RotateInto(int triggerSample, int triggerPoint) {
     m_nTriggerPoint = static_cast<std::int16_t>(triggerPoint);
 }
 
-std::int16_t CTrace::SoftTriggerAlign(std::int16_t position, std::int16_t /*timeBase*/, std::int16_t levelWord,
-                                      std::int16_t slope) {
+std::int16_t CTrace::SoftTriggerAlign(std::int16_t position, std::int16_t /*timeBase*/,
+                                      std::int16_t levelWord, std::int16_t slope) {
     if (m_work.empty())
         return m_nTriggerPoint;
     const int f = TriggerSample(position);
     const int start = std::max(f, kTriggerGuard);
     // Near the end of the input window the search stops 40 samples earlier so that the right
     // neighbour of the last candidate still lies inside the interpolated record.
-    const int end = (kInputWindow - f - 1 < kTriggerGuard) ? f + kSearchSpan - kTriggerGuard : f + kSearchSpan;
+    const int end =
+        (kInputWindow - f - 1 < kTriggerGuard) ? f + kSearchSpan - kTriggerGuard : f + kSearchSpan;
     const int target = 511 - levelWord;
     const std::int16_t* w = m_work.data();
     int tp = f;

@@ -3,15 +3,17 @@
 namespace {
 
 constexpr CTrigger::LevelPair kDefaultCh1[CTrigger::kVoltDivSteps] = {
-    {1341, 1190}, {1600, 1178}, {1605, 605}, {2762, 676}, {1569, 1192},
+    {1341, 1190}, {1600, 1178}, {1605, 605},  {2762, 676}, {1569, 1192},
     {1573, 601},  {2670, 678},  {1586, 1172}, {1570, 620}, {2601, 652},
 };
 constexpr CTrigger::LevelPair kDefaultCh2[CTrigger::kVoltDivSteps] = {
-    {1330, 1178}, {1592, 1175}, {1612, 578}, {2688, 696}, {1575, 1161},
+    {1330, 1178}, {1592, 1175}, {1612, 578},  {2688, 696}, {1575, 1161},
     {1542, 604},  {2730, 596},  {1553, 1168}, {1563, 556}, {2632, 598},
 };
 
-bool IsLevelSource(int source) { return source >= 0 && source < CTrigger::kLevelCount; }
+bool IsLevelSource(int source) {
+    return source >= 0 && source < CTrigger::kLevelCount;
+}
 
 // The instrument's level DAC spans 4096 codes where the table assumes 3898.
 std::int16_t ScaleLevel(std::int16_t word) {
@@ -64,7 +66,9 @@ void CTrigger::SetLevel(int source, float level) {
         m_fLevel[source] = level;
 }
 
-float CTrigger::GetLevel(int source) const { return IsLevelSource(source) ? m_fLevel[source] : 0.0f; }
+float CTrigger::GetLevel(int source) const {
+    return IsLevelSource(source) ? m_fLevel[source] : 0.0f;
+}
 
 void CTrigger::SetLevelVolts(int source, float volts) {
     if (IsLevelSource(source))
@@ -104,7 +108,8 @@ CTrigger::LevelPair CTrigger::GetLevelPair(int channel, int voltDivIndex) const 
     return {0, 0};
 }
 
-void CTrigger::ComputeLevelRange(std::int16_t ch1VoltDiv, std::int16_t ch2VoltDiv, std::int16_t activeSource) {
+void CTrigger::ComputeLevelRange(std::int16_t ch1VoltDiv, std::int16_t ch2VoltDiv,
+                                 std::int16_t activeSource) {
     const LevelPair* pair = nullptr;
     if (activeSource == 0 && ch1VoltDiv >= 0 && ch1VoltDiv < kVoltDivSteps)
         pair = &m_levelTableCh1[ch1VoltDiv];

@@ -4,9 +4,9 @@
 
 class CTrigger {
 public:
-    static constexpr int kCalibrationEntries = 40;     // zero-level calibration table
-    static constexpr int kCalibrationBlockWords = 82;  // table, two range words, reserved rest
-    static constexpr int kLevelRangeLow = 40;          // word index in the block
+    static constexpr int kCalibrationEntries = 40;    // zero-level calibration table
+    static constexpr int kCalibrationBlockWords = 82; // table, two range words, reserved rest
+    static constexpr int kLevelRangeLow = 40;         // word index in the block
     static constexpr int kLevelRangeHigh = 41;
     static constexpr int kVoltDivSteps = 10;
 

@@ -8,7 +8,9 @@
 namespace {
 
 // The library's status results are 16-bit words; only their low half counts.
-bool Ok16(int result) { return static_cast<std::uint16_t>(result) != 0; }
+bool Ok16(int result) {
+    return static_cast<std::uint16_t>(result) != 0;
+}
 
 constexpr int kMaxCalibrationHigh = 50;
 constexpr std::int16_t kUnsetAdjustment = 0x1FF;
@@ -50,7 +52,9 @@ int CUsbDevice::SetDeviceAddress(std::int16_t a, std::int16_t b) {
     return kv::CurrentZendral().SetDeviceAddress(a, b);
 }
 
-int CUsbDevice::IsDevicePresent() { return Ok16(kv::CurrentZendral().SearchDevice(m_nDeviceIndex)) ? 1 : 0; }
+int CUsbDevice::IsDevicePresent() {
+    return Ok16(kv::CurrentZendral().SearchDevice(m_nDeviceIndex)) ? 1 : 0;
+}
 
 std::int32_t CUsbDevice::IsPresent(int index) const {
     return index >= 0 && index < kMaxDevices ? m_bPresent[index] : 0;
@@ -89,8 +93,9 @@ int CUsbDevice::WriteCalibration(const std::uint16_t* table) {
             pairs[2 * i + 1] = static_cast<std::int16_t>(table[i] & 0xFF);
         }
     }
-    return Ok16(kv::CurrentZendral().WriteCalibration(m_nDeviceIndex, pairs, kv::kCalibrationTransferLength)) ? 1
-                                                                                                              : 0;
+    return Ok16(kv::CurrentZendral().WriteCalibration(m_nDeviceIndex, pairs, kv::kCalibrationTransferLength))
+               ? 1
+               : 0;
 }
 
 int CUsbDevice::ReadLineCalData() {
@@ -118,16 +123,18 @@ int CUsbDevice::SetTriggerAndSampleRate(std::int16_t slope, std::int32_t etsFlag
     return 1;
 }
 
-int CUsbDevice::SetVoltageAndCoupling(std::int16_t ch1VoltDiv, std::int16_t ch2VoltDiv, std::int16_t ch1Coupling,
-                                      std::int16_t ch2Coupling, std::int16_t* stateBlock) {
-    kv::CurrentZendral().SetVoltageAndCoupling(m_nDeviceIndex, ch1VoltDiv, ch2VoltDiv, ch1Coupling, ch2Coupling,
-                                               StateOr(stateBlock));
+int CUsbDevice::SetVoltageAndCoupling(std::int16_t ch1VoltDiv, std::int16_t ch2VoltDiv,
+                                      std::int16_t ch1Coupling, std::int16_t ch2Coupling,
+                                      std::int16_t* stateBlock) {
+    kv::CurrentZendral().SetVoltageAndCoupling(m_nDeviceIndex, ch1VoltDiv, ch2VoltDiv, ch1Coupling,
+                                               ch2Coupling, StateOr(stateBlock));
     return 1;
 }
 
 int CUsbDevice::SetOffset(const std::int16_t*, std::int16_t ch1VoltDiv, std::int16_t ch2VoltDiv,
                           std::int16_t activeSource, std::int16_t* calibration) {
-    kv::CurrentZendral().SetOffset(m_nDeviceIndex, m_levelBlock, ch1VoltDiv, ch2VoltDiv, activeSource, calibration);
+    kv::CurrentZendral().SetOffset(m_nDeviceIndex, m_levelBlock, ch1VoltDiv, ch2VoltDiv, activeSource,
+                                   calibration);
     return 1;
 }
 
@@ -146,9 +153,12 @@ int CUsbDevice::ForceTrigger() {
     return 1;
 }
 
-int CUsbDevice::GetCaptureState() { return kv::CurrentZendral().GetCaptureState(m_nDeviceIndex, &m_nCaptureState); }
+int CUsbDevice::GetCaptureState() {
+    return kv::CurrentZendral().GetCaptureState(m_nDeviceIndex, &m_nCaptureState);
+}
 
-int CUsbDevice::SetFilter(std::int32_t ch1BandwidthLimit, std::int32_t ch2BandwidthLimit, std::int32_t hfReject) {
+int CUsbDevice::SetFilter(std::int32_t ch1BandwidthLimit, std::int32_t ch2BandwidthLimit,
+                          std::int32_t hfReject) {
     kv::CurrentZendral().SetFilter(m_nDeviceIndex, ch1BandwidthLimit, ch2BandwidthLimit, hfReject);
     return 1;
 }
@@ -159,9 +169,13 @@ int CUsbDevice::GetChannelData(std::int16_t ch1VoltDiv, std::int16_t ch2VoltDiv,
                                                std::max(capacity, 0), m_stateBlock, m_nCaptureState);
 }
 
-int CUsbDevice::SelectTdc(std::int16_t mode) { return kv::CurrentZendral().SelectTdc(m_nDeviceIndex, mode); }
+int CUsbDevice::SelectTdc(std::int16_t mode) {
+    return kv::CurrentZendral().SelectTdc(m_nDeviceIndex, mode);
+}
 
-int CUsbDevice::ReadTdc(std::int32_t* value) { return kv::CurrentZendral().ReadTdc(m_nDeviceIndex, value); }
+int CUsbDevice::ReadTdc(std::int32_t* value) {
+    return kv::CurrentZendral().ReadTdc(m_nDeviceIndex, value);
+}
 
 int CUsbDevice::WriteTdcCalData(std::int16_t* data) {
     return kv::CurrentZendral().WriteTdcCalData(m_nDeviceIndex, data);
@@ -181,13 +195,14 @@ int CUsbDevice::ReadTdcCalData(std::int16_t* data) {
 
 int CUsbDevice::EtsGetData(std::int16_t ch1VoltDiv, std::int16_t ch2VoltDiv, std::int16_t* ch1Record,
                            std::int32_t capacity, std::int16_t sweep) {
-    return kv::CurrentZendral().EtsGetData(m_nDeviceIndex, ch1VoltDiv, ch2VoltDiv, ch1Record, std::max(capacity, 0),
-                                           m_stateBlock, sweep);
+    return kv::CurrentZendral().EtsGetData(m_nDeviceIndex, ch1VoltDiv, ch2VoltDiv, ch1Record,
+                                           std::max(capacity, 0), m_stateBlock, sweep);
 }
 
 int CUsbDevice::EtsAssemble(std::int16_t* ch1Work, std::int16_t* ch2Work, std::int16_t* ch1Raw,
                             std::int32_t capacity, const kv::ZendralEtsArgs& ets) {
-    return kv::CurrentZendral().EtsAssemble(m_stateBlock, ch1Work, ch2Work, ch1Raw, std::max(capacity, 0), ets);
+    return kv::CurrentZendral().EtsAssemble(m_stateBlock, ch1Work, ch2Work, ch1Raw, std::max(capacity, 0),
+                                            ets);
 }
 
 std::int16_t CUsbDevice::GetStateWord(int word) const {

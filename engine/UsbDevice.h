@@ -49,7 +49,8 @@ public:
     // --- Front end and capture ---------------------------------------------------------
     // Ordinals 3, 33, 34. A null state block means the device's own.
     int SetTriggerAndSampleRate(std::int16_t slope, std::int32_t etsFlag, std::int16_t* stateBlock,
-                                std::int32_t triggerType, std::int16_t pulseCondition, std::int32_t pulseWidth);
+                                std::int32_t triggerType, std::int16_t pulseCondition,
+                                std::int32_t pulseWidth);
     // Ordinal 4. A null state block means the device's own.
     int SetVoltageAndCoupling(std::int16_t ch1VoltDiv, std::int16_t ch2VoltDiv, std::int16_t ch1Coupling,
                               std::int16_t ch2Coupling, std::int16_t* stateBlock);
@@ -57,23 +58,24 @@ public:
     // `calibration` is the 42-word calibration block.
     int SetOffset(const std::int16_t* levelBlock, std::int16_t ch1VoltDiv, std::int16_t ch2VoltDiv,
                   std::int16_t activeSource, std::int16_t* calibration);
-    int CaptureStart();    // ordinal 6
-    int TriggerEnabled();  // ordinal 7
-    int ForceTrigger();    // ordinal 1
+    int CaptureStart();   // ordinal 6
+    int TriggerEnabled(); // ordinal 7
+    int ForceTrigger();   // ordinal 1
     // Ordinal 2 into the capture-state field; returns the library's result.
     int GetCaptureState();
-    int SetFilter(std::int32_t ch1BandwidthLimit, std::int32_t ch2BandwidthLimit, std::int32_t hfReject); // 13
+    int SetFilter(std::int32_t ch1BandwidthLimit, std::int32_t ch2BandwidthLimit,
+                  std::int32_t hfReject); // 13
     // Ordinal 16 into both raw records (each of `capacity` samples).
     int GetChannelData(std::int16_t ch1VoltDiv, std::int16_t ch2VoltDiv, std::int16_t* ch1Record,
                        std::int16_t* ch2Record, std::int32_t capacity);
 
     // --- Equivalent-time sampling --------------------------------------------------------
-    int SelectTdc(std::int16_t mode);              // ordinal 23
-    int ReadTdc(std::int32_t* value);              // ordinal 24
-    int WriteTdcCalData(std::int16_t* data);       // ordinal 27, two words
-    int SetTdcCalValue(std::int16_t value);        // ordinal 26
-    int WriteEtsCalData(std::int16_t* data);       // ordinal 31, ETS maximum and minimum
-    int ReadTdcCalData(std::int16_t* data);        // ordinal 32, two words
+    int SelectTdc(std::int16_t mode);        // ordinal 23
+    int ReadTdc(std::int32_t* value);        // ordinal 24
+    int WriteTdcCalData(std::int16_t* data); // ordinal 27, two words
+    int SetTdcCalValue(std::int16_t value);  // ordinal 26
+    int WriteEtsCalData(std::int16_t* data); // ordinal 31, ETS maximum and minimum
+    int ReadTdcCalData(std::int16_t* data);  // ordinal 32, two words
     // Ordinal 25; 2 means no new data.
     int EtsGetData(std::int16_t ch1VoltDiv, std::int16_t ch2VoltDiv, std::int16_t* ch1Record,
                    std::int32_t capacity, std::int16_t sweep);

@@ -109,7 +109,8 @@ long long ParseInteger(std::string_view s) {
     long long v = 0;
     const auto res = std::from_chars(s.data(), s.data() + s.size(), v);
     if (res.ec == std::errc::result_out_of_range)
-        return (!s.empty() && s[0] == '-') ? std::numeric_limits<long long>::min() : std::numeric_limits<long long>::max();
+        return (!s.empty() && s[0] == '-') ? std::numeric_limits<long long>::min()
+                                           : std::numeric_limits<long long>::max();
     return res.ec == std::errc() ? v : 0;
 }
 
@@ -138,7 +139,8 @@ std::vector<std::string_view> SplitLines(const std::vector<std::uint8_t>& bytes)
 }
 
 const CTrace& SaveChannel(const CKelvaneDoc& doc) {
-    return doc.m_nSaveChannel == 0 ? static_cast<const CTrace&>(doc.m_ch1) : static_cast<const CTrace&>(doc.m_ch2);
+    return doc.m_nSaveChannel == 0 ? static_cast<const CTrace&>(doc.m_ch1)
+                                   : static_cast<const CTrace&>(doc.m_ch2);
 }
 
 // The points an export takes from a channel: its 500 screen points, or the work record of its
@@ -164,7 +166,8 @@ std::int16_t VoltsToNearestCode(const CTrace& t, double volts) {
     int best = code;
     double bestError = std::fabs(t.RawToVolts(CTrace::SaturateToShort(code)) - volts);
     for (int candidate : {code - 1, code + 1}) {
-        if (candidate < std::numeric_limits<std::int16_t>::min() || candidate > std::numeric_limits<std::int16_t>::max())
+        if (candidate < std::numeric_limits<std::int16_t>::min() ||
+            candidate > std::numeric_limits<std::int16_t>::max())
             continue;
         const double error = std::fabs(t.RawToVolts(static_cast<std::int16_t>(candidate)) - volts);
         if (error < bestError) {
@@ -206,7 +209,7 @@ std::string WaveformText(const CKelvaneDoc& doc, bool screenPoints) {
 struct ReferenceData {
     float position = 0.0f;
     int voltDiv = 0;
-    long long announced = 0;     // the sample count the file gives
+    long long announced = 0; // the sample count the file gives
     long long windowLength = 0;
     int timeBase = 0;
     int horizontalPosition = 0;
@@ -215,8 +218,8 @@ struct ReferenceData {
 
 bool ReferenceValid(const ReferenceData& d) {
     return !d.samples.empty() && d.voltDiv >= 0 && d.voltDiv <= kMaxVoltDiv && d.timeBase >= 0 &&
-           d.timeBase <= kMaxTimeBase && d.horizontalPosition >= 0 && d.horizontalPosition <= kMaxHorizontalPosition &&
-           std::isfinite(d.position);
+           d.timeBase <= kMaxTimeBase && d.horizontalPosition >= 0 &&
+           d.horizontalPosition <= kMaxHorizontalPosition && std::isfinite(d.position);
 }
 
 void CommitReference(CKelvaneDoc& doc, const ReferenceData& d, bool fromRfc) {
@@ -225,8 +228,8 @@ void CommitReference(CKelvaneDoc& doc, const ReferenceData& d, bool fromRfc) {
     ref.SetLoadedPosition(d.position);
     ref.SetVoltsPerDivIndex(static_cast<std::int16_t>(d.voltDiv));
     ref.SetRecordLength(static_cast<std::int32_t>(d.samples.size()));
-    const std::int32_t window = static_cast<std::int32_t>(
-        std::clamp<long long>(d.windowLength, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    const std::int32_t window = static_cast<std::int32_t>(std::clamp<long long>(
+        d.windowLength, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
     if (fromRfc && d.announced == CRefChannel::kScreenRecordLength)
         ref.SetDisplayPointCount(static_cast<std::int16_t>(std::clamp(window, 1, kScreenPoints)));
     else
@@ -242,19 +245,22 @@ void CommitReference(CKelvaneDoc& doc, const ReferenceData& d, bool fromRfc) {
 void CopyRecordWindow(CTrace& trace, int horizontalPosition, std::int16_t* dest) {
     if (!dest)
         return;
-    const std::int16_t zero = CTrace::SaturateToShort(511.0 - std::trunc(static_cast<double>(trace.GetPosition())));
+    const std::int16_t zero =
+        CTrace::SaturateToShort(511.0 - std::trunc(static_cast<double>(trace.GetPosition())));
     std::fill_n(dest, kv::kCsvWindowPoints, zero);
     const std::int16_t* work = trace.GetWorkRecord();
     if (!work)
         return;
-    const std::int64_t length = std::clamp<std::int64_t>(trace.GetRecordLength(), 0, trace.GetRecordCapacity());
+    const std::int64_t length =
+        std::clamp<std::int64_t>(trace.GetRecordLength(), 0, trace.GetRecordCapacity());
     if (length <= kv::kCsvWindowPoints) {
         std::copy(work, work + length, dest);
         return;
     }
     trace.SetWindowLength(kv::kCsvWindowLength);
     const std::int64_t h = horizontalPosition;
-    const std::int64_t trigger = static_cast<std::int64_t>(std::trunc(static_cast<double>(h) * static_cast<double>(length) * 0.002));
+    const std::int64_t trigger =
+        static_cast<std::int64_t>(std::trunc(static_cast<double>(h) * static_cast<double>(length) * 0.002));
     const std::int64_t first = trigger - h * 1024;
     // Window samples outside the record read as the zero line instead of memory past it.
     std::vector<std::int16_t> window(static_cast<std::size_t>(kv::kCsvWindowSamples), zero);
@@ -263,7 +269,8 @@ void CopyRecordWindow(CTrace& trace, int horizontalPosition, std::int16_t* dest)
         if (s >= 0 && s < length)
             window[static_cast<std::size_t>(i)] = work[s];
     }
-    MinMaxDecimate(kv::kCsvBucketSamples, kv::kCsvWindowPoints / 2, window.data(), dest, kv::kCsvWindowSamples);
+    MinMaxDecimate(kv::kCsvBucketSamples, kv::kCsvWindowPoints / 2, window.data(), dest,
+                   kv::kCsvWindowSamples);
 }
 
 int CKelvaneDoc::SaveReferenceFile(const char* path) {
@@ -271,14 +278,14 @@ int CKelvaneDoc::SaveReferenceFile(const char* path) {
     const bool ets = m_settings.GetSamplingMode() == kSamplingEts;
     const std::vector<std::int16_t> points = ChannelPoints(t, ets);
     kv::LeWriter w;
-    w.F32(t.GetPosition());                                      // 0: vertical position
-    w.I16(t.GetVoltsPerDivIndex());                              // 4: volts/div index
-    w.I32(static_cast<std::int32_t>(points.size()));             // 6: sample count
-    w.I32(ets ? kScreenPoints : t.GetWindowLength());            // 10: window length
-    w.I16(m_settings.GetTimeBaseIndex());                        // 14: time-base index
-    w.I16(static_cast<std::int16_t>(                             // 16: horizontal position
+    w.F32(t.GetPosition());                           // 0: vertical position
+    w.I16(t.GetVoltsPerDivIndex());                   // 4: volts/div index
+    w.I32(static_cast<std::int32_t>(points.size()));  // 6: sample count
+    w.I32(ets ? kScreenPoints : t.GetWindowLength()); // 10: window length
+    w.I16(m_settings.GetTimeBaseIndex());             // 14: time-base index
+    w.I16(static_cast<std::int16_t>(                  // 16: horizontal position
         std::clamp<int>(m_settings.GetHorizontalPosition(), 0, kMaxHorizontalPosition)));
-    for (std::int16_t p : points)                                // 18: samples
+    for (std::int16_t p : points) // 18: samples
         w.I16(p);
     return SaveOrTell(*this, path, w.Data().data(), w.Data().size());
 }
@@ -298,7 +305,8 @@ int CKelvaneDoc::LoadReferenceFile(const char* path) {
     d.horizontalPosition = r.I16();
     // Samples up to the count, the buffer and the end of the file, whichever comes first.
     if (r.Ok() && d.announced >= 1 && capacity > 0) {
-        const long long n = std::min<long long>({d.announced, capacity, static_cast<long long>(r.Remaining() / 2)});
+        const long long n =
+            std::min<long long>({d.announced, capacity, static_cast<long long>(r.Remaining() / 2)});
         d.samples.resize(static_cast<std::size_t>(n));
         for (auto& s : d.samples)
             s = r.I16();
@@ -329,7 +337,9 @@ int CKelvaneDoc::LoadOldReferenceFile(const char* path) {
         ParseDouble(line, v);
         return static_cast<float>(v);
     };
-    auto percentToPoints = [](long long pct) { return static_cast<int>(std::clamp<long long>(pct, -1, 101) * 5); };
+    auto percentToPoints = [](long long pct) {
+        return static_cast<int>(std::clamp<long long>(pct, -1, 101) * 5);
+    };
     if (!lines.empty()) {
         const long long first = ParseInteger(lines[0]);
         if (first < 256) {
@@ -402,7 +412,8 @@ int CKelvaneDoc::SaveCsvFile(const char* path) {
         appendPoints(window.data(), window.size());
         break;
     }
-    default: break; // the clock line only
+    default:
+        break; // the clock line only
     }
     return SaveOrTell(*this, path, out);
 }

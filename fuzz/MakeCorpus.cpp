@@ -70,7 +70,8 @@ int main(int argc, char** argv) {
         for (int i = 0; i < 8; ++i)
             w.I16(static_cast<std::int16_t>(i * 40));
         std::ofstream out(root / "rfc" / "short.rfc", std::ios::binary);
-        out.write(reinterpret_cast<const char*>(w.Data().data()), static_cast<std::streamsize>(w.Data().size()));
+        out.write(reinterpret_cast<const char*>(w.Data().data()),
+                  static_cast<std::streamsize>(w.Data().size()));
     }
 
     // Old text references, both forms.

@@ -14,11 +14,22 @@ namespace kv::sdk {
 
 double GainFactor(std::uint16_t voltsIndex) {
     switch (voltsIndex) {
-    case 0: return 2.8;
-    case 1: case 4: case 7: return 1.42;
-    case 2: case 5: case 8: return 1.14;
-    case 3: case 6: case 9: return 0.56;
-    default: return 0.0;
+    case 0:
+        return 2.8;
+    case 1:
+    case 4:
+    case 7:
+        return 1.42;
+    case 2:
+    case 5:
+    case 8:
+        return 1.14;
+    case 3:
+    case 6:
+    case 9:
+        return 0.56;
+    default:
+        return 0.0;
     }
 }
 
@@ -32,11 +43,22 @@ std::array<std::uint16_t, 1024> ScaleTable(std::uint16_t voltsIndex) {
 
 int CalibrationSlot(std::uint16_t voltsIndex) {
     switch (voltsIndex) {
-    case 0: return 3;
-    case 1: case 4: case 7: return 1;
-    case 2: case 5: case 8: return 2;
-    case 3: case 6: case 9: return 0;
-    default: return -1;
+    case 0:
+        return 3;
+    case 1:
+    case 4:
+    case 7:
+        return 1;
+    case 2:
+    case 5:
+    case 8:
+        return 2;
+    case 3:
+    case 6:
+    case 9:
+        return 0;
+    default:
+        return -1;
     }
 }
 
@@ -94,7 +116,8 @@ private:
 };
 
 // Reads `total` bytes in packets of `packet` bytes; false on any failed or short packet.
-bool ReadStream(DeviceHandle device, std::vector<std::uint8_t>& stream, std::uint32_t total, std::uint32_t packet) {
+bool ReadStream(DeviceHandle device, std::vector<std::uint8_t>& stream, std::uint32_t total,
+                std::uint32_t packet) {
     stream.assign(total, 0);
     const std::uint32_t whole = total / packet, rest = total % packet;
     // Unchecked, a lost packet would leave stale bytes that pass as a fresh record.
@@ -132,15 +155,16 @@ TESSEL_API uint16_t dsoGetChannelData(uint16_t deviceIndex, uint16_t ch1VoltsInd
 
         if (memoryCode > 2)
             return 0;
-        const std::uint32_t d = memoryCode == 0 ? 512u : (memoryCode == 1 ? kScreenRecordLength : kDeepRecordLength);
+        const std::uint32_t d =
+            memoryCode == 0 ? 512u : (memoryCode == 1 ? kScreenRecordLength : kDeepRecordLength);
         const std::uint32_t lastAddress = selector == 10 ? kScreenRecordLength - 1 : kDeepRecordLength - 1;
         if (triggerAddress > lastAddress)
             return 0;
         const std::uint32_t trailerAt = selector == 10 ? kShortTrailerIndex : kDeepTrailerIndex;
 
         const bool roll = timeBase > 25;
-        const bool doubleRate =
-            !roll && ((selector == 512 && timeBase == 15) || (timeBase <= 10 && (alternate == 1 || channelSelector != 2)));
+        const bool doubleRate = !roll && ((selector == 512 && timeBase == 15) ||
+                                          (timeBase <= 10 && (alternate == 1 || channelSelector != 2)));
         const std::uint32_t extent = roll ? 256u : (doubleRate ? 2 * d : d);
         // A deep record under the 10240-point selector would run far past the buffers' trailer.
         if (extent > trailerAt)
@@ -211,7 +235,8 @@ TESSEL_API uint16_t dsoGetChannelData(uint16_t deviceIndex, uint16_t ch1VoltsInd
         }
 
         // Double rate: converter A (the CH1 half) and B (the CH2 half) sample one channel in turn.
-        const std::uint16_t volts = (channelSelector == 3 || channelSelector == 0) ? ch1VoltsIndex : ch2VoltsIndex;
+        const std::uint16_t volts =
+            (channelSelector == 3 || channelSelector == 0) ? ch1VoltsIndex : ch2VoltsIndex;
         const auto table = ScaleTable(volts);
         const int slot = CalibrationSlot(volts);
         const int c = slot < 0 ? 0 : cal[slot];
@@ -229,7 +254,8 @@ TESSEL_API uint16_t dsoGetChannelData(uint16_t deviceIndex, uint16_t ch1VoltsInd
             else
                 rotated[j] = table[s.Ch2(k)];
         }
-        const bool toCh1 = (alternate == 1 && channelSelector != 0) || (alternate != 1 && channelSelector == 0);
+        const bool toCh1 =
+            (alternate == 1 && channelSelector != 0) || (alternate != 1 && channelSelector == 0);
         std::uint16_t* out = toCh1 ? ch1Record : ch2Record;
         const DoubleRateWindow w = WindowFor(position, d);
         const std::uint32_t first = w.o - w.n;

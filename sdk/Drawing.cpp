@@ -72,10 +72,13 @@ void DrawGraticule(HDC dc, const Plot& p) {
     }
 }
 
-bool TraceColour(std::uint16_t selector, std::uint16_t intensity, const std::uint16_t* colour, COLORREF* out) {
+bool TraceColour(std::uint16_t selector, std::uint16_t intensity, const std::uint16_t* colour,
+                 COLORREF* out) {
     // Integer scaling by intensity / 255; a component above 255 would wrap into its neighbour
     // when packed (an intensity of 511 doubles every component).
-    const auto scale = [intensity](int c) { return std::clamp(c * static_cast<int>(intensity) / 255, 0, 255); };
+    const auto scale = [intensity](int c) {
+        return std::clamp(c * static_cast<int>(intensity) / 255, 0, 255);
+    };
     switch (selector) {
     case 0:
     case 1:
@@ -104,7 +107,9 @@ int DrawTraceStandard(HDC dc, const std::uint16_t* layout, std::uint16_t mode, c
     const int pw = p.PlotWidth();
     // Codes above 511 sit on the top edge.
     const auto yOf = [&](int code) { return p.CodeY(std::min(code, 511)); };
-    const auto xOf = [&](int i) { return p.left + static_cast<int>(static_cast<std::int64_t>(k) * i * pw / 500); };
+    const auto xOf = [&](int i) {
+        return p.left + static_cast<int>(static_cast<std::int64_t>(k) * i * pw / 500);
+    };
     ScopedObject pen(dc, CreatePen(PS_SOLID, 1, penColour));
     for (int i = 1; i <= 500 / k - 1; ++i) {
         const int u = record[k * i], t = record[k * (i - 1)];
@@ -133,7 +138,8 @@ using namespace kv::sdk;
 // The Pallik build draws its traces with its own routine (sdk/variants).
 TESSEL_API int dsoDisplayData(HDC dc, const uint16_t* layout, uint16_t mode, const uint16_t* record,
                               uint16_t colourSelector, uint16_t intensity, const uint16_t* colour) {
-    return Guarded(0, [&] { return DrawTraceStandard(dc, layout, mode, record, colourSelector, intensity, colour); });
+    return Guarded(
+        0, [&] { return DrawTraceStandard(dc, layout, mode, record, colourSelector, intensity, colour); });
 }
 #endif
 

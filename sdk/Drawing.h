@@ -9,7 +9,7 @@ namespace kv::sdk {
 
 // Plot area of a panel layout {width, height, left, right, top, bottom, ...}.
 struct Plot {
-    int width = 0, height = 0;  // panel
+    int width = 0, height = 0;                    // panel
     int left = 0, right = 0, top = 0, bottom = 0; // margins
     int PlotWidth() const { return width - left - right; }
     int PlotHeight() const { return height - top - bottom; }
@@ -18,8 +18,7 @@ struct Plot {
     // y of a display code 0..511 (511 at the top).
     int CodeY(int code) const;
 };
-template <typename T>
-Plot PlotOf(const T* layout) {
+template <typename T> Plot PlotOf(const T* layout) {
     Plot p;
     p.width = static_cast<int>(layout[0]);
     p.height = static_cast<int>(layout[1]);

@@ -120,7 +120,9 @@ std::uint16_t dsoSetTransferMode(std::uint16_t deviceIndex, std::uint16_t mode) 
     return buffer[0];
 }
 
-std::uint32_t LinkPacketSize(std::uint16_t deviceIndex) { return dsoIsHighSpeed(deviceIndex) ? 512u : 64u; }
+std::uint32_t LinkPacketSize(std::uint16_t deviceIndex) {
+    return dsoIsHighSpeed(deviceIndex) ? 512u : 64u;
+}
 
 bool SendBulkCommand(std::uint16_t deviceIndex, const std::vector<std::uint8_t>& packet) {
     dsoSetTransferMode(deviceIndex, 1);
@@ -146,8 +148,8 @@ bool BulkRead(DeviceHandle device, std::uint8_t* buffer, std::uint32_t length) {
 bool BulkReadPackets(DeviceHandle device, std::uint8_t* buffer, std::uint32_t packet, std::uint32_t count) {
     const auto pipe = EncodePipe(kReadPipe);
     std::uint32_t returned = 0;
-    const bool ok =
-        kv::usb::IoControlRun(device, kv::usb::kIoctlBulkRead, pipe.data(), 4, buffer, packet, count, &returned);
+    const bool ok = kv::usb::IoControlRun(device, kv::usb::kIoctlBulkRead, pipe.data(), 4, buffer, packet,
+                                          count, &returned);
     return ok && returned == static_cast<std::uint64_t>(packet) * count;
 }
 

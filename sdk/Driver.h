@@ -88,8 +88,7 @@ std::unique_lock<std::recursive_mutex> LockDevice(std::uint16_t deviceIndex);
 
 // Runs an export body and turns any escaping exception into the failure value: nothing thrown
 // may cross the C boundary.
-template <typename R, typename F>
-R Guarded(R failure, F&& body) noexcept {
+template <typename R, typename F> R Guarded(R failure, F&& body) noexcept {
     try {
         return body();
     } catch (...) {

@@ -22,19 +22,23 @@ constexpr std::uint16_t kFillAllSlots = 234;
 
 // Interleave geometry by time-base index 0..6.
 struct EtsRow {
-    int slots;        // S
-    int points;       // P per slot
-    int firstPoint;   // first point written, counting down to 0
+    int slots;      // S
+    int points;     // P per slot
+    int firstPoint; // first point written, counting down to 0
     int ageStart;
-    bool useC0;       // the span subtracts c0 (indexes 4..6) or c1 (0..3)
+    bool useC0; // the span subtracts c0 (indexes 4..6) or c1 (0..3)
 };
-constexpr EtsRow kRows[7] = {{500, 1, 1, 150, false}, {250, 2, 2, 140, false}, {100, 5, 6, 120, false},
+constexpr EtsRow kRows[7] = {{500, 1, 1, 150, false},  {250, 2, 2, 140, false}, {100, 5, 6, 120, false},
                              {50, 10, 11, 100, false}, {25, 20, 20, 50, true},  {10, 50, 51, 50, true},
                              {5, 100, 101, 50, true}};
 
-int FramesFor(std::uint16_t timeBase) { return timeBase > 1 ? 10 : 15; }
+int FramesFor(std::uint16_t timeBase) {
+    return timeBase > 1 ? 10 : 15;
+}
 
-std::int64_t Byte(std::uint16_t word) { return word & 0xFF; }
+std::int64_t Byte(std::uint16_t word) {
+    return word & 0xFF;
+}
 
 // Display neighbours' mean for every point of a stale slot; the ends take their one neighbour.
 void RefillSlot(std::uint16_t* record, const EtsRow& row, int slot) {
@@ -68,11 +72,12 @@ void CutScreen(const std::uint16_t* source, std::uint16_t* screen, std::int64_t 
 
 using namespace kv::sdk;
 
-TESSEL_API int dsoETS(uint16_t /*unused*/, const uint16_t* captureSettings, uint16_t* ch1Record, uint16_t* ch2Record,
-                      const uint16_t* frames, uint16_t* ageTable, const uint16_t* tdcCalibration,
-                      const uint16_t* tdcRange, uint16_t mode) {
+TESSEL_API int dsoETS(uint16_t /*unused*/, const uint16_t* captureSettings, uint16_t* ch1Record,
+                      uint16_t* ch2Record, const uint16_t* frames, uint16_t* ageTable,
+                      const uint16_t* tdcCalibration, const uint16_t* tdcRange, uint16_t mode) {
     return Guarded(0, [&] {
-        if (!captureSettings || !ch1Record || !ch2Record || !frames || !ageTable || !tdcCalibration || !tdcRange)
+        if (!captureSettings || !ch1Record || !ch2Record || !frames || !ageTable || !tdcCalibration ||
+            !tdcRange)
             return 0;
         const std::uint16_t timeBase = captureSettings[2];
         if (timeBase > 6)
@@ -191,7 +196,8 @@ TESSEL_API int dsoETSGetData(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint1
                 std::fill(bytes.begin(), bytes.end(), 0);
                 for (std::uint32_t offset = 0; offset < kFrameBytes; offset += packet) {
                     // A lost packet would otherwise pass its zeros off as samples.
-                    if (!BulkRead(dev.Handle(), bytes.data() + offset, std::min(packet, kFrameBytes - offset)))
+                    if (!BulkRead(dev.Handle(), bytes.data() + offset,
+                                  std::min(packet, kFrameBytes - offset)))
                         return 0;
                 }
             }

@@ -38,7 +38,8 @@ std::uint32_t ReverseBits(std::uint32_t index, unsigned bits) {
 
 // Pen colour of the spectrum trace by selector; false for selectors above 3.
 bool SpectrumColour(std::int32_t selector, COLORREF* out) {
-    static const COLORREF colours[4] = {RGB(50, 250, 250), RGB(255, 100, 100), RGB(0, 255, 255), RGB(0, 0, 0)};
+    static const COLORREF colours[4] = {RGB(50, 250, 250), RGB(255, 100, 100), RGB(0, 255, 255),
+                                        RGB(0, 0, 0)};
     if (selector < 0 || selector > 3)
         return false;
     *out = colours[selector];
@@ -49,17 +50,22 @@ double WindowValue(int type, std::size_t k, std::size_t n) {
     const double a = 2 * kPi / static_cast<double>(n - 1);
     const double ka = static_cast<double>(k) * a;
     switch (type) {
-    case 1: return 0.5 - 0.5 * std::cos(ka);
-    case 2: return 0.54 - 0.46 * std::cos(ka);
-    case 3: return 0.42 - 0.5 * std::cos(ka) + 0.08 * std::cos(2 * ka);
+    case 1:
+        return 0.5 - 0.5 * std::cos(ka);
+    case 2:
+        return 0.54 - 0.46 * std::cos(ka);
+    case 3:
+        return 0.42 - 0.5 * std::cos(ka) + 0.08 * std::cos(2 * ka);
     case 4: {
         const double r = 2.0 * static_cast<double>(k) / static_cast<double>(n - 1);
         return k < n / 2 ? r : 2 - r;
     }
     case 5:
         return (1 - 1.93 * std::cos(ka) + 1.29 * std::cos(2 * ka) - 0.388 * std::cos(3 * ka) +
-                0.0322 * std::cos(4 * ka)) / 2;
-    default: return 1.0;
+                0.0322 * std::cos(4 * ka)) /
+               2;
+    default:
+        return 1.0;
     }
 }
 
@@ -72,7 +78,8 @@ TESSEL_API void dsoFFT(uint32_t numSamples, int inverse, const double* realIn, c
                        double* realOut, double* imagOut) {
     Guarded(0, [&] {
         if (numSamples < 2 || (numSamples & (numSamples - 1)) != 0) {
-            std::fprintf(stderr, "Tessel FFT: the sample count %u is not a power of two from 2 up\n", numSamples);
+            std::fprintf(stderr, "Tessel FFT: the sample count %u is not a power of two from 2 up\n",
+                         numSamples);
             return 0;
         }
         const struct {
@@ -166,7 +173,9 @@ TESSEL_API void dsoFFTDisplayData(HDC dc, const int32_t* layout, const int32_t* 
         const Plot p = PlotOf(layout);
         const std::int64_t g = layout[6] <= 0 ? 1 : layout[6];
         const std::int64_t pw = p.PlotWidth(), ph = p.PlotHeight();
-        const auto code = [&](std::int64_t i) { return static_cast<int>(static_cast<std::uint16_t>(spectrum[i])); };
+        const auto code = [&](std::int64_t i) {
+            return static_cast<int>(static_cast<std::uint16_t>(spectrum[i]));
+        };
         const auto xOf = [&](std::int64_t i) { return p.left + static_cast<int>(g * i * pw / 500); };
         const auto yOf = [&](int u) { return p.top + static_cast<int>((511 - u) * ph / 511); };
         const int bottom = p.top + static_cast<int>(ph);
@@ -199,7 +208,8 @@ TESSEL_API void dsoFFTDrawGrid(HDC dc, const int32_t* layout) {
     });
 }
 
-TESSEL_API void dsoNewFFT(const DsoFftSettings* settings, const uint16_t* samples, uint16_t offset, double* out) {
+TESSEL_API void dsoNewFFT(const DsoFftSettings* settings, const uint16_t* samples, uint16_t offset,
+                          double* out) {
     Guarded(0, [&] {
         // With no samples the length and the window sum below would be log(0) and 0.
         if (!settings || !samples || !out || settings->halfCount == 0)
@@ -217,7 +227,8 @@ TESSEL_API void dsoNewFFT(const DsoFftSettings* settings, const uint16_t* sample
         const double scale = settings->voltsPerDivision * 8 / 511;
         for (std::size_t k = 0; k < n; ++k)
             x[k] = {(static_cast<double>(samples[k]) + offset - 511) * scale * window[k], 0.0};
-        std::size_t len = std::size_t{1} << static_cast<int>(std::log(static_cast<double>(n)) / std::log(2.0) + 0.001);
+        std::size_t len = std::size_t{1}
+                          << static_cast<int>(std::log(static_cast<double>(n)) / std::log(2.0) + 0.001);
         // The 0.001 rounds counts just below a power of two up to it (n = 131070 gives 131072),
         // and the transform would then run past the n points it has.
         while (len > n)

@@ -15,16 +15,23 @@ namespace kv::sdk {
 
 int GainBit(std::uint16_t voltsIndex) {
     switch (voltsIndex) {
-    case 0: case 1: case 4: case 7: return 1;
-    default: return 0;
+    case 0:
+    case 1:
+    case 4:
+    case 7:
+        return 1;
+    default:
+        return 0;
     }
 }
 
 SampleClock SampleClockFor(std::uint16_t timeBase, std::uint16_t selector, std::uint16_t overrideFlag) {
     // Counters of time-base indexes 13..25: the 10240-point column and the deep-record column.
-    static const std::uint16_t screen[13] = {65535, 65532, 65527, 65517, 65487, 65437, 65337,
-                                             65037, 64539, kCounterT22Screen, 60537, 55537, 41889};
-    static const std::uint16_t deep[13] = {65535, 0, 0, 0, 0, 65535, 65532, 65527, 65517, 65487, 65437, 65337, 65037};
+    static const std::uint16_t screen[13] = {65535, 65532, 65527, 65517, 65487,
+                                             65437, 65337, 65037, 64539, kCounterT22Screen,
+                                             60537, 55537, 41889};
+    static const std::uint16_t deep[13] = {65535, 0,     0,     0,     0,     65535, 65532,
+                                           65527, 65517, 65487, 65437, 65337, 65037};
     constexpr std::uint8_t r = 2, s = 1;
     const bool screenColumn = IsScreenRateSelector(selector);
     SampleClock c;
@@ -103,7 +110,8 @@ std::vector<std::uint8_t> EncodeFilter(std::uint16_t a, std::uint16_t b, std::ui
 
 bool EncodeGainBits(std::uint16_t ch1Volts, std::uint16_t ch2Volts, const std::uint16_t* settings,
                     std::vector<std::uint8_t>& out) {
-    if (!settings || ch1Volts > kMaxVoltsIndex || ch2Volts > kMaxVoltsIndex || settings[2] > kMaxTimeBaseIndex)
+    if (!settings || ch1Volts > kMaxVoltsIndex || ch2Volts > kMaxVoltsIndex ||
+        settings[2] > kMaxTimeBaseIndex)
         return false;
     const std::uint16_t timeBase = settings[2], channelSelector = settings[1], alternate = settings[6];
     int g1 = GainBit(ch1Volts), g2 = GainBit(ch2Volts);
@@ -140,7 +148,8 @@ bool EncodeOffsets(const std::uint16_t* positions, std::uint16_t ch1Volts, std::
         return false;
     const int ch1 = InterpolateDac(levels[2 * ch1Volts], levels[2 * ch1Volts + 1], positions[0]);
     const int ch2 = InterpolateDac(levels[20 + 2 * ch2Volts], levels[21 + 2 * ch2Volts], positions[1]);
-    const std::uint16_t triggerPosition = triggerSource == 0 ? positions[2] : (triggerSource == 1 ? positions[3] : positions[4]);
+    const std::uint16_t triggerPosition =
+        triggerSource == 0 ? positions[2] : (triggerSource == 1 ? positions[3] : positions[4]);
     const int trig = InterpolateDac(levels[40], levels[41], triggerPosition);
     FrontEndRequest d{};
     // 0-1 CH1 DAC (high | 0x20, low), 2-3 CH2 DAC (high | 0x30, low), 4-5 trigger DAC (high, low).
@@ -154,9 +163,9 @@ bool EncodeOffsets(const std::uint16_t* positions, std::uint16_t ch1Volts, std::
     return true;
 }
 
-bool EncodeTriggerAndRate(std::uint16_t triggerValue, std::uint16_t overrideFlag, const std::uint16_t* settings,
-                          std::uint16_t flagA, std::uint16_t flagB, std::uint16_t twoBit, std::uint32_t value,
-                          std::vector<std::uint8_t>& out) {
+bool EncodeTriggerAndRate(std::uint16_t triggerValue, std::uint16_t overrideFlag,
+                          const std::uint16_t* settings, std::uint16_t flagA, std::uint16_t flagB,
+                          std::uint16_t twoBit, std::uint32_t value, std::vector<std::uint8_t>& out) {
     if (!settings || settings[0] > kMaxTriggerSource || settings[2] > kMaxTimeBaseIndex)
         return false;
     std::uint16_t trig = triggerValue;
@@ -171,9 +180,9 @@ bool EncodeTriggerAndRate(std::uint16_t triggerValue, std::uint16_t overrideFlag
     }
     const int channelBits = overrideFlag != 0 ? 2 : (settings[1] & 3);
     // 2: bit 7 flag B, 6 flag A, 5 trigger value, 3-4 source code, 1-2 channels, 0 time-base flag.
-    const auto byte2 = static_cast<std::uint8_t>((flagB & 1) << 7 | (flagA & 1) << 6 | (trig & 1) << 5 |
-                                                 TriggerSourceCode(settings[0]) << 3 | channelBits << 1 |
-                                                 TimeBaseFlag(settings[2], settings[5], settings[1], settings[0]));
+    const auto byte2 = static_cast<std::uint8_t>(
+        (flagB & 1) << 7 | (flagA & 1) << 6 | (trig & 1) << 5 | TriggerSourceCode(settings[0]) << 3 |
+        channelBits << 1 | TimeBaseFlag(settings[2], settings[5], settings[1], settings[0]));
     // 0 0x0E, 1 0, 2 flags, 3 two-bit value, 4-7 the 32-bit value LE.
     out = {0x0E,
            0x00,
@@ -186,13 +195,15 @@ bool EncodeTriggerAndRate(std::uint16_t triggerValue, std::uint16_t overrideFlag
     return true;
 }
 
-bool EncodeSampleClock(std::uint16_t overrideFlag, const std::uint16_t* settings, std::vector<std::uint8_t>& out) {
+bool EncodeSampleClock(std::uint16_t overrideFlag, const std::uint16_t* settings,
+                       std::vector<std::uint8_t>& out) {
     if (!settings || settings[2] > kMaxTimeBaseIndex)
         return false;
     const SampleClock c = SampleClockFor(settings[2], settings[5], overrideFlag);
     // 0 0x0C, 1 0, 2-3 counter LE, 4 r << 1 | s, 5 0.
-    out = {0x0C, 0x00, static_cast<std::uint8_t>(c.counter & 0xFF), static_cast<std::uint8_t>(c.counter >> 8),
-           c.flags, 0x00};
+    out = {
+        0x0C,    0x00, static_cast<std::uint8_t>(c.counter & 0xFF), static_cast<std::uint8_t>(c.counter >> 8),
+        c.flags, 0x00};
     return true;
 }
 
@@ -229,13 +240,16 @@ std::vector<std::uint8_t> EncodeTdcSelect(std::uint16_t value) {
     return {0x0B, 0x00, low, low};
 }
 
-std::vector<std::uint8_t> EncodeGetTdcData() { return {0x0A, 0x00}; }
+std::vector<std::uint8_t> EncodeGetTdcData() {
+    return {0x0A, 0x00};
+}
 
 bool DecodeTdcCount(const std::uint8_t* reply, std::size_t length, std::uint32_t& count) {
     if (!reply || length < 4)
         return false;
-    const std::uint32_t raw = static_cast<std::uint32_t>(reply[0]) | static_cast<std::uint32_t>(reply[1]) << 8 |
-                              static_cast<std::uint32_t>(reply[2]) << 16 | static_cast<std::uint32_t>(reply[3]) << 24;
+    const std::uint32_t raw =
+        static_cast<std::uint32_t>(reply[0]) | static_cast<std::uint32_t>(reply[1]) << 8 |
+        static_cast<std::uint32_t>(reply[2]) << 16 | static_cast<std::uint32_t>(reply[3]) << 24;
     count = raw & 0x1FFFFFFFu;
     return true;
 }
@@ -247,7 +261,9 @@ int SendFrontEndRequest(std::uint16_t deviceIndex, std::uint8_t request, FrontEn
     OpenDevice dev(deviceIndex);
     if (!dev.IsOpen())
         return 0;
-    return dsoVendorRequest(dev.Handle(), request, 0, kDirectionWrite, data.data(), kFrontEndRequestLength) ? 1 : 0;
+    return dsoVendorRequest(dev.Handle(), request, 0, kDirectionWrite, data.data(), kFrontEndRequestLength)
+               ? 1
+               : 0;
 }
 
 // The slow time bases stream roll records, which the instrument sends in transfer mode 4.
@@ -261,9 +277,9 @@ void FollowRateCommand(std::uint16_t deviceIndex, const std::uint16_t* settings)
 
 using namespace kv::sdk;
 
-TESSEL_API int dsoSetVoltageAndCouplingFirst(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
-                                             uint16_t /*unused1*/, uint16_t /*unused2*/,
-                                             const uint16_t* captureSettings) {
+TESSEL_API int dsoSetVoltageAndCouplingFirst(uint16_t deviceIndex, uint16_t ch1VoltsIndex,
+                                             uint16_t ch2VoltsIndex, uint16_t /*unused1*/,
+                                             uint16_t /*unused2*/, const uint16_t* captureSettings) {
     return Guarded(0, [&] {
         std::vector<std::uint8_t> packet;
         if (deviceIndex > 3 || !EncodeGainBits(ch1VoltsIndex, ch2VoltsIndex, captureSettings, packet))
@@ -273,11 +289,13 @@ TESSEL_API int dsoSetVoltageAndCouplingFirst(uint16_t deviceIndex, uint16_t ch1V
     });
 }
 
-TESSEL_API int dsoSetVoltageAndCouplingSecond(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
-                                              uint16_t ch1Coupling, uint16_t ch2Coupling, uint16_t triggerSource) {
+TESSEL_API int dsoSetVoltageAndCouplingSecond(uint16_t deviceIndex, uint16_t ch1VoltsIndex,
+                                              uint16_t ch2VoltsIndex, uint16_t ch1Coupling,
+                                              uint16_t ch2Coupling, uint16_t triggerSource) {
     return Guarded(0, [&] {
         FrontEndRequest data;
-        if (deviceIndex > 3 || !EncodeRelays(ch1VoltsIndex, ch2VoltsIndex, ch1Coupling, ch2Coupling, triggerSource, data))
+        if (deviceIndex > 3 ||
+            !EncodeRelays(ch1VoltsIndex, ch2VoltsIndex, ch1Coupling, ch2Coupling, triggerSource, data))
             return 0;
         auto lock = LockDevice(deviceIndex);
         return SendFrontEndRequest(deviceIndex, kRequestRelays, data);
@@ -285,7 +303,8 @@ TESSEL_API int dsoSetVoltageAndCouplingSecond(uint16_t deviceIndex, uint16_t ch1
 }
 
 TESSEL_API int dsoSetVoltageAndCoupling(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
-                                        uint16_t ch1Coupling, uint16_t ch2Coupling, const uint16_t* captureSettings) {
+                                        uint16_t ch1Coupling, uint16_t ch2Coupling,
+                                        const uint16_t* captureSettings) {
     return Guarded(0, [&] {
         // Both halves are checked before either is sent, so a refusal sends nothing at all.
         std::vector<std::uint8_t> packet;
@@ -296,8 +315,8 @@ TESSEL_API int dsoSetVoltageAndCoupling(uint16_t deviceIndex, uint16_t ch1VoltsI
         auto lock = LockDevice(deviceIndex);
         dsoSetVoltageAndCouplingFirst(deviceIndex, ch1VoltsIndex, ch2VoltsIndex, ch1Coupling, ch2Coupling,
                                       captureSettings);
-        return dsoSetVoltageAndCouplingSecond(deviceIndex, ch1VoltsIndex, ch2VoltsIndex, ch1Coupling, ch2Coupling,
-                                              captureSettings[0]);
+        return dsoSetVoltageAndCouplingSecond(deviceIndex, ch1VoltsIndex, ch2VoltsIndex, ch1Coupling,
+                                              ch2Coupling, captureSettings[0]);
     });
 }
 
@@ -305,7 +324,8 @@ TESSEL_API int dsoSetOffset(uint16_t deviceIndex, const uint16_t* positions, uin
                             uint16_t ch2VoltsIndex, uint16_t triggerSource, const uint16_t* levels) {
     return Guarded(0, [&] {
         FrontEndRequest data;
-        if (deviceIndex > 3 || !EncodeOffsets(positions, ch1VoltsIndex, ch2VoltsIndex, triggerSource, levels, data))
+        if (deviceIndex > 3 ||
+            !EncodeOffsets(positions, ch1VoltsIndex, ch2VoltsIndex, triggerSource, levels, data))
             return 0;
         auto lock = LockDevice(deviceIndex);
         return SendFrontEndRequest(deviceIndex, kRequestOffset, data);
@@ -327,11 +347,12 @@ TESSEL_API int dsoSetTriggerAndSampleRate(uint16_t deviceIndex, uint16_t trigger
                                           uint16_t twoBitValue, uint32_t value) {
     return Guarded(0, [&]() -> int {
         std::vector<std::uint8_t> packet;
-        if (deviceIndex > 3 || !EncodeTriggerAndRate(triggerValue, overrideFlag, captureSettings, flagA, flagB,
-                                                     twoBitValue, value, packet))
+        if (deviceIndex > 3 || !EncodeTriggerAndRate(triggerValue, overrideFlag, captureSettings, flagA,
+                                                     flagB, twoBitValue, value, packet))
             return 0;
         if (StoreOverrideSelector(captureSettings, overrideFlag))
-            EncodeTriggerAndRate(triggerValue, overrideFlag, captureSettings, flagA, flagB, twoBitValue, value, packet);
+            EncodeTriggerAndRate(triggerValue, overrideFlag, captureSettings, flagA, flagB, twoBitValue,
+                                 value, packet);
         auto lock = LockDevice(deviceIndex);
         if (!SendBulkCommand(deviceIndex, packet))
             return 0;
@@ -340,8 +361,8 @@ TESSEL_API int dsoSetTriggerAndSampleRate(uint16_t deviceIndex, uint16_t trigger
     });
 }
 
-TESSEL_API int dsoSetTriggerAndSampleRate2(uint16_t deviceIndex, uint16_t /*triggerValue*/, uint16_t overrideFlag,
-                                           const uint16_t* captureSettings) {
+TESSEL_API int dsoSetTriggerAndSampleRate2(uint16_t deviceIndex, uint16_t /*triggerValue*/,
+                                           uint16_t overrideFlag, const uint16_t* captureSettings) {
     return Guarded(0, [&] {
         std::vector<std::uint8_t> packet;
         if (deviceIndex > 3 || !EncodeSampleClock(overrideFlag, captureSettings, packet))

@@ -54,11 +54,12 @@ bool EncodeRelays(std::uint16_t ch1Volts, std::uint16_t ch2Volts, std::uint16_t 
 bool EncodeOffsets(const std::uint16_t* positions, std::uint16_t ch1Volts, std::uint16_t ch2Volts,
                    std::uint16_t triggerSource, const std::uint16_t* levels, FrontEndRequest& out);
 // Command 0x0E: trigger and time-base flags and the 32-bit value.
-bool EncodeTriggerAndRate(std::uint16_t triggerValue, std::uint16_t overrideFlag, const std::uint16_t* settings,
-                          std::uint16_t flagA, std::uint16_t flagB, std::uint16_t twoBit, std::uint32_t value,
-                          std::vector<std::uint8_t>& out);
+bool EncodeTriggerAndRate(std::uint16_t triggerValue, std::uint16_t overrideFlag,
+                          const std::uint16_t* settings, std::uint16_t flagA, std::uint16_t flagB,
+                          std::uint16_t twoBit, std::uint32_t value, std::vector<std::uint8_t>& out);
 // Command 0x0C: sample-clock counter.
-bool EncodeSampleClock(std::uint16_t overrideFlag, const std::uint16_t* settings, std::vector<std::uint8_t>& out);
+bool EncodeSampleClock(std::uint16_t overrideFlag, const std::uint16_t* settings,
+                       std::vector<std::uint8_t>& out);
 // Command 0x0D: pre- and post-trigger record positions.
 bool EncodeRecordPositions(const std::uint16_t* settings, std::vector<std::uint8_t>& out);
 // Request 0xBC: TDC calibration value.

@@ -162,7 +162,8 @@ TESSEL_API void dsoMeasureFrequency(uint16_t* top, uint16_t* base, uint16_t* out
     }
 }
 
-TESSEL_API double dsoMeasureCycleMean(uint16_t* top, uint16_t* base, uint16_t* period, const uint16_t* record) {
+TESSEL_API double dsoMeasureCycleMean(uint16_t* top, uint16_t* base, uint16_t* period,
+                                      const uint16_t* record) {
     if (!top || !base || !period || !record)
         return 0.0;
     dsoMeasureFrequency(top, base, period, record);

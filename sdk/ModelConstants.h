@@ -18,7 +18,7 @@ constexpr Model kModel = Model::Tessel;
 
 constexpr const char* kDeviceNamePrefix = kModel == Model::Cordun ? "qzdva" : "qzdev";
 constexpr std::uint32_t kDeepRecordLength = kModel == Model::Pallik ? 14336 : 524288; // points per channel
-constexpr std::uint32_t kScreenRecordLength = 10240;       // record-length selector 10
+constexpr std::uint32_t kScreenRecordLength = 10240; // record-length selector 10
 constexpr std::uint32_t kShortTrailerIndex = 2 * kScreenRecordLength;
 constexpr std::uint32_t kDeepTrailerIndex = 2 * kDeepRecordLength;
 

@@ -7,8 +7,7 @@
 
 namespace kv::sdk {
 
-template <typename T>
-T TruncSat(double v) {
+template <typename T> T TruncSat(double v) {
     if (std::isnan(v))
         return 0;
     const double t = std::trunc(v);
@@ -19,8 +18,7 @@ T TruncSat(double v) {
     return static_cast<T>(t);
 }
 
-template <typename T>
-T Saturate(std::int64_t v) {
+template <typename T> T Saturate(std::int64_t v) {
     if (v < static_cast<std::int64_t>(std::numeric_limits<T>::min()))
         return std::numeric_limits<T>::min();
     if (v > static_cast<std::int64_t>(std::numeric_limits<T>::max()))

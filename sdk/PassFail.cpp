@@ -46,8 +46,8 @@ TESSEL_API int dsoCalculatePassFailData(uint16_t h, uint16_t v, uint16_t* upper,
     });
 }
 
-TESSEL_API void dsoDrawPassFailRgn(HDC dc, const uint16_t* layout, const uint16_t* upper, const uint16_t* lower,
-                                   uint16_t h) {
+TESSEL_API void dsoDrawPassFailRgn(HDC dc, const uint16_t* layout, const uint16_t* upper,
+                                   const uint16_t* lower, uint16_t h) {
     Guarded(0, [&] {
         if (!dc || !layout || !upper || !lower)
             return 0;
@@ -63,7 +63,8 @@ TESSEL_API void dsoDrawPassFailRgn(HDC dc, const uint16_t* layout, const uint16_
             pts.reserve(count);
             pts.push_back({xStart, edgeY});
             for (int i = 0; i <= 499 - 2 * h; ++i)
-                pts.push_back({p.left + TruncSat<int>((h + i) * s), p.top + TruncSat<int>((511 - curve[h + i]) * c)});
+                pts.push_back(
+                    {p.left + TruncSat<int>((h + i) * s), p.top + TruncSat<int>((511 - curve[h + i]) * c)});
             pts.push_back({xEnd, edgeY});
             FillPolygon(dc, pts.data(), static_cast<int>(pts.size()), RGB(150, 128, 0));
         };

@@ -50,7 +50,9 @@ HDC OpenDefaultPrinter() {
     return CreatePrinterDC(driver, device, port);
 }
 
-void TextAt(HDC dc, int x, int y, const char* text) { TextOut(dc, x, y, text, -1); }
+void TextAt(HDC dc, int x, int y, const char* text) {
+    TextOut(dc, x, y, text, -1);
+}
 
 HFONT ReportFont(const char* face, int height) {
     return CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, PROOF_QUALITY, 0, face);

@@ -116,7 +116,8 @@ TESSEL_API void dsoChannelDataBuffer(const uint16_t* captureSettings, uint16_t m
     });
 }
 
-TESSEL_API void dsoFFTBuffer(const uint16_t* captureSettings, uint16_t selector, uint16_t* dst, const uint16_t* src) {
+TESSEL_API void dsoFFTBuffer(const uint16_t* captureSettings, uint16_t selector, uint16_t* dst,
+                             const uint16_t* src) {
     Guarded(0, [&] {
         if (!captureSettings || !dst || !src || selector != 5)
             return 0;
@@ -154,9 +155,15 @@ TESSEL_API double dsoChannelDataMathOperation(uint16_t* dst, const uint16_t* ch1
             double result = 0.0;
             bool gap = false;
             switch (operation) {
-            case 0: result = x + y; break;
-            case 1: result = same ? 0.0 : x - y; break;
-            case 2: result = x * y; break;
+            case 0:
+                result = x + y;
+                break;
+            case 1:
+                result = same ? 0.0 : x - y;
+                break;
+            case 2:
+                result = x * y;
+                break;
             default:
                 if (same)
                     result = 1.0;
@@ -189,8 +196,8 @@ TESSEL_API int dsoChannelInGND(uint16_t value, uint16_t* record) {
     return 1;
 }
 
-TESSEL_API void dsoChannelDataFilt(uint16_t /*unused*/, uint16_t position, int16_t* pairs, const uint16_t* record,
-                                   uint16_t recordSelector, uint16_t mode) {
+TESSEL_API void dsoChannelDataFilt(uint16_t /*unused*/, uint16_t position, int16_t* pairs,
+                                   const uint16_t* record, uint16_t recordSelector, uint16_t mode) {
     if (!pairs || !record)
         return;
     // Past 100 % the window would start beyond the record.
@@ -234,8 +241,8 @@ TESSEL_API void dsoChannelDataFiltbackup(uint16_t timeBaseIndex, int16_t* pairs,
     }
 }
 
-TESSEL_API void dsoStopDataFilt(uint32_t groupSize, uint32_t groupCount, const uint16_t* record, int16_t* pairs,
-                                uint16_t mode, uint32_t validLength) {
+TESSEL_API void dsoStopDataFilt(uint32_t groupSize, uint32_t groupCount, const uint16_t* record,
+                                int16_t* pairs, uint16_t mode, uint32_t validLength) {
     // A group size of 0 divides by zero, and a valid length of 0 reads before the record.
     if (!record || !pairs || groupSize == 0 || validLength == 0)
         return;

@@ -30,20 +30,21 @@ void Wait(std::uint32_t ms) {
 // Autoset block: [0] channel picking the time base, [1]/[2] volts index, [3]/[4] time-base
 // index, [5]/[6] ground flags, [7]/[8] enabled flags (CH1/CH2).
 struct ChannelPass {
-    int channel;                // 0 = CH1, 1 = CH2
-    int smallThreshold;         // average amplitude below which the signal counts as absent
+    int channel;        // 0 = CH1, 1 = CH2
+    int smallThreshold; // average amplitude below which the signal counts as absent
 };
 
 class Autoset {
 public:
-    Autoset(std::uint16_t deviceIndex, std::uint16_t* settings, std::uint16_t* block, const std::uint16_t* filter,
-            std::uint16_t* positions, std::uint16_t* levels)
+    Autoset(std::uint16_t deviceIndex, std::uint16_t* settings, std::uint16_t* block,
+            const std::uint16_t* filter, std::uint16_t* positions, std::uint16_t* levels)
         : m_dev(deviceIndex), m_settings(settings), m_block(block), m_filter(filter), m_positions(positions),
           m_levels(levels) {
         // A deep record-length selector makes the trial reads write 2 x D + 4 words per channel;
         // records sized for the 10240-point record alone would be overrun.
         const std::size_t deep = 2u * static_cast<std::size_t>(kDeepRecordLength) + 4u;
-        const std::size_t length = settings[5] == 10 ? kAutosetWorkLength : std::max<std::size_t>(kAutosetWorkLength, deep);
+        const std::size_t length =
+            settings[5] == 10 ? kAutosetWorkLength : std::max<std::size_t>(kAutosetWorkLength, deep);
         m_work[0].assign(length, 0);
         m_work[1].assign(length, 0);
     }
@@ -73,9 +74,7 @@ private:
     std::uint16_t& Range(int ch) { return m_block[1 + ch]; }
     std::uint16_t& TimeBase(int ch) { return m_block[3 + ch]; }
 
-    void SendRate() {
-        sdSetTriggerAndSampleRate(m_dev, m_filter[4], 0, m_settings, 0, 0, 2);
-    }
+    void SendRate() { sdSetTriggerAndSampleRate(m_dev, m_filter[4], 0, m_settings, 0, 0, 2); }
 
     void RunChannel(const ChannelPass& pass) {
         const int ch = pass.channel;
@@ -147,14 +146,10 @@ private:
 
 std::uint16_t TimeBaseForPeriod(double x) {
     // Lower bound of each band and its time-base index; below the first bound the index is 1.
-    static const std::array<std::pair<double, std::uint16_t>, 23> bands{{{1e-8, 2},  {2e-8, 3},  {4e-8, 4},
-                                                                         {1e-7, 5},  {2e-7, 6},  {4e-7, 7},
-                                                                         {1e-6, 8},  {2e-6, 9},  {4e-6, 10},
-                                                                         {1e-5, 11}, {2e-5, 12}, {4e-5, 13},
-                                                                         {1e-4, 14}, {2e-4, 15}, {4e-4, 16},
-                                                                         {1e-3, 17}, {2e-3, 18}, {4e-3, 19},
-                                                                         {0.01, 20}, {0.02, 21}, {0.04, 22},
-                                                                         {0.1, 23},  {0.2, 24}}};
+    static const std::array<std::pair<double, std::uint16_t>, 23> bands{
+        {{1e-8, 2},  {2e-8, 3},  {4e-8, 4},  {1e-7, 5},  {2e-7, 6},  {4e-7, 7},  {1e-6, 8},  {2e-6, 9},
+         {4e-6, 10}, {1e-5, 11}, {2e-5, 12}, {4e-5, 13}, {1e-4, 14}, {2e-4, 15}, {4e-4, 16}, {1e-3, 17},
+         {2e-3, 18}, {4e-3, 19}, {0.01, 20}, {0.02, 21}, {0.04, 22}, {0.1, 23},  {0.2, 24}}};
     std::uint16_t index = 1;
     for (const auto& band : bands) {
         // The last band starts above 0.2; every other band starts at its bound.

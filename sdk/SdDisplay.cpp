@@ -29,7 +29,8 @@ double SampleRateFigure(std::uint8_t flag1, std::uint8_t flag2, std::uint16_t et
     static const double slowScreen[11] = {5, 2.5, 1, 0.5, 0.25, 0.1, 0.05, 0.025, 0.01, 0.005, 0.0025};
     static const double slowShort[11] = {250, 125, 50, 25, 12.5, 5, 2.5, 1.25, 0.5, 0.25, 0.125};
     static const double slowDeep[11] = {500, 250, 100, 50, 25, 10, 5, 2.5, 1, 0.5, 0.25};
-    static const double roll[13] = {20, 10, 33.3, 16.67, 0.83, 0.83, 0.33, 0.33, 0.167, 0.056, 0.056, 0.028, 0.028};
+    static const double roll[13] = {20,   10,    33.3,  16.67, 0.83,  0.83, 0.33,
+                                    0.33, 0.167, 0.056, 0.056, 0.028, 0.028};
     if (t <= 6 && ets != 0)
         return equivalent[t];
     if (t <= 10)
@@ -87,15 +88,22 @@ void SpectrumWindow(std::uint16_t type, std::vector<double>& w) {
 // Stretch scale in tenths by point count.
 float SpectrumStretch(std::uint16_t n) {
     switch (n) {
-    case 256: return 40.0f;
-    case 512: return 20.0f;
-    case 1024: return 10.0f;
-    case 2048: return 5.0f;
-    default: return 2.5f;
+    case 256:
+        return 40.0f;
+    case 512:
+        return 20.0f;
+    case 1024:
+        return 10.0f;
+    case 2048:
+        return 5.0f;
+    default:
+        return 2.5f;
     }
 }
 
-bool ValidPointCount(std::uint16_t n) { return n == 256 || n == 512 || n == 1024 || n == 2048 || n == 4096; }
+bool ValidPointCount(std::uint16_t n) {
+    return n == 256 || n == 512 || n == 1024 || n == 2048 || n == 4096;
+}
 
 } // namespace
 } // namespace kv::sdk
@@ -103,7 +111,8 @@ bool ValidPointCount(std::uint16_t n) { return n == 256 || n == 512 || n == 1024
 using namespace kv::sdk;
 
 TESSEL_API double sdDisplaySampling(uint8_t flag1, uint8_t flag2, uint16_t equivalentTime, uint16_t mode,
-                                    uint16_t timeBaseIndex, uint16_t recordSelector, double* secondsPerDivision) {
+                                    uint16_t timeBaseIndex, uint16_t recordSelector,
+                                    double* secondsPerDivision) {
     if (!secondsPerDivision || timeBaseIndex >= kSecondsPerDivision.size())
         return 0.0;
     *secondsPerDivision = kSecondsPerDivision[timeBaseIndex];
@@ -167,8 +176,8 @@ TESSEL_API int sdFFTDataBuffer(uint16_t interpolate, float scale, double* dst, c
 }
 
 TESSEL_API int sdFFT(uint16_t /*unused*/, const uint16_t* captureSettings, const SdSpectrumSettings* spectrum,
-                     const uint16_t* firstRecordA, const uint16_t* secondRecordA, const uint16_t* firstRecordB,
-                     const uint16_t* secondRecordB, double* out) {
+                     const uint16_t* firstRecordA, const uint16_t* secondRecordA,
+                     const uint16_t* firstRecordB, const uint16_t* secondRecordB, double* out) {
     return Guarded(0, [&] {
         if (!captureSettings || !spectrum || !out)
             return 0;

@@ -49,23 +49,30 @@ constexpr std::array<std::array<std::uint16_t, 2>, 10> kTriggerPairsCh2{{{1237, 
                                                                          {628, 2765}}};
 
 // Level-table entries 40..65 that sdGetLevel writes after the stored table.
-constexpr std::array<std::uint16_t, 26> kLevelTail{712, 2805, 2202, 242, 170, 30, 170, 30, 170,
-                                                  30,  170,  30,   170, 30,  170, 30, 170, 30,
-                                                  170, 30,   160,  30,  180, 40,  180, 90};
+constexpr std::array<std::uint16_t, 26> kLevelTail{712, 2805, 2202, 242, 170, 30,  170, 30,  170,
+                                                   30,  170,  30,   170, 30,  170, 30,  170, 30,
+                                                   170, 30,   160,  30,  180, 40,  180, 90};
 
-bool ValidVolts(std::uint16_t v) { return v <= 9; }
+bool ValidVolts(std::uint16_t v) {
+    return v <= 9;
+}
 
-std::uint16_t LevelCode(std::uint16_t level) { return Saturate<std::uint16_t>(511 - static_cast<int>(level)); }
+std::uint16_t LevelCode(std::uint16_t level) {
+    return Saturate<std::uint16_t>(511 - static_cast<int>(level));
+}
 
 } // namespace
 } // namespace kv::sdk
 
 using namespace kv::sdk;
 
-TESSEL_API int sdSearchDevice(uint16_t deviceIndex) { return dsoSearchDevice(deviceIndex); }
+TESSEL_API int sdSearchDevice(uint16_t deviceIndex) {
+    return dsoSearchDevice(deviceIndex);
+}
 
 TESSEL_API int sdSetVoltageAndCoupling(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
-                                       uint16_t ch1Coupling, uint16_t ch2Coupling, const uint16_t* captureSettings) {
+                                       uint16_t ch1Coupling, uint16_t ch2Coupling,
+                                       const uint16_t* captureSettings) {
     return dsoSetVoltageAndCoupling(deviceIndex, ch1VoltsIndex, ch2VoltsIndex, ch1Coupling, ch2Coupling,
                                     captureSettings);
 }
@@ -93,8 +100,8 @@ TESSEL_API int sdSetOffset(uint16_t deviceIndex, const uint16_t* positions, uint
                            uint16_t ch2VoltsIndex, uint16_t triggerSource, uint16_t* levels) {
     return Guarded(0, [&] {
         // Checked before the trigger pair is written, so a refused call leaves the table as it was.
-        if (deviceIndex > 3 || !positions || !levels || !ValidVolts(ch1VoltsIndex) || !ValidVolts(ch2VoltsIndex) ||
-            triggerSource > 4)
+        if (deviceIndex > 3 || !positions || !levels || !ValidVolts(ch1VoltsIndex) ||
+            !ValidVolts(ch2VoltsIndex) || triggerSource > 4)
             return 0;
         auto lock = LockDevice(deviceIndex);
         sdCurrentTriggerLevel(triggerSource, ch1VoltsIndex, ch2VoltsIndex, levels);
@@ -103,14 +110,14 @@ TESSEL_API int sdSetOffset(uint16_t deviceIndex, const uint16_t* positions, uint
 }
 
 TESSEL_API int sdSetTriggerAndSampleRate(uint16_t deviceIndex, uint16_t triggerValue, uint16_t overrideFlag,
-                                         const uint16_t* captureSettings, uint16_t flagB, uint16_t twoBitValue,
-                                         uint32_t value) {
+                                         const uint16_t* captureSettings, uint16_t flagB,
+                                         uint16_t twoBitValue, uint32_t value) {
     return Guarded(0, [&] {
         if (deviceIndex > 3 || !captureSettings)
             return 0;
         auto lock = LockDevice(deviceIndex);
-        dsoSetTriggerAndSampleRate(deviceIndex, triggerValue, overrideFlag, captureSettings, 0, flagB, twoBitValue,
-                                   value);
+        dsoSetTriggerAndSampleRate(deviceIndex, triggerValue, overrideFlag, captureSettings, 0, flagB,
+                                   twoBitValue, value);
         dsoSetTriggerAndSampleRate2(deviceIndex, triggerValue, overrideFlag, captureSettings);
         return dsoSetTriggerAndSampleRate3(deviceIndex, triggerValue, overrideFlag, captureSettings);
     });
@@ -122,9 +129,15 @@ TESSEL_API int sdSetFilt(uint16_t deviceIndex, const uint16_t* triggerFilter) {
     return dsoSetFilt(deviceIndex, triggerFilter[0], triggerFilter[1], triggerFilter[2]);
 }
 
-TESSEL_API int sdCaptureStart(uint16_t deviceIndex) { return dsoCaptureStart(deviceIndex); }
-TESSEL_API int sdTriggerEnabled(uint16_t deviceIndex) { return dsoTriggerEnabled(deviceIndex); }
-TESSEL_API int sdForceTrigger(uint16_t deviceIndex) { return dsoForceTrigger(deviceIndex); }
+TESSEL_API int sdCaptureStart(uint16_t deviceIndex) {
+    return dsoCaptureStart(deviceIndex);
+}
+TESSEL_API int sdTriggerEnabled(uint16_t deviceIndex) {
+    return dsoTriggerEnabled(deviceIndex);
+}
+TESSEL_API int sdForceTrigger(uint16_t deviceIndex) {
+    return dsoForceTrigger(deviceIndex);
+}
 
 TESSEL_API int sdGetLevel(uint16_t deviceIndex, uint16_t* levels) {
     return Guarded(0, [&] {
@@ -136,7 +149,8 @@ TESSEL_API int sdGetLevel(uint16_t deviceIndex, uint16_t* levels) {
         // A failed read must not overwrite the caller's table with bytes the device never sent.
         if (ok) {
             for (int i = 0; i < 40; ++i)
-                levels[i] = static_cast<std::uint16_t>(std::min<int>(stored[2 * i], 50) * 256 + stored[2 * i + 1]);
+                levels[i] =
+                    static_cast<std::uint16_t>(std::min<int>(stored[2 * i], 50) * 256 + stored[2 * i + 1]);
         }
         std::copy(kLevelTail.begin(), kLevelTail.end(), levels + 40);
         return ok ? 1 : 0;
@@ -150,8 +164,8 @@ TESSEL_API int sdChannelInGND(uint16_t level, uint16_t* record) {
     return 1;
 }
 
-TESSEL_API int sdDisplayScrollData(uint16_t* display, const uint16_t* levels, uint8_t ch1Flag, uint8_t ch2Flag,
-                                   uint16_t newValue, uint16_t channel) {
+TESSEL_API int sdDisplayScrollData(uint16_t* display, const uint16_t* levels, uint8_t ch1Flag,
+                                   uint8_t ch2Flag, uint16_t newValue, uint16_t channel) {
     if (!display || !levels)
         return 0;
     std::copy(display + 1, display + 500, display);
@@ -164,10 +178,10 @@ TESSEL_API int sdDisplayScrollData(uint16_t* display, const uint16_t* levels, ui
     return 1;
 }
 
-TESSEL_API int sdGetData(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex, uint16_t* ch1Record,
-                         uint16_t* ch2Record, uint16_t* captureSettings, const uint16_t* triggerFilter,
-                         const uint16_t* positions, uint16_t* levels, uint32_t rearm, uint16_t flagB,
-                         uint16_t twoBitValue, uint32_t value) {
+TESSEL_API int sdGetData(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
+                         uint16_t* ch1Record, uint16_t* ch2Record, uint16_t* captureSettings,
+                         const uint16_t* triggerFilter, const uint16_t* positions, uint16_t* levels,
+                         uint32_t rearm, uint16_t flagB, uint16_t twoBitValue, uint32_t value) {
     return Guarded(0, [&] {
         if (deviceIndex > 3 || !ch1Record || !ch2Record || !captureSettings || !triggerFilter || !positions ||
             !levels)
@@ -206,7 +220,8 @@ TESSEL_API int sdGetData(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t 
                 captureSettings[0] = 1;
             }
             sdSetOffset(deviceIndex, positions, ch1VoltsIndex, ch2VoltsIndex, captureSettings[0], levels);
-            sdSetTriggerAndSampleRate(deviceIndex, triggerFilter[4], 0, captureSettings, flagB, twoBitValue, value);
+            sdSetTriggerAndSampleRate(deviceIndex, triggerFilter[4], 0, captureSettings, flagB, twoBitValue,
+                                      value);
             dsoSetTriggerAndSampleRate2(deviceIndex, triggerFilter[4], 0, captureSettings);
             dsoSetTriggerAndSampleRate3(deviceIndex, triggerFilter[4], 0, captureSettings);
             sdSetFilt(deviceIndex, triggerFilter);
@@ -218,8 +233,9 @@ TESSEL_API int sdGetData(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t 
             return 0;
         }
 
-        const std::uint16_t read = dsoGetChannelData(deviceIndex, ch1VoltsIndex, ch2VoltsIndex, captureSettings[3],
-                                                     ch1Record, ch2Record, captureSettings, triggerAddress);
+        const std::uint16_t read =
+            dsoGetChannelData(deviceIndex, ch1VoltsIndex, ch2VoltsIndex, captureSettings[3], ch1Record,
+                              ch2Record, captureSettings, triggerAddress);
         dsoCaptureStart(deviceIndex);
         g_sdPollCounter = 0;
         if (sweep != kSweepSingle)
@@ -231,12 +247,13 @@ TESSEL_API int sdGetData(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t 
 }
 
 TESSEL_API int sdGetScrollData(uint16_t deviceIndex, uint16_t* captureSettings, const uint16_t* levels,
-                               double* timing, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex, uint16_t* ch1Record,
-                               uint16_t* ch2Record, uint16_t* ch1Display, uint16_t* ch2Display,
-                               uint16_t trailerValue, uint8_t ch1Flag, uint8_t ch2Flag) {
+                               double* timing, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
+                               uint16_t* ch1Record, uint16_t* ch2Record, uint16_t* ch1Display,
+                               uint16_t* ch2Display, uint16_t trailerValue, uint8_t ch1Flag,
+                               uint8_t ch2Flag) {
     return Guarded(0, [&] {
-        if (deviceIndex > 3 || !captureSettings || !levels || !timing || !ch1Record || !ch2Record || !ch1Display ||
-            !ch2Display)
+        if (deviceIndex > 3 || !captureSettings || !levels || !timing || !ch1Record || !ch2Record ||
+            !ch1Display || !ch2Display)
             return 0;
         auto lock = LockDevice(deviceIndex);
         // timing: [0] current time, [1] interval, [2] next due time, [3] started flag.

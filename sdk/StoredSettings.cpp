@@ -3,13 +3,14 @@
 #include <cstring>
 #include <vector>
 
-#include "Tessel.h"
 #include "Driver.h"
+#include "Tessel.h"
 #include "WireProtocol.h"
 
 namespace kv::sdk {
 
-bool ReadStoredBytes(std::uint16_t deviceIndex, std::uint16_t address, std::uint8_t* out, std::uint32_t length) {
+bool ReadStoredBytes(std::uint16_t deviceIndex, std::uint16_t address, std::uint8_t* out,
+                     std::uint32_t length) {
     // One request goes through a buffer of the transfer limit; more would overrun it.
     if (length > kStoredTransferLimit || (length != 0 && !out))
         return false;
@@ -18,7 +19,8 @@ bool ReadStoredBytes(std::uint16_t deviceIndex, std::uint16_t address, std::uint
         return false;
     // Zeroed so that nothing undefined can ever reach the caller.
     std::vector<std::uint8_t> buffer(kStoredTransferLimit, 0);
-    if (!dsoVendorRequest(dev.Handle(), kRequestStoredSettings, address, kDirectionRead, buffer.data(), length))
+    if (!dsoVendorRequest(dev.Handle(), kRequestStoredSettings, address, kDirectionRead, buffer.data(),
+                          length))
         return false;
     if (length != 0)
         std::memcpy(out, buffer.data(), length);

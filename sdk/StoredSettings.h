@@ -13,7 +13,8 @@ constexpr std::uint16_t kAddressTdc = 112;
 
 // Reads `length` bytes at `address` into `out`; `out` is written only when the request
 // succeeded. Lengths above the transfer limit are refused without a request.
-bool ReadStoredBytes(std::uint16_t deviceIndex, std::uint16_t address, std::uint8_t* out, std::uint32_t length);
+bool ReadStoredBytes(std::uint16_t deviceIndex, std::uint16_t address, std::uint8_t* out,
+                     std::uint32_t length);
 bool WriteStoredBytes(std::uint16_t deviceIndex, std::uint16_t address, const std::uint8_t* data,
                       std::uint32_t length);
 

@@ -79,8 +79,7 @@ public:
 
     // Every x-th entry i x takes the sample of `sourceIndex(i)` for i < count. The buffer is
     // zeroed first, so every entry the kernel reads is defined.
-    template <typename F>
-    void Fill(double count, F sourceIndex, const std::uint16_t* src) {
+    template <typename F> void Fill(double count, F sourceIndex, const std::uint16_t* src) {
         std::fill(m_w.begin(), m_w.end(), std::uint16_t{0});
         for (std::int64_t i = 0; static_cast<double>(i) < count; ++i) {
             const auto at = static_cast<std::int64_t>(static_cast<double>(i) * m_x);
@@ -127,14 +126,16 @@ void SincRule(double x, std::uint16_t* dst, const std::uint16_t* src, const Stre
     const std::int64_t b = g.sourceTrigger, d = g.outputTrigger, L = g.length;
     SincWork work(x);
     // After the trigger: entry 3x holds the trigger sample.
-    work.Fill(static_cast<double>(L - d) / x + 6, [b](std::int64_t i) { return b + i - 3; }, src);
+    work.Fill(
+        static_cast<double>(L - d) / x + 6, [b](std::int64_t i) { return b + i - 3; }, src);
     work.Interpolate(L - d);
     for (std::int64_t l = 0; l < L - d; ++l)
         dst[d + l] = work.Output(l);
     if (d == 0)
         return;
     // Before the trigger, on the reversed record; both halves write the trigger sample at d.
-    work.Fill(static_cast<double>(d) / x + 6, [b](std::int64_t i) { return b + 3 - i; }, src);
+    work.Fill(
+        static_cast<double>(d) / x + 6, [b](std::int64_t i) { return b + 3 - i; }, src);
     work.Interpolate(d);
     for (std::int64_t i = 0; i <= d; ++i)
         dst[d - i] = work.Output(i);
@@ -151,7 +152,8 @@ StretchGeometry GeometryFor(const std::uint16_t* settings) {
     else if (position > 100)
         position = 100;
     StretchGeometry g;
-    g.sourceTrigger = position == 100 ? kStretchSourceLength - 1 : static_cast<std::uint32_t>(position * 102.4);
+    g.sourceTrigger =
+        position == 100 ? kStretchSourceLength - 1 : static_cast<std::uint32_t>(position * 102.4);
     if (settings[2] >= 5) {
         g.length = kStretchSourceLength;
         g.outputTrigger = g.sourceTrigger;

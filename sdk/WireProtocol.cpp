@@ -35,12 +35,24 @@ std::array<std::uint8_t, 10> EncodeTransferMode(std::uint16_t mode) {
 }
 
 // Two-byte commands: {code, 0x00}.
-std::vector<std::uint8_t> EncodeForceTrigger() { return {0x02, 0x00}; }
-std::vector<std::uint8_t> EncodeCaptureStart() { return {0x03, 0x00}; }
-std::vector<std::uint8_t> EncodeTriggerEnabled() { return {0x04, 0x00}; }
-std::vector<std::uint8_t> EncodeGetData() { return {0x05, 0x00}; }
-std::vector<std::uint8_t> EncodeGetCaptureState() { return {0x06, 0x00}; }
-std::vector<std::uint8_t> EncodeGetLogicData() { return {0x09, 0x00}; }
+std::vector<std::uint8_t> EncodeForceTrigger() {
+    return {0x02, 0x00};
+}
+std::vector<std::uint8_t> EncodeCaptureStart() {
+    return {0x03, 0x00};
+}
+std::vector<std::uint8_t> EncodeTriggerEnabled() {
+    return {0x04, 0x00};
+}
+std::vector<std::uint8_t> EncodeGetData() {
+    return {0x05, 0x00};
+}
+std::vector<std::uint8_t> EncodeGetCaptureState() {
+    return {0x06, 0x00};
+}
+std::vector<std::uint8_t> EncodeGetLogicData() {
+    return {0x09, 0x00};
+}
 
 std::vector<std::uint8_t> EncodeSetLogicData(std::uint16_t value) {
     // 0 0x08, 1 0x0F, 2 value bits 0-7, 3-7 zero.
@@ -52,8 +64,8 @@ bool DecodeCaptureState(const std::uint8_t* reply, std::size_t length, CaptureSt
         return false;
     // 0 state, 1 trigger address bits 16-23, 2-3 trigger address bits 0-15 LE.
     out.state = reply[0];
-    out.triggerAddress = (static_cast<std::uint32_t>(reply[1]) << 16) |
-                         (static_cast<std::uint32_t>(reply[3]) << 8) | reply[2];
+    out.triggerAddress =
+        (static_cast<std::uint32_t>(reply[1]) << 16) | (static_cast<std::uint32_t>(reply[3]) << 8) | reply[2];
     return true;
 }
 

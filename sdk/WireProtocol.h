@@ -30,13 +30,13 @@ std::array<std::uint8_t, 4> EncodePipe(std::uint32_t pipe);
 std::array<std::uint8_t, 10> EncodeTransferMode(std::uint16_t mode);
 
 // Bulk command packets.
-std::vector<std::uint8_t> EncodeForceTrigger();       // 0x02
-std::vector<std::uint8_t> EncodeCaptureStart();       // 0x03
-std::vector<std::uint8_t> EncodeTriggerEnabled();     // 0x04
-std::vector<std::uint8_t> EncodeGetData();            // 0x05
-std::vector<std::uint8_t> EncodeGetCaptureState();    // 0x06
+std::vector<std::uint8_t> EncodeForceTrigger();                    // 0x02
+std::vector<std::uint8_t> EncodeCaptureStart();                    // 0x03
+std::vector<std::uint8_t> EncodeTriggerEnabled();                  // 0x04
+std::vector<std::uint8_t> EncodeGetData();                         // 0x05
+std::vector<std::uint8_t> EncodeGetCaptureState();                 // 0x06
 std::vector<std::uint8_t> EncodeSetLogicData(std::uint16_t value); // 0x08
-std::vector<std::uint8_t> EncodeGetLogicData();       // 0x09
+std::vector<std::uint8_t> EncodeGetLogicData();                    // 0x09
 
 struct CaptureStateReply {
     std::uint8_t state = 0;

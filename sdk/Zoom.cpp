@@ -27,7 +27,9 @@ std::int64_t RecordLength(std::uint16_t selector) {
 }
 
 // A position word in percent: 6554 and above stand for negative positions.
-int Percent(std::uint16_t word) { return word >= 6554 ? static_cast<int>(word) - 65536 : word; }
+int Percent(std::uint16_t word) {
+    return word >= 6554 ? static_cast<int>(word) - 65536 : word;
+}
 
 // Shift of a working record of m x n points (each point repeated m times) from the capture
 // position c to the current position p (fractions) into n destination points.
@@ -46,7 +48,8 @@ void ShiftByPositions(Work work, std::int64_t n, std::int64_t m, double c, doubl
 }
 
 void NoDataAbove511(std::uint16_t* dst, std::int64_t n) {
-    std::replace_if(dst, dst + n, [](std::uint16_t v) { return v > 511; }, kNoData);
+    std::replace_if(
+        dst, dst + n, [](std::uint16_t v) { return v > 511; }, kNoData);
 }
 
 // Every step-th point of `work` forwards and backwards from `centre` into an n-point record.
@@ -72,7 +75,8 @@ std::vector<std::uint16_t> Decimate(Work work, std::int64_t n, std::int64_t cent
 
 // The live record stretched by its own time-base index into n points (1000 where the stretch
 // writes nothing).
-std::vector<std::uint16_t> StretchedLive(const std::uint16_t* record, std::int64_t n, std::uint16_t stretchMode) {
+std::vector<std::uint16_t> StretchedLive(const std::uint16_t* record, std::int64_t n,
+                                         std::uint16_t stretchMode) {
     const std::uint16_t* trailer = record + n;
     const std::uint16_t timeBase = trailer[0];
     const bool doubleRate = trailer[3] == 1;
@@ -82,8 +86,9 @@ std::vector<std::uint16_t> StretchedLive(const std::uint16_t* record, std::int64
         return out;
     }
     // Output points per source point by time-base index 0..10 (double-rate records / others).
-    static const double factors[11][2] = {{1000, 2000}, {1000, 2000}, {400, 800}, {200, 400}, {100, 200}, {40, 80},
-                                          {20, 40},     {10, 20},     {4, 8},     {2, 4},     {1, 2}};
+    static const double factors[11][2] = {{1000, 2000}, {1000, 2000}, {400, 800}, {200, 400},
+                                          {100, 200},   {40, 80},     {20, 40},   {10, 20},
+                                          {4, 8},       {2, 4},       {1, 2}};
     const double factor = factors[timeBase][doubleRate ? 0 : 1];
     const std::uint16_t mode = timeBase >= 6 ? kStretchLinear : stretchMode;
     // The stretch reads the time base and the trigger position only.
@@ -94,25 +99,26 @@ std::vector<std::uint16_t> StretchedLive(const std::uint16_t* record, std::int64
     // Below index 5 the stretch is 40000 points long: take the 10240-point window that keeps the
     // stretched trigger at the source trigger's index.
     const std::int64_t from = static_cast<std::int64_t>(g.outputTrigger) - g.sourceTrigger;
-    const std::int64_t count = std::min<std::int64_t>({n, static_cast<std::int64_t>(kScreenRecordLength),
-                                                       static_cast<std::int64_t>(g.length) - from});
+    const std::int64_t count = std::min<std::int64_t>(
+        {n, static_cast<std::int64_t>(kScreenRecordLength), static_cast<std::int64_t>(g.length) - from});
     std::copy(work.begin() + from, work.begin() + from + count, out.begin());
     return out;
 }
 
 void ZoomOutCore(const std::uint16_t* src, std::uint16_t* dst, std::int64_t n, std::int64_t repeat,
-                 std::int64_t centreShift, double capture, std::uint16_t currentPosition, std::uint16_t step) {
+                 std::int64_t centreShift, double capture, std::uint16_t currentPosition,
+                 std::uint16_t step) {
     const std::int64_t s = step == 0 ? 1 : step; // a step of 0 would never advance
     const auto work = [&](std::int64_t k) { return src[k / repeat]; };
     const std::int64_t centre = TruncSat<std::int64_t>(static_cast<double>(n) * capture) + centreShift;
     const std::vector<std::uint16_t> decimated = Decimate(work, n, centre, s);
     std::fill(dst, dst + n, kNoData);
-    ShiftByPositions([&](std::int64_t k) { return decimated[k]; }, n, 1, capture, Percent(currentPosition) / 100.0,
-                     dst);
+    ShiftByPositions([&](std::int64_t k) { return decimated[k]; }, n, 1, capture,
+                     Percent(currentPosition) / 100.0, dst);
 }
 
-void MagnifyCore(const std::uint16_t* stretched, std::uint16_t* dst, std::int64_t n, std::uint16_t magnification,
-                 double capture, double current) {
+void MagnifyCore(const std::uint16_t* stretched, std::uint16_t* dst, std::int64_t n,
+                 std::uint16_t magnification, double capture, double current) {
     const std::int64_t m = magnification < 2 ? 1 : magnification;
     std::fill(dst, dst + n, kNoData);
     // The m x n working record is never built: its point k is stretched[k / m].
@@ -138,7 +144,8 @@ void ProcessZoomInCore(const std::uint16_t* record, std::int64_t n, double captu
     if (width == 0)
         return; // no window: nothing to draw, and 500 / 0 below
     const std::int64_t w = std::min<std::int64_t>(width, n);
-    const std::int64_t d = std::max<std::int64_t>(1, TruncSat<std::int64_t>(static_cast<double>(n) * capture));
+    const std::int64_t d =
+        std::max<std::int64_t>(1, TruncSat<std::int64_t>(static_cast<double>(n) * capture));
     const auto value = [&](std::int64_t i) { return i >= 0 && i < n ? record[i] : kNoData; };
     const bool negative = g >= 6554;
     const std::int64_t l = g <= 100 ? 0 : w * (g - 100) / 100;
@@ -185,7 +192,8 @@ void ProcessZoomOutCore(const std::uint16_t* record, std::int64_t n, std::int64_
     dsoStopDataFilt(static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(e), record, reduced.data(), 0,
                     static_cast<std::uint32_t>(n));
     const std::int64_t size = 2 * e;
-    const std::int64_t f = std::max<std::int64_t>(1, TruncSat<std::int64_t>(static_cast<double>(size) * capture));
+    const std::int64_t f =
+        std::max<std::int64_t>(1, TruncSat<std::int64_t>(static_cast<double>(size) * capture));
     const auto at = [&](std::int64_t i) { return Saturate<std::uint16_t>(reduced[i]); };
     if (g >= 6554) {
         const std::int64_t base = f - 1 + 5 * (65536 - static_cast<std::int64_t>(g));
@@ -251,13 +259,15 @@ TESSEL_API void dsoDataResolutionZoomOut(const uint16_t* record, uint16_t* dst, 
     });
 }
 
-TESSEL_API void dsoDataResolutionZoomInBackup(uint16_t* record, int16_t* pairs, uint16_t position, uint16_t divisor,
-                                              uint16_t /*unused*/, uint16_t recordSelector, uint16_t timeBaseIndex) {
+TESSEL_API void dsoDataResolutionZoomInBackup(uint16_t* record, int16_t* pairs, uint16_t position,
+                                              uint16_t divisor, uint16_t /*unused*/, uint16_t recordSelector,
+                                              uint16_t timeBaseIndex) {
     Guarded(0, [&] {
         if (!record || !pairs)
             return 0;
-        const std::int64_t p = std::min<std::uint16_t>(position, 100); // past 100 % the start leaves the record
-        const std::int64_t div = divisor == 0 ? 1 : divisor;           // 500 / 0 groups otherwise
+        const std::int64_t p =
+            std::min<std::uint16_t>(position, 100);          // past 100 % the start leaves the record
+        const std::int64_t div = divisor == 0 ? 1 : divisor; // 500 / 0 groups otherwise
         std::int64_t length = 0, group = 40;
         if (recordSelector == 10) {
             length = timeBaseIndex < 11 ? 20000 : kScreenRecordLength;
@@ -303,7 +313,8 @@ TESSEL_API void dsoDataResolutionZoomInBackup(uint16_t* record, int16_t* pairs, 
 }
 
 TESSEL_API void dsoRefDataResolutionZoomIn(const uint16_t* src, uint16_t* dst, uint16_t capturePosition,
-                                           uint16_t currentPosition, uint16_t magnification, uint16_t recordSelector) {
+                                           uint16_t currentPosition, uint16_t magnification,
+                                           uint16_t recordSelector) {
     Guarded(0, [&] {
         if (!src || !dst)
             return 0;
@@ -314,17 +325,19 @@ TESSEL_API void dsoRefDataResolutionZoomIn(const uint16_t* src, uint16_t* dst, u
 }
 
 TESSEL_API void dsoRefDataResolutionZoomOut(const uint16_t* src, uint16_t* dst, uint16_t capturePosition,
-                                            uint16_t currentPosition, uint16_t step, uint16_t recordSelector) {
+                                            uint16_t currentPosition, uint16_t step,
+                                            uint16_t recordSelector) {
     Guarded(0, [&] {
         if (!src || !dst)
             return 0;
-        ZoomOutCore(src, dst, RecordLength(recordSelector), 1, -120, capturePosition / 100.0, currentPosition, step);
+        ZoomOutCore(src, dst, RecordLength(recordSelector), 1, -120, capturePosition / 100.0, currentPosition,
+                    step);
         return 1;
     });
 }
 
-TESSEL_API void dsoStopDataProcessZoomIn(const uint16_t* captureSettings, const uint16_t* stopRecord, uint16_t* dst,
-                                         uint16_t filterMode, uint32_t windowWidth) {
+TESSEL_API void dsoStopDataProcessZoomIn(const uint16_t* captureSettings, const uint16_t* stopRecord,
+                                         uint16_t* dst, uint16_t filterMode, uint32_t windowWidth) {
     Guarded(0, [&] {
         if (!captureSettings || !stopRecord || !dst)
             return 0;
@@ -335,14 +348,15 @@ TESSEL_API void dsoStopDataProcessZoomIn(const uint16_t* captureSettings, const 
     });
 }
 
-TESSEL_API void dsoStopDataProcessZoomOut(const uint16_t* captureSettings, const uint16_t* stopRecord, uint16_t* dst,
-                                          uint32_t groupSize) {
+TESSEL_API void dsoStopDataProcessZoomOut(const uint16_t* captureSettings, const uint16_t* stopRecord,
+                                          uint16_t* dst, uint32_t groupSize) {
     Guarded(0, [&] {
         if (!captureSettings || !stopRecord || !dst)
             return 0;
         const std::int64_t n = RecordLength(captureSettings[5]);
         const std::int64_t limit = n == kScreenRecordLength ? 10000 : kDeepZoomOutGroupLimit;
-        ProcessZoomOutCore(stopRecord, n, limit, stopRecord[2 * n + 2] / 100.0, captureSettings[3], dst, groupSize);
+        ProcessZoomOutCore(stopRecord, n, limit, stopRecord[2 * n + 2] / 100.0, captureSettings[3], dst,
+                           groupSize);
         return 1;
     });
 }
@@ -371,7 +385,8 @@ TESSEL_API int dsoScrollModeDataZoomIn(const uint16_t* positionBlock, const uint
         const std::int64_t l = g <= 100 ? 0 : w * (g - 100) / 100;
         const std::int64_t m = std::min<std::int64_t>(5 * static_cast<std::int64_t>(g), 499);
         Spread(
-            dst, m, s, [&](std::int64_t i) { return value(p - l - i); }, [&](std::int64_t j) { return value(p + j); });
+            dst, m, s, [&](std::int64_t i) { return value(p - l - i); },
+            [&](std::int64_t j) { return value(p + j); });
         return 1;
     });
 }
@@ -381,13 +396,14 @@ TESSEL_API void dsoScrollModeDataZoomOut(const uint16_t* positionBlock, const ui
     Guarded(0, [&] {
         if (!positionBlock || !src || !dst)
             return 0;
-        ProcessZoomOutCore(src, kDisplay, kDisplay, preTriggerPercent / 100.0, positionBlock[3], dst, groupSize);
+        ProcessZoomOutCore(src, kDisplay, kDisplay, preTriggerPercent / 100.0, positionBlock[3], dst,
+                           groupSize);
         return 1;
     });
 }
 
-TESSEL_API void dsoRefDataProcessZoomIn(const uint16_t* positionBlock, const uint16_t* stopRecord, uint16_t* dst,
-                                        uint16_t filterMode, uint32_t windowWidth) {
+TESSEL_API void dsoRefDataProcessZoomIn(const uint16_t* positionBlock, const uint16_t* stopRecord,
+                                        uint16_t* dst, uint16_t filterMode, uint32_t windowWidth) {
     Guarded(0, [&] {
         if (!positionBlock || !stopRecord || !dst)
             return 0;
@@ -398,8 +414,8 @@ TESSEL_API void dsoRefDataProcessZoomIn(const uint16_t* positionBlock, const uin
     });
 }
 
-TESSEL_API void dsoRefDataProcessZoomOut(const uint16_t* positionBlock, const uint16_t* stopRecord, uint16_t* dst,
-                                         uint32_t groupSize) {
+TESSEL_API void dsoRefDataProcessZoomOut(const uint16_t* positionBlock, const uint16_t* stopRecord,
+                                         uint16_t* dst, uint32_t groupSize) {
     Guarded(0, [&] {
         if (!positionBlock || !stopRecord || !dst)
             return 0;
@@ -409,8 +425,8 @@ TESSEL_API void dsoRefDataProcessZoomOut(const uint16_t* positionBlock, const ui
     });
 }
 
-TESSEL_API void dsoETSDataZoomIn(const uint16_t* src, uint16_t* dst, double timePerDivision, uint16_t position,
-                                 double baseTimePerDivision) {
+TESSEL_API void dsoETSDataZoomIn(const uint16_t* src, uint16_t* dst, double timePerDivision,
+                                 uint16_t position, double baseTimePerDivision) {
     Guarded(0, [&] {
         if (!src || !dst)
             return 0;
@@ -438,4 +454,6 @@ TESSEL_API void dsoETSDataZoomIn(const uint16_t* src, uint16_t* dst, double time
     });
 }
 
-TESSEL_API int dsoETSDataZoomOut(uint16_t timeBaseIndex) { return timeBaseIndex < 3 ? 1 : 2; }
+TESSEL_API int dsoETSDataZoomOut(uint16_t timeBaseIndex) {
+    return timeBaseIndex < 3 ? 1 : 2;
+}

@@ -12,8 +12,9 @@ namespace {
 void BM_FftLargestBinCount(benchmark::State& state, double secondsPerDiv) {
     std::vector<short> record(kFftRecordLength);
     for (int i = 0; i < kFftRecordLength; ++i)
-        record[i] = static_cast<short>(256 + std::lround(100 * std::sin(2 * 3.14159265358979 * 37 * i / 10000.0) +
-                                                         20 * std::sin(2 * 3.14159265358979 * 74 * i / 10000.0)));
+        record[i] =
+            static_cast<short>(256 + std::lround(100 * std::sin(2 * 3.14159265358979 * 37 * i / 10000.0) +
+                                                 20 * std::sin(2 * 3.14159265358979 * 74 * i / 10000.0)));
     // The spectrum needs no instrument: only the computing ordinals of the base class run.
     kv::NoInstrument zendral;
     kv::ZendralFftBlock block;

@@ -18,8 +18,9 @@ constexpr std::size_t kBuffer = 2 * kDeep + 4;
 void BM_GetChannelDataDeep(benchmark::State& state) {
     auto dev = std::make_shared<kv::sim::SimWireDevice>();
     dev->Instrument().SetMemoryCode(2);
-    dev->Instrument().SetSampleFunction(
-        [](int ch, std::uint32_t k, std::uint32_t, std::uint32_t) { return static_cast<std::uint16_t>((k + ch * 512) & 1023); });
+    dev->Instrument().SetSampleFunction([](int ch, std::uint32_t k, std::uint32_t, std::uint32_t) {
+        return static_cast<std::uint16_t>((k + ch * 512) & 1023);
+    });
     kv::usb::RegisterDevice("qzdev-0", dev);
     std::vector<std::uint16_t> a(kBuffer), b(kBuffer);
     const std::uint16_t settings[7] = {0, 2, 12, 50, 2, 0, 0};

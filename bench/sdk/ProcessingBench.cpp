@@ -32,7 +32,13 @@ void BM_StretchFastest(benchmark::State& state) {
         benchmark::DoNotOptimize(dst.data());
     }
 }
-BENCHMARK(BM_StretchFastest)->Arg(0)->Arg(2)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_StretchFastest)
+    ->Arg(0)
+    ->Arg(2)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 // Time-base index 5, both channels: the linear rule by 80 into the 10240-point record.
 void BM_StretchLinear80(benchmark::State& state) {

@@ -26,7 +26,8 @@ BOOL Transfer(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, in
     bool own = false;
     if (srcSurface == dst->Surface()) {
         cairo_surface_flush(srcSurface);
-        from = cairo_surface_create_similar_image(srcSurface, CAIRO_FORMAT_RGB24, src->Width(), src->Height());
+        from =
+            cairo_surface_create_similar_image(srcSurface, CAIRO_FORMAT_RGB24, src->Width(), src->Height());
         cairo_t* c = cairo_create(from);
         cairo_set_source_surface(c, srcSurface, 0, 0);
         cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);

@@ -77,7 +77,9 @@ public:
         reinterpret_cast<std::uint32_t*>(m_data + y * m_stride)[x] = px;
         m_touched = true;
     }
-    std::uint32_t Get(int x, int y) const { return reinterpret_cast<const std::uint32_t*>(m_data + static_cast<long long>(y) * m_stride)[x]; }
+    std::uint32_t Get(int x, int y) const {
+        return reinterpret_cast<const std::uint32_t*>(m_data + static_cast<long long>(y) * m_stride)[x];
+    }
 
 private:
     cairo_surface_t* m_surface;
@@ -87,8 +89,8 @@ private:
     bool m_touched = false;
 };
 
-void RasterInto(Pixels& px, const DC& dc, const Pen& pen, long long x0, long long y0, long long x1, long long y1,
-                int* counter) {
+void RasterInto(Pixels& px, const DC& dc, const Pen& pen, long long x0, long long y0, long long x1,
+                long long y1, int* counter) {
     const long long dx = x1 - x0, dy = y1 - y0;
     const long long adx = std::llabs(dx), ady = std::llabs(dy);
     const long long n = std::max(adx, ady); // pixels drawn: start included, end excluded
@@ -269,7 +271,8 @@ enum class ArcKind { Arc, Pie, Chord };
 // Limits on shape sizes: beyond these a shape is refused instead of walking billions of points.
 constexpr int kMaxShapeSide = 1 << 20;
 
-BOOL DrawArcShape(HDC hdc, ArcKind kind, int left, int top, int right, int bottom, int xs, int ys, int xe, int ye) {
+BOOL DrawArcShape(HDC hdc, ArcKind kind, int left, int top, int right, int bottom, int xs, int ys, int xe,
+                  int ye) {
     auto dc = LookupDC(hdc);
     if (!dc || !dc->Surface())
         return FALSE;
@@ -424,7 +427,8 @@ BOOL Rectangle(HDC hdc, int left, int top, int right, int bottom) {
             FillDeviceRect(*dc, box.l, box.t, box.r - 1, box.b - 1, dc->brush->color);
     }
     if (pen)
-        StrokeDevicePath(*dc, {{box.l, box.t}, {box.r - 1, box.t}, {box.r - 1, box.b - 1}, {box.l, box.b - 1}}, true);
+        StrokeDevicePath(
+            *dc, {{box.l, box.t}, {box.r - 1, box.t}, {box.r - 1, box.b - 1}, {box.l, box.b - 1}}, true);
     return TRUE;
 }
 

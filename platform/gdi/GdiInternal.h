@@ -63,8 +63,7 @@ using ObjectPtr = std::shared_ptr<Object>;
 // Handle table.
 std::uintptr_t Register(ObjectPtr obj);
 ObjectPtr Lookup(const void* handle);
-template <class T>
-std::shared_ptr<T> LookupAs(const void* handle, Kind kind) {
+template <class T> std::shared_ptr<T> LookupAs(const void* handle, Kind kind) {
     ObjectPtr p = Lookup(handle);
     if (!p || p->kind != kind)
         return nullptr;

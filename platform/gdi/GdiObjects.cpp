@@ -80,8 +80,7 @@ const Stock& stock() {
     return s;
 }
 
-template <class T>
-T* ToHandle(std::uintptr_t id) {
+template <class T> T* ToHandle(std::uintptr_t id) {
     return reinterpret_cast<T*>(id);
 }
 
@@ -150,8 +149,12 @@ cairo_surface_t* DC::Surface() const {
     return bitmap ? bitmap->surface : nullptr;
 }
 
-int DC::Width() const { return printer ? pageWidth : (bitmap ? bitmap->width : 0); }
-int DC::Height() const { return printer ? pageHeight : (bitmap ? bitmap->height : 0); }
+int DC::Width() const {
+    return printer ? pageWidth : (bitmap ? bitmap->width : 0);
+}
+int DC::Height() const {
+    return printer ? pageHeight : (bitmap ? bitmap->height : 0);
+}
 
 cairo_t* DC::Cairo() {
     // A context that went into an error state would refuse every later call: start afresh.
@@ -187,15 +190,20 @@ std::uint32_t ToPixel(COLORREF c) {
 }
 
 COLORREF FromPixel(std::uint32_t p) {
-    return RGB(static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF));
+    return RGB(static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
+               static_cast<int>(p & 0xFF));
 }
 
 void SetCairoColor(cairo_t* cr, COLORREF c) {
     cairo_set_source_rgb(cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
 }
 
-bool PenDraws(const DC& dc) { return dc.pen && dc.pen->style != PS_NULL; }
-bool BrushFills(const DC& dc) { return dc.brush && !dc.brush->null; }
+bool PenDraws(const DC& dc) {
+    return dc.pen && dc.pen->style != PS_NULL;
+}
+bool BrushFills(const DC& dc) {
+    return dc.brush && !dc.brush->null;
+}
 
 } // namespace kvgdi
 
@@ -379,7 +387,9 @@ HGDIOBJ GetStockObject(int index) {
     return stock().handles[index];
 }
 
-BOOL KvIsGdiObject(HGDIOBJ obj) { return Lookup(obj) ? TRUE : FALSE; }
+BOOL KvIsGdiObject(HGDIOBJ obj) {
+    return Lookup(obj) ? TRUE : FALSE;
+}
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ obj) {
     auto dc = LookupDC(hdc);
@@ -558,7 +568,8 @@ LONG GetBitmapBits(HBITMAP hbmp, LONG size, void* bits) {
     auto* out = static_cast<unsigned char*>(bits);
     LONG written = 0;
     for (int y = 0; y < bmp->height; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+        const auto* row =
+            reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
         for (int x = 0; x < bmp->width; ++x) {
             if (written + 4 > size)
                 return written;
@@ -692,7 +703,9 @@ int SetMapMode(HDC hdc, int mode) {
     return (dc && mode == MM_TEXT) ? MM_TEXT : 0;
 }
 
-int GetMapMode(HDC hdc) { return LookupDC(hdc) ? MM_TEXT : 0; }
+int GetMapMode(HDC hdc) {
+    return LookupDC(hdc) ? MM_TEXT : 0;
+}
 
 BOOL SetWindowOrgEx(HDC hdc, int x, int y, POINT* previous) {
     auto dc = LookupDC(hdc);

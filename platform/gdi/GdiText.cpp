@@ -232,9 +232,9 @@ HFONT CreateFontIndirect(const LOGFONT* lf) {
     return reinterpret_cast<HFONT>(Register(f));
 }
 
-HFONT CreateFont(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
-                 DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision, DWORD quality,
-                 DWORD pitchAndFamily, const char* face) {
+HFONT CreateFont(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                 DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                 DWORD quality, DWORD pitchAndFamily, const char* face) {
     LOGFONT lf;
     lf.lfHeight = height;
     lf.lfWidth = width;
@@ -278,7 +278,8 @@ BOOL GetTextExtentPoint32(HDC hdc, const char* text, int count, SIZE* size) {
     return TRUE;
 }
 
-BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, const char* text, UINT count, const int*) {
+BOOL ExtTextOut(HDC hdc, int x, int y, UINT options, const RECT* rect, const char* text, UINT count,
+                const int*) {
     auto dc = LookupDC(hdc);
     if (!dc || !dc->font)
         return FALSE;
@@ -380,7 +381,8 @@ int DrawText(HDC hdc, const char* text, int count, RECT* rect, UINT format) {
     if (!(format & DT_NOCLIP)) {
         const double w = static_cast<double>(rect->right) - rect->left;
         const double h = static_cast<double>(rect->bottom) - rect->top;
-        cairo_rectangle(cr, dc->Dx(rect->left), dc->Dy(rect->top), std::clamp(w, 0.0, 1e6), std::clamp(h, 0.0, 1e6));
+        cairo_rectangle(cr, dc->Dx(rect->left), dc->Dy(rect->top), std::clamp(w, 0.0, 1e6),
+                        std::clamp(h, 0.0, 1e6));
         cairo_clip(cr);
     }
     for (size_t i = 0; i < lines.size(); ++i) {

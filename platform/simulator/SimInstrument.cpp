@@ -12,7 +12,9 @@ constexpr std::uint32_t kLevelTableAddress = 8;
 constexpr int kDefaultLevelLow = 700;
 constexpr int kDefaultLevelHigh = 2800;
 
-int AttenuatorClassOf(int voltsIndex) { return voltsIndex <= 3 ? 0 : (voltsIndex <= 6 ? 1 : 2); }
+int AttenuatorClassOf(int voltsIndex) {
+    return voltsIndex <= 3 ? 0 : (voltsIndex <= 6 ? 1 : 2);
+}
 int GainBitOf(int voltsIndex) {
     return (voltsIndex == 0 || voltsIndex == 1 || voltsIndex == 4 || voltsIndex == 7) ? 1 : 0;
 }
@@ -223,10 +225,18 @@ std::uint32_t SimInstrument::LastTriggerAddress() const {
 
 double SimInstrument::GainFactor(int voltsIndex) {
     switch (voltsIndex) {
-    case 0: return 2.8;
-    case 1: case 4: case 7: return 1.42;
-    case 2: case 5: case 8: return 1.14;
-    default: return 0.56;
+    case 0:
+        return 2.8;
+    case 1:
+    case 4:
+    case 7:
+        return 1.42;
+    case 2:
+    case 5:
+    case 8:
+        return 1.14;
+    default:
+        return 0.56;
     }
 }
 

@@ -8,7 +8,9 @@
 namespace kv::sim {
 namespace {
 
-std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t Le16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 std::uint32_t Le32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
@@ -196,13 +198,17 @@ bool SimWireDevice::BulkWrite(const std::uint8_t* p, std::uint32_t length, std::
             return false;
         w.filterBits = p[2] & 7;
         break;
-    case 0x02: inst.ForceTrigger(); break;
+    case 0x02:
+        inst.ForceTrigger();
+        break;
     case 0x03:
         inst.CaptureStart();
         m_stream.clear();
         m_streamPos = 0;
         break;
-    case 0x04: inst.ArmTrigger(); break;
+    case 0x04:
+        inst.ArmTrigger();
+        break;
     case 0x05: // get data: the record follows as a byte stream
         m_stream = inst.RecordStream();
         m_streamPos = 0;
@@ -225,7 +231,9 @@ bool SimWireDevice::BulkWrite(const std::uint8_t* p, std::uint32_t length, std::
             return false;
         inst.SetLogicValue(p[2]);
         break;
-    case 0x09: m_reply = {inst.LogicValue()}; break;
+    case 0x09:
+        m_reply = {inst.LogicValue()};
+        break;
     case 0x0A: {
         const std::uint32_t c = inst.TdcCount();
         m_reply = {static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),

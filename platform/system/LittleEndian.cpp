@@ -38,7 +38,9 @@ namespace {
 std::atomic<bool> g_failAtomicWrites{false};
 }
 
-void SetAtomicWriteFailureForTesting(bool fail) { g_failAtomicWrites = fail; }
+void SetAtomicWriteFailureForTesting(bool fail) {
+    g_failAtomicWrites = fail;
+}
 
 bool WriteWholeFileAtomic(const std::string& path, const void* data, std::size_t size) {
     // A unique, exclusively created temporary beside the target: two writers never share it and

@@ -79,10 +79,9 @@ struct IoWorker {
                 std::uint32_t returned = 0;
                 bool callOk = false;
                 try {
-                    callOk = self->device->IoControl(job->code, job->in.data(),
-                                                     static_cast<std::uint32_t>(job->in.size()),
-                                                     job->out.data() + static_cast<std::size_t>(i) * job->chunk,
-                                                     job->chunk, returned);
+                    callOk = self->device->IoControl(
+                        job->code, job->in.data(), static_cast<std::uint32_t>(job->in.size()),
+                        job->out.data() + static_cast<std::size_t>(i) * job->chunk, job->chunk, returned);
                 } catch (...) {
                     callOk = false;
                 }
@@ -335,8 +334,12 @@ bool IoControlRun(Handle handle, std::uint32_t code, const void* in, std::uint32
     return job->ok;
 }
 
-void SetTransferTimeoutMs(std::uint32_t ms) { g_timeoutMs.store(ms == 0 ? 1 : ms); }
-std::uint32_t TransferTimeoutMs() { return g_timeoutMs.load(); }
+void SetTransferTimeoutMs(std::uint32_t ms) {
+    g_timeoutMs.store(ms == 0 ? 1 : ms);
+}
+std::uint32_t TransferTimeoutMs() {
+    return g_timeoutMs.load();
+}
 
 int OpenHandleCount() {
     Registry& r = Reg();

@@ -31,13 +31,16 @@ std::vector<ZendralCall> RecordingZendral::CallsOf(int ordinal) const {
     return out;
 }
 
-int RecordingZendral::Record(int ordinal, std::vector<long long> args, std::vector<std::vector<short>> blocks) {
+int RecordingZendral::Record(int ordinal, std::vector<long long> args,
+                             std::vector<std::vector<short>> blocks) {
     calls.push_back(ZendralCall{ordinal, std::move(args), std::move(blocks)});
     auto it = results.find(ordinal);
     return it == results.end() ? 1 : it->second;
 }
 
-int RecordingZendral::ForceTrigger(short device) { return Record(1, {device}); }
+int RecordingZendral::ForceTrigger(short device) {
+    return Record(1, {device});
+}
 
 int RecordingZendral::GetCaptureState(short device, int* state) {
     int value = defaultCaptureState;
@@ -65,8 +68,8 @@ int RecordingZendral::SetSamplingTiming(short device, short slope, int etsFlag, 
     return Record(34, {device, slope, etsFlag}, {Copy(stateBlock, kStateBlockWords)});
 }
 
-int RecordingZendral::SetVoltageAndCoupling(short device, short ch1VoltDiv, short ch2VoltDiv, short ch1Coupling,
-                                            short ch2Coupling, short* stateBlock) {
+int RecordingZendral::SetVoltageAndCoupling(short device, short ch1VoltDiv, short ch2VoltDiv,
+                                            short ch1Coupling, short ch2Coupling, short* stateBlock) {
     return Record(4, {device, ch1VoltDiv, ch2VoltDiv, ch1Coupling, ch2Coupling},
                   {Copy(stateBlock, kStateBlockWords)});
 }
@@ -77,8 +80,12 @@ int RecordingZendral::SetOffset(short device, short* levelBlock, short ch1VoltDi
                   {Copy(levelBlock, kLevelBlockWords), Copy(calibration, kCalibrationBlockWords)});
 }
 
-int RecordingZendral::CaptureStart(short device) { return Record(6, {device}); }
-int RecordingZendral::EnableTrigger(short device) { return Record(7, {device}); }
+int RecordingZendral::CaptureStart(short device) {
+    return Record(6, {device});
+}
+int RecordingZendral::EnableTrigger(short device) {
+    return Record(7, {device});
+}
 
 int RecordingZendral::SearchDevice(short device) {
     Record(8, {device});
@@ -88,8 +95,8 @@ int RecordingZendral::SearchDevice(short device) {
 int RecordingZendral::ReadCalibration(short device, short* pairs, int length) {
     Record(9, {device, length}, {Copy(pairs, 2 * kCalibrationPairs)});
     if (readCalibrationResult != 0 && pairs)
-        std::copy_n(calibrationPairs.begin(), std::min<size_t>(calibrationPairs.size(), 2 * kCalibrationPairs),
-                    pairs);
+        std::copy_n(calibrationPairs.begin(),
+                    std::min<size_t>(calibrationPairs.size(), 2 * kCalibrationPairs), pairs);
     return readCalibrationResult;
 }
 
@@ -132,7 +139,9 @@ int RecordingZendral::ReadDeviceAddress(short index, short* address) {
     return r;
 }
 
-int RecordingZendral::SetDeviceAddress(short a, short b) { return Record(21, {a, b}); }
+int RecordingZendral::SetDeviceAddress(short a, short b) {
+    return Record(21, {a, b});
+}
 
 int RecordingZendral::EtsAssemble(short* stateBlock, short*, short*, short*, int capacity,
                                   const ZendralEtsArgs& ets) {
@@ -140,7 +149,9 @@ int RecordingZendral::EtsAssemble(short* stateBlock, short*, short*, short*, int
                   {Copy(stateBlock, kStateBlockWords), Copy(ets.calData, 2), Copy(ets.timerValues, 2)});
 }
 
-int RecordingZendral::SelectTdc(short device, short mode) { return Record(23, {device, mode}); }
+int RecordingZendral::SelectTdc(short device, short mode) {
+    return Record(23, {device, mode});
+}
 
 int RecordingZendral::ReadTdc(short device, int* value) {
     Record(24, {device});
@@ -158,11 +169,17 @@ int RecordingZendral::EtsGetData(short device, short ch1VoltDiv, short ch2VoltDi
     return etsStatus;
 }
 
-int RecordingZendral::SetTdcCalValue(short device, short value) { return Record(26, {device, value}); }
+int RecordingZendral::SetTdcCalValue(short device, short value) {
+    return Record(26, {device, value});
+}
 
-int RecordingZendral::WriteTdcCalData(short device, short* data) { return Record(27, {device}, {Copy(data, 2)}); }
+int RecordingZendral::WriteTdcCalData(short device, short* data) {
+    return Record(27, {device}, {Copy(data, 2)});
+}
 
-int RecordingZendral::WriteEtsCalData(short device, short* data) { return Record(31, {device}, {Copy(data, 2)}); }
+int RecordingZendral::WriteEtsCalData(short device, short* data) {
+    return Record(31, {device}, {Copy(data, 2)});
+}
 
 int RecordingZendral::ReadTdcCalData(short device, short* data) {
     const int r = Record(32, {device});

@@ -13,8 +13,8 @@ namespace kv {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kFirstCentralSample = 120;   // (10240 - 10000) / 2
-constexpr int kCentralSamples = 10000;     // ten divisions of 1000 samples
+constexpr int kFirstCentralSample = 120; // (10240 - 10000) / 2
+constexpr int kCentralSamples = 10000;   // ten divisions of 1000 samples
 
 struct FftwPlanDeleter {
     void operator()(fftw_plan_s* plan) const { fftw_destroy_plan(plan); }
@@ -30,10 +30,14 @@ double WindowFactor(int window, int j, int n) {
         return 1.0;
     const double x = 2.0 * kPi * j / (n - 1);
     switch (window) {
-    case 1: return 0.5 - 0.5 * std::cos(x);
-    case 2: return 0.54 - 0.46 * std::cos(x);
-    case 3: return 0.42 - 0.5 * std::cos(x) + 0.08 * std::cos(2.0 * x);
-    default: return 1.0;
+    case 1:
+        return 0.5 - 0.5 * std::cos(x);
+    case 2:
+        return 0.54 - 0.46 * std::cos(x);
+    case 3:
+        return 0.42 - 0.5 * std::cos(x) + 0.08 * std::cos(2.0 * x);
+    default:
+        return 1.0;
     }
 }
 

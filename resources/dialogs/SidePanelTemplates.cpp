@@ -41,7 +41,8 @@ DialogTemplate SidePanel() {
     c.push_back(Control(1232, ControlKind::Static, "Time / DIV", kListX, 242, kListW, 18));
     c.push_back(Control(1058, ControlKind::ComboBox, "", kListX, 260, kListW, kRowH, kTab));
     c.push_back(Control(1233, ControlKind::Static, "Format", kListX, 284, kListW, 18));
-    c.push_back(Control(1059, ControlKind::ComboBox, "", kListX, 302, kListW, kRowH, kTab, {"Y - T", "Roll", "X - Y"}));
+    c.push_back(Control(1059, ControlKind::ComboBox, "", kListX, 302, kListW, kRowH, kTab,
+                        {"Y - T", "Roll", "X - Y"}));
     c.push_back(Control(1081, ControlKind::Custom, "", kKnobX, 240, kKnobW, kKnobH));
 
     constexpr int kLabelW = 92;

@@ -1,5 +1,5 @@
-#include <cmath>
 #include "resources/images/ImageResources.h"
+#include <cmath>
 
 #include "resources/menus/CommandImages.h"
 
@@ -11,7 +11,8 @@ namespace kv {
 namespace {
 
 constexpr std::uint32_t Rgb(int r, int g, int b) {
-    return (static_cast<std::uint32_t>(r) << 16) | (static_cast<std::uint32_t>(g) << 8) | static_cast<std::uint32_t>(b);
+    return (static_cast<std::uint32_t>(r) << 16) | (static_cast<std::uint32_t>(g) << 8) |
+           static_cast<std::uint32_t>(b);
 }
 
 constexpr std::uint32_t kBlack = Rgb(0, 0, 0);
@@ -269,9 +270,11 @@ BitmapResource Strip(const unsigned* ids, int count, std::uint32_t background, L
                 if (px != background)
                     px = look == Look::Disabled ? Disabled(px) : look == Look::Hot ? Hot(px) : px;
                 // A recoloured pixel must never turn into the background (it would vanish).
-                if (px == background && one.pixels[static_cast<std::size_t>(y) * kImageSize + x] != background)
+                if (px == background &&
+                    one.pixels[static_cast<std::size_t>(y) * kImageSize + x] != background)
                     px ^= 0x00010101u;
-                out.pixels[static_cast<std::size_t>(y) * out.width + static_cast<int>(k) * kImageSize + x] = px;
+                out.pixels[static_cast<std::size_t>(y) * out.width + static_cast<int>(k) * kImageSize + x] =
+                    px;
             }
     }
     return out;

@@ -19,9 +19,9 @@ enum MenuLineKind : unsigned {
 };
 
 struct MenuLine {
-    int depth;       // 0 for the menu bar's popups
-    unsigned kind;   // MenuLineKind, possibly with kMenuNoKey
-    unsigned id;     // command id (0 for separators and popups)
+    int depth;        // 0 for the menu bar's popups
+    unsigned kind;    // MenuLineKind, possibly with kMenuNoKey
+    unsigned id;      // command id (0 for separators and popups)
     const char* text; // English text; '#' separates the accelerator text
 };
 

@@ -31,7 +31,8 @@ MenuTemplateItem MakeItem(const MenuLine& line) {
 
 // Builds the items of one level from `lines[index]` on, as long as the lines are at `depth`
 // or deeper; returns them and leaves `index` on the first line of a shallower level.
-std::vector<MenuTemplateItem> BuildLevel(const MenuLine* lines, std::size_t count, std::size_t& index, int depth) {
+std::vector<MenuTemplateItem> BuildLevel(const MenuLine* lines, std::size_t count, std::size_t& index,
+                                         int depth) {
     std::vector<MenuTemplateItem> items;
     while (index < count && lines[index].depth >= depth) {
         if (lines[index].depth > depth) { // a line deeper than its popup allows: skip it
@@ -61,10 +62,10 @@ std::vector<MenuTemplateItem> ContextMenu() {
     popup.children.push_back(command(ID_INFORMATION_ONOFF, "Information ON"));
 
     static const char* const kTimeLabels[] = {
-        "2.00nS",   "4.00nS",   "10.0nS",   "20.0nS",   "40.0nS",   "100nS",    "200nS",    "400nS",
-        "1.00 uS",  "2.00 uS",  "4.00 uS",  "10.0 uS",  "20.0 uS",  "40.0 uS",  "100 uS",   "200 uS",
-        "400 uS",   "1.00 mS",  "2.00 mS",  "4.00 mS",  "10.0 mS",  "20.0 mS",  "40.0 mS",  "100 mS",
-        "200 mS",   "400 mS",   "1.00 S",   "2.00 S",   "4.00 S",   "10.0 S",   "20.0 S",   "40.0 S",
+        "2.00nS",   "4.00nS",   "10.0nS",   "20.0nS",   "40.0nS",   "100nS",    "200nS",   "400nS",
+        "1.00 uS",  "2.00 uS",  "4.00 uS",  "10.0 uS",  "20.0 uS",  "40.0 uS",  "100 uS",  "200 uS",
+        "400 uS",   "1.00 mS",  "2.00 mS",  "4.00 mS",  "10.0 mS",  "20.0 mS",  "40.0 mS", "100 mS",
+        "200 mS",   "400 mS",   "1.00 S",   "2.00 S",   "4.00 S",   "10.0 S",   "20.0 S",  "40.0 S",
         "1.00 min", "2.00 min", "4.00 min", "10.0 min", "20.0 min", "40.0 min", "1.00 h"};
     static_assert(sizeof(kTimeLabels) / sizeof(kTimeLabels[0]) == ID_TIMEDIV_LAST - ID_TIMEDIV_FIRST + 1,
                   "one label per time/div command");
@@ -134,7 +135,8 @@ void RegisterMenuResources() {
     RegisterMenuResource(IDR_MAINFRAME, BuildLevel(kMainMenuLayout, kMainMenuLineCount, index, 0));
     RegisterMenuResource(IDR_CONTEXT_MENU, ContextMenu());
     RegisterAcceleratorResource(IDR_MAINFRAME, Accelerators());
-    RegisterToolBarResource(IDR_MAINFRAME, std::vector<UINT>(kToolbarButtons, kToolbarButtons + kToolbarButtonCount));
+    RegisterToolBarResource(IDR_MAINFRAME,
+                            std::vector<UINT>(kToolbarButtons, kToolbarButtons + kToolbarButtonCount));
 }
 
 } // namespace kv

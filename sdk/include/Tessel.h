@@ -76,13 +76,16 @@ TESSEL_API uint16_t dsoGetChannelData(uint16_t deviceIndex, uint16_t ch1VoltsInd
 /* Command 0x07 (gain bits) then request 0xB5 (relays, trigger source from captureSettings[0]);
  * the result of the second. */
 TESSEL_API int dsoSetVoltageAndCoupling(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
-                                        uint16_t ch1Coupling, uint16_t ch2Coupling, const uint16_t* captureSettings);
+                                        uint16_t ch1Coupling, uint16_t ch2Coupling,
+                                        const uint16_t* captureSettings);
 /* Command 0x07; the two middle values are not used. The write's success flag. */
-TESSEL_API int dsoSetVoltageAndCouplingFirst(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
-                                             uint16_t unused1, uint16_t unused2, const uint16_t* captureSettings);
+TESSEL_API int dsoSetVoltageAndCouplingFirst(uint16_t deviceIndex, uint16_t ch1VoltsIndex,
+                                             uint16_t ch2VoltsIndex, uint16_t unused1, uint16_t unused2,
+                                             const uint16_t* captureSettings);
 /* Request 0xB5 with the relay masks; the request's success flag. */
-TESSEL_API int dsoSetVoltageAndCouplingSecond(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
-                                              uint16_t ch1Coupling, uint16_t ch2Coupling, uint16_t triggerSource);
+TESSEL_API int dsoSetVoltageAndCouplingSecond(uint16_t deviceIndex, uint16_t ch1VoltsIndex,
+                                              uint16_t ch2VoltsIndex, uint16_t ch1Coupling,
+                                              uint16_t ch2Coupling, uint16_t triggerSource);
 /* Request 0xB4: the CH1, CH2 and trigger DACs interpolated from the 42-entry level table
  * (CH1 range r at [2r], [2r+1], CH2 at [20+2r], [21+2r], trigger at [40], [41]) by the five
  * positions {CH1, CH2, trigger level for source 0, source 1, other sources}, each 0..511 with 511
@@ -124,7 +127,8 @@ TESSEL_API void dsoChannelDataBuffer(const uint16_t* captureSettings, uint16_t m
                                      const uint16_t* src);
 /* Selector 5 only: stretches linearly by 40 (80 when trigger source is not 2 and both channels
  * run). */
-TESSEL_API void dsoFFTBuffer(const uint16_t* captureSettings, uint16_t selector, uint16_t* dst, const uint16_t* src);
+TESSEL_API void dsoFFTBuffer(const uint16_t* captureSettings, uint16_t selector, uint16_t* dst,
+                             const uint16_t* src);
 /* The 501-point MATH record from 501-point CH1 and CH2 records. mathBlock: [1] position, [6]
  * volts/div index; offsets[2]; probe block: [0] CH1, [2] CH2, [4] MATH probe code; operation
  * block: [0] operands (0 CH1-CH1, 1 CH1-CH2, 2 CH2-CH1, 3 CH2-CH2), [1] operation (0 add,
@@ -150,8 +154,8 @@ TESSEL_API void dsoChannelDataFiltbackup(uint16_t timeBaseIndex, int16_t* pairs,
                                          uint16_t recordSelector);
 /* groupCount pairs of groups of groupSize codes; points at or past validLength read as the last
  * valid point. A group size or valid length of 0 writes nothing. */
-TESSEL_API void dsoStopDataFilt(uint32_t groupSize, uint32_t groupCount, const uint16_t* record, int16_t* pairs,
-                                uint16_t mode, uint32_t validLength);
+TESSEL_API void dsoStopDataFilt(uint32_t groupSize, uint32_t groupCount, const uint16_t* record,
+                                int16_t* pairs, uint16_t mode, uint32_t validLength);
 /* Level of a 10240-point record: 511 pinned at the top, 0 at the bottom, else the mean of points
  * 100..499. */
 TESSEL_API int dsoChannelAverageData(const uint16_t* record);
@@ -190,7 +194,8 @@ TESSEL_API double dsoMeasureCycleRMS(int16_t* out, const uint16_t* record, uint1
  * rising one; left as given when not found. top and base receive the level sets. */
 TESSEL_API void dsoMeasureFrequency(uint16_t* top, uint16_t* base, uint16_t* out, const uint16_t* record);
 /* Mean over one period: period[0] receives it (truncated), period[1] 0; 0.0 when no full period. */
-TESSEL_API double dsoMeasureCycleMean(uint16_t* top, uint16_t* base, uint16_t* period, const uint16_t* record);
+TESSEL_API double dsoMeasureCycleMean(uint16_t* top, uint16_t* base, uint16_t* period,
+                                      const uint16_t* record);
 /* Falling edge between the firstPercent and secondPercent levels: out[0] and out[1] the points of
  * the two crossings; left as given when not found. */
 TESSEL_API void dsoMeasureFallTime(uint16_t* top, uint16_t* base, uint16_t* out, const uint16_t* record,
@@ -212,7 +217,8 @@ typedef struct HDC__* HDC;
 /* Complex radix-2 FFT of numSamples points (a power of two, 2 .. 2^31). imagIn may be NULL
  * (zeros). A bad count or a NULL realIn, realOut or imagOut prints one line to stderr and
  * computes nothing. The inverse divides by numSamples. */
-TESSEL_API void dsoFFT(uint32_t numSamples, int inverse, const double* realIn, const double* imagIn, double* realOut, double* imagOut);
+TESSEL_API void dsoFFT(uint32_t numSamples, int inverse, const double* realIn, const double* imagIn,
+                       double* realOut, double* imagOut);
 /* Resamples a spectrum for a 1000-point trace with x = scaleTenths / 10: interpolate nonzero
  * fills the points between src[i] and src[i + 1] linearly (values kept to 16 bits), else
  * dst[i] = src[trunc(i / x)] for i = 0..999. dst holds 1000 values; nothing is written at 1000 or
@@ -236,7 +242,8 @@ typedef struct DsoFftSettings {
 /* Amplitude spectrum of 2N sample codes (volts = (code + offset - 511) x V/div x 8 / 511) into
  * out[0..N-1], normalised by half the window sum. N = 0, or a window that sums to 0, writes
  * nothing. */
-TESSEL_API void dsoNewFFT(const DsoFftSettings* settings, const uint16_t* samples, uint16_t offset, double* out);
+TESSEL_API void dsoNewFFT(const DsoFftSettings* settings, const uint16_t* samples, uint16_t offset,
+                          double* out);
 /* Picks n = 2 x halfCount samples from a 10240-point screen record: n = 4096 every 2.5 points,
  * n above 4096 8192 points every 1.25 points (at most n written), smaller n group means of
  * 10240 / n points. Returns 1; 0 for halfCount 0. */
@@ -248,32 +255,46 @@ TESSEL_API int dsoFFTGetSamples(const uint16_t* screen, uint16_t halfCount, uint
  * flag} right after their n points. */
 /* Stretch by the trailer's time-base index, repeat by magnification (0 and 1 = 1), shift from the
  * trailer's capture position to captureSettings[3]; codes above 511 become 1000. dst: n codes. */
-TESSEL_API void dsoDataResolutionZoomIn(const uint16_t* record, uint16_t* dst, uint16_t magnification, uint16_t stretchMode, const uint16_t* captureSettings);
+TESSEL_API void dsoDataResolutionZoomIn(const uint16_t* record, uint16_t* dst, uint16_t magnification,
+                                        uint16_t stretchMode, const uint16_t* captureSettings);
 /* Repeat by the time-base factor, take every step-th point (0 = 1) about the capture point, shift
  * to currentPosition. dst: n codes. */
-TESSEL_API void dsoDataResolutionZoomOut(const uint16_t* record, uint16_t* dst, uint16_t currentPosition, uint16_t step, uint16_t recordSelector);
+TESSEL_API void dsoDataResolutionZoomOut(const uint16_t* record, uint16_t* dst, uint16_t currentPosition,
+                                         uint16_t step, uint16_t recordSelector);
 /* 250 min/max pairs (500 int16) of the groups on both sides of the position (0..100) in the
  * record, the start placed at the same fraction of the pair output; pairs without data are
  * (1000, 1000). Records: selector 10 holds 20000 codes below time-base index 11, else 10240; other
  * selectors 32768 codes, first moved 2048 points to the left in place. divisor 0 counts as 1. */
-TESSEL_API void dsoDataResolutionZoomInBackup(uint16_t* record, int16_t* pairs, uint16_t position, uint16_t divisor, uint16_t unused, uint16_t recordSelector, uint16_t timeBaseIndex);
-TESSEL_API void dsoRefDataResolutionZoomIn(const uint16_t* src, uint16_t* dst, uint16_t capturePosition, uint16_t currentPosition, uint16_t magnification, uint16_t recordSelector);
-TESSEL_API void dsoRefDataResolutionZoomOut(const uint16_t* src, uint16_t* dst, uint16_t capturePosition, uint16_t currentPosition, uint16_t step, uint16_t recordSelector);
+TESSEL_API void dsoDataResolutionZoomInBackup(uint16_t* record, int16_t* pairs, uint16_t position,
+                                              uint16_t divisor, uint16_t unused, uint16_t recordSelector,
+                                              uint16_t timeBaseIndex);
+TESSEL_API void dsoRefDataResolutionZoomIn(const uint16_t* src, uint16_t* dst, uint16_t capturePosition,
+                                           uint16_t currentPosition, uint16_t magnification,
+                                           uint16_t recordSelector);
+TESSEL_API void dsoRefDataResolutionZoomOut(const uint16_t* src, uint16_t* dst, uint16_t capturePosition,
+                                            uint16_t currentPosition, uint16_t step, uint16_t recordSelector);
 /* Stop-data record: 2n codes and the trailer (capture position at 2n + 2). 500 codes out around
  * the trigger for a window of windowWidth points (0 draws nothing; above n counts as n). */
-TESSEL_API void dsoStopDataProcessZoomIn(const uint16_t* captureSettings, const uint16_t* stopRecord, uint16_t* dst, uint16_t filterMode, uint32_t windowWidth);
+TESSEL_API void dsoStopDataProcessZoomIn(const uint16_t* captureSettings, const uint16_t* stopRecord,
+                                         uint16_t* dst, uint16_t filterMode, uint32_t windowWidth);
 /* The whole record reduced in groups of groupSize points (at most 10000 for the 10240-point
  * record, else the deep record's limit; 0 draws nothing), placed by captureSettings[3]. */
-TESSEL_API void dsoStopDataProcessZoomOut(const uint16_t* captureSettings, const uint16_t* stopRecord, uint16_t* dst, uint32_t groupSize);
+TESSEL_API void dsoStopDataProcessZoomOut(const uint16_t* captureSettings, const uint16_t* stopRecord,
+                                          uint16_t* dst, uint32_t groupSize);
 /* Roll mode on 500 codes; width above 500 counts as 500; 0 draws nothing and returns 0. */
-TESSEL_API int dsoScrollModeDataZoomIn(const uint16_t* positionBlock, const uint16_t* src, uint16_t* dst, uint16_t preTriggerPercent, uint32_t windowWidth);
-TESSEL_API void dsoScrollModeDataZoomOut(const uint16_t* positionBlock, const uint16_t* src, uint16_t* dst, uint16_t preTriggerPercent, uint32_t groupSize);
+TESSEL_API int dsoScrollModeDataZoomIn(const uint16_t* positionBlock, const uint16_t* src, uint16_t* dst,
+                                       uint16_t preTriggerPercent, uint32_t windowWidth);
+TESSEL_API void dsoScrollModeDataZoomOut(const uint16_t* positionBlock, const uint16_t* src, uint16_t* dst,
+                                         uint16_t preTriggerPercent, uint32_t groupSize);
 /* Stored reference records: n chosen by word 20483 (10240 there, else the deep record). */
-TESSEL_API void dsoRefDataProcessZoomIn(const uint16_t* positionBlock, const uint16_t* stopRecord, uint16_t* dst, uint16_t filterMode, uint32_t windowWidth);
-TESSEL_API void dsoRefDataProcessZoomOut(const uint16_t* positionBlock, const uint16_t* stopRecord, uint16_t* dst, uint32_t groupSize);
+TESSEL_API void dsoRefDataProcessZoomIn(const uint16_t* positionBlock, const uint16_t* stopRecord,
+                                        uint16_t* dst, uint16_t filterMode, uint32_t windowWidth);
+TESSEL_API void dsoRefDataProcessZoomOut(const uint16_t* positionBlock, const uint16_t* stopRecord,
+                                         uint16_t* dst, uint32_t groupSize);
 /* 500 ETS codes expanded by timePerDivision / baseTimePerDivision and windowed at the position;
  * a ratio of 1 or less (or not finite) copies. */
-TESSEL_API void dsoETSDataZoomIn(const uint16_t* src, uint16_t* dst, double timePerDivision, uint16_t position, double baseTimePerDivision);
+TESSEL_API void dsoETSDataZoomIn(const uint16_t* src, uint16_t* dst, double timePerDivision,
+                                 uint16_t position, double baseTimePerDivision);
 /* 1 for time-base indexes 0..2, else 2. */
 TESSEL_API int dsoETSDataZoomOut(uint16_t timeBaseIndex);
 
@@ -284,18 +305,25 @@ TESSEL_API int dsoETSDataZoomOut(uint16_t timeBaseIndex);
  * phase; ageTable holds one age per slot and the first-frame marker at [501] (502 words).
  * tdcCalibration {c0, c1}, tdcRange {max, min}. mode nonzero returns after the first placed
  * frame. Returns 1; 0 when the TDC span is not positive or the time-base index is above 6. */
-TESSEL_API int dsoETS(uint16_t unused, const uint16_t* captureSettings, uint16_t* ch1Record, uint16_t* ch2Record, const uint16_t* frames, uint16_t* ageTable, const uint16_t* tdcCalibration, const uint16_t* tdcRange, uint16_t mode);
+TESSEL_API int dsoETS(uint16_t unused, const uint16_t* captureSettings, uint16_t* ch1Record,
+                      uint16_t* ch2Record, const uint16_t* frames, uint16_t* ageTable,
+                      const uint16_t* tdcCalibration, const uint16_t* tdcRange, uint16_t mode);
 /* Captures the ETS frames (1600 words each) into frames. Returns 1; 2 when normal sweep gives up
  * waiting; 0 when the device does not open, a transfer fails or no capture completes (frames
  * untouched). */
-TESSEL_API int dsoETSGetData(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex, uint16_t unused1, uint16_t* frames, uint16_t unused2, const uint16_t* captureSettings, uint16_t unused3, uint16_t triggerPoint, uint16_t sweepMode);
+TESSEL_API int dsoETSGetData(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
+                             uint16_t unused1, uint16_t* frames, uint16_t unused2,
+                             const uint16_t* captureSettings, uint16_t unused3, uint16_t triggerPoint,
+                             uint16_t sweepMode);
 /* Finds the trigger in a 40000-point stretched record (slope 0 rising, other falling; level 0 at
  * the top), cuts the 10240-point screen record around it and reduces it to 250 pairs. Position
  * above 100 counts as 100. */
-TESSEL_API void dsoSoftFindTrigger(uint16_t position, uint16_t slope, uint16_t level, int16_t* pairs, const uint16_t* source, uint16_t* screen, uint16_t unused);
+TESSEL_API void dsoSoftFindTrigger(uint16_t position, uint16_t slope, uint16_t level, int16_t* pairs,
+                                   const uint16_t* source, uint16_t* screen, uint16_t unused);
 /* As dsoSoftFindTrigger with a given trigger index; mode 5 copies 10000 points instead. Source
  * points outside 0..39999 are skipped. */
-TESSEL_API void dsoSoftFindTriggerCopy(uint16_t position, uint32_t triggerIndex, int16_t* pairs, const uint16_t* source, uint16_t* screen, uint16_t mode);
+TESSEL_API void dsoSoftFindTriggerCopy(uint16_t position, uint32_t triggerIndex, int16_t* pairs,
+                                       const uint16_t* source, uint16_t* screen, uint16_t mode);
 
 /* ---- Drawing and printing ----
  * Panel layout, 7 uint16: width, height, left, right, top, bottom margin, step code (point step
@@ -303,18 +331,22 @@ TESSEL_API void dsoSoftFindTriggerCopy(uint16_t position, uint32_t triggerIndex,
 /* Trace of 500 codes: mode 1 vectors (700 and above are gaps), other modes dots. Colour selector
  * 0 and 1 take colour {r, g, b} x intensity / 255, 2 red, 3 cyan, each component at most 255;
  * other selectors draw nothing and return 0. Returns 1. */
-TESSEL_API int dsoDisplayData(HDC dc, const uint16_t* layout, uint16_t mode, const uint16_t* record, uint16_t colourSelector, uint16_t intensity, const uint16_t* colour);
+TESSEL_API int dsoDisplayData(HDC dc, const uint16_t* layout, uint16_t mode, const uint16_t* record,
+                              uint16_t colourSelector, uint16_t intensity, const uint16_t* colour);
 /* X-Y plot of two 500-code records: mode 1 lines, other dots; pairs with a code above 511 are
  * skipped. */
-TESSEL_API void dsoDisplayDataXYMode(HDC dc, const uint16_t* layout, uint16_t mode, const uint16_t* xRecord, const uint16_t* yRecord);
+TESSEL_API void dsoDisplayDataXYMode(HDC dc, const uint16_t* layout, uint16_t mode, const uint16_t* xRecord,
+                                     const uint16_t* yRecord);
 TESSEL_API void dsoMainPannelDrawGrid(HDC dc, const uint16_t* layout);
 /* Printed centre lines and markers. channelSelector: 0 both channels, 1 CH1 only, 2 CH2 only.
  * Channel marker y = top + position x (8 divisions) / 511, so position 511 is at the bottom;
  * trigger marker x = left + triggerPosition x division width x 10 / 4. Returns 1. */
-TESSEL_API int dsoPrintDrawGrid(HDC dc, const uint16_t* layout, uint16_t ch1Position, uint16_t ch2Position, uint16_t channelSelector, uint16_t triggerPosition);
+TESSEL_API int dsoPrintDrawGrid(HDC dc, const uint16_t* layout, uint16_t ch1Position, uint16_t ch2Position,
+                                uint16_t channelSelector, uint16_t triggerPosition);
 /* Printed cursor lines: x in ten-thousandths of the plot width, y in eight-thousandths of its
  * height; (x1, y1) dash-dot-dot, (x2, y2) dash-dot. */
-TESSEL_API void dsoPrintBackColor(HDC dc, const uint16_t* layout, uint16_t x1, uint16_t y1, uint16_t x2, uint16_t y2);
+TESSEL_API void dsoPrintBackColor(HDC dc, const uint16_t* layout, uint16_t x1, uint16_t y1, uint16_t x2,
+                                  uint16_t y2);
 /* Knob record, uint16: [0] width, [1] height, [2] horizontal inset, [4] vertical inset, [7] kind
  * (0 blue, 1 green when [8] is 1, 2 yellow when [9] is 1, otherwise grey). value 0..100. */
 TESSEL_API void dsoDrawKnob(HDC dc, const uint16_t* knob, uint16_t value);
@@ -339,10 +371,12 @@ TESSEL_API void dsoSaveDataToPicture(HDC window, const int32_t* area);
 /* ---- Pass/fail ---- */
 /* Upper and lower limits (500 codes each) around a 500-code record: v codes up and down, widened
  * by h points to either side, within 0..511. Returns 1. */
-TESSEL_API int dsoCalculatePassFailData(uint16_t h, uint16_t v, uint16_t* upper, uint16_t* lower, const uint16_t* record);
+TESSEL_API int dsoCalculatePassFailData(uint16_t h, uint16_t v, uint16_t* upper, uint16_t* lower,
+                                        const uint16_t* record);
 /* Fills the zones above upper and below lower between points h and 500 - h; h of 250 or more
  * draws nothing. */
-TESSEL_API void dsoDrawPassFailRgn(HDC dc, const uint16_t* layout, const uint16_t* upper, const uint16_t* lower, uint16_t h);
+TESSEL_API void dsoDrawPassFailRgn(HDC dc, const uint16_t* layout, const uint16_t* upper,
+                                   const uint16_t* lower, uint16_t h);
 
 /* ---- Simplified interface (sd family) ----
  * Trigger/filter block (5 uint16): [0], [1], [2] filter switches, [3] sweep (0 auto, 1 normal,
@@ -351,15 +385,21 @@ TESSEL_API void dsoDrawPassFailRgn(HDC dc, const uint16_t* layout, const uint16_
  * the setters (CH1 range r at [2r], [2r+1], CH2 at [20+2r], [21+2r], trigger pair at [40], [41]);
  * sdGetLevel fills 66. */
 TESSEL_API int sdSearchDevice(uint16_t deviceIndex);
-TESSEL_API int sdSetVoltageAndCoupling(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex, uint16_t ch1Coupling, uint16_t ch2Coupling, const uint16_t* captureSettings);
+TESSEL_API int sdSetVoltageAndCoupling(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
+                                       uint16_t ch1Coupling, uint16_t ch2Coupling,
+                                       const uint16_t* captureSettings);
 /* Writes the trigger DAC pair levels[40], [41] for the trigger source (0 by the CH1 index, 1 by
  * the CH2 index, 2 unchanged, above 2 {497, 3085}). Returns 1; 0 for a null table. */
-TESSEL_API int sdCurrentTriggerLevel(uint16_t triggerSource, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex, uint16_t* levels);
+TESSEL_API int sdCurrentTriggerLevel(uint16_t triggerSource, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
+                                     uint16_t* levels);
 /* sdCurrentTriggerLevel, then dsoSetOffset. Volts indexes above 9 or a source above 4 are
  * refused before the table is touched. */
-TESSEL_API int sdSetOffset(uint16_t deviceIndex, const uint16_t* positions, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex, uint16_t triggerSource, uint16_t* levels);
+TESSEL_API int sdSetOffset(uint16_t deviceIndex, const uint16_t* positions, uint16_t ch1VoltsIndex,
+                           uint16_t ch2VoltsIndex, uint16_t triggerSource, uint16_t* levels);
 /* Commands 0x0E (flag A 0), 0x0C and 0x0D; the result of the last. */
-TESSEL_API int sdSetTriggerAndSampleRate(uint16_t deviceIndex, uint16_t triggerValue, uint16_t overrideFlag, const uint16_t* captureSettings, uint16_t flagB, uint16_t twoBitValue, uint32_t value);
+TESSEL_API int sdSetTriggerAndSampleRate(uint16_t deviceIndex, uint16_t triggerValue, uint16_t overrideFlag,
+                                         const uint16_t* captureSettings, uint16_t flagB,
+                                         uint16_t twoBitValue, uint32_t value);
 /* dsoSetFilt with the first three words of the trigger/filter block. */
 TESSEL_API int sdSetFilt(uint16_t deviceIndex, const uint16_t* triggerFilter);
 TESSEL_API int sdCaptureStart(uint16_t deviceIndex);
@@ -375,29 +415,42 @@ TESSEL_API int sdChannelInGND(uint16_t level, uint16_t* record);
  * dsoGetChannelData) and re-arms. With the alternate flag captureSettings[6] = 1 the trigger
  * source and channel selector in captureSettings change from step to step. Returns 1 when a
  * record was read, 0 otherwise (also when the read failed). */
-TESSEL_API int sdGetData(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex, uint16_t* ch1Record, uint16_t* ch2Record, uint16_t* captureSettings, const uint16_t* triggerFilter, const uint16_t* positions, uint16_t* levels, uint32_t rearm, uint16_t flagB, uint16_t twoBitValue, uint32_t value);
+TESSEL_API int sdGetData(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
+                         uint16_t* ch1Record, uint16_t* ch2Record, uint16_t* captureSettings,
+                         const uint16_t* triggerFilter, const uint16_t* positions, uint16_t* levels,
+                         uint32_t rearm, uint16_t flagB, uint16_t twoBitValue, uint32_t value);
 /* One roll-mode step. timing (4 doubles): current time, interval, next due time, started flag.
  * Reads and appends one point per channel to the 500-point displays when next due + interval / 50
  * lies before the current time. Returns 1; 0 for a refused argument. */
-TESSEL_API int sdGetScrollData(uint16_t deviceIndex, uint16_t* captureSettings, const uint16_t* levels, double* timing, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex, uint16_t* ch1Record, uint16_t* ch2Record, uint16_t* ch1Display, uint16_t* ch2Display, uint16_t trailerValue, uint8_t ch1Flag, uint8_t ch2Flag);
+TESSEL_API int sdGetScrollData(uint16_t deviceIndex, uint16_t* captureSettings, const uint16_t* levels,
+                               double* timing, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
+                               uint16_t* ch1Record, uint16_t* ch2Record, uint16_t* ch1Display,
+                               uint16_t* ch2Display, uint16_t trailerValue, uint8_t ch1Flag, uint8_t ch2Flag);
 /* Shifts the 500-point display left by one and appends 511 - levels[0] (channel 1 with its flag),
  * 511 - levels[1] (channel 2 with its flag) or newValue. Returns 1. */
-TESSEL_API int sdDisplayScrollData(uint16_t* display, const uint16_t* levels, uint8_t ch1Flag, uint8_t ch2Flag, uint16_t newValue, uint16_t channel);
+TESSEL_API int sdDisplayScrollData(uint16_t* display, const uint16_t* levels, uint8_t ch1Flag,
+                                   uint8_t ch2Flag, uint16_t newValue, uint16_t channel);
 /* Autoset block (9 uint16): [0] channel whose period picks the time base (0 CH1, 1 CH2), [1] CH1
  * and [2] CH2 volts index (results), [3] CH1 and [4] CH2 time-base index (results), [5]/[6] ground
  * flags, [7]/[8] enabled flags. Drives trial captures on the instrument; positions end as
  * {128, 384, 128, 384, 256} (255 last in the Pallik build). Returns 1; 0 for a refused argument. */
-TESSEL_API int sdAutoset(uint16_t deviceIndex, uint16_t* captureSettings, uint16_t* autosetBlock, const uint16_t* triggerFilter, uint16_t* positions, uint16_t* levels);
+TESSEL_API int sdAutoset(uint16_t deviceIndex, uint16_t* captureSettings, uint16_t* autosetBlock,
+                         const uint16_t* triggerFilter, uint16_t* positions, uint16_t* levels);
 /* Seconds per division of time-base index 0..38 through secondsPerDivision and the sample-rate
  * figure; above 38 returns 0 and writes nothing. */
-TESSEL_API double sdDisplaySampling(uint8_t flag1, uint8_t flag2, uint16_t equivalentTime, uint16_t mode, uint16_t timeBaseIndex, uint16_t recordSelector, double* secondsPerDivision);
+TESSEL_API double sdDisplaySampling(uint8_t flag1, uint8_t flag2, uint16_t equivalentTime, uint16_t mode,
+                                    uint16_t timeBaseIndex, uint16_t recordSelector,
+                                    double* secondsPerDivision);
 TESSEL_API void sdMainPanelDrawGrid(HDC dc, const uint16_t* layout);
 /* dsoDisplayData with colour selector 0 and intensity 511 (components held at 255). */
-TESSEL_API int sdDisplayData(HDC dc, const uint16_t* layout, uint16_t mode, const uint16_t* record, const uint16_t* colour);
-TESSEL_API void sdDisplayDataXYMode(HDC dc, const uint16_t* layout, uint16_t mode, const uint16_t* xRecord, const uint16_t* yRecord);
+TESSEL_API int sdDisplayData(HDC dc, const uint16_t* layout, uint16_t mode, const uint16_t* record,
+                             const uint16_t* colour);
+TESSEL_API void sdDisplayDataXYMode(HDC dc, const uint16_t* layout, uint16_t mode, const uint16_t* xRecord,
+                                    const uint16_t* yRecord);
 /* dsoChannelDataFilt(captureSettings[2], captureSettings[3], pairs, record, captureSettings[5], 0). */
 TESSEL_API void sdGetDisplayData(const uint16_t* captureSettings, int16_t* pairs, const uint16_t* record);
-TESSEL_API void sdChannelDataBuffer(const uint16_t* captureSettings, uint16_t mode, uint16_t* dst, const uint16_t* src);
+TESSEL_API void sdChannelDataBuffer(const uint16_t* captureSettings, uint16_t mode, uint16_t* dst,
+                                    const uint16_t* src);
 /* Stretches a spectrum with x = scaleTenths / 10: interpolate nonzero fills dst[0..499] linearly
  * from src[0 .. 500 / x] (src holds trunc(500 / x) + 2 values), else dst[i] = src[trunc(i / x)]
  * for i = 0..999. Returns 1; 0 for a scale of 0 or below. */
@@ -416,7 +469,9 @@ typedef struct SdSpectrumSettings {
 /* The 500-point spectrum of the chosen channel: records A of at least 265 points, records B of
  * 10240 points (used at time-base indexes 13..24). Returns 1; 0 (out untouched) for another point
  * count, a window above 3 or a null pointer. */
-TESSEL_API int sdFFT(uint16_t unused, const uint16_t* captureSettings, const SdSpectrumSettings* spectrum, const uint16_t* firstRecordA, const uint16_t* secondRecordA, const uint16_t* firstRecordB, const uint16_t* secondRecordB, double* out);
+TESSEL_API int sdFFT(uint16_t unused, const uint16_t* captureSettings, const SdSpectrumSettings* spectrum,
+                     const uint16_t* firstRecordA, const uint16_t* secondRecordA,
+                     const uint16_t* firstRecordB, const uint16_t* secondRecordB, double* out);
 /* Draws a 500-point spectrum: value v at y = top + (511 - v) x plot height / 256 (above 510 at
  * y 0, below 0 at plot height x 510 / 256). */
 TESSEL_API void sdFFTDisplayData(HDC dc, const uint16_t* layout, const double* spectrum);
@@ -426,7 +481,8 @@ TESSEL_API void sdFFTDisplayData(HDC dc, const uint16_t* layout, const double* s
  * other builds, whose dsoDisplayData it is. Pallik's own dsoDisplayData draws every point between
  * the first and the last one with data (only 1000 is a gap), codes pinned to 1..510 from the
  * edges, edge-pinned stretches and dots in black. */
-TESSEL_API int dsoDisplayDatabackup(HDC dc, const uint16_t* layout, uint16_t mode, const uint16_t* record, uint16_t colourSelector, uint16_t intensity, const uint16_t* colour);
+TESSEL_API int dsoDisplayDatabackup(HDC dc, const uint16_t* layout, uint16_t mode, const uint16_t* record,
+                                    uint16_t colourSelector, uint16_t intensity, const uint16_t* colour);
 #endif
 
 #endif /* TESSEL_H */

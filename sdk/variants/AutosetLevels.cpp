@@ -6,11 +6,17 @@
 
 namespace kv::sdk {
 
-int AutosetStartPosition() { return kModel == Model::Cordun ? 256 : 255; }
+int AutosetStartPosition() {
+    return kModel == Model::Cordun ? 256 : 255;
+}
 
 // A grounded work record holds the zero line 511 - mid level.
-std::uint16_t AutosetGroundCode() { return kModel == Model::Cordun ? 255 : 256; }
+std::uint16_t AutosetGroundCode() {
+    return kModel == Model::Cordun ? 255 : 256;
+}
 
-std::uint16_t AutosetFinalTriggerPosition() { return kModel == Model::Pallik ? 255 : 256; }
+std::uint16_t AutosetFinalTriggerPosition() {
+    return kModel == Model::Pallik ? 255 : 256;
+}
 
 } // namespace kv::sdk

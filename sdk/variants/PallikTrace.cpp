@@ -76,10 +76,12 @@ using namespace kv::sdk;
 
 TESSEL_API int dsoDisplayData(HDC dc, const uint16_t* layout, uint16_t mode, const uint16_t* record,
                               uint16_t colourSelector, uint16_t intensity, const uint16_t* colour) {
-    return Guarded(0, [&] { return PallikDrawTrace(dc, layout, mode, record, colourSelector, intensity, colour); });
+    return Guarded(
+        0, [&] { return PallikDrawTrace(dc, layout, mode, record, colourSelector, intensity, colour); });
 }
 
 TESSEL_API int dsoDisplayDatabackup(HDC dc, const uint16_t* layout, uint16_t mode, const uint16_t* record,
                                     uint16_t colourSelector, uint16_t intensity, const uint16_t* colour) {
-    return Guarded(0, [&] { return DrawTraceStandard(dc, layout, mode, record, colourSelector, intensity, colour); });
+    return Guarded(
+        0, [&] { return DrawTraceStandard(dc, layout, mode, record, colourSelector, intensity, colour); });
 }

@@ -1,10 +1,10 @@
 // The Average, Intensity, Pulse Width Setting and Demo Setting dialogs, opened headless from
 // their templates on a document of their own.
+#include "DialogTestSupport.h"
 #include "app/AverageDlg.h"
 #include "app/DemoSettingDlg.h"
 #include "app/IntensityDlg.h"
 #include "app/PulseWidthDlg.h"
-#include "DialogTestSupport.h"
 #include "app/Resource.h"
 #include "display/ScopeScreen.h"
 #include "engine/KelvaneDoc.h"

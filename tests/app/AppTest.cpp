@@ -54,8 +54,10 @@ TEST(App, HelpFileFollowsTheLanguageWithItsOwnCase) {
     const fs::path dir = TempDir("kelvane-help");
     const CString folder(dir.string());
     EXPECT_STREQ(CKelvaneApp::HelpFilePath(folder, "french"), folder + "/language/OrvalaUSBHelp-french.chm");
-    EXPECT_STREQ(CKelvaneApp::HelpFilePath(folder, "Spanish"), folder + "/language/OrvalaUSBHelp-English.chm");
-    EXPECT_STREQ(CKelvaneApp::HelpFilePath(folder, "English"), folder + "/language/OrvalaUSBHelp-English.chm");
+    EXPECT_STREQ(CKelvaneApp::HelpFilePath(folder, "Spanish"),
+                 folder + "/language/OrvalaUSBHelp-English.chm");
+    EXPECT_STREQ(CKelvaneApp::HelpFilePath(folder, "English"),
+                 folder + "/language/OrvalaUSBHelp-English.chm");
     EXPECT_STREQ(CKelvaneApp::HelpFilePath(folder, ""), folder + "/language/OrvalaUSBHelp-English.chm");
     // A file that differs only in case is found as it is named.
     fs::create_directories(dir / "language");

@@ -1,10 +1,10 @@
 #pragma once
 // Helpers for the application-shell tests: answering modal dialogs from inside their event
 // loop, choosing the simulated instruments, running the program's start-up headless.
+#include "DialogTestSupport.h"
 #include "app/KelvaneApp.h"
 #include "app/KelvaneView.h"
 #include "app/MainFrame.h"
-#include "DialogTestSupport.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/Dialog.h"
 #include "framework/WinApp.h"
@@ -60,7 +60,9 @@ inline void ProcessEventsFor(int ms) {
     loop.exec();
 }
 
-inline std::string DefaultSetPath() { return kv::ProgramFolder() + "/Default.set"; }
+inline std::string DefaultSetPath() {
+    return kv::ProgramFolder() + "/Default.set";
+}
 
 inline bool FileExists(const std::string& path) {
     if (FILE* f = std::fopen(path.c_str(), "rb")) {

@@ -1,9 +1,9 @@
 // The calibration dialogs and the auto-setup progress window, driven against the recording
 // instrument fake: choice, zero calibration progress and stop, the ETS calibration run, the
 // Calibrate Data panel's writes and the progress window's steps and paint.
+#include "app/CalibrationDlg.h"
 #include "app/AutoSetupProgress.h"
 #include "app/CalibrateDataDlg.h"
-#include "app/CalibrationDlg.h"
 #include "app/EtsCalibrationDlg.h"
 #include "app/Resource.h"
 #include "app/ZeroCalibrationDlg.h"
@@ -115,9 +115,9 @@ TEST_F(CalibrationDialogs, ZeroCalibrationOfBothChannelsRunsToOk) {
     EXPECT_TRUE(seen.count("Calibrate CH1..."));
     EXPECT_TRUE(seen.count("Calibrate CH2... "));
     // A normal finish is no stop: the list ends in "Calibrate OK!" and the stop is not run twice.
-    EXPECT_EQ(Lines(dlg), (std::vector<std::string>{"Prepare... OK!", "Please start calibration... OK!",
-                                                    "Calibrate CH1... OK!", "Calibrate CH2... OK!",
-                                                    "Calibrate OK!"}));
+    EXPECT_EQ(Lines(dlg),
+              (std::vector<std::string>{"Prepare... OK!", "Please start calibration... OK!",
+                                        "Calibrate CH1... OK!", "Calibrate CH2... OK!", "Calibrate OK!"}));
     EXPECT_TRUE(dlg.m_checkCh1.IsWindowEnabled());
     dlg.m_btnStartStop.GetWindowText(button);
     EXPECT_STREQ(button.GetString(), "Start");

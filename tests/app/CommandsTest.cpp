@@ -10,7 +10,8 @@ using cmdtest::CommandsTest;
 TEST_F(CommandsTest, ChannelItemsFollowTheChannelOnState) {
     doc->m_ch2.SetOn(0);
     EXPECT_STREQ(Update(ID_CH2_ONOFF).m_strText.GetString(), "Turn On");
-    for (UINT id : {ID_CH2_COUPLING_FIRST, ID_CH2_PROBE_FIRST, ID_CH2_FILTER_FIRST, ID_CH2_INVERT, ID_CH2_VOLTDIV_FIRST})
+    for (UINT id : {ID_CH2_COUPLING_FIRST, ID_CH2_PROBE_FIRST, ID_CH2_FILTER_FIRST, ID_CH2_INVERT,
+                    ID_CH2_VOLTDIV_FIRST})
         EXPECT_EQ(State(id), std::make_pair(false, 0)) << id;
     EXPECT_FALSE(Update(ID_CH2_RESET).m_bEnabled);
 

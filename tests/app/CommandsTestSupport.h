@@ -10,10 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <utility>
 #include <cstdio>
+#include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace cmdtest {
@@ -31,7 +31,9 @@ public:
     }
     int GetTimeDivSelection() const override { return timeDivSelection; }
     void EnableChannelControls(int channel) override { calls.push_back("enable" + std::to_string(channel)); }
-    void DisableChannelControls(int channel) override { calls.push_back("disable" + std::to_string(channel)); }
+    void DisableChannelControls(int channel) override {
+        calls.push_back("disable" + std::to_string(channel));
+    }
     void FillVoltsPerDivList(int channel) override { calls.push_back("fillVolts" + std::to_string(channel)); }
     void FillSlopeList() override { calls.push_back("fillSlope"); }
     void EnableFormatList(bool enable) override { calls.push_back(enable ? "formatOn" : "formatOff"); }

@@ -47,14 +47,19 @@ std::unique_ptr<CKelvaneApp> StartShown() {
 void Mouse(CWnd& wnd, QEvent::Type type, CPoint at, bool buttonHeld) {
     const QPointF local(at.x, at.y);
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    const Qt::MouseButtons held = buttonHeld ? Qt::MouseButtons(Qt::LeftButton) : Qt::MouseButtons(Qt::NoButton);
+    const Qt::MouseButtons held =
+        buttonHeld ? Qt::MouseButtons(Qt::LeftButton) : Qt::MouseButtons(Qt::NoButton);
     QMouseEvent event(type, local, wnd.GetWidget()->mapToGlobal(local), button, held, Qt::NoModifier);
     QApplication::sendEvent(wnd.GetWidget(), &event);
 }
 
-UINT ShownCursor(CWnd& wnd) { return GetStandardCursorId(GetWindowCursor(&wnd)); }
+UINT ShownCursor(CWnd& wnd) {
+    return GetStandardCursorId(GetWindowCursor(&wnd));
+}
 
-CPoint Centre(const CRect& rc) { return CPoint((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2); }
+CPoint Centre(const CRect& rc) {
+    return CPoint((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+}
 
 } // namespace
 
@@ -147,11 +152,13 @@ TEST(GlueScreenPanel, MouseCursorShowsWhatThePointerUnderItDoes) {
     doc.m_bRunning = 1;
     view->Screen().UpdateMarkerPositions();
 
-    Mouse(panel, QEvent::MouseMove, Centre(view->Screen().GetMarkerRect(CScopeScreen::kMarkerTrigPos)), false);
+    Mouse(panel, QEvent::MouseMove, Centre(view->Screen().GetMarkerRect(CScopeScreen::kMarkerTrigPos)),
+          false);
     EXPECT_EQ(ShownCursor(panel), IDC_SIZEWE);
     EXPECT_EQ(panel.GetWidget()->cursor().shape(), Qt::SizeHorCursor);
 
-    Mouse(panel, QEvent::MouseMove, Centre(view->Screen().GetMarkerRect(CScopeScreen::kMarkerCh1Zero)), false);
+    Mouse(panel, QEvent::MouseMove, Centre(view->Screen().GetMarkerRect(CScopeScreen::kMarkerCh1Zero)),
+          false);
     EXPECT_EQ(ShownCursor(panel), IDC_SIZENS);
 
     // Away from every pointer the arrow returns and the mouse is free again.

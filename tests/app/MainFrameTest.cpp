@@ -38,7 +38,8 @@ protected:
         ASSERT_TRUE(m_frame->LoadFrame(IDR_MAINFRAME));
         ASSERT_TRUE(m_frame->CreateView(std::make_unique<CView>(), &m_doc));
         m_frame->InstallMenu(m_frame->BuildMenu());
-        m_folder = OutputFolder() + "/mainframe-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        m_folder =
+            OutputFolder() + "/mainframe-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::remove_all(m_folder);
         std::filesystem::create_directories(m_folder);
         m_frame->SetSetupFolder(m_folder.c_str());
@@ -157,7 +158,7 @@ TEST_F(MainFrameTest, FullScreenOnAndOffRestoresPlacementCaptionMenuAndBars) {
     EXPECT_FALSE(m_frame->GetStyle() & WS_CAPTION);
     EXPECT_TRUE(m_frame->m_wndToolBar.GetWidget()->isHidden());
     EXPECT_TRUE(m_frame->m_wndStatusBar.GetWidget()->isHidden());
-    EXPECT_TRUE(IsMenu(menu)); // the menu object keeps it while it is off the window
+    EXPECT_TRUE(IsMenu(menu));    // the menu object keeps it while it is off the window
     m_frame->SetFullScreen(TRUE); // a second call keeps the first saved placement
 
     m_frame->SetFullScreen(FALSE);
@@ -228,6 +229,8 @@ TEST_F(MainFrameTest, GrabbedToAnImage) {
     kv::BitmapResource strip;
     ASSERT_TRUE(kv::LoadBitmapResource(IDB_MENU_NORMAL, strip));
     EXPECT_EQ(strip.width, 17 * 20);
-    QImage image(reinterpret_cast<const uchar*>(strip.pixels.data()), strip.width, strip.height, QImage::Format_RGB32);
-    EXPECT_TRUE(image.scaled(strip.width * 3, strip.height * 3).save(QString::fromStdString(OutputFolder() + "/menu-images.png")));
+    QImage image(reinterpret_cast<const uchar*>(strip.pixels.data()), strip.width, strip.height,
+                 QImage::Format_RGB32);
+    EXPECT_TRUE(image.scaled(strip.width * 3, strip.height * 3)
+                    .save(QString::fromStdString(OutputFolder() + "/menu-images.png")));
 }

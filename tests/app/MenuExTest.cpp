@@ -69,7 +69,9 @@ DRAWITEMSTRUCT DrawRecord(HDC hdc, CMenuExItem* record, UINT state, int w, int h
     return dis;
 }
 
-bool IsDark(COLORREF c) { return GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100; }
+bool IsDark(COLORREF c) {
+    return GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100;
+}
 
 int DarkPixels(CDC& dc, int x0, int x1, int y0, int y1) {
     int n = 0;
@@ -90,7 +92,7 @@ TEST(MainMenuLayout, LanguageKeysNameThePositionsThatPruningAndTranslationUse) {
     EXPECT_EQ(keys.at(80000), "Load CSV#Ctrl+O");
     EXPECT_EQ(keys.at(80002), "--");
     EXPECT_EQ(keys.at(802000106), "1.00V");
-    EXPECT_EQ(keys.at(8020205), "Volt/DIV");   // MATH > Volt/DIV at position 5
+    EXPECT_EQ(keys.at(8020205), "Volt/DIV"); // MATH > Volt/DIV at position 5
     EXPECT_EQ(keys.at(8030001), "Pulse");
     EXPECT_EQ(keys.at(8030204), "EXT/10");
     EXPECT_EQ(keys.at(8040000), "nS");
@@ -165,7 +167,8 @@ TEST_F(MenuExTest, PruningByPositionLeavesTheRecordsInStep) {
 TEST_F(MenuExTest, RelabelledItemShowsItsNewTextNextTimeThePopupOpens) {
     CMenuEx* acquisition = Path({8, 8});
     // What the framework does for CCmdUI::SetText: a plain text item with the new text.
-    ASSERT_TRUE(acquisition->ModifyMenu(1, MF_BYPOSITION | MF_STRING | MF_CHECKED, ID_ACQ_AVERAGE, "Average:16"));
+    ASSERT_TRUE(
+        acquisition->ModifyMenu(1, MF_BYPOSITION | MF_STRING | MF_CHECKED, ID_ACQ_AVERAGE, "Average:16"));
     m_menu.OnInitMenuPopup(acquisition, 8, FALSE);
     CMenuExItem* record = acquisition->GetItem(1);
     EXPECT_EQ(std::string(record->m_strText.GetString()), "Average:16");
@@ -245,8 +248,8 @@ TEST_F(MenuExTest, DrawsTextSplitAtHashCheckBoxGreyedTextAndSeparators) {
         DRAWITEMSTRUCT dis = DrawRecord(c.dc, print, 0, w, h);
         file->DrawItem(&dis);
         const int textLeft = 20 + 10, textRight = w - 20 + 4;
-        EXPECT_GT(DarkPixels(c.dc, textLeft, textLeft + 40, 0, h), 0);      // "Print" at the left
-        EXPECT_GT(DarkPixels(c.dc, textRight - 45, textRight, 0, h), 0);    // "Ctrl+P" at the right
+        EXPECT_GT(DarkPixels(c.dc, textLeft, textLeft + 40, 0, h), 0);       // "Print" at the left
+        EXPECT_GT(DarkPixels(c.dc, textRight - 45, textRight, 0, h), 0);     // "Ctrl+P" at the right
         EXPECT_EQ(DarkPixels(c.dc, textLeft + 60, textRight - 60, 0, h), 0); // nothing between
         EXPECT_EQ(c.dc.GetPixel(5, 10), file->m_crIconBack);
         EXPECT_EQ(c.dc.GetPixel(w - 2, 2), file->m_crBack);
@@ -305,9 +308,9 @@ TEST_F(MenuExTest, ImageListsAreSharedAndNeverDeletedByTheMenu) {
     m_menu.SetDisabledImageList(&lists[1]);
     m_menu.SetHotImageList(&lists[2]);
     m_menu.SetImageIndices(kv::kMenuImageCommands, kv::kMenuImageCount);
-    EXPECT_EQ(Path({0})->GetItem(0)->m_nImage, 0);       // Load CSV
-    EXPECT_EQ(Path({10})->GetItem(0)->m_nImage, 16);     // Help Contents
-    EXPECT_EQ(Path({0})->GetItem(11)->m_nImage, -1);     // Exit has none
+    EXPECT_EQ(Path({0})->GetItem(0)->m_nImage, 0);   // Load CSV
+    EXPECT_EQ(Path({10})->GetItem(0)->m_nImage, 16); // Help Contents
+    EXPECT_EQ(Path({0})->GetItem(11)->m_nImage, -1); // Exit has none
     EXPECT_EQ(Path({8, 8})->GetItem(0)->m_pHot, &lists[2]);
     EXPECT_EQ(Path({2, 0, 1})->GetNormalImageList(), &lists[0]);
 

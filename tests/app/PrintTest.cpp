@@ -32,8 +32,7 @@ protected:
     }
 
     // Renders the page at width x height through the preview and keeps the pixels asked for.
-    template <class F>
-    void Preview(int width, int height, F inspect) {
+    template <class F> void Preview(int width, int height, F inspect) {
         kv::SetDefaultPrinter(nullptr, width, height, 96);
         kv::SetPrintPreviewHook([&](CDC& page, const CPrintInfo&) { inspect(page); });
         view->OnFilePrintPreview();

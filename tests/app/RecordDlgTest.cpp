@@ -45,7 +45,9 @@ void FillTrace(CTrace& trace, int base) {
         trace.GetScreenTrace()[i] = static_cast<std::int16_t>((base + i) % 512);
 }
 
-std::string TempPath(const char* name) { return kv::TempFolder() + "/" + name; }
+std::string TempPath(const char* name) {
+    return kv::TempFolder() + "/" + name;
+}
 
 class RecordDialog : public ::testing::Test {
 protected:
@@ -144,7 +146,8 @@ TEST_F(RecordDialog, PlayBackStopsAtTheEndOrRepeats) {
     ASSERT_EQ(doc.m_record.m_nFramesRecorded, 4);
     FillTrace(doc.m_ch1, 0);
     for (int f = 0; f < 4; ++f)
-        doc.m_record.m_frames[static_cast<std::size_t>(f) * CTrace::kScreenPoints] = static_cast<std::int16_t>(40 + f);
+        doc.m_record.m_frames[static_cast<std::size_t>(f) * CTrace::kScreenPoints] =
+            static_cast<std::int16_t>(40 + f);
     Type(dlg, IDC_PLAY_INTERVAL, "10");
     Type(dlg, IDC_PLAY_START_FRAME, "2");
 

@@ -34,7 +34,9 @@ constexpr UINT kAccelTable = 9650;
 
 class HostFrame : public CFrameWnd {
 public:
-    HostFrame() { CCmdTarget::OnCommand(kCmdStop, [this] { ++stops; }); }
+    HostFrame() {
+        CCmdTarget::OnCommand(kCmdStop, [this] { ++stops; });
+    }
     int stops = 0;
 };
 
@@ -58,7 +60,9 @@ protected:
     }
     void TearDown() override { AfxSetMessageBoxHook(nullptr); }
 
-    QComboBox* Combo(UINT id) { return qobject_cast<QComboBox*>(panel.GetDlgItem(static_cast<int>(id))->GetWidget()); }
+    QComboBox* Combo(UINT id) {
+        return qobject_cast<QComboBox*>(panel.GetDlgItem(static_cast<int>(id))->GetWidget());
+    }
     QAbstractButton* Button(UINT id) {
         return qobject_cast<QAbstractButton*>(panel.GetDlgItem(static_cast<int>(id))->GetWidget());
     }
@@ -418,11 +422,21 @@ TEST_F(SidePanelTest, TriggerListsAndTheirRefusals) {
 }
 
 TEST_F(SidePanelTest, PulseWidthCaptionOverEveryUnit) {
-    const std::pair<std::int64_t, const char*> cases[] = {
-        {1, ""},           {2, "10.0nS"},     {19, "95.0nS"},     {20, "100nS"},       {199, "995nS"},
-        {200, "1.00uS"},   {2000, "10.0uS"},  {20000, "100uS"},   {199999, "999uS"},   {200000, "1.00mS"},
-        {2000000, "10.0mS"}, {20000000, "100mS"}, {200000000, "1.00 S"}, {1999999999, "10.00 S"},
-        {2000000000, "10.0 S"}};
+    const std::pair<std::int64_t, const char*> cases[] = {{1, ""},
+                                                          {2, "10.0nS"},
+                                                          {19, "95.0nS"},
+                                                          {20, "100nS"},
+                                                          {199, "995nS"},
+                                                          {200, "1.00uS"},
+                                                          {2000, "10.0uS"},
+                                                          {20000, "100uS"},
+                                                          {199999, "999uS"},
+                                                          {200000, "1.00mS"},
+                                                          {2000000, "10.0mS"},
+                                                          {20000000, "100mS"},
+                                                          {200000000, "1.00 S"},
+                                                          {1999999999, "10.00 S"},
+                                                          {2000000000, "10.0 S"}};
     for (const auto& [count, text] : cases) {
         EXPECT_STREQ(panel.FormatPulseWidth(count), text) << count;
         EXPECT_STREQ(doc.m_strPulseWidth, text) << count;
@@ -533,9 +547,13 @@ TEST_F(SidePanelTest, TranslationRelabelsByIdAndLeavesListsAlone) {
     fs::remove_all(dir);
     fs::create_directories(dir);
     kv::Profile p;
-    for (const auto& [k, v] : std::vector<std::pair<std::string, std::string>>{
-             {"1104", "Kanal"}, {"1232", "Zeit / DIV"}, {"1058", "broken"}, {"4003", "K1 Volt/DIV"},
-             {"4025", "Flanke"}, {"8030100", "Automatik"}, {"8888", "Deutsch"}}) {
+    for (const auto& [k, v] : std::vector<std::pair<std::string, std::string>>{{"1104", "Kanal"},
+                                                                               {"1232", "Zeit / DIV"},
+                                                                               {"1058", "broken"},
+                                                                               {"4003", "K1 Volt/DIV"},
+                                                                               {"4025", "Flanke"},
+                                                                               {"8030100", "Automatik"},
+                                                                               {"8888", "Deutsch"}}) {
         ASSERT_TRUE(p.SetString("App", k, v));
     }
     const std::vector<std::uint8_t> bytes = p.ToBytes();

@@ -4,8 +4,8 @@
 
 #include "app/Resource.h"
 #include "app/StartupDialogs.h"
-#include "resources/dialogs/DialogTemplates.h"
 #include "framework/Controls.h"
+#include "resources/dialogs/DialogTemplates.h"
 #include "simulator/SimZendral.h"
 #include "zendral/ZendralRegistry.h"
 

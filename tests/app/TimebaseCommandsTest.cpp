@@ -10,7 +10,9 @@ using cmdtest::CommandsTest;
 
 namespace {
 
-constexpr UINT TimeDivId(int index) { return ID_TIMEDIV_FIRST + static_cast<UINT>(index); }
+constexpr UINT TimeDivId(int index) {
+    return ID_TIMEDIV_FIRST + static_cast<UINT>(index);
+}
 
 } // namespace
 
@@ -32,14 +34,19 @@ TEST_F(CommandsTest, DeepRecordLengthsRefuseTimeDivWhileRunning) {
     Run(TimeDivId(18));
     EXPECT_EQ(boxes.back().text, "14K Points Mode Range:20us/Div ~ 0.4s/Div");
     doc->m_trigger.SetSource(0);
-    const char* expected[] = {"", "", "28K Points Mode Range:40us/Div ~ 0.4s/Div",
-                              "32K Points Mode Range:40us/Div ~ 0.4s/Div", "64K Points Mode Range:40us/Div ~ 0.4s/Div",
-                              "512K Points Mode Range:400us/Div ~ 0.4s/Div", "1M Points Mode Range:400us/Div ~ 0.4s/Div"};
+    const char* expected[] = {"",
+                              "",
+                              "28K Points Mode Range:40us/Div ~ 0.4s/Div",
+                              "32K Points Mode Range:40us/Div ~ 0.4s/Div",
+                              "64K Points Mode Range:40us/Div ~ 0.4s/Div",
+                              "512K Points Mode Range:400us/Div ~ 0.4s/Div",
+                              "1M Points Mode Range:400us/Div ~ 0.4s/Div"};
     for (std::int16_t mode = 2; mode <= 6; ++mode)
         EXPECT_EQ(std::string(view->RecordLengthRangeMessage(mode).GetString()), expected[mode]);
     doc->m_ch2.SetOn(0);
     doc->ApplyChannelEnable();
-    EXPECT_STREQ(view->RecordLengthRangeMessage(5).GetString(), "512K Points Mode Range:200us/Div ~ 0.4s/Div");
+    EXPECT_STREQ(view->RecordLengthRangeMessage(5).GetString(),
+                 "512K Points Mode Range:200us/Div ~ 0.4s/Div");
 
     // Stopped: set freely, no message.
     Running(false);

@@ -3,8 +3,8 @@
 #include "AppTestSupport.h"
 
 #include "app/MenuEx.h"
-#include "engine/BitmapWriter.h"
 #include "app/Resource.h"
+#include "engine/BitmapWriter.h"
 #include "simulator/SimZendral.h"
 #include "zendral/RecordingZendral.h"
 #include "zendral/ZendralRegistry.h"
@@ -94,10 +94,8 @@ TEST(TimerPump, BufferSizeMenuFollowsTheModel) {
         std::int16_t model;
         std::vector<std::string> sizes;
     } cases[] = {
-        {0, {"10k", "32k", "64k"}},
-        {1, {"10k", "32k", "64k"}},
-        {2, {"10k", "512k", "1 M"}},
-        {3, {"10k", "14k", "28k", "32k", "64k", "512k", "1 M"}},
+        {0, {"10k", "32k", "64k"}},  {1, {"10k", "32k", "64k"}},
+        {2, {"10k", "512k", "1 M"}}, {3, {"10k", "14k", "28k", "32k", "64k", "512k", "1 M"}},
         {5, {"10k", "512k", "1 M"}},
     };
     for (const auto& c : cases) {
@@ -229,7 +227,8 @@ TEST(TimerPump, DemoRunAtTheTimerRateUsesLittleProcessorTime) {
     ProcessEventsFor(seconds * 1000);
     getrusage(RUSAGE_SELF, &after);
     auto cpuMs = [](const rusage& r) {
-        return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000.0 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000.0;
+        return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000.0 +
+               (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000.0;
     };
     const double share = (cpuMs(after) - cpuMs(before)) / static_cast<double>(wall.elapsed());
     RecordProperty("cpu_percent", static_cast<int>(share * 100));

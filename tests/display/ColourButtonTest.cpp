@@ -1,10 +1,10 @@
 // The colour button (swatch drawing, colour dialog through its test hook, where the colour
 // goes) and the splash window (switch, single instance, bitmap, timing).
 #include "ColourButton.h"
+#include "../engine/FakeDocUi.h"
 #include "Knob.h"
 #include "PixelSurface.h"
 #include "SplashWnd.h"
-#include "../engine/FakeDocUi.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/CommonDialogs.h"
 #include "framework/FrameWnd.h"
@@ -25,8 +25,7 @@ namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 // Runs the event loop for up to `ms` milliseconds or until `done` answers true.
-template <class Done>
-void Pump(int ms, Done done) {
+template <class Done> void Pump(int ms, Done done) {
     QElapsedTimer clock;
     clock.start();
     while (!done() && clock.elapsed() < ms) {

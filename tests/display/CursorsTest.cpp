@@ -13,7 +13,9 @@ using kvtest::ScreenSurface;
 constexpr COLORREF kCursor = RGB(0, 200, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-std::string S(const CString& text) { return std::string(text.GetString()); }
+std::string S(const CString& text) {
+    return std::string(text.GetString());
+}
 
 class CursorsTest : public kvtest::ScreenFixture {
 protected:
@@ -94,7 +96,7 @@ TEST_F(CursorsTest, VoltageBetweenTheHorizontalCursors) {
     EXPECT_EQ(volt({50, 100}, {50, 300}), "Volt = 2.000 V");
     EXPECT_EQ(volt({50, 100}, {50, 50}), "Volt = -500.000 mV");
     EXPECT_EQ(volt({50, 100}, {50, 100}), "Volt = 0.000 kV"); // the same y
-    doc.m_ch1.SetVoltsPerDivIndex(0);                          // 10 mV/div
+    doc.m_ch1.SetVoltsPerDivIndex(0);                         // 10 mV/div
     EXPECT_EQ(volt({50, 100}, {50, 101}), "Volt = 100.000 uV");
     doc.m_ch1.SetVoltsPerDivIndex(9); // 10 V/div x1000
     doc.m_ch1.SetProbe(3);
@@ -207,10 +209,10 @@ TEST_F(CursorsTest, CursorLinesAndTraceMarkerAreDrawnWhereTheModeSays) {
     Place(2, CPoint(121, 500), CPoint(121, 500));
     Draw(s);
     s.Save("Cursors-trace");
-    EXPECT_EQ(s.At(118, 116), kBlack);   // filled body
-    EXPECT_EQ(s.At(117, 114), kCursor);  // its outline
-    EXPECT_EQ(s.At(113, 114), kCursor);  // horizontal stroke
-    EXPECT_EQ(s.At(121, 400), kCursor);  // vertical line
+    EXPECT_EQ(s.At(118, 116), kBlack);  // filled body
+    EXPECT_EQ(s.At(117, 114), kCursor); // its outline
+    EXPECT_EQ(s.At(113, 114), kCursor); // horizontal stroke
+    EXPECT_EQ(s.At(121, 400), kCursor); // vertical line
     // On a trace that is off the marker sits at the top edge (limited to T + 1).
     doc.m_ch1.SetOn(0);
     Draw(s);

@@ -1,8 +1,8 @@
 // The knob: its picture read back pixel by pixel, the dial mapping, and turning it through its
 // mouse handlers with the record-length range rule.
 #include "Knob.h"
-#include "PixelSurface.h"
 #include "../engine/FakeDocUi.h"
+#include "PixelSurface.h"
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/WinApp.h"
@@ -63,7 +63,8 @@ protected:
     void TearDown() override { AfxSetMessageBoxHook(nullptr); }
 
     void Press(int index) {
-        const int steps = knob.GetKnobId() == CKnob::kKnobTime ? knob.GetStepCount() + 29 : knob.GetStepCount();
+        const int steps =
+            knob.GetKnobId() == CKnob::kKnobTime ? knob.GetStepCount() + 29 : knob.GetStepCount();
         knob.OnLButtonDown(MK_LBUTTON, PointForIndex(steps, index));
     }
     int Position(const char* label) const { return CKnob::TimeDivLabelPosition(label, doc.m_nModel); }

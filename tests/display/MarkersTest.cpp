@@ -20,7 +20,9 @@ constexpr COLORREF kExt = RGB(255, 0, 255);
 constexpr COLORREF kBand = RGB(50, 50, 50);
 
 // The 800 x 630 window-mode plot is (21, 14, 779, 616): W = 758, H = 602.
-double LevelOfY(double y) { return (y - 14.0) / 602.0 * 511.0; }
+double LevelOfY(double y) {
+    return (y - 14.0) / 602.0 * 511.0;
+}
 
 class MarkersTest : public kvtest::ScreenFixture {};
 
@@ -37,7 +39,8 @@ TEST_F(MarkersTest, PointersSitAtTheirComputedPixelsForEachSourceAndPosition) {
     // X-Y pointer: L + 0.1 W + (511 - 128) x W x 0.8 / 511 = 551.3.
     EXPECT_EQ(screen.GetMarkerRect(CScopeScreen::kMarkerXY), CRect(546, 0, 557, 13));
 
-    for (auto [position, left] : {std::pair{0, 16}, std::pair{100, 167}, std::pair{500, 774}, std::pair{600, 774}}) {
+    for (auto [position, left] :
+         {std::pair{0, 16}, std::pair{100, 167}, std::pair{500, 774}, std::pair{600, 774}}) {
         doc.m_settings.SetHorizontalPosition(static_cast<std::int16_t>(position));
         screen.UpdateMarkerPositions();
         EXPECT_EQ(screen.GetMarkerRect(CScopeScreen::kMarkerTrigPos).left, left) << position;
@@ -125,8 +128,8 @@ TEST_F(MarkersTest, FullScreenDrawsOpenArrowsAndIgnoresTheMouse) {
     Draw(s);
     s.Save("Markers-fullscreen");
     const int y = static_cast<int>(128.0f * 630.0f / 511.0f); // 157.8
-    EXPECT_EQ(s.At(7, y), kCh1);     // the arrow's shaft
-    EXPECT_NE(s.At(3, y + 4), kCh1); // no filled body
+    EXPECT_EQ(s.At(7, y), kCh1);                              // the arrow's shaft
+    EXPECT_NE(s.At(3, y + 4), kCh1);                          // no filled body
     Press(CentreOf(CScopeScreen::kMarkerCh1Zero));
     MoveTo(CPoint(10, 400));
     EXPECT_FALSE(screen.IsDraggingMarker());
@@ -159,7 +162,7 @@ TEST_F(MarkersTest, OnlyOneMouseEventInFourMovesAPointer) {
 
 TEST_F(MarkersTest, DraggingTheCh1ZeroSetsItsPositionAndTheLevelFollows) {
     Drag(CentreOf(CScopeScreen::kMarkerCh1Zero), CPoint(10, 100));
-    EXPECT_NEAR(doc.m_ch1.GetPosition(), 73.0, 1e-3); // (100 - 14) / 602 x 511
+    EXPECT_NEAR(doc.m_ch1.GetPosition(), 73.0, 1e-3);      // (100 - 14) / 602 x 511
     EXPECT_EQ(Ordinals(), (std::vector<int>{5, 6, 5, 6})); // position, then the following level
     EXPECT_NEAR(doc.m_trigger.GetLevel(0), 73.0, 1e-3);    // offset 0: the level sits on the zero
     EXPECT_EQ(doc.m_usb.GetLevelWord(kv::kLevelCh1Position), 73);
@@ -335,7 +338,8 @@ TEST_F(MarkersTest, ZoomToolsStepTheTimeBaseAndKeepTheSidePanelInStep) {
     Release(CPoint(400, 300));
     EXPECT_EQ(cursor, CScopeScreen::kCursorZoomIn);
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), start - 1);
-    EXPECT_EQ(ui.calls, (std::vector<std::string>{"Combo 0 " + std::to_string(start - 1), "RepaintTimeBaseKnob"}));
+    EXPECT_EQ(ui.calls,
+              (std::vector<std::string>{"Combo 0 " + std::to_string(start - 1), "RepaintTimeBaseKnob"}));
     // Outside the plot nothing happens.
     MoveTo(CPoint(5, 5), 0);
     Press(CPoint(5, 5));

@@ -315,7 +315,7 @@ TEST_F(ScopeScreenTest, XYPlotMapsWorkRecordsAndBoundsTheRecordLength) {
     const int y = static_cast<int>(14 + (511 - 400) * 602.0 / 511);
     EXPECT_EQ(s.At(x, y), RGB(0, 255, 255));
     EXPECT_EQ(s.Count(kCh1, 22, 15, 779, 616), 0); // no traces in X-Y (the CH1 pointer sits in the margin)
-    doc.m_ch1.SetRecordLength(524288); // beyond the buffers
+    doc.m_ch1.SetRecordLength(524288);             // beyond the buffers
     Draw(s);
 }
 

@@ -58,7 +58,9 @@ protected:
         MoveTo(to);
         Release(to);
     }
-    static CPoint Centre(const CRect& rc) { return CPoint((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2); }
+    static CPoint Centre(const CRect& rc) {
+        return CPoint((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    }
     CPoint CentreOf(CScopeScreen::Marker m) const { return Centre(screen.GetMarkerRect(m)); }
     std::vector<int> Ordinals() const { return fake->Ordinals(); }
 

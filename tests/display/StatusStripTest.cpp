@@ -1,6 +1,6 @@
 // The status strip drawn into a memory context and read back pixel by pixel.
-#include "PixelSurface.h"
 #include "StatusStrip.h"
+#include "PixelSurface.h"
 #include "engine/KelvaneDoc.h"
 
 #include <gtest/gtest.h>

@@ -400,7 +400,7 @@ TEST_F(DemoAcquisitionTest, PretriggerWaitPausesPollingAndEndsAcrossMidnight) {
     doc.AcquireTick();
     EXPECT_EQ(doc.m_bPretriggerWait, 1);
     EXPECT_EQ(doc.m_nRunStatus, 2); // not polled while waiting
-    now = 3000; // the clock restarted at midnight
+    now = 3000;                     // the clock restarted at midnight
     doc.AcquireTick();
     EXPECT_EQ(doc.m_bPretriggerWait, 0);
     doc.AcquireTick();
@@ -417,8 +417,8 @@ TEST_F(DemoAcquisitionTest, PretriggerWaitEndsAtOnceOnATimeBaseWithoutFactor) {
 }
 
 TEST_F(DemoAcquisitionTest, RollAppendsOnePointPerReadAtTheTimeBasesPace) {
-    TimeBase(26); // 1 s/div: factor 1 -> 20 ms
-    doc.AcquireTick();                   // Y-T tick first: the trigger test marks the channels valid
+    TimeBase(26);      // 1 s/div: factor 1 -> 20 ms
+    doc.AcquireTick(); // Y-T tick first: the trigger test marks the channels valid
     doc.m_settings.SetTimeBaseFormat(1);
     const int held = doc.m_ch1.GetRollPointsHeld();
     now += 20;

@@ -156,11 +156,11 @@ TEST_F(SimAutoSetupTest, StartPreparesTheSearchAndShowsTheProgress) {
     EXPECT_EQ(doc.m_nSearchHigh, 24);
     // The side panel follows every choice that has no view setter of its own.
     EXPECT_EQ(ui.Count("SetTimeBase 10"), 1);
-    EXPECT_EQ(ui.Count("Combo 1 0"), 1);  // format Y-T
-    EXPECT_EQ(ui.Count("Combo 2 0"), 1);  // sweep Auto
-    EXPECT_EQ(ui.Count("Combo 3 0"), 1);  // source CH1
-    EXPECT_EQ(ui.Count("Combo 4 1"), 1);  // CH1 AC
-    EXPECT_EQ(ui.Count("Combo 5 1"), 1);  // CH2 AC
+    EXPECT_EQ(ui.Count("Combo 1 0"), 1); // format Y-T
+    EXPECT_EQ(ui.Count("Combo 2 0"), 1); // sweep Auto
+    EXPECT_EQ(ui.Count("Combo 3 0"), 1); // source CH1
+    EXPECT_EQ(ui.Count("Combo 4 1"), 1); // CH1 AC
+    EXPECT_EQ(ui.Count("Combo 5 1"), 1); // CH2 AC
     EXPECT_EQ(ui.Count("ShowProgress"), 1);
 }
 

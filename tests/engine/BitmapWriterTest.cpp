@@ -17,7 +17,9 @@ std::uint32_t U32(const Bytes& b, std::size_t at) {
     return static_cast<std::uint32_t>(b.at(at) | (b.at(at + 1) << 8) | (b.at(at + 2) << 16)) |
            (static_cast<std::uint32_t>(b.at(at + 3)) << 24);
 }
-int U16(const Bytes& b, std::size_t at) { return b.at(at) | (b.at(at + 1) << 8); }
+int U16(const Bytes& b, std::size_t at) {
+    return b.at(at) | (b.at(at + 1) << 8);
+}
 
 // A 5 x 3 image: red top-left, green bottom-right, white in the middle, black elsewhere.
 CScreenImage Sample(int depth) {
@@ -58,9 +60,9 @@ TEST_P(BitmapDepth, HeadersPaletteAndPaddedRows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, BitmapDepth,
-                         ::testing::Values(DepthCase{1, 1, 2, 4}, DepthCase{4, 4, 16, 4}, DepthCase{8, 8, 256, 8},
-                                           DepthCase{16, 24, 0, 16}, DepthCase{24, 24, 0, 16},
-                                           DepthCase{32, 32, 0, 20}));
+                         ::testing::Values(DepthCase{1, 1, 2, 4}, DepthCase{4, 4, 16, 4},
+                                           DepthCase{8, 8, 256, 8}, DepthCase{16, 24, 0, 16},
+                                           DepthCase{24, 24, 0, 16}, DepthCase{32, 32, 0, 20}));
 
 TEST(BitmapWriter, RowsAreStoredBottomUp) {
     const Bytes b24 = EncodeWindowBitmap(Sample(24));
@@ -74,14 +76,14 @@ TEST(BitmapWriter, RowsAreStoredBottomUp) {
 
     const Bytes b1 = EncodeWindowBitmap(Sample(1));
     const std::size_t bits1 = 54 + 8;
-    EXPECT_EQ(b1[54 + 4], 255);          // palette entry 1 is white
-    EXPECT_EQ(b1[bits1 + 4], 0x20);      // middle row: white pixel at x = 2
-    EXPECT_EQ(b1[bits1 + 8], 0x00);      // top row: pure red lies nearer black than white
+    EXPECT_EQ(b1[54 + 4], 255);     // palette entry 1 is white
+    EXPECT_EQ(b1[bits1 + 4], 0x20); // middle row: white pixel at x = 2
+    EXPECT_EQ(b1[bits1 + 8], 0x00); // top row: pure red lies nearer black than white
 
     const Bytes b4 = EncodeWindowBitmap(Sample(4));
     const std::size_t bits4 = 54 + 64;
-    EXPECT_EQ(b4[bits4 + 2], 0xA0);      // bottom row, x = 4: bright green (10) in the high nibble
-    EXPECT_EQ(b4[bits4 + 8], 0x90);      // top row, x = 0: bright red (9)
+    EXPECT_EQ(b4[bits4 + 2], 0xA0); // bottom row, x = 4: bright green (10) in the high nibble
+    EXPECT_EQ(b4[bits4 + 8], 0x90); // top row, x = 0: bright red (9)
 
     const Bytes b8 = EncodeWindowBitmap(Sample(8));
     const std::size_t bits8 = 54 + 1024;

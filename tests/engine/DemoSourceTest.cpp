@@ -58,7 +58,7 @@ TEST(DemoGenerator, TriggerCrossingSitsAtSplitOverHundredInBothDirections) {
     g.m_dPhase = 0.0; // crossing the zero line at k = 0
     auto r = Sine(g, 1);
     EXPECT_NEAR(r[2], 256, 1);
-    EXPECT_NEAR(r[1], 256, 1); // sample c - 1 also takes k = 0
+    EXPECT_NEAR(r[1], 256, 1);   // sample c - 1 also takes k = 0
     EXPECT_GT(r[40], r[2] + 20); // rising after the trigger
     g.m_nDirection = 1;
     auto f = Sine(g, 1);
@@ -227,7 +227,7 @@ protected:
 
 TEST_F(DemoDocTest, ParametersFollowTheSettings) {
     doc.m_demo.SetDrift(0);
-    doc.m_ch1.SetCoupling(0); // DC
+    doc.m_ch1.SetCoupling(0);         // DC
     doc.m_ch1.SetVoltsPerDivIndex(7); // 2 V/div: 4 V -> 64 codes
     doc.m_ch1.SetPosition(100.7f);
     doc.m_trigger.SetLevel(CTrigger::kLevelCh1, 150.0f);

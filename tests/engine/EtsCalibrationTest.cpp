@@ -127,7 +127,7 @@ TEST_F(EtsCalibrationTest, OutOfRangeValuesRestartFromTheDefault) {
 
 TEST_F(EtsCalibrationTest, ANegativeStoredValueRestartsWithoutLookingAtTheReadings) {
     doc.m_settings.SetEtsCalValue(-1); // 65535 as an unsigned value
-    EXPECT_EQ(PassWith(1800), 0);       // even a converged reading does not count
+    EXPECT_EQ(PassWith(1800), 0);      // even a converged reading does not count
     EXPECT_EQ(doc.m_settings.GetEtsCalValue(), 3950);
     EXPECT_EQ(fake->Ordinals(), (Ords{23, 6, 24, 6, 24, 6, 24, 26, 23}));
     EXPECT_EQ(SentValues(), (std::vector<long long>{3950}));

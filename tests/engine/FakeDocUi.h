@@ -13,7 +13,9 @@ public:
 
     void RunStopCommand() override { calls.push_back("RunStop"); }
     void FactorySetup() override { calls.push_back("FactorySetup"); }
-    void SetTimeBaseIndex(std::int16_t index) override { calls.push_back("SetTimeBase " + std::to_string(index)); }
+    void SetTimeBaseIndex(std::int16_t index) override {
+        calls.push_back("SetTimeBase " + std::to_string(index));
+    }
     void SetChannelVoltsPerDiv(int channel, std::int16_t index) override {
         calls.push_back("SetVoltsPerDiv " + std::to_string(channel) + " " + std::to_string(index));
     }
@@ -38,7 +40,9 @@ public:
         screen = options;
     }
     void ShowAutoSetupProgress() override { calls.push_back("ShowProgress"); }
-    void SetAutoSetupProgressStep(int step) override { calls.push_back("ProgressStep " + std::to_string(step)); }
+    void SetAutoSetupProgressStep(int step) override {
+        calls.push_back("ProgressStep " + std::to_string(step));
+    }
     void CloseAutoSetupProgress() override { calls.push_back("CloseProgress"); }
     void MaximizeMainWindow(bool maximize) override { calls.push_back(maximize ? "Maximize" : "Restore"); }
     void TranslateMenu(const CLanguageTable&) override { calls.push_back("TranslateMenu"); }

@@ -45,7 +45,8 @@ TEST_F(KelvaneDocFftTest, DemoSineGivesASpectrumWithItsPeakAwayFromDc) {
 TEST_F(KelvaneDocFftTest, ExportWritesTwoHeaderLinesAndOneLinePerBin) {
     doc.m_fft.m_nBins = 1024;
     ASSERT_EQ(doc.ComputeFft(), 1);
-    const std::string path = ::testing::TempDir() + "kelvane-fft-export-" + std::to_string(::getpid()) + ".txt";
+    const std::string path =
+        ::testing::TempDir() + "kelvane-fft-export-" + std::to_string(::getpid()) + ".txt";
     ASSERT_EQ(doc.SaveFftToText(path.c_str()), 1);
     std::ifstream in(path);
     int lines = 0;

@@ -60,8 +60,9 @@ TEST_F(KelvaneDocTest, DefaultsAndBuffersFollowTheModel) {
     EXPECT_EQ(doc.GetModelName(), "Kestra-E USB");
     EXPECT_EQ(doc.m_bRunning, 1);
     EXPECT_EQ(doc.m_nRunStatus, 3);
-    for (const CTrace* t : {static_cast<const CTrace*>(&doc.m_ch1), static_cast<const CTrace*>(&doc.m_ch2),
-                            static_cast<const CTrace*>(&doc.m_math), static_cast<const CTrace*>(&doc.m_ref)}) {
+    for (const CTrace* t :
+         {static_cast<const CTrace*>(&doc.m_ch1), static_cast<const CTrace*>(&doc.m_ch2),
+          static_cast<const CTrace*>(&doc.m_math), static_cast<const CTrace*>(&doc.m_ref)}) {
         EXPECT_EQ(t->GetModel(), 4);
         EXPECT_EQ(t->GetVoltsPerDivIndex(), 6);
         EXPECT_EQ(t->GetInterpolation(), 2);
@@ -238,7 +239,8 @@ TEST_F(KelvaneDocTest, FftScaleWordGoesIntoTheSecondDouble) {
 TEST_F(KelvaneDocTest, AltSourceLetsTheSwapChooseTheActiveChannel) {
     doc.m_trigger.SetSource(2);
     doc.ApplySettingsToDevice();
-    EXPECT_EQ(fake->Ordinals(), Concat({{3, 33, 34, 5, 9, 14, 32}, kChannelEnable, {3, 33, 34, 4, 5, 13, 6, 6}}));
+    EXPECT_EQ(fake->Ordinals(),
+              Concat({{3, 33, 34, 5, 9, 14, 32}, kChannelEnable, {3, 33, 34, 4, 5, 13, 6, 6}}));
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateAltFlag), 1);
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateActiveSource), 0);
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateChannelMode), 2);
@@ -416,7 +418,8 @@ TEST_F(KelvaneDocTest, LanguageResetCommandSelectsTheBuiltInTable) {
     doc.m_nLanguage = 3;
     ASSERT_TRUE(doc.OnCmdMsg(CKelvaneDoc::kIdLanguageDefault, nullptr));
     EXPECT_EQ(doc.GetLanguageIndex(), -1);
-    EXPECT_EQ(ui.calls, (std::vector<std::string>{"TranslateMenu", "ApplyTexts", "SetMenuImages", "RedrawFrame"}));
+    EXPECT_EQ(ui.calls,
+              (std::vector<std::string>{"TranslateMenu", "ApplyTexts", "SetMenuImages", "RedrawFrame"}));
     CCmdUI cmd;
     ASSERT_TRUE(doc.OnCmdMsg(CKelvaneDoc::kIdLanguageDefault, &cmd));
     EXPECT_EQ(cmd.m_nCheck, 1);

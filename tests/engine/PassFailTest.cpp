@@ -12,7 +12,9 @@
 
 namespace {
 
-std::vector<short> Flat(short code) { return std::vector<short>(CPassFail::kPoints, code); }
+std::vector<short> Flat(short code) {
+    return std::vector<short>(CPassFail::kPoints, code);
+}
 
 std::filesystem::path PsfDir() {
     auto dir = std::filesystem::temp_directory_path() / ("kv-psf-test-" + std::to_string(::getpid()));

@@ -50,7 +50,9 @@ void WriteRec(const std::filesystem::path& p, const Header& h, int frames, std::
     ASSERT_TRUE(kv::WriteWholeFileAtomic(p.string(), w.Data().data(), w.Data().size()));
 }
 
-std::vector<short> Trace(short v) { return std::vector<short>(CRecordStore::kFramePoints, v); }
+std::vector<short> Trace(short v) {
+    return std::vector<short>(CRecordStore::kFramePoints, v);
+}
 
 } // namespace
 
@@ -110,16 +112,16 @@ TEST(RecordStoreTest, RecordingRoundTripsThroughTheFile) {
     ASSERT_TRUE(kv::ReadWholeFile(path.string(), bytes));
     ASSERT_EQ(bytes.size(), 24u + 3000u);
     kv::LeReader r(bytes);
-    EXPECT_EQ(r.U16(), 1);   // 0 channel
-    EXPECT_EQ(r.U16(), 7);   // 2 volts/div
-    EXPECT_EQ(r.U16(), 1);   // 4 coupling
-    EXPECT_EQ(r.U16(), 2);   // 6 probe
-    EXPECT_EQ(r.U16(), 1);   // 8 flag word
-    EXPECT_EQ(r.F32(), 300.25f); // 10 position
-    EXPECT_EQ(r.U16(), 17);  // 14 time base
+    EXPECT_EQ(r.U16(), 1);           // 0 channel
+    EXPECT_EQ(r.U16(), 7);           // 2 volts/div
+    EXPECT_EQ(r.U16(), 1);           // 4 coupling
+    EXPECT_EQ(r.U16(), 2);           // 6 probe
+    EXPECT_EQ(r.U16(), 1);           // 8 flag word
+    EXPECT_EQ(r.F32(), 300.25f);     // 10 position
+    EXPECT_EQ(r.U16(), 17);          // 14 time base
     EXPECT_EQ(r.U32(), 0x01020304u); // 16 value
-    EXPECT_EQ(r.U16(), 420); // 20 horizontal position
-    EXPECT_EQ(r.U16(), 3);   // 22 count
+    EXPECT_EQ(r.U16(), 420);         // 20 horizontal position
+    EXPECT_EQ(r.U16(), 3);           // 22 count
     EXPECT_EQ(r.I16(), 10);
 
     auto loaded = std::make_unique<CRecordStore>();

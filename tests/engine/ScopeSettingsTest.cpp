@@ -116,7 +116,8 @@ TEST(ScopeSettings, TimeBaseTableFollowsTheIndexOffset) {
     EXPECT_DOUBLE_EQ(s.TimeBaseSeconds(39), 0.0);
     EXPECT_DOUBLE_EQ(s.TimeBaseSeconds(-1), 0.0);
     for (int i = 1; i <= 38; ++i)
-        EXPECT_GT(s.TimeBaseSeconds(static_cast<std::int16_t>(i)), s.TimeBaseSeconds(static_cast<std::int16_t>(i - 1)));
+        EXPECT_GT(s.TimeBaseSeconds(static_cast<std::int16_t>(i)),
+                  s.TimeBaseSeconds(static_cast<std::int16_t>(i - 1)));
 
     s.SetTimeBaseIndex(13);
     EXPECT_DOUBLE_EQ(s.GetSecondsPerDiv(), 4e-5);

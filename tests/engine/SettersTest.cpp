@@ -70,8 +70,8 @@ TEST_F(SettersTest, EachSetterSendsItsGroupAndDemoModeKeepsOnlyTheExceptions) {
         {"Ch1TriggerLevel", [](CKelvaneDoc& d) { d.SetCh1TriggerLevel(100.0f); }, {5, 6}, kRestart},
         {"Ch2TriggerLevel", [](CKelvaneDoc& d) { d.SetCh2TriggerLevel(100.0f); }, {5, 6}, kRestart},
         {"ExtTriggerLevel", [](CKelvaneDoc& d) { d.SetExtTriggerLevel(100.0f); }, {4, 5, 6}, kRestart},
-        {"HorizontalPosition", [](CKelvaneDoc& d) { d.SetHorizontalPosition(100); }, Concat({kTrigger, kRestart}),
-         kRestart},
+        {"HorizontalPosition", [](CKelvaneDoc& d) { d.SetHorizontalPosition(100); },
+         Concat({kTrigger, kRestart}), kRestart},
         {"TimeBaseIndex", [](CKelvaneDoc& d) { d.SetTimeBaseIndex(5); }, kTrigger, {}},
         {"DecrementTimeBase", [](CKelvaneDoc& d) { d.DecrementTimeBase(); }, Concat({kTrigger, kRestart}),
          Concat({kTrigger, kRestart})},
@@ -81,7 +81,8 @@ TEST_F(SettersTest, EachSetterSendsItsGroupAndDemoModeKeepsOnlyTheExceptions) {
         {"TriggerMode", [](CKelvaneDoc& d) { d.SetTriggerMode(1); }, Concat({kTrigger, kRestart}),
          Concat({kTrigger, kRestart})},
         {"TriggerSource", [](CKelvaneDoc& d) { d.SetTriggerSource(1); }, {3, 33, 34, 5, 6}, kRestart},
-        {"TriggerSlope", [](CKelvaneDoc& d) { d.SetTriggerSlope(1); }, Concat({kTrigger, kRestart}), kRestart},
+        {"TriggerSlope", [](CKelvaneDoc& d) { d.SetTriggerSlope(1); }, Concat({kTrigger, kRestart}),
+         kRestart},
         {"PulseCondition", [](CKelvaneDoc& d) { d.SetPulseCondition(3); }, Concat({kTrigger, kRestart}),
          kRestart},
         {"EtsSampling", [](CKelvaneDoc& d) { d.SetEtsSampling(); }, Concat({etsRead, kTrigger}),
@@ -98,7 +99,8 @@ TEST_F(SettersTest, EachSetterSendsItsGroupAndDemoModeKeepsOnlyTheExceptions) {
             d.SetUi(&ui);
             fake->ClearCalls();
             c.call(d);
-            EXPECT_EQ(fake->Ordinals(), demo ? c.demo : c.connected) << c.name << (demo ? " in demo mode" : "");
+            EXPECT_EQ(fake->Ordinals(), demo ? c.demo : c.connected)
+                << c.name << (demo ? " in demo mode" : "");
         }
     }
     // None of the setters talks to the user interface: the callers mirror their own controls.
@@ -179,8 +181,8 @@ TEST_F(SettersTest, HorizontalPositionIsSentAsAPercentage) {
         std::int16_t position;
         short word;
     };
-    for (const Case c : {Case{501, 100}, Case{250, 50}, Case{499, 99}, Case{500, 100}, Case{4, 0}, Case{-3, 0},
-                         Case{-500, 0}, Case{32767, 100}}) {
+    for (const Case c : {Case{501, 100}, Case{250, 50}, Case{499, 99}, Case{500, 100}, Case{4, 0},
+                         Case{-3, 0}, Case{-500, 0}, Case{32767, 100}}) {
         doc.SetHorizontalPosition(c.position);
         EXPECT_EQ(doc.m_settings.GetHorizontalPosition(), c.position);
         EXPECT_EQ(SentStateBlock()[kv::kStatePosition], c.word) << c.position;
@@ -305,15 +307,14 @@ TEST_F(SettersTest, ChannelEnableLimitsTheTimeBaseFromTheTable) {
         std::int16_t expectedCode;
     };
     const Case cases[] = {
-        {0, 1, 12, 13, 1},  // 20 us/div is below this clamp's 40 us/div, also for 14K
-        {0, 3, 25, 25, 3},  // 400 ms/div is inside
-        {0, 3, 26, 13, 3},  // too slow also becomes 40 us/div
-        {0, 4, 5, 13, 3},
-        {0, 5, 15, 16, 5},  // 200 us/div is below 400 us/div
-        {0, 0, 2, 2, 0},    // code 0 has no limit
-        {1, 1, 5, 12, 1},   // index offset 1: 40 us/div is index 12
-        {1, 5, 30, 15, 5},  // and 400 us/div index 15
-        {1, 1, 24, 24, 1},  // 400 ms/div is index 24
+        {0, 1, 12, 13, 1},                    // 20 us/div is below this clamp's 40 us/div, also for 14K
+        {0, 3, 25, 25, 3},                    // 400 ms/div is inside
+        {0, 3, 26, 13, 3},                    // too slow also becomes 40 us/div
+        {0, 4, 5, 13, 3},  {0, 5, 15, 16, 5}, // 200 us/div is below 400 us/div
+        {0, 0, 2, 2, 0},                      // code 0 has no limit
+        {1, 1, 5, 12, 1},                     // index offset 1: 40 us/div is index 12
+        {1, 5, 30, 15, 5},                    // and 400 us/div index 15
+        {1, 1, 24, 24, 1},                    // 400 ms/div is index 24
     };
     doc.SetUi(nullptr);
     for (const Case& c : cases) {

@@ -1,6 +1,6 @@
-#include "system/LittleEndian.h"
-#include "engine/KelvaneDoc.h"
 #include "engine/SetupFile.h"
+#include "engine/KelvaneDoc.h"
+#include "system/LittleEndian.h"
 
 #include "FileTestSupport.h"
 
@@ -141,7 +141,6 @@ protected:
         EXPECT_EQ(d.SaveSetupFile(p.c_str()), 1);
         return ReadBytes(p);
     }
-
 };
 
 TEST_F(SetupFileTest, DefaultFileHasTheFixedLayout) {
@@ -153,16 +152,16 @@ TEST_F(SetupFileTest, DefaultFileHasTheFixedLayout) {
         EXPECT_EQ(b[static_cast<std::size_t>(2 * i)], magic[i]);
         EXPECT_EQ(b[static_cast<std::size_t>(2 * i + 1)], 0);
     }
-    EXPECT_EQ(Get16(b, 14), 4);                      // model
-    EXPECT_EQ(Get16(b, 16), -1);                     // language index, low half
-    EXPECT_EQ(Get16(b, kCh1 + 4), 6);                // CH1 volts/div
-    EXPECT_EQ(Get16(b, kCh2 + 26), 10240);           // CH2 record length, low half
-    EXPECT_EQ(Get16(b, kRef + 4), 1);                // REF without samples
-    EXPECT_EQ(Get16(b, kTimeBase), 13);              // time-base index
-    EXPECT_EQ(Get16(b, kTimeBase + 6), 250);         // horizontal position
-    EXPECT_EQ(Get16(b, kScreen + 10), 200);          // grid intensity without a view
-    EXPECT_EQ(Get16(b, kRecord + 6), 1000);          // record end frame
-    EXPECT_EQ(Get16(b, kFft + 8), 256);              // FFT bins
+    EXPECT_EQ(Get16(b, 14), 4);              // model
+    EXPECT_EQ(Get16(b, 16), -1);             // language index, low half
+    EXPECT_EQ(Get16(b, kCh1 + 4), 6);        // CH1 volts/div
+    EXPECT_EQ(Get16(b, kCh2 + 26), 10240);   // CH2 record length, low half
+    EXPECT_EQ(Get16(b, kRef + 4), 1);        // REF without samples
+    EXPECT_EQ(Get16(b, kTimeBase), 13);      // time-base index
+    EXPECT_EQ(Get16(b, kTimeBase + 6), 250); // horizontal position
+    EXPECT_EQ(Get16(b, kScreen + 10), 200);  // grid intensity without a view
+    EXPECT_EQ(Get16(b, kRecord + 6), 1000);  // record end frame
+    EXPECT_EQ(Get16(b, kFft + 8), 256);      // FFT bins
 }
 
 TEST_F(SetupFileTest, DefaultsRoundTrip) {
@@ -230,9 +229,10 @@ TEST_F(SetupFileTest, ForeignOrDamagedFilesChangeNothing) {
     Bytes otherModel = good;
     Put16(otherModel, 14, 3);
     bad.push_back(otherModel);
-    for (std::size_t cut : {std::size_t{0}, std::size_t{13}, std::size_t{19}, kCh2 + 3, kRef + 40, kTrigger + 700,
-                            std::size_t{500000}, good.size() - 1})
-        bad.emplace_back(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(std::min(cut, good.size() - 1)));
+    for (std::size_t cut : {std::size_t{0}, std::size_t{13}, std::size_t{19}, kCh2 + 3, kRef + 40,
+                            kTrigger + 700, std::size_t{500000}, good.size() - 1})
+        bad.emplace_back(good.begin(),
+                         good.begin() + static_cast<std::ptrdiff_t>(std::min(cut, good.size() - 1)));
     Bytes huge(kv::kMaxSetupFileBytes + 1, 0);
     std::copy(good.begin(), good.end(), huge.begin());
     bad.push_back(huge);
@@ -258,24 +258,24 @@ TEST_F(SetupFileTest, OutOfRangeFieldsKeepTheCurrentValues) {
     Put16(b, kMath + 12, 9);                                       // operation
     Put16(b, kTrigger + 4, 7);                                     // trigger source
     PutF32(b, kTrigger + 8, std::numeric_limits<float>::infinity());
-    Put32(b, kTrigger + 46, 0);                                    // pulse width
-    Put16(b, kTimeBase + 2, 5);                                    // 524288 samples: too long
-    Put16(b, kTimeBase + 8, 4);                                    // sampling mode
-    Put16(b, kScreen, 5);                                          // cursor source
-    Put16(b, kScreen + 10, 300);                                   // grid intensity
-    Put16(b, kAcquisition, -3);                                    // persistence depth
-    Put16(b, kAcquisition + 8, 0);                                 // frames to average
-    Put16(b, kRecord + 10, 1500);                                  // frames recorded
-    Put16(b, kRecord + 8, 0);                                      // record interval
-    Put16(b, kPassFail + 2, 500);                                  // vertical tolerance
-    Put16(b, kMeasure, 9);                                         // count
-    Put16(b, kMeasure + 2, 3);                                     // current source
-    Put32(b, kMeasure + 4, 1);                                     // entry 0 used ...
-    Put16(b, kMeasure + 8, 7);                                     // ... with source 7
-    Put16(b, kFft + 8, 300);                                       // bins
-    PutF32(b, kFft + 12, 0.0f);                                    // (low half of the double)
-    Put16(b, kFft + 20, 3);                                        // zoom
-    Put32(b, 16, static_cast<std::uint32_t>(-5));                  // language index
+    Put32(b, kTrigger + 46, 0);                   // pulse width
+    Put16(b, kTimeBase + 2, 5);                   // 524288 samples: too long
+    Put16(b, kTimeBase + 8, 4);                   // sampling mode
+    Put16(b, kScreen, 5);                         // cursor source
+    Put16(b, kScreen + 10, 300);                  // grid intensity
+    Put16(b, kAcquisition, -3);                   // persistence depth
+    Put16(b, kAcquisition + 8, 0);                // frames to average
+    Put16(b, kRecord + 10, 1500);                 // frames recorded
+    Put16(b, kRecord + 8, 0);                     // record interval
+    Put16(b, kPassFail + 2, 500);                 // vertical tolerance
+    Put16(b, kMeasure, 9);                        // count
+    Put16(b, kMeasure + 2, 3);                    // current source
+    Put32(b, kMeasure + 4, 1);                    // entry 0 used ...
+    Put16(b, kMeasure + 8, 7);                    // ... with source 7
+    Put16(b, kFft + 8, 300);                      // bins
+    PutF32(b, kFft + 12, 0.0f);                   // (low half of the double)
+    Put16(b, kFft + 20, 3);                       // zoom
+    Put32(b, 16, static_cast<std::uint32_t>(-5)); // language index
     other.m_fft.m_nBins = 1024;
     other.m_fft.m_nZoom = 8;
     other.m_measure.AddMeasurement(4);
@@ -305,17 +305,17 @@ TEST_F(SetupFileTest, OutOfRangeFieldsKeepTheCurrentValues) {
     EXPECT_EQ(other.m_measure.GetCount(), 1);
     EXPECT_EQ(other.m_measure.GetSource(), 0);
     EXPECT_EQ(other.m_measure.GetEntry(0).used, 0);
-    EXPECT_EQ(other.m_fft.m_nBins, 256);   // the reset value, not the previous one
+    EXPECT_EQ(other.m_fft.m_nBins, 256); // the reset value, not the previous one
     EXPECT_EQ(other.m_fft.m_nZoom, 1);
     EXPECT_EQ(other.m_nLanguage, -1);
 }
 
 TEST_F(SetupFileTest, RefBlockWithAnUntrustedCountEndsTheRead) {
     Bytes b = Saved(doc);
-    Put32(b, kRef + 4, 0);          // samples follow ...
-    Put32(b, kRef + 20, 70000);     // ... more than REF can hold
-    Put16(b, kTimeBase, 20);        // never reached
-    Put16(b, kCh1 + 4, 2);          // read before the REF block
+    Put32(b, kRef + 4, 0);      // samples follow ...
+    Put32(b, kRef + 20, 70000); // ... more than REF can hold
+    Put16(b, kTimeBase, 20);    // never reached
+    Put16(b, kCh1 + 4, 2);      // read before the REF block
     other.m_ref.SetNoSamples(0);
     const std::string p = dir.File("ref.set");
     WriteBytes(p, b);

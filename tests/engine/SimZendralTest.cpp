@@ -20,7 +20,7 @@ constexpr int kN = 10240;
 
 // Sends what the program sends before a capture: trigger/sample rate, ranges, offsets.
 void SendFrontEnd(SimZendral& z, std::vector<short> state, short v1, short v2, short c1, short c2,
-           std::vector<short> levels = {128, 384, 128, 384, 256}) {
+                  std::vector<short> levels = {128, 384, 128, 384, 256}) {
     z.SetTriggerAndSampleRate(0, 0, 0, state.data(), 0, 0, 2);
     z.SetVoltageAndCoupling(0, v1, v2, c1, c2, state.data());
     z.SetOffset(0, levels.data(), v1, v2, state[0], nullptr);
@@ -270,7 +270,8 @@ TEST_F(SimulatedAcquisitionTest, InstrumentThatStopsAnsweringMidCaptureNeitherCr
     for (int i = 0; i < 200; ++i)
         doc.AcquireTick();
     const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+            .count();
     EXPECT_LT(ms, 2000); // 200 ticks, each one bounded poll
     EXPECT_EQ(doc.m_usb.IsDevicePresent(), 0);
     for (auto sweep : {std::int16_t{1}, std::int16_t{2}}) {

@@ -41,8 +41,12 @@ protected:
     CTrace t;
 };
 
-double Ramp(int i) { return i % 20000; }
-double SlowSine(int i) { return 256.0 + 200.0 * std::sin(2 * kPi * i / 200.0); }
+double Ramp(int i) {
+    return i % 20000;
+}
+double SlowSine(int i) {
+    return 256.0 + 200.0 * std::sin(2 * kPi * i / 200.0);
+}
 
 TEST(MinMaxDecimateTest, PairsFollowOrderOfOccurrence) {
     const std::int16_t src[] = {5, 1, 9, 3, /**/ 9, 2, 2, 7, /**/ 4, 4, 4, 4, /**/ 8, 0};
@@ -185,7 +189,7 @@ TEST_F(TraceProcessing, SoftTriggerFindsTheCrossingAndRotatesIt) {
         work()[i] = static_cast<std::int16_t>(256 + 200 * std::sin(2 * kPi * i / 1000.0));
     const std::vector<std::int16_t> before(work(), work() + 32768);
     const int h = 250, f = static_cast<int>(h * 0.2 * 102.4); // 5120
-    const std::int16_t level = 511 - 256; // position frame: 0 at the top
+    const std::int16_t level = 511 - 256;                     // position frame: 0 at the top
     const int tp = t.SoftTriggerAlign(static_cast<std::int16_t>(h), 3, level, 0);
     EXPECT_GE(tp, f);
     EXPECT_LT(tp, 6000);
@@ -398,7 +402,7 @@ TEST_F(TraceProcessing, RescaleSaturatesInsteadOfWrapping) {
 
 TEST_F(TraceProcessing, RescaleMovesAStoredTraceToTheNewScale) {
     for (int i = 0; i < 10240; ++i)
-        work()[i] = 355; // 100 codes above the zero line at position 256
+        work()[i] = 355;      // 100 codes above the zero line at position 256
     t.SetVoltsPerDivIndex(7); // 1 V/div at acquisition, 2 V/div now: halved
     t.SetPosition(300.0f);
     t.CompressToDisplay(1.0, 250, 250);

@@ -1,7 +1,7 @@
-#include "system/LittleEndian.h"
+#include "engine/WaveformFiles.h"
 #include "engine/BitmapWriter.h"
 #include "engine/KelvaneDoc.h"
-#include "engine/WaveformFiles.h"
+#include "system/LittleEndian.h"
 
 #include "FileTestSupport.h"
 
@@ -28,7 +28,9 @@ std::string ReadText(const std::string& path) {
     const Bytes b = ReadBytes(path);
     return std::string(b.begin(), b.end());
 }
-void WriteText(const std::string& path, const std::string& s) { WriteBytes(path, Bytes(s.begin(), s.end())); }
+void WriteText(const std::string& path, const std::string& s) {
+    WriteBytes(path, Bytes(s.begin(), s.end()));
+}
 std::vector<std::string> Lines(const std::string& s) {
     std::vector<std::string> out;
     std::istringstream in(s);
@@ -55,7 +57,6 @@ protected:
                 out.push_back(c.substr(std::string("MessageBox : ").size()));
         return out;
     }
-
 };
 
 // ---- ".rfc" ---------------------------------------------------------------------------------
@@ -111,22 +112,22 @@ TEST_F(WaveformFilesTest, BadReferenceFilesLeaveRefUnchanged) {
     ASSERT_EQ(doc.SaveReferenceFile(good.c_str()), 1);
     const Bytes b = ReadBytes(good);
     std::vector<Bytes> bad;
-    bad.emplace_back(b.begin(), b.begin() + 17);   // short header
-    bad.emplace_back(b.begin(), b.begin() + 18);   // no samples at all
+    bad.emplace_back(b.begin(), b.begin() + 17); // short header
+    bad.emplace_back(b.begin(), b.begin() + 18); // no samples at all
     Bytes v = b;
-    Put16(v, 4, 12);                               // volts/div
+    Put16(v, 4, 12); // volts/div
     bad.push_back(v);
     v = b;
-    Put16(v, 14, 39);                              // time base
+    Put16(v, 14, 39); // time base
     bad.push_back(v);
     v = b;
-    Put16(v, 16, 600);                             // horizontal position
+    Put16(v, 16, 600); // horizontal position
     bad.push_back(v);
     v = b;
-    Put32(v, 0, 0x7FC00000);                       // NaN position
+    Put32(v, 0, 0x7FC00000); // NaN position
     bad.push_back(v);
     v = b;
-    Put32(v, 6, 0);                                // no samples announced
+    Put32(v, 6, 0); // no samples announced
     bad.push_back(v);
     const std::string p = dir.File("bad.rfc");
     other.m_ref.SetRecordLength(1234);
@@ -186,7 +187,8 @@ TEST_P(CsvRoundTrip, SamplesAndTimeBaseComeBack) {
     ASSERT_EQ(other.LoadCsvFile(p.c_str()), 1);
     EXPECT_EQ(other.m_settings.GetTimeBaseIndex(), 21);
     EXPECT_EQ(other.m_ch1.GetRecordLength(), length);
-    EXPECT_TRUE(std::equal(doc.m_ch1.GetWorkRecord(), doc.m_ch1.GetWorkRecord() + length, other.m_ch1.GetWorkRecord()));
+    EXPECT_TRUE(std::equal(doc.m_ch1.GetWorkRecord(), doc.m_ch1.GetWorkRecord() + length,
+                           other.m_ch1.GetWorkRecord()));
     EXPECT_NE(std::find(otherUi.calls.begin(), otherUi.calls.end(), "Combo 0 21"), otherUi.calls.end());
     EXPECT_NE(std::find(otherUi.calls.begin(), otherUi.calls.end(), "Repaint"), otherUi.calls.end());
 }
@@ -212,10 +214,10 @@ TEST_F(WaveformFilesTest, RefusedCsvFilesChangeNothing) {
     other.m_ch1.SetRecordLength(14336);
     other.m_settings.SetTimeBaseIndex(9);
     const std::vector<std::string> bad = {
-        "",                                   // no lines
-        "#CLOCK=0.000040000\n",               // one line
-        "#CLOCK 0.000040000\n#SIZE=10240\n",  // no "=" in the clock line
-        "#CLOCK=0.000040000\n#SIZE 10240\n",  // no "=" in the size line
+        "",                                  // no lines
+        "#CLOCK=0.000040000\n",              // one line
+        "#CLOCK 0.000040000\n#SIZE=10240\n", // no "=" in the clock line
+        "#CLOCK=0.000040000\n#SIZE 10240\n", // no "=" in the size line
         "#CLOCK=0.000040000\n#SIZE=500\n1,0,0\n",
         "#CLOCK=0.000040000\n#SIZE=524288\n1,0,0\n",
     };
@@ -246,7 +248,7 @@ TEST_F(WaveformFilesTest, ShortCsvKeepsTheRemainingPoints) {
     const std::int16_t* w = other.m_ch1.GetWorkRecord();
     const int zero = 511 - 128;
     EXPECT_EQ(w[0], zero);
-    EXPECT_EQ(w[1], zero + 64);  // 1 V at 1 V/div: 511/8 codes, nearest
+    EXPECT_EQ(w[1], zero + 64); // 1 V at 1 V/div: 511/8 codes, nearest
     EXPECT_EQ(w[2], zero - 64);
     EXPECT_EQ(w[3], 42);
     EXPECT_EQ(w[10239], 42);
@@ -313,7 +315,7 @@ TEST_F(WaveformFilesTest, OldReferenceFormA) {
     const CRefChannel& ref = other.m_ref;
     EXPECT_EQ(ref.GetRecordLength(), 3);
     EXPECT_EQ(ref.GetRawRecord()[2], 30);
-    EXPECT_EQ(ref.GetVoltsPerDivIndex(), 7);    // the line after the separator
+    EXPECT_EQ(ref.GetVoltsPerDivIndex(), 7); // the line after the separator
     EXPECT_EQ(ref.GetHorizontalPosition(), 200);
     EXPECT_FLOAT_EQ(ref.GetPosition(), 100.0f);
     EXPECT_FLOAT_EQ(ref.GetLoadedPosition(), 100.0f);
@@ -349,14 +351,14 @@ TEST_F(WaveformFilesTest, BadOldReferencesLeaveRefUnchanged) {
     other.m_ref.SetRecordLength(4321);
     for (const std::string& text : {
              std::string(""),
-             std::string("1\n2\n3\n"),               // no separator
-             std::string("1\n.\n12\n50\n100\n"),     // volts/div
-             std::string("1\n.\n5\n101\n100\n"),     // horizontal position above 500
-             std::string("1\n.\n5\n50\n"),           // trailer cut short
-             std::string(".\n5\n50\n100\n"),         // no samples
-             std::string("300\n1\n2\n"),             // form B cut short
-             FormB(300, "40\n5\n50\n100\n10\n"),  // time base 40
-             FormB(300, "4\n5\n50\nnan\n10\n"),   // position not a number
+             std::string("1\n2\n3\n"),           // no separator
+             std::string("1\n.\n12\n50\n100\n"), // volts/div
+             std::string("1\n.\n5\n101\n100\n"), // horizontal position above 500
+             std::string("1\n.\n5\n50\n"),       // trailer cut short
+             std::string(".\n5\n50\n100\n"),     // no samples
+             std::string("300\n1\n2\n"),         // form B cut short
+             FormB(300, "40\n5\n50\n100\n10\n"), // time base 40
+             FormB(300, "4\n5\n50\nnan\n10\n"),  // position not a number
          }) {
         WriteText(p, text);
         otherUi.calls.clear();

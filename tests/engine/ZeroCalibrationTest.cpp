@@ -24,10 +24,18 @@ struct Steps {
 
 Steps StepsOf(int e) {
     switch (e) {
-    case 0: return {10, 5, 2, 1, 1550};
-    case 1: case 4: case 7: return {20, 15, 5, 3, 1800};
-    case 2: case 5: case 8: return {90, 70, 35, 10, 1800};
-    default: return {130, 120, 100, 10, 3200};
+    case 0:
+        return {10, 5, 2, 1, 1550};
+    case 1:
+    case 4:
+    case 7:
+        return {20, 15, 5, 3, 1800};
+    case 2:
+    case 5:
+    case 8:
+        return {90, 70, 35, 10, 1800};
+    default:
+        return {130, 120, 100, 10, 3200};
     }
 }
 
@@ -101,8 +109,8 @@ TEST_F(ZeroCalRecordingTest, StartWithOnlyCh2TriggersOnCh2) {
     EXPECT_EQ(doc.m_trigger.GetSource(), 1);
     EXPECT_FLOAT_EQ(doc.m_trigger.GetLevel(CTrigger::kLevelCh2), doc.m_ch2.GetPosition());
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateActiveSource), 1);
-    const std::vector<std::string> expected = {"FactorySetup", "Maximize", "SetTimeBase 12", "Combo 3 1",
-                                               "Markers", "LevelReadout"};
+    const std::vector<std::string> expected = {"FactorySetup", "Maximize", "SetTimeBase 12",
+                                               "Combo 3 1",    "Markers",  "LevelReadout"};
     EXPECT_EQ(ui.calls, expected);
     doc.SetUi(nullptr);
 }

@@ -8,7 +8,8 @@
 
 class Canvas {
 public:
-    Canvas(int width, int height) : m_dc(CreateCompatibleDC(nullptr)), m_bitmap(CreateCompatibleBitmap(m_dc, width, height)) {
+    Canvas(int width, int height)
+        : m_dc(CreateCompatibleDC(nullptr)), m_bitmap(CreateCompatibleBitmap(m_dc, width, height)) {
         m_previous = SelectObject(m_dc, m_bitmap);
     }
     ~Canvas() {

@@ -9,20 +9,25 @@ using kv::sim::FaultKind;
 
 namespace {
 
-std::uint16_t Pattern(int ch, std::uint32_t k) { return static_cast<std::uint16_t>((k * 7 + ch * 301 + 13) % 1024); }
+std::uint16_t Pattern(int ch, std::uint32_t k) {
+    return static_cast<std::uint16_t>((k * 7 + ch * 301 + 13) % 1024);
+}
 
 std::uint16_t Scaled(std::uint16_t raw, int volts) {
     static const double gains[10] = {2.8, 1.42, 1.14, 0.56, 1.42, 1.14, 0.56, 1.42, 1.14, 0.56};
     return volts > 9 ? raw : static_cast<std::uint16_t>(raw * gains[volts]);
 }
 
-std::uint16_t Extrap(int a, int b) { return static_cast<std::uint16_t>(std::max(0, 2 * a - b)); }
+std::uint16_t Extrap(int a, int b) {
+    return static_cast<std::uint16_t>(std::max(0, 2 * a - b));
+}
 
 class ChannelRead : public SimFixture {
 protected:
     void SetUp() override {
         SimFixture::SetUp();
-        inst().SetSampleFunction([](int ch, std::uint32_t k, std::uint32_t, std::uint32_t) { return Pattern(ch, k); });
+        inst().SetSampleFunction(
+            [](int ch, std::uint32_t k, std::uint32_t, std::uint32_t) { return Pattern(ch, k); });
     }
     // Wire memory code of the instrument for the library's memory code.
     void UseMemoryCode(int libraryCode) { inst().SetMemoryCode(libraryCode == 0 ? 3 : libraryCode); }
@@ -64,8 +69,10 @@ TEST_F(ChannelRead, NormalReadAtEveryRecordLength) {
         EXPECT_EQ(a[0], Extrap(a[1], a[2]));
         EXPECT_EQ(b[0], Extrap(b[1], b[2]));
         EXPECT_EQ(a[c.points], 0xBEEF);
-        EXPECT_EQ(std::vector<std::uint16_t>(a.end() - 4, a.end()), (std::vector<std::uint16_t>{12, 0, 42, 0}));
-        EXPECT_EQ(std::vector<std::uint16_t>(b.end() - 4, b.end()), (std::vector<std::uint16_t>{12, 3, 42, 0}));
+        EXPECT_EQ(std::vector<std::uint16_t>(a.end() - 4, a.end()),
+                  (std::vector<std::uint16_t>{12, 0, 42, 0}));
+        EXPECT_EQ(std::vector<std::uint16_t>(b.end() - 4, b.end()),
+                  (std::vector<std::uint16_t>{12, 3, 42, 0}));
         const auto reads = BulkReads();
         ASSERT_EQ(reads.size(), 4 * c.points / 512);
         EXPECT_EQ(BulkWrites().back().data, Bytes({0x05, 0x00}));
@@ -86,7 +93,8 @@ TEST_F(ChannelRead, NormalReadUses512BytePacketsOnAFullSpeedLink) {
 }
 
 TEST_F(ChannelRead, GainFactorsAndTriggerAddressRange) {
-    inst().SetSampleFunction([](int, std::uint32_t, std::uint32_t, std::uint32_t) { return std::uint16_t{1023}; });
+    inst().SetSampleFunction(
+        [](int, std::uint32_t, std::uint32_t, std::uint32_t) { return std::uint16_t{1023}; });
     auto a = Buffer(20484), b = Buffer(20484);
     const std::uint16_t settings[7] = {0, 2, 12, 50, 1, 10, 0};
     EXPECT_EQ(dsoGetChannelData(0, 0, 3, 0, a.data(), b.data(), settings, 10240), 0);
@@ -169,7 +177,8 @@ TEST_F(ChannelRead, DoubleRateInterleavesRotatesAndWindows) {
             expected[1] = Extrap(expected[2], expected[3]);
             expected[0] = Extrap(expected[1], expected[2]);
             ASSERT_EQ(std::vector<std::uint16_t>(a.begin(), a.begin() + 20480), expected);
-            EXPECT_EQ(std::vector<std::uint16_t>(a.end() - 4, a.end()), (std::vector<std::uint16_t>{5, 4, 7, 1}));
+            EXPECT_EQ(std::vector<std::uint16_t>(a.end() - 4, a.end()),
+                      (std::vector<std::uint16_t>{5, 4, 7, 1}));
             EXPECT_EQ(b[2], 0xBEEF);
             EXPECT_EQ(b[20483], 1);
         }

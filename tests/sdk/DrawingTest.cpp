@@ -123,9 +123,9 @@ TEST(SdkDrawing, PrintedMarkersKeepTheirScales) {
     Paint(c.dc(), 500, 400, white);
     EXPECT_EQ(dsoPrintDrawGrid(c.dc(), layout, 511, 0, 0, 2), 1);
     c.Save("sdk_print_grid");
-    EXPECT_EQ(c.At(48, 350), kBlack);            // CH1 at position 511: the bottom of the plot
-    EXPECT_EQ(c.At(48, 50), RGB(255, 0, 255));   // CH2 at 0: the top
-    EXPECT_EQ(c.At(250, 48), RGB(0, 0, 255));    // trigger 2: x = 50 + 2 x 40 x 10 / 4
+    EXPECT_EQ(c.At(48, 350), kBlack);          // CH1 at position 511: the bottom of the plot
+    EXPECT_EQ(c.At(48, 50), RGB(255, 0, 255)); // CH2 at 0: the top
+    EXPECT_EQ(c.At(250, 48), RGB(0, 0, 255));  // trigger 2: x = 50 + 2 x 40 x 10 / 4
     EXPECT_EQ(c.At(250, 352), RGB(0, 0, 255));
     Canvas one(500, 400);
     Paint(one.dc(), 500, 400, white);
@@ -164,7 +164,7 @@ TEST(SdkDrawing, KnobFacePointerAndScale) {
     HGDIOBJ old = SelectObject(c.dc(), red);
     dsoDrawKnob(c.dc(), knob, 50);
     c.Save("sdk_knob");
-    EXPECT_EQ(GetCurrentObject(c.dc(), OBJ_PEN), red); // the caller's pen is back
+    EXPECT_EQ(GetCurrentObject(c.dc(), OBJ_PEN), red);   // the caller's pen is back
     EXPECT_GT(c.Count(RGB(255, 0, 0), 40, 5, 60, 9), 0); // the arc drew with the current pen
     EXPECT_EQ(c.At(20, 50), RGB(50, 50, 255));           // kind 0 face
     EXPECT_EQ(c.At(50, 22), RGB(255, 255, 255));         // the pointer straight up at 50
@@ -189,7 +189,7 @@ TEST(SdkDrawing, KnobFacePointerAndScale) {
 
     EXPECT_EQ(dsoGetKnobCurrentScale(50, 0, knob), 50);
     EXPECT_EQ(dsoGetKnobCurrentScale(0, 100, knob), 0);
-    EXPECT_EQ(dsoGetKnobCurrentScale(49, 100, knob), 0);   // below 0
+    EXPECT_EQ(dsoGetKnobCurrentScale(49, 100, knob), 0);    // below 0
     EXPECT_EQ(dsoGetKnobCurrentScale(100, 100, knob), 100); // above 100
     EXPECT_EQ(dsoGetKnobCurrentScale(100, 50, knob), 84);   // (pi/2 x 50 / pi + 38) / 0.75
     EXPECT_EQ(dsoGetKnobCurrentScale(50, 0, nullptr), 0);
@@ -209,7 +209,7 @@ TEST(SdkDrawing, ReportPageOnAThousandPixelPage) {
     EXPECT_EQ(c.At(500, 29), blue);
     EXPECT_EQ(c.At(9, 500), blue);
     EXPECT_EQ(c.At(12, 500), white);
-    EXPECT_GT(c.Count(kBlack, 300, 50, 700, 100), 50); // "TEST REPORT"
+    EXPECT_GT(c.Count(kBlack, 300, 50, 700, 100), 50);   // "TEST REPORT"
     EXPECT_GT(c.Count(kBlack, 700, 100, 1000, 130), 20); // the caption
     EXPECT_EQ(c.At(245, 720), RGB(100, 250, 250));
     EXPECT_EQ(c.At(625, 720), RGB(255, 255, 0));
@@ -306,7 +306,9 @@ TEST(SdkPrinting, PictureGoesToThePrivateClipboardFile) {
     in.read(reinterpret_cast<char*>(head.data()), 24);
     EXPECT_EQ(head[1], 'P');
     EXPECT_EQ(head[2], 'N');
-    const auto be32 = [&](int at) { return head[at] << 24 | head[at + 1] << 16 | head[at + 2] << 8 | head[at + 3]; };
+    const auto be32 = [&](int at) {
+        return head[at] << 24 | head[at + 1] << 16 | head[at + 2] << 8 | head[at + 3];
+    };
     EXPECT_EQ(be32(16), 50);
     EXPECT_EQ(be32(20), 40);
     struct stat st {};

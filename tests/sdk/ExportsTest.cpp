@@ -4,11 +4,11 @@
 
 #include <dlfcn.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <cctype>
 #include <set>
 #include <sstream>
 #include <string>
@@ -30,7 +30,8 @@ std::set<std::string> HeaderExports() {
         while (end > 0 && line[end - 1] == ' ')
             --end;
         std::size_t begin = end;
-        while (begin > 0 && (std::isalnum(static_cast<unsigned char>(line[begin - 1])) || line[begin - 1] == '_'))
+        while (begin > 0 &&
+               (std::isalnum(static_cast<unsigned char>(line[begin - 1])) || line[begin - 1] == '_'))
             --begin;
         names.insert(line.substr(begin, end - begin));
     }
@@ -72,9 +73,9 @@ TEST(Exports, LibraryExportsExactlyTheHeader) {
     const auto exported = LibraryExports(&other);
     EXPECT_EQ(exported, header);
     EXPECT_TRUE(other.empty()) << "non-function symbol exported: " << *other.begin();
-    for (const char* hidden : {"dsoGetDeviceName", "dsoOpenDevice", "dsoVendorRequest", "dsoIoctlThreadProc",
-                               "dsoIsHighSpeed", "dsoSetTransferMode", "dsoStretchData", "sdAutosetPickTimeBase",
-                               "NumberOfBitsNeeded"}) {
+    for (const char* hidden :
+         {"dsoGetDeviceName", "dsoOpenDevice", "dsoVendorRequest", "dsoIoctlThreadProc", "dsoIsHighSpeed",
+          "dsoSetTransferMode", "dsoStretchData", "sdAutosetPickTimeBase", "NumberOfBitsNeeded"}) {
         for (const auto& name : exported)
             EXPECT_EQ(name.find(hidden), std::string::npos) << name;
     }
@@ -88,7 +89,8 @@ TEST(Exports, LibraryRunsOnTheEnvironmentSimulator) {
     ASSERT_NE(lib, nullptr) << dlerror();
     using Search = int (*)(uint16_t);
     using State = uint16_t (*)(uint16_t, uint32_t*);
-    using Read = uint16_t (*)(uint16_t, uint16_t, uint16_t, uint16_t, uint16_t*, uint16_t*, const uint16_t*, uint32_t);
+    using Read =
+        uint16_t (*)(uint16_t, uint16_t, uint16_t, uint16_t, uint16_t*, uint16_t*, const uint16_t*, uint32_t);
     auto search = reinterpret_cast<Search>(dlsym(lib, "dsoSearchDevice"));
     auto start = reinterpret_cast<Search>(dlsym(lib, "dsoCaptureStart"));
     auto arm = reinterpret_cast<Search>(dlsym(lib, "dsoTriggerEnabled"));

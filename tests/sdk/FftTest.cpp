@@ -52,7 +52,8 @@ TEST(SdkFft, BadArgumentsComputeNothingAndSaySo) {
 std::vector<uint16_t> SineCodes(std::size_t n, double cycles, double amplitudeCodes) {
     std::vector<uint16_t> codes(n);
     for (std::size_t k = 0; k < n; ++k)
-        codes[k] = static_cast<uint16_t>(std::lround(511 + amplitudeCodes * std::sin(2 * kPi * cycles * k / n)));
+        codes[k] =
+            static_cast<uint16_t>(std::lround(511 + amplitudeCodes * std::sin(2 * kPi * cycles * k / n)));
     return codes;
 }
 
@@ -156,7 +157,7 @@ TEST(SdkFftDataBuffer, ResamplesWithinItsThousandPoints) {
     std::fill(dst.begin(), dst.end(), -1);
     EXPECT_EQ(dsoFFTDataBuffer(1, 30, dst.data(), src.data()), 1);
     EXPECT_EQ(dst[0], 0);
-    EXPECT_EQ(dst[1], 3);  // 0 + 1 x (10 - 0) / 3
+    EXPECT_EQ(dst[1], 3); // 0 + 1 x (10 - 0) / 3
     EXPECT_EQ(dst[3], 10);
     EXPECT_EQ(dst[1000], -1);
     // A scale of 0 or below would divide by zero or never end.
@@ -185,8 +186,8 @@ TEST(SdkFftDrawing, SpectrumTraceGridAndBars) {
         dsoFFTDisplayData(c.dc(), FftLayout(0).data(), spectrum.data());
         c.Save("sdk_fft_trace");
         const COLORREF trace = RGB(50, 250, 250);
-        EXPECT_EQ(c.At(100, 411), trace); // y = (511 - 100) x 511 / 511
-        EXPECT_GT(c.Count(trace, 249, 100, 251, 400), 100); // the steep rise to the peak
+        EXPECT_EQ(c.At(100, 411), trace);                             // y = (511 - 100) x 511 / 511
+        EXPECT_GT(c.Count(trace, 249, 100, 251, 400), 100);           // the steep rise to the peak
         EXPECT_GT(c.Count(RGB(100, 100, 100), 0, 255, 500, 257), 10); // centre tick row / grid
     }
     {
@@ -202,7 +203,7 @@ TEST(SdkFftDrawing, SpectrumTraceGridAndBars) {
     }
     {
         Canvas c(500, 511);
-        dsoFFTDisplayData(c.dc(), FftLayout(0, 4).data(), spectrum.data()); // no pen for selector 4
+        dsoFFTDisplayData(c.dc(), FftLayout(0, 4).data(), spectrum.data());    // no pen for selector 4
         dsoFFTDisplayData(c.dc(), FftLayout(0, 0, 1).data(), spectrum.data()); // hidden
         dsoFFTDrawGrid(c.dc(), FftLayout(0, 0, 1).data());
         EXPECT_EQ(c.CountNot(kBlack, 0, 0, 500, 511), 0);

@@ -34,7 +34,7 @@ Bytes Request(std::initializer_list<int> head) {
 
 TEST_F(FrontEnd, OffsetDacsAreInterpolatedFromTheLevelTable) {
     std::uint16_t levels[42] = {};
-    levels[2 * 3] = 1000;  // CH1 range 3
+    levels[2 * 3] = 1000; // CH1 range 3
     levels[2 * 3 + 1] = 3000;
     levels[20 + 2 * 5] = 100; // CH2 range 5
     levels[21 + 2 * 5] = 611;
@@ -195,7 +195,9 @@ TEST_F(FrontEnd, LostTransfersReportFailure) {
     EXPECT_EQ(count, 77u);
     // Failed writes are reported, not passed off as sent.
     Settings s;
-    const auto failWrite = [&] { dev->InjectFault(Fault{FaultKind::Fail, kv::usb::kIoctlBulkWrite, 0, 1, 0}); };
+    const auto failWrite = [&] {
+        dev->InjectFault(Fault{FaultKind::Fail, kv::usb::kIoctlBulkWrite, 0, 1, 0});
+    };
     failWrite();
     EXPECT_EQ(dsoSetFilt(0, 1, 1, 1), 0);
     failWrite();
@@ -268,10 +270,12 @@ TEST_F(FrontEnd, TimeBaseFlagAndSourceCodeTables) {
 
 TEST_F(FrontEnd, SampleClockCounterAtEveryTimeBase) {
     // {counter, r s} for selector 10 and for the deep record, time-base indexes 13..25.
-    const int screen[13][2] = {{65535, 2}, {65532, 2}, {65527, 2}, {65517, 2}, {65487, 2}, {65437, 2}, {65337, 2},
-                               {65037, 2}, {64539, 2}, {63037, 2}, {60537, 2}, {55537, 2}, {41889, 2}};
-    const int deep[13][2] = {{65535, 2}, {0, 0},     {0, 3},     {0, 3},     {0, 0},     {65535, 2}, {65532, 2},
-                             {65527, 2}, {65517, 2}, {65487, 2}, {65437, 2}, {65337, 2}, {65037, 2}};
+    const int screen[13][2] = {{65535, 2}, {65532, 2}, {65527, 2}, {65517, 2}, {65487, 2},
+                               {65437, 2}, {65337, 2}, {65037, 2}, {64539, 2}, {63037, 2},
+                               {60537, 2}, {55537, 2}, {41889, 2}};
+    const int deep[13][2] = {{65535, 2}, {0, 0},     {0, 3},     {0, 3},     {0, 0},
+                             {65535, 2}, {65532, 2}, {65527, 2}, {65517, 2}, {65487, 2},
+                             {65437, 2}, {65337, 2}, {65037, 2}};
     for (int t = 0; t <= 38; ++t) {
         for (std::uint16_t sel : {10, 0, 512}) {
             SCOPED_TRACE(testing::Message() << "T " << t << " selector " << sel);

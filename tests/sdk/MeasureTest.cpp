@@ -58,7 +58,7 @@ TEST(Measure, FlatRecord) {
 
 TEST(Measure, ExtremesMeanAndMedianUseTheirOwnRanges) {
     Record r(500, 100);
-    r[5] = 500;   // outside 20..479 and 10..499
+    r[5] = 500; // outside 20..479 and 10..499
     r[19] = 0;
     r[300] = 400; // inside everything
     std::uint16_t mm[2];

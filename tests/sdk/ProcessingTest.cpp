@@ -19,7 +19,8 @@ struct Math {
     std::uint16_t op[2] = {0, 0};
     Record ch1 = Record(501, 511), ch2 = Record(501, 511), dst = Record(501, 0xBEEF);
     double Run(std::uint16_t v1 = 6, std::uint16_t v2 = 6) {
-        return dsoChannelDataMathOperation(dst.data(), ch1.data(), ch2.data(), block, v1, v2, offsets, probe, op);
+        return dsoChannelDataMathOperation(dst.data(), ch1.data(), ch2.data(), block, v1, v2, offsets, probe,
+                                           op);
     }
 };
 
@@ -114,7 +115,8 @@ TEST(Processing, MathSaturatesAndRefusesUndefinedIndexes) {
     o.op[1] = 0;
     o.op[0] = 4;
     EXPECT_EQ(o.Run(), 0.0);
-    EXPECT_EQ(dsoChannelDataMathOperation(nullptr, o.ch1.data(), o.ch2.data(), o.block, 0, 0, o.offsets, o.probe, o.op),
+    EXPECT_EQ(dsoChannelDataMathOperation(nullptr, o.ch1.data(), o.ch2.data(), o.block, 0, 0, o.offsets,
+                                          o.probe, o.op),
               0.0);
 }
 
@@ -149,9 +151,9 @@ TEST(Processing, FilterReducesTheScreenWindowToPairs) {
     }
     Pairs p(500, -1);
     dsoChannelDataFilt(0, 0, p.data(), r.data(), 10, 0);
-    EXPECT_EQ(p[0], 0);   // (min, max): minimum first
+    EXPECT_EQ(p[0], 0); // (min, max): minimum first
     EXPECT_EQ(p[1], 39);
-    EXPECT_EQ(p[2], 40);  // (max, min)
+    EXPECT_EQ(p[2], 40); // (max, min)
     EXPECT_EQ(p[3], 1);
     EXPECT_EQ(p[498], 249 + 39);
     dsoChannelDataFilt(0, 0, p.data(), r.data(), 10, 2); // mean without the ends
@@ -245,7 +247,7 @@ TEST(Processing, RecordLevelAmplitudeAndPeriod) {
     EXPECT_EQ(dsoGetAmplitude(out, flat.data()), 0);
     EXPECT_EQ(out[0], 123);
     EXPECT_EQ(out[1], 123);
-    flat[99] = 500;   // outside 100..9899
+    flat[99] = 500; // outside 100..9899
     flat[9899] = 2;
     EXPECT_EQ(dsoGetAmplitude(out, flat.data()), 121);
 

@@ -93,7 +93,8 @@ TEST_F(SdFftTest, LowestBinMatchesADirectTransformWithBothMirrorBinsPositive) {
     for (int quarter = 0; quarter < 4; ++quarter) {
         const double phase = 0.7 + quarter * M_PI / 2;
         for (int i = 0; i < 500; ++i)
-            a[i] = static_cast<std::uint16_t>(256 + std::lround(100 * std::sin(2 * M_PI * (i - 10) / 256.0 + phase)));
+            a[i] = static_cast<std::uint16_t>(
+                256 + std::lround(100 * std::sin(2 * M_PI * (i - 10) / 256.0 + phase)));
         const auto out = Run(256, 0, 1.0);
         ASSERT_EQ(result, 1);
         double re1 = 0, im1 = 0;
@@ -111,8 +112,9 @@ TEST_F(SdFftTest, LowestBinMatchesADirectTransformWithBothMirrorBinsPositive) {
 TEST_F(SdFftTest, MidTimeBasesTakeEveryFifthPointOfRecordB) {
     // Only the points B[5i] may matter: the others carry noise.
     for (std::size_t j = 0; j < b.size(); ++j)
-        b[j] = static_cast<std::uint16_t>(j % 5 == 0 ? 256 + std::lround(80 * std::sin(2 * M_PI * (j / 5) * 64 / 1024.0))
-                                                     : (j * 7919) % 512);
+        b[j] = static_cast<std::uint16_t>(
+            j % 5 == 0 ? 256 + std::lround(80 * std::sin(2 * M_PI * (j / 5) * 64 / 1024.0))
+                       : (j * 7919) % 512);
     const auto noisy = Run(1024, 3, 1.0);
     ASSERT_EQ(result, 1);
     for (std::size_t j = 0; j < b.size(); ++j)
@@ -140,7 +142,8 @@ TEST_F(SdFftTest, DecibelsOnlyForPositiveValues) {
     }
     // A negative gain makes every value negative: no logarithm, no non-numbers.
     const auto negative = Run(512, 1, 0.0, -1000.0);
-    EXPECT_TRUE(std::all_of(negative.begin(), negative.end(), [](double v) { return std::isfinite(v) && v <= 0; }));
+    EXPECT_TRUE(
+        std::all_of(negative.begin(), negative.end(), [](double v) { return std::isfinite(v) && v <= 0; }));
 }
 
 TEST_F(SdFftTest, WindowEndsAtItsOwnLength) {
@@ -167,7 +170,8 @@ TEST_F(SdFftTest, UndefinedPointCountsAndWindowsAreRefused) {
     EXPECT_EQ(result, 0);
     SdSpectrumSettings s{1, 0, 256, 1000, 1, 1};
     std::vector<double> out(500);
-    EXPECT_EQ(sdFFT(0, settings, &s, a.data(), nullptr, b.data(), nullptr, out.data()), 0) << "second channel missing";
+    EXPECT_EQ(sdFFT(0, settings, &s, a.data(), nullptr, b.data(), nullptr, out.data()), 0)
+        << "second channel missing";
 }
 
 constexpr std::uint16_t kLayout[7] = {520, 300, 10, 10, 10, 10, 0};

@@ -112,8 +112,9 @@ TEST_F(SdInterfaceTest, GetLevelJoinsTheStoredBytesAndAppendsTheFixedTail) {
     ASSERT_EQ(sdGetLevel(0, levels.data()), 1);
     EXPECT_EQ(levels[3], 50 * 256 + 3); // high byte limited to 50
     EXPECT_EQ(levels[5], 5 * 256 + 5);
-    const std::array<std::uint16_t, 26> tail{712, 2805, 2202, 242, 170, 30, 170, 30, 170, 30, 170, 30, 170,
-                                             30,  170,  30,   170, 30,  170, 30, 160, 30,  180, 40, 180, 90};
+    const std::array<std::uint16_t, 26> tail{712, 2805, 2202, 242, 170, 30,  170, 30,  170,
+                                             30,  170,  30,   170, 30,  170, 30,  170, 30,
+                                             170, 30,   160,  30,  180, 40,  180, 90};
     EXPECT_TRUE(std::equal(tail.begin(), tail.end(), levels.begin() + 40));
 
     // A failed read keeps the caller's stored part, still writes the tail, and says so.
@@ -278,11 +279,11 @@ TEST_F(SdInterfaceTest, RefusedArgumentsSendNothing) {
               0);
     double timing[4] = {0, 100, 0, 0};
     std::vector<std::uint16_t> d1(500), d2(500);
-    EXPECT_EQ(sdGetScrollData(0, settings.data(), levels.data(), nullptr, 6, 6, ch1.data(), ch2.data(), d1.data(),
-                              d2.data(), 0, 0, 0),
+    EXPECT_EQ(sdGetScrollData(0, settings.data(), levels.data(), nullptr, 6, 6, ch1.data(), ch2.data(),
+                              d1.data(), d2.data(), 0, 0, 0),
               0);
-    EXPECT_EQ(sdGetScrollData(4, settings.data(), levels.data(), timing, 6, 6, ch1.data(), ch2.data(), d1.data(),
-                              d2.data(), 0, 0, 0),
+    EXPECT_EQ(sdGetScrollData(4, settings.data(), levels.data(), timing, 6, 6, ch1.data(), ch2.data(),
+                              d1.data(), d2.data(), 0, 0, 0),
               0);
     EXPECT_EQ(dev->LogSize(), 0u);
     EXPECT_EQ(timing[3], 0.0);
@@ -293,8 +294,8 @@ TEST_F(SdInterfaceTest, ScrollStepsOncePerFiftiethOfTheInterval) {
     double timing[4] = {0.0, 100.0, 0.0, 0.0};
     std::vector<std::uint16_t> d1(500, 7), d2(500, 7);
     const std::uint16_t lv[2] = {0, 100};
-    EXPECT_EQ(sdGetScrollData(0, settings.data(), lv, timing, 6, 6, ch1.data(), ch2.data(), d1.data(), d2.data(), 0,
-                              0, 1),
+    EXPECT_EQ(sdGetScrollData(0, settings.data(), lv, timing, 6, 6, ch1.data(), ch2.data(), d1.data(),
+                              d2.data(), 0, 0, 1),
               1);
     EXPECT_EQ(timing[3], 1.0);
     EXPECT_EQ(dev->LogSize(), 0u) << "the first call only starts the clock";
@@ -302,7 +303,8 @@ TEST_F(SdInterfaceTest, ScrollStepsOncePerFiftiethOfTheInterval) {
     for (int t = 1; t <= 10; ++t) {
         timing[0] = t;
         dev->ClearLog();
-        sdGetScrollData(0, settings.data(), lv, timing, 6, 6, ch1.data(), ch2.data(), d1.data(), d2.data(), 0, 0, 1);
+        sdGetScrollData(0, settings.data(), lv, timing, 6, 6, ch1.data(), ch2.data(), d1.data(), d2.data(), 0,
+                        0, 1);
         const auto codes = Commands();
         if (std::count(codes.begin(), codes.end(), kGetData) == 1) {
             ++reads;

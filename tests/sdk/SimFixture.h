@@ -37,7 +37,9 @@ protected:
         return out;
     }
     std::vector<kv::sim::WireRecord> BulkWrites() const { return Transfers(kv::usb::kIoctlBulkWrite); }
-    std::vector<kv::sim::WireRecord> VendorRequests() const { return Transfers(kv::usb::kIoctlVendorRequest); }
+    std::vector<kv::sim::WireRecord> VendorRequests() const {
+        return Transfers(kv::usb::kIoctlVendorRequest);
+    }
     std::vector<kv::sim::WireRecord> BulkReads() const { return Transfers(kv::usb::kIoctlBulkRead); }
 
     std::shared_ptr<kv::sim::SimWireDevice> dev;

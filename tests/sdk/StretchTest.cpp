@@ -27,11 +27,14 @@ struct Block {
     std::uint16_t w[7];
 };
 
-Block Settings(std::uint16_t timeBase, std::uint16_t position, std::uint16_t channels = 1, std::uint16_t alternate = 0) {
+Block Settings(std::uint16_t timeBase, std::uint16_t position, std::uint16_t channels = 1,
+               std::uint16_t alternate = 0) {
     return Block{{0, channels, timeBase, position, 1, 10, alternate}};
 }
 
-std::uint16_t Slow(int k) { return static_cast<std::uint16_t>(256 + 200 * std::sin(2 * M_PI * k / 64.0)); }
+std::uint16_t Slow(int k) {
+    return static_cast<std::uint16_t>(256 + 200 * std::sin(2 * M_PI * k / 64.0));
+}
 
 } // namespace
 
@@ -123,7 +126,8 @@ TEST(Stretch, EveryRuleKeepsTheSourceSamplesAtEveryFactor) {
                 continue;
             for (std::uint16_t mode : {0, 2, 1}) {
                 for (std::uint16_t position : {0, 37, 100}) {
-                    SCOPED_TRACE(testing::Message() << "T " << t << " x " << x << " mode " << mode << " p " << position);
+                    SCOPED_TRACE(testing::Message()
+                                 << "T " << t << " x " << x << " mode " << mode << " p " << position);
                     const Block s = Settings(t, position);
                     const auto g = GeometryFor(s.w);
                     Record dst(g.length, 0xBEEF);

@@ -39,7 +39,8 @@ protected:
     void SetUp() override {
         kv::usb::UnregisterAllDevices();
         kv::sdk::ResetSdState();
-        dev = kv::sim::RegisterModelSimulator(kPallik ? kv::sim::SimModel::KestraE : kv::sim::SimModel::KestraF, 0);
+        dev = kv::sim::RegisterModelSimulator(
+            kPallik ? kv::sim::SimModel::KestraE : kv::sim::SimModel::KestraF, 0);
     }
     void TearDown() override {
         kv::usb::UnregisterAllDevices();
@@ -56,7 +57,9 @@ protected:
 };
 using VARIANT_SUITE = VariantFixture;
 
-TEST(VARIANT_PLAIN_SUITE, IsAModelBuild) { EXPECT_NE(kModel, Model::Tessel); }
+TEST(VARIANT_PLAIN_SUITE, IsAModelBuild) {
+    EXPECT_NE(kModel, Model::Tessel);
+}
 
 TEST(VARIANT_PLAIN_SUITE, SimulatorModelsKnowTheirOwnCounters) {
     using kv::sim::SimModel;
@@ -170,7 +173,8 @@ TEST_F(VARIANT_SUITE, DeepRecordReadLengthAndTrailer) {
     std::vector<std::uint16_t> a(2 * deep + 4, 0xBEEF), b(2 * deep + 4, 0xBEEF);
     const std::uint16_t settings[7] = {0, 2, 12, 50, 2, 0, 0};
     dev->Instrument().SetMemoryCode(2);
-    EXPECT_EQ(dsoGetChannelData(0, 6, 6, 50, a.data(), b.data(), settings, deep), 0) << "address past the record";
+    EXPECT_EQ(dsoGetChannelData(0, 6, 6, 50, a.data(), b.data(), settings, deep), 0)
+        << "address past the record";
     EXPECT_EQ(a[0], 0xBEEF);
     ASSERT_EQ(dsoGetChannelData(0, 6, 6, 50, a.data(), b.data(), settings, deep - 1), 1);
     EXPECT_EQ(a[2 * deep], 12);

@@ -83,7 +83,7 @@ TEST(SdkZoom, ResolutionZoomOutWithStepZeroAdvances) {
     dsoDataResolutionZoomOut(rec.data(), dst.data(), 50, 0, 10); // step 0 counts as 1
     // The working record repeats point 0 over its first 2000 points, point 5 covers 10000..
     EXPECT_EQ(dst[5120 - 120], rec[2]); // working index 5000 -> record point 2
-    rec[kN] = 12; // no repeat, step 2: every second point about trunc(n C) - 120 = 5000
+    rec[kN] = 12;                       // no repeat, step 2: every second point about trunc(n C) - 120 = 5000
     dsoDataResolutionZoomOut(rec.data(), dst.data(), 50, 2, 10);
     EXPECT_EQ(dst[5000], rec[5000]);
     EXPECT_EQ(dst[5001], rec[5002]);
@@ -123,7 +123,7 @@ std::vector<uint16_t> StopRecord(uint16_t capture) {
 TEST(SdkZoom, StoppedZoomInSpreadsAndReduces) {
     const auto rec = StopRecord(50); // trigger index d = 5120
     std::vector<uint16_t> dst(500, 0);
-    const uint16_t settings[7] = {0, 2, 12, 50, 1, 10, 0}; // G = 50: trigger at display 250
+    const uint16_t settings[7] = {0, 2, 12, 50, 1, 10, 0};              // G = 50: trigger at display 250
     dsoStopDataProcessZoomIn(settings, rec.data(), dst.data(), 0, 250); // step 2
     EXPECT_EQ(dst[250], rec[5119]);
     EXPECT_EQ(dst[249], rec[5119]);
@@ -221,7 +221,7 @@ TEST(SdkZoom, BackupZoomStaysInsideItsPairs) {
     for (int i = 500; i < 508; ++i)
         EXPECT_EQ(pairs[i], 77);
     EXPECT_EQ(pairs[2 * 249], static_cast<int16_t>(kNoData)); // the start: nothing to its right
-    EXPECT_EQ(pairs[2 * 248], 0);  // group 10200..10239 holds 0..39: (min, max)
+    EXPECT_EQ(pairs[2 * 248], 0);                             // group 10200..10239 holds 0..39: (min, max)
     EXPECT_EQ(pairs[2 * 248 + 1], 39);
     // Position 50 on a 10240-point record: start 5120 at pair 125, groups of 40.
     std::vector<uint16_t> ramp(10240);
@@ -248,7 +248,7 @@ TEST(SdkZoom, EtsZoomInExpandsOnlyWhatItShows) {
     EXPECT_EQ(dst[2], 126);
     // r = 10^12 would expand to 5 x 10^14 points; only the 500 shown are computed.
     dsoETSDataZoomIn(src.data(), dst.data(), 1.0, 100, 1e-12);
-    EXPECT_EQ(dst[0], 499); // e = 5 x 10^14 - 250: the last 250 expanded points
+    EXPECT_EQ(dst[0], 499);       // e = 5 x 10^14 - 250: the last 250 expanded points
     EXPECT_EQ(dst[250], kNoData); // past the 5 x 10^14 expanded points
     dsoETSDataZoomIn(src.data(), dst.data(), 1.0, 0, 1e-12);
     EXPECT_EQ(dst[0], 0);

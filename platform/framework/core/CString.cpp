@@ -50,7 +50,9 @@ CString CString::Right(int n) const {
     return CString(m_s.substr(m_s.size() - static_cast<size_t>(n)));
 }
 
-CString CString::Mid(int first) const { return Mid(first, GetLength()); }
+CString CString::Mid(int first) const {
+    return Mid(first, GetLength());
+}
 
 CString CString::Mid(int first, int count) const {
     first = std::clamp(first, 0, GetLength());
@@ -146,8 +148,14 @@ CString& CString::TrimRight() {
     return *this;
 }
 
-CString& CString::Trim() { return TrimRight().TrimLeft(); }
+CString& CString::Trim() {
+    return TrimRight().TrimLeft();
+}
 
-int CString::Compare(const char* s) const { return m_s.compare(s ? s : ""); }
+int CString::Compare(const char* s) const {
+    return m_s.compare(s ? s : "");
+}
 
-int CString::CompareNoCase(const char* s) const { return ::strcasecmp(m_s.c_str(), s ? s : ""); }
+int CString::CompareNoCase(const char* s) const {
+    return ::strcasecmp(m_s.c_str(), s ? s : "");
+}

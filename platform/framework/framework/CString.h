@@ -9,7 +9,8 @@ public:
     CString(const char* s) : m_s(s ? s : "") {}
     CString(const std::string& s) : m_s(s) {}
     CString(std::string&& s) : m_s(std::move(s)) {}
-    CString(const char* s, int n) : m_s(s ? std::string(s, n > 0 ? static_cast<size_t>(n) : 0) : std::string()) {}
+    CString(const char* s, int n)
+        : m_s(s ? std::string(s, n > 0 ? static_cast<size_t>(n) : 0) : std::string()) {}
     CString(char c, int count = 1) : m_s(count > 0 ? static_cast<size_t>(count) : 0, c) {}
 
     int GetLength() const { return static_cast<int>(m_s.size()); }

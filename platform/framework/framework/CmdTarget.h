@@ -14,7 +14,10 @@ public:
     UINT m_nIndex = 0;
     virtual void Enable(BOOL on = TRUE) { m_bEnabled = on != FALSE; }
     virtual void SetCheck(int check = 1) { m_nCheck = check; }
-    virtual void SetText(const char* text) { m_strText = text ? text : ""; m_bTextSet = true; }
+    virtual void SetText(const char* text) {
+        m_strText = text ? text : "";
+        m_bTextSet = true;
+    }
 
     // What the last update asked for; GUI subclasses apply it to their item as well.
     bool m_bEnabled = true;
@@ -36,7 +39,9 @@ public:
 protected:
     void OnCommand(UINT id, std::function<void()> handler) { m_commands[id] = std::move(handler); }
     void OnCommandRange(UINT first, UINT last, std::function<void(UINT)> handler);
-    void OnUpdateCommand(UINT id, std::function<void(CCmdUI*)> handler) { m_updates[id] = std::move(handler); }
+    void OnUpdateCommand(UINT id, std::function<void(CCmdUI*)> handler) {
+        m_updates[id] = std::move(handler);
+    }
     void OnUpdateCommandRange(UINT first, UINT last, std::function<void(CCmdUI*)> handler);
 
 private:

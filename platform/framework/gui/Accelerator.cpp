@@ -50,7 +50,9 @@ HACCEL CreateAcceleratorTable(const ACCEL* entries, int count) {
     return h;
 }
 
-BOOL DestroyAcceleratorTable(HACCEL hAccel) { return Tables().erase(hAccel) ? TRUE : FALSE; }
+BOOL DestroyAcceleratorTable(HACCEL hAccel) {
+    return Tables().erase(hAccel) ? TRUE : FALSE;
+}
 
 int TranslateAccelerator(CWnd* hWnd, HACCEL hAccel, MSG* lpMsg) {
     HACCEL__* table = Lookup(hAccel);

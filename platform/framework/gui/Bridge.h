@@ -17,8 +17,7 @@ unsigned VirtualKey(int qtKey);
 unsigned MouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
 } // namespace kv::bridge
 
-template <class Base>
-class BridgedWidget : public Base {
+template <class Base> class BridgedWidget : public Base {
 public:
     using Base::Base;
 

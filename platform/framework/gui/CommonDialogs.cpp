@@ -16,8 +16,8 @@ QWidget* ParentWidget(CWnd* parent) {
 }
 } // namespace
 
-CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const char* lpszFileName, DWORD dwFlags,
-                         const char* lpszFilter, CWnd* pParentWnd)
+CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const char* lpszFileName,
+                         DWORD dwFlags, const char* lpszFilter, CWnd* pParentWnd)
     : m_bOpenFileDialog(bOpenFileDialog), m_strDefExt(lpszDefExt), m_strFileName(lpszFileName),
       m_strFilter(lpszFilter), m_pParentWnd(pParentWnd) {
     m_ofn.Flags = dwFlags;
@@ -26,7 +26,9 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const cha
         m_strDefExt = m_strDefExt.Mid(1);
 }
 
-void CFileDialog::SetHook(Hook hook) { g_fileHook = std::move(hook); }
+void CFileDialog::SetHook(Hook hook) {
+    g_fileHook = std::move(hook);
+}
 
 void CFileDialog::SetChosenPath(const char* path) {
     m_strPathName = path ? path : "";
@@ -97,15 +99,18 @@ CColorDialog::CColorDialog(COLORREF clrInit, DWORD dwFlags, CWnd* pParentWnd) : 
     m_cc.Flags = dwFlags;
 }
 
-void CColorDialog::SetHook(Hook hook) { g_colorHook = std::move(hook); }
+void CColorDialog::SetHook(Hook hook) {
+    g_colorHook = std::move(hook);
+}
 
 INT_PTR CColorDialog::DoModal() {
     if (g_colorHook)
         return g_colorHook(*this);
     kv::EnsureApplication();
-    const QColor initial = (m_cc.Flags & CC_RGBINIT)
-                               ? QColor(GetRValue(m_cc.rgbResult), GetGValue(m_cc.rgbResult), GetBValue(m_cc.rgbResult))
-                               : QColor(Qt::black);
+    const QColor initial =
+        (m_cc.Flags & CC_RGBINIT)
+            ? QColor(GetRValue(m_cc.rgbResult), GetGValue(m_cc.rgbResult), GetBValue(m_cc.rgbResult))
+            : QColor(Qt::black);
     const QColor chosen = QColorDialog::getColor(initial, ParentWidget(m_pParentWnd));
     if (!chosen.isValid())
         return IDCANCEL;

@@ -12,23 +12,27 @@
 
 namespace {
 
-template <class T>
-T* As(const CWnd* wnd) {
+template <class T> T* As(const CWnd* wnd) {
     return qobject_cast<T*>(wnd->GetWidget());
 }
 
-template <class T>
-T* AsPlain(const CWnd* wnd) {
+template <class T> T* AsPlain(const CWnd* wnd) {
     return dynamic_cast<T*>(wnd->GetWidget());
 }
 
-QString Text(const char* s) { return QString::fromUtf8(s ? s : ""); }
+QString Text(const char* s) {
+    return QString::fromUtf8(s ? s : "");
+}
 
 } // namespace
 
-int CButton::GetCheck() const { return kv::GetWidgetCheck(GetWidget()); }
+int CButton::GetCheck() const {
+    return kv::GetWidgetCheck(GetWidget());
+}
 
-void CButton::SetCheck(int nCheck) { kv::SetWidgetCheck(GetWidget(), nCheck); }
+void CButton::SetCheck(int nCheck) {
+    kv::SetWidgetCheck(GetWidget(), nCheck);
+}
 
 void CEdit::SetLimitText(UINT nMax) {
     if (auto* e = As<QLineEdit>(this))
@@ -236,9 +240,13 @@ void CSliderCtrl::SetRange(int nMin, int nMax, BOOL) {
     }
 }
 
-void CSliderCtrl::SetRangeMin(int nMin, BOOL b) { SetRange(nMin, std::max(nMin, GetRangeMax()), b); }
+void CSliderCtrl::SetRangeMin(int nMin, BOOL b) {
+    SetRange(nMin, std::max(nMin, GetRangeMax()), b);
+}
 
-void CSliderCtrl::SetRangeMax(int nMax, BOOL b) { SetRange(std::min(nMax, GetRangeMin()), nMax, b); }
+void CSliderCtrl::SetRangeMax(int nMax, BOOL b) {
+    SetRange(std::min(nMax, GetRangeMin()), nMax, b);
+}
 
 int CSliderCtrl::GetRangeMin() const {
     auto* s = As<QSlider>(this);

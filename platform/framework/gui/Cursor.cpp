@@ -14,10 +14,12 @@ namespace {
 const char* const kCursorProperty = "kv_cursor";
 
 HCURSOR__ g_standard[] = {
-    {IDC_ARROW, Qt::ArrowCursor},       {IDC_IBEAM, Qt::IBeamCursor},       {IDC_WAIT, Qt::WaitCursor},
-    {IDC_CROSS, Qt::CrossCursor},       {IDC_UPARROW, Qt::UpArrowCursor},   {IDC_SIZENWSE, Qt::SizeFDiagCursor},
-    {IDC_SIZENESW, Qt::SizeBDiagCursor}, {IDC_SIZEWE, Qt::SizeHorCursor},   {IDC_SIZENS, Qt::SizeVerCursor},
-    {IDC_SIZEALL, Qt::SizeAllCursor},   {IDC_NO, Qt::ForbiddenCursor},      {IDC_HAND, Qt::PointingHandCursor},
+    {IDC_ARROW, Qt::ArrowCursor},        {IDC_IBEAM, Qt::IBeamCursor},
+    {IDC_WAIT, Qt::WaitCursor},          {IDC_CROSS, Qt::CrossCursor},
+    {IDC_UPARROW, Qt::UpArrowCursor},    {IDC_SIZENWSE, Qt::SizeFDiagCursor},
+    {IDC_SIZENESW, Qt::SizeBDiagCursor}, {IDC_SIZEWE, Qt::SizeHorCursor},
+    {IDC_SIZENS, Qt::SizeVerCursor},     {IDC_SIZEALL, Qt::SizeAllCursor},
+    {IDC_NO, Qt::ForbiddenCursor},       {IDC_HAND, Qt::PointingHandCursor},
 };
 
 } // namespace
@@ -29,7 +31,9 @@ HCURSOR LoadStandardCursor(UINT nIDCursor) {
     return nullptr;
 }
 
-UINT GetStandardCursorId(HCURSOR hCursor) { return hCursor ? hCursor->id : 0; }
+UINT GetStandardCursorId(HCURSOR hCursor) {
+    return hCursor ? hCursor->id : 0;
+}
 
 HCURSOR SetWindowCursor(CWnd* pWnd, HCURSOR hCursor) {
     QWidget* widget = pWnd ? pWnd->GetWidget() : nullptr;

@@ -122,15 +122,21 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
     }
 }
 
-void DDX_Text(CDataExchange* pDX, int nIDC, int& value) { ExchangeInteger(pDX, nIDC, value, INT_MIN, INT_MAX, "%lld"); }
+void DDX_Text(CDataExchange* pDX, int nIDC, int& value) {
+    ExchangeInteger(pDX, nIDC, value, INT_MIN, INT_MAX, "%lld");
+}
 
-void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value) { ExchangeInteger(pDX, nIDC, value, 0, UINT_MAX, "%lld"); }
+void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value) {
+    ExchangeInteger(pDX, nIDC, value, 0, UINT_MAX, "%lld");
+}
 
 void DDX_Text(CDataExchange* pDX, int nIDC, short& value) {
     ExchangeInteger(pDX, nIDC, value, SHRT_MIN, SHRT_MAX, "%lld");
 }
 
-void DDX_Text(CDataExchange* pDX, int nIDC, long& value) { ExchangeInteger(pDX, nIDC, value, LONG_MIN, LONG_MAX, "%lld"); }
+void DDX_Text(CDataExchange* pDX, int nIDC, long& value) {
+    ExchangeInteger(pDX, nIDC, value, LONG_MIN, LONG_MAX, "%lld");
+}
 
 void DDX_Text(CDataExchange* pDX, int nIDC, double& value) {
     if (pDX->m_bFailed)

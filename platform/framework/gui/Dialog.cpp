@@ -1,8 +1,8 @@
 #include "framework/Dialog.h"
 
 #include "Bridge.h"
-#include "WidgetAccess.h"
 #include "ControlWidgets.h"
+#include "WidgetAccess.h"
 #include "framework/WinApp.h"
 
 #include <QApplication>
@@ -46,7 +46,9 @@ CWnd* OwnerOf(QWidget* control) {
     return nullptr;
 }
 
-UINT IdOf(const QWidget* control) { return static_cast<UINT>(control->property("kv_id").toInt()); }
+UINT IdOf(const QWidget* control) {
+    return static_cast<UINT>(control->property("kv_id").toInt());
+}
 
 void Notify(QWidget* control, UINT code) {
     CWnd* owner = OwnerOf(control);
@@ -132,7 +134,8 @@ QWidget* MakeControl(const DialogControlTemplate& c, QWidget* parent, QButtonGro
         auto* list = new QListWidget(parent);
         for (const CString& item : c.items)
             list->addItem(QString::fromUtf8(item.GetString()));
-        QObject::connect(list, &QListWidget::itemClicked, list, [list] { kv::NotifyCommand(list, LBN_SELCHANGE); });
+        QObject::connect(list, &QListWidget::itemClicked, list,
+                         [list] { kv::NotifyCommand(list, LBN_SELCHANGE); });
         w = list;
         break;
     }
@@ -261,7 +264,9 @@ TabControlWidget::TabControlWidget(QWidget* parent) : QWidget(parent), tabs(new 
     tabs->setVisible(false);
 }
 
-void TabControlWidget::resizeEvent(QResizeEvent*) { tabs->setGeometry(0, 0, width(), tabs->sizeHint().height()); }
+void TabControlWidget::resizeEvent(QResizeEvent*) {
+    tabs->setGeometry(0, 0, width(), tabs->sizeHint().height());
+}
 
 } // namespace kv
 
@@ -286,17 +291,19 @@ BOOL CDialog::MakeWindow(CWnd* pParentWnd, bool modal) {
     CWnd* owner = pParentWnd ? pParentWnd : AfxGetMainWnd();
     // A modal dialog and a modeless one owned by a window are top-level windows of their own;
     // a modeless child (WS_CHILD) sits inside its parent.
-    const bool child = !modal && pParentWnd && (tmpl->id != 0) && pParentWnd->GetWidget() &&
-                       (m_dwStyle & WS_CHILD);
+    const bool child =
+        !modal && pParentWnd && (tmpl->id != 0) && pParentWnd->GetWidget() && (m_dwStyle & WS_CHILD);
     RECT rc{0, 0, tmpl->size.cx, tmpl->size.cy};
-    if (!CWnd::Create(nullptr, tmpl->caption.GetString(), m_dwStyle, rc, child ? pParentWnd : nullptr, m_nIDTemplate))
+    if (!CWnd::Create(nullptr, tmpl->caption.GetString(), m_dwStyle, rc, child ? pParentWnd : nullptr,
+                      m_nIDTemplate))
         return FALSE;
     QWidget* w = GetWidget();
     if (!child && owner && owner->GetWidget() && owner->GetWidget() != w) {
         w->setParent(owner->GetWidget(), Qt::Dialog);
         w->setGeometry(rc.left, rc.top, rc.right, rc.bottom);
     }
-    w->setFixedSize(std::max(0, static_cast<int>(tmpl->size.cx)), std::max(0, static_cast<int>(tmpl->size.cy)));
+    w->setFixedSize(std::max(0, static_cast<int>(tmpl->size.cx)),
+                    std::max(0, static_cast<int>(tmpl->size.cy)));
     kv::BuildDialogControls(this, *tmpl);
     return TRUE;
 }
@@ -356,10 +363,14 @@ void CDialog::OnOK() {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 // Closing a dialog's window is the same as pressing Cancel.
-void CDialog::OnClose() { OnCommand(MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }
+void CDialog::OnClose() {
+    OnCommand(MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
 
 BOOL CDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (CWnd::OnCommand(wParam, lParam))

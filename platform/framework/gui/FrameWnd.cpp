@@ -76,7 +76,9 @@ BOOL CFrameWnd::CreateView(std::unique_ptr<CView> pView, CDocument* pDoc) {
     return TRUE;
 }
 
-CDocument* CFrameWnd::GetActiveDocument() const { return m_pActiveView ? m_pActiveView->GetDocument() : nullptr; }
+CDocument* CFrameWnd::GetActiveDocument() const {
+    return m_pActiveView ? m_pActiveView->GetDocument() : nullptr;
+}
 
 void CFrameWnd::InitialUpdateFrame(CDocument*, BOOL bMakeVisible) {
     if (m_pActiveView)
@@ -85,7 +87,9 @@ void CFrameWnd::InitialUpdateFrame(CDocument*, BOOL bMakeVisible) {
         ActivateFrame();
 }
 
-void CFrameWnd::ActivateFrame(int nCmdShow) { ShowWindow(nCmdShow == -1 ? SW_SHOW : nCmdShow); }
+void CFrameWnd::ActivateFrame(int nCmdShow) {
+    ShowWindow(nCmdShow == -1 ? SW_SHOW : nCmdShow);
+}
 
 void CFrameWnd::RecalcLayout(BOOL) {
     if (QWidget* w = GetWidget())
@@ -131,6 +135,10 @@ void CFrameWnd::OnClose() {
     }
 }
 
-BOOL CFrameWnd::OnToolTipText(UINT, NMHDR*, LRESULT*) { return FALSE; }
+BOOL CFrameWnd::OnToolTipText(UINT, NMHDR*, LRESULT*) {
+    return FALSE;
+}
 
-void CFrameWnd::OnDestroy() { CWnd::OnDestroy(); }
+void CFrameWnd::OnDestroy() {
+    CWnd::OnDestroy();
+}

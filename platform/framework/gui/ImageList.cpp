@@ -56,7 +56,9 @@ int CImageList::Add(CBitmap* pbmImage, COLORREF crMask) {
     return Add(image, crMask);
 }
 
-int CImageList::Add(CBitmap* pbmImage, CBitmap*) { return Add(pbmImage, 0xFFFFFFFFu); }
+int CImageList::Add(CBitmap* pbmImage, CBitmap*) {
+    return Add(pbmImage, 0xFFFFFFFFu);
+}
 
 BOOL CImageList::GetImageInfo(int nImage, IMAGEINFO* pImageInfo) const {
     if (!pImageInfo || nImage < 0 || nImage >= GetImageCount())

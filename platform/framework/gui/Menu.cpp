@@ -136,7 +136,9 @@ void RegisterMenuResource(UINT resourceId, std::vector<MenuTemplateItem> items) 
     MenuResources()[resourceId] = std::move(items);
 }
 
-bool IsMenu(HMENU hMenu) { return kv::menu::Model(hMenu) != nullptr; }
+bool IsMenu(HMENU hMenu) {
+    return kv::menu::Model(hMenu) != nullptr;
+}
 
 CMenu::~CMenu() {
     if (!m_bTemporary)
@@ -309,7 +311,8 @@ UINT CMenu::GetMenuState(UINT nID, UINT nFlags) const {
     MenuItem* item = kv::menu::FindItem(m_hMenu, nID, nFlags);
     if (!item)
         return static_cast<UINT>(-1);
-    UINT state = item->flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_POPUP | MF_OWNERDRAW | MF_SEPARATOR);
+    UINT state =
+        item->flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_POPUP | MF_OWNERDRAW | MF_SEPARATOR);
     if (HMENU__* sub = (item->flags & MF_POPUP) ? kv::menu::Model(item->subMenu) : nullptr)
         state = (state & 0xFF) | MF_POPUP | (static_cast<UINT>(sub->items.size() & 0xFF) << 8);
     return state;

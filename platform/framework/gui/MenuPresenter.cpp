@@ -20,7 +20,9 @@ HMENU g_measuring = nullptr;
 // While a context menu runs with TPM_RETURNCMD, the chosen id lands here instead of being sent.
 UINT* g_returnCommand = nullptr;
 
-QString ItemText(const MenuItem& item) { return QString::fromUtf8(item.text.c_str()); }
+QString ItemText(const MenuItem& item) {
+    return QString::fromUtf8(item.text.c_str());
+}
 
 void PostCommand(QWidget* ownerWidget, UINT id) {
     if (g_returnCommand) {
@@ -95,7 +97,8 @@ protected:
         update();
     }
     void mouseReleaseEvent(QMouseEvent* e) override {
-        if (e->button() != Qt::LeftButton || m_sub || (m_item.flags & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED)))
+        if (e->button() != Qt::LeftButton || m_sub ||
+            (m_item.flags & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED)))
             return;
         const UINT id = static_cast<UINT>(m_item.id);
         QWidget* owner = m_owner.data();

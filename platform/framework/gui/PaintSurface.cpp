@@ -5,7 +5,9 @@
 
 namespace kv {
 
-PaintSurface::~PaintSurface() { Release(); }
+PaintSurface::~PaintSurface() {
+    Release();
+}
 
 void PaintSurface::Release() {
     if (m_dc) {

@@ -59,7 +59,8 @@ bool PageSizeUsable(const CPrintInfo& info) {
 class CPageBitmapDC {
 public:
     explicit CPageBitmapDC(const CPrintInfo& info) {
-        if (!dc.CreateCompatibleDC(nullptr) || !bitmap.CreateCompatibleBitmap(&dc, info.m_nPageWidth, info.m_nPageHeight))
+        if (!dc.CreateCompatibleDC(nullptr) ||
+            !bitmap.CreateCompatibleBitmap(&dc, info.m_nPageWidth, info.m_nPageHeight))
             return;
         oldBitmap = dc.SelectObject(&bitmap);
         dc.FillSolidRect(0, 0, info.m_nPageWidth, info.m_nPageHeight, RGB(255, 255, 255));
@@ -176,8 +177,12 @@ CPrintInfo::CPrintInfo() : m_rectDraw(0, 0, kDefaultPageWidth, kDefaultPageHeigh
 
 namespace kv {
 
-void SetPrintDialogHook(PrintDialogHook hook) { State().dialogHook = std::move(hook); }
-void SetPrintPreviewHook(PrintPreviewHook hook) { State().previewHook = std::move(hook); }
+void SetPrintDialogHook(PrintDialogHook hook) {
+    State().dialogHook = std::move(hook);
+}
+void SetPrintPreviewHook(PrintPreviewHook hook) {
+    State().previewHook = std::move(hook);
+}
 
 void SetDefaultPrinter(const char* outputFile, int pageWidth, int pageHeight, int dpi) {
     PrintState& s = State();
@@ -198,9 +203,13 @@ CView::CView() {
     CCmdTarget::OnCommand(kIdFilePrintPreview, [this] { OnFilePrintPreview(); });
 }
 
-BOOL CView::OnPreparePrinting(CPrintInfo* pInfo) { return DoPreparePrinting(pInfo); }
+BOOL CView::OnPreparePrinting(CPrintInfo* pInfo) {
+    return DoPreparePrinting(pInfo);
+}
 void CView::OnBeginPrinting(CDC*, CPrintInfo*) {}
-void CView::OnPrint(CDC* pDC, CPrintInfo*) { OnDraw(pDC); }
+void CView::OnPrint(CDC* pDC, CPrintInfo*) {
+    OnDraw(pDC);
+}
 void CView::OnEndPrinting(CDC*, CPrintInfo*) {}
 
 BOOL CView::DoPreparePrinting(CPrintInfo* pInfo) {

@@ -102,7 +102,9 @@ CToolBar::CToolBar() : m_ctrl(this) {}
 
 CToolBar::~CToolBar() = default;
 
-QToolBar* CToolBar::Bar() const { return qobject_cast<QToolBar*>(GetWidget()); }
+QToolBar* CToolBar::Bar() const {
+    return qobject_cast<QToolBar*>(GetWidget());
+}
 
 BOOL CToolBar::CreateEx(CWnd* pParentWnd, DWORD, DWORD dwStyle, CRect, UINT nID) {
     auto* win = pParentWnd ? qobject_cast<QMainWindow*>(pParentWnd->GetWidget()) : nullptr;

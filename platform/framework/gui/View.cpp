@@ -31,7 +31,11 @@ BOOL CFormView::Create(const char* lpszClassName, const char* lpszWindowName, DW
     return TRUE;
 }
 
-void CFormView::OnInitialUpdate() { UpdateData(FALSE); }
+void CFormView::OnInitialUpdate() {
+    UpdateData(FALSE);
+}
 
 // Child controls paint themselves; the form paints its background the default way.
-void CFormView::OnPaint() { CWnd::OnPaint(); }
+void CFormView::OnPaint() {
+    CWnd::OnPaint();
+}

@@ -54,6 +54,8 @@ int GetWidgetCheck(const QWidget* widget) {
     return b && b->isChecked() ? 1 : 0;
 }
 
-void SetWidgetTextInt(QWidget* widget, int value) { SetWidgetText(widget, std::to_string(value)); }
+void SetWidgetTextInt(QWidget* widget, int value) {
+    SetWidgetText(widget, std::to_string(value));
+}
 
 } // namespace kv

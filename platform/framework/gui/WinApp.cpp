@@ -48,8 +48,8 @@ public:
         else
             msg.message = alt ? WM_SYSKEYUP : WM_KEYUP;
         msg.wParam = vk;
-        msg.lParam = (e->modifiers() & Qt::ControlModifier ? 0x01 : 0) | (e->modifiers() & Qt::ShiftModifier ? 0x02 : 0) |
-                     (alt ? 0x04 : 0);
+        msg.lParam = (e->modifiers() & Qt::ControlModifier ? 0x01 : 0) |
+                     (e->modifiers() & Qt::ShiftModifier ? 0x02 : 0) | (alt ? 0x04 : 0);
         return g_app->PreTranslateMessage(&msg) != FALSE;
     }
 };
@@ -142,14 +142,18 @@ int ShowMessageBox(CWnd* parent, const char* text, const char* caption, UINT typ
 
 } // namespace kv
 
-CWinApp::CWinApp(const char* lpszAppName) : m_strAppName(lpszAppName ? lpszAppName : "") { g_app = this; }
+CWinApp::CWinApp(const char* lpszAppName) : m_strAppName(lpszAppName ? lpszAppName : "") {
+    g_app = this;
+}
 
 CWinApp::~CWinApp() {
     if (g_app == this)
         g_app = nullptr;
 }
 
-BOOL CWinApp::InitInstance() { return TRUE; }
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
 
 int CWinApp::Run() {
     kv::EnsureApplication();
@@ -158,7 +162,9 @@ int CWinApp::Run() {
     return ExitInstance() != 0 ? ExitInstance() : code;
 }
 
-int CWinApp::ExitInstance() { return 0; }
+int CWinApp::ExitInstance() {
+    return 0;
+}
 
 BOOL CWinApp::PreTranslateMessage(MSG* pMsg) {
     if (!pMsg)
@@ -172,9 +178,13 @@ BOOL CWinApp::PreTranslateMessage(MSG* pMsg) {
     return FALSE;
 }
 
-CWinApp* AfxGetApp() { return g_app; }
+CWinApp* AfxGetApp() {
+    return g_app;
+}
 
-CWnd* AfxGetMainWnd() { return g_app ? g_app->m_pMainWnd : nullptr; }
+CWnd* AfxGetMainWnd() {
+    return g_app ? g_app->m_pMainWnd : nullptr;
+}
 
 int AfxWinMain(int argc, char** argv) {
     if (argc > 0 && argv) {
@@ -204,4 +214,6 @@ int AfxMessageBox(const char* lpszText, UINT nType, UINT) {
     return kv::ShowMessageBox(AfxGetMainWnd(), lpszText, nullptr, nType);
 }
 
-void AfxSetMessageBoxHook(MessageBoxHook hook) { g_messageBoxHook = std::move(hook); }
+void AfxSetMessageBoxHook(MessageBoxHook hook) {
+    g_messageBoxHook = std::move(hook);
+}

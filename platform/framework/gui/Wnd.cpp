@@ -1,9 +1,9 @@
 #include "framework/Wnd.h"
 
 #include "Bridge.h"
+#include "MenuPresenter.h"
 #include "PaintSurface.h"
 #include "WidgetAccess.h"
-#include "MenuPresenter.h"
 #include "WndImpl.h"
 #include "framework/DC.h"
 #include "framework/FrameWnd.h"
@@ -221,9 +221,13 @@ CWnd::~CWnd() {
     }
 }
 
-QWidget* CWnd::GetWidget() const { return m_pImpl->widget; }
+QWidget* CWnd::GetWidget() const {
+    return m_pImpl->widget;
+}
 
-HWND CWnd::GetSafeHwnd() const { return m_pImpl->widget ? const_cast<CWnd*>(this) : nullptr; }
+HWND CWnd::GetSafeHwnd() const {
+    return m_pImpl->widget ? const_cast<CWnd*>(this) : nullptr;
+}
 
 CWnd* CWnd::FromWidget(const QWidget* widget) {
     if (!widget)
@@ -464,7 +468,8 @@ void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
 
 void CWnd::MoveWindow(const RECT* lpRect, BOOL bRepaint) {
     if (lpRect)
-        MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top, bRepaint);
+        MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top,
+                   bRepaint);
 }
 
 BOOL CWnd::ShowWindow(int nCmdShow) {
@@ -499,7 +504,9 @@ BOOL CWnd::ShowWindow(int nCmdShow) {
     return wasVisible;
 }
 
-BOOL CWnd::IsWindowVisible() const { return m_pImpl->widget && m_pImpl->widget->isVisible() ? TRUE : FALSE; }
+BOOL CWnd::IsWindowVisible() const {
+    return m_pImpl->widget && m_pImpl->widget->isVisible() ? TRUE : FALSE;
+}
 
 BOOL CWnd::EnableWindow(BOOL bEnable) {
     QWidget* w = m_pImpl->widget;
@@ -514,11 +521,17 @@ BOOL CWnd::EnableWindow(BOOL bEnable) {
     return wasDisabled;
 }
 
-BOOL CWnd::IsWindowEnabled() const { return m_pImpl->widget && m_pImpl->widget->isEnabled() ? TRUE : FALSE; }
+BOOL CWnd::IsWindowEnabled() const {
+    return m_pImpl->widget && m_pImpl->widget->isEnabled() ? TRUE : FALSE;
+}
 
-BOOL CWnd::IsZoomed() const { return m_pImpl->widget && m_pImpl->widget->isMaximized() ? TRUE : FALSE; }
+BOOL CWnd::IsZoomed() const {
+    return m_pImpl->widget && m_pImpl->widget->isMaximized() ? TRUE : FALSE;
+}
 
-BOOL CWnd::IsIconic() const { return m_pImpl->widget && m_pImpl->widget->isMinimized() ? TRUE : FALSE; }
+BOOL CWnd::IsIconic() const {
+    return m_pImpl->widget && m_pImpl->widget->isMinimized() ? TRUE : FALSE;
+}
 
 void CWnd::GetClientRect(RECT* lpRect) const {
     if (!lpRect)
@@ -584,7 +597,9 @@ CWnd* CWnd::SetFocus() {
     return previous;
 }
 
-CWnd* CWnd::GetFocus() { return FromWidget(QApplication::focusWidget()); }
+CWnd* CWnd::GetFocus() {
+    return FromWidget(QApplication::focusWidget());
+}
 
 BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT) {
     const DWORD before = m_dwStyle;
@@ -619,7 +634,8 @@ void CWnd::InvalidateRect(const RECT* lpRect, BOOL) {
     if (!w)
         return;
     if (lpRect)
-        w->update(QRect(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top));
+        w->update(
+            QRect(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top));
     else
         w->update();
 }
@@ -666,7 +682,9 @@ CWnd* CWnd::SetCapture() {
     return previous;
 }
 
-CWnd* CWnd::GetCapture() { return g_capture; }
+CWnd* CWnd::GetCapture() {
+    return g_capture;
+}
 
 BOOL ReleaseCapture() {
     if (!g_capture)
@@ -686,10 +704,13 @@ BOOL CWnd::GetWindowPlacement(WINDOWPLACEMENT* lpwndpl) const {
     if (!w || !lpwndpl)
         return FALSE;
     *lpwndpl = WINDOWPLACEMENT{};
-    lpwndpl->showCmd = w->isMaximized() ? SW_SHOWMAXIMIZED : w->isMinimized() ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
+    lpwndpl->showCmd = w->isMaximized()   ? SW_SHOWMAXIMIZED
+                       : w->isMinimized() ? SW_SHOWMINIMIZED
+                                          : SW_SHOWNORMAL;
     const QRect r = w->isWindow() ? w->normalGeometry() : w->geometry();
     const QRect normal = r.isValid() ? r : w->geometry();
-    lpwndpl->rcNormalPosition = RECT{normal.x(), normal.y(), normal.x() + normal.width(), normal.y() + normal.height()};
+    lpwndpl->rcNormalPosition =
+        RECT{normal.x(), normal.y(), normal.x() + normal.width(), normal.y() + normal.height()};
     return TRUE;
 }
 
@@ -708,7 +729,9 @@ BOOL CWnd::SetWindowPlacement(const WINDOWPLACEMENT* lpwndpl) {
     return TRUE;
 }
 
-CMenu* CWnd::GetMenu() const { return CMenu::FromHandle(m_pImpl->menu); }
+CMenu* CWnd::GetMenu() const {
+    return CMenu::FromHandle(m_pImpl->menu);
+}
 
 BOOL CWnd::SetMenu(CMenu* pMenu) {
     auto* win = qobject_cast<QMainWindow*>(m_pImpl->widget.data());
@@ -778,9 +801,13 @@ BOOL CWnd::IsCommandHandled(UINT nID) {
     return HasCommand(nID) || m_pImpl->controlHandlers.count({0u, nID}) != 0 ? TRUE : FALSE;
 }
 
-BOOL CWnd::PreCreateWindow(CREATESTRUCT&) { return TRUE; }
+BOOL CWnd::PreCreateWindow(CREATESTRUCT&) {
+    return TRUE;
+}
 
-int CWnd::OnCreate(LPCREATESTRUCT) { return 0; }
+int CWnd::OnCreate(LPCREATESTRUCT) {
+    return 0;
+}
 
 void CWnd::OnDestroy() {}
 
@@ -788,7 +815,9 @@ void CWnd::PostNcDestroy() {}
 
 void CWnd::PreSubclassWindow() {}
 
-BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
+BOOL CWnd::PreTranslateMessage(MSG*) {
+    return FALSE;
+}
 
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM) {
     const UINT id = LOWORD(wParam);
@@ -817,9 +846,13 @@ BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult) {
     return TRUE;
 }
 
-void CWnd::OnPaint() { m_bPaintDefault = true; }
+void CWnd::OnPaint() {
+    m_bPaintDefault = true;
+}
 
-BOOL CWnd::OnEraseBkgnd(CDC*) { return TRUE; }
+BOOL CWnd::OnEraseBkgnd(CDC*) {
+    return TRUE;
+}
 
 void CWnd::OnSize(UINT, int, int) {}
 
@@ -843,7 +876,9 @@ void CWnd::OnKeyUp(UINT, UINT, UINT) {}
 
 void CWnd::OnTimer(UINT_PTR) {}
 
-void CWnd::OnClose() { DestroyWindow(); }
+void CWnd::OnClose() {
+    DestroyWindow();
+}
 
 void CWnd::OnContextMenu(CWnd*, CPoint) {}
 
@@ -858,4 +893,6 @@ void CWnd::OnMeasureItem(int, MEASUREITEMSTRUCT* lpMeasureItemStruct) {
         kv::MenuPresenter::DefaultMeasure(lpMeasureItemStruct);
 }
 
-void CWnd::OnDrawItem(int, DRAWITEMSTRUCT* lpDrawItemStruct) { kv::MenuPresenter::DefaultDraw(lpDrawItemStruct); }
+void CWnd::OnDrawItem(int, DRAWITEMSTRUCT* lpDrawItemStruct) {
+    kv::MenuPresenter::DefaultDraw(lpDrawItemStruct);
+}

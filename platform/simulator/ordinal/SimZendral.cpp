@@ -10,20 +10,20 @@ namespace kv::sim {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kCodesPerDiv = 32;         // signal codes per division, as the engine's measurements read them
+constexpr int kCodesPerDiv = 32; // signal codes per division, as the engine's measurements read them
 constexpr int kTopCode = 511;
-constexpr int kRecordWindow = 1000;      // record samples per division at the slower time bases
-constexpr int kScreenPerDiv = 50;        // screen points per division
-constexpr int kFirstRollStep = 26;       // 1 s/div: the record becomes a continuous stream
+constexpr int kRecordWindow = 1000; // record samples per division at the slower time bases
+constexpr int kScreenPerDiv = 50;   // screen points per division
+constexpr int kFirstRollStep = 26;  // 1 s/div: the record becomes a continuous stream
 constexpr int kEtsFrame = 10240;
 constexpr short kEtsNoNewData = 2;
 
 // Seconds per division of time-base steps 0..38 (index offset 0).
 double SecondsPerDiv(int step) {
-    static const double kTable[39] = {2e-9, 4e-9, 1e-8, 2e-8, 4e-8, 1e-7, 2e-7, 4e-7, 1e-6, 2e-6, 4e-6,
-                                      1e-5, 2e-5, 4e-5, 1e-4, 2e-4, 4e-4, 0.001, 0.002, 0.004, 0.01, 0.02,
-                                      0.04, 0.1, 0.2, 0.4, 1, 2, 4, 10, 20, 40, 60, 120, 240, 600, 1200,
-                                      2400, 3600};
+    static const double kTable[39] = {2e-9, 4e-9, 1e-8, 2e-8, 4e-8, 1e-7, 2e-7, 4e-7,  1e-6,  2e-6,
+                                      4e-6, 1e-5, 2e-5, 4e-5, 1e-4, 2e-4, 4e-4, 0.001, 0.002, 0.004,
+                                      0.01, 0.02, 0.04, 0.1,  0.2,  0.4,  1,    2,     4,     10,
+                                      20,   40,   60,   120,  240,  600,  1200, 2400,  3600};
     return kTable[std::clamp(step, 0, 38)];
 }
 
@@ -44,10 +44,17 @@ double VoltsPerDiv(int index) {
 
 std::int64_t RecordLengthOf(int code) {
     switch (code) {
-    case 1: case 2: return 14336;
-    case 3: case 4: return 32768;
-    case 5: case 6: return 524288;
-    default: return 10240;
+    case 1:
+    case 2:
+        return 14336;
+    case 3:
+    case 4:
+        return 32768;
+    case 5:
+    case 6:
+        return 524288;
+    default:
+        return 10240;
     }
 }
 
@@ -72,7 +79,7 @@ SimZendral::SimZendral(const std::vector<int>& indexes) {
         d.signal[1] = SimSignal{0.5, 2000.0, 0.0, false};
         d.state = {{0, 2, 13, 50, 0, 0}};
         for (int k = 0; k < kCalibrationEntries; ++k) {
-            d.calibration[static_cast<std::size_t>(2 * k)] = 1;      // high part
+            d.calibration[static_cast<std::size_t>(2 * k)] = 1;       // high part
             d.calibration[static_cast<std::size_t>(2 * k + 1)] = 244; // low part: entry 500
         }
     }
@@ -171,9 +178,13 @@ double SimZendral::CodeAt(const Device& d, int channel, double t, double phase) 
 
 int SimZendral::TriggerChannel(const Device& d) const {
     switch (d.state[kStateActiveSource]) {
-    case 0: case 2: return 0;
-    case 1: return 1;
-    default: return -1; // external input: not modelled, it always triggers
+    case 0:
+    case 2:
+        return 0;
+    case 1:
+        return 1;
+    default:
+        return -1; // external input: not modelled, it always triggers
     }
 }
 
@@ -195,7 +206,8 @@ bool SimZendral::TriggerPhase(const Device& d, int channel, double* phase) const
     return true;
 }
 
-void SimZendral::FillRecord(const Device& d, short* ch1, short* ch2, int count, int triggerSample, double dt) {
+void SimZendral::FillRecord(const Device& d, short* ch1, short* ch2, int count, int triggerSample,
+                            double dt) {
     const int trigCh = TriggerChannel(d);
     double phase = 0.0;
     TriggerPhase(d, trigCh, &phase);
@@ -235,10 +247,19 @@ int SimZendral::GetCaptureState(short device, int* state) {
     // Model states: 1 started, 2 armed, 3 triggered, 4 record complete.
     int result = 0;
     switch (d->model->PollCaptureState(address)) {
-    case 0: case 1: result = 0; break;
-    case 2: result = 1; break;
-    case 3: result = 2; break;
-    default: result = 4; break;
+    case 0:
+    case 1:
+        result = 0;
+        break;
+    case 2:
+        result = 1;
+        break;
+    case 3:
+        result = 2;
+        break;
+    default:
+        result = 4;
+        break;
     }
     if (state)
         *state = result;
@@ -299,7 +320,8 @@ int SimZendral::SetOffset(short device, short* levelBlock, short, short, short a
         return 0;
     if (levelBlock)
         for (int i = 0; i < kLevelBlockWords; ++i)
-            d->level[static_cast<std::size_t>(i)] = static_cast<short>(std::clamp<int>(levelBlock[i], 0, kTopCode));
+            d->level[static_cast<std::size_t>(i)] =
+                static_cast<short>(std::clamp<int>(levelBlock[i], 0, kTopCode));
     d->state[kStateActiveSource] = activeSource;
     return 1;
 }
@@ -394,12 +416,14 @@ int SimZendral::GetChannelData(short device, short ch1VoltDiv, short ch2VoltDiv,
         d->rollSample += RollStep(step);
         return 1;
     }
-    const std::int64_t length = std::min<std::int64_t>(RecordLengthOf(d->state[kStateRecordLength]), capacity);
+    const std::int64_t length =
+        std::min<std::int64_t>(RecordLengthOf(d->state[kStateRecordLength]), capacity);
     const int percent = std::clamp<int>(d->state[kStatePosition], 0, 100);
     const int trigger = static_cast<int>(length * percent / 100);
     const bool dual = d->state[kStateChannelMode] == 2 && d->state[kStateAltFlag] == 0;
     const double dt = seconds / kRecordWindow * FastFactor(step, dual);
-    FillRecord(*d, ch1Record, ch2Record, static_cast<int>(length), std::min<int>(trigger, static_cast<int>(length) - 1), dt);
+    FillRecord(*d, ch1Record, ch2Record, static_cast<int>(length),
+               std::min<int>(trigger, static_cast<int>(length) - 1), dt);
     return 1;
 }
 
@@ -510,12 +534,13 @@ int SimZendral::ReadTdcCalData(short device, short* data) {
 namespace kv {
 
 bool InstallSimulatorFromEnvironment() {
-    RegisterZendralFactory(kSimulatorFactoryName, [](const std::string& selection) -> std::shared_ptr<IZendral> {
-        const std::vector<int> indexes = sim::ParseSimulatorIndexes(selection.c_str());
-        if (indexes.empty())
-            return nullptr;
-        return std::make_shared<sim::SimZendral>(indexes);
-    });
+    RegisterZendralFactory(kSimulatorFactoryName,
+                           [](const std::string& selection) -> std::shared_ptr<IZendral> {
+                               const std::vector<int> indexes = sim::ParseSimulatorIndexes(selection.c_str());
+                               if (indexes.empty())
+                                   return nullptr;
+                               return std::make_shared<sim::SimZendral>(indexes);
+                           });
     return SelectZendralFromEnvironment();
 }
 

@@ -13,9 +13,9 @@ namespace kv::sim {
 
 // One channel's input signal: a sine (or a square) with a DC offset, in volts.
 struct SimSignal {
-    double amplitude = 1.0; // volts, peak
+    double amplitude = 1.0;    // volts, peak
     double frequency = 1000.0; // Hz
-    double offset = 0.0; // volts
+    double offset = 0.0;       // volts
     bool square = false;
 };
 

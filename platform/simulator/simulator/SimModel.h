@@ -23,7 +23,8 @@ int SimTimeBaseForScreenCounter(SimModel model, std::uint16_t counter);
 
 class SimModelDevice : public SimWireDevice {
 public:
-    explicit SimModelDevice(SimModel model, std::shared_ptr<SimInstrument> instrument = std::make_shared<SimInstrument>());
+    explicit SimModelDevice(SimModel model,
+                            std::shared_ptr<SimInstrument> instrument = std::make_shared<SimInstrument>());
     SimModel Model() const { return m_model; }
 
     bool IoControl(std::uint32_t code, const std::uint8_t* in, std::uint32_t inLen, std::uint8_t* out,

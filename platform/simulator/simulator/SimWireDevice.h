@@ -14,10 +14,10 @@ namespace kv::sim {
 
 // One transfer as the device saw it.
 struct WireRecord {
-    std::uint32_t code = 0;              // control code
-    std::vector<std::uint8_t> setup;     // vendor request block, or the 4-byte pipe number
-    std::vector<std::uint8_t> data;      // bytes sent to the device (empty for reads)
-    std::uint32_t length = 0;            // data-stage / buffer length the host offered
+    std::uint32_t code = 0;          // control code
+    std::vector<std::uint8_t> setup; // vendor request block, or the 4-byte pipe number
+    std::vector<std::uint8_t> data;  // bytes sent to the device (empty for reads)
+    std::uint32_t length = 0;        // data-stage / buffer length the host offered
 };
 
 enum class FaultKind {
@@ -29,9 +29,9 @@ enum class FaultKind {
 
 struct Fault {
     FaultKind kind = FaultKind::None;
-    std::uint32_t code = 0;   // control code the fault applies to; 0 = every code
-    int skip = 0;             // matching transfers let through before the fault starts
-    int count = -1;           // faulty transfers, then the fault clears; -1 = for ever
+    std::uint32_t code = 0; // control code the fault applies to; 0 = every code
+    int skip = 0;           // matching transfers let through before the fault starts
+    int count = -1;         // faulty transfers, then the fault clears; -1 = for ever
     std::uint32_t stallMs = 0;
 };
 

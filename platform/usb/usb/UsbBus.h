@@ -44,8 +44,8 @@ void SetTransferTimeoutMs(std::uint32_t ms);
 std::uint32_t TransferTimeoutMs();
 
 // Bookkeeping for tests and diagnostics.
-int OpenHandleCount();                            // handles open right now
-long OpenCount(const std::string& name);          // successful opens of `name` since registration
-long FailedOpenCount();                           // opens refused for any reason since start
+int OpenHandleCount();                   // handles open right now
+long OpenCount(const std::string& name); // successful opens of `name` since registration
+long FailedOpenCount();                  // opens refused for any reason since start
 
 } // namespace kv::usb

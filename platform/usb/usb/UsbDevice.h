@@ -21,8 +21,8 @@ public:
     // Stores the number of bytes transferred in `returned` and gives the call's success flag.
     // May be called from a bus worker thread; a call that does not return within the bus's
     // time-out is reported as failed to the caller.
-    virtual bool IoControl(std::uint32_t code, const std::uint8_t* in, std::uint32_t inLen,
-                           std::uint8_t* out, std::uint32_t outLen, std::uint32_t& returned) = 0;
+    virtual bool IoControl(std::uint32_t code, const std::uint8_t* in, std::uint32_t inLen, std::uint8_t* out,
+                           std::uint32_t outLen, std::uint32_t& returned) = 0;
 };
 
 } // namespace kv::usb

@@ -13,8 +13,8 @@ namespace kv {
 
 struct ZendralCall {
     int ordinal = 0;
-    std::vector<long long> args;             // scalar arguments in call order (device index first)
-    std::vector<std::vector<short>> blocks;  // copies of the pointed-to blocks in call order
+    std::vector<long long> args;            // scalar arguments in call order (device index first)
+    std::vector<std::vector<short>> blocks; // copies of the pointed-to blocks in call order
 };
 
 class RecordingZendral : public IZendral {
@@ -22,19 +22,19 @@ public:
     RecordingZendral();
 
     // --- What the fake answers -------------------------------------------------------
-    std::array<int, 4> searchResults{{1, 0, 0, 0}};  // ordinal 8 per device index
-    std::array<short, 4> addresses{{0, 0, 0, 0}};    // ordinal 20 per index
-    int readCalibrationResult = 1;                    // ordinal 9
-    std::vector<short> calibrationPairs;              // 2 x kCalibrationPairs words for ordinal 9
-    int lineCalResult = 1;                            // ordinal 14
+    std::array<int, 4> searchResults{{1, 0, 0, 0}}; // ordinal 8 per device index
+    std::array<short, 4> addresses{{0, 0, 0, 0}};   // ordinal 20 per index
+    int readCalibrationResult = 1;                  // ordinal 9
+    std::vector<short> calibrationPairs;            // 2 x kCalibrationPairs words for ordinal 9
+    int lineCalResult = 1;                          // ordinal 14
     std::array<short, kAdjustmentWords> lineCalWords{{0, 0, 0, 0}};
-    std::array<short, 2> tdcCalData{{0, 0}};          // ordinal 32
-    std::deque<int> tdcReadings;                      // ordinal 24; empty: fails, writes nothing
-    std::deque<int> captureStates;                    // ordinal 2; empty: defaultCaptureState
+    std::array<short, 2> tdcCalData{{0, 0}}; // ordinal 32
+    std::deque<int> tdcReadings;             // ordinal 24; empty: fails, writes nothing
+    std::deque<int> captureStates;           // ordinal 2; empty: defaultCaptureState
     int defaultCaptureState = 4;
-    int etsStatus = 1;                                // ordinal 25
-    short sampleValue = 0;                            // fill value of ordinal 16 records
-    std::map<int, int> results;                       // result override per ordinal (default 1)
+    int etsStatus = 1;          // ordinal 25
+    short sampleValue = 0;      // fill value of ordinal 16 records
+    std::map<int, int> results; // result override per ordinal (default 1)
 
     // --- What was called -------------------------------------------------------------
     std::vector<ZendralCall> calls;
@@ -75,7 +75,8 @@ public:
     int WriteEtsCalData(short device, short* data) override;
     int ReadTdcCalData(short device, short* data) override;
     int FftPrepareInput(const short* record, int recordLength, short bins, short* input) override;
-    int FftCompute(const ZendralFftBlock* block, const short* input, short position, double* spectrum) override;
+    int FftCompute(const ZendralFftBlock* block, const short* input, short position,
+                   double* spectrum) override;
 
 private:
     int Record(int ordinal, std::vector<long long> args, std::vector<std::vector<short>> blocks = {});

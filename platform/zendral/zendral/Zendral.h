@@ -31,29 +31,29 @@ enum LevelWord : int {
     kLevelBlockWords = 5
 };
 
-constexpr int kCalibrationEntries = 40;     // zero-level calibration table
-constexpr int kCalibrationBlockWords = 42;  // the table and the two level-range words after it
-constexpr int kCalibrationPairs = 128;      // pairs (high, low) in the table transfer buffer
+constexpr int kCalibrationEntries = 40;    // zero-level calibration table
+constexpr int kCalibrationBlockWords = 42; // the table and the two level-range words after it
+constexpr int kCalibrationPairs = 128;     // pairs (high, low) in the table transfer buffer
 constexpr int kCalibrationTransferLength = 80;
 constexpr int kAdjustmentWords = 4;
-constexpr int kFftRecordSamples = 10240;    // record that the FFT input step resamples
+constexpr int kFftRecordSamples = 10240; // record that the FFT input step resamples
 
 // Parameter block of the spectrum computation (ordinal 17).
 struct ZendralFftBlock {
-    std::uint16_t source = 0;  // 0 CH1, 1 CH2
-    std::uint16_t window = 0;  // 0 rectangle, 1 Hanning, 2 Hamming, 3 Blackman
-    std::uint16_t bins = 0;    // 256, 512, 1024, 2048 or 4096
-    double voltsPerDiv = 0.0;  // volts per division of the source channel
-    double scale = 0.0;        // 0.0 dB, 1.0 volts (the caller converts; the result is volts)
+    std::uint16_t source = 0; // 0 CH1, 1 CH2
+    std::uint16_t window = 0; // 0 rectangle, 1 Hanning, 2 Hamming, 3 Blackman
+    std::uint16_t bins = 0;   // 256, 512, 1024, 2048 or 4096
+    double voltsPerDiv = 0.0; // volts per division of the source channel
+    double scale = 0.0;       // 0.0 dB, 1.0 volts (the caller converts; the result is volts)
 };
 
 // The ETS arguments of ordinal 22 besides the records.
 struct ZendralEtsArgs {
-    void* workArea = nullptr;       // 1000-byte ETS work area
-    short* calData = nullptr;       // two ETS calibration data words
-    short* timerValues = nullptr;   // ETS timer values A and B
-    short value = 0;                // the ETS word that follows the work area
-    short* nextWord = nullptr;      // the word after it
+    void* workArea = nullptr;     // 1000-byte ETS work area
+    short* calData = nullptr;     // two ETS calibration data words
+    short* timerValues = nullptr; // ETS timer values A and B
+    short value = 0;              // the ETS word that follows the work area
+    short* nextWord = nullptr;    // the word after it
 };
 
 class IZendral {
@@ -128,7 +128,8 @@ public:
     // Ordinal 17: windows the 2 x bins codes of `input`, converts them to volts about the
     // zero line 511 - position and writes `bins` amplitude magnitudes (volts) to `spectrum`.
     // Returns 0 and writes nothing for a bad bin count or window.
-    virtual int FftCompute(const ZendralFftBlock* block, const short* input, short position, double* spectrum);
+    virtual int FftCompute(const ZendralFftBlock* block, const short* input, short position,
+                           double* spectrum);
 };
 
 // True for the bin counts the spectrum accepts.

@@ -19,8 +19,8 @@ protected:
 
 TEST_F(FwCursor, StandardCursorsAreSharedDistinctHandles) {
     std::set<HCURSOR> seen;
-    for (UINT id : {IDC_ARROW, IDC_IBEAM, IDC_WAIT, IDC_CROSS, IDC_UPARROW, IDC_SIZENWSE, IDC_SIZENESW, IDC_SIZEWE,
-                    IDC_SIZENS, IDC_SIZEALL, IDC_NO, IDC_HAND}) {
+    for (UINT id : {IDC_ARROW, IDC_IBEAM, IDC_WAIT, IDC_CROSS, IDC_UPARROW, IDC_SIZENWSE, IDC_SIZENESW,
+                    IDC_SIZEWE, IDC_SIZENS, IDC_SIZEALL, IDC_NO, IDC_HAND}) {
         HCURSOR h = LoadStandardCursor(id);
         ASSERT_NE(h, nullptr) << id;
         EXPECT_EQ(LoadStandardCursor(id), h);

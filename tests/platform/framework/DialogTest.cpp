@@ -1,7 +1,7 @@
+#include "framework/Dialog.h"
 #include "framework/CommonDialogs.h"
 #include "framework/Controls.h"
 #include "framework/DataExchange.h"
-#include "framework/Dialog.h"
 #include "framework/WinApp.h"
 
 #include <QApplication>
@@ -37,9 +37,11 @@ void RegisterSample() {
     add(1109, ControlKind::Edit, "", RECT{60, 5, 120, 20});
     add(1110, ControlKind::Edit, "", RECT{60, 25, 120, 40});
     add(1088, ControlKind::CheckBox, "Persistence", RECT{5, 45, 100, 60});
-    add(1091, ControlKind::RadioButton, "CH1", RECT{5, 65, 50, 80}, WS_VISIBLE | WS_GROUP | BS_AUTORADIOBUTTON);
+    add(1091, ControlKind::RadioButton, "CH1", RECT{5, 65, 50, 80},
+        WS_VISIBLE | WS_GROUP | BS_AUTORADIOBUTTON);
     add(1092, ControlKind::RadioButton, "CH2", RECT{55, 65, 100, 80}, WS_VISIBLE | BS_AUTORADIOBUTTON);
-    add(1298, ControlKind::ComboBox, "", RECT{5, 85, 100, 100}, WS_VISIBLE | WS_GROUP, {"Min", "100mS", "200mS"});
+    add(1298, ControlKind::ComboBox, "", RECT{5, 85, 100, 100}, WS_VISIBLE | WS_GROUP,
+        {"Min", "100mS", "200mS"});
     add(1087, ControlKind::Slider, "", RECT{105, 85, 200, 100});
     add(1306, ControlKind::Spin, "", RECT{125, 5, 140, 20}, WS_VISIBLE | UDS_SETBUDDYINT);
     add(1035, ControlKind::TabControl, "", RECT{150, 25, 210, 60});
@@ -150,7 +152,7 @@ TEST_F(FwDialog, BadNumberFailsTheExchangeOnceAndKeepsTheDialogOpen) {
     dlg.count = 5;
     dlg.onInit = [](SampleDlg& d) {
         d.SetDlgItemText(1109, "12abc");
-        d.OnOK(); // refused: the dialog stays
+        d.OnOK();                                // refused: the dialog stays
         EXPECT_FALSE(d.UpdateData(TRUE, FALSE)); // silent form reports nothing
         d.SetDlgItemText(1109, "99999999999");   // beyond int: refused too
         EXPECT_FALSE(d.UpdateData(TRUE, FALSE));
@@ -276,7 +278,8 @@ TEST_F(FwDialog, FileAndColourDialogsAreAnsweredByHooks) {
         d.SetChosenPath("/tmp/out/wave"); // no extension: the default one is added
         return static_cast<INT_PTR>(IDOK);
     });
-    CFileDialog save(FALSE, ".doc", nullptr, OFN_OVERWRITEPROMPT, "Word File(*.doc)|*.doc|Text File(*.txt)|*.txt||");
+    CFileDialog save(FALSE, ".doc", nullptr, OFN_OVERWRITEPROMPT,
+                     "Word File(*.doc)|*.doc|Text File(*.txt)|*.txt||");
     save.m_ofn.lpstrTitle = "Save Data As...";
     EXPECT_EQ(save.DoModal(), IDOK);
     EXPECT_EQ(save.GetPathName(), "/tmp/out/wave.doc");

@@ -1,6 +1,6 @@
 #include "framework/Accelerator.h"
-#include "framework/DataExchange.h"
 #include "framework/DC.h"
+#include "framework/DataExchange.h"
 #include "framework/Dialog.h"
 #include "framework/FrameWnd.h"
 #include "framework/ImageList.h"
@@ -69,9 +69,8 @@ public:
     }
     void OnInitialUpdate() override {
         CFormView::OnInitialUpdate();
-        OnNotifyCode(NM_RELEASEDCAPTURE, 1087, [this](NMHDR* hdr, LRESULT*) {
-            released = static_cast<int>(hdr->idFrom);
-        });
+        OnNotifyCode(NM_RELEASEDCAPTURE, 1087,
+                     [this](NMHDR* hdr, LRESULT*) { released = static_cast<int>(hdr->idFrom); });
         OnCommand(500, [] {});
         OnUpdateCommand(500, [](CCmdUI* ui) { ui->Enable(FALSE); });
     }

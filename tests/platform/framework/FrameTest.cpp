@@ -33,7 +33,9 @@ constexpr UINT kPanel = 9603;
 class Doc : public CDocument {
 public:
     int saves = 0;
-    Doc() { OnCommand(33036, [this] { ++saves; }); }
+    Doc() {
+        OnCommand(33036, [this] { ++saves; });
+    }
 };
 
 class TestView : public CView {
@@ -102,8 +104,13 @@ public:
 
 void RegisterResources() {
     MenuTemplateItem file{"File", 0, 0, {{"Save CSV", 33036, 0, {}}}};
-    MenuTemplateItem acquire{
-        "Acquire", 0, 0, {{"Start", 32872, 0, {}}, {"Stop", 32876, 0, {}}, {"Average:1", 32789, 0, {}}, {"Orphan", 40000, 0, {}}}};
+    MenuTemplateItem acquire{"Acquire",
+                             0,
+                             0,
+                             {{"Start", 32872, 0, {}},
+                              {"Stop", 32876, 0, {}},
+                              {"Average:1", 32789, 0, {}},
+                              {"Orphan", 40000, 0, {}}}};
     RegisterMenuResource(kMenu, {file, acquire});
     RegisterAcceleratorResource(kAccel, {{FVIRTKEY, VK_SPACE, 32876}, {FVIRTKEY | FCONTROL, 'S', 33036}});
     RegisterToolBarResource(kToolBar, {32872, 0, 32876});
@@ -126,8 +133,8 @@ protected:
         RegisterResources();
         app = std::make_unique<CWinApp>("Kelvane");
         frame = std::make_unique<TestFrame>();
-        ASSERT_TRUE(frame->Create(nullptr, "Kestra-E USB(7.0.0.1+)", WS_OVERLAPPEDWINDOW, RECT{0, 0, 800, 630}, nullptr,
-                                  kMenu));
+        ASSERT_TRUE(frame->Create(nullptr, "Kestra-E USB(7.0.0.1+)", WS_OVERLAPPEDWINDOW,
+                                  RECT{0, 0, 800, 630}, nullptr, kMenu));
         app->m_pMainWnd = frame.get();
         auto view = std::make_unique<TestView>();
         viewPtr = view.get();

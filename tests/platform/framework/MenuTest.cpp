@@ -6,8 +6,10 @@
 namespace {
 
 std::vector<MenuTemplateItem> SampleMenu() {
-    MenuTemplateItem file{"&File", 0, 0, {{"Open", 100, 0, {}}, {"", 0, MF_SEPARATOR, {}}, {"Exit", 101, 0, {}}}};
-    MenuTemplateItem size{"Buffer Size", 0, 0, {{"10k", 200, 0, {}}, {"14k", 201, 0, {}}, {"28k", 202, 0, {}}}};
+    MenuTemplateItem file{
+        "&File", 0, 0, {{"Open", 100, 0, {}}, {"", 0, MF_SEPARATOR, {}}, {"Exit", 101, 0, {}}}};
+    MenuTemplateItem size{
+        "Buffer Size", 0, 0, {{"10k", 200, 0, {}}, {"14k", 201, 0, {}}, {"28k", 202, 0, {}}}};
     MenuTemplateItem acquire{"Acquire", 0, 0, {{"Start", 300, MF_CHECKED, {}}, size}};
     return {file, acquire};
 }
@@ -110,7 +112,7 @@ TEST(FwMenu, DestroyingTheBarClearsAttachedSubMenuObjects) {
     EXPECT_EQ(CMenu::FromHandlePermanent(h), child.get());
     bar.DestroyMenu();
     EXPECT_EQ(child->m_hMenu, nullptr); // the child object no longer refers to the dead handle
-    child.reset();                       // and its destructor destroys nothing twice
+    child.reset();                      // and its destructor destroys nothing twice
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The framework's print path: the print dialog answered by a hook, pages into a PDF file, the
 // preview's pages, direct printing, and the order of a view's print handlers.
-#include "framework/DC.h"
 #include "framework/Print.h"
+#include "framework/DC.h"
 #include "framework/View.h"
 #include "framework/WinApp.h"
 #include "system/Paths.h"

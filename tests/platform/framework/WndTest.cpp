@@ -1,7 +1,7 @@
-#include "framework/PaintDC.h"
-#include "framework/WinApp.h"
 #include "framework/Wnd.h"
 #include "WndImpl.h"
+#include "framework/PaintDC.h"
+#include "framework/WinApp.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

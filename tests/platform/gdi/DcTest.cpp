@@ -87,7 +87,8 @@ TEST(FrameworkDC, RegionsTextAndOriginsThroughTheWrappers) {
     EXPECT_EQ(t.dc.GetPixel(1, 1), kRed);
     EXPECT_FALSE(t.dc.FillRgn(nullptr, &brush));
     CFont font;
-    ASSERT_TRUE(font.CreateFont(15, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, FF_SWISS, "Arial"));
+    ASSERT_TRUE(
+        font.CreateFont(15, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, FF_SWISS, "Arial"));
     CFont* oldFont = t.dc.SelectObject(&font);
     CSize ext = t.dc.GetTextExtent(CString("CH2"));
     EXPECT_EQ(ext.cy, 15);

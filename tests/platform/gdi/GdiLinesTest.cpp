@@ -148,7 +148,8 @@ TEST(GdiLines, FarOffLinesAreClippedQuicklyAndSafely) {
     LineTo(s.dc(), 2000000000, 25);
     MoveToEx(s.dc(), -1000000000, -1000000000, nullptr);
     LineTo(s.dc(), 1000000000, 1000000000);
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+                  .count();
     EXPECT_LT(ms, 1000);
     EXPECT_EQ(s.Count(kBlack, 0, 25, 50, 26), 50);
     EXPECT_EQ(s.at(10, 10), kBlack);

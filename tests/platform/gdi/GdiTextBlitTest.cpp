@@ -19,7 +19,8 @@ constexpr COLORREF kGreen = RGB(0, 255, 0);
 class Font {
 public:
     Font(HDC dc, int height, const char* face, int weight = FW_NORMAL) : m_dc(dc) {
-        m_font = CreateFont(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, DEFAULT_QUALITY, FF_SWISS, face);
+        m_font = CreateFont(height, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, DEFAULT_QUALITY,
+                            FF_SWISS, face);
         m_old = SelectObject(dc, m_font);
     }
     ~Font() {
@@ -137,7 +138,8 @@ TEST(GdiText, DrawTextClipsToTheRectangleAndCalcRectMeasures) {
 TEST(GdiText, MalformedUtf8IsDrawnSafely) {
     TestSurface s(100, 30, kBlack);
     SetTextColor(s.dc(), kRed);
-    const char bad[] = {'O', 'K', static_cast<char>(0xC3), static_cast<char>(0x28), static_cast<char>(0xFF), 0};
+    const char bad[] = {'O', 'K', static_cast<char>(0xC3), static_cast<char>(0x28), static_cast<char>(0xFF),
+                        0};
     EXPECT_TRUE(TextOut(s.dc(), 0, 0, bad, -1));
     EXPECT_GT(s.Count(kRed), 0);
     // The context still works afterwards.

@@ -14,17 +14,17 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 bool Vendor(SimWireDevice& d, std::uint8_t dir, std::uint8_t req, std::uint16_t value, Bytes& data) {
-    const std::uint8_t block[10] = {dir, 2, 0, 0, req, 0, static_cast<std::uint8_t>(value),
-                                    static_cast<std::uint8_t>(value >> 8), 0, 0};
+    const std::uint8_t block[10] = {
+        dir, 2, 0, 0, req, 0, static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8), 0, 0};
     std::uint32_t returned = 0;
-    return d.IoControl(kv::usb::kIoctlVendorRequest, block, 10, data.data(), static_cast<std::uint32_t>(data.size()),
-                       returned);
+    return d.IoControl(kv::usb::kIoctlVendorRequest, block, 10, data.data(),
+                       static_cast<std::uint32_t>(data.size()), returned);
 }
 bool Write(SimWireDevice& d, Bytes packet) {
     const std::uint8_t pipe[4] = {0, 0, 0, 0};
     std::uint32_t returned = 0;
-    return d.IoControl(kv::usb::kIoctlBulkWrite, pipe, 4, packet.data(), static_cast<std::uint32_t>(packet.size()),
-                       returned) &&
+    return d.IoControl(kv::usb::kIoctlBulkWrite, pipe, 4, packet.data(),
+                       static_cast<std::uint32_t>(packet.size()), returned) &&
            returned == packet.size();
 }
 Bytes Read(SimWireDevice& d, std::uint32_t n) {
@@ -86,8 +86,8 @@ TEST(SimInstrument, StreamLayoutAndSignalFollowsRange) {
     inst.SetMemoryCode(3);
     const Bytes s = inst.RecordStream();
     ASSERT_EQ(s.size(), 2048u);
-    EXPECT_EQ(s[0], 0xC3);        // CH2 low of point 0
-    EXPECT_EQ(s[1], 0xA5);        // CH1 low of point 0
+    EXPECT_EQ(s[0], 0xC3); // CH2 low of point 0
+    EXPECT_EQ(s[1], 0xA5); // CH1 low of point 0
     EXPECT_EQ(s[1024] & 0x0F, 3 | (1 << 2));
     inst.SetSampleFunction(nullptr);
     SimSignal flat;

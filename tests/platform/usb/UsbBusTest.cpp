@@ -113,10 +113,10 @@ namespace {
 class CountingDevice : public kv::usb::UsbDevice {
 public:
     std::atomic<int> calls{0};
-    std::atomic<int> stallMs{0};     // every call takes this long
-    std::atomic<int> stallAt{-1};    // this call takes stallAtMs
+    std::atomic<int> stallMs{0};  // every call takes this long
+    std::atomic<int> stallAt{-1}; // this call takes stallAtMs
     std::atomic<int> stallAtMs{0};
-    std::atomic<int> shortAt{-1};    // this call delivers half its buffer
+    std::atomic<int> shortAt{-1}; // this call delivers half its buffer
     bool IoControl(std::uint32_t, const std::uint8_t*, std::uint32_t, std::uint8_t* out, std::uint32_t outLen,
                    std::uint32_t& returned) override {
         const int n = calls++;

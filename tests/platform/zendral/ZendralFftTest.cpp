@@ -13,7 +13,8 @@ constexpr double kPi = 3.14159265358979323846;
 std::vector<short> SineCodes(int n, double cycles, double ampCodes, double zero) {
     std::vector<short> v(static_cast<size_t>(n));
     for (int j = 0; j < n; ++j)
-        v[static_cast<size_t>(j)] = static_cast<short>(std::lround(zero + ampCodes * std::sin(2 * kPi * cycles * j / n)));
+        v[static_cast<size_t>(j)] =
+            static_cast<short>(std::lround(zero + ampCodes * std::sin(2 * kPi * cycles * j / n)));
     return v;
 }
 
@@ -80,7 +81,7 @@ TEST(ZendralFft, PrepareInputResamplesTheCentralTenDivisions) {
     std::vector<short> input(512 + 4, -1);
     ASSERT_EQ(z.FftPrepareInput(record.data(), 10240, 256, input.data()), 1);
     EXPECT_EQ(input[0], 120);
-    EXPECT_EQ(input[1], 120 + 10000 / 512);        // truncated index 139
+    EXPECT_EQ(input[1], 120 + 10000 / 512);         // truncated index 139
     EXPECT_EQ(input[511], 120 + 511 * 10000 / 512); // last sample lies inside 120..10119
     EXPECT_EQ(input[512], -1);                      // nothing beyond 2 x bins
 }

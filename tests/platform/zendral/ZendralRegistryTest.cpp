@@ -1,6 +1,6 @@
+#include "zendral/ZendralRegistry.h"
 #include "zendral/NoInstrument.h"
 #include "zendral/RecordingZendral.h"
-#include "zendral/ZendralRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -85,8 +85,9 @@ TEST(ZendralRegistry, EnvironmentSelectsTheRegisteredSimulator) {
 TEST(ZendralRegistry, EnvironmentFallsBackToNoInstrument) {
     {
         EnvGuard env(nullptr);
-        kv::RegisterZendralFactory(kv::kSimulatorFactoryName,
-                                   [](const std::string&) { return std::make_shared<kv::RecordingZendral>(); });
+        kv::RegisterZendralFactory(kv::kSimulatorFactoryName, [](const std::string&) {
+            return std::make_shared<kv::RecordingZendral>();
+        });
         EXPECT_FALSE(kv::SelectZendralFromEnvironment());
         EXPECT_EQ(kv::CurrentZendral().SearchDevice(0), 0);
     }

@@ -81,7 +81,9 @@ public:
     COLORREF GetPixel(POINT p) const { return GetPixel(p.x, p.y); }
 
     BOOL Rectangle(int l, int t, int r, int b) { return ::Rectangle(m_hDC, l, t, r, b); }
-    BOOL Rectangle(const RECT* rc) { return rc ? Rectangle(rc->left, rc->top, rc->right, rc->bottom) : FALSE; }
+    BOOL Rectangle(const RECT* rc) {
+        return rc ? Rectangle(rc->left, rc->top, rc->right, rc->bottom) : FALSE;
+    }
     void FillRect(const RECT* rc, CBrush* brush);
     // Fills with a colour; the context's background colour becomes that colour.
     void FillSolidRect(const RECT* rc, COLORREF c);
@@ -112,10 +114,13 @@ public:
 
     BOOL TextOut(int x, int y, const CString& text) { return TextOut(x, y, text, text.GetLength()); }
     BOOL TextOut(int x, int y, const char* text, int count) { return ::TextOut(m_hDC, x, y, text, count); }
-    BOOL ExtTextOut(int x, int y, UINT options, const RECT* rc, const CString& text, const int* dx = nullptr) {
+    BOOL ExtTextOut(int x, int y, UINT options, const RECT* rc, const CString& text,
+                    const int* dx = nullptr) {
         return ::ExtTextOut(m_hDC, x, y, options, rc, text, static_cast<UINT>(text.GetLength()), dx);
     }
-    int DrawText(const CString& text, RECT* rc, UINT format) { return DrawText(text, text.GetLength(), rc, format); }
+    int DrawText(const CString& text, RECT* rc, UINT format) {
+        return DrawText(text, text.GetLength(), rc, format);
+    }
     int DrawText(const char* text, int count, RECT* rc, UINT format) {
         return ::DrawText(m_hDC, text, count, rc, format);
     }
@@ -127,8 +132,7 @@ public:
 
 private:
     HDC AttribDC() const { return m_hAttribDC ? m_hAttribDC : m_hDC; }
-    template <class T>
-    T* Wrap(HGDIOBJ handle);
+    template <class T> T* Wrap(HGDIOBJ handle);
 
     std::map<HGDIOBJ, std::unique_ptr<CGdiObject>> m_temporaries;
 };

@@ -54,8 +54,9 @@ public:
     BOOL CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic,
                     BYTE underline, BYTE strikeOut, BYTE charSet, BYTE outPrecision, BYTE clipPrecision,
                     BYTE quality, BYTE pitchAndFamily, const char* face) {
-        return Attach(::CreateFont(height, width, escapement, orientation, weight, italic, underline, strikeOut,
-                                   charSet, outPrecision, clipPrecision, quality, pitchAndFamily, face));
+        return Attach(::CreateFont(height, width, escapement, orientation, weight, italic, underline,
+                                   strikeOut, charSet, outPrecision, clipPrecision, quality, pitchAndFamily,
+                                   face));
     }
     BOOL CreateFontIndirect(const LOGFONT* lf) { return Attach(::CreateFontIndirect(lf)); }
     operator HFONT() const { return static_cast<HFONT>(m_hObject); }

@@ -1,6 +1,8 @@
 #include "framework/DC.h"
 
-CDC::~CDC() { DeleteDC(); }
+CDC::~CDC() {
+    DeleteDC();
+}
 
 BOOL CDC::Attach(HDC hdc) {
     if (!hdc || m_hDC)
@@ -35,8 +37,7 @@ BOOL CDC::CreatePrintFileDC(const char* path, int width, int height, int dpi) {
     return TRUE;
 }
 
-template <class T>
-T* CDC::Wrap(HGDIOBJ handle) {
+template <class T> T* CDC::Wrap(HGDIOBJ handle) {
     if (!handle)
         return nullptr;
     if (auto* owner = dynamic_cast<T*>(CGdiObject::FromPermanentHandle(handle)))
@@ -140,7 +141,9 @@ BOOL CDC::FillRgn(CRgn* rgn, CBrush* brush) {
     return ::FillRgn(m_hDC, static_cast<HRGN>(rgn->m_hObject), static_cast<HBRUSH>(brush->m_hObject));
 }
 
-BOOL CDC::PaintRgn(CRgn* rgn) { return rgn ? ::PaintRgn(m_hDC, static_cast<HRGN>(rgn->m_hObject)) : FALSE; }
+BOOL CDC::PaintRgn(CRgn* rgn) {
+    return rgn ? ::PaintRgn(m_hDC, static_cast<HRGN>(rgn->m_hObject)) : FALSE;
+}
 
 CSize CDC::GetTextExtent(const char* text, int count) const {
     SIZE s;

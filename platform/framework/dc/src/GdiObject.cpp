@@ -60,9 +60,13 @@ BOOL CGdiObject::DeleteObject() {
     return ::DeleteObject(h);
 }
 
-BOOL CGdiObject::CreateStockObject(int index) { return Attach(::GetStockObject(index)); }
+BOOL CGdiObject::CreateStockObject(int index) {
+    return Attach(::GetStockObject(index));
+}
 
-int CGdiObject::GetObject(int size, void* out) const { return ::GetObject(m_hObject, size, out); }
+int CGdiObject::GetObject(int size, void* out) const {
+    return ::GetObject(m_hObject, size, out);
+}
 
 CGdiObject* CGdiObject::FromPermanentHandle(HGDIOBJ handle) {
     std::lock_guard<std::mutex> lock(registry().mutex);

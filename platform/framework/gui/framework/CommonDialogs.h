@@ -22,9 +22,10 @@ struct OPENFILENAME {
 class CFileDialog {
 public:
     // lpszFilter: "Label|pattern|Label|pattern||" pairs.
-    explicit CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt = nullptr, const char* lpszFileName = nullptr,
-                         DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, const char* lpszFilter = nullptr,
-                         CWnd* pParentWnd = nullptr);
+    explicit CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt = nullptr,
+                         const char* lpszFileName = nullptr,
+                         DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                         const char* lpszFilter = nullptr, CWnd* pParentWnd = nullptr);
     virtual ~CFileDialog() = default;
     virtual INT_PTR DoModal();
 

@@ -28,11 +28,11 @@ public:
     UINT GetFromPage() const { return m_nFromPage; }
     UINT GetToPage() const { return m_nToPage; }
 
-    BOOL m_bDirect = FALSE;           // printed without the print dialog
-    BOOL m_bPreview = FALSE;          // drawn for the preview only
-    BOOL m_bContinuePrinting = TRUE;  // a view may end the job early
+    BOOL m_bDirect = FALSE;          // printed without the print dialog
+    BOOL m_bPreview = FALSE;         // drawn for the preview only
+    BOOL m_bContinuePrinting = TRUE; // a view may end the job early
     UINT m_nCurPage = 1;
-    CRect m_rectDraw;                 // the page's printable area in device pixels
+    CRect m_rectDraw; // the page's printable area in device pixels
 
     // The printer: a PDF file when m_strOutputFile is set, else the printer named (empty:
     // the default printer). Page size in device pixels at m_nDpi.

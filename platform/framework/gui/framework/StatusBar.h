@@ -13,7 +13,8 @@ constexpr UINT SBPS_STRETCH = 0x0800;
 
 class CStatusBar : public CControlBar {
 public:
-    BOOL Create(CWnd* pParentWnd, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, UINT nID = AFX_IDW_STATUS_BAR);
+    BOOL Create(CWnd* pParentWnd, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_BOTTOM,
+                UINT nID = AFX_IDW_STATUS_BAR);
     // One pane per id; each starts with the text " ".
     BOOL SetIndicators(const UINT* lpIDArray, int nIDCount);
     void SetPaneInfo(int nIndex, UINT nID, UINT nStyle, int cxWidth);

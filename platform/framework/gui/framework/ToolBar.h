@@ -33,8 +33,9 @@ public:
     CToolBar();
     ~CToolBar() override;
 
-    BOOL CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle = TBSTYLE_FLAT, DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP,
-                  CRect rcBorders = CRect(0, 0, 0, 0), UINT nID = AFX_IDW_TOOLBAR);
+    BOOL CreateEx(CWnd* pParentWnd, DWORD dwCtrlStyle = TBSTYLE_FLAT,
+                  DWORD dwStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP, CRect rcBorders = CRect(0, 0, 0, 0),
+                  UINT nID = AFX_IDW_TOOLBAR);
     BOOL LoadToolBar(UINT nIDResource);
     BOOL SetButtons(const UINT* lpIDArray, int nIDCount);
     CToolBarCtrl& GetToolBarCtrl() { return m_ctrl; }

@@ -30,9 +30,15 @@ struct CREATESTRUCT {
 };
 using LPCREATESTRUCT = CREATESTRUCT*;
 
-constexpr WPARAM MAKEWPARAM(UINT low, UINT high) { return static_cast<WPARAM>((low & 0xFFFF) | ((high & 0xFFFF) << 16)); }
-constexpr UINT LOWORD(WPARAM w) { return static_cast<UINT>(w & 0xFFFF); }
-constexpr UINT HIWORD(WPARAM w) { return static_cast<UINT>((w >> 16) & 0xFFFF); }
+constexpr WPARAM MAKEWPARAM(UINT low, UINT high) {
+    return static_cast<WPARAM>((low & 0xFFFF) | ((high & 0xFFFF) << 16));
+}
+constexpr UINT LOWORD(WPARAM w) {
+    return static_cast<UINT>(w & 0xFFFF);
+}
+constexpr UINT HIWORD(WPARAM w) {
+    return static_cast<UINT>((w >> 16) & 0xFFFF);
+}
 
 class CWnd : public CCmdTarget {
 public:
@@ -48,8 +54,8 @@ public:
     static CWnd* FromWidget(const QWidget* widget);
 
     // Creates a plain (custom-drawn) window; a null parent makes a top-level window.
-    virtual BOOL Create(const char* lpszClassName, const char* lpszWindowName, DWORD dwStyle, const RECT& rect,
-                        CWnd* pParentWnd, UINT nID);
+    virtual BOOL Create(const char* lpszClassName, const char* lpszWindowName, DWORD dwStyle,
+                        const RECT& rect, CWnd* pParentWnd, UINT nID);
     // Attaches this object to a widget made elsewhere (dialog controls); the widget's owner
     // keeps ownership. A plain window made by a dialog template forwards all its events here.
     BOOL SubclassWindow(QWidget* widget);

@@ -91,7 +91,7 @@ private:
         std::array<short, 2> tdcCal{};
         std::array<short, 2> etsCal{};
         short tdcMode = 3;
-        long long rollSample = 0;  // running sample count of the Roll stream
+        long long rollSample = 0; // running sample count of the Roll stream
         int reads = 0;
     };
 
