@@ -30,6 +30,7 @@ DialogTemplate SidePanel() {
     DialogTemplate t;
     t.id = 178;
     t.caption = "";
+    t.style = WS_CHILD; // a panel inside the view's tab control
     t.size = SIZE{188, 492};
     std::vector<DialogControlTemplate>& c = t.controls;
 

@@ -10,9 +10,10 @@ namespace {
 CFileDialog::Hook g_fileHook;
 CColorDialog::Hook g_colorHook;
 
+// The common dialogs are windows of their own over the top-level window of their parent.
 QWidget* ParentWidget(CWnd* parent) {
-    CWnd* p = parent ? parent : AfxGetMainWnd();
-    return p ? p->GetWidget() : nullptr;
+    CWnd* p = parent && parent->GetWidget() ? parent : AfxGetMainWnd();
+    return p && p->GetWidget() ? p->GetWidget()->window() : nullptr;
 }
 } // namespace
 

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include <QRadioButton>
 #include <QResizeEvent>
 #include <QSlider>
+#include <QStyle>
 #include <QToolButton>
 
 #include <map>
@@ -167,6 +169,10 @@ QWidget* MakeControl(const DialogControlTemplate& c, QWidget* parent, QButtonGro
                    std::max(0, c.rect.bottom - c.rect.top));
     w->setEnabled(!(c.style & WS_DISABLED));
     w->setVisible((c.style & WS_VISIBLE) != 0);
+    // Tab visits only the controls with a tab stop, in template order; the others take the focus
+    // when clicked.
+    if (!(c.style & WS_TABSTOP) && (w->focusPolicy() & Qt::TabFocus))
+        w->setFocusPolicy(Qt::ClickFocus);
     return w;
 }
 
@@ -225,6 +231,9 @@ SpinButton::SpinButton(UINT id, DWORD s, QWidget* parent) : QWidget(parent), sty
     m_up->setArrowType(Qt::UpArrow);
     m_down = new QToolButton(this);
     m_down->setArrowType(Qt::DownArrow);
+    // The arrows act on the buddy; they never hold the keyboard focus themselves.
+    m_up->setFocusPolicy(Qt::NoFocus);
+    m_down->setFocusPolicy(Qt::NoFocus);
     QObject::connect(m_up, &QToolButton::clicked, this, [this] { Step(true); });
     QObject::connect(m_down, &QToolButton::clicked, this, [this] { Step(false); });
 }
@@ -273,13 +282,97 @@ void TabControlWidget::resizeEvent(QResizeEvent*) {
 // ---------------------------------------------------------------------------------------------
 // CDialog
 
+namespace {
+
+// Widens a text control whose text does not fit its template rectangle, as far as the next
+// control to its right (or the dialog's edge) allows. Templates are laid out in pixels for one
+// font; the fonts Qt picks differ from system to system, and a translated text may be longer.
+void FitTextControl(QWidget* control, const QList<QWidget*>& siblings, int clientWidth) {
+    int needed = 0;
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+        const QString text = label->text();
+        const QFontMetrics metrics(label->font());
+        // A label that is two lines high or more wraps its text on purpose.
+        if (text.isEmpty() || text.contains('\n') || label->height() >= 2 * metrics.lineSpacing())
+            return;
+        needed = metrics.horizontalAdvance(text) + 2 * (label->margin() + label->frameWidth()) + 2;
+    } else if (auto* push = qobject_cast<QPushButton*>(control)) {
+        if (push->text().isEmpty())
+            return;
+        // The style's minimum button width is no reason to grow: only the text's own room counts.
+        const QStyle* style = push->style();
+        needed = push->fontMetrics().horizontalAdvance(push->text()) +
+                 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, push) +
+                      style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, push));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        if (button->text().isEmpty())
+            return;
+        needed = button->sizeHint().width();
+    } else {
+        return;
+    }
+    if (needed <= control->width())
+        return;
+    constexpr int kGap = 2;
+    int limit = clientWidth - kGap;
+    const QRect own = control->geometry();
+    for (QWidget* other : siblings) {
+        if (other == control || other->x() <= own.x())
+            continue;
+        const QRect r = other->geometry();
+        if (r.top() <= own.bottom() && r.bottom() >= own.top())
+            limit = std::min(limit, r.x() - kGap);
+    }
+    const int width = std::min(needed, limit - own.x());
+    if (width > own.width())
+        control->resize(width, own.height());
+}
+
+// The window of a dialog: fits its texts when it is shown and whenever a text changes while it is
+// visible (a changed text asks its parent for a new layout).
+class DialogWidget : public BridgedWidget<QWidget> {
+public:
+    using BridgedWidget<QWidget>::BridgedWidget;
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::Show || e->type() == QEvent::LayoutRequest)
+            FitTexts();
+        return BridgedWidget<QWidget>::event(e);
+    }
+
+private:
+    void FitTexts() {
+        QList<QWidget*> controls;
+        for (QObject* child : children())
+            if (auto* w = qobject_cast<QWidget*>(child);
+                w && !w->isWindow() && w->property("kv_id").isValid())
+                controls.push_back(w);
+        for (QWidget* w : controls)
+            FitTextControl(w, controls, width());
+    }
+};
+
+Qt::WindowFlags TopLevelFlags(DWORD style) {
+    if (!(style & WS_CAPTION))
+        return Qt::Dialog | Qt::FramelessWindowHint;
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (style & WS_SYSMENU)
+        flags |= Qt::WindowCloseButtonHint;
+    return flags;
+}
+
+} // namespace
+
 CDialog::~CDialog() {
     if (m_pLoop)
         m_pLoop->exit(IDCANCEL);
 }
 
 QWidget* CDialog::CreateWidget(QWidget* parent) {
-    auto* w = new BridgedWidget<QWidget>(parent, parent && !m_bModal ? Qt::Widget : Qt::Dialog);
+    auto* w = new DialogWidget(parent, parent ? Qt::Widget : Qt::Dialog);
+    // A dialog paints its own background: nothing of the window below shows through.
+    w->setAutoFillBackground(true);
     return w;
 }
 
@@ -288,18 +381,24 @@ BOOL CDialog::MakeWindow(CWnd* pParentWnd, bool modal) {
     if (!tmpl || GetWidget())
         return FALSE;
     m_bModal = modal;
-    CWnd* owner = pParentWnd ? pParentWnd : AfxGetMainWnd();
-    // A modal dialog and a modeless one owned by a window are top-level windows of their own;
-    // a modeless child (WS_CHILD) sits inside its parent.
-    const bool child =
-        !modal && pParentWnd && (tmpl->id != 0) && pParentWnd->GetWidget() && (m_dwStyle & WS_CHILD);
+    // Only a modeless dialog whose template has the child style sits inside the window it is made
+    // for. Every other dialog is a window of its own, owned by the top-level window of that window
+    // (the main window when none is given): framed, titled, above its owner, never clipped into it.
+    const bool child = !modal && (tmpl->style & WS_CHILD) && pParentWnd && pParentWnd->GetWidget();
+    QWidget* owner = nullptr;
+    if (!child) {
+        CWnd* ownerWnd = pParentWnd && pParentWnd->GetWidget() ? pParentWnd : AfxGetMainWnd();
+        owner = ownerWnd && ownerWnd->GetWidget() ? ownerWnd->GetWidget()->window() : nullptr;
+    }
+    const DWORD style = child ? (tmpl->style & ~(WS_POPUP | WS_VISIBLE))
+                              : (tmpl->style & ~(WS_CHILD | WS_VISIBLE)) | WS_POPUP;
     RECT rc{0, 0, tmpl->size.cx, tmpl->size.cy};
-    if (!CWnd::Create(nullptr, tmpl->caption.GetString(), m_dwStyle, rc, child ? pParentWnd : nullptr,
+    if (!CWnd::Create(nullptr, tmpl->caption.GetString(), style, rc, child ? pParentWnd : nullptr,
                       m_nIDTemplate))
         return FALSE;
     QWidget* w = GetWidget();
-    if (!child && owner && owner->GetWidget() && owner->GetWidget() != w) {
-        w->setParent(owner->GetWidget(), Qt::Dialog);
+    if (!child) {
+        w->setParent(owner, TopLevelFlags(style));
         w->setGeometry(rc.left, rc.top, rc.right, rc.bottom);
     }
     w->setFixedSize(std::max(0, static_cast<int>(tmpl->size.cx)),
@@ -331,11 +430,12 @@ INT_PTR CDialog::DoModal() {
 BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
     m_nIDTemplate = nIDTemplate;
     m_pParentWnd = pParentWnd;
-    if (pParentWnd && pParentWnd != AfxGetMainWnd())
-        m_dwStyle |= WS_CHILD;
     if (!MakeWindow(pParentWnd, false))
         return FALSE;
     OnInitDialog();
+    const DialogTemplate* tmpl = kv::TemplateOf(this);
+    if (tmpl && (tmpl->style & WS_VISIBLE))
+        ShowWindow(SW_SHOW);
     return TRUE;
 }
 
@@ -395,15 +495,25 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
         OnCommand(MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return TRUE;
     }
-    if (pMsg->wParam == VK_RETURN) {
-        QWidget* focus = QApplication::focusWidget();
-        auto* button = qobject_cast<QPushButton*>(focus);
-        if (button && GetWidget() && GetWidget()->isAncestorOf(button)) {
-            button->click();
-            return TRUE;
-        }
-        OnCommand(MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    if (pMsg->wParam != VK_RETURN)
+        return FALSE;
+    QWidget* self = GetWidget();
+    if (!self)
+        return FALSE;
+    // A focused push button takes Enter; otherwise the default push button; a dialog without one
+    // gets IDOK. A disabled default button swallows the key.
+    auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+    if (focused && self->isAncestorOf(focused) && focused->isEnabled()) {
+        focused->click();
         return TRUE;
     }
-    return FALSE;
+    for (QPushButton* button : self->findChildren<QPushButton*>()) {
+        if (button->isDefault() && button->window() == self->window()) {
+            if (button->isEnabled() && !button->isHidden())
+                button->click();
+            return TRUE;
+        }
+    }
+    OnCommand(MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return TRUE;
 }

@@ -116,6 +116,7 @@ void RegisterResources() {
     RegisterToolBarResource(kToolBar, {32872, 0, 32876});
     DialogTemplate panel;
     panel.id = kPanel;
+    panel.style = WS_CHILD; // a panel inside the view, as the side control panel is
     panel.size = SIZE{100, 60};
     DialogControlTemplate button;
     button.id = 1040;

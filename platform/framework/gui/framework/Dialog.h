@@ -13,7 +13,9 @@ public:
 
     // Runs the dialog until EndDialog; returns its result, or -1 when it could not be made.
     virtual INT_PTR DoModal();
-    // Makes a modeless dialog (hidden unless the template's style says WS_VISIBLE).
+    // Makes a modeless dialog (hidden unless the template's style says WS_VISIBLE): a panel inside
+    // pParentWnd when the template has the child style, else a window of its own owned by
+    // pParentWnd's top-level window (the main window when pParentWnd is null).
     BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
     // Ends a modal run with nResult; a modeless dialog is hidden.
     void EndDialog(int nResult);
@@ -23,7 +25,8 @@ public:
     virtual void OnCancel();
     void OnClose() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
-    // Enter and Escape act as OK and Cancel; Enter on a focused push button clicks it.
+    // Escape acts as Cancel. Enter clicks the focused push button, else the default push button,
+    // else acts as OK.
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
     UINT m_nIDTemplate = 0;

@@ -1,7 +1,7 @@
 #pragma once
-// Dialog templates: a dialog's id, caption, client size in pixels and its controls, each with
-// id, kind, text, rectangle, style and (for lists) initial items. Registered by id before a
-// dialog or form view asks for them.
+// Dialog templates: a dialog's id, caption, window style, client size in pixels and its controls,
+// each with id, kind, text, rectangle, style and (for lists) initial items. Registered by id before
+// a dialog or form view asks for them.
 #include "framework/CString.h"
 #include "framework/WinDef.h"
 
@@ -45,6 +45,10 @@ struct DialogControlTemplate {
 struct DialogTemplate {
     UINT id = 0;
     CString caption;
+    // Without WS_CHILD the dialog is a window of its own (framed and titled with WS_CAPTION, with a
+    // close button with WS_SYSMENU) owned by the top-level window of the window it is made for;
+    // with WS_CHILD a modeless dialog is a panel inside the window it is made for.
+    DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     SIZE size;
     std::vector<DialogControlTemplate> controls;
 };

@@ -123,6 +123,7 @@ constexpr UINT SIZE_MAXIMIZED = 2;
 // Window styles that the program switches at run time.
 constexpr DWORD WS_POPUP = 0x80000000; // with a parent: a window of its own over its owner
 constexpr DWORD WS_CAPTION = 0x00C00000;
+constexpr DWORD WS_SYSMENU = 0x00080000;
 constexpr DWORD WS_VISIBLE = 0x10000000;
 constexpr DWORD WS_CHILD = 0x40000000;
 constexpr DWORD WS_DISABLED = 0x08000000;
