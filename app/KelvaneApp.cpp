@@ -118,6 +118,9 @@ BOOL CAboutDlg::OnInitDialog() {
 // Application
 
 CKelvaneApp::CKelvaneApp() : CWinApp(nullptr) {
+    // Made without a name, the application is known by the program's title; message boxes given
+    // no caption show it.
+    m_strAppName = CMainFrame::kTitle;
     m_args = StartupArguments();
     CCmdTarget::OnCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
     CCmdTarget::OnCommand(ID_HELP_CONTENTS, [this] { OnHelpContents(); });

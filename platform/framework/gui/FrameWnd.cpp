@@ -120,9 +120,13 @@ BOOL CFrameWnd::IsCommandHandled(UINT nID) {
 }
 
 BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg) {
-    if (pMsg && m_hAccelTable && (pMsg->message == WM_KEYDOWN || pMsg->message == WM_SYSKEYDOWN))
-        return TranslateAccelerator(this, m_hAccelTable, pMsg) ? TRUE : FALSE;
-    return FALSE;
+    if (!pMsg || !m_hAccelTable || (pMsg->message != WM_KEYDOWN && pMsg->message != WM_SYSKEYDOWN))
+        return FALSE;
+    // The accelerators belong to this frame and its children; a key typed into another top-level
+    // window (a dialog owned by this frame included) is that window's own.
+    if (!pMsg->hwnd || pMsg->hwnd->GetTopLevelParent() != this)
+        return FALSE;
+    return TranslateAccelerator(this, m_hAccelTable, pMsg) ? TRUE : FALSE;
 }
 
 void CFrameWnd::OnClose() {

@@ -3,6 +3,7 @@
 #include "Bridge.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -17,7 +18,21 @@ int g_argc = 1;
 char g_arg0[] = "kelvane";
 char* g_argv[] = {g_arg0, nullptr};
 
-// Offers key presses to PreTranslateMessage before Qt delivers them.
+// True when the widget takes the key for itself, asked the way Qt asks before a shortcut runs:
+// an edit control claims every editing key (text, Space, Backspace, arrows, Ctrl+A, Ctrl+X, ...).
+bool WidgetWantsKey(QWidget* widget, const QKeyEvent* e) {
+    QKeyEvent probe(QEvent::ShortcutOverride, e->key(), e->modifiers(), e->nativeScanCode(),
+                    e->nativeVirtualKey(), e->nativeModifiers(), e->text(), e->isAutoRepeat(), e->count());
+    probe.setAccepted(false);
+    QCoreApplication::sendEvent(widget, &probe);
+    return probe.isAccepted();
+}
+
+// Offers key presses to PreTranslateMessage before Qt delivers them: the window the key is typed
+// into and its parents up to its top-level window see it first, so the main window's accelerators
+// act on keys aimed at the main window and its children only. Keys aimed at windows the framework
+// did not make (file dialogs, message boxes, menus, drop-down lists) and editing keys aimed at edit
+// controls are left to Qt alone.
 class KeyFilter : public QObject {
 public:
     using QObject::QObject;
@@ -31,9 +46,11 @@ public:
         QWidget* focus = QApplication::focusWidget();
         if (focus && widget != focus && widget->isAncestorOf(focus))
             return false;
+        if (!CWnd::FromWidget(widget->window()))
+            return false;
         auto* e = static_cast<QKeyEvent*>(event);
         const UINT vk = kv::bridge::VirtualKey(e->key());
-        if (vk == 0)
+        if (vk == 0 || WidgetWantsKey(widget, e))
             return false;
         CWnd* target = nullptr;
         for (QWidget* w = widget; w && !target; w = w->parentWidget())
@@ -54,6 +71,17 @@ public:
     }
 };
 
+// The caption of a message box given none: the application's name, else the main window's title.
+CString DefaultCaption() {
+    if (!g_app)
+        return CString();
+    if (!g_app->m_strAppName.IsEmpty() || !g_app->m_pMainWnd)
+        return g_app->m_strAppName;
+    CString title;
+    g_app->m_pMainWnd->GetWindowText(title);
+    return title;
+}
+
 } // namespace
 
 namespace kv {
@@ -71,8 +99,9 @@ void EnsureApplication() {
 int ShowMessageBox(CWnd* parent, const char* text, const char* caption, UINT type) {
     const CString body = text ? text : "";
     CString title = caption ? caption : "";
-    if (!caption && g_app)
-        title = g_app->m_strAppName;
+    // An empty title bar tells the user nothing about where the message comes from.
+    if (title.IsEmpty())
+        title = DefaultCaption();
     if (g_messageBoxHook)
         return g_messageBoxHook(body, title, type);
     EnsureApplication();
@@ -172,7 +201,10 @@ BOOL CWinApp::PreTranslateMessage(MSG* pMsg) {
     for (CWnd* wnd = pMsg->hwnd; wnd; wnd = wnd->GetParent()) {
         if (wnd->PreTranslateMessage(pMsg))
             return TRUE;
-        if (wnd == m_pMainWnd)
+        // A key goes no further than the top-level window it was typed into: keys in a dialog
+        // never reach the main window's accelerators through the dialog's owner.
+        QWidget* w = wnd->GetWidget();
+        if (wnd == m_pMainWnd || !w || w->isWindow())
             break;
     }
     return FALSE;

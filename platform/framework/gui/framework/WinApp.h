@@ -16,7 +16,7 @@ public:
     virtual int Run();
     virtual int ExitInstance();
     // Key messages pass here before they reach their window; the default offers them to
-    // every window from the target up to the main window, stopping at the first that takes it.
+    // every window from the target up to its top-level window, stopping at the first that takes it.
     virtual BOOL PreTranslateMessage(MSG* pMsg);
 
     CWnd* m_pMainWnd = nullptr;
@@ -28,6 +28,7 @@ CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 // The program's entry: makes the Qt application, runs InitInstance and the event loop.
 int AfxWinMain(int argc, char** argv);
+// A message box over the main window, captioned with the application's name.
 int AfxMessageBox(const char* lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
 
 // Answers message boxes without showing them (tests): gets text, caption and style and
@@ -38,5 +39,6 @@ void AfxSetMessageBoxHook(MessageBoxHook hook);
 namespace kv {
 // Makes the Qt application if there is none yet.
 void EnsureApplication();
+// A null or empty caption gives the application's name (the main window's title when it has none).
 int ShowMessageBox(CWnd* parent, const char* text, const char* caption, UINT type);
 } // namespace kv
