@@ -210,4 +210,7 @@ void CKelvaneView::SetupMenusForModel() {
         frame->ShowWindow(SW_SHOW);
         frame->DrawMenuBar();
     }
+    // In demo mode the demo source's panel opens by itself over the screen panel.
+    if (m_pDoc->IsDemoMode())
+        ShowPanel(Panel::DemoSetting);
 }
