@@ -7,7 +7,7 @@ pkgs=(build-essential cmake ninja-build pkg-config
       libcairo2-dev libfontconfig-dev fonts-liberation2
       libfftw3-dev
       googletest libgtest-dev libgmock-dev libbenchmark-dev
-      clang libclang-rt-14-dev)
+      clang libclang-rt-14-dev clang-format)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
