@@ -15,11 +15,10 @@
 #include "framework/DataExchange.h"
 #include "framework/WinApp.h"
 #include "resources/dialogs/FftDialogTemplate.h"
+#include "resources/language/TextKeys.h"
 
 namespace {
 
-constexpr int kTextStart = 32872;
-constexpr int kTextStop = 32876;
 constexpr int kHarmonics = 6;
 constexpr const char* kNone = "---";
 constexpr double kEnobFactor = 0.16611295681063123; // 1 / 6.02
@@ -116,7 +115,7 @@ void CFftDlg::ShowStartText() {
     if (!m_pDoc || !GetWidget())
         return;
     const bool on = m_pDoc->m_fft.m_bFftOn != 0;
-    CString text = m_pDoc->GetText(on ? kTextStop : kTextStart);
+    CString text = m_pDoc->GetText(on ? kv::kTextStop : kv::kTextStart);
     if (text.IsEmpty())
         text = on ? "Stop" : "Start";
     m_btnStart.SetWindowText(text);

@@ -8,19 +8,17 @@
 #include "engine/KelvaneDoc.h"
 #include "framework/DC.h"
 #include "framework/Print.h"
+#include "resources/language/TextKeys.h"
 #include "system/Clock.h"
 
 namespace {
 
-constexpr int kTextTime = 4018;       // "Time"
 constexpr int kTextTitle = 4019;      // "Test Report"
 constexpr int kTextDate = 4020;       // "Date"
 constexpr int kTextSampleRate = 4021; // "Sample Rate"
 constexpr int kTextCoupling = 4022;   // "Coupling"
 constexpr int kTextNote = 4023;       // "Note"
 constexpr const char* kPrintFace = "Arial Bold Italic";
-constexpr int kTracePoints = 500;
-constexpr int kTopCode = 511;
 
 // Page units: u = W / 1000 and v = H / 1000, positions truncated to whole pixels.
 struct PageUnits {
@@ -157,23 +155,23 @@ void CKelvaneView::PrintChannelTrace(CDC* pDC, int L, int T, int R, int B, int c
     const CTrace* trace = doc ? TraceOf(*doc, channel) : nullptr;
     if (!pDC || !trace)
         return;
-    const double xStep = (R - L) / static_cast<double>(kTracePoints - 1);
-    const double yScale = (B - T) / static_cast<double>(kTopCode);
+    const double xStep = (R - L) / static_cast<double>(CTrace::kScreenPoints - 1);
+    const double yScale = (B - T) / static_cast<double>(CTrace::kTopCode);
     const std::int16_t* values = trace->GetScreenTrace();
     const COLORREF color = trace->GetColor();
     {
         CPen pen(PS_SOLID, 1, color);
         CPen* old = pDC->SelectObject(&pen);
         bool penDown = false;
-        for (int i = 0; i < kTracePoints; ++i) {
+        for (int i = 0; i < CTrace::kScreenPoints; ++i) {
             const int value = values[i];
             // A gap (or any value off the screen's 0..511) would draw a line far off the page.
-            if (value < 0 || value > kTopCode) {
+            if (value < 0 || value > CTrace::kTopCode) {
                 penDown = false;
                 continue;
             }
             const int x = static_cast<int>(L + i * xStep);
-            const int y = static_cast<int>(T + (kTopCode - value) * yScale);
+            const int y = static_cast<int>(T + (CTrace::kTopCode - value) * yScale);
             if (penDown)
                 pDC->LineTo(x, y);
             else
@@ -204,7 +202,7 @@ void CKelvaneView::OnPrint(CDC* pDC, CPrintInfo*) {
     CString line = doc->GetText(kTextDate);
     line.AppendFormat(" = %02d-%02d-%4d", now.day, now.month, now.year);
     line += "     ";
-    line += doc->GetText(kTextTime);
+    line += doc->GetText(kv::kTextTime);
     line.AppendFormat(" = %02d:%02d:%02d", now.hour, now.minute, now.second);
     pDC->TextOut(static_cast<int>(0.05 * W), static_cast<int>(0.13 * H), line);
 
@@ -232,7 +230,8 @@ void CKelvaneView::OnPrint(CDC* pDC, CPrintInfo*) {
         pDC->TextOut(static_cast<int>(0.05 * W), static_cast<int>(0.74 * H),
                      doc->GetText(kTextSampleRate) + " = " + rate);
     pDC->TextOut(static_cast<int>(0.5 * W), static_cast<int>(0.74 * H),
-                 doc->GetText(kTextTime) + "/DIV = " + CKnob::TimeDivLabel(index, doc->m_nModel) + "/div");
+                 doc->GetText(kv::kTextTime) + "/DIV = " + CKnob::TimeDivLabel(index, doc->m_nModel) +
+                     "/div");
 
     const int x1 = static_cast<int>(0.05 * W);
     const int x2 = static_cast<int>(0.5 * W);

@@ -7,20 +7,9 @@
 #include "display/Knob.h"
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 namespace {
-
-constexpr std::int16_t kFormatYT = 0;
-constexpr std::int16_t kFormatRoll = 1;
-constexpr std::int16_t kFormatXY = 2;
-constexpr std::int16_t kSourceAlt = 2;
-constexpr std::int16_t kSweepSingle = 2;
-constexpr std::int16_t kSamplingEts = 1;
-
-// Level-pointer states.
-constexpr std::int16_t kLevelInside = 0;
-constexpr std::int16_t kLevelClampedLow = 2;
-constexpr std::int16_t kLevelClampedHigh = 3;
 
 CTrace& Input(CKelvaneDoc& doc, int channel) {
     return channel == 0 ? doc.m_ch1 : doc.m_ch2;
@@ -88,10 +77,10 @@ void CKelvaneView::OnChannelReset(int channel) {
         std::int16_t state = kLevelInside;
         if (level < 0.0f) {
             level = 0.0f;
-            state = kLevelClampedLow;
+            state = kLevelAbove;
         } else if (level > 511.0f) {
             level = 511.0f;
-            state = kLevelClampedHigh;
+            state = kLevelBelow;
         }
         if (channel == 0)
             doc.SetCh1TriggerLevel(level);

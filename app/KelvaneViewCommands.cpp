@@ -8,6 +8,8 @@
 #include "app/ViewPanels.h"
 #include "display/Knob.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
+#include "resources/language/TextKeys.h"
 
 #include <array>
 
@@ -15,12 +17,6 @@ namespace {
 
 constexpr int kTextTurnOff = 4000;
 constexpr int kTextTurnOn = 4001;
-constexpr int kTextInformationOn = 4013;
-constexpr int kTextInformationOff = 4014;
-
-constexpr std::int16_t kFormatYT = 0;
-constexpr std::int16_t kFormatRoll = 1;
-constexpr std::int16_t kFormatXY = 2;
 
 // Volts/div labels of a step at a probe: step k at probe p is entry k + 3p.
 constexpr std::array<const char*, 19> kVoltsLadder = {
@@ -497,7 +493,8 @@ void CKelvaneView::BuildCommandMap() {
     cmd(ID_WINDOW_MODE, [this](CKelvaneDoc&) { OnWindowMode(); });
     cmd(ID_INFORMATION_ONOFF, [this](CKelvaneDoc&) { OnInformationOnOff(); });
     upd(ID_INFORMATION_ONOFF, [this](CKelvaneDoc& d, CCmdUI* ui) {
-        ui->SetText(d.GetText(Screen().IsLabelsOn() ? kTextInformationOff : kTextInformationOn).GetString());
+        ui->SetText(
+            d.GetText(Screen().IsLabelsOn() ? kv::kTextInformationOff : kv::kTextInformationOn).GetString());
     });
 }
 

@@ -20,8 +20,6 @@ constexpr int kTextSearchDevice = 4009; // "Search Device......"
 constexpr int kTextRunInDemo = 4010;    // "Run in demo"
 constexpr int kTextConnected = 4011;    // "Connected"
 
-constexpr std::int32_t kIdle = -1;
-
 // Top-level positions of the main menu.
 constexpr UINT kMenuChannel = 2;
 constexpr UINT kMenuTrigger = 3;
@@ -98,7 +96,7 @@ void CKelvaneView::PumpTick() {
     const bool calibrating = doc.IsCalibrating() && !demo;
     if (calibrating)
         doc.CalibrationStep();
-    else if (autoState == kIdle)
+    else if (autoState == CKelvaneDoc::kIdle)
         doc.AcquireTick();
     else if (autoState == 4)
         doc.FinishAutoSetup();
@@ -113,7 +111,7 @@ void CKelvaneView::PumpTick() {
     doc.AdvanceStatusTick();
 
     // 8. Repaint after a normal acquisition tick.
-    if (!calibrating && autoState == kIdle) {
+    if (!calibrating && autoState == CKelvaneDoc::kIdle) {
         m_screenPanel.Invalidate(TRUE);
         m_channelInfo.Invalidate(TRUE);
         m_statusStrip.Invalidate(TRUE);

@@ -12,7 +12,9 @@
 #include "app/ViewPanels.h"
 #include "app/ZeroCalibrationDlg.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 #include "framework/Menu.h"
+#include "resources/language/TextKeys.h"
 
 #include <algorithm>
 
@@ -20,16 +22,10 @@ namespace {
 
 constexpr int kTextNotAvailable = 4002;
 constexpr int kTextWindowMode = 4012;
-constexpr int kTextInformationOn = 4013;
-constexpr int kTextInformationOff = 4014;
 constexpr int kTextChangeTimeDiv = 4015;
 constexpr int kTextChangeCh1VoltDiv = 4016;
 constexpr int kTextChangeCh2VoltDiv = 4017;
 
-constexpr std::int16_t kFormatYT = 0;
-constexpr std::int16_t kFormatXY = 2;
-constexpr std::int16_t kSweepSingle = 2;
-constexpr std::int16_t kSamplingEts = 1;
 constexpr short kAcquireAverage = 1;
 
 void ClearRawRecord(CTrace& trace) {
@@ -417,7 +413,7 @@ void CKelvaneView::PrepareContextMenu(CMenuEx& popup) {
     const CKelvaneDoc& doc = *m_pDoc;
     popup.SetItemText(0, doc.GetText(kTextWindowMode).GetString());
     popup.SetItemText(
-        1, doc.GetText(Screen().IsLabelsOn() ? kTextInformationOff : kTextInformationOn).GetString());
+        1, doc.GetText(Screen().IsLabelsOn() ? kv::kTextInformationOff : kv::kTextInformationOn).GetString());
     popup.SetItemText(2, doc.GetText(kTextChangeTimeDiv).GetString());
     popup.SetItemText(3, doc.GetText(kTextChangeCh1VoltDiv).GetString());
     popup.SetItemText(4, doc.GetText(kTextChangeCh2VoltDiv).GetString());

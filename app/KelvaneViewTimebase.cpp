@@ -9,15 +9,8 @@
 #include "display/Knob.h"
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 #include "framework/Menu.h"
-
-namespace {
-
-constexpr std::int16_t kFormatYT = 0;
-constexpr std::int16_t kFormatRoll = 1;
-constexpr std::int16_t kSourceAlt = 2;
-
-} // namespace
 
 bool CKelvaneView::IsDualCondition() const {
     if (!m_pDoc)

@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include "app/Resource.h"
+#include "display/ScopeScreen.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DC.h"
 #include "resources/images/ImageResources.h"
@@ -227,7 +228,7 @@ void CMainFrame::UpdateStatusBar(const char* lpszText) {
 void CMainFrame::UpdateStatusBar(const char* lpszText, const kv::LocalTime& now) {
     SetPane(ID_INDICATOR_STATUS, lpszText ? lpszText : "");
     const CursorReadouts r = m_pReadouts ? m_pReadouts->GetCursorReadouts() : CursorReadouts{};
-    if (r.source == kCursorSourceFft) {
+    if (r.source == CScopeScreen::kCursorSourceFft) {
         SetPane(ID_INDICATOR_CURSOR1, r.fftFrequency);
         SetPane(ID_INDICATOR_CURSOR2, "");
         SetPane(ID_INDICATOR_CURSOR3, r.fftLevel);

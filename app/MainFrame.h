@@ -39,7 +39,6 @@ public:
     static constexpr int kInitialHeight = 630;
     static constexpr int kMinTrackWidth = 600;
     static constexpr int kMinTrackHeight = 450;
-    static constexpr int kCursorSourceFft = 6;
     static constexpr int kTooltipChars = 79;
 
     CMainFrame();

@@ -9,15 +9,14 @@
 #include "framework/CommonDialogs.h"
 #include "framework/DataExchange.h"
 #include "resources/dialogs/RecordDialogTemplates.h"
+#include "resources/language/TextKeys.h"
 #include "system/Paths.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr int kTextStart = 32872; // "Start"
-constexpr int kTextStop = 32876;  // "Stop"
-constexpr int kTextPlay = 1125;   // "Play"
+constexpr int kTextPlay = 1125; // "Play"
 constexpr int kMaxFrames = CRecordStore::kMaxFrames;
 constexpr int kMaxInterval = CRecordStore::kMaxInterval;
 constexpr std::int16_t kRunAuto = 3;
@@ -156,7 +155,7 @@ BOOL CRecordDlg::OnInitDialog() {
         SetWindowText(m_pDoc->GetText(static_cast<int>(IDD_RECORD)));
     }
     // The record and play buttons show the state, in the current language.
-    m_btnStart.SetWindowText(Text(m_pDoc && m_pDoc->m_record.m_bRecording ? kTextStop : kTextStart));
+    m_btnStart.SetWindowText(Text(m_pDoc && m_pDoc->m_record.m_bRecording ? kv::kTextStop : kv::kTextStart));
     m_btnPlay.SetWindowText(Text(kTextPlay));
     return TRUE;
 }
@@ -384,7 +383,7 @@ void CRecordDlg::StopRecording() {
     KillTimer(IDT_DIALOG);
     if (m_pDoc)
         m_pDoc->m_record.m_bRecording = 0;
-    m_btnStart.SetWindowText(Text(kTextStart));
+    m_btnStart.SetWindowText(Text(kv::kTextStart));
     ResetPlaybackRanges();
 }
 
@@ -422,7 +421,7 @@ void CRecordDlg::OnButtonStart() {
     ShowRecordedCount(0);
 
     doc.m_nRunStatus = kRunAuto;
-    m_btnStart.SetWindowText(Text(kTextStop));
+    m_btnStart.SetWindowText(Text(kv::kTextStop));
     m_btnPlay.EnableWindow(FALSE);
     m_btnLoad.EnableWindow(FALSE);
     m_btnSave.EnableWindow(FALSE);
@@ -518,7 +517,7 @@ void CRecordDlg::OnButtonPlay() {
         return;
     }
     m_nPlayPosition = static_cast<std::int16_t>(start);
-    m_btnPlay.SetWindowText(Text(kTextStop));
+    m_btnPlay.SetWindowText(Text(kv::kTextStop));
     m_btnStart.EnableWindow(FALSE);
     m_btnSave.EnableWindow(FALSE);
     m_btnLoad.EnableWindow(FALSE);

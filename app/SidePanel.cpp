@@ -12,6 +12,7 @@
 #include "display/ScopeScreen.h"
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 #include "framework/DataExchange.h"
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
@@ -19,16 +20,8 @@
 
 namespace {
 
-constexpr std::int16_t kFormatYT = 0;
-constexpr std::int16_t kFormatRoll = 1;
-constexpr std::int16_t kFormatXY = 2;
-constexpr std::int16_t kSourceAlt = 2;
-constexpr std::int16_t kSourceExt = 3;
-constexpr std::int16_t kSourceExt10 = 4;
-constexpr std::int16_t kSweepSingle = 2;
 constexpr std::int16_t kModeEdge = 0;
 constexpr std::int16_t kModePulse = 1;
-constexpr std::int16_t kSamplingEts = 1;
 constexpr int kPulseConditions = 6;
 // Past this list index, leaving Roll also forces a trigger (the capture may wait long).
 constexpr int kForceTriggerAbove = 20;

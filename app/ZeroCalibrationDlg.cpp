@@ -6,11 +6,10 @@
 #include "framework/DataExchange.h"
 #include "framework/WinApp.h"
 #include "resources/dialogs/CalibrationDialogTemplates.h"
+#include "resources/language/TextKeys.h"
 
 namespace {
 
-constexpr int kTextStart = 32872;
-constexpr int kTextStop = 32876;
 constexpr const char* kPrepared = "Prepare... OK!";
 constexpr const char* kPleaseStart = "Please start calibration...";
 constexpr const char* kStarted = "Please start calibration... OK!";
@@ -95,14 +94,14 @@ void CZeroCalibrationDlg::StartCalibration() {
         return;
     }
     EnableChecks(FALSE);
-    m_btnStartStop.SetWindowText(Text(kTextStop));
+    m_btnStartStop.SetWindowText(Text(kv::kTextStop));
     SetTimer(IDT_DIALOG, kPollMs);
     m_bRunning = 1;
 }
 
 void CZeroCalibrationDlg::StopCalibration() {
     EnableChecks(TRUE);
-    m_btnStartStop.SetWindowText(Text(kTextStart));
+    m_btnStartStop.SetWindowText(Text(kv::kTextStart));
     if (m_pDoc)
         m_pDoc->StopCalibration();
     KillTimer(IDT_DIALOG);
@@ -151,7 +150,7 @@ void CZeroCalibrationDlg::OnTimer(UINT_PTR nIDEvent) {
             m_nLastStep = state;
             ShowProgress(state);
             EnableChecks(TRUE);
-            m_btnStartStop.SetWindowText(Text(kTextStart));
+            m_btnStartStop.SetWindowText(Text(kv::kTextStart));
             KillTimer(IDT_DIALOG);
             m_bRunning = 0;
             ShowMainWindow();

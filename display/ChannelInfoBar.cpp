@@ -2,6 +2,7 @@
 
 #include "Knob.h"
 #include "engine/KelvaneDoc.h"
+#include "resources/language/TextKeys.h"
 
 void CChannelInfoBar::SetDocument(CKelvaneDoc* pDoc) {
     if (pDoc)
@@ -84,7 +85,7 @@ void CChannelInfoBar::DrawBar(CDC* pDC, const CRect& client) {
     const COLORREF oldColor = pDC->SetTextColor(kTimeColor);
     const int oldMode = pDC->SetBkMode(TRANSPARENT);
     if (m_pDoc)
-        pDC->TextOut(l + 2, 6, m_pDoc->GetText(kTextTime));
+        pDC->TextOut(l + 2, 6, m_pDoc->GetText(kv::kTextTime));
     pDC->TextOut(l + 42, 6, GetCaption(Caption::TimeDiv));
     pDC->SetBkMode(oldMode);
     pDC->SetTextColor(oldColor);

@@ -21,7 +21,6 @@ public:
     static constexpr COLORREF kBarColor = RGB(50, 50, 50);
     static constexpr COLORREF kBoxColor = RGB(0, 0, 0);
     static constexpr COLORREF kTimeColor = RGB(255, 177, 100);
-    static constexpr int kTextTime = 4018; // "Time"
 
     enum class Caption { Ch1VoltDiv, Ch2VoltDiv, TimeDiv };
     // The current text of one of the view's lists.

@@ -9,29 +9,16 @@
 
 #include "ScreenPixel.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 namespace {
 
 using kv::ToPixel;
 
-constexpr int kFormatYT = 0;
-constexpr int kFormatRoll = 1;
-constexpr int kFormatXY = 2;
-
-constexpr int kSourceCh1 = 0;
-constexpr int kSourceCh2 = 1;
-constexpr int kSourceAlt = 2;
-constexpr int kSourceExt = 3;
-constexpr int kSourceExt10 = 4;
-
 // Trigger-position pointer states.
 constexpr std::int16_t kPosLeft = 0;
 constexpr std::int16_t kPosRight = 1;
 constexpr std::int16_t kPosInside = 3;
-// Level pointer states (the trigger record's per-source words).
-constexpr std::int16_t kLevelInside = 0;
-constexpr std::int16_t kLevelAbove = 2;
-constexpr std::int16_t kLevelBelow = 3;
 
 constexpr float kTopMargin = static_cast<float>(CScopeScreen::kMarginY);
 

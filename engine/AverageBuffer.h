@@ -2,6 +2,7 @@
 // Acquisition mode and the averaging rings of CH1 and CH2: in Average mode the displayed input
 // traces are the mean of the last N screen traces. The persistence histories live beside it.
 #include "engine/Persistence.h"
+#include "engine/Trace.h"
 
 #include <cstdint>
 #include <memory>
@@ -12,7 +13,7 @@ public:
     static constexpr short kModeAverage = 1;
     static constexpr short kModePeakDetect = 2;
     static constexpr short kMaxFrames = 128;
-    static constexpr int kPoints = 500;
+    static constexpr int kPoints = CTrace::kScreenPoints;
 
     CAverageBuffer() = default;
     virtual ~CAverageBuffer() = default;

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "engine/FileErrors.h"
+#include "engine/Trace.h"
 #include "system/LittleEndian.h"
 
 namespace {
 
-constexpr int kScreenPoints = 500;
 constexpr int kRollBins = 256;
 // Time bases at or below this many seconds per division use the stretched raw record.
 constexpr double kFastTimeBase = 1e-7;
@@ -112,11 +112,11 @@ int CFftData::Compute(const FftSourceData& src, kv::ZendralFftBlock& block, kv::
         // Roll uses 256 bins for this call only; the stored setting stays.
         bins = kRollBins;
         params.bins = kRollBins;
-        if (src.rollPointsHeld < kScreenPoints || !src.screenTrace)
+        if (src.rollPointsHeld < CTrace::kScreenPoints || !src.screenTrace)
             return 0;
-        std::copy(src.screenTrace, src.screenTrace + kScreenPoints, m_input.begin());
-        std::fill(m_input.begin() + kScreenPoints, m_input.begin() + 2 * kRollBins,
-                  src.screenTrace[kScreenPoints - 1]);
+        std::copy(src.screenTrace, src.screenTrace + CTrace::kScreenPoints, m_input.begin());
+        std::fill(m_input.begin() + CTrace::kScreenPoints, m_input.begin() + 2 * kRollBins,
+                  src.screenTrace[CTrace::kScreenPoints - 1]);
     } else {
         if (!src.channelOn)
             return 0;

@@ -6,6 +6,7 @@
 
 #include "engine/DocDeviceCalls.h"
 #include "engine/NullDocUi.h"
+#include "engine/SettingsCodes.h"
 
 namespace {
 
@@ -24,13 +25,7 @@ void SendVoltsPerDiv(CKelvaneDoc& doc) {
     kv::docdevice::SendOffset(doc, active);
 }
 
-constexpr std::int16_t kSourceCh1 = 0;
-constexpr std::int16_t kSourceCh2 = 1;
-constexpr std::int16_t kSourceAlt = 2;
-constexpr std::int16_t kFormatRoll = 1;
 constexpr int kScreenPoints = CTrace::kScreenPoints;
-constexpr int kMaxLevelCode = 511;
-constexpr int kMaxPositionWord = 100;
 constexpr int kTdcMin = 1;
 constexpr int kTdcMax = 4095;
 constexpr std::int16_t kEtsTimerADefault = 3950;

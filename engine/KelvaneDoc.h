@@ -28,6 +28,8 @@ public:
     static constexpr UINT kIdLanguageDefault = 32891; // Utility > Language > Default
     static constexpr std::int16_t kDefaultModel = 4;
     static constexpr std::int32_t kMinSampleBuffer = 65535;
+    // Auto-setup and zero-calibration state while no step is pending.
+    static constexpr std::int32_t kIdle = -1;
 
     CKelvaneDoc();
     ~CKelvaneDoc() override;
@@ -172,7 +174,7 @@ public:
     // 1, or 0 when a finished calibration could not write its table to the instrument.
     int StopCalibration();
     std::int32_t GetCalibrationState() const { return m_nCalibrationState; }
-    bool IsCalibrating() const { return m_nCalibrationState != -1; }
+    bool IsCalibrating() const { return m_nCalibrationState != kIdle; }
     // Set when the last finished calibration failed to write its table; cleared by the start.
     std::int32_t IsCalibrationWriteFailed() const { return m_bCalibrationWriteFailed; }
     std::int32_t m_bCalibrationWriteFailed = 0;
@@ -246,7 +248,7 @@ public:
     std::int32_t m_bCh1NoSignal = 0;
     std::int32_t m_bCh2NoSignal = 0;
     CString m_strPulseWidth;
-    std::int32_t m_nCalibrationState = -1;
+    std::int32_t m_nCalibrationState = kIdle;
     // Zero-calibration working fields: entry index, working copy of the calibration table with
     // its two level-range words, sub-step, channels to calibrate, last mean.
     std::int32_t m_nCalibrationEntry = 0;
@@ -254,7 +256,7 @@ public:
     std::int32_t m_nCalibrationSubStep = 0;
     std::int32_t m_nCalibrationChannels[2] = {0, 1};
     double m_dCalibrationMean = 0.0;
-    std::int32_t m_nAutoSetupState = -1;
+    std::int32_t m_nAutoSetupState = kIdle;
     // Auto-setup working fields (the progress window is the user interface's).
     std::int32_t m_nAutoCandidate = 0;
     std::int32_t m_nAutoResult = 0;

@@ -7,17 +7,10 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/SettingsCodes.h"
+
 namespace {
 
-constexpr std::int16_t kSweepAuto = 0;
-constexpr std::int16_t kSweepNormal = 1;
-constexpr std::int16_t kSweepSingle = 2;
-constexpr std::int16_t kSourceCh1 = 0;
-constexpr std::int16_t kSourceCh2 = 1;
-constexpr std::int16_t kSourceAlt = 2;
-constexpr std::int16_t kFormatRoll = 1;
-constexpr std::int16_t kCouplingDc = 0;
-constexpr std::int16_t kCouplingGnd = 2;
 constexpr std::int16_t kStatusRun = 1;
 constexpr std::int16_t kStatusTriggered = 2;
 constexpr std::int16_t kStatusAuto = 3;

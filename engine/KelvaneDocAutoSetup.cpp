@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr std::int32_t kIdle = -1;
 constexpr std::int32_t kStateCh1 = 0;
 constexpr std::int32_t kStateCh2 = 1;
 constexpr std::int32_t kStateSearch = 2;

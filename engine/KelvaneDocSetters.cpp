@@ -3,6 +3,7 @@
 // value, sends the affected part of the set-up to the instrument unless the document runs in
 // demo mode, and restarts the capture.
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 #include "engine/DocDeviceCalls.h"
 
@@ -15,15 +16,13 @@ using kv::docdevice::ComputeLevelRange;
 using kv::docdevice::SendOffset;
 using kv::docdevice::SendVoltageAndCoupling;
 
-constexpr double kMaxLevelCode = 511.0;
-constexpr int kMaxPositionWord = 100;
-
 // Level-block word of a position or level in screen codes: truncated toward zero and kept
 // within 0..511 (NaN as 0).
 std::int16_t LevelBlockWord(float value) {
     if (std::isnan(value))
         return 0;
-    return static_cast<std::int16_t>(std::clamp(std::trunc(static_cast<double>(value)), 0.0, kMaxLevelCode));
+    return static_cast<std::int16_t>(
+        std::clamp(std::trunc(static_cast<double>(value)), 0.0, static_cast<double>(kMaxLevelCode)));
 }
 
 // Position word of the state block: horizontal position / 5, 0 for a negative position and

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr std::int32_t kIdle = -1;
 constexpr std::int32_t kStateCh1 = 0;
 constexpr std::int32_t kStateCh2 = 1;
 constexpr std::int32_t kStateDone = 2;

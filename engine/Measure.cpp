@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int kPoints = 500;
-constexpr std::int16_t kGap = 11111;
 constexpr double kScale = 0.03125;  // measurement scale: 32 codes per division
 constexpr double kPointDivs = 0.02; // one screen point in divisions
 const char kStars[] = "*****";
@@ -32,7 +30,7 @@ double ZeroLine(const CTrace* t) {
     return 511.0 - t->GetPosition();
 }
 bool IsGap(std::int16_t p) {
-    return p == kGap;
+    return p == CTrace::kGap;
 }
 
 // Truncation toward zero that saturates to int and maps NaN to 0.
@@ -228,7 +226,7 @@ void CMeasure::ComputeStats(const CTrace* ch1, const CTrace* ch2, const CTrace* 
         if (!IsOn(traces[s]))
             continue;
         const std::int16_t* pts = Points(traces[s]);
-        for (int i = 0; i < kPoints; ++i) {
+        for (int i = 0; i < CTrace::kScreenPoints; ++i) {
             const std::int16_t p = pts[i];
             // A gap holds no sample; as a value it would beat every maximum.
             if (IsGap(p))
@@ -263,7 +261,7 @@ void CMeasure::FindEdges(short source, const CTrace* trace) {
     int state = (!IsGap(pts[0]) && pts[0] > mid) ? 1 : 0;
     int found = 0;
     short edges[3] = {0, 0, 0};
-    for (int i = 1; i < kPoints && found < 3; ++i) {
+    for (int i = 1; i < CTrace::kScreenPoints && found < 3; ++i) {
         const int p = pts[i];
         if (IsGap(pts[i]))
             continue;
@@ -296,7 +294,7 @@ bool FindTransition(const std::int16_t* pts, int first, int second, int towards,
     int level = first;
     int state = IsGap(pts[0]) ? 0 : stateAt(pts[0], level, 0);
     int s = -1;
-    for (int i = 1; i < kPoints; ++i) {
+    for (int i = 1; i < CTrace::kScreenPoints; ++i) {
         if (IsGap(pts[i]))
             continue;
         const int next = stateAt(pts[i], level, state);
@@ -396,7 +394,7 @@ CString CMeasure::ValueText(short type, short source, const CTrace* trace) const
             return kStars;
         double sum = 0.0;
         int n = 0;
-        for (int i = e0; i <= e2 && i < kPoints; ++i) {
+        for (int i = e0; i <= e2 && i < CTrace::kScreenPoints; ++i) {
             if (IsGap(pts[i]))
                 continue;
             sum += pts[i];
@@ -409,7 +407,7 @@ CString CMeasure::ValueText(short type, short source, const CTrace* trace) const
     case 9: {
         double sum = 0.0;
         int n = 0;
-        for (int i = 0; i < kPoints; ++i) {
+        for (int i = 0; i < CTrace::kScreenPoints; ++i) {
             if (IsGap(pts[i]))
                 continue;
             const double u = v * (pts[i] - z);
@@ -494,7 +492,7 @@ double CMeasure::GetMeanPoint(const CTrace* trace) {
     const std::int16_t* pts = Points(trace);
     double sum = 0.0;
     int n = 0;
-    for (int i = 0; i < kPoints; ++i) {
+    for (int i = 0; i < CTrace::kScreenPoints; ++i) {
         if (IsGap(pts[i]))
             continue;
         sum += pts[i];

@@ -7,13 +7,10 @@
 #include <string>
 
 #include "engine/FileErrors.h"
+#include "engine/Trace.h"
 #include "system/LittleEndian.h"
 
-namespace {
-
-constexpr int kTopCode = 511;
-
-} // namespace
+namespace {} // namespace
 
 void CPassFail::Reset() {
     m_nState1 = 0;
@@ -40,7 +37,7 @@ void CPassFail::BuildMask(const short* trace) {
     std::array<int, kPoints> upper{};
     std::array<int, kPoints> lower{};
     for (int i = 0; i < kPoints; ++i) {
-        upper[i] = std::min(trace[i] + v, kTopCode);
+        upper[i] = std::min(trace[i] + v, CTrace::kTopCode);
         lower[i] = std::max(trace[i] - v, 0);
     }
     for (int i = 0; i < kPoints; ++i) {
@@ -60,8 +57,8 @@ void CPassFail::BuildMask(const short* trace) {
         }
     }
     for (int i = 0; i < kPoints; ++i) {
-        m_upper[i] = static_cast<std::int16_t>(std::clamp(upper[i], 0, kTopCode));
-        m_lower[i] = static_cast<std::int16_t>(std::clamp(lower[i], 0, kTopCode));
+        m_upper[i] = static_cast<std::int16_t>(std::clamp(upper[i], 0, CTrace::kTopCode));
+        m_lower[i] = static_cast<std::int16_t>(std::clamp(lower[i], 0, CTrace::kTopCode));
     }
 }
 
@@ -109,11 +106,11 @@ void CPassFail::GetMaskRegions(int left, int top, int right, int bottom, std::ve
     if (first > last)
         return;
     const double dx = (static_cast<double>(right) - left) / (kPoints - 1);
-    const double dy = (static_cast<double>(bottom) - top) / kTopCode;
+    const double dy = (static_cast<double>(bottom) - top) / CTrace::kTopCode;
     auto x = [&](int k) { return static_cast<LONG>(left + static_cast<std::int64_t>(k * dx)); };
     auto y = [&](int c) {
-        const int code = std::clamp(c, 0, kTopCode);
-        return static_cast<LONG>(top + static_cast<std::int64_t>((kTopCode - code) * dy));
+        const int code = std::clamp(c, 0, CTrace::kTopCode);
+        return static_cast<LONG>(top + static_cast<std::int64_t>((CTrace::kTopCode - code) * dy));
     };
     upperRegion.reserve(static_cast<size_t>(last - first + 3));
     lowerRegion.reserve(static_cast<size_t>(last - first + 3));

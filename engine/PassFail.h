@@ -5,12 +5,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/Trace.h"
 #include "framework/CString.h"
 #include "system/wintypes.h"
 
 class CPassFail {
 public:
-    static constexpr int kPoints = 500;
+    static constexpr int kPoints = CTrace::kScreenPoints;
     static constexpr int kMaxHorizontalTolerance = 200; // screen points (50 per division)
     static constexpr int kMaxVerticalTolerance = 128;   // screen codes
     static constexpr int kFileSize = 10;

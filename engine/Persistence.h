@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <deque>
 
+#include "engine/Trace.h"
+
 // One history entry: 500 screen points followed by the record's colour. The screen panel reads
 // the colour as red, green, blue in bytes 1000, 1001 and 1002 of the record.
 struct PersistenceRecord {
-    std::int16_t points[500];
+    std::int16_t points[CTrace::kScreenPoints];
     COLORREF color;
 };
 static_assert(sizeof(PersistenceRecord) == 1004, "a persistence record is 1004 bytes");
@@ -18,7 +20,7 @@ class CPersistence {
 public:
     static constexpr int kTraces = 4;      // CH1, CH2, MATH, REF
     static constexpr short kMaxDepth = 16; // list indexes 0..15; 16 keeps no history
-    static constexpr int kPoints = 500;
+    static constexpr int kPoints = CTrace::kScreenPoints;
 
     CPersistence() = default;
     virtual ~CPersistence() = default;

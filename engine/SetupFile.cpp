@@ -10,20 +10,17 @@
 
 #include "engine/FileErrors.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 #include "system/LittleEndian.h"
 #include "system/Paths.h"
 
 namespace {
 
-constexpr int kMaxVoltDiv = 9;
 constexpr int kMaxProbe = 3;
 constexpr int kMaxCoupling = 2;
 constexpr int kMaxFilter = 2;
 constexpr int kMaxInterpolation = 2;
 constexpr int kMaxTimeBase = CScopeSettings::kMaxTimeBaseStep;
-constexpr int kMaxHorizontalPosition = 500;
-constexpr int kFormatYt = 0;
-constexpr int kFormatRoll = 1;
 constexpr int kFirstSlowTimeBase = 25; // 400 ms/div and slower run in Roll
 constexpr int kMeasureSlots = CMeasure::kMaxEntries;
 constexpr int kRecordSamples = CRecordStore::kMaxFrames * CRecordStore::kFramePoints;
@@ -795,7 +792,7 @@ int CKelvaneDoc::LoadSetupFile(const char* path) {
     const int index = m_settings.GetTimeBaseIndex();
     const int format = m_settings.GetTimeBaseFormat();
     if (index < kFirstSlowTimeBase && format == kFormatRoll)
-        m_settings.SetTimeBaseFormat(kFormatYt);
+        m_settings.SetTimeBaseFormat(kFormatYT);
     else if (index >= kFirstSlowTimeBase && format != kFormatRoll && m_settings.GetRecordLengthMode() == 0)
         m_settings.SetTimeBaseFormat(kFormatRoll);
 

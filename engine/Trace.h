@@ -17,6 +17,7 @@ class CTrace {
 public:
     static constexpr int kScreenPoints = 500;
     static constexpr std::int16_t kGap = 11111;       // screen point without a sample
+    static constexpr int kTopCode = 511;              // screen-trace code of the top edge (0 at the bottom)
     static constexpr int kMinRecordCapacity = 65535;  // every record buffer holds at least this
     static constexpr int kInputWindow = 10240;        // samples the fast-time-base steps read
     static constexpr int kInterpolatedLength = 32768; // work points after interpolation (T < 5)

@@ -2,9 +2,11 @@
 // Trigger settings and the instrument's zero-level calibration block.
 #include <cstdint>
 
+#include "zendral/Zendral.h"
+
 class CTrigger {
 public:
-    static constexpr int kCalibrationEntries = 40;    // zero-level calibration table
+    static constexpr int kCalibrationEntries = kv::kCalibrationEntries; // zero-level calibration table
     static constexpr int kCalibrationBlockWords = 82; // table, two range words, reserved rest
     static constexpr int kLevelRangeLow = 40;         // word index in the block
     static constexpr int kLevelRangeHigh = 41;

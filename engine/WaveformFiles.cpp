@@ -14,17 +14,14 @@
 #include "engine/BitmapWriter.h"
 #include "engine/FileErrors.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 #include "system/LittleEndian.h"
 #include "system/Paths.h"
 
 namespace {
 
 constexpr int kScreenPoints = CTrace::kScreenPoints;
-constexpr int kMaxVoltDiv = 9;
 constexpr int kMaxTimeBase = CScopeSettings::kMaxTimeBaseStep;
-constexpr int kMaxHorizontalPosition = 500;
-constexpr std::int16_t kSamplingEts = 1;
-constexpr std::int16_t kFormatRoll = 1;
 constexpr std::int32_t kOldReferenceWindow = 10000;
 constexpr std::size_t kMaxTextFileBytes = 64u << 20;
 constexpr int kCsvSizes[] = {10240, 14336, 28672, 32768};

@@ -221,7 +221,7 @@ TEST(GlueScreenPanel, ReadoutsFollowTheCursorSource) {
 
     panel.Screen().SetCursorSource(CScopeScreen::kCursorSourceFft);
     r = panel.GetCursorReadouts();
-    EXPECT_EQ(r.source, CMainFrame::kCursorSourceFft);
+    EXPECT_EQ(r.source, CScopeScreen::kCursorSourceFft);
     EXPECT_STREQ(r.fftFrequency, panel.Screen().FormatFftCursorFreq());
     EXPECT_STREQ(r.fftLevel, panel.Screen().FormatFftCursorLevel());
     EXPECT_TRUE(r.frequency.IsEmpty());
