@@ -11,6 +11,9 @@
 
 #include <stdint.h>
 
+/* Device contexts (HDC) and the functions that make and read them: the drawing library. */
+#include "kvgdi.h"
+
 #ifdef __cplusplus
 #define TESSEL_EXTERN_C extern "C"
 #else
@@ -206,13 +209,12 @@ TESSEL_API void dsoMeasureRiseTime(uint16_t* top, uint16_t* base, uint16_t* out,
                                    uint16_t firstPercent, uint16_t secondPercent);
 
 /* ---- Spectrum, zoom, equivalent-time sampling, drawing, printing, pass/fail ----
- * Drawing goes to a device context of the drawing layer (gdi/gdi.h); every pen, brush, font and
- * region is made for one call and the context is handed back with the objects it had. A null
- * pointer or context, or a length or selector the function cannot use, writes and draws nothing
- * (functions with a result return 0). Display codes are 0..511 with 511 at the top; 1000 marks a
- * point without data. Real values are truncated toward zero and held inside the target's range. */
-struct HDC__;
-typedef struct HDC__* HDC;
+ * Drawing goes to a device context of the drawing library (kvgdi.h, libkvgdi), for example a
+ * memory context with a bitmap selected; every pen, brush, font and region is made for one call and
+ * the context is handed back with the objects it had. A null pointer or context, or a length or
+ * selector the function cannot use, writes and draws nothing (functions with a result return 0).
+ * Display codes are 0..511 with 511 at the top; 1000 marks a point without data. Real values are
+ * truncated toward zero and held inside the target's range. */
 
 /* Complex radix-2 FFT of numSamples points (a power of two, 2 .. 2^31). imagIn may be NULL
  * (zeros). A bad count or a NULL realIn, realOut or imagOut prints one line to stderr and
