@@ -97,10 +97,12 @@ TESSEL_API int dsoSetOffset(uint16_t deviceIndex, const uint16_t* positions, uin
                             uint16_t ch2VoltsIndex, uint16_t triggerSource, const uint16_t* levels);
 /* Command 0x00: the three filter switches (bit 0 of each). The write's success flag. */
 TESSEL_API int dsoSetFilt(uint16_t deviceIndex, uint16_t a, uint16_t b, uint16_t c);
-/* Command 0x0E: trigger flags, the two-bit value and a 32-bit value. Returns overrideFlag as given
- * once sent, 0 when refused or not sent. */
+/* Command 0x0E: trigger flags, the two-bit value and a 32-bit value; a nonzero overrideFlag sends
+ * channel selector 2. The Pallik build also stores 2 into captureSettings[1] when overrideFlag is
+ * nonzero (before the command is packed), so the block must be writable; the other builds leave
+ * it unchanged. Returns overrideFlag as given once sent, 0 when refused or not sent. */
 TESSEL_API int dsoSetTriggerAndSampleRate(uint16_t deviceIndex, uint16_t triggerValue, uint16_t overrideFlag,
-                                          const uint16_t* captureSettings, uint16_t flagA, uint16_t flagB,
+                                          uint16_t* captureSettings, uint16_t flagA, uint16_t flagB,
                                           uint16_t twoBitValue, uint32_t value);
 /* Command 0x0C: the sample-clock counter by time-base index. The write's success flag. */
 TESSEL_API int dsoSetTriggerAndSampleRate2(uint16_t deviceIndex, uint16_t triggerValue, uint16_t overrideFlag,
@@ -398,17 +400,20 @@ TESSEL_API int sdCurrentTriggerLevel(uint16_t triggerSource, uint16_t ch1VoltsIn
  * refused before the table is touched. */
 TESSEL_API int sdSetOffset(uint16_t deviceIndex, const uint16_t* positions, uint16_t ch1VoltsIndex,
                            uint16_t ch2VoltsIndex, uint16_t triggerSource, uint16_t* levels);
-/* Commands 0x0E (flag A 0), 0x0C and 0x0D; the result of the last. */
+/* Commands 0x0E (flag A 0), 0x0C and 0x0D; the result of the last. captureSettings is written as
+ * by dsoSetTriggerAndSampleRate (Pallik build, nonzero overrideFlag). */
 TESSEL_API int sdSetTriggerAndSampleRate(uint16_t deviceIndex, uint16_t triggerValue, uint16_t overrideFlag,
-                                         const uint16_t* captureSettings, uint16_t flagB,
-                                         uint16_t twoBitValue, uint32_t value);
+                                         uint16_t* captureSettings, uint16_t flagB, uint16_t twoBitValue,
+                                         uint32_t value);
 /* dsoSetFilt with the first three words of the trigger/filter block. */
 TESSEL_API int sdSetFilt(uint16_t deviceIndex, const uint16_t* triggerFilter);
 TESSEL_API int sdCaptureStart(uint16_t deviceIndex);
 TESSEL_API int sdTriggerEnabled(uint16_t deviceIndex);
 TESSEL_API int sdForceTrigger(uint16_t deviceIndex);
-/* levels (66): [0..39] from the stored table (high byte limited to 50), [40..65] fixed values.
- * When the read fails, [0..39] are left as they were, [40..65] are written, and 0 is returned. */
+/* levels (66): [0..39] from the stored table (high byte limited to 50), then the fixed values
+ * [40..43] = 712, 2805, 2202, 242, [44..57] = the pair 170, 30 seven times, [58..65] = 160, 30,
+ * 180, 40, 180, 90, 4095, 0. When the read fails, [0..39] are left as they were, [40..65] are
+ * written, and 0 is returned. */
 TESSEL_API int sdGetLevel(uint16_t deviceIndex, uint16_t* levels);
 /* Sets all 524288 points of record to 511 - level (0 when level is above 511). */
 TESSEL_API int sdChannelInGND(uint16_t level, uint16_t* record);
