@@ -367,9 +367,13 @@ TESSEL_API void dsoClosePrinter(HDC dc);
 TESSEL_API void dsoSetPrintWidthAndHeight(HDC dc);
 TESSEL_API int dsoGetScreenWidth(HDC dc);
 TESSEL_API int dsoGetScreenHeight(HDC dc);
-/* Copies an area of the window drawn in `window` to the clipboard. There is no clipboard here: the
- * picture goes to $TMPDIR/kelvane-clipboard-<uid>/clipboard.png (directory private to the user).
- * area, int32: [0] width, [1] height, [2] x, [4] y; the copy starts at source (-x, -y). */
+/* Copies an area of what was drawn on `window` (a context with a bitmap) to the clipboard. There is
+ * no clipboard here: the picture goes to $TMPDIR/kelvane-clipboard-<uid>/clipboard.png (directory
+ * private to the user). area, int32: [0] width, [1] height, [2] x, [4] y; the copy of width x
+ * height pixels starts at source (-x, -y), and parts outside the drawing come out black. When no
+ * picture can be made (a size outside 1..32767, a context that cannot be read such as a printer's,
+ * or a file that cannot be written) the terminal bell rings on standard error and the previous
+ * picture is left as it was. */
 TESSEL_API void dsoSaveDataToPicture(HDC window, const int32_t* area);
 
 /* ---- Pass/fail ---- */
