@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "Canvas.h"
 #include "Driver.h"
 #include "ModelConstants.h"
 #include "Tessel.h"
@@ -21,10 +22,13 @@ using kv::sdk::Model;
 
 #if defined(KV_SDK_MODEL_PALLIK)
 #define BUILD_SUITE PallikContracts
+#define BUILD_PLAIN_SUITE PallikDrawing
 #elif defined(KV_SDK_MODEL_CORDUN)
 #define BUILD_SUITE CordunContracts
+#define BUILD_PLAIN_SUITE CordunDrawing
 #else
 #define BUILD_SUITE TesselContracts
+#define BUILD_PLAIN_SUITE TesselDrawing
 #endif
 
 class BuildFixture : public ::testing::Test {
@@ -109,6 +113,33 @@ TEST_F(BUILD_SUITE, OverrideFlagAndTheCallersSettingsBlock) {
     // The sd wrapper passes the caller's block itself: the same holds through it.
     ASSERT_EQ(sdSetTriggerAndSampleRate(0, 0, 1, settings.data(), 0, 0, 2), 1);
     EXPECT_EQ(settings, after);
+}
+
+TEST(BUILD_PLAIN_SUITE, TraceColourAndLayoutWordsAtTheEnds) {
+    // The build's trace drawer: a flat trace at code 300 on a 500 x 511 plot lies on row 211.
+    const std::uint16_t layout[7] = {500, 511, 0, 0, 0, 0, 0};
+    const std::vector<std::uint16_t> flat(500, 300), highs(500, 0xFFFF);
+    const std::uint16_t colour[3] = {0xFFFF, 0xFFFF, 1};
+    Canvas c(500, 511);
+    // 65535 x 65535 / 255 for the first two components and 65535 / 255 for the third, each held
+    // at 255 inside its own byte.
+    EXPECT_EQ(dsoDisplayData(c.dc(), layout, 1, flat.data(), 0, 0xFFFF, colour), 1);
+    EXPECT_EQ(c.At(100, 211), RGB(255, 255, 255));
+    EXPECT_EQ(dsoDisplayData(c.dc(), layout, 1, flat.data(), 0xFFFF, 0xFFFF, colour), 0);
+
+    const std::uint16_t tops[7] = {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF};
+    const std::uint16_t wide[7] = {0xFFFF, 0xFFFF, 0, 0, 0, 0, 0};
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(1, 2, 3));
+    HGDIOBJ previous = SelectObject(c.dc(), pen);
+    for (const std::uint16_t* l : {tops, wide}) {
+        for (std::uint16_t mode : {std::uint16_t(0), std::uint16_t(1), std::uint16_t(0xFFFF)}) {
+            EXPECT_EQ(dsoDisplayData(c.dc(), l, mode, highs.data(), 3, 0xFFFF, nullptr), 1);
+            EXPECT_EQ(dsoDisplayData(c.dc(), l, mode, flat.data(), 1, 0, colour), 1);
+        }
+    }
+    EXPECT_EQ(GetCurrentObject(c.dc(), OBJ_PEN), pen);
+    SelectObject(c.dc(), previous);
+    DeleteObject(pen);
 }
 
 } // namespace
