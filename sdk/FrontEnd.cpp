@@ -343,7 +343,7 @@ TESSEL_API int dsoSetFilt(uint16_t deviceIndex, uint16_t a, uint16_t b, uint16_t
 }
 
 TESSEL_API int dsoSetTriggerAndSampleRate(uint16_t deviceIndex, uint16_t triggerValue, uint16_t overrideFlag,
-                                          const uint16_t* captureSettings, uint16_t flagA, uint16_t flagB,
+                                          uint16_t* captureSettings, uint16_t flagA, uint16_t flagB,
                                           uint16_t twoBitValue, uint32_t value) {
     return Guarded(0, [&]() -> int {
         std::vector<std::uint8_t> packet;
