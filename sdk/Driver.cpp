@@ -14,9 +14,14 @@ std::atomic<bool> g_failWorkerStart{false};
 
 namespace {
 
+// The instrument this build drives: Pallik's has the 14336-sample deep buffer.
+constexpr kv::sim::SimModel kSimulatedModel = kModel == Model::Cordun   ? kv::sim::SimModel::KestraF
+                                              : kModel == Model::Pallik ? kv::sim::SimModel::KestraE14K
+                                                                        : kv::sim::SimModel::KestraE;
+
 // Simulated instruments named by SCOPE_SIMULATOR are registered once, before the first open.
 void RegisterEnvironmentDevicesOnce() {
-    static const bool registered = (kv::sim::RegisterSimulatorsFromEnvironment(kDeviceNamePrefix), true);
+    static const bool registered = (kv::sim::RegisterSimulatorsFromEnvironment(kSimulatedModel), true);
     (void)registered;
 }
 

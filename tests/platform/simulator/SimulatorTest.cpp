@@ -95,9 +95,12 @@ TEST(SimInstrument, StreamLayoutAndSignalFollowsRange) {
     flat.offset = 0.05;
     inst.SetSignal(0, flat);
     inst.SetVoltsIndex(0, 2); // 50 mV/div: one division up = display 288
-    EXPECT_EQ(inst.RawSample(0, 0, 10240, 0), static_cast<std::uint16_t>(288 / 1.14));
+    auto ch1 = [](const Bytes& stream, std::size_t d, std::size_t k) {
+        return static_cast<std::uint16_t>(stream[2 * k + 1] | (stream[2 * d + 2 * k] & 3) << 8);
+    };
+    EXPECT_EQ(ch1(inst.RecordStream(), 512, 0), static_cast<std::uint16_t>(288 / 1.14));
     inst.SetCoupling(0, 1); // AC removes the offset
-    EXPECT_EQ(inst.RawSample(0, 0, 10240, 0), static_cast<std::uint16_t>(256 / 1.14));
+    EXPECT_EQ(ch1(inst.RecordStream(), 512, 7), static_cast<std::uint16_t>(256 / 1.14));
 }
 
 TEST(SimWire, DecodesRequestsAndCommands) {
