@@ -45,6 +45,10 @@ void SimWireDevice::ClearFault() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_fault = Fault{};
 }
+bool SimWireDevice::AnswersAtOnce() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_fault.kind != FaultKind::Stall;
+}
 void SimWireDevice::SetLogLimit(std::size_t limit) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_logLimit = limit;
@@ -110,11 +114,19 @@ bool SimWireDevice::IoControl(std::uint32_t code, const std::uint8_t* in, std::u
         return false;
     }
     std::lock_guard<std::mutex> lock(m_mutex);
+    // A short transfer delivers half of what was asked and leaves the rest of the buffer alone.
+    const bool shortRead = fault == FaultKind::Short && code != kv::usb::kIoctlBulkWrite;
+    std::vector<std::uint8_t> scratch;
+    std::uint8_t* target = out;
+    if (shortRead && outLen != 0) {
+        scratch.assign(out, out + outLen);
+        target = scratch.data();
+    }
     bool ok = false;
     switch (code) {
     case kv::usb::kIoctlVendorRequest:
         // Input: the 10-byte request block.
-        ok = inLen == 10 && VendorRequest(in, out, outLen, returned);
+        ok = inLen == 10 && VendorRequest(in, target, outLen, returned);
         break;
     case kv::usb::kIoctlBulkWrite:
         // Input: u32 pipe number, 0 for every write.
@@ -122,13 +134,15 @@ bool SimWireDevice::IoControl(std::uint32_t code, const std::uint8_t* in, std::u
         break;
     case kv::usb::kIoctlBulkRead:
         // Input: u32 pipe number, 1 for every read.
-        ok = inLen == 4 && Le32(in) == 1 && BulkRead(out, outLen, returned);
+        ok = inLen == 4 && Le32(in) == 1 && BulkRead(target, outLen, returned);
         break;
     default:
         ok = false;
     }
-    if (ok && fault == FaultKind::Short && code != kv::usb::kIoctlBulkWrite)
+    if (ok && shortRead) {
         returned /= 2;
+        std::copy_n(scratch.begin(), returned, out);
+    }
     return ok;
 }
 

@@ -51,6 +51,8 @@ public:
 
     void InjectFault(const Fault& fault);
     void ClearFault();
+    // The instrument answers at once unless a stall is waiting to strike.
+    bool AnswersAtOnce() const override;
 
     // The log keeps the newest `limit` transfers (0: none), so a long run cannot grow it
     // without end; kDefaultLogLimit unless changed.
