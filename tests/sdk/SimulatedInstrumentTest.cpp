@@ -9,7 +9,9 @@
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The address sanitizer's own count of the bytes allocated now (its malloc replaces the C
+// library's, whose statistics then stay empty).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #else
 #include <malloc.h>
 #endif
