@@ -108,6 +108,27 @@ TEST_F(SimulatedInstrument, HalvingTheTimeBaseDoublesThePeriodInSamples) {
     EXPECT_NEAR(Period(b.data(), kShort), 2500.0, 1.0);
 }
 
+TEST_F(SimulatedInstrument, OneChannelAtTheFastestClockInterleavesBothConverters) {
+    // CH1 alone at 2 us/div: both converters sample it in turn, 10 ns apart; a 1 MHz sine takes
+    // 100 points a period, and the trigger stays at trunc(50 x 102.4) of the window.
+    inst().SetSignal(0, kv::sim::SimSignal{1.0, 1e6, 0.0, false});
+    Settings s{0, 0, 9, 50, 1, 10, 0};
+    Apply(s);
+    auto a = Record(kShort), b = Record(kShort);
+    Read(s, a, b);
+    EXPECT_EQ(a[20483], 1) << "the double-rate read";
+    EXPECT_NEAR(Period(a.data(), kShort), 100.0, 0.05);
+    const auto [lo, hi] = std::minmax_element(a.begin() + 2, a.begin() + kShort);
+    const double mid = (*lo + *hi) / 2.0;
+    EXPECT_LT(a[5119], mid);
+    EXPECT_GT(a[5122], mid);
+    // Neighbours come from different converters: no comb between them.
+    int worst = 0;
+    for (std::size_t k = 2; k + 1 < kShort; ++k)
+        worst = std::max(worst, std::abs(a[k + 1] - a[k]));
+    EXPECT_LE(worst, 12); // 160 codes x 2 pi / 100 a point, and a code of rounding
+}
+
 // ---- trigger ------------------------------------------------------------------------------------
 
 TEST_F(SimulatedInstrument, TriggerSitsAtThePositionsPoint) {
