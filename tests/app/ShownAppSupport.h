@@ -104,10 +104,11 @@ private:
 
 class ShownApp : public ::testing::Test {
 protected:
-    // Starts the program in demo mode; `languageFolder`, when given, is where it finds its
-    // language files (its Language menu lists them).
-    void Start(const std::string& languageFolder = std::string()) {
-        PrepareRun("");
+    // Starts the program, in demo mode unless `simulator` selects simulated instruments;
+    // `languageFolder`, when given, is where it finds its language files (its Language menu
+    // lists them).
+    void Start(const std::string& languageFolder = std::string(), const char* simulator = "") {
+        PrepareRun(simulator);
         ModalAnswerer answer([](CDialog& dlg) { Click(dlg, IDC_BUTTON_IGNORE); });
         app = std::make_unique<CKelvaneApp>();
         ASSERT_TRUE(app->InitInstance());
@@ -126,6 +127,7 @@ protected:
         while (QWidget* popup = QApplication::activePopupWidget())
             popup->close();
         app.reset();
+        unsetenv("SCOPE_SIMULATOR");
         std::remove(DefaultSetPath().c_str());
     }
 
