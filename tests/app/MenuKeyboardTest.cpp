@@ -67,6 +67,15 @@ TEST_F(MenuKeyboard, AltOrF10OpenTheBarTheArrowsReachEveryMenuAndEnterRunsTheIte
     // Alt alone: the bar takes the keyboard with its first menu highlighted.
     Key(Qt::Key_Alt);
     EXPECT_EQ(QApplication::focusWidget(), Bar());
+    // The highlighted menu is seen on the bar before anything drops down.
+    const QImage bar = Bar()->grab().toImage();
+    const QRect file = Bar()->actionGeometry(Bar()->activeAction());
+    const QColor highlight = Bar()->palette().color(QPalette::Highlight);
+    int lit = 0;
+    for (int y = file.top(); y <= file.bottom(); ++y)
+        for (int x = file.left(); x <= file.right(); ++x)
+            lit += bar.pixelColor(x, y) == highlight;
+    EXPECT_GT(lit, file.width() * file.height() / 3);
     QStringList reached;
     for (int i = 0; i < kTopLevel.size(); ++i) {
         reached << Title(Bar()->activeAction());

@@ -162,6 +162,16 @@ public:
 
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget) const override {
+        // In keyboard mode (Alt, F10) the bar has the focus and its current menu is shown
+        // highlighted, as an opened one is; some styles would show nothing until it opens.
+        if (element == CE_MenuBarItem && widget && widget->hasFocus())
+            if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option))
+                if ((item->state & State_Selected) && !(item->state & State_Sunken)) {
+                    QStyleOptionMenuItem current(*item);
+                    current.state |= State_Sunken;
+                    QProxyStyle::drawControl(element, &current, painter, widget);
+                    return;
+                }
         if (element == CE_MenuItem)
             if (const auto* menu = dynamic_cast<const PopupMenu*>(widget))
                 if (const OwnerItem* item = menu->Find(option)) {
