@@ -123,9 +123,7 @@ void CDocUiBridge::TranslateMenu(const CLanguageTable& language) {
 }
 
 void CDocUiBridge::ApplyTexts() {
-    m_view.ApplySidePanelTexts();
-    m_view.Invalidate(TRUE);
-    m_view.SidebarPanel().Invalidate(TRUE);
+    m_view.ApplyPanelTexts();
 }
 
 void CDocUiBridge::SetMenuImages() {

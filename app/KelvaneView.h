@@ -230,6 +230,9 @@ public:
     void UpdateSidePanelChannels(bool ch1On, bool ch2On);
     void RepaintSidePanelTimeKnob();
     void ApplySidePanelTexts();
+    // After a language switch: the side panel and every modeless panel made so far take
+    // their control texts and captions from the new table, then refill their lists and values.
+    void ApplyPanelTexts();
     CSidebarDlg m_sidebarDlg;
     // END sidepanel
 

@@ -120,6 +120,12 @@ void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* lpMMI) {
     CFrameWnd::OnGetMinMaxInfo(lpMMI);
 }
 
+BOOL CMainFrame::PreTranslateMessage(MSG* pMsg) {
+    if (MenuHasKeyboard())
+        return FALSE;
+    return CFrameWnd::PreTranslateMessage(pMsg);
+}
+
 void CMainFrame::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu) {
     CFrameWnd::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
     m_menu.OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);

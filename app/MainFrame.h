@@ -58,6 +58,9 @@ public:
     void ActivateFrame(int nCmdShow = -1) override;
     int OnCreate(LPCREATESTRUCT lpCreateStruct) override;
     void OnGetMinMaxInfo(MINMAXINFO* lpMMI) override;
+    // While a menu has the keyboard its keys are the menu's: Enter in the menu bar opens a
+    // menu instead of starting acquisition.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
     void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu) override;
     void OnMeasureItem(int nIDCtl, MEASUREITEMSTRUCT* lpMeasureItemStruct) override;
     void OnClose() override;

@@ -99,7 +99,10 @@ void FillShape(CDC* pDC, const CScopeScreen::MarkerPoint& p, const FilledShape& 
         return;
     CFont* pOldFont = pDC->SelectObject(&font);
     const int oldMode = pDC->SetBkMode(TRANSPARENT);
-    const POINT at = Vertex(p, shape.text);
+    POINT at = Vertex(p, shape.text);
+    // The letter of a pointer at the window's top edge starts above it; its top row (the
+    // crossbar of the "T") would be cut off there, so it starts at the edge instead.
+    at.y = std::max<LONG>(at.y, 0);
     pDC->TextOut(at.x, at.y, shape.letter);
     pDC->SetBkMode(oldMode);
     if (pOldFont)

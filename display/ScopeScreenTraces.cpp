@@ -204,6 +204,13 @@ void CScopeScreen::DrawXYPlot(CDC* pDC) {
 void CScopeScreen::DrawMask(CDC* pDC) {
     if (!Usable(pDC) || !m_pDoc)
         return;
+    // Until a mask is created (or loaded) both limits are 0 everywhere. There is nothing
+    // outside a mask then; shading above that upper limit would cover the whole plot.
+    const CPassFail& passFail = m_pDoc->m_passFail;
+    const auto zero = [](std::int16_t v) { return v == 0; };
+    if (std::all_of(passFail.m_upper.begin(), passFail.m_upper.end(), zero) &&
+        std::all_of(passFail.m_lower.begin(), passFail.m_lower.end(), zero))
+        return;
     std::vector<POINT> upper;
     std::vector<POINT> lower;
     m_pDoc->m_passFail.GetMaskRegions(m_rcPlot.left, m_rcPlot.top, m_rcPlot.right, m_rcPlot.bottom, upper,

@@ -1,14 +1,10 @@
 #include "engine/ScopeSettings.h"
 
+#include "timebase/TimeBaseTable.h"
+
 namespace {
 
-constexpr double kSecondsPerDiv[CScopeSettings::kTimeBaseSteps] = {
-    2e-9,  4e-9,  1e-8,  2e-8, 4e-8, 1e-7, 2e-7, 4e-7,       // 0-7
-    1e-6,  2e-6,  4e-6,  1e-5, 2e-5, 4e-5, 1e-4, 2e-4, 4e-4, // 8-16
-    0.001, 0.002, 0.004, 0.01, 0.02, 0.04, 0.1,  0.2,  0.4,  // 17-25
-    1,     2,     4,     10,   20,   40,                     // 26-31
-    60,    120,   240,   600,  1200, 2400, 3600,             // 32-38
-};
+static_assert(CScopeSettings::kTimeBaseSteps == kv::timebase::kSteps, "one time-base table");
 
 // Steps 26..38 read alike in every sample-rate table.
 const char* const kSlowRates[13] = {"50S/s",    "25S/s",    "12.5S/s", "5S/s",    "2.5S/s",
@@ -124,7 +120,7 @@ double CScopeSettings::TimeBaseSeconds(std::int16_t index) const {
     const int step = index + m_nIndexOffset;
     if (step < 0 || step > kMaxTimeBaseStep)
         return 0.0;
-    return kSecondsPerDiv[step];
+    return kv::timebase::SecondsPerDivision(step);
 }
 
 void CScopeSettings::CacheTimeBase() {

@@ -3,6 +3,7 @@
 #include "ChannelRead.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "Driver.h"
@@ -97,6 +98,19 @@ DoubleRateWindow WindowFor(std::uint32_t position, std::uint32_t length) {
 
 namespace {
 
+// Work memory of the read, kept per device index and reused by every read of that device (the
+// device lock keeps them apart): first touches of fresh pages for a 2 MB stream on every read
+// would cost more than the read itself. Every byte a read uses is written by that read first.
+struct ReadBuffers {
+    std::vector<std::uint8_t> stream;
+    std::vector<std::uint16_t> rotated;
+};
+
+ReadBuffers& BuffersOf(std::uint16_t deviceIndex) {
+    static std::array<ReadBuffers, 4> buffers;
+    return buffers[deviceIndex & 3];
+}
+
 // View of one capture's byte stream of D points.
 class Stream {
 public:
@@ -118,7 +132,8 @@ private:
 // Reads `total` bytes in packets of `packet` bytes; false on any failed or short packet.
 bool ReadStream(DeviceHandle device, std::vector<std::uint8_t>& stream, std::uint32_t total,
                 std::uint32_t packet) {
-    stream.assign(total, 0);
+    if (stream.size() < total)
+        stream.resize(total);
     const std::uint32_t whole = total / packet, rest = total % packet;
     // Unchecked, a lost packet would leave stale bytes that pass as a fresh record.
     if (whole != 0 && !BulkReadPackets(device, stream.data(), packet, whole))
@@ -183,7 +198,8 @@ TESSEL_API uint16_t dsoGetChannelData(uint16_t deviceIndex, uint16_t ch1VoltsInd
             return 0;
         const std::uint32_t packet = LinkPacketSize(deviceIndex);
 
-        std::vector<std::uint8_t> bytes;
+        ReadBuffers& work = BuffersOf(deviceIndex);
+        std::vector<std::uint8_t>& bytes = work.stream;
         {
             OpenDevice dev(deviceIndex);
             if (!dev.IsOpen())
@@ -243,7 +259,10 @@ TESSEL_API uint16_t dsoGetChannelData(uint16_t deviceIndex, uint16_t ch1VoltsInd
         const std::uint32_t d2 = 2 * d;
         // Taken modulo 2D: rotating by 2d without it reads beyond the interleaved record.
         const std::uint32_t base = static_cast<std::uint32_t>((2ull * triggerAddress) % d2);
-        std::vector<std::uint16_t> rotated(d2, 0);
+        std::vector<std::uint16_t>& rotated = work.rotated;
+        if (rotated.size() < d2)
+            rotated.resize(d2);
+        rotated[0] = 0; // receives no sample
         for (std::uint32_t j = 1; j < d2; ++j) {
             std::uint32_t i = base + j;
             if (i >= d2)
@@ -261,7 +280,7 @@ TESSEL_API uint16_t dsoGetChannelData(uint16_t deviceIndex, uint16_t ch1VoltsInd
         const std::uint32_t first = w.o - w.n;
         for (std::uint32_t i = 0; i < d; ++i)
             out[i] = rotated[std::min(first + i, d2 - 1)];
-        std::copy(rotated.begin() + d, rotated.end(), out + d);
+        std::copy(rotated.begin() + d, rotated.begin() + d2, out + d);
         for (std::uint16_t* rec : {ch1Record, ch2Record}) {
             rec[1] = Extrapolate(rec[2], rec[3]);
             rec[0] = Extrapolate(rec[1], rec[2]);

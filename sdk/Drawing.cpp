@@ -75,9 +75,9 @@ void DrawGraticule(HDC dc, const Plot& p) {
 bool TraceColour(std::uint16_t selector, std::uint16_t intensity, const std::uint16_t* colour,
                  COLORREF* out) {
     // Integer scaling by intensity / 255; a component above 255 would wrap into its neighbour
-    // when packed (an intensity of 511 doubles every component).
-    const auto scale = [intensity](int c) {
-        return std::clamp(c * static_cast<int>(intensity) / 255, 0, 255);
+    // when packed (an intensity of 511 doubles every component). Two 16-bit factors overflow int.
+    const auto scale = [intensity](std::int64_t c) {
+        return static_cast<int>(std::clamp<std::int64_t>(c * intensity / 255, 0, 255));
     };
     switch (selector) {
     case 0:
@@ -284,7 +284,9 @@ TESSEL_API int dsoGetKnobCurrentScale(int32_t x, int32_t y, const uint16_t* knob
     return Guarded(0, [&] {
         if (!knob)
             return 0;
-        const int dx = x - knob[0] / 2, dy = y - knob[1] / 2;
+        // In 64 bits: a point near the ends of the int32 range overflows int when moved or negated.
+        const std::int64_t dx = static_cast<std::int64_t>(x) - knob[0] / 2;
+        const std::int64_t dy = static_cast<std::int64_t>(y) - knob[1] / 2;
         const double angle = std::atan2(static_cast<double>(dx), static_cast<double>(-dy));
         const double value = (angle * 50 / 3.141592 + 50 - 12) / 0.75;
         return TruncSat<int>(std::clamp(value, 0.0, 100.0));

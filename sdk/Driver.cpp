@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdio>
-#include <system_error>
 
 #include "ModelConstants.h"
 #include "WireProtocol.h"
@@ -14,9 +13,14 @@ std::atomic<bool> g_failWorkerStart{false};
 
 namespace {
 
+// The instrument this build drives: Pallik's has the 14336-sample deep buffer.
+constexpr kv::sim::SimModel kSimulatedModel = kModel == Model::Cordun   ? kv::sim::SimModel::KestraF
+                                              : kModel == Model::Pallik ? kv::sim::SimModel::KestraE14K
+                                                                        : kv::sim::SimModel::KestraE;
+
 // Simulated instruments named by SCOPE_SIMULATOR are registered once, before the first open.
 void RegisterEnvironmentDevicesOnce() {
-    static const bool registered = (kv::sim::RegisterSimulatorsFromEnvironment(kDeviceNamePrefix), true);
+    static const bool registered = (kv::sim::RegisterSimulatorsFromEnvironment(kSimulatedModel), true);
     (void)registered;
 }
 
@@ -55,7 +59,9 @@ int dsoVendorRequest(DeviceHandle device, std::uint8_t request, std::uint16_t va
                      std::uint8_t* data, std::uint32_t length) {
     if (device == 0 || (length != 0 && !data))
         return 0;
-    kv::Event done(false, false);
+    // No worker to carry the request: it is not sent.
+    if (g_failWorkerStart.load())
+        return 0;
     const VendorBlock block = EncodeVendorBlock(direction, request, value);
     IoctlParams params;
     params.device = device;
@@ -64,20 +70,10 @@ int dsoVendorRequest(DeviceHandle device, std::uint8_t request, std::uint16_t va
     params.inLength = static_cast<std::uint32_t>(block.size());
     params.out = data;
     params.outLength = length;
-    params.event = &done;
-    std::thread worker;
-    try {
-        if (g_failWorkerStart.load())
-            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-        worker = std::thread(dsoIoctlThreadProc, &params);
-    } catch (const std::system_error&) {
-        // No worker: the request is not sent, and nothing is left running on our stack block.
-        return 0;
-    }
-    params.thread = &worker;
-    done.Wait();
-    // The worker is joined before the block on this stack goes away.
-    worker.join();
+    // The bus carries the call on the device's own I/O thread, under its time-out, whenever the
+    // device may block, and returns only once the transfer is over; a thread of our own per
+    // request would add nothing but its start-up.
+    dsoIoctlThreadProc(&params);
     // A data stage shorter than asked leaves bytes the caller would take as the device's.
     if (params.result && params.returned != length)
         return 0;

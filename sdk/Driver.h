@@ -1,5 +1,5 @@
 #pragma once
-// The library's driver layer: device names, open and close, vendor requests on a worker thread,
+// The library's driver layer: device names, open and close, vendor requests,
 // bulk commands and reply packets. Internal: none of these names leave the library.
 #include <atomic>
 #include <cstdint>
@@ -40,7 +40,8 @@ struct IoctlParams {
 void dsoIoctlThreadProc(IoctlParams* params);
 
 // One vendor request on an open device; the data stage uses `data` in both directions. The
-// success flag (a transfer shorter than `length` counts as failed). A null handle gives 0.
+// success flag (a transfer shorter than `length` counts as failed). A null handle gives 0. The
+// call returns only once the transfer is over (or timed out).
 int dsoVendorRequest(DeviceHandle device, std::uint8_t request, std::uint16_t value, std::uint8_t direction,
                      std::uint8_t* data, std::uint32_t length);
 
@@ -49,7 +50,7 @@ std::uint16_t dsoIsHighSpeed(std::uint16_t deviceIndex);
 // Requests 0xB3 (mode payload) then 0xB2; reply byte 0 of 0xB2, or 0 on failure.
 std::uint16_t dsoSetTransferMode(std::uint16_t deviceIndex, std::uint16_t mode);
 
-// Test seam: when set, starting a vendor request's worker fails as if no thread could be made.
+// Test seam: when set, no worker can take a vendor request, which is then refused unsent.
 extern std::atomic<bool> g_failWorkerStart;
 
 // An open device, closed when it goes out of scope.

@@ -9,6 +9,7 @@
 #include "Narrow.h"
 #include "Tessel.h"
 #include "WireProtocol.h"
+#include "timebase/TimeBaseTable.h"
 #include "variants/Variants.h"
 
 namespace kv::sdk {
@@ -26,12 +27,6 @@ int GainBit(std::uint16_t voltsIndex) {
 }
 
 SampleClock SampleClockFor(std::uint16_t timeBase, std::uint16_t selector, std::uint16_t overrideFlag) {
-    // Counters of time-base indexes 13..25: the 10240-point column and the deep-record column.
-    static const std::uint16_t screen[13] = {65535, 65532, 65527, 65517, 65487,
-                                             65437, 65337, 65037, 64539, kCounterT22Screen,
-                                             60537, 55537, 41889};
-    static const std::uint16_t deep[13] = {65535, 0,     0,     0,     0,     65535, 65532,
-                                           65527, 65517, 65487, 65437, 65337, 65037};
     constexpr std::uint8_t r = 2, s = 1;
     const bool screenColumn = IsScreenRateSelector(selector);
     SampleClock c;
@@ -44,12 +39,13 @@ SampleClock SampleClockFor(std::uint16_t timeBase, std::uint16_t selector, std::
     else if (timeBase == 12)
         c.flags = 0;
     else if (timeBase <= 25) {
-        c.counter = screenColumn ? screen[timeBase - 13] : deep[timeBase - 13];
+        c.counter = screenColumn ? kv::timebase::ScreenClockCounter(timeBase, kModel == Model::Cordun)
+                                 : kv::timebase::DeepClockCounter(timeBase);
         c.flags = r;
         if (!screenColumn && timeBase >= 14 && timeBase <= 17)
             c.flags = (timeBase == 15 || timeBase == 16) ? (r | s) : 0;
     } else {
-        c.counter = 65517;
+        c.counter = kv::timebase::kRollClockCounter;
         c.flags = r;
     }
     return c;
@@ -343,7 +339,7 @@ TESSEL_API int dsoSetFilt(uint16_t deviceIndex, uint16_t a, uint16_t b, uint16_t
 }
 
 TESSEL_API int dsoSetTriggerAndSampleRate(uint16_t deviceIndex, uint16_t triggerValue, uint16_t overrideFlag,
-                                          const uint16_t* captureSettings, uint16_t flagA, uint16_t flagB,
+                                          uint16_t* captureSettings, uint16_t flagA, uint16_t flagB,
                                           uint16_t twoBitValue, uint32_t value) {
     return Guarded(0, [&]() -> int {
         std::vector<std::uint8_t> packet;

@@ -3,6 +3,7 @@
 // indexes; volts and seconds are the client's.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "Narrow.h"
@@ -42,9 +43,15 @@ void EdgeWalk(const uint16_t* record, uint16_t* out, int firstLevel, int secondL
     }
 }
 
-int LevelAt(const uint16_t* top, const uint16_t* base, int percent) {
-    const int hi = top[4], lo = base[4];
-    return lo + percent * (hi - lo) / 100;
+// Codes lie in 0..65535: a level outside +-kLevelLimit compares with every code as the limit does.
+constexpr std::int64_t kLevelLimit = 1 << 20;
+
+// The level at a percentage between base and top. A 16-bit percentage times a 16-bit code span
+// overflows int; the level is computed in 64 bits and held where the walk's +-2 stays in range.
+int LevelAt(const uint16_t* top, const uint16_t* base, uint16_t percent) {
+    const std::int64_t hi = top[4], lo = base[4];
+    return static_cast<int>(
+        std::clamp<std::int64_t>(lo + percent * (hi - lo) / 100, -kLevelLimit, kLevelLimit));
 }
 
 } // namespace

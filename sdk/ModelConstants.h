@@ -31,9 +31,6 @@ constexpr std::uint32_t kGroundFillLength = kModel == Model::Pallik ? 28672 : 31
 constexpr std::uint32_t kDeepFilterWindow = kModel == Model::Pallik ? 10000 : 500000;
 constexpr std::uint32_t kDeepFilterGroup = kModel == Model::Pallik ? 40 : 2000;
 
-// Sample-clock counter of time-base index 22 with the 10240-point record.
-constexpr std::uint16_t kCounterT22Screen = kModel == Model::Cordun ? 63525 : 63037;
-
 // Whether a record-length selector picks the 10240-point column of the rate tables.
 constexpr bool IsScreenRateSelector(std::uint16_t selector) {
     return kModel == Model::Pallik ? selector <= 99 : selector == 10;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -59,6 +60,34 @@ HFONT ReportFont(const char* face, int height) {
 }
 
 } // namespace
+
+std::atomic<int> g_beepCount{0};
+
+void MessageBeep() {
+    ++g_beepCount;
+    if (isatty(STDERR_FILENO)) {
+        [[maybe_unused]] const ssize_t rung = write(STDERR_FILENO, "\a", 1); // nothing to do if it did not
+    }
+}
+
+bool PlaceClipboardPicture(HBITMAP bitmap) {
+    const std::string path = ClipboardPicturePath();
+    const std::string folder = path.substr(0, path.rfind('/'));
+    mkdir(folder.c_str(), 0700);
+    struct stat st {};
+    // Only a folder of our own that nobody else can enter takes the picture.
+    const bool privateFolder = lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+                               st.st_uid == getuid() && (st.st_mode & 077) == 0;
+    if (!privateFolder)
+        return false;
+    // Written beside and renamed into place: a failed write leaves the previous picture whole.
+    const std::string partial = path + ".part";
+    if (!KvSaveBitmapPng(bitmap, partial.c_str()) || std::rename(partial.c_str(), path.c_str()) != 0) {
+        std::remove(partial.c_str());
+        return false;
+    }
+    return true;
+}
 
 std::string SystemProfilePath() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
@@ -166,29 +195,29 @@ TESSEL_API void dsoSaveDataToPicture(HDC window, const int32_t* area) {
     Guarded(0, [&] {
         if (!window || !area)
             return 0;
-        const int width = area[0], height = area[1], x = area[2], y = area[4];
+        const int width = area[0], height = area[1];
+        // The copy starts at source (-x, -y): negated in 64 bits, as -INT32_MIN has no int.
+        const int sourceX = Saturate<int>(-static_cast<std::int64_t>(area[2]));
+        const int sourceY = Saturate<int>(-static_cast<std::int64_t>(area[4]));
         HDC memory = CreateCompatibleDC(window);
-        if (!memory)
-            return 0;
-        HBITMAP bitmap = width > 0 && height > 0 ? CreateCompatibleBitmap(window, width, height) : nullptr;
-        if (!bitmap) {
-            DeleteDC(memory); // no picture: there is nothing to beep with here
-            return 0;
+        HBITMAP bitmap =
+            memory && width > 0 && height > 0 ? CreateCompatibleBitmap(window, width, height) : nullptr;
+        bool copied = false;
+        if (bitmap) {
+            HGDIOBJ previous = SelectObject(memory, bitmap);
+            // A context whose pixels cannot be read (a printer's) refuses the copy; without this
+            // check the untouched black bitmap would go out as the picture.
+            copied = StretchBlt(memory, 0, 0, width, height, window, sourceX, sourceY, width, height,
+                                SRCCOPY) != FALSE;
+            SelectObject(memory, previous);
         }
-        HGDIOBJ previous = SelectObject(memory, bitmap);
-        StretchBlt(memory, 0, 0, width, height, window, -x, -y, width, height, SRCCOPY);
-        SelectObject(memory, previous);
-        const std::string path = ClipboardPicturePath();
-        const std::string folder = path.substr(0, path.rfind('/'));
-        mkdir(folder.c_str(), 0700);
-        struct stat st {};
-        // Only a folder of our own that nobody else can enter takes the picture.
-        const bool privateFolder = lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
-                                   st.st_uid == getuid() && (st.st_mode & 077) == 0;
-        if (privateFolder)
-            KvSaveBitmapPng(bitmap, path.c_str());
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        return 1;
+        const bool placed = copied && PlaceClipboardPicture(bitmap);
+        if (!placed)
+            MessageBeep();
+        if (bitmap)
+            DeleteObject(bitmap);
+        if (memory)
+            DeleteDC(memory);
+        return placed ? 1 : 0;
     });
 }

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <string>
 
+#include "gdi/gdi.h"
+
 namespace kv::sdk {
 
 // The system profile that names the default printer: $XDG_CONFIG_HOME/kelvane/win.ini, or
@@ -14,5 +16,14 @@ std::string ClipboardPicturePath();
 
 // Test seam: when set, starting the printer's page fails as a full spool would.
 extern std::atomic<bool> g_failStartPage;
+
+// The message beep that reports a picture that could not be made: the terminal bell on standard
+// error when that is a terminal. g_beepCount counts every beep (for tests).
+void MessageBeep();
+extern std::atomic<int> g_beepCount;
+
+// Puts a bitmap on the clipboard stand-in (ClipboardPicturePath); false, with the previous picture
+// left as it was, when the folder is not private to the user or the file cannot be written.
+bool PlaceClipboardPicture(HBITMAP bitmap);
 
 } // namespace kv::sdk

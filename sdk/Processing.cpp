@@ -37,25 +37,34 @@ void StorePair(int16_t* pair, int first, int second) {
 
 // One group of a pair reduction: mode 2 the mean of the given points in both members; other
 // modes (min, max) in order of occurrence, first occurrence winning ties, mode 1 narrowed by one.
+// The points from first + distinct on all equal the one there (a record's padding): that run is
+// looked at once, and the mean counts each of its points, so a huge group costs no more than
+// its distinct points.
 template <typename At>
 void ReduceGroup(At at, std::uint64_t first, std::uint64_t count, std::uint16_t mode, bool meanWithoutEnds,
-                 int16_t* pair) {
+                 int16_t* pair, std::uint64_t distinct = std::numeric_limits<std::uint64_t>::max()) {
+    const std::uint64_t runStart = distinct >= count ? first + count : first + distinct;
     if (mode == 2) {
         std::uint64_t from = first, n = count;
         if (meanWithoutEnds && count > 2) {
             from = first + 1;
             n = count - 2;
         }
+        const std::uint64_t walked = runStart > from ? std::min(n, runStart - from) : 0;
         std::uint64_t sum = 0;
-        for (std::uint64_t j = 0; j < n; ++j)
+        for (std::uint64_t j = 0; j < walked; ++j)
             sum += at(from + j);
+        if (walked < n)
+            sum += static_cast<std::uint64_t>(at(runStart)) * (n - walked);
         const int mean = n == 0 ? 0 : static_cast<int>(sum / n);
         StorePair(pair, mean, mean);
         return;
     }
     int minV = std::numeric_limits<int>::max(), maxV = -1;
     std::uint64_t minAt = 0, maxAt = 0;
-    for (std::uint64_t j = 0; j < count; ++j) {
+    // A later point equal to an earlier one changes neither extreme nor its place.
+    const std::uint64_t visited = std::min(count, runStart - first + 1);
+    for (std::uint64_t j = 0; j < visited; ++j) {
         const int v = at(first + j);
         if (v < minV) {
             minV = v;
@@ -248,8 +257,11 @@ TESSEL_API void dsoStopDataFilt(uint32_t groupSize, uint32_t groupCount, const u
         return;
     const std::uint64_t last = validLength - 1;
     const auto value = [&](std::uint64_t i) { return static_cast<int>(record[std::min(i, last)]); };
-    for (std::uint64_t k = 0; k < groupCount; ++k)
-        ReduceGroup(value, k * groupSize, groupSize, mode, false, pairs + 2 * k);
+    for (std::uint64_t k = 0; k < groupCount; ++k) {
+        const std::uint64_t first = k * groupSize;
+        // From the last valid point on every point reads the same.
+        ReduceGroup(value, first, groupSize, mode, false, pairs + 2 * k, first <= last ? last - first : 0);
+    }
 }
 
 TESSEL_API int dsoChannelAverageData(const uint16_t* record) {

@@ -10,6 +10,7 @@
 #include "Narrow.h"
 #include "Tessel.h"
 #include "gdi/gdi.h"
+#include "timebase/TimeBaseTable.h"
 
 namespace kv::sdk {
 namespace {
@@ -17,10 +18,7 @@ namespace {
 constexpr double kSdPi = 3.1415; // the window formulas' value of pi
 constexpr int kSpectrumPoints = 500;
 
-constexpr std::array<double, 39> kSecondsPerDivision{
-    2e-9, 4e-9, 1e-8, 2e-8, 4e-8, 1e-7, 2e-7, 4e-7, 1e-6, 2e-6, 4e-6, 1e-5, 2e-5,
-    4e-5, 1e-4, 2e-4, 4e-4, 1e-3, 2e-3, 4e-3, 0.01, 0.02, 0.04, 0.1,  0.2,  0.4,
-    1,    2,    4,    10,   20,   40,   60,   120,  240,  600,  1200, 2400, 3600};
+using kv::timebase::kSecondsPerDivision;
 
 double SampleRateFigure(std::uint8_t flag1, std::uint8_t flag2, std::uint16_t ets, std::uint16_t mode,
                         std::uint16_t t, std::uint16_t selector) {

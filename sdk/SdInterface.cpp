@@ -48,10 +48,14 @@ constexpr std::array<std::array<std::uint16_t, 2>, 10> kTriggerPairsCh2{{{1237, 
                                                                          {584, 1642},
                                                                          {628, 2765}}};
 
-// Level-table entries 40..65 that sdGetLevel writes after the stored table.
-constexpr std::array<std::uint16_t, 26> kLevelTail{712, 2805, 2202, 242, 170, 30,  170, 30,  170,
-                                                   30,  170,  30,   170, 30,  170, 30,  170, 30,
-                                                   170, 30,   160,  30,  180, 40,  180, 90};
+// Level-table entries 40..65 that sdGetLevel writes after the stored table: the trigger pair,
+// two words, the pair (170, 30) seven times, three pairs and the closing (4095, 0).
+// clang-format off
+constexpr std::array<std::uint16_t, 26> kLevelTail{
+    712, 2805, 2202, 242,                                         // 40..43
+    170, 30, 170, 30, 170, 30, 170, 30, 170, 30, 170, 30, 170, 30, // 44..57
+    160, 30, 180, 40, 180, 90, 4095, 0};                          // 58..65
+// clang-format on
 
 bool ValidVolts(std::uint16_t v) {
     return v <= 9;
@@ -110,8 +114,8 @@ TESSEL_API int sdSetOffset(uint16_t deviceIndex, const uint16_t* positions, uint
 }
 
 TESSEL_API int sdSetTriggerAndSampleRate(uint16_t deviceIndex, uint16_t triggerValue, uint16_t overrideFlag,
-                                         const uint16_t* captureSettings, uint16_t flagB,
-                                         uint16_t twoBitValue, uint32_t value) {
+                                         uint16_t* captureSettings, uint16_t flagB, uint16_t twoBitValue,
+                                         uint32_t value) {
     return Guarded(0, [&] {
         if (deviceIndex > 3 || !captureSettings)
             return 0;

@@ -63,7 +63,9 @@ std::vector<std::uint16_t> Decimate(Work work, std::int64_t n, std::int64_t cent
         if (at >= 0 && from >= 0)
             out[at] = work(from);
     }
-    for (std::int64_t j = 1;; ++j) {
+    // Starting where `at` enters the record: a centre far past its end (a capture position word
+    // up to 65535 %) would otherwise walk hundreds of millions of steps that write nothing.
+    for (std::int64_t j = std::max<std::int64_t>(1, centre - n + 1);; ++j) {
         const std::int64_t at = centre - j, from = centre - j * step;
         if (at < 0 || from < 0)
             break;

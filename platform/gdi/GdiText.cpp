@@ -399,9 +399,10 @@ int DrawText(HDC hdc, const char* text, int count, RECT* rect, UINT format) {
 
 // Leak checking in sanitizer builds: fontconfig keeps its pattern caches until the process
 // ends by design, which the leak checker would report for every program that draws text.
-// Defined here, in a file every text-drawing program links, and weak so a program may override it.
+// Defined here, in a file every text-drawing program links, and weak so a program may override it;
+// visible, so the checker finds it although the library hides its other names.
 #if defined(__SANITIZE_ADDRESS__)
-extern "C" __attribute__((weak, used)) const char* __lsan_default_suppressions() {
+extern "C" __attribute__((weak, used, visibility("default"))) const char* __lsan_default_suppressions() {
     return "leak:libfontconfig.so\n";
 }
 #endif

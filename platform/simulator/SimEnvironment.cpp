@@ -39,21 +39,22 @@ std::vector<int> ParseSimulatorIndexes(const char* value) {
     return result;
 }
 
-int RegisterSimulatorsFromEnvironment(const std::string& prefix) {
+int RegisterSimulatorsFromEnvironment(SimModel model) {
     const std::vector<int> indexes = ParseSimulatorIndexes(std::getenv("SCOPE_SIMULATOR"));
+    const std::string prefix = SimDevicePrefix(model);
     std::lock_guard<std::mutex> lock(g_mutex);
     for (int index : indexes) {
         const std::string name = prefix + "-" + std::to_string(index);
-        // Kestra-F names get an instrument that answers as that model; the others stay plain.
-        std::shared_ptr<SimWireDevice> device;
-        if (SimModelForPrefix(prefix) == SimModel::KestraF)
-            device = std::make_shared<SimModelDevice>(SimModel::KestraF);
-        else
-            device = std::make_shared<SimWireDevice>();
+        auto device = std::make_shared<SimModelDevice>(model);
+        device->SetLogLimit(0);
         g_devices[name] = device;
         kv::usb::RegisterDevice(name, device);
     }
     return static_cast<int>(indexes.size());
+}
+
+int RegisterSimulatorsFromEnvironment(const std::string& prefix) {
+    return RegisterSimulatorsFromEnvironment(SimModelForPrefix(prefix));
 }
 
 std::shared_ptr<SimWireDevice> EnvironmentSimulator(const std::string& prefix, int index) {

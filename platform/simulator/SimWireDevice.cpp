@@ -45,9 +45,19 @@ void SimWireDevice::ClearFault() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_fault = Fault{};
 }
+bool SimWireDevice::AnswersAtOnce() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_fault.kind != FaultKind::Stall;
+}
+void SimWireDevice::SetLogLimit(std::size_t limit) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_logLimit = limit;
+    while (m_log.size() > m_logLimit)
+        m_log.pop_front();
+}
 std::vector<WireRecord> SimWireDevice::Log() const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_log;
+    return std::vector<WireRecord>(m_log.begin(), m_log.end());
 }
 std::size_t SimWireDevice::LogSize() const {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -81,15 +91,20 @@ bool SimWireDevice::IoControl(std::uint32_t code, const std::uint8_t* in, std::u
         std::lock_guard<std::mutex> lock(m_mutex);
         if (!m_present)
             return false;
-        WireRecord rec;
-        rec.code = code;
-        rec.setup.assign(in, in + inLen);
-        rec.length = outLen;
-        const bool sends = code == kv::usb::kIoctlBulkWrite ||
-                           (code == kv::usb::kIoctlVendorRequest && inLen >= 1 && in[0] == 0);
-        if (sends)
-            rec.data.assign(out, out + outLen);
-        m_log.push_back(std::move(rec));
+        if (m_logLimit != 0) {
+            // Oldest first out: a client reading for hours must not grow the log.
+            if (m_log.size() >= m_logLimit)
+                m_log.pop_front();
+            WireRecord rec;
+            rec.code = code;
+            rec.setup.assign(in, in + inLen);
+            rec.length = outLen;
+            const bool sends = code == kv::usb::kIoctlBulkWrite ||
+                               (code == kv::usb::kIoctlVendorRequest && inLen >= 1 && in[0] == 0);
+            if (sends)
+                rec.data.assign(out, out + outLen);
+            m_log.push_back(std::move(rec));
+        }
         fault = TakeFault(code, stallMs);
     }
     if (fault == FaultKind::Fail)
@@ -99,11 +114,19 @@ bool SimWireDevice::IoControl(std::uint32_t code, const std::uint8_t* in, std::u
         return false;
     }
     std::lock_guard<std::mutex> lock(m_mutex);
+    // A short transfer delivers half of what was asked and leaves the rest of the buffer alone.
+    const bool shortRead = fault == FaultKind::Short && code != kv::usb::kIoctlBulkWrite;
+    std::vector<std::uint8_t> scratch;
+    std::uint8_t* target = out;
+    if (shortRead && outLen != 0) {
+        scratch.assign(out, out + outLen);
+        target = scratch.data();
+    }
     bool ok = false;
     switch (code) {
     case kv::usb::kIoctlVendorRequest:
         // Input: the 10-byte request block.
-        ok = inLen == 10 && VendorRequest(in, out, outLen, returned);
+        ok = inLen == 10 && VendorRequest(in, target, outLen, returned);
         break;
     case kv::usb::kIoctlBulkWrite:
         // Input: u32 pipe number, 0 for every write.
@@ -111,13 +134,15 @@ bool SimWireDevice::IoControl(std::uint32_t code, const std::uint8_t* in, std::u
         break;
     case kv::usb::kIoctlBulkRead:
         // Input: u32 pipe number, 1 for every read.
-        ok = inLen == 4 && Le32(in) == 1 && BulkRead(out, outLen, returned);
+        ok = inLen == 4 && Le32(in) == 1 && BulkRead(target, outLen, returned);
         break;
     default:
         ok = false;
     }
-    if (ok && fault == FaultKind::Short && code != kv::usb::kIoctlBulkWrite)
+    if (ok && shortRead) {
         returned /= 2;
+        std::copy_n(scratch.begin(), returned, out);
+    }
     return ok;
 }
 
@@ -146,31 +171,20 @@ bool SimWireDevice::VendorRequest(const std::uint8_t* block, std::uint8_t* data,
     case 0xB3: // transfer mode {0x0F, c, c, c, 0...}; mode 4 (c = 1) after a rate command: roll
         if (read || length < 2)
             return false;
-        inst.Words().transferMode = data[1];
-        if (data[0] == 0x0F && data[1] == 1)
-            inst.SetRollMode(true);
+        if (data[0] == 0x0F)
+            inst.ApplyTransferMode(data[1]);
         break;
     case 0xB4: { // offsets: CH1 (hi | 0x20, lo), CH2 (hi | 0x30, lo), trigger (hi, lo)
         if (read || length < 6)
             return false;
-        auto& w = inst.Words();
-        w.dacs[0] = ((data[0] & 0x0F) << 8) | data[1];
-        w.dacs[1] = ((data[2] & 0x0F) << 8) | data[3];
-        w.dacs[2] = (data[4] << 8) | data[5];
+        inst.ApplyOffsets(((data[0] & 0x0F) << 8) | data[1], ((data[2] & 0x0F) << 8) | data[3],
+                          (data[4] << 8) | data[5]);
         break;
     }
     case 0xB5: { // relays: bytes 1-3 CH1 (range, range, coupling), 4-6 CH2, 7 trigger relay
         if (read || length < 8)
             return false;
-        auto& w = inst.Words();
-        std::copy_n(data, std::min<std::uint32_t>(length, 17), w.relays.begin());
-        for (int ch = 0; ch < 2; ++ch) {
-            const std::uint8_t r1 = data[1 + 3 * ch], r2 = data[2 + 3 * ch];
-            const int cls = (r1 & (ch == 0 ? 0x04 : 0x20)) ? 2 : ((r2 & (ch == 0 ? 0x08 : 0x40)) ? 1 : 0);
-            const int gain = (w.gainByte >> (2 * ch)) & 1;
-            inst.SetFrontEnd(ch, cls, gain);
-            inst.SetCoupling(ch, (data[3 + 3 * ch] == (ch == 0 ? 0x02 : 0x10)) ? 1 : 0);
-        }
+        inst.ApplyRelays(data, length);
         break;
     }
     case 0xBC: // TDC calibration: byte 6 bits 8-15, byte 7 bits 0-7
@@ -189,42 +203,41 @@ bool SimWireDevice::BulkWrite(const std::uint8_t* p, std::uint32_t length, std::
     if (length < 2)
         return false;
     SimInstrument& inst = *m_instrument;
-    auto& w = inst.Words();
     auto need = [&](std::uint32_t n) { return length >= n; };
     m_reply.clear();
     switch (p[0]) {
     case 0x00: // filter: 1 0x0F, 2 switches
         if (!need(8))
             return false;
-        w.filterBits = p[2] & 7;
+        inst.ApplyFilter(p[2]);
         break;
     case 0x02:
         inst.ForceTrigger();
         break;
     case 0x03:
         inst.CaptureStart();
-        m_stream.clear();
-        m_streamPos = 0;
+        m_streamPos = m_streamEnd = 0;
         break;
     case 0x04:
         inst.ArmTrigger();
         break;
     case 0x05: // get data: the record follows as a byte stream
-        m_stream = inst.RecordStream();
+        inst.FillRecordStream(m_stream);
         m_streamPos = 0;
+        m_streamEnd = m_stream.size();
         inst.DataRead();
         break;
     case 0x06: { // capture state: state, address bits 16-23, address bits 0-15 LE
         std::uint32_t address = 0;
         const std::uint8_t state = inst.PollCaptureState(address);
-        m_reply = {state, static_cast<std::uint8_t>(address >> 16), static_cast<std::uint8_t>(address),
-                   static_cast<std::uint8_t>(address >> 8)};
+        m_reply.assign({state, static_cast<std::uint8_t>(address >> 16), static_cast<std::uint8_t>(address),
+                        static_cast<std::uint8_t>(address >> 8)});
         break;
     }
     case 0x07: // gain bits: 2 = 0x30 | CH1 (bits 0-1) | CH2 (bits 2-3)
         if (!need(8))
             return false;
-        w.gainByte = p[2] & 0x0F;
+        inst.ApplyGainBits(p[2]);
         break;
     case 0x08: // logic value in byte 2
         if (!need(8))
@@ -232,12 +245,12 @@ bool SimWireDevice::BulkWrite(const std::uint8_t* p, std::uint32_t length, std::
         inst.SetLogicValue(p[2]);
         break;
     case 0x09:
-        m_reply = {inst.LogicValue()};
+        m_reply.assign({inst.LogicValue()});
         break;
     case 0x0A: {
         const std::uint32_t c = inst.TdcCount();
-        m_reply = {static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),
-                   static_cast<std::uint8_t>(c >> 16), static_cast<std::uint8_t>(c >> 24)};
+        m_reply.assign({static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),
+                        static_cast<std::uint8_t>(c >> 16), static_cast<std::uint8_t>(c >> 24)});
         break;
     }
     case 0x0B:
@@ -248,23 +261,18 @@ bool SimWireDevice::BulkWrite(const std::uint8_t* p, std::uint32_t length, std::
     case 0x0C: // sample-clock counter LE at 2-3, flags at 4
         if (!need(6))
             return false;
-        w.sampleCounter = Le16(p + 2);
-        w.counterFlags = p[4] & 3;
-        inst.SetRollMode(false);
+        inst.ApplySampleClock(Le16(p + 2), p[4] & 3);
         break;
     case 0x0D: // positions A (2-4), B (6-7, 8 bits 0-2), memory code (8 bits 3-5)
         if (!need(10))
             return false;
-        w.positionA = (p[2] | (p[3] << 8) | (p[4] << 16)) & 0x7FFFF;
-        w.positionB = (p[6] | (p[7] << 8) | ((p[8] & 7) << 16)) & 0x7FFFF;
-        inst.SetMemoryCode((p[8] >> 3) & 7);
-        inst.SetRollMode(false);
+        inst.ApplyPositions((p[2] | (p[3] << 8) | (p[4] << 16)) & 0x7FFFF,
+                            (p[6] | (p[7] << 8) | ((p[8] & 7) << 16)) & 0x7FFFF, (p[8] >> 3) & 7);
         break;
     case 0x0E: // trigger: flags and source code at 2, value at 3, u32 at 4-7
         if (!need(8))
             return false;
-        std::copy_n(p, 8, w.triggerCommand.begin());
-        inst.SetRollMode(false);
+        inst.ApplyTriggerCommand(p);
         break;
     default:
         return false;
@@ -281,7 +289,7 @@ bool SimWireDevice::BulkRead(std::uint8_t* buffer, std::uint32_t length, std::ui
         returned = length;
         return true;
     }
-    const std::size_t n = std::min<std::size_t>(length, m_stream.size() - m_streamPos);
+    const std::size_t n = std::min<std::size_t>(length, m_streamEnd - m_streamPos);
     if (n != 0)
         std::memcpy(buffer, m_stream.data() + m_streamPos, n);
     m_streamPos += n;

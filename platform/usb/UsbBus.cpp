@@ -17,11 +17,12 @@ namespace {
 // A run of control calls handed to a device's I/O thread in one piece: call i moves bytes
 // [i x chunk, (i + 1) x chunk) of `out`. A single control call is a run of one. The caller's
 // buffers are copied in and out, so a run that times out can finish later without touching
-// memory the caller has released.
+// memory the caller has released; `out` comes from the worker's spare buffers and goes back to
+// them, so a stream of large reads touches no fresh memory.
 struct Job {
     std::uint32_t code = 0;
     std::vector<std::uint8_t> in;
-    std::vector<std::uint8_t> out;
+    std::vector<std::uint8_t> out; // at least chunk x count bytes
     std::uint32_t chunk = 0;
     std::uint32_t count = 1;
     bool stopOnShort = false; // a run ends at the first call that moves less than its chunk
@@ -44,14 +45,17 @@ struct IoWorker {
     std::condition_variable finished; // a job is done
     std::deque<std::shared_ptr<Job>> queue;
     bool stop = false;
-    bool busy = false; // inside the device's call
+    bool busy = false;                            // inside the device's call, on this thread or a caller's
+    std::vector<std::vector<std::uint8_t>> spare; // out buffers of finished jobs
+
+    static constexpr std::size_t kSpareBuffers = 2;
 
     static void Run(std::shared_ptr<IoWorker> self) {
         for (;;) {
             std::shared_ptr<Job> job;
             {
                 std::unique_lock<std::mutex> lock(self->mutex);
-                self->wake.wait(lock, [&] { return self->stop || !self->queue.empty(); });
+                self->wake.wait(lock, [&] { return self->stop || (!self->queue.empty() && !self->busy); });
                 if (self->stop) {
                     // Calls still queued fail at once instead of waiting out their time-out.
                     for (auto& pending : self->queue)
@@ -100,7 +104,53 @@ struct IoWorker {
                 self->busy = false;
             }
             self->finished.notify_all();
+            self->wake.notify_all(); // a caller may wait for the device to be free
         }
+    }
+
+    // A buffer of at least `length` bytes for a job's out data (caller holds no lock).
+    std::vector<std::uint8_t> TakeBuffer(std::size_t length) {
+        std::vector<std::uint8_t> buffer;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            auto fit = std::find_if(spare.begin(), spare.end(),
+                                    [&](const std::vector<std::uint8_t>& b) { return b.size() >= length; });
+            if (fit == spare.end() && !spare.empty())
+                fit = spare.begin();
+            if (fit != spare.end()) {
+                buffer.swap(*fit);
+                spare.erase(fit);
+            }
+        }
+        if (buffer.size() < length)
+            buffer.resize(length);
+        return buffer;
+    }
+    void GiveBack(std::vector<std::uint8_t>&& buffer) {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (spare.size() < kSpareBuffers)
+            spare.push_back(std::move(buffer));
+    }
+
+    // Runs `call` on the caller's thread when the device answers at once and nothing else is
+    // under way or waiting; false when the call must go through the queue instead.
+    template <typename Call> bool TryDirect(Call&& call) {
+        if (!device->AnswersAtOnce())
+            return false;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (stop || busy || !queue.empty())
+                return false;
+            busy = true;
+        }
+        call();
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            busy = false;
+        }
+        // The I/O thread may hold a job back while the device was busy here.
+        wake.notify_all();
+        return true;
     }
 };
 
@@ -243,27 +293,26 @@ bool CloseDevice(Handle handle) {
 
 namespace {
 
+std::shared_ptr<Entry> EntryOf(Handle handle) {
+    Registry& r = Reg();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    auto it = r.handles.find(handle);
+    if (it == r.handles.end() || !it->second->registered)
+        return nullptr;
+    return it->second;
+}
+
 // Hands a job to the device's I/O thread and waits for it. Every call of the job has its own
 // time-out counted from its start (the first from the hand-off); the caller sleeps until the
 // deadline of the call under way and is not woken per call.
-bool Submit(Handle handle, const std::shared_ptr<Job>& job) {
-    std::shared_ptr<Entry> entry;
-    {
-        Registry& r = Reg();
-        std::lock_guard<std::mutex> lock(r.mutex);
-        auto it = r.handles.find(handle);
-        if (it == r.handles.end() || !it->second->registered)
-            return false;
-        entry = it->second;
-    }
-    IoWorker& w = *entry->worker;
+bool Submit(IoWorker& w, const std::shared_ptr<Job>& job) {
     const auto timeout = std::chrono::milliseconds(g_timeoutMs.load());
     std::unique_lock<std::mutex> lock(w.mutex);
     if (w.stop)
         return false;
     job->currentStart = std::chrono::steady_clock::now();
     w.queue.push_back(job);
-    w.wake.notify_one();
+    w.wake.notify_all();
     for (;;) {
         const std::uint32_t call = job->current;
         const auto deadline = job->currentStart + timeout;
@@ -281,15 +330,35 @@ bool Submit(Handle handle, const std::shared_ptr<Job>& job) {
     }
 }
 
-std::shared_ptr<Job> MakeJob(std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
-                             std::size_t outLen) {
+// A job for `count` calls of `chunk` bytes each. The caller's out bytes are copied in unless the
+// calls only read into them.
+std::shared_ptr<Job> MakeJob(IoWorker& w, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
+                             std::uint32_t chunk, std::uint32_t count) {
     auto job = std::make_shared<Job>();
     job->code = code;
     const auto* inBytes = static_cast<const std::uint8_t*>(in);
     job->in.assign(inBytes, inBytes + inLen);
-    auto* outBytes = static_cast<std::uint8_t*>(out);
-    job->out.assign(outBytes, outBytes + outLen);
+    const std::size_t total = static_cast<std::size_t>(chunk) * count;
+    job->out = w.TakeBuffer(total);
+    if (total != 0 && code != kIoctlBulkRead)
+        std::memcpy(job->out.data(), out, total);
+    job->chunk = chunk;
+    job->count = count;
     return job;
+}
+
+// One device call on the caller's thread, guarded like the I/O thread's.
+bool CallDevice(UsbDevice& device, std::uint32_t code, const void* in, std::uint32_t inLen, std::uint8_t* out,
+                std::uint32_t outLen, std::uint32_t& returned) {
+    returned = 0;
+    bool ok = false;
+    try {
+        ok = device.IoControl(code, static_cast<const std::uint8_t*>(in), inLen, out, outLen, returned);
+    } catch (...) {
+        ok = false;
+    }
+    returned = std::min(returned, outLen);
+    return ok;
 }
 
 } // namespace
@@ -300,15 +369,31 @@ bool IoControl(Handle handle, std::uint32_t code, const void* in, std::uint32_t 
         *returned = 0;
     if ((inLen != 0 && !in) || (outLen != 0 && !out))
         return false;
-    auto job = MakeJob(code, in, inLen, out, outLen);
-    job->chunk = outLen;
-    if (!Submit(handle, job))
+    const std::shared_ptr<Entry> entry = EntryOf(handle);
+    if (!entry)
         return false;
-    if (outLen != 0)
-        std::memcpy(out, job->out.data(), outLen);
+    IoWorker& w = *entry->worker;
+    bool ok = false;
+    std::uint32_t moved = 0;
+    if (w.TryDirect([&] {
+            ok = CallDevice(*w.device, code, in, inLen, static_cast<std::uint8_t*>(out), outLen, moved);
+        })) {
+        if (returned)
+            *returned = moved;
+        return ok;
+    }
+    auto job = MakeJob(w, code, in, inLen, out, outLen, 1);
+    if (!Submit(w, job))
+        return false;
+    // A read hands back what arrived; other calls hand back their whole buffer.
+    const std::size_t back = code == kIoctlBulkRead ? job->returned : outLen;
+    if (back != 0)
+        std::memcpy(out, job->out.data(), back);
     if (returned)
         *returned = job->returned;
-    return job->ok;
+    const bool result = job->ok;
+    w.GiveBack(std::move(job->out));
+    return result;
 }
 
 bool IoControlRun(Handle handle, std::uint32_t code, const void* in, std::uint32_t inLen, void* out,
@@ -320,18 +405,42 @@ bool IoControlRun(Handle handle, std::uint32_t code, const void* in, std::uint32
         return false;
     if (count == 0)
         return true;
-    auto job = MakeJob(code, in, inLen, out, total);
-    job->chunk = chunk;
-    job->count = count;
+    const std::shared_ptr<Entry> entry = EntryOf(handle);
+    if (!entry)
+        return false;
+    IoWorker& w = *entry->worker;
+    bool ok = true;
+    std::uint32_t moved = 0;
+    auto* bytes = static_cast<std::uint8_t*>(out);
+    const bool direct = w.TryDirect([&] {
+        for (std::uint32_t i = 0; i < count; ++i) {
+            std::uint32_t n = 0;
+            const bool callOk =
+                CallDevice(*w.device, code, in, inLen, bytes + static_cast<std::size_t>(i) * chunk, chunk, n);
+            moved += n;
+            if (!callOk || n != chunk) {
+                ok = false;
+                break;
+            }
+        }
+    });
+    if (direct) {
+        if (returned)
+            *returned = moved;
+        return ok;
+    }
+    auto job = MakeJob(w, code, in, inLen, out, chunk, count);
     job->stopOnShort = true;
-    if (!Submit(handle, job))
+    if (!Submit(w, job))
         return false;
     // Only what the device delivered is handed back; the rest of the caller's buffer stays.
     if (job->returned != 0)
         std::memcpy(out, job->out.data(), job->returned);
     if (returned)
         *returned = job->returned;
-    return job->ok;
+    const bool result = job->ok;
+    w.GiveBack(std::move(job->out));
+    return result;
 }
 
 void SetTransferTimeoutMs(std::uint32_t ms) {

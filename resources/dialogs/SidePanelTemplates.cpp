@@ -56,7 +56,8 @@ DialogTemplate SidePanel() {
     c.push_back(Control(1108, ControlKind::ComboBox, "", kComboX, 378, kComboW, kRowH, kTab));
     c.push_back(Control(1074, ControlKind::Static, "Trigger Source", kListX, 406, kLabelW, 18));
     c.push_back(Control(1073, ControlKind::ComboBox, "", kComboX, 404, kComboW, kRowH, kTab));
-    c.push_back(Control(1075, ControlKind::Static, "Trigger Slope", kListX, 432, kLabelW, 18));
+    // The slope caption reads "When Pulse Width" in Pulse mode: two lines, centred on its list.
+    c.push_back(Control(1075, ControlKind::Static, "Trigger Slope", kListX, 426, kLabelW, 30));
     c.push_back(Control(1076, ControlKind::ComboBox, "", kComboX, 430, kComboW, kRowH, kTab));
     c.push_back(Control(1077, ControlKind::Static, "Pulse Width", kListX, 458, kLabelW, 18));
     // The pulse width shows on a flat button so that a click reaches the panel as a command.

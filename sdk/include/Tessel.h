@@ -11,6 +11,9 @@
 
 #include <stdint.h>
 
+/* Device contexts (HDC) and the functions that make and read them: the drawing library. */
+#include "kvgdi.h"
+
 #ifdef __cplusplus
 #define TESSEL_EXTERN_C extern "C"
 #else
@@ -94,10 +97,12 @@ TESSEL_API int dsoSetOffset(uint16_t deviceIndex, const uint16_t* positions, uin
                             uint16_t ch2VoltsIndex, uint16_t triggerSource, const uint16_t* levels);
 /* Command 0x00: the three filter switches (bit 0 of each). The write's success flag. */
 TESSEL_API int dsoSetFilt(uint16_t deviceIndex, uint16_t a, uint16_t b, uint16_t c);
-/* Command 0x0E: trigger flags, the two-bit value and a 32-bit value. Returns overrideFlag as given
- * once sent, 0 when refused or not sent. */
+/* Command 0x0E: trigger flags, the two-bit value and a 32-bit value; a nonzero overrideFlag sends
+ * channel selector 2. The Pallik build also stores 2 into captureSettings[1] when overrideFlag is
+ * nonzero (before the command is packed), so the block must be writable; the other builds leave
+ * it unchanged. Returns overrideFlag as given once sent, 0 when refused or not sent. */
 TESSEL_API int dsoSetTriggerAndSampleRate(uint16_t deviceIndex, uint16_t triggerValue, uint16_t overrideFlag,
-                                          const uint16_t* captureSettings, uint16_t flagA, uint16_t flagB,
+                                          uint16_t* captureSettings, uint16_t flagA, uint16_t flagB,
                                           uint16_t twoBitValue, uint32_t value);
 /* Command 0x0C: the sample-clock counter by time-base index. The write's success flag. */
 TESSEL_API int dsoSetTriggerAndSampleRate2(uint16_t deviceIndex, uint16_t triggerValue, uint16_t overrideFlag,
@@ -206,13 +211,12 @@ TESSEL_API void dsoMeasureRiseTime(uint16_t* top, uint16_t* base, uint16_t* out,
                                    uint16_t firstPercent, uint16_t secondPercent);
 
 /* ---- Spectrum, zoom, equivalent-time sampling, drawing, printing, pass/fail ----
- * Drawing goes to a device context of the drawing layer (gdi/gdi.h); every pen, brush, font and
- * region is made for one call and the context is handed back with the objects it had. A null
- * pointer or context, or a length or selector the function cannot use, writes and draws nothing
- * (functions with a result return 0). Display codes are 0..511 with 511 at the top; 1000 marks a
- * point without data. Real values are truncated toward zero and held inside the target's range. */
-struct HDC__;
-typedef struct HDC__* HDC;
+ * Drawing goes to a device context of the drawing library (kvgdi.h, libkvgdi), for example a
+ * memory context with a bitmap selected; every pen, brush, font and region is made for one call and
+ * the context is handed back with the objects it had. A null pointer or context, or a length or
+ * selector the function cannot use, writes and draws nothing (functions with a result return 0).
+ * Display codes are 0..511 with 511 at the top; 1000 marks a point without data. Real values are
+ * truncated toward zero and held inside the target's range. */
 
 /* Complex radix-2 FFT of numSamples points (a power of two, 2 .. 2^31). imagIn may be NULL
  * (zeros). A bad count or a NULL realIn, realOut or imagOut prints one line to stderr and
@@ -363,9 +367,13 @@ TESSEL_API void dsoClosePrinter(HDC dc);
 TESSEL_API void dsoSetPrintWidthAndHeight(HDC dc);
 TESSEL_API int dsoGetScreenWidth(HDC dc);
 TESSEL_API int dsoGetScreenHeight(HDC dc);
-/* Copies an area of the window drawn in `window` to the clipboard. There is no clipboard here: the
- * picture goes to $TMPDIR/kelvane-clipboard-<uid>/clipboard.png (directory private to the user).
- * area, int32: [0] width, [1] height, [2] x, [4] y; the copy starts at source (-x, -y). */
+/* Copies an area of what was drawn on `window` (a context with a bitmap) to the clipboard. There is
+ * no clipboard here: the picture goes to $TMPDIR/kelvane-clipboard-<uid>/clipboard.png (directory
+ * private to the user). area, int32: [0] width, [1] height, [2] x, [4] y; the copy of width x
+ * height pixels starts at source (-x, -y), and parts outside the drawing come out black. When no
+ * picture can be made (a size outside 1..32767, a context that cannot be read such as a printer's,
+ * or a file that cannot be written) the terminal bell rings on standard error and the previous
+ * picture is left as it was. */
 TESSEL_API void dsoSaveDataToPicture(HDC window, const int32_t* area);
 
 /* ---- Pass/fail ---- */
@@ -396,17 +404,20 @@ TESSEL_API int sdCurrentTriggerLevel(uint16_t triggerSource, uint16_t ch1VoltsIn
  * refused before the table is touched. */
 TESSEL_API int sdSetOffset(uint16_t deviceIndex, const uint16_t* positions, uint16_t ch1VoltsIndex,
                            uint16_t ch2VoltsIndex, uint16_t triggerSource, uint16_t* levels);
-/* Commands 0x0E (flag A 0), 0x0C and 0x0D; the result of the last. */
+/* Commands 0x0E (flag A 0), 0x0C and 0x0D; the result of the last. captureSettings is written as
+ * by dsoSetTriggerAndSampleRate (Pallik build, nonzero overrideFlag). */
 TESSEL_API int sdSetTriggerAndSampleRate(uint16_t deviceIndex, uint16_t triggerValue, uint16_t overrideFlag,
-                                         const uint16_t* captureSettings, uint16_t flagB,
-                                         uint16_t twoBitValue, uint32_t value);
+                                         uint16_t* captureSettings, uint16_t flagB, uint16_t twoBitValue,
+                                         uint32_t value);
 /* dsoSetFilt with the first three words of the trigger/filter block. */
 TESSEL_API int sdSetFilt(uint16_t deviceIndex, const uint16_t* triggerFilter);
 TESSEL_API int sdCaptureStart(uint16_t deviceIndex);
 TESSEL_API int sdTriggerEnabled(uint16_t deviceIndex);
 TESSEL_API int sdForceTrigger(uint16_t deviceIndex);
-/* levels (66): [0..39] from the stored table (high byte limited to 50), [40..65] fixed values.
- * When the read fails, [0..39] are left as they were, [40..65] are written, and 0 is returned. */
+/* levels (66): [0..39] from the stored table (high byte limited to 50), then the fixed values
+ * [40..43] = 712, 2805, 2202, 242, [44..57] = the pair 170, 30 seven times, [58..65] = 160, 30,
+ * 180, 40, 180, 90, 4095, 0. When the read fails, [0..39] are left as they were, [40..65] are
+ * written, and 0 is returned. */
 TESSEL_API int sdGetLevel(uint16_t deviceIndex, uint16_t* levels);
 /* Sets all 524288 points of record to 511 - level (0 when level is above 511). */
 TESSEL_API int sdChannelInGND(uint16_t level, uint16_t* record);

@@ -7,6 +7,6 @@ namespace kv::sdk {
 // The Pallik build stores "both channels" (2) as the channel selector of the caller's capture
 // settings block when a trigger command is sent with the override flag; true when it did, so the
 // command is packed from the changed block. The other builds leave the block alone.
-bool StoreOverrideSelector(const std::uint16_t* captureSettings, std::uint16_t overrideFlag);
+bool StoreOverrideSelector(std::uint16_t* captureSettings, std::uint16_t overrideFlag);
 
 } // namespace kv::sdk

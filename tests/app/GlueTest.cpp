@@ -18,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QWidgetAction>
 
 #include <gtest/gtest.h>
 
@@ -295,9 +294,7 @@ struct PopupCatcher {
             seen = true;
             actions = static_cast<int>(menu->actions().size());
             for (QAction* action : menu->actions())
-                if (auto* wa = qobject_cast<QWidgetAction*>(action))
-                    if (QWidget* w = wa->defaultWidget())
-                        widestItem = std::max(widestItem, w->sizeHint().width());
+                widestItem = std::max(widestItem, menu->actionGeometry(action).width());
             menu->close();
         });
         timer.start();

@@ -2,6 +2,7 @@
 // instrument, and the software trigger on 40000-point stretched records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -132,12 +133,15 @@ TEST(SdkEts, SlotOutOfRangeEndsTheCall) {
 class SdkEtsCapture : public SimFixture {};
 
 TEST_F(SdkEtsCapture, ReadsTenFramesWithOneCaptureStart) {
-    inst().SetEtsMode(true);
-    inst().SetTriggerAddress(0u);
-    inst().SetSampleFunction([](int channel, std::uint32_t k, std::uint32_t, std::uint32_t) {
+    // The TDC set to measure the trigger phase puts the instrument into equivalent-time sampling.
+    ASSERT_EQ(dsoSetTDCSel(0, 3), 1);
+    const auto raw = [](int channel, std::uint32_t k) {
         return static_cast<std::uint16_t>(channel == 0 ? (k * 7) & 0x3FF : (k * 3 + 100) & 0x3FF);
-    });
-    const auto stream = inst().RecordStream();
+    };
+    inst().SetSampleFunction(
+        [raw](int channel, std::uint32_t k, std::uint32_t, std::uint32_t) { return raw(channel, k); });
+    uint16_t tdcRange[2] = {0, 0};
+    ASSERT_EQ(dsoGetTDC(0, tdcRange), 1);
     std::vector<uint16_t> frames(10 * kFrame, 0xAAAA);
     const uint16_t settings[7] = {0, 2, 5, 50, 1, 10, 0};
     dev->ClearLog();
@@ -147,26 +151,30 @@ TEST_F(SdkEtsCapture, ReadsTenFramesWithOneCaptureStart) {
     for (const auto& w : BulkWrites())
         dataCommands += (!w.data.empty() && w.data[0] == 0x05) ? 1 : 0;
     EXPECT_EQ(dataCommands, 10);
+    std::vector<std::uint32_t> readings;
     for (int f = 0; f < 10; ++f) {
         const uint16_t* frame = frames.data() + f * kFrame;
-        for (int k = 0; k < 512; ++k) {
-            const int high = stream[1024 + 2 * k];
-            const int ch1 = stream[2 * k + 1] + 256 * (high & 3);
-            const int ch2 = stream[2 * k] + 256 * ((high >> 2) & 3);
-            ASSERT_EQ(frame[k], static_cast<uint16_t>(ch1 * 0.56)) << k;
-            ASSERT_EQ(frame[512 + k], static_cast<uint16_t>(ch2 * 2.8)) << k;
+        for (std::uint32_t k = 0; k < 512; ++k) {
+            ASSERT_EQ(frame[k], static_cast<uint16_t>(raw(0, k) * 0.56)) << k;
+            ASSERT_EQ(frame[512 + k], static_cast<uint16_t>(raw(1, k) * 2.8)) << k;
             ASSERT_EQ(frame[1024 + k], 0) << "unset words are zero, not what the buffer held";
         }
         EXPECT_EQ(frame[1536], 0x23);
         EXPECT_EQ(frame[1537], 0x01);
-        EXPECT_EQ(frame[1546], stream[2048]);
-        EXPECT_EQ(frame[1549], stream[2051] & 0x0F);
         EXPECT_EQ(frame[1538], 0);
+        for (int i = 0; i < 4; ++i)
+            ASSERT_LE(frame[1546 + i], 0xFF) << "one trailer byte per word";
+        const std::uint32_t tdc = frame[1546] | frame[1547] << 8 | frame[1548] << 16 | frame[1549] << 24;
+        EXPECT_GT(tdc, tdcRange[1]) << "a phase reading lies above the counter's minimum";
+        readings.push_back(tdc);
     }
+    std::sort(readings.begin(), readings.end());
+    EXPECT_GT(std::unique(readings.begin(), readings.end()) - readings.begin(), 5)
+        << "each frame's trigger falls at its own phase";
 }
 
 TEST_F(SdkEtsCapture, SweepModesWhenNoTriggerComes) {
-    inst().SetEtsMode(true);
+    ASSERT_EQ(dsoSetTDCSel(0, 3), 1);
     inst().SetPollsToTrigger(0); // the signal never triggers by itself
     std::vector<uint16_t> frames(10 * kFrame, 0xAAAA);
     const uint16_t settings[7] = {0, 2, 5, 50, 1, 10, 0};
@@ -181,7 +189,7 @@ TEST_F(SdkEtsCapture, FailuresLeaveTheFramesAlone) {
     const uint16_t settings[7] = {0, 2, 1, 50, 1, 10, 0};
     // Without ETS mode the capture never arms: no capture completes within 350 polls.
     EXPECT_EQ(dsoETSGetData(0, 3, 3, 0, frames.data(), 0, settings, 0, 0, 2), 0);
-    inst().SetEtsMode(true);
+    ASSERT_EQ(dsoSetTDCSel(0, 3), 1);
     kv::sim::Fault fault;
     fault.kind = kv::sim::FaultKind::Short;
     fault.code = kv::usb::kIoctlBulkRead;

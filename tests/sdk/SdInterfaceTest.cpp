@@ -112,9 +112,9 @@ TEST_F(SdInterfaceTest, GetLevelJoinsTheStoredBytesAndAppendsTheFixedTail) {
     ASSERT_EQ(sdGetLevel(0, levels.data()), 1);
     EXPECT_EQ(levels[3], 50 * 256 + 3); // high byte limited to 50
     EXPECT_EQ(levels[5], 5 * 256 + 5);
-    const std::array<std::uint16_t, 26> tail{712, 2805, 2202, 242, 170, 30,  170, 30,  170,
-                                             30,  170,  30,   170, 30,  170, 30,  170, 30,
-                                             170, 30,   160,  30,  180, 40,  180, 90};
+    const std::array<std::uint16_t, 26> tail{712, 2805, 2202, 242, 170, 30,  170,  30,  170,
+                                             30,  170,  30,   170, 30,  170, 30,   170, 30,
+                                             160, 30,   180,  40,  180, 90,  4095, 0};
     EXPECT_TRUE(std::equal(tail.begin(), tail.end(), levels.begin() + 40));
 
     // A failed read keeps the caller's stored part, still writes the tail, and says so.

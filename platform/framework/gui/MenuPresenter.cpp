@@ -6,13 +6,23 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QEnterEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QIconEngine>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
-#include <QWidgetAction>
+#include <QProxyStyle>
+#include <QShortcut>
+#include <QStyleOptionMenuItem>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -40,80 +50,210 @@ void PostCommand(QWidget* ownerWidget, UINT id) {
         Qt::QueuedConnection);
 }
 
-void CloseMenus(QWidget* from) {
-    for (QWidget* w = from; w; w = w->parentWidget())
-        if (auto* m = qobject_cast<QMenu*>(w))
-            m->hide();
-    while (QWidget* popup = QApplication::activePopupWidget())
-        popup->close();
+// An icon that paints nothing. Each owner-drawn action carries one of its own: the icon's
+// cache key travels in the style option and names the item to the style hook.
+class TagIconEngine : public QIconEngine {
+public:
+    void paint(QPainter*, const QRect&, QIcon::Mode, QIcon::State) override {}
+    QIconEngine* clone() const override { return new TagIconEngine; }
+};
+
+// The menu font as a drawing-layer font, for the context an owner draws its items on.
+HFONT CreateMenuFont() {
+    const QFontInfo info(QApplication::font("QMenu"));
+    LOGFONT lf;
+    lf.lfHeight = -std::max(1, info.pixelSize());
+    lf.lfWeight = info.bold() ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = info.italic() ? 1 : 0;
+    const QByteArray family = info.family().toUtf8();
+    std::strncpy(lf.lfFaceName, family.constData(), LF_FACESIZE - 1);
+    return CreateFontIndirect(&lf);
 }
 
-// One owner-drawn menu item: its size comes from the owner's OnMeasureItem, its pixels from
-// the owner's OnDrawItem on an off-screen context.
-class OwnerDrawItem : public QWidget {
-public:
-    OwnerDrawItem(QWidget* ownerWidget, HMENU hMenu, const MenuItem& item, QMenu* subMenu, QSize size,
-                  QWidget* parent)
-        : QWidget(parent), m_owner(ownerWidget), m_menu(hMenu), m_item(item), m_sub(subMenu), m_size(size) {
-        setMouseTracking(true);
-        setAttribute(Qt::WA_OpaquePaintEvent);
-        setFixedSize(size);
-    }
-    QSize sizeHint() const override { return m_size; }
+struct OwnerItem {
+    HMENU menu = nullptr;
+    MenuItem item;
+    QSize measured;
+};
 
-protected:
-    void paintEvent(QPaintEvent*) override {
-        CWnd* owner = CWnd::FromWidget(m_owner.data());
-        HDC dc = m_surface.Begin(width(), height());
-        if (!owner || !dc)
-            return;
-        DRAWITEMSTRUCT dis;
-        dis.CtlType = ODT_MENU;
-        dis.itemID = (m_item.flags & MF_POPUP) ? static_cast<UINT>(-1) : static_cast<UINT>(m_item.id);
-        dis.itemAction = ODA_DRAWENTIRE;
-        if (m_hover)
-            dis.itemState |= ODS_SELECTED;
-        if (m_item.flags & MF_GRAYED)
-            dis.itemState |= ODS_GRAYED;
-        if (m_item.flags & MF_DISABLED)
-            dis.itemState |= ODS_DISABLED;
-        if (m_item.flags & MF_CHECKED)
-            dis.itemState |= ODS_CHECKED;
-        dis.hMenu = m_menu;
-        dis.hDC = dc;
-        dis.rcItem = RECT{0, 0, width(), height()};
-        dis.itemData = m_item.itemData;
-        owner->OnDrawItem(0, &dis);
-        m_surface.Present(this);
+// A drop-down of the presenter. Its sub-menus are windows of their own without a parent
+// widget (they are owned here), so a key pressed in an open menu belongs to the menu alone
+// and is never offered to the main window's accelerators.
+class PopupMenu : public QMenu {
+public:
+    explicit PopupMenu(const QString& title = QString());
+    ~PopupMenu() override { DeleteSubMenus(false); }
+    PopupMenu(const PopupMenu&) = delete;
+    PopupMenu& operator=(const PopupMenu&) = delete;
+
+    void ClearItems() {
+        m_items.clear();
+        clear();
+        DeleteSubMenus(true);
     }
-    void enterEvent(QEnterEvent*) override {
-        m_hover = true;
-        update();
-        if (m_sub && isEnabled())
-            m_sub->popup(mapToGlobal(QPoint(width(), 0)));
+    PopupMenu* AddSubMenu(const QString& title) {
+        auto* sub = new PopupMenu(title); // owned by m_subs
+        m_subs.emplace_back(sub);
+        return sub;
     }
-    void leaveEvent(QEvent*) override {
-        m_hover = false;
-        update();
+    // Makes `action` an owner-drawn item: the owner measured it at `measured`.
+    void MakeOwnerDrawn(QAction* action, HMENU menu, const MenuItem& item, QSize measured) {
+        const QIcon tag(new TagIconEngine);
+        action->setIcon(tag);
+        m_items[tag.cacheKey()] = OwnerItem{menu, item, measured};
     }
-    void mouseReleaseEvent(QMouseEvent* e) override {
-        if (e->button() != Qt::LeftButton || m_sub ||
-            (m_item.flags & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED)))
-            return;
-        const UINT id = static_cast<UINT>(m_item.id);
-        QWidget* owner = m_owner.data();
-        CloseMenus(this);
-        PostCommand(owner, id);
+    const OwnerItem* Find(const QStyleOption* option) const {
+        const auto* mi = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (!mi || mi->icon.isNull())
+            return nullptr;
+        auto it = m_items.find(mi->icon.cacheKey());
+        return it == m_items.end() ? nullptr : &it->second;
+    }
+    void DrawItem(const OwnerItem& item, const QStyleOptionMenuItem& option, QPainter* painter) const;
+
+    QPointer<QWidget> m_owner;
+
+private:
+    void DeleteSubMenus(bool later) {
+        for (QPointer<PopupMenu>& sub : m_subs) {
+            if (!sub)
+                continue;
+            if (later)
+                sub->deleteLater(); // it may still be on its way out of a signal
+            else
+                delete sub.data();
+        }
+        m_subs.clear();
+    }
+
+    std::map<qint64, OwnerItem> m_items;
+    std::vector<QPointer<PopupMenu>> m_subs;
+    mutable kv::PaintSurface m_surface;
+};
+
+// The style hook of the presenter's menus: owner-drawn items get the size their owner
+// measured and are drawn by their owner; Alt alone puts the menu bar into keyboard mode.
+class MenuStyle : public QProxyStyle {
+public:
+    static MenuStyle* Instance() {
+        static MenuStyle* style = new MenuStyle; // lives as long as the application
+        return style;
+    }
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override {
+        if (type == CT_MenuItem)
+            if (const auto* menu = dynamic_cast<const PopupMenu*>(widget))
+                if (const OwnerItem* item = menu->Find(option)) {
+                    // The menu makes every item as wide as the widest; an item of width 0
+                    // would count as empty and take no room at all.
+                    const int width = item->measured.width() + kv::MenuPresenter::OwnerDrawAllowance();
+                    return QSize(std::max(1, width), item->measured.height());
+                }
+        return QProxyStyle::sizeFromContents(type, option, size, widget);
+    }
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        // In keyboard mode (Alt, F10) the bar has the focus and its current menu is shown
+        // highlighted, as an opened one is; some styles would show nothing until it opens.
+        if (element == CE_MenuBarItem && widget && widget->hasFocus())
+            if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option))
+                if ((item->state & State_Selected) && !(item->state & State_Sunken)) {
+                    QStyleOptionMenuItem current(*item);
+                    current.state |= State_Sunken;
+                    QProxyStyle::drawControl(element, &current, painter, widget);
+                    return;
+                }
+        if (element == CE_MenuItem)
+            if (const auto* menu = dynamic_cast<const PopupMenu*>(widget))
+                if (const OwnerItem* item = menu->Find(option)) {
+                    menu->DrawItem(*item, *qstyleoption_cast<const QStyleOptionMenuItem*>(option), painter);
+                    return;
+                }
+        QProxyStyle::drawControl(element, option, painter, widget);
     }
 
 private:
-    QPointer<QWidget> m_owner;
-    HMENU m_menu;
-    MenuItem m_item;
-    QMenu* m_sub;
-    QSize m_size;
-    bool m_hover = false;
-    kv::PaintSurface m_surface;
+    MenuStyle() = default;
+};
+
+PopupMenu::PopupMenu(const QString& title) : QMenu(title) {
+    setStyle(MenuStyle::Instance());
+}
+
+void PopupMenu::DrawItem(const OwnerItem& record, const QStyleOptionMenuItem& option,
+                         QPainter* painter) const {
+    const QRect r = option.rect;
+    CWnd* owner = CWnd::FromWidget(m_owner.data());
+    HDC dc = m_surface.Begin(r.width(), r.height());
+    if (!owner || !dc)
+        return;
+    const MenuItem& item = record.item;
+    DRAWITEMSTRUCT dis;
+    dis.CtlType = ODT_MENU;
+    dis.itemID = (item.flags & MF_POPUP) ? static_cast<UINT>(-1) : static_cast<UINT>(item.id);
+    dis.itemAction = ODA_DRAWENTIRE;
+    if ((option.state & QStyle::State_Selected) && !(item.flags & MF_SEPARATOR))
+        dis.itemState |= ODS_SELECTED;
+    if (item.flags & MF_GRAYED)
+        dis.itemState |= ODS_GRAYED;
+    if (item.flags & MF_DISABLED)
+        dis.itemState |= ODS_DISABLED;
+    if (item.flags & MF_CHECKED)
+        dis.itemState |= ODS_CHECKED;
+    dis.hMenu = record.menu;
+    dis.hDC = dc;
+    dis.rcItem = RECT{0, 0, r.width(), r.height()};
+    dis.itemData = item.itemData;
+    // The owner draws on a context that holds the menu font, as a menu's context does.
+    HFONT font = CreateMenuFont();
+    HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+    owner->OnDrawItem(0, &dis);
+    if (oldFont)
+        SelectObject(dc, oldFont);
+    if (font)
+        DeleteObject(font);
+    painter->drawImage(r.topLeft(), m_surface.Image());
+
+    // The platform draws the sub-menu arrow of an owner-drawn item itself, at its right end.
+    if (item.flags & MF_POPUP) {
+        const int cx = r.right() - 8;
+        const int cy = r.center().y();
+        const QPointF arrow[3] = {QPointF(cx - 2, cy - 4), QPointF(cx + 2, cy), QPointF(cx - 2, cy + 4)};
+        const bool enabled = !(item.flags & (MF_GRAYED | MF_DISABLED));
+        painter->save();
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(enabled ? option.palette.color(QPalette::Active, QPalette::WindowText)
+                                  : option.palette.color(QPalette::Disabled, QPalette::WindowText));
+        painter->drawPolygon(arrow, 3);
+        painter->restore();
+    }
+}
+
+// Holds the drop-downs of one menu bar; they go with the bar.
+class BarMenus : public QObject {
+public:
+    using QObject::QObject;
+    ~BarMenus() override {
+        for (QPointer<PopupMenu>& menu : m_menus)
+            delete menu.data();
+    }
+    PopupMenu* Add(const QString& title) {
+        auto* menu = new PopupMenu(title); // owned by m_menus
+        m_menus.emplace_back(menu);
+        return menu;
+    }
+
+private:
+    std::vector<QPointer<PopupMenu>> m_menus;
 };
 
 // Update requests for one menu item by position.
@@ -148,7 +288,19 @@ private:
 
 } // namespace
 
+bool MenuHasKeyboard() {
+    if (!QApplication::instance())
+        return false;
+    if (qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+        return true;
+    return qobject_cast<QMenuBar*>(QApplication::focusWidget()) != nullptr;
+}
+
 namespace kv {
+
+int MenuPresenter::OwnerDrawAllowance() {
+    return 2 * QFontMetrics(QApplication::font("QMenu")).averageCharWidth();
+}
 
 void MenuPresenter::UpdateItems(CWnd* owner, HMENU hMenu) {
     HMENU__* m = menu::Model(hMenu);
@@ -183,28 +335,41 @@ void MenuPresenter::DefaultDraw(DRAWITEMSTRUCT* dis) {
 }
 
 void MenuPresenter::Populate(QMenu* qmenu, HMENU hMenu, UINT nIndex, CWnd* owner) {
-    if (!owner || !menu::Model(hMenu))
+    auto* popup = dynamic_cast<PopupMenu*>(qmenu);
+    if (!popup || !owner || !menu::Model(hMenu))
         return;
     owner->OnInitMenuPopup(CMenu::FromHandle(hMenu), nIndex, FALSE);
     HMENU__* m = menu::Model(hMenu);
     if (!m)
         return;
-    for (QMenu* child : qmenu->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly))
-        child->deleteLater();
-    qmenu->clear();
+    popup->ClearItems();
+    popup->m_owner = owner->GetWidget();
     QPointer<QWidget> ownerWidget(owner->GetWidget());
     for (UINT pos = 0; pos < m->items.size(); ++pos) {
         const MenuItem item = m->items[pos];
         const bool enabled = !(item.flags & (MF_GRAYED | MF_DISABLED));
-        QMenu* sub = nullptr;
+        const bool separator = (item.flags & MF_SEPARATOR) != 0;
+        QAction* action = nullptr;
         if (item.flags & MF_POPUP) {
-            sub = new QMenu(ItemText(item), qmenu);
+            PopupMenu* sub = popup->AddSubMenu(ItemText(item));
             const HMENU subHandle = item.subMenu;
             QObject::connect(sub, &QMenu::aboutToShow, sub, [sub, subHandle, pos, ownerWidget] {
                 if (CWnd* wnd = CWnd::FromWidget(ownerWidget.data()))
                     Populate(sub, subHandle, pos, wnd);
             });
+            action = popup->addMenu(sub);
+        } else if (separator) {
+            action = popup->addSeparator();
+        } else {
+            action = popup->addAction(ItemText(item));
+            action->setCheckable((item.flags & MF_CHECKED) != 0);
+            action->setChecked((item.flags & MF_CHECKED) != 0);
+            const UINT id = static_cast<UINT>(item.id);
+            QObject::connect(action, &QAction::triggered, popup,
+                             [ownerWidget, id] { PostCommand(ownerWidget.data(), id); });
         }
+        if (!separator)
+            action->setEnabled(enabled);
         if (item.flags & MF_OWNERDRAW) {
             MEASUREITEMSTRUCT mis;
             mis.CtlType = ODT_MENU;
@@ -215,31 +380,15 @@ void MenuPresenter::Populate(QMenu* qmenu, HMENU hMenu, UINT nIndex, CWnd* owner
             g_measuring = nullptr;
             const QSize size(static_cast<int>(std::min<UINT>(mis.itemWidth, 4000)),
                              static_cast<int>(std::min<UINT>(mis.itemHeight, 1000)));
-            auto* action = new QWidgetAction(qmenu);
-            auto* widget = new OwnerDrawItem(owner->GetWidget(), hMenu, item, sub, size, qmenu);
-            widget->setEnabled(enabled || (item.flags & MF_SEPARATOR));
-            action->setDefaultWidget(widget);
-            action->setEnabled(enabled);
-            qmenu->addAction(action);
-        } else if (item.flags & MF_SEPARATOR) {
-            qmenu->addSeparator();
-        } else if (sub) {
-            QAction* action = qmenu->addMenu(sub);
-            action->setEnabled(enabled);
-        } else {
-            QAction* action = qmenu->addAction(ItemText(item));
-            action->setCheckable((item.flags & MF_CHECKED) != 0);
-            action->setChecked((item.flags & MF_CHECKED) != 0);
-            action->setEnabled(enabled);
-            const UINT id = static_cast<UINT>(item.id);
-            QObject::connect(action, &QAction::triggered, qmenu,
-                             [ownerWidget, id] { PostCommand(ownerWidget.data(), id); });
+            popup->MakeOwnerDrawn(action, hMenu, item, size);
         }
     }
 }
 
 void MenuPresenter::InstallBar(QMainWindow* window, HMENU hMenu) {
     auto* bar = new QMenuBar(window);
+    bar->setStyle(MenuStyle::Instance());
+    auto* menus = new BarMenus(bar);
     HMENU__* m = menu::Model(hMenu);
     QPointer<QWidget> ownerWidget(m_owner->GetWidget());
     if (m) {
@@ -249,8 +398,8 @@ void MenuPresenter::InstallBar(QMainWindow* window, HMENU hMenu) {
                 continue;
             const bool enabled = !(item.flags & (MF_GRAYED | MF_DISABLED));
             if (item.flags & MF_POPUP) {
-                QMenu* popup = bar->addMenu(ItemText(item));
-                popup->menuAction()->setEnabled(enabled);
+                PopupMenu* popup = menus->Add(ItemText(item));
+                bar->addMenu(popup)->setEnabled(enabled);
                 const HMENU subHandle = item.subMenu;
                 QObject::connect(popup, &QMenu::aboutToShow, popup, [popup, subHandle, pos, ownerWidget] {
                     if (CWnd* wnd = CWnd::FromWidget(ownerWidget.data()))
@@ -265,6 +414,15 @@ void MenuPresenter::InstallBar(QMainWindow* window, HMENU hMenu) {
             }
         }
     }
+    // F10 opens the menu bar as Alt does: the first menu drops down, the arrows walk on.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), bar, nullptr, nullptr, Qt::WindowShortcut);
+    QObject::connect(f10, &QShortcut::activated, bar, [bar] {
+        for (QAction* action : bar->actions())
+            if (action->isEnabled() && action->isVisible()) {
+                bar->setActiveAction(action);
+                break;
+            }
+    });
     window->setMenuBar(bar);
     bar->setVisible(m != nullptr);
 }
@@ -272,7 +430,7 @@ void MenuPresenter::InstallBar(QMainWindow* window, HMENU hMenu) {
 INT_PTR MenuPresenter::Track(HMENU hMenu, UINT nFlags, int x, int y, CWnd* owner) {
     if (!menu::Model(hMenu) || !owner || !owner->GetWidget())
         return 0;
-    QMenu qmenu(owner->GetWidget());
+    PopupMenu qmenu;
     QPointer<QWidget> ownerWidget(owner->GetWidget());
     QObject::connect(&qmenu, &QMenu::aboutToShow, &qmenu, [&qmenu, hMenu, ownerWidget] {
         if (CWnd* wnd = CWnd::FromWidget(ownerWidget.data()))

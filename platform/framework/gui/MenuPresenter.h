@@ -1,7 +1,11 @@
 #pragma once
-// Shows the menu model through QMenuBar and QMenu. Each popup is rebuilt from the model right
-// before it opens, after its owner's OnInitMenuPopup, so update handlers and changes by
-// position are always seen. Owner-drawn items are measured and drawn by the owner window.
+// Shows the menu model through QMenuBar and QMenu with one real QAction per item, so Qt's own
+// keyboard and mouse handling works on every menu (Alt and F10, arrows, Enter, Escape,
+// '&' mnemonics, hover and click). Each popup is rebuilt from the model right before it
+// opens, after its owner's OnInitMenuPopup, so update handlers and changes by position are
+// always seen. Owner-drawn items keep their QAction; a style hook asks the owner window to
+// measure and draw them, and lays them out as the platform does: every item of a drop-down
+// as wide as the widest, each as high as measured.
 #include "framework/Menu.h"
 #include "framework/Wnd.h"
 
@@ -24,6 +28,10 @@ public:
     // The default owner-draw dispatch: to the CMenu attached to the item's menu.
     static void DefaultMeasure(MEASUREITEMSTRUCT* mis);
     static void DefaultDraw(DRAWITEMSTRUCT* dis);
+
+    // Room the platform adds to the measured width of an owner-drawn drop-down item: twice
+    // the average character width of the menu font.
+    static int OwnerDrawAllowance();
 
 private:
     CWnd* m_owner;

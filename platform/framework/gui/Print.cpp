@@ -80,12 +80,19 @@ public:
         if (oldBitmap)
             dc.SelectObject(oldBitmap);
     }
-    // The page as an image (32-bit rows of B, G, R, x).
+    // The page as an image. The drawing layer gives 32-bit rows of B, G, R and an unused
+    // byte; that byte is made opaque, as a transparent page would show nothing on a printer
+    // or in the preview but the paper behind it.
     QImage Image(const CPrintInfo& info) {
         QImage image(info.m_nPageWidth, info.m_nPageHeight, QImage::Format_RGB32);
         const LONG size = static_cast<LONG>(image.sizeInBytes());
         if (GetBitmapBits(static_cast<HBITMAP>(bitmap), size, image.bits()) != size)
             return QImage();
+        for (int y = 0; y < image.height(); ++y) {
+            auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                row[x] |= 0xFF000000u;
+        }
         return image;
     }
 
@@ -272,6 +279,33 @@ void PrintJob(CView& view, CPrintInfo& info) {
         painter.end();
 }
 
+// Draws the job's pages onto `target` at its page size, one bitmap page per printer page.
+void PaintPages(CView& view, const CPrintInfo& prepared, QPrinter& target) {
+    CPrintInfo job = prepared;
+    job.m_bPreview = TRUE; // bitmap pages, whatever the target writes them into
+    TakePrinterPage(target, job);
+    QPainter painter;
+    bool started = false;
+    RunPages(view, job, [&](CPageBitmapDC& page) {
+        if (!started) {
+            if (!painter.begin(&target))
+                return false;
+            // Scaled down in the preview, one-pixel lines of the page stay visible.
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            started = true;
+        } else if (!target.newPage()) {
+            return false;
+        }
+        const QImage image = page.Image(job);
+        if (image.isNull())
+            return false;
+        painter.drawImage(QRect(0, 0, job.m_nPageWidth, job.m_nPageHeight), image);
+        return true;
+    });
+    if (started)
+        painter.end();
+}
+
 } // namespace
 
 void CView::OnFilePrint() {
@@ -301,22 +335,12 @@ void CView::OnFilePrintPreview() {
         });
         return;
     }
-    std::vector<QImage> pages;
-    RunPages(*this, info, [&](CPageBitmapDC& page) {
-        pages.push_back(page.Image(info));
-        return true;
-    });
     QPrinter printer(QPrinter::HighResolution);
     printer.setResolution(info.m_nDpi);
     QPrintPreviewDialog preview(&printer, ParentOf(*this));
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&pages](QPrinter* target) {
-        QPainter painter(target);
-        const QRect rect = target->pageLayout().paintRectPixels(target->resolution());
-        for (std::size_t i = 0; i < pages.size(); ++i) {
-            if (i != 0)
-                target->newPage();
-            painter.drawImage(QRect(0, 0, rect.width(), rect.height()), pages[i]);
-        }
-    });
+    // The pages are drawn for the printer that asks for them: the preview's own, or the one
+    // chosen from the preview's print button, so both show the same page at their size.
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [this, &info](QPrinter* target) { PaintPages(*this, info, *target); });
     preview.exec();
 }

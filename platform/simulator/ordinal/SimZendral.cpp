@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "simulator/SimEnvironment.h"
+#include "timebase/TimeBaseTable.h"
 #include "zendral/ZendralRegistry.h"
 
 namespace kv::sim {
@@ -20,11 +21,7 @@ constexpr short kEtsNoNewData = 2;
 
 // Seconds per division of time-base steps 0..38 (index offset 0).
 double SecondsPerDiv(int step) {
-    static const double kTable[39] = {2e-9, 4e-9, 1e-8, 2e-8, 4e-8, 1e-7, 2e-7, 4e-7,  1e-6,  2e-6,
-                                      4e-6, 1e-5, 2e-5, 4e-5, 1e-4, 2e-4, 4e-4, 0.001, 0.002, 0.004,
-                                      0.01, 0.02, 0.04, 0.1,  0.2,  0.4,  1,    2,     4,     10,
-                                      20,   40,   60,   120,  240,  600,  1200, 2400,  3600};
-    return kTable[std::clamp(step, 0, 38)];
+    return kv::timebase::SecondsPerDivision(std::clamp(step, 0, kv::timebase::kLastStep));
 }
 
 // Interpolation factor the program applies at the fast time bases (both channels / one channel):
@@ -467,7 +464,6 @@ int SimZendral::SelectTdc(short device, short mode) {
     Device* d = Live(device);
     if (!d)
         return 0;
-    d->tdcMode = mode;
     d->model->SetTdcSelect(mode);
     return 1;
 }
@@ -477,7 +473,8 @@ int SimZendral::ReadTdc(short device, int* value) {
     Device* d = Live(device);
     if (!d || !value)
         return 0;
-    *value = d->tdcMode == 2 ? 3950 : (d->tdcMode == 1 ? 2000 : 1000);
+    // The model's counter: its reading follows the mode and the calibration value sent.
+    *value = static_cast<int>(d->model->TdcCount());
     return 1;
 }
 

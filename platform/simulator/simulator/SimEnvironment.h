@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "simulator/InstrumentModel.h"
 #include "simulator/SimWireDevice.h"
 
 namespace kv::sim {
@@ -15,9 +16,11 @@ namespace kv::sim {
 // Device indexes named by a SCOPE_SIMULATOR value, ascending, without repeats.
 std::vector<int> ParseSimulatorIndexes(const char* value);
 
-// Registers one simulated instrument under "<prefix>-<index>" for each index that SCOPE_SIMULATOR
-// names and returns how many were registered. The devices stay registered for the run. Under
-// the "qzdva" prefix they answer as the Kestra-F model (simulator/SimModel.h).
+// Registers one simulated instrument of `model` under its device names "<prefix>-<index>" for
+// each index that SCOPE_SIMULATOR names and returns how many were registered. The devices stay
+// registered for the run and keep no wire log, so a long-running client stays flat in memory.
+int RegisterSimulatorsFromEnvironment(SimModel model);
+// The same for the model of a device-name prefix ("qzdva": Kestra-F, else Kestra-E).
 int RegisterSimulatorsFromEnvironment(const std::string& prefix);
 
 // The device registered by the environment under "<prefix>-<index>", or null.

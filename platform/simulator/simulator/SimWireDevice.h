@@ -1,8 +1,10 @@
 #pragma once
 // The driver-protocol side of the simulated instrument: decodes vendor requests and bulk command
 // packets into calls on a SimInstrument, answers reply packets and streams sample packets, keeps
-// a log of what crossed the wire, and can inject transfer faults.
+// a bounded log of what crossed the wire, and can inject transfer faults.
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -49,7 +51,13 @@ public:
 
     void InjectFault(const Fault& fault);
     void ClearFault();
+    // The instrument answers at once unless a stall is waiting to strike.
+    bool AnswersAtOnce() const override;
 
+    // The log keeps the newest `limit` transfers (0: none), so a long run cannot grow it
+    // without end; kDefaultLogLimit unless changed.
+    static constexpr std::size_t kDefaultLogLimit = 65536;
+    void SetLogLimit(std::size_t limit);
     std::vector<WireRecord> Log() const;
     std::size_t LogSize() const;
     void ClearLog();
@@ -69,10 +77,12 @@ private:
     bool m_present = true;
     bool m_highSpeed = true;
     Fault m_fault;
-    std::vector<WireRecord> m_log;
+    std::size_t m_logLimit = kDefaultLogLimit;
+    std::deque<WireRecord> m_log;
     std::vector<std::uint8_t> m_reply;  // pending reply packet of 0x06, 0x09, 0x0A
-    std::vector<std::uint8_t> m_stream; // sample stream after 0x05
+    std::vector<std::uint8_t> m_stream; // sample stream after 0x05; its memory is kept for the next
     std::size_t m_streamPos = 0;
+    std::size_t m_streamEnd = 0;
 };
 
 } // namespace kv::sim

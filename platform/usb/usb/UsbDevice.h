@@ -17,6 +17,12 @@ public:
     // False makes every open of the device's name fail (instrument unplugged).
     virtual bool IsPresent() const { return true; }
 
+    // True while every call returns at once (never blocks): the bus then makes the call on the
+    // caller's thread, straight into the caller's buffers, since no time-out can strike; such a
+    // device writes no more into `out` than it reports in `returned`. A device that may block
+    // answers false and gets the bus's own thread and time-out watch.
+    virtual bool AnswersAtOnce() const { return false; }
+
     // One control call. `out` holds `outLen` bytes: the data sent for writes, the room for replies.
     // Stores the number of bytes transferred in `returned` and gives the call's success flag.
     // May be called from a bus worker thread; a call that does not return within the bus's

@@ -16,7 +16,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QWidgetAction>
 
 #include <gtest/gtest.h>
 
@@ -194,19 +193,21 @@ TEST_F(FwFrame, OwnerDrawnItemsAreMeasuredAndDrawnByTheirOwner) {
     QMenu* acquire = Popup(1);
     emit acquire->aboutToShow();
     EXPECT_EQ(frame->measured, (std::vector<UINT>{32872, 32876, 32789, 40000}));
-    std::vector<QWidgetAction*> items;
-    for (QAction* a : acquire->actions())
-        if (auto* wa = qobject_cast<QWidgetAction*>(a))
-            items.push_back(wa);
-    ASSERT_EQ(items.size(), 4u);
-    QWidget* first = items[0]->defaultWidget();
-    EXPECT_EQ(first->size(), QSize(90, 22));
-    const QImage image = first->grab().toImage();
-    ASSERT_FALSE(frame->drawnStates.empty());
-    EXPECT_EQ(frame->drawnStates.back() & ODS_CHECKED, ODS_CHECKED);
-    EXPECT_EQ(image.pixelColor(45, 11), QColor(0, 160, 0));
-    items[3]->defaultWidget()->grab();
-    EXPECT_EQ(frame->drawnStates.back() & ODS_GRAYED, ODS_GRAYED);
+    const QList<QAction*> items = acquire->actions();
+    ASSERT_EQ(items.size(), 4);
+    // Each item is a real action, as high as measured and as wide as the widest.
+    const QRect first = acquire->actionGeometry(items[0]);
+    EXPECT_EQ(first.height(), 22);
+    EXPECT_GE(first.width(), 90);
+    for (QAction* item : items)
+        EXPECT_EQ(acquire->actionGeometry(item).width(), first.width());
+    acquire->resize(acquire->sizeHint());
+    const QImage image = acquire->grab().toImage();
+    ASSERT_EQ(frame->drawnStates.size(), 4u);
+    EXPECT_EQ(frame->drawnStates[0] & ODS_CHECKED, ODS_CHECKED);
+    EXPECT_EQ(frame->drawnStates[3] & ODS_GRAYED, ODS_GRAYED);
+    EXPECT_EQ(image.pixelColor(first.center()), QColor(0, 160, 0));
+    EXPECT_EQ(image.pixelColor(first.right() - 1, first.center().y()), QColor(0, 160, 0));
 
     // Deleting an item by position shows the rest with their own records next time.
     frame->GetMenu()->GetSubMenu(1)->DeleteMenu(0, MF_BYPOSITION);

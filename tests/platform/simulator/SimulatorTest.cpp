@@ -2,9 +2,11 @@
 // decoding and fault injection.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "simulator/SimEnvironment.h"
+#include "simulator/SimModel.h"
 #include "simulator/SimWireDevice.h"
 #include "usb/UsbBus.h"
 
@@ -95,9 +97,12 @@ TEST(SimInstrument, StreamLayoutAndSignalFollowsRange) {
     flat.offset = 0.05;
     inst.SetSignal(0, flat);
     inst.SetVoltsIndex(0, 2); // 50 mV/div: one division up = display 288
-    EXPECT_EQ(inst.RawSample(0, 0, 10240, 0), static_cast<std::uint16_t>(288 / 1.14));
+    auto ch1 = [](const Bytes& stream, std::size_t d, std::size_t k) {
+        return static_cast<std::uint16_t>(stream[2 * k + 1] | (stream[2 * d + 2 * k] & 3) << 8);
+    };
+    EXPECT_EQ(ch1(inst.RecordStream(), 512, 0), static_cast<std::uint16_t>(288 / 1.14));
     inst.SetCoupling(0, 1); // AC removes the offset
-    EXPECT_EQ(inst.RawSample(0, 0, 10240, 0), static_cast<std::uint16_t>(256 / 1.14));
+    EXPECT_EQ(ch1(inst.RecordStream(), 512, 7), static_cast<std::uint16_t>(256 / 1.14));
 }
 
 TEST(SimWire, DecodesRequestsAndCommands) {
@@ -170,4 +175,173 @@ TEST(SimWire, FaultsSkipCountAndClear) {
     EXPECT_FALSE(d.IsPresent());
     EXPECT_TRUE(Read(d, 512).empty());
     EXPECT_EQ(d.LogSize(), 6u); // an absent device sees nothing
+}
+
+namespace {
+
+std::uint16_t Ch1Raw(const Bytes& stream, std::size_t d, std::size_t k) {
+    return static_cast<std::uint16_t>(stream[2 * k + 1] | (stream[2 * d + 2 * k] & 3) << 8);
+}
+
+// One capture through the instrument's states.
+void Capture(SimInstrument& inst) {
+    inst.CaptureStart();
+    inst.ArmTrigger();
+    std::uint32_t address = 0;
+    for (int i = 0; i < 10 && inst.PollCaptureState(address) < 4; ++i) {
+    }
+}
+
+} // namespace
+
+TEST(SimWire, RateCommandsSetTheSampleClock) {
+    SimWireDevice d;
+    SimInstrument& inst = d.Instrument();
+    // 200 us/div: counter 65527, flags r; 1000 samples a division.
+    ASSERT_TRUE(Write(d, {0x0C, 0, 0xF7, 0xFF, 0x02, 0}));
+    EXPECT_EQ(inst.TimeBaseIndex(), 15);
+    EXPECT_DOUBLE_EQ(inst.SampleInterval(), 200e-9);
+    // 40 ms/div (Kestra-E's 63037) and 400 ms/div.
+    ASSERT_TRUE(Write(d, {0x0C, 0, 0x3D, 0xF6, 0x02, 0}));
+    EXPECT_EQ(inst.TimeBaseIndex(), 22);
+    EXPECT_DOUBLE_EQ(inst.SampleInterval(), 40e-6);
+    ASSERT_TRUE(Write(d, {0x0C, 0, 0xA1, 0xA3, 0x02, 0}));
+    EXPECT_DOUBLE_EQ(inst.SampleInterval(), 400e-6);
+    // A counter of another model's table leaves the clock alone.
+    ASSERT_TRUE(Write(d, {0x0C, 0, 0x25, 0xF8, 0x02, 0}));
+    EXPECT_DOUBLE_EQ(inst.SampleInterval(), 400e-6);
+    // 65517 is 400 us/div until transfer mode 4 says it is the roll clock.
+    ASSERT_TRUE(Write(d, {0x0C, 0, 0xED, 0xFF, 0x02, 0}));
+    EXPECT_EQ(inst.TimeBaseIndex(), 16);
+    EXPECT_FALSE(inst.RollMode());
+    EXPECT_DOUBLE_EQ(inst.SampleInterval(), 400e-9);
+    Bytes mode4 = {0x0F, 1, 1, 1, 0, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(Vendor(d, 0, 0xB3, 0, mode4));
+    EXPECT_TRUE(inst.RollMode());
+    EXPECT_GE(inst.TimeBaseIndex(), 26);
+    // The fastest clock: steps 11 and 12 by their flags, the rest of 0..12 alike.
+    ASSERT_TRUE(Write(d, {0x0C, 0, 0, 0, 0x01, 0}));
+    EXPECT_EQ(inst.TimeBaseIndex(), 11);
+    EXPECT_FALSE(inst.RollMode());
+    ASSERT_TRUE(Write(d, {0x0C, 0, 0, 0, 0x00, 0}));
+    EXPECT_EQ(inst.TimeBaseIndex(), 12);
+    EXPECT_DOUBLE_EQ(inst.SampleInterval(), 20e-9);
+    ASSERT_TRUE(Write(d, {0x0C, 0, 0, 0, 0x03, 0}));
+    EXPECT_LE(inst.TimeBaseIndex(), 10);
+    EXPECT_DOUBLE_EQ(inst.SampleInterval(), 20e-9);
+
+    // The Kestra-F counts step 22 as 63525.
+    SimInstrument f(SimModel::KestraF);
+    f.ApplySampleClock(63525, 2);
+    EXPECT_EQ(f.TimeBaseIndex(), 22);
+    f.ApplySampleClock(63037, 2);
+    EXPECT_EQ(f.TimeBaseIndex(), 22) << "not a Kestra-F counter: unchanged";
+}
+
+TEST(SimWire, PositionsAndTriggerCommandSetTheCapture) {
+    SimWireDevice d;
+    SimInstrument& inst = d.Instrument();
+    EXPECT_EQ(inst.TriggerPosition(), 50);
+    // Memory code 1, position 33: B = trunc(524287 - 33 x 102.4) = 520907 (0x7F2CB).
+    ASSERT_TRUE(Write(d, {0x0D, 0, 0xFF, 0xFF, 0x07, 0xFF, 0xCB, 0xF2, (1 << 3) | 7, 0xFF}));
+    EXPECT_EQ(inst.TriggerPosition(), 33);
+    EXPECT_EQ(inst.RecordLength(), 10240u);
+    // Memory code 2, position 100: B = -1, sent as 0.
+    ASSERT_TRUE(Write(d, {0x0D, 0, 0xFE, 0xFF, 0x07, 0xFF, 0, 0, 2 << 3, 0xFF}));
+    EXPECT_EQ(inst.TriggerPosition(), 100);
+    EXPECT_EQ(inst.RecordLength(), 524288u);
+    EXPECT_EQ(SimInstrument(SimModel::KestraE14K).RecordLength(), 10240u);
+
+    // Trigger on CH2's falling edge, both channels: source code 0, bit 5 set, selector 2.
+    ASSERT_TRUE(Write(d, {0x0D, 0, 0xFF, 0xEB, 0x07, 0xFF, 0xFF, 0xEB, (1 << 3) | 7, 0xFF})); // 10240, 50 %
+    ASSERT_TRUE(Write(d, {0x0C, 0, 0x0D, 0xFE, 0x02, 0})); // 10 us a sample
+    ASSERT_TRUE(Write(d, {0x0E, 0, (1 << 5) | (0 << 3) | (2 << 1) | 1, 0, 0, 0, 0, 0}));
+    inst.SetTriggerAddress(9000u);
+    Capture(inst);
+    const Bytes s = inst.RecordStream();
+    auto ch2 = [&](std::size_t k) {
+        return static_cast<std::uint16_t>(s[2 * k] | ((s[2 * 10240 + 2 * k] >> 2) & 3) << 8);
+    };
+    // Record point j sits at ring position (9000 + j) mod 10240; the trigger at point 5120.
+    auto at = [&](std::size_t j) { return ch2((9000 + j) % 10240); };
+    const int mid = 457; // 0 V at range 3 before any offset: 256 / 0.56
+    EXPECT_GT(at(5119), mid);
+    EXPECT_LT(at(5122), mid);
+    int worst = 0;
+    for (std::size_t j = 1; j < 10240; ++j)
+        worst = std::max(worst, std::abs(at(j) - at(j - 1)));
+    // 0.5 V at 100 mV/div is 285 raw codes; 2 kHz at 10 us a sample moves at most 36 a sample.
+    EXPECT_LE(worst, 37) << "no jump where the ring ends (record point 1240)";
+}
+
+TEST(SimInstrument, EtsFramesCarryTheTriggerPhase) {
+    SimInstrument inst;
+    EXPECT_FALSE(inst.EtsMode());
+    inst.SetTdcSelect(3);
+    EXPECT_TRUE(inst.EtsMode());
+    inst.CaptureStart();
+    EXPECT_EQ(inst.CaptureState(), 2) << "armed at once";
+    std::vector<std::uint32_t> phases;
+    for (int frame = 0; frame < 8; ++frame) {
+        std::uint32_t address = 0;
+        while (inst.PollCaptureState(address) < 4) {
+        }
+        const Bytes s = inst.RecordStream();
+        ASSERT_EQ(s.size(), 2560u);
+        const std::uint32_t tdc = s[2048] | s[2049] << 8 | s[2050] << 16 | s[2051] << 24;
+        EXPECT_EQ(tdc, inst.TdcCount());
+        // Between the counter's zero offset and one full calibrated period above it.
+        EXPECT_GT(tdc, 100u);
+        EXPECT_LE(tdc, 100u + 1800u + 250u);
+        phases.push_back(tdc);
+        inst.DataRead();
+        EXPECT_EQ(inst.CaptureState(), 2) << "reading a frame arms the next";
+    }
+    std::sort(phases.begin(), phases.end());
+    EXPECT_EQ(std::unique(phases.begin(), phases.end()), phases.end());
+}
+
+TEST(SimInstrument, TdcCounterFollowsSelectAndCalibration) {
+    SimInstrument inst;
+    EXPECT_EQ(inst.TdcCount(), 1000u) << "select 0 counts CH1's 1 kHz for a second";
+    inst.SetTdcSelect(1);
+    EXPECT_NEAR(inst.TdcCount(), 100.0, 2.0);
+    inst.SetTdcSelect(2);
+    EXPECT_NEAR(inst.TdcCount(), 2050.0, 2.0) << "power-up value 3950, calibrated at 3700";
+    inst.SetTdcCalibration(3700);
+    EXPECT_NEAR(inst.TdcCount(), 1800.0, 2.0);
+    inst.SetTdcCalibration(3600);
+    EXPECT_NEAR(inst.TdcCount(), 1700.0, 2.0);
+    inst.SetTdcCount(77);
+    EXPECT_EQ(inst.TdcCount(), 77u);
+    inst.ClearTdcCount();
+    EXPECT_NEAR(inst.TdcCount(), 1700.0, 2.0);
+    // The stored calibration value and TDC range the clients read.
+    Bytes stored(6);
+    ASSERT_TRUE(inst.ReadMemory(100, stored.data(), 2));
+    EXPECT_EQ(stored[0] | stored[1] << 8, 3700);
+    ASSERT_TRUE(inst.ReadMemory(112, stored.data(), 4));
+    EXPECT_EQ(stored[0] | stored[1] << 8, 1900);
+    EXPECT_EQ(stored[2] | stored[3] << 8, 100);
+}
+
+TEST(SimInstrument, OffsetDacSetsTheZeroLevel) {
+    // The stored level pair of each range puts position p at display code p once the client's
+    // gain factor is applied: here range 6 (0.56) at position 300.
+    SimInstrument inst;
+    SimSignal flat;
+    flat.amplitude = 0.0;
+    inst.SetSignal(0, flat);
+    Bytes pair(4);
+    ASSERT_TRUE(inst.ReadMemory(8 + 4 * 6, pair.data(), 4));
+    const int lo = pair[0] << 8 | pair[1], hi = pair[2] << 8 | pair[3];
+    inst.ApplyOffsets(lo + (hi - lo) * (511 - 300) / 511, 0, 0);
+    inst.SetVoltsIndex(0, 6);
+    EXPECT_NEAR(Ch1Raw(inst.RecordStream(), 10240, 0) * 0.56, 300.0, 1.0);
+    // Range 5 (1.14) shares range 6's relays: its own pair still lands position 300 at 300.
+    ASSERT_TRUE(inst.ReadMemory(8 + 4 * 5, pair.data(), 4));
+    const int lo5 = pair[0] << 8 | pair[1], hi5 = pair[2] << 8 | pair[3];
+    inst.ApplyOffsets(lo5 + (hi5 - lo5) * (511 - 300) / 511, 0, 0);
+    inst.SetVoltsIndex(0, 6);
+    EXPECT_NEAR(Ch1Raw(inst.RecordStream(), 10240, 0) * 1.14, 300.0, 1.5);
 }

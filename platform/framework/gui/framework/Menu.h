@@ -97,3 +97,7 @@ private:
 
 // Whether a handle names a live menu.
 bool IsMenu(HMENU hMenu);
+
+// Whether a menu has the keyboard: a drop-down is open or the menu bar is in keyboard mode.
+// Keys pressed then belong to the menu, not to any window's accelerators.
+bool MenuHasKeyboard();

@@ -90,7 +90,6 @@ private:
         std::array<short, kAdjustmentWords> lineCal{};
         std::array<short, 2> tdcCal{};
         std::array<short, 2> etsCal{};
-        short tdcMode = 3;
         long long rollSample = 0; // running sample count of the Roll stream
         int reads = 0;
     };
