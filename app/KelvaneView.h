@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/DisplayWindows.h"
 #include "app/SidePanel.h"
 #include "display/ChannelInfoBar.h"
 #include "display/StatusStrip.h"
+#include "engine/TimeBaseLimits.h"
 #include "framework/CString.h"
 #include "framework/Controls.h"
 #include "framework/View.h"
@@ -138,6 +140,9 @@ public:
     int TimeDivPosition(const char* label);
     // Both channels on and the trigger source not ALT: the stricter record-length ranges.
     bool IsDualCondition() const;
+    // Time bases that record-length mode `mode` allows while running, for the present channel
+    // mode and trigger source.
+    std::optional<TimeBaseLimits> RecordLengthLimits(std::int16_t mode) const;
     // The range message of a record-length mode 1..6 ("14K Points Mode Range:..."), empty else.
     CString RecordLengthRangeMessage(std::int16_t mode) const;
     // Start-time clamp of the time base for the record length (a step of RunStart).

@@ -37,11 +37,6 @@ constexpr std::array<UINT, 20> kMeasureIds = {
 constexpr std::array<UINT, 7> kBufferIds = {ID_BUFFER_10K, ID_BUFFER_14K,  ID_BUFFER_28K, ID_BUFFER_32K,
                                             ID_BUFFER_64K, ID_BUFFER_512K, ID_BUFFER_1M};
 
-// Range test of seconds/div with both ends included; the table's values may carry rounding.
-bool InRange(double s, double lower, double upper) {
-    return s >= lower * (1 - 1e-9) && s <= upper * (1 + 1e-9);
-}
-
 const char* VoltsLabel(int step, int probe) {
     const int entry = step + 3 * probe;
     if (entry < 0 || entry >= static_cast<int>(kVoltsLadder.size()))
@@ -521,32 +516,18 @@ void CKelvaneView::UpdateBufferSize(CCmdUI* ui, std::int16_t mode) {
         set(isCurrent, isCurrent);
         return;
     }
-    const double s = d.m_settings.GetSecondsPerDiv();
-    const bool dual = IsDualCondition();
-    switch (mode) {
-    case 0:
+    if (mode == 0) {
         set(true, isCurrent);
-        break;
-    case 1:
-    case 3: {
-        const double lower = dual ? 0.00004 : 0.00002;
-        set(InRange(s, lower, 0.4), isCurrent);
-        break;
+        return;
     }
-    case 2:
-    case 4:
-        set(!dual && InRange(s, 0.00004, 0.4), isCurrent);
-        break;
-    case 5: {
-        const double lower = dual ? 0.0004 : 0.0002;
-        set(InRange(s, lower, 0.4), isCurrent);
-        break;
-    }
-    case 6:
-        set(!dual && InRange(s, 0.0004, 0.4), isCurrent);
-        break;
-    default:
+    const std::optional<TimeBaseLimits> limits = RecordLengthLimits(mode);
+    if (!limits) {
         set(false, false);
-        break;
+        return;
     }
+    // With both channels on a channel trigger the 28K, 64K and 1M lengths are never offered.
+    const bool twoChannelLength = mode == 2 || mode == 4 || mode == 6;
+    const std::int16_t index = d.m_settings.GetTimeBaseIndex();
+    const bool inRange = index >= limits->lower && index <= limits->upper;
+    set(inRange && !(twoChannelLength && IsDualCondition()), isCurrent);
 }

@@ -10,12 +10,23 @@
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/SettingsCodes.h"
+#include "engine/TimeBaseLimits.h"
 #include "framework/Menu.h"
 
 bool CKelvaneView::IsDualCondition() const {
     if (!m_pDoc)
         return false;
-    return m_pDoc->m_usb.GetStateWord(kStateChannelMode) == 2 && m_pDoc->m_trigger.GetSource() != kSourceAlt;
+    return IsBothChannelsOnChannelTrigger(m_pDoc->m_usb.GetStateWord(kStateChannelMode),
+                                          m_pDoc->m_trigger.GetSource());
+}
+
+std::optional<TimeBaseLimits> CKelvaneView::RecordLengthLimits(std::int16_t mode) const {
+    if (!m_pDoc)
+        return std::nullopt;
+    // Indexes are positions in the model's time/div list, as the label searches give them.
+    return RecordLengthTimeBaseLimits(mode, m_pDoc->m_usb.GetStateWord(kStateChannelMode),
+                                      m_pDoc->m_trigger.GetSource(),
+                                      CScopeSettings::IndexOffsetOfModel(m_pDoc->m_nModel));
 }
 
 CString CKelvaneView::RecordLengthRangeMessage(std::int16_t mode) const {
@@ -111,23 +122,15 @@ void CKelvaneView::ClampTimeBaseForRecordLength() {
         }
         return;
     }
-    if (mode < 1 || mode > 6)
+    const std::optional<TimeBaseLimits> limits = RecordLengthLimits(mode);
+    if (!limits)
         return;
-    const bool dual = IsDualCondition();
-    const char* lower = "40.0us";
-    if (mode == 1 || mode == 3)
-        lower = dual ? "40.0us" : "20.0us";
-    else if (mode == 5)
-        lower = dual ? "400us" : "200us";
-    else if (mode == 6)
-        lower = "400us";
-    const int pLow = TimeDivPosition(lower);
-    const int p400 = TimeDivPosition("400ms");
+    // Too fast or too slow, the time base becomes the same one.
     const int target = TimeDivPosition(mode <= 4 ? "40.0us" : "400us");
-    if (pLow < 0 || p400 < 0 || target < 0)
+    if (target < 0)
         return;
     const int index = doc.m_settings.GetTimeBaseIndex();
-    if (index <= p400 && index >= pLow)
+    if (index >= limits->lower && index <= limits->upper)
         return;
     if (doc.m_settings.GetTimeBaseFormat() == kFormatRoll) {
         SidePanelMirror().SelectEntry(ISidePanelMirror::kFormat, kFormatYT);

@@ -13,6 +13,7 @@
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/SettingsCodes.h"
+#include "engine/TimeBaseLimits.h"
 #include "framework/DataExchange.h"
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
@@ -28,6 +29,28 @@ constexpr int kForceTriggerAbove = 20;
 
 bool HasExtendedRanges(int model) {
     return model == 4 || model == 5;
+}
+
+// The panel's message for a time base outside record-length mode 1..6's range; `both` is true
+// with both channels captured on a channel trigger.
+const char* RangeMessage(std::int16_t mode, bool both) {
+    switch (mode) {
+    case 1:
+        return both ? "14K Points Mode Range:40.0us/div ~ 400ms/div"
+                    : "14K Points Mode Range:20.0us/div ~ 400ms/div";
+    case 2:
+        return "28K Points Mode Range:40.0us/div ~ 400ms/div";
+    case 3:
+        return both ? "32K Points Mode Range:40.0us/div ~ 400ms/div"
+                    : "32K Points Mode Range:20.0us/div ~ 400ms/div";
+    case 4:
+        return "64K Points Mode Range:40.0us/div ~ 400ms/div";
+    case 5:
+        return both ? "512K Points Mode Range:400us/div ~ 400ms/div"
+                    : "512K Points Mode Range:200us/div ~ 400ms/div";
+    default:
+        return "1M Points Mode Range:400us/div ~ 400ms/div";
+    }
 }
 
 } // namespace
@@ -600,49 +623,13 @@ void CSidebarDlg::OnSelchangeTimeDiv() {
                     }
                 }
             }
-        } else if (mode >= 1 && mode <= 6) {
-            const bool both =
-                doc.m_usb.GetStateWord(kv::kStateChannelMode) == 2 && doc.m_trigger.GetSource() != kSourceAlt;
-            const char* low = nullptr;
-            const char* message = nullptr;
-            switch (mode) {
-            case 1:
-                low = both ? "40.0us" : "20.0us";
-                message = both ? "14K Points Mode Range:40.0us/div ~ 400ms/div"
-                               : "14K Points Mode Range:20.0us/div ~ 400ms/div";
-                break;
-            case 2:
-                low = "40.0us";
-                message = "28K Points Mode Range:40.0us/div ~ 400ms/div";
-                break;
-            case 3:
-                low = both ? "40.0us" : "20.0us";
-                message = both ? "32K Points Mode Range:40.0us/div ~ 400ms/div"
-                               : "32K Points Mode Range:20.0us/div ~ 400ms/div";
-                break;
-            case 4:
-                low = "40.0us";
-                message = "64K Points Mode Range:40.0us/div ~ 400ms/div";
-                break;
-            case 5:
-                low = both ? "400us" : "200us";
-                message = both ? "512K Points Mode Range:400us/div ~ 400ms/div"
-                               : "512K Points Mode Range:200us/div ~ 400ms/div";
-                break;
-            default:
-                low = "400us";
-                message = "1M Points Mode Range:400us/div ~ 400ms/div";
-                break;
-            }
-            const int lowPos = FindTimeDiv(low);
-            const int highPos = FindTimeDiv("400ms");
-            // A range end the list lacks must not turn into index -1: the choice is dropped.
-            if (lowPos < 0 || highPos < 0) {
-                m_cboTimeDiv.SetCurSel(stored);
-                return;
-            }
-            if (s < lowPos || s > highPos) {
-                ShowRangeError(message);
+        } else if (mode >= 1 && mode <= CScopeSettings::kMaxRecordLengthMode) {
+            const std::int16_t channelMode = doc.m_usb.GetStateWord(kv::kStateChannelMode);
+            const std::int16_t source = doc.m_trigger.GetSource();
+            const std::optional<TimeBaseLimits> limits = RecordLengthTimeBaseLimits(
+                mode, channelMode, source, CScopeSettings::IndexOffsetOfModel(doc.GetModel()));
+            if (limits && (s < limits->lower || s > limits->upper)) {
+                ShowRangeError(RangeMessage(mode, IsBothChannelsOnChannelTrigger(channelMode, source)));
                 m_cboTimeDiv.SetCurSel(stored);
                 return;
             }
@@ -667,10 +654,10 @@ void CSidebarDlg::OnSelchangeFormat() {
         if (mode != 0) {
             const char* message = nullptr;
             if (mode == 3) {
-                const bool relaxed = doc.m_usb.GetStateWord(kv::kStateChannelMode) != 2 ||
-                                     doc.m_trigger.GetSource() == kSourceAlt;
-                message = relaxed ? "32K Points Mode Range:20us/Div ~ 0.4s/Div"
-                                  : "32K Points Mode Range:40us/Div ~ 0.4s/Div";
+                const bool both = IsBothChannelsOnChannelTrigger(
+                    doc.m_usb.GetStateWord(kv::kStateChannelMode), doc.m_trigger.GetSource());
+                message = both ? "32K Points Mode Range:40us/Div ~ 0.4s/Div"
+                               : "32K Points Mode Range:20us/Div ~ 0.4s/Div";
             } else if (mode == 4) {
                 message = "64K Points Mode Range:40us/Div ~ 0.4s/Div";
             }

@@ -8,6 +8,7 @@
 
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/TimeBaseLimits.h"
 #include "framework/PaintDC.h"
 
 namespace {
@@ -22,8 +23,26 @@ constexpr const char* kTimeDivLabels[] = {
     "20.0s",  "40.0s",  "1.00min", "2.00min", "4.00min", "10.0min", "20.0min", "40.0min", "1.00h"};
 constexpr int kTimeDivLabelCount = static_cast<int>(sizeof(kTimeDivLabels) / sizeof(kTimeDivLabels[0]));
 
-int FirstLabelOfModel(int model) {
-    return (model == 4 || model == 5) ? 0 : 1;
+// The knob's message for a time base outside record-length mode 1..6's range; `both` is true
+// with both channels captured on a channel trigger.
+const char* RangeMessage(std::int16_t mode, bool both) {
+    switch (mode) {
+    case 1:
+        return both ? "14K Points Mode Range:40.0us/div ~ 400ms/div"
+                    : "14K Points Mode Range:20.0us/div ~ 400ms/div";
+    case 2:
+        return "28K Points Mode Range:40.0us/div ~ 400ms/div";
+    case 3:
+        return both ? "32K Points Mode Range:40.0us/div ~ 400ms/div"
+                    : "32K Points Mode Range:20.0us/div ~ 400ms/div";
+    case 4:
+        return "64K Points Mode Range:40.0us/div ~ 400ms/div";
+    case 5:
+        return both ? "512K Points Mode Range:400us/div ~ 400ms/div"
+                    : "512K Points Mode Range:200us/div ~ 400ms/div";
+    default:
+        return "1M Points Mode Range:400us/div ~ 400ms/div";
+    }
 }
 
 // Live knob windows, so a colour change can repaint the knob of its channel.
@@ -56,7 +75,7 @@ void CKnob::RepaintKnobs(std::int16_t id) {
 // --- Time/div labels -------------------------------------------------------------------------------
 
 CString CKnob::TimeDivLabel(int index, int model) {
-    const int entry = index + FirstLabelOfModel(model);
+    const int entry = index + CScopeSettings::IndexOffsetOfModel(model);
     if (index < 0 || entry >= kTimeDivLabelCount)
         return CString();
     return kTimeDivLabels[entry];
@@ -66,7 +85,7 @@ int CKnob::TimeDivLabelPosition(const char* label, int model) {
     if (!label)
         return -1;
     const std::size_t length = std::strlen(label);
-    const int first = FirstLabelOfModel(model);
+    const int first = CScopeSettings::IndexOffsetOfModel(model);
     for (int entry = first; entry < kTimeDivLabelCount; ++entry)
         if (strncasecmp(kTimeDivLabels[entry], label, length) == 0)
             return entry - first;
@@ -269,48 +288,15 @@ void CKnob::TurnTimeBase(int value) {
     const int model = m_pDoc->m_nModel;
     const std::int16_t mode = m_pDoc->m_settings.GetRecordLengthMode();
 
-    if (mode >= 1 && mode <= 6) {
-        // The stricter limit holds only with both channels captured and a channel trigger.
-        const bool relaxed =
-            m_pDoc->m_trigger.GetSource() == 2 || m_pDoc->m_usb.GetStateWord(kv::kStateChannelMode) != 2;
-        const char* lower = nullptr;
-        const char* message = nullptr;
-        switch (mode) {
-        case 1:
-            lower = relaxed ? "20.0us" : "40.0us";
-            message = relaxed ? "14K Points Mode Range:20.0us/div ~ 400ms/div"
-                              : "14K Points Mode Range:40.0us/div ~ 400ms/div";
-            break;
-        case 2:
-            lower = "40.0us";
-            message = "28K Points Mode Range:40.0us/div ~ 400ms/div";
-            break;
-        case 3:
-            lower = relaxed ? "20.0us" : "40.0us";
-            message = relaxed ? "32K Points Mode Range:20.0us/div ~ 400ms/div"
-                              : "32K Points Mode Range:40.0us/div ~ 400ms/div";
-            break;
-        case 4:
-            lower = "40.0us";
-            message = "64K Points Mode Range:40.0us/div ~ 400ms/div";
-            break;
-        case 5:
-            lower = relaxed ? "200us" : "400us";
-            message = relaxed ? "512K Points Mode Range:200us/div ~ 400ms/div"
-                              : "512K Points Mode Range:400us/div ~ 400ms/div";
-            break;
-        default:
-            lower = "400us";
-            message = "1M Points Mode Range:400us/div ~ 400ms/div";
-            break;
-        }
-        const int low = TimeDivLabelPosition(lower, model);
-        const int high = TimeDivLabelPosition("400ms", model);
-        // A label the list lacks would give -1, which must never act as a time-base index.
-        if (low < 0 || high < 0)
-            return;
-        if (m_pDoc->m_bRunning && (index < low || index > high)) {
-            MessageBox(message, "Error", MB_OK);
+    if (mode >= 1 && mode <= CScopeSettings::kMaxRecordLengthMode) {
+        const std::int16_t channelMode = m_pDoc->m_usb.GetStateWord(kv::kStateChannelMode);
+        const std::int16_t source = m_pDoc->m_trigger.GetSource();
+        // Indexes are positions in the model's time/div list.
+        const std::optional<TimeBaseLimits> limits =
+            RecordLengthTimeBaseLimits(mode, channelMode, source, CScopeSettings::IndexOffsetOfModel(model));
+        if (m_pDoc->m_bRunning && limits && (index < limits->lower || index > limits->upper)) {
+            MessageBox(RangeMessage(mode, IsBothChannelsOnChannelTrigger(channelMode, source)), "Error",
+                       MB_OK);
             return;
         }
         m_pDoc->SetTimeBaseIndex(index);

@@ -7,6 +7,7 @@
 #include "engine/DocDeviceCalls.h"
 #include "engine/NullDocUi.h"
 #include "engine/SettingsCodes.h"
+#include "engine/TimeBaseLimits.h"
 
 namespace {
 
@@ -48,16 +49,6 @@ std::int16_t PositionWord(std::int16_t horizontalPosition) {
 
 bool ValidVoltDiv(std::int16_t index) {
     return index >= 0 && index <= 9;
-}
-
-// Time-base index whose step is `seconds` per division under the settings' index offset.
-std::int16_t TimeBaseIndexOf(const CScopeSettings& settings, double seconds) {
-    for (std::int16_t i = 0; i < CScopeSettings::kTimeBaseSteps; ++i) {
-        const double s = settings.TimeBaseSeconds(i);
-        if (s > 0.0 && std::fabs(s - seconds) < seconds * 1e-9)
-            return i;
-    }
-    return 0;
 }
 
 } // namespace
@@ -134,13 +125,9 @@ void CKelvaneDoc::SetDefaultSettings() {
     m_settings.SetTimeBaseFormat(0);
     m_settings.SetHorizontalPosition(250);
     m_settings.SetSamplingMode(0);
-    if (m_nModel == 4 || m_nModel == 5) {
-        m_settings.SetIndexOffset(0);
-        m_settings.SetTimeBaseIndex(13);
-    } else {
-        m_settings.SetIndexOffset(1);
-        m_settings.SetTimeBaseIndex(12);
-    }
+    const std::int16_t offset = CScopeSettings::IndexOffsetOfModel(m_nModel);
+    m_settings.SetIndexOffset(offset);
+    m_settings.SetTimeBaseIndex(static_cast<std::int16_t>(13 - offset));
     // 8. Trigger.
     m_trigger.SetDragValue(0.0f);
     m_trigger.SetLevel(CTrigger::kLevelCh1, 128.0f);
@@ -368,11 +355,11 @@ void CKelvaneDoc::ReadEtsValue() {
 
 void CKelvaneDoc::ApplyChannelEnable() {
     // 1. Channel mode from the on states.
-    std::int16_t mode = 0;
+    std::int16_t mode = kChannelModeCh1;
     if (m_ch1.IsOn() && m_ch2.IsOn())
-        mode = 2;
+        mode = kChannelModeBoth;
     else if (m_ch2.IsOn())
-        mode = 3;
+        mode = kChannelModeCh2;
     m_usb.SetStateWord(kv::kStateChannelMode, mode);
     // 2. Trigger and both gains (each with its restart).
     if (!m_bDemoMode) {
@@ -381,46 +368,24 @@ void CKelvaneDoc::ApplyChannelEnable() {
         SetCh2VoltDiv(m_ch2.GetVoltsPerDivIndex());
     }
     // 3. The record length limits the time base while acquisition runs.
-    if (!m_bRunning || (mode != 2 && m_trigger.GetSource() == kSourceAlt))
+    if (!m_bRunning || (mode != kChannelModeBoth && m_trigger.GetSource() == kSourceAlt))
         return;
-    const std::int16_t index40us = TimeBaseIndexOf(m_settings, 4e-5);
-    const std::int16_t index400us = TimeBaseIndexOf(m_settings, 4e-4);
-    const std::int16_t index400ms = TimeBaseIndexOf(m_settings, 0.4);
-    auto clampTo = [this](std::int16_t low, std::int16_t high) {
-        const std::int16_t index = m_settings.GetTimeBaseIndex();
-        if (index >= low && index <= high)
-            return;
-        SetTimeBaseIndex(low);
+    const std::int16_t code = m_settings.GetRecordLengthMode();
+    // Whatever the channels and the source, this clamp keeps to the narrower range that holds
+    // for both channels on a channel trigger, and a time base outside it becomes its fast end.
+    const std::optional<TimeBaseLimits> limits =
+        RecordLengthTimeBaseLimits(code, kChannelModeBoth, kSourceCh1, m_settings.GetIndexOffset());
+    const std::int16_t index = m_settings.GetTimeBaseIndex();
+    if (limits && (index < limits->lower || index > limits->upper)) {
+        SetTimeBaseIndex(limits->lower);
         IDocUi& ui = UiOrNone(m_pUi);
-        ui.SelectSidePanelCombo(SidePanelCombo::TimeDiv, low);
+        ui.SelectSidePanelCombo(SidePanelCombo::TimeDiv, limits->lower);
         ui.RepaintView();
-    };
-    auto changeCode = [this](std::int16_t code) {
-        m_settings.SetRecordLengthMode(code);
-        SetRecordLength(code);
-    };
-    switch (m_settings.GetRecordLengthMode()) {
-    case 1:
-    case 3:
-        clampTo(index40us, index400ms);
-        break;
-    case 2:
-        clampTo(index40us, index400ms);
-        changeCode(1);
-        break;
-    case 4:
-        clampTo(index40us, index400ms);
-        changeCode(3);
-        break;
-    case 5:
-        clampTo(index400us, index400ms);
-        break;
-    case 6:
-        clampTo(index400us, index400ms);
-        changeCode(5);
-        break;
-    default:
-        break;
+    }
+    // The 28K, 64K and 1M codes then fall back to 14K, 32K and 512K.
+    if (code == 2 || code == 4 || code == 6) {
+        m_settings.SetRecordLengthMode(static_cast<std::int16_t>(code - 1));
+        SetRecordLength(static_cast<std::int16_t>(code - 1));
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include "engine/DocDeviceCalls.h"
 #include "engine/DocViewCalls.h"
+#include "engine/TimeBaseLimits.h"
 
 namespace {
 
@@ -41,16 +42,6 @@ StepSizes StepsFor(int entry) {
     default:
         return {130, 120, 100, 10, 3200};
     }
-}
-
-// Time-base index of `seconds` per division under the settings' index offset; -1 when none.
-std::int16_t TimeBaseIndexOf(const CScopeSettings& settings, double seconds) {
-    for (std::int16_t i = 0; i < CScopeSettings::kTimeBaseSteps; ++i) {
-        const double s = settings.TimeBaseSeconds(i);
-        if (s > 0.0 && std::fabs(s - seconds) < seconds * 1e-9)
-            return i;
-    }
-    return -1;
 }
 
 } // namespace

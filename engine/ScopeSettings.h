@@ -16,6 +16,8 @@ public:
     virtual ~CScopeSettings();
 
     // Index offset: 0 for models 4 and 5, 1 for the others (index i names step i + offset).
+    // The time/div lists of a model start at the step of its offset: "2.00ns" or "4.00ns".
+    static constexpr std::int16_t IndexOffsetOfModel(int model) { return model == 4 || model == 5 ? 0 : 1; }
     void SetIndexOffset(std::int16_t offset); // stored when 0..1
     std::int16_t GetIndexOffset() const { return m_nIndexOffset; }
 
