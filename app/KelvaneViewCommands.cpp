@@ -4,11 +4,11 @@
 
 #include "app/Resource.h"
 #include "app/SidePanelMirror.h"
-#include "app/TimeDivLabels.h"
 #include "app/ViewPanels.h"
 #include "display/Knob.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/SettingsCodes.h"
+#include "resources/ScaleLabels.h"
 #include "resources/language/TextKeys.h"
 
 #include <array>
@@ -18,12 +18,7 @@ namespace {
 constexpr int kTextTurnOff = 4000;
 constexpr int kTextTurnOn = 4001;
 
-// Volts/div labels of a step at a probe: step k at probe p is entry k + 3p.
-constexpr std::array<const char*, 19> kVoltsLadder = {
-    "10.0mV", "20.0mV", "50.0mV", "100mV", "200mV", "500mV",  "1.00V",  "2.00V",  "5.00V", "10.0V",
-    "20.0V",  "50.0V",  "100V",   "200V",  "500V",  "1.00kV", "2.00kV", "5.00kV", "10.0kV"};
-
-using kv::commands::kTimeDivLabels;
+using kv::kTimeDivLabels;
 
 // Measurement codes 0..19 and their item ids.
 constexpr std::array<UINT, 20> kMeasureIds = {
@@ -39,9 +34,9 @@ constexpr std::array<UINT, 7> kBufferIds = {ID_BUFFER_10K, ID_BUFFER_14K,  ID_BU
 
 const char* VoltsLabel(int step, int probe) {
     const int entry = step + 3 * probe;
-    if (entry < 0 || entry >= static_cast<int>(kVoltsLadder.size()))
+    if (entry < 0 || entry >= static_cast<int>(kv::kVoltsPerDivLadder.size()))
         return nullptr;
-    return kVoltsLadder[static_cast<std::size_t>(entry)];
+    return kv::kVoltsPerDivLadder[static_cast<std::size_t>(entry)];
 }
 
 } // namespace

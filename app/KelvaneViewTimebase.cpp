@@ -5,13 +5,13 @@
 
 #include "app/Resource.h"
 #include "app/SidePanelMirror.h"
-#include "app/TimeDivLabels.h"
 #include "display/Knob.h"
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/SettingsCodes.h"
 #include "engine/TimeBaseLimits.h"
 #include "framework/Menu.h"
+#include "resources/ScaleLabels.h"
 
 bool CKelvaneView::IsDualCondition() const {
     if (!m_pDoc)
@@ -175,8 +175,8 @@ void CKelvaneView::UpdateMenuChecks(CMenu* menu) {
     if (!menu || !m_pDoc)
         return;
     const CKelvaneDoc& doc = *m_pDoc;
-    for (UINT i = 0; i < kv::commands::kTimeDivLabels.size(); ++i) {
-        const int p = TimeDivPosition(kv::commands::kTimeDivLabels[i]);
+    for (UINT i = 0; i < kv::kTimeDivLabels.size(); ++i) {
+        const int p = TimeDivPosition(kv::kTimeDivLabels[i]);
         if (p < 0)
             continue;
         menu->CheckMenuItem(ID_TIMEDIV_FIRST + i,

@@ -17,6 +17,7 @@
 #include "framework/DataExchange.h"
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
+#include "resources/ScaleLabels.h"
 #include "resources/dialogs/SidePanelTemplates.h"
 
 namespace {
@@ -95,10 +96,6 @@ void CPanelToolTip::Apply(CWnd* pTool, const CString& text) const {
 }
 
 // --- Panel ------------------------------------------------------------------------------------------
-
-const char* const CSidebarDlg::kVoltsPerDivLadder[kLadderSize] = {
-    "10.0mV", "20.0mV", "50.0mV", "100mV", "200mV", "500mV",  "1.00V",  "2.00V",  "5.00V", "10.0V",
-    "20.0V",  "50.0V",  "100V",   "200V",  "500V",  "1.00kV", "2.00kV", "5.00kV", "10.0kV"};
 
 CSidebarDlg::CSidebarDlg(CWnd* pParent) : CDialog(IDD_SIDEBAR, pParent) {
     kv::RegisterSidePanelTemplates();
@@ -321,7 +318,7 @@ void CSidebarDlg::FillVoltsPerDivList(int channel) {
     const int count = HasExtendedRanges(m_pDoc->GetModel()) ? 10 : 9;
     list.ResetContent();
     for (int i = 0; i < count; ++i)
-        list.AddString(kVoltsPerDivLadder[3 * probe + i]);
+        list.AddString(kv::kVoltsPerDivLadder[static_cast<std::size_t>(3 * probe + i)]);
     list.SetCurSel(trace.GetVoltsPerDivIndex());
 }
 

@@ -48,9 +48,6 @@ private:
 
 class CSidebarDlg : public CDialog {
 public:
-    // The volts/div ladder "10.0mV" .. "10.0kV"; a list shows entries 3 x probe onwards.
-    static constexpr int kLadderSize = 19;
-    static const char* const kVoltsPerDivLadder[kLadderSize];
     // Language keys of list items and captions.
     static constexpr int kKeyCh1CouplingFirst = 802000200;
     static constexpr int kKeyCh2CouplingFirst = 802010200;

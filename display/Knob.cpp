@@ -10,18 +10,13 @@
 #include "engine/KelvaneDoc.h"
 #include "engine/TimeBaseLimits.h"
 #include "framework/PaintDC.h"
+#include "resources/ScaleLabels.h"
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// The side panel's time/div labels for models 4 and 5; the other models start at "4.00ns".
-constexpr const char* kTimeDivLabels[] = {
-    "2.00ns", "4.00ns", "10.0ns",  "20.0ns",  "40.0ns",  "100ns",   "200ns",   "400ns",   "1.00us", "2.00us",
-    "4.00us", "10.0us", "20.0us",  "40.0us",  "100us",   "200us",   "400us",   "1.00ms",  "2.00ms", "4.00ms",
-    "10.0ms", "20.0ms", "40.0ms",  "100ms",   "200ms",   "400ms",   "1.00s",   "2.00s",   "4.00s",  "10.0s",
-    "20.0s",  "40.0s",  "1.00min", "2.00min", "4.00min", "10.0min", "20.0min", "40.0min", "1.00h"};
-constexpr int kTimeDivLabelCount = static_cast<int>(sizeof(kTimeDivLabels) / sizeof(kTimeDivLabels[0]));
+constexpr int kTimeDivLabelCount = static_cast<int>(kv::kTimeDivLabels.size());
 
 // The knob's message for a time base outside record-length mode 1..6's range; `both` is true
 // with both channels captured on a channel trigger.
@@ -78,7 +73,7 @@ CString CKnob::TimeDivLabel(int index, int model) {
     const int entry = index + CScopeSettings::IndexOffsetOfModel(model);
     if (index < 0 || entry >= kTimeDivLabelCount)
         return CString();
-    return kTimeDivLabels[entry];
+    return kv::kTimeDivLabels[static_cast<std::size_t>(entry)];
 }
 
 int CKnob::TimeDivLabelPosition(const char* label, int model) {
@@ -87,7 +82,7 @@ int CKnob::TimeDivLabelPosition(const char* label, int model) {
     const std::size_t length = std::strlen(label);
     const int first = CScopeSettings::IndexOffsetOfModel(model);
     for (int entry = first; entry < kTimeDivLabelCount; ++entry)
-        if (strncasecmp(kTimeDivLabels[entry], label, length) == 0)
+        if (strncasecmp(kv::kTimeDivLabels[static_cast<std::size_t>(entry)], label, length) == 0)
             return entry - first;
     return -1;
 }

@@ -4,16 +4,13 @@
 #include <cmath>
 #include <limits>
 
+#include "resources/ScaleLabels.h"
+
 namespace {
 
 constexpr double kVoltsPerDiv[10] = {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10};
 constexpr double kProbeFactor[4] = {1, 10, 100, 1000};
 constexpr double kDisplayScale = 8.0 / 511.0; // 511 codes over 8 divisions
-
-const char* const kVoltDivLabels[19] = {
-    "10.0mV", "20.0mV", "50.0mV", "100mV", "200mV", "500mV",  "1.00V",  "2.00V",  "5.00V",  "10.0V",
-    "20.0V",  "50.0V",  "100V",   "200V",  "500V",  "1.00kV", "2.00kV", "5.00kV", "10.0kV",
-};
 
 bool ValidVoltDiv(int index) {
     return index >= 0 && index <= 9;
@@ -101,14 +98,15 @@ void CTrace::CopyRecord2() {
 }
 
 CString CTrace::GetVoltDivText() const {
-    return ValidVoltDiv(m_nVoltsPerDiv) ? kVoltDivLabels[m_nVoltsPerDiv] : "1.00V";
+    return ValidVoltDiv(m_nVoltsPerDiv) ? kv::kVoltsPerDivLadder[static_cast<std::size_t>(m_nVoltsPerDiv)]
+                                        : "1.00V";
 }
 
 CString CTrace::GetProbeVoltDivText() const {
     // An unchecked probe x 3 + index would read past the 19 labels.
     if (!ValidVoltDiv(m_nVoltsPerDiv) || !ValidProbe(m_nProbe))
         return "1.00V";
-    return kVoltDivLabels[m_nProbe * 3 + m_nVoltsPerDiv];
+    return kv::kVoltsPerDivLadder[static_cast<std::size_t>(m_nProbe * 3 + m_nVoltsPerDiv)];
 }
 
 CString CTrace::GetCouplingText() const {

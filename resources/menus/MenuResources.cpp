@@ -48,6 +48,14 @@ std::vector<MenuTemplateItem> BuildLevel(const MenuLine* lines, std::size_t coun
     return items;
 }
 
+// Text of the main-menu item that carries command `id`; the context menu repeats those items.
+const char* MainMenuText(unsigned id) {
+    for (const MenuLine& line : kMainMenuLayout)
+        if ((line.kind & 0xFF) == kMenuCommand && line.id == id)
+            return line.text;
+    return "";
+}
+
 std::vector<MenuTemplateItem> ContextMenu() {
     MenuTemplateItem popup;
     popup.text = "Popup";
@@ -61,30 +69,20 @@ std::vector<MenuTemplateItem> ContextMenu() {
     popup.children.push_back(command(ID_WINDOW_MODE, "Window Mode"));
     popup.children.push_back(command(ID_INFORMATION_ONOFF, "Information ON"));
 
-    static const char* const kTimeLabels[] = {
-        "2.00nS",   "4.00nS",   "10.0nS",   "20.0nS",   "40.0nS",   "100nS",    "200nS",   "400nS",
-        "1.00 uS",  "2.00 uS",  "4.00 uS",  "10.0 uS",  "20.0 uS",  "40.0 uS",  "100 uS",  "200 uS",
-        "400 uS",   "1.00 mS",  "2.00 mS",  "4.00 mS",  "10.0 mS",  "20.0 mS",  "40.0 mS", "100 mS",
-        "200 mS",   "400 mS",   "1.00 S",   "2.00 S",   "4.00 S",   "10.0 S",   "20.0 S",  "40.0 S",
-        "1.00 min", "2.00 min", "4.00 min", "10.0 min", "20.0 min", "40.0 min", "1.00 h"};
-    static_assert(sizeof(kTimeLabels) / sizeof(kTimeLabels[0]) == ID_TIMEDIV_LAST - ID_TIMEDIV_FIRST + 1,
-                  "one label per time/div command");
     MenuTemplateItem time;
     time.text = "Change Time/DIV";
     time.flags = MF_POPUP;
     for (unsigned i = 0; i <= ID_TIMEDIV_LAST - ID_TIMEDIV_FIRST; ++i)
-        time.children.push_back(command(ID_TIMEDIV_FIRST + i, kTimeLabels[i]));
+        time.children.push_back(command(ID_TIMEDIV_FIRST + i, MainMenuText(ID_TIMEDIV_FIRST + i)));
     popup.children.push_back(std::move(time));
 
-    static const char* const kVoltLabels[] = {"10.0mV", "20.0mV", "50.0mV", "100mV", "200mV",
-                                              "500mV",  "1.00V",  "2.00V",  "5.00V", "10.0V"};
     for (int channel = 0; channel < 2; ++channel) {
         MenuTemplateItem volts;
         volts.text = channel == 0 ? "Change CH1 Volt/DIV" : "Change CH2 Volt/DIV";
         volts.flags = MF_POPUP;
         const unsigned first = channel == 0 ? ID_CH1_VOLTDIV_FIRST : ID_CH2_VOLTDIV_FIRST;
         for (unsigned i = 0; i < 10; ++i)
-            volts.children.push_back(command(first + i, kVoltLabels[i]));
+            volts.children.push_back(command(first + i, MainMenuText(first + i)));
         popup.children.push_back(std::move(volts));
     }
     return {popup};

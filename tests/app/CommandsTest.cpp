@@ -3,7 +3,7 @@
 #include "CommandsTestSupport.h"
 
 #include "app/MenuEx.h"
-#include "app/TimeDivLabels.h"
+#include "resources/ScaleLabels.h"
 
 using cmdtest::CommandsTest;
 
