@@ -86,7 +86,7 @@ template <typename Dlg> Dlg* EnsurePanel(std::unique_ptr<Dlg>& slot, CKelvaneVie
 
 } // namespace
 
-void CKelvaneView::ShowPanel(Panel panel) {
+void CKelvaneView::ShowPanel(Panel panel, int nCmdShow) {
     CViewPanels& p = Panels();
     CDialog* dlg = nullptr;
     switch (panel) {
@@ -137,7 +137,7 @@ void CKelvaneView::ShowPanel(Panel panel) {
     if (!dlg)
         return;
     dlg->CenterWindow(&ScreenPanel());
-    dlg->ShowWindow(SW_SHOW);
+    dlg->ShowWindow(nCmdShow);
 }
 
 void CKelvaneView::ReloadPanelsFromDocument() {
