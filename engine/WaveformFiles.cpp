@@ -100,12 +100,15 @@ std::string_view SkipBlanks(std::string_view s) {
 }
 
 // The number at the start of s (blanks and tabs skipped); false, with 0, when there is none.
-bool ParseDouble(std::string_view s, double& value) {
+// With `rest`, the text after the number is left there.
+bool ParseDouble(std::string_view s, double& value, std::string_view* rest = nullptr) {
     s = SkipBlanks(s);
     if (!s.empty() && s[0] == '+')
         s.remove_prefix(1);
     value = 0.0;
     const auto res = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (rest)
+        *rest = s.substr(static_cast<std::size_t>(res.ptr - s.data()));
     if (res.ec == std::errc::result_out_of_range) {
         // from_chars leaves the value alone: the sign decides which end it was.
         value = (!s.empty() && s[0] == '-') ? -std::numeric_limits<double>::infinity()
@@ -113,6 +116,12 @@ bool ParseDouble(std::string_view s, double& value) {
         return true;
     }
     return res.ec == std::errc();
+}
+
+// A field that is one number and nothing else besides blanks: "1.2.3" or "0.5V" is no voltage.
+bool ParseNumberField(std::string_view field, double& value) {
+    std::string_view rest;
+    return ParseDouble(field, value, &rest) && SkipBlanks(rest).empty() && !std::isnan(value);
 }
 
 // A decimal integer at the start of the line (blanks and tabs skipped), saturated to 64 bits;
@@ -510,8 +519,8 @@ int CKelvaneDoc::LoadCsvFile(const char* path) {
         if (firstBlank != 0)
             return RefuseContents(*this, path, "line " + std::to_string(firstBlank) + " holds no number");
         double volts = 0.0;
-        // A point that is not a number must not become 0 V on the screen.
-        if (!ParseDouble(line.substr(0, line.find(',')), volts) || std::isnan(volts))
+        // A point that is not a number must not become 0 V (or part of itself) on the screen.
+        if (!ParseNumberField(line.substr(0, line.find(',')), volts))
             return RefuseContents(*this, path,
                                   "line " + std::to_string(lines.LineNumber()) + " " + Quoted(line) +
                                       " is not a number");

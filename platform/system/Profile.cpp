@@ -215,12 +215,16 @@ bool Profile::Load(const std::string& path, FileError* error) {
 }
 
 void Profile::ParseBytes(const std::vector<std::uint8_t>& bytes) {
-    Parse(DecodeTextFile(bytes));
+    // The decoders give valid UTF-8 already: no second copy to repair it.
+    ParseValid(DecodeTextFile(bytes));
 }
 
 void Profile::Parse(const std::string& rawText) {
+    ParseValid(SanitizeUtf8(rawText));
+}
+
+void Profile::ParseValid(const std::string& text) {
     Clear();
-    const std::string text = SanitizeUtf8(rawText);
     SectionData* current = nullptr;
     std::size_t pos = 0;
     while (pos <= text.size()) {

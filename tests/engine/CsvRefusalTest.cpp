@@ -65,6 +65,8 @@ TEST_F(CsvRefusalTest, TheFirstPointThatIsNoNumberIsNamed) {
         {",0,0\n", "line 3 \",0,0\" is not a number"},
         {"1,0,0\n-,0,0\n", "line 4 \"-,0,0\" is not a number"},
         {"1,0,0\nnan,0,0\n", "line 4 \"nan,0,0\" is not a number"},
+        {"1,0,0\n1.2.3,0,0\n", "line 4 \"1.2.3,0,0\" is not a number"},
+        {"0.5V,0,0\n", "line 3 \"0.5V,0,0\" is not a number"},
         {"1,0,0\n\n2,0,0\n", "line 4 holds no number"},
         {"1,0,0\n" + std::string(100, 'q') + "\n",
          "line 4 \"" + std::string(40, 'q') + "...\" is not a number"},

@@ -78,6 +78,8 @@ private:
     const SectionData* Find(const std::string& section) const;
     SectionData* Find(const std::string& section);
     SectionData& Add(const std::string& section);
+    // Parse of text that is valid UTF-8.
+    void ParseValid(const std::string& text);
 
     std::vector<SectionData> m_sections;
     // Section positions by ASCII-lower-cased name: a file of many sections is read in linear time.
