@@ -208,6 +208,12 @@ bool Replace(const std::string& target, const SaveTarget& t, const struct stat& 
 
 // Opens an existing regular file for writing, refusing special and write-protected files.
 bool OpenExistingForWriting(const std::string& target, Fd& fd, struct stat& st, FileError* error) {
+    // Told as protection whoever runs the program, not as the system's refusal to open it.
+    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        ((st.st_mode & kAnyWrite) == 0 || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)) {
+        Set(error, Problem(FileError::Kind::WriteProtected));
+        return false;
+    }
     fd = Fd(OpenNonBlocking(target, O_WRONLY));
     if (fd.Get() < 0) {
         Set(error, FileError::FromErrno(errno));
