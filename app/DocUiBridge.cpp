@@ -61,6 +61,8 @@ void CDocUiBridge::RepaintView() {
 
 bool CDocUiBridge::GetScreenOptions(ScreenOptions& options) {
     const CScopeScreen& screen = m_view.Screen();
+    options.cursorSource = static_cast<std::uint16_t>(screen.GetCursorSource());
+    options.cursorMode = static_cast<std::uint16_t>(screen.GetCursorMode());
     options.dotMode = static_cast<std::uint16_t>(screen.GetDotMode());
     options.gridOn = screen.IsGridOn();
     options.gridIntensity = static_cast<std::uint16_t>(screen.GetGridIntensity());
@@ -70,6 +72,9 @@ bool CDocUiBridge::GetScreenOptions(ScreenOptions& options) {
 
 void CDocUiBridge::SetScreenOptions(const ScreenOptions& options) {
     CScopeScreen& screen = m_view.Screen();
+    // The source first: the cursors of the new mode read from it.
+    screen.SetCursorSource(static_cast<std::int16_t>(options.cursorSource));
+    screen.SetCursorMode(static_cast<std::int16_t>(options.cursorMode));
     screen.SetDotMode(static_cast<std::int16_t>(options.dotMode));
     screen.SetGridOn(options.gridOn);
     screen.SetGridIntensity(options.gridIntensity);

@@ -186,7 +186,7 @@ public:
     void ReloadPanelsFromDocument();
     // Centres a modeless panel on the screen panel and shows it; a panel not built in is skipped.
     enum class Panel { Intensity, Average, PassFail, Fft, WaveformColor, DemoSetting, CalibrateData };
-    void ShowPanel(Panel panel);
+    void ShowPanel(Panel panel, int nCmdShow = SW_SHOW);
     // The pump's pass/fail count and FFT update (skipped while their panels do not exist).
     void PumpPassFail();
     void PumpFft();

@@ -57,7 +57,8 @@ void CKelvaneView::OnFileLoadSetups() {
     if (!RunFileDialog(TRUE, ".set", "Setup File(*.set)|*.set|All Files(*.*)|*.*||", "Load Setup File...",
                        path))
         return;
-    if (!m_pDoc->LoadSetupFile(path.GetString()))
+    // A file the user chose and that cannot be used is named in a message; nothing changes.
+    if (!m_pDoc->LoadSetupFile(path.GetString(), true))
         return;
     SidePanelMirror().LoadFromDocument();
     ReloadPanelsFromDocument();

@@ -208,7 +208,8 @@ void CKelvaneView::SetupMenusForModel() {
         frame->ShowWindow(SW_SHOW);
         frame->DrawMenuBar();
     }
-    // In demo mode the demo source's panel opens by itself over the screen panel.
+    // In demo mode the demo source's panel opens by itself over the screen panel; the person did
+    // not ask for it, so the main window keeps the keyboard.
     if (m_pDoc->IsDemoMode())
-        ShowPanel(Panel::DemoSetting);
+        ShowPanel(Panel::DemoSetting, SW_SHOWNOACTIVATE);
 }

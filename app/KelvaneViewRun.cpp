@@ -82,7 +82,7 @@ template <typename Dlg> Dlg* EnsurePanel(std::unique_ptr<Dlg>& slot, CKelvaneVie
 
 } // namespace
 
-void CKelvaneView::ShowPanel(Panel panel) {
+void CKelvaneView::ShowPanel(Panel panel, int nCmdShow) {
     CViewPanels& p = Panels();
     CDialog* dlg = nullptr;
     switch (panel) {
@@ -133,7 +133,7 @@ void CKelvaneView::ShowPanel(Panel panel) {
     if (!dlg)
         return;
     dlg->CenterWindow(&ScreenPanel());
-    dlg->ShowWindow(SW_SHOW);
+    dlg->ShowWindow(nCmdShow);
 }
 
 void CKelvaneView::ReloadPanelsFromDocument() {

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "engine/KelvaneDoc.h"
-#include "system/LittleEndian.h"
 
 namespace kv {
 
@@ -12,12 +11,16 @@ std::string FileErrorText(const char* path, int err, const char* fallback) {
     return std::string(path ? path : "") + ": " + (err ? std::strerror(err) : fallback);
 }
 
+std::string FileErrorText(const char* path, const FileError& error) {
+    return std::string(path ? path : "") + ": " + (error.IsSet() ? error.Text() : std::string("failed"));
+}
+
 int SaveWholeFile(const char* path, const void* data, std::size_t size, CString* error) {
-    errno = 0;
-    if (path && WriteWholeFileAtomic(path, data, size))
+    FileError why;
+    if (path && WriteWholeFile(path, data, size, &why))
         return 1;
     if (error)
-        error->Format("Cann't save file: %s", FileErrorText(path, errno, "write failed").c_str());
+        error->Format("Cann't save file: %s", FileErrorText(path, why).c_str());
     return 0;
 }
 

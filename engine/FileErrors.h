@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/CString.h"
+#include "system/FileAccess.h"
 
 class CKelvaneDoc;
 
@@ -11,6 +12,8 @@ namespace kv {
 
 // "<path>: <reason>": the system's text for `err`, or `fallback` when err is 0.
 std::string FileErrorText(const char* path, int err, const char* fallback);
+// "<path>: <reason>" for a file that could not be read or saved.
+std::string FileErrorText(const char* path, const FileError& error);
 
 // Writes `size` bytes as the whole file in one step, so a failed save keeps the previous file.
 // 1 on success; 0 for a null path or a failed write, with "Cann't save file: <path>: <reason>"

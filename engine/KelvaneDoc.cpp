@@ -455,6 +455,9 @@ void CKelvaneDoc::SelectLanguage(int index) {
     m_language.SetModel(m_nModel);
     m_language.SelectLanguage(index);
     IDocUi& ui = UiOrNone(m_pUi);
+    // A language file that could not be read leaves every text empty: the user is told why.
+    if (!m_language.GetLoadError().IsEmpty())
+        ui.MessageBox(("Can not open file: " + m_language.GetLoadError().str()).c_str(), "");
     ui.TranslateMenu(m_language);
     ui.ApplyTexts();
     ui.SetMenuImages();

@@ -132,7 +132,10 @@ public:
     // ==== Setup, reference and waveform files (bodies in SetupFile.cpp and WaveformFiles.cpp) ====
     // Every reader and writer returns 1 on success and 0 on failure; messages go to the view.
     int SaveSetupFile(const char* path);
-    int LoadSetupFile(const char* path);
+    // A file the user chose (`tellProblems`) that cannot be used is named in a message saying what
+    // is wrong with it; the start-up load of "Default.set" passes false and stays silent. A
+    // refused file changes nothing.
+    int LoadSetupFile(const char* path, bool tellProblems = false);
     int SaveReferenceFile(const char* path);    // ".rfc" of the save channel
     int LoadReferenceFile(const char* path);    // ".rfc" into REF
     int LoadOldReferenceFile(const char* path); // old text ".ref" into REF

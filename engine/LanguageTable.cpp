@@ -166,7 +166,7 @@ BOOL CFileList::ListFiles(const CString& folderIn, const CString& pattern) {
                 continue;
             }
             struct stat target {};
-            if (::stat(childAbsolute.c_str(), &target) != 0 || S_ISDIR(target.st_mode))
+            if (::stat(childAbsolute.c_str(), &target) != 0 || !S_ISREG(target.st_mode))
                 continue;
             const bool matches =
                 everyFile || (name.size() >= suffix.size() &&
@@ -218,6 +218,9 @@ void CLanguageTable::ScanLanguageFiles() {
     m_files.RemoveAll();
     m_files.ListFiles(GetLanguageFolder() + "/", "*.lug");
     m_files.Truncate(kMaxLanguageFiles);
+    const std::size_t count = static_cast<std::size_t>(GetLanguageCount());
+    m_names.assign(count, CString());
+    m_nameKnown.assign(count, false);
 }
 
 int CLanguageTable::NormalizeIndex(int index) const {
@@ -240,18 +243,32 @@ void CLanguageTable::Append(const CString& key, const CString& text) {
 void CLanguageTable::LoadLanguage(int index) {
     m_keys.clear();
     m_texts.clear();
+    m_strLoadError.Empty();
     if (index < 0) {
         // The built-in table is read straight from the program's own data; it is never written
         // to a file that another user or program could replace or read back in its place.
         for (const auto& entry : kv::BuiltinEnglishTable())
             Append(CString(std::to_string(entry.key)), CString(entry.text));
-    } else {
-        // The whole section is read, however long the file is.
-        CIniFile file(GetLanguageFilePath(index));
-        std::vector<CString> keys, values;
-        file.ListSection(keys, values, kSection);
-        for (std::size_t i = 0; i < keys.size(); ++i)
-            Append(keys[i], values[i]);
+    } else if (GetLanguageCount() > 0) {
+        // The whole section is read, however long the file is, and the file only once: its
+        // name comes from the same reading.
+        const CString path = GetLanguageFilePath(index);
+        kv::Profile profile;
+        kv::FileError error;
+        if (!profile.Load(path.str(), &error))
+            m_strLoadError = CString(path.str() + ": " + error.Text());
+        if (const auto* lines = profile.Section(kSection)) {
+            m_keys.reserve(lines->size());
+            m_texts.reserve(lines->size());
+            for (const auto& line : *lines)
+                Append(CString(line.key), CString(line.value));
+        }
+        const std::size_t file = static_cast<std::size_t>(std::min(index, GetLanguageCount() - 1));
+        if (file < m_names.size()) {
+            const CString name(profile.GetString(kSection, kNameKey));
+            m_names[file] = name.IsEmpty() ? GetLanguageFileTitle(index) : name;
+            m_nameKnown[file] = true;
+        }
     }
     AppendModelEntries();
     AppendLanguageEntries();
@@ -382,10 +399,19 @@ CString CLanguageTable::GetLanguageFileTitle(int index) const {
 CString CLanguageTable::GetLanguageName(int index) const {
     if (index < 0)
         return CString(kEnglish);
-    if (GetLanguageCount() == 0)
+    const int count = GetLanguageCount();
+    if (count == 0)
         return CString();
+    const std::size_t file = static_cast<std::size_t>(std::min(index, count - 1));
+    if (file < m_nameKnown.size() && m_nameKnown[file])
+        return m_names[file];
     const CString name = CIniFile(GetLanguageFilePath(index)).ReadKey(kSection, kNameKey);
-    return name.IsEmpty() ? GetLanguageFileTitle(index) : name;
+    const CString result = name.IsEmpty() ? GetLanguageFileTitle(index) : name;
+    if (file < m_nameKnown.size()) {
+        m_names[file] = result;
+        m_nameKnown[file] = true;
+    }
+    return result;
 }
 
 CString CLanguageTable::GetLanguageFilePath(int index) const {

@@ -82,8 +82,9 @@ public:
     // At most this many sub-folders wait to be searched; beyond it the walk gives up.
     static constexpr int kMaxPendingFolders = 4160;
 
-    // Lists `folder` breadth-first; every file whose name ends in the pattern's last three
-    // characters (case ignored; every file for "*.*") is added. Then sorts the names without
+    // Lists `folder` breadth-first; every regular file (or link to one) whose name ends in the
+    // pattern's last three characters (case ignored; every file for "*.*") is added. Named pipes,
+    // devices and sockets are passed over: reading one would stall the program. Then sorts the names without
     // regard to case and returns TRUE; when too many sub-folders are pending it reports the fact,
     // stops and returns FALSE with the names found so far, unsorted.
     BOOL ListFiles(const CString& folder, const CString& pattern);
@@ -151,7 +152,8 @@ public:
     // without its extension. Indexes past the last file name the last file.
     CString GetLanguageFileTitle(int index) const;
     // "English" for the built-in table; empty when no file was found; otherwise key 8888 of the
-    // file's "App" section, or its file title when that is empty.
+    // file's "App" section, or its file title when that is empty. Each file is read for its name
+    // once per folder scan (a file loaded as the table gives its name from that reading).
     CString GetLanguageName(int index) const;
     // Full path of file `index`; empty when no file was found or for the built-in table.
     CString GetLanguageFilePath(int index) const;
@@ -164,6 +166,10 @@ public:
     void SetMessageHandler(std::function<void(const CString&)> handler) {
         m_files.SetMessageHandler(std::move(handler));
     }
+
+    // Why the last load from a language file read nothing ("<path>: <reason>"); empty when it
+    // worked or loaded the built-in table.
+    const CString& GetLoadError() const { return m_strLoadError; }
 
     // The loaded entries, in lookup order.
     int GetEntryCount() const { return static_cast<int>(m_keys.size()); }
@@ -181,4 +187,8 @@ private:
     CFileList m_files;
     int m_nModel = 0;
     CString m_strFolder;
+    CString m_strLoadError;
+    // Language names by file index, read at most once per scan.
+    mutable std::vector<CString> m_names;
+    mutable std::vector<bool> m_nameKnown;
 };

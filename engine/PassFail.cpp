@@ -1,7 +1,6 @@
 #include "engine/PassFail.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -136,10 +135,10 @@ int CPassFail::SaveSettings(const char* path, CString* error) const {
 
 int CPassFail::LoadSettings(const char* path, CString* error) {
     std::vector<std::uint8_t> bytes;
-    errno = 0;
-    if (!path || !kv::ReadWholeFile(path, bytes, 1u << 20)) {
+    kv::FileError why;
+    if (!path || !kv::ReadWholeFile(path, bytes, kMaxFileBytes, &why)) {
         if (error)
-            error->Format("Can not open file: %s", kv::FileErrorText(path, errno, "read failed").c_str());
+            error->Format("Can not open file: %s", kv::FileErrorText(path, why).c_str());
         return 0;
     }
     // A short file would leave the later settings undefined.

@@ -15,6 +15,8 @@ public:
     static constexpr int kMaxHorizontalTolerance = 200; // screen points (50 per division)
     static constexpr int kMaxVerticalTolerance = 128;   // screen codes
     static constexpr int kFileSize = 10;
+    // Largest ".psf" file the reader takes; the settings are the first 10 bytes.
+    static constexpr std::uint64_t kMaxFileBytes = 64u << 10;
     static constexpr COLORREF kMaskColor = RGB(150, 128, 0);
 
     CPassFail() { Reset(); }

@@ -1,11 +1,8 @@
 #include "engine/RecordStore.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "engine/FileErrors.h"
@@ -13,25 +10,25 @@
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-// Reads at most `limit` bytes from the start of the file. False when it cannot be opened or read.
-bool ReadPrefix(const char* path, std::size_t limit, std::vector<std::uint8_t>& out) {
-    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path, "rb"));
-    if (!f)
+// Reads at most `limit` bytes from the start of the file.
+bool ReadPrefix(const char* path, std::size_t limit, std::vector<std::uint8_t>& out, kv::FileError& error) {
+    kv::InputFile file;
+    if (!file.Open(path, CRecordStore::kMaxFileBytes)) {
+        error = file.Error();
         return false;
+    }
     out.assign(limit, 0);
     std::size_t got = 0;
     while (got < limit) {
-        const std::size_t n = std::fread(out.data() + got, 1, limit - got, f.get());
+        const std::ptrdiff_t n = file.Read(out.data() + got, limit - got);
+        if (n < 0) {
+            error = file.Error();
+            return false;
+        }
         if (n == 0)
             break;
-        got += n;
+        got += static_cast<std::size_t>(n);
     }
-    if (std::ferror(f.get()))
-        return false;
     out.resize(got);
     return true;
 }
@@ -167,11 +164,11 @@ int CRecordStore::SaveRecord(const char* path, CString* error) const {
 
 int CRecordStore::LoadRecord(const char* path, CString* error) {
     std::vector<std::uint8_t> bytes;
-    errno = 0;
+    kv::FileError why;
     const std::size_t limit = kHeaderSize + static_cast<std::size_t>(kMaxFrames) * kFrameBytes;
-    if (!path || !ReadPrefix(path, limit, bytes)) {
+    if (!path || !ReadPrefix(path, limit, bytes, why)) {
         if (error)
-            error->Format("Couldn't open file: %s", kv::FileErrorText(path, errno, "read failed").c_str());
+            error->Format("Couldn't open file: %s", kv::FileErrorText(path, why).c_str());
         return 0;
     }
     // A short header would leave the settings undefined.

@@ -24,6 +24,8 @@ public:
     static constexpr int kFramePoints = 500;
     static constexpr int kHeaderSize = 24;
     static constexpr int kFrameBytes = kFramePoints * 2;
+    // Largest ".rec" file the reader takes (a full recording has 1,000,024 bytes).
+    static constexpr std::uint64_t kMaxFileBytes = 4u << 20;
     static constexpr int kMaxInterval = 20000;
 
     CRecordStore();

@@ -2,8 +2,8 @@
 #include "engine/SetupFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -307,22 +307,36 @@ void ReadFft(kv::LeReader& r, FftFields& f) {
     f.zoom = S16(r);
 }
 
-// Everything after the header. False when the file ends early: nothing may then be applied.
-bool ReadBody(kv::LeReader& r, SetupFields& f, std::int32_t refCapacity) {
+// Everything after the header. Returns the name of the block in which the file ends early (the
+// file is then refused whole), or null when every block was there.
+const char* ReadBody(kv::LeReader& r, SetupFields& f, std::int32_t refCapacity) {
     ReadChannel(r, f.ch[0]);
+    if (!r.Ok())
+        return "CH1";
     ReadChannel(r, f.ch[1]);
+    if (!r.Ok())
+        return "CH2";
     ReadMath(r, f.math);
-    if (!ReadRef(r, f.ref, refCapacity)) {
+    if (!r.Ok())
+        return "MATH";
+    const bool refTrusted = ReadRef(r, f.ref, refCapacity);
+    if (!r.Ok())
+        return "REF";
+    if (!refTrusted) {
         f.end = ReadEnd::StoppedAfterRef;
-        return r.Ok();
+        return nullptr;
     }
     ReadTrigger(r, f.trigger);
+    if (!r.Ok())
+        return "trigger";
     TimeBaseFields& t = f.timeBase;
     t.index = S16(r);
     t.recordLengthMode = S16(r);
     t.format = S16(r);
     t.horizontalPosition = S16(r);
     t.samplingMode = S16(r);
+    if (!r.Ok())
+        return "time base";
     ScreenFields& s = f.screen;
     s.cursorSource = S16(r);
     s.cursorMode = S16(r);
@@ -330,17 +344,29 @@ bool ReadBody(kv::LeReader& r, SetupFields& f, std::int32_t refCapacity) {
     s.gridOn = r.I32();
     s.gridIntensity = S16(r);
     s.waveformIntensity = S16(r);
+    if (!r.Ok())
+        return "screen";
     AcquisitionFields& a = f.acquisition;
     a.persistenceDepth = S16(r);
     a.persistenceOn = r.I32();
     a.acquireMode = S16(r);
     a.framesToAverage = S16(r);
     a.saveChannel = S16(r);
+    if (!r.Ok())
+        return "acquisition";
     ReadRecord(r, f.record);
+    if (!r.Ok())
+        return "record";
     ReadPassFail(r, f.passFail);
+    if (!r.Ok())
+        return "pass/fail";
     ReadMeasure(r, f.measure);
+    if (!r.Ok())
+        return "measurement";
     ReadFft(r, f.fft);
-    return r.Ok();
+    if (!r.Ok())
+        return "FFT";
+    return nullptr;
 }
 
 bool MagicMatches(kv::LeReader& r) {
@@ -558,13 +584,13 @@ int CKelvaneDoc::SaveSetupFile(const char* path) {
 
     if (IsDemoMode()) {
         // A demo session only refreshes the header of an existing file and keeps the
-        // instrument settings stored after it.
-        std::FILE* f = std::fopen(path, "r+b");
-        if (!f)
-            return 0;
-        bool ok = std::fwrite(w.Data().data(), 1, w.Data().size(), f) == w.Data().size();
-        ok = std::fclose(f) == 0 && ok;
-        return ok ? 1 : 0;
+        // instrument settings stored after it; there is nothing to refresh in a new file.
+        kv::FileError error;
+        if (kv::OverwriteFileStart(path, w.Data().data(), w.Data().size(), &error))
+            return 1;
+        if (!(error.kind == kv::FileError::Kind::System && error.systemError == ENOENT))
+            kv::ShowDocMessage(*this, "Cann't save file: " + kv::FileErrorText(path, error));
+        return 0;
     }
 
     // Channel blocks, CH1 then CH2.
@@ -720,29 +746,42 @@ int CKelvaneDoc::SaveSetupFile(const char* path) {
     return 0;
 }
 
-int CKelvaneDoc::LoadSetupFile(const char* path) {
+int CKelvaneDoc::LoadSetupFile(const char* path, bool tellProblems) {
     if (!path || kv::ExtensionOf4(path) != ".set") {
         kv::ShowDocMessage(*this, "This is not a setup file!");
         return 0;
     }
+    // A refusal is told only when the user chose the file: at start-up a missing or foreign
+    // "Default.set" simply leaves the defaults.
+    const auto refuse = [&](const std::string& reason) {
+        if (tellProblems)
+            kv::ShowDocMessage(*this, "Can not open file: " + std::string(path) + ": " + reason);
+        return 0;
+    };
     std::vector<std::uint8_t> bytes;
-    if (!kv::ReadWholeFile(path, bytes, kv::kMaxSetupFileBytes))
-        return 0;
+    kv::FileError error;
+    if (!kv::ReadWholeFile(path, bytes, kv::kMaxSetupFileBytes, &error))
+        return refuse(error.Text());
     kv::LeReader r(bytes);
-    // A file of another model (or no setup file at all) is refused without a message.
-    if (!MagicMatches(r) || r.I16() != m_nModel)
-        return 0;
+    if (!MagicMatches(r))
+        return refuse("this is not a setup file");
+    // A setup written with one instrument model never loads into another.
+    if (r.I16() != m_nModel || !r.Ok())
+        return refuse(r.Ok() ? "the settings are for another instrument model"
+                             : "the file ends early, in its header");
     SetupFields f;
     f.language = r.I32();
     if (!r.Ok())
-        return 0;
+        return refuse("the file ends early, in its header");
     if (IsDemoMode()) {
         m_nLanguage = m_language.NormalizeIndex(f.language);
         return 1;
     }
     // Everything is read before anything is applied: a file that ends early changes nothing.
-    if (!ReadBody(r, f, m_ref.GetRecordCapacity()))
-        return 0;
+    // Such a file is not a setup that anyone saved (saves replace the file in one step), and a
+    // part of it mixed with the current settings would be none either.
+    if (const char* block = ReadBody(r, f, m_ref.GetRecordCapacity()))
+        return refuse(std::string("the file ends early, in the ") + block + " settings");
 
     // A negative or unknown index would select a language file that does not exist.
     m_nLanguage = m_language.NormalizeIndex(f.language);

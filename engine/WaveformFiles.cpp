@@ -17,13 +17,13 @@
 #include "engine/SettingsCodes.h"
 #include "system/LittleEndian.h"
 #include "system/Paths.h"
+#include "system/Profile.h"
 
 namespace {
 
 constexpr int kScreenPoints = CTrace::kScreenPoints;
 constexpr int kMaxTimeBase = CScopeSettings::kMaxTimeBaseStep;
 constexpr std::int32_t kOldReferenceWindow = 10000;
-constexpr std::size_t kMaxTextFileBytes = 64u << 20;
 constexpr int kCsvSizes[] = {10240, 14336, 28672, 32768};
 
 const char kNotReference[] = "This is not a reference file!";
@@ -49,20 +49,34 @@ int SaveOrTell(CKelvaneDoc& doc, const char* path, const std::string& text) {
     return SaveOrTell(doc, path, text.data(), text.size());
 }
 
-// Reads a whole file of the given extension. A path of another extension, or a file that
-// cannot be read, is told to the user and gives false.
-bool ReadOrTell(CKelvaneDoc& doc, const char* path, const char* extension, const char* notThisKind,
-                std::vector<std::uint8_t>& bytes) {
+// Checks the extension and opens the file. A path of another extension, or a file that cannot
+// be opened, is told to the user and gives false.
+bool OpenOrTell(CKelvaneDoc& doc, const char* path, const char* extension, const char* notThisKind,
+                std::uint64_t maxBytes, kv::InputFile& file) {
     if (!path || kv::ExtensionOf4(path) != extension) {
         ShowDocMessage(doc, notThisKind);
         return false;
     }
-    errno = 0;
-    if (!kv::ReadWholeFile(path, bytes, kMaxTextFileBytes)) {
-        ShowDocMessage(doc, "Can not open file: " + kv::FileErrorText(path, errno, "read failed"));
+    if (!file.Open(path, maxBytes)) {
+        ShowDocMessage(doc, "Can not open file: " + kv::FileErrorText(path, file.Error()));
         return false;
     }
     return true;
+}
+
+// "Can not open file: <path>: <reason>" for a file whose contents cannot be used.
+int RefuseContents(CKelvaneDoc& doc, const char* path, const std::string& reason) {
+    ShowDocMessage(doc, "Can not open file: " + std::string(path) + ": " + reason);
+    return 0;
+}
+
+// A short quotation of a line for a message.
+std::string Quoted(std::string_view line) {
+    constexpr std::size_t kMaxQuote = 40;
+    std::string q(line.substr(0, kMaxQuote));
+    if (line.size() > kMaxQuote)
+        q += "...";
+    return "\"" + kv::SanitizeUtf8(q) + "\"";
 }
 
 // Fixed-point text of a value, "%.<precision>f" in the C locale whatever the process locale.
@@ -83,12 +97,15 @@ std::string_view SkipBlanks(std::string_view s) {
 }
 
 // The number at the start of s (blanks and tabs skipped); false, with 0, when there is none.
-bool ParseDouble(std::string_view s, double& value) {
+// With `rest`, the text after the number is left there.
+bool ParseDouble(std::string_view s, double& value, std::string_view* rest = nullptr) {
     s = SkipBlanks(s);
     if (!s.empty() && s[0] == '+')
         s.remove_prefix(1);
     value = 0.0;
     const auto res = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (rest)
+        *rest = s.substr(static_cast<std::size_t>(res.ptr - s.data()));
     if (res.ec == std::errc::result_out_of_range) {
         // from_chars leaves the value alone: the sign decides which end it was.
         value = (!s.empty() && s[0] == '-') ? -std::numeric_limits<double>::infinity()
@@ -98,41 +115,38 @@ bool ParseDouble(std::string_view s, double& value) {
     return res.ec == std::errc();
 }
 
-// A decimal integer at the start of the line, saturated to 32 bits; 0 when there is none.
-long long ParseInteger(std::string_view s) {
+// A field that is one number and nothing else besides blanks: "1.2.3" or "0.5V" is no voltage.
+bool ParseNumberField(std::string_view field, double& value) {
+    std::string_view rest;
+    return ParseDouble(field, value, &rest) && SkipBlanks(rest).empty() && !std::isnan(value);
+}
+
+// A decimal integer at the start of the line (blanks and tabs skipped), saturated to 64 bits;
+// false, with 0, when there is none.
+bool ParseInteger(std::string_view s, long long& v) {
     s = SkipBlanks(s);
     if (!s.empty() && s[0] == '+')
         s.remove_prefix(1);
-    long long v = 0;
+    v = 0;
     const auto res = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (res.ec == std::errc::result_out_of_range)
-        return (!s.empty() && s[0] == '-') ? std::numeric_limits<long long>::min()
-                                           : std::numeric_limits<long long>::max();
-    return res.ec == std::errc() ? v : 0;
+    if (res.ec == std::errc::result_out_of_range) {
+        v = (!s.empty() && s[0] == '-') ? std::numeric_limits<long long>::min()
+                                        : std::numeric_limits<long long>::max();
+        return true;
+    }
+    return res.ec == std::errc();
+}
+
+// The same, 0 when there is no number.
+long long ParseInteger(std::string_view s) {
+    long long v = 0;
+    ParseInteger(s, v);
+    return v;
 }
 
 std::int16_t SaturateShort(long long v) {
     return static_cast<std::int16_t>(std::clamp<long long>(v, std::numeric_limits<std::int16_t>::min(),
                                                            std::numeric_limits<std::int16_t>::max()));
-}
-
-// Lines of a text file; "\n" and "\r\n" ends are both accepted.
-std::vector<std::string_view> SplitLines(const std::vector<std::uint8_t>& bytes) {
-    std::vector<std::string_view> lines;
-    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        const std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.push_back(line);
-        start = next;
-    }
-    return lines;
 }
 
 const CTrace& SaveChannel(const CKelvaneDoc& doc) {
@@ -288,9 +302,14 @@ int CKelvaneDoc::SaveReferenceFile(const char* path) {
 }
 
 int CKelvaneDoc::LoadReferenceFile(const char* path) {
-    std::vector<std::uint8_t> bytes;
-    if (!ReadOrTell(*this, path, ".rfc", kNotReference, bytes))
+    kv::InputFile file;
+    if (!OpenOrTell(*this, path, ".rfc", kNotReference, kv::kMaxReferenceFileBytes, file))
         return 0;
+    std::vector<std::uint8_t> bytes;
+    if (!file.ReadRest(bytes)) {
+        ShowDocMessage(*this, "Can not open file: " + kv::FileErrorText(path, file.Error()));
+        return 0;
+    }
     const std::int32_t capacity = m_ref.GetRecordCapacity();
     kv::LeReader r(bytes);
     ReferenceData d;
@@ -318,10 +337,11 @@ int CKelvaneDoc::LoadReferenceFile(const char* path) {
 }
 
 int CKelvaneDoc::LoadOldReferenceFile(const char* path) {
-    std::vector<std::uint8_t> bytes;
-    if (!ReadOrTell(*this, path, ".ref", kNotOldReference, bytes))
+    kv::InputFile file;
+    if (!OpenOrTell(*this, path, ".ref", kNotOldReference, kv::kMaxTextWaveformFileBytes, file))
         return 0;
-    const std::vector<std::string_view> lines = SplitLines(bytes);
+    // Read a line at a time: only the samples that fit the REF record are kept.
+    kv::LineReader lines(file);
     const std::size_t capacity = static_cast<std::size_t>(std::max(m_ref.GetRecordCapacity(), 0));
     ReferenceData d;
     bool complete = false;
@@ -337,20 +357,45 @@ int CKelvaneDoc::LoadOldReferenceFile(const char* path) {
     auto percentToPoints = [](long long pct) {
         return static_cast<int>(std::clamp<long long>(pct, -1, 101) * 5);
     };
-    if (!lines.empty()) {
-        const long long first = ParseInteger(lines[0]);
+    // The next `count` lines as numbers; false when the file ends first.
+    auto trailer = [&](long long* values, int count, std::string_view* last) {
+        std::string_view line;
+        for (int k = 0; k < count; ++k) {
+            if (!lines.Next(line))
+                return false;
+            values[k] = ParseInteger(line);
+            if (last)
+                *last = line;
+        }
+        return true;
+    };
+    std::string_view line;
+    if (lines.Next(line)) {
+        const long long first = ParseInteger(line);
         if (first < 256) {
             // Form A: samples up to the "." line, which is consumed; then volts/div, horizontal
             // position in percent and vertical position.
-            std::size_t i = 0;
-            while (i < lines.size() && lines[i].find('.') == std::string_view::npos &&
-                   static_cast<long>(i) <= kv::kMaxOldReferenceLines)
-                keep(lines[i++]);
-            if (i + 3 < lines.size() && static_cast<long>(i) <= kv::kMaxOldReferenceLines) {
-                d.announced = static_cast<long long>(i);
-                d.voltDiv = static_cast<int>(std::clamp<long long>(ParseInteger(lines[i + 1]), -1, 10));
-                d.horizontalPosition = percentToPoints(ParseInteger(lines[i + 2]));
-                d.position = position(lines[i + 3]);
+            long long count = 0;
+            bool separator = false;
+            for (;;) {
+                if (line.find('.') != std::string_view::npos) {
+                    separator = true;
+                    break;
+                }
+                if (count >= kv::kMaxOldReferenceLines)
+                    break;
+                keep(line);
+                ++count;
+                if (!lines.Next(line))
+                    break;
+            }
+            long long values[3] = {};
+            std::string_view positionLine;
+            if (separator && trailer(values, 3, &positionLine)) {
+                d.announced = count;
+                d.voltDiv = static_cast<int>(std::clamp<long long>(values[0], -1, 10));
+                d.horizontalPosition = percentToPoints(values[1]);
+                d.position = position(positionLine);
                 d.timeBase = m_settings.GetTimeBaseIndex();
                 d.windowLength = kOldReferenceWindow;
                 complete = true;
@@ -359,19 +404,30 @@ int CKelvaneDoc::LoadOldReferenceFile(const char* path) {
             // Form B: count, samples, then time base, volts/div, horizontal position in percent,
             // vertical position and window length.
             const long long n = first;
-            if (static_cast<unsigned long long>(n) + 6 <= lines.size()) {
-                for (long long k = 1; k <= n; ++k)
-                    keep(lines[static_cast<std::size_t>(k)]);
-                const std::size_t t = static_cast<std::size_t>(n) + 1;
-                d.announced = n;
-                d.timeBase = static_cast<int>(std::clamp<long long>(ParseInteger(lines[t]), -1, 39));
-                d.voltDiv = static_cast<int>(std::clamp<long long>(ParseInteger(lines[t + 1]), -1, 10));
-                d.horizontalPosition = percentToPoints(ParseInteger(lines[t + 2]));
-                d.position = position(lines[t + 3]);
-                d.windowLength = ParseInteger(lines[t + 4]);
-                complete = true;
+            long long k = 0;
+            while (k < n && lines.Next(line)) {
+                keep(line);
+                ++k;
+            }
+            long long values[5] = {};
+            std::string_view positionLine;
+            if (k == n && trailer(values, 4, &positionLine)) {
+                // Taken before the next read, which may move the line's bytes.
+                d.position = position(positionLine);
+                if (trailer(values + 4, 1, nullptr)) {
+                    d.announced = n;
+                    d.timeBase = static_cast<int>(std::clamp<long long>(values[0], -1, 39));
+                    d.voltDiv = static_cast<int>(std::clamp<long long>(values[1], -1, 10));
+                    d.horizontalPosition = percentToPoints(values[2]);
+                    d.windowLength = values[4];
+                    complete = true;
+                }
             }
         }
+    }
+    if (file.Error().IsSet()) {
+        ShowDocMessage(*this, "Can not open file: " + kv::FileErrorText(path, file.Error()));
+        return 0;
     }
     if (!complete || !ReferenceValid(d)) {
         ShowDocMessage(*this, kNotOldReference);
@@ -416,24 +472,59 @@ int CKelvaneDoc::SaveCsvFile(const char* path) {
 }
 
 int CKelvaneDoc::LoadCsvFile(const char* path) {
-    std::vector<std::uint8_t> bytes;
-    if (!ReadOrTell(*this, path, ".csv", kNotCsv, bytes))
+    kv::InputFile file;
+    if (!OpenOrTell(*this, path, ".csv", kNotCsv, kv::kMaxTextWaveformFileBytes, file))
         return 0;
-    const std::vector<std::string_view> lines = SplitLines(bytes);
-    // Both header lines are checked before anything changes: a refused file leaves the time
-    // base and CH1 as they were.
-    if (lines.size() < 2)
-        return 0;
-    const std::size_t clockEq = lines[0].find('=');
-    const std::size_t sizeEq = lines[1].find('=');
-    if (clockEq == std::string_view::npos || sizeEq == std::string_view::npos || !GetUi())
-        return 0;
+    // Read a line at a time and only as far as the points go: the file is never held whole.
+    kv::LineReader lines(file);
+    std::string_view line;
+    const auto lineError = [&](const char* what) {
+        return file.Error().IsSet() ? file.Error().Text() : std::string(what);
+    };
+    // Both header lines are checked, and every point parsed, before anything changes: a refused
+    // file leaves the time base and CH1 as they were.
+    if (!lines.Next(line))
+        return RefuseContents(*this, path, lineError("the file is empty"));
+    const std::size_t clockEq = line.find('=');
     double clock = 0.0;
-    ParseDouble(lines[0].substr(clockEq + 1), clock);
-    const long long size = ParseInteger(lines[1].substr(sizeEq + 1));
-    if (std::find(std::begin(kCsvSizes), std::end(kCsvSizes), size) == std::end(kCsvSizes) ||
-        size > m_ch1.GetRecordCapacity() || !m_ch1.GetWorkRecord())
+    if (clockEq == std::string_view::npos || !ParseDouble(line.substr(clockEq + 1), clock) ||
+        std::isnan(clock))
+        return RefuseContents(*this, path, "line 1 does not give the clock (\"#CLOCK=<seconds>\")");
+    if (!lines.Next(line))
+        return RefuseContents(*this, path, lineError("the file has no size line"));
+    const std::size_t sizeEq = line.find('=');
+    long long size = 0;
+    if (sizeEq == std::string_view::npos || !ParseInteger(line.substr(sizeEq + 1), size))
+        return RefuseContents(*this, path, "line 2 does not give the size (\"#SIZE=<points>\")");
+    if (std::find(std::begin(kCsvSizes), std::end(kCsvSizes), size) == std::end(kCsvSizes))
+        return RefuseContents(*this, path,
+                              "the size " + std::to_string(size) + " is not 10240, 14336, 28672 or 32768");
+    if (size > m_ch1.GetRecordCapacity() || !m_ch1.GetWorkRecord() || !GetUi())
         return 0;
+
+    std::vector<std::int16_t> points;
+    points.reserve(static_cast<std::size_t>(size));
+    // Blank lines at the end of the file end the points; a blank line followed by more points is
+    // as bad as any other line that holds no number.
+    std::size_t firstBlank = 0;
+    for (long long j = 0; j < size && lines.Next(line); ++j) {
+        if (SkipBlanks(line).empty()) {
+            if (firstBlank == 0)
+                firstBlank = lines.LineNumber();
+            continue;
+        }
+        if (firstBlank != 0)
+            return RefuseContents(*this, path, "line " + std::to_string(firstBlank) + " holds no number");
+        double volts = 0.0;
+        // A point that is not a number must not become 0 V (or part of itself) on the screen.
+        if (!ParseNumberField(line.substr(0, line.find(',')), volts))
+            return RefuseContents(*this, path,
+                                  "line " + std::to_string(lines.LineNumber()) + " " + Quoted(line) +
+                                      " is not a number");
+        points.push_back(VoltsToNearestCode(m_ch1, volts));
+    }
+    if (file.Error().IsSet())
+        return RefuseContents(*this, path, file.Error().Text());
 
     std::int16_t timeBase = 0;
     for (std::int16_t i = 0; i <= kMaxTimeBase; ++i) {
@@ -447,14 +538,8 @@ int CKelvaneDoc::LoadCsvFile(const char* path) {
     GetUi()->RepaintView();
 
     m_ch1.SetRecordLength(static_cast<std::int32_t>(size));
-    std::int16_t* work = m_ch1.GetWorkRecord();
     // Points past the end of the file keep their previous values.
-    for (long long j = 0; j < size && static_cast<std::size_t>(j) + 2 < lines.size(); ++j) {
-        const std::string_view line = lines[static_cast<std::size_t>(j) + 2];
-        double volts = 0.0;
-        ParseDouble(line.substr(0, line.find(',')), volts);
-        work[j] = VoltsToNearestCode(m_ch1, volts);
-    }
+    std::copy(points.begin(), points.end(), m_ch1.GetWorkRecord());
     return 1;
 }
 

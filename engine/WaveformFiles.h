@@ -20,6 +20,10 @@ constexpr std::int32_t kCsvWindowLength = 25000;
 constexpr int kReferenceHeaderBytes = 18;
 // Lines after which a form-A ".ref" file without its "." separator is given up.
 constexpr long kMaxOldReferenceLines = 100000000;
+// Largest files the readers take; anything larger is refused unread. A ".rfc" file of the longest
+// record (524288 samples) has about 1 MiB; a CSV file of 32768 points less than 1 MiB.
+constexpr std::uint64_t kMaxReferenceFileBytes = 4u << 20;
+constexpr std::uint64_t kMaxTextWaveformFileBytes = 64u << 20; // ".csv" and ".ref"
 
 } // namespace kv
 

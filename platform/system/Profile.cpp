@@ -122,6 +122,13 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
     return true;
 }
 
+std::string LowerAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
 std::string Trim(const std::string& s) {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
     std::size_t b = 0, e = s.size();
@@ -198,22 +205,26 @@ std::string DecodeTextFile(const std::vector<std::uint8_t>& bytes) {
     return SanitizeUtf8(std::string(reinterpret_cast<const char*>(p), n));
 }
 
-bool Profile::Load(const std::string& path) {
+bool Profile::Load(const std::string& path, FileError* error) {
     Clear();
     std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes))
+    if (!ReadWholeFile(path, bytes, kMaxProfileFileBytes, error))
         return false;
     ParseBytes(bytes);
     return true;
 }
 
 void Profile::ParseBytes(const std::vector<std::uint8_t>& bytes) {
-    Parse(DecodeTextFile(bytes));
+    // The decoders give valid UTF-8 already: no second copy to repair it.
+    ParseValid(DecodeTextFile(bytes));
 }
 
 void Profile::Parse(const std::string& rawText) {
+    ParseValid(SanitizeUtf8(rawText));
+}
+
+void Profile::ParseValid(const std::string& text) {
     Clear();
-    const std::string text = SanitizeUtf8(rawText);
     SectionData* current = nullptr;
     std::size_t pos = 0;
     while (pos <= text.size()) {
@@ -236,10 +247,8 @@ void Profile::Parse(const std::string& rawText) {
             const std::string name =
                 Trim(trimmed.substr(1, close == std::string::npos ? std::string::npos : close - 1));
             current = Find(name);
-            if (!current) {
-                m_sections.push_back({name, {}});
-                current = &m_sections.back();
-            }
+            if (!current)
+                current = &Add(name);
             continue;
         }
         if (!current)
@@ -283,17 +292,19 @@ std::vector<std::string> Profile::SectionNames() const {
 }
 
 const Profile::SectionData* Profile::Find(const std::string& section) const {
-    for (const auto& s : m_sections)
-        if (EqualNoCase(s.name, section))
-            return &s;
-    return nullptr;
+    const auto it = m_index.find(LowerAscii(section));
+    return it == m_index.end() ? nullptr : &m_sections[it->second];
 }
 
 Profile::SectionData* Profile::Find(const std::string& section) {
-    for (auto& s : m_sections)
-        if (EqualNoCase(s.name, section))
-            return &s;
-    return nullptr;
+    const auto it = m_index.find(LowerAscii(section));
+    return it == m_index.end() ? nullptr : &m_sections[it->second];
+}
+
+Profile::SectionData& Profile::Add(const std::string& section) {
+    m_index.emplace(LowerAscii(section), m_sections.size());
+    m_sections.push_back({section, {}});
+    return m_sections.back();
 }
 
 const std::vector<Profile::Entry>* Profile::Section(const std::string& section) const {
@@ -327,10 +338,8 @@ bool Profile::SetString(const std::string& section, const std::string& key, cons
         value.find('\0') != std::string::npos)
         return false;
     SectionData* s = Find(name);
-    if (!s) {
-        m_sections.push_back({SanitizeUtf8(name), {}});
-        s = &m_sections.back();
-    }
+    if (!s)
+        s = &Add(SanitizeUtf8(name));
     for (auto& e : s->entries)
         if (!e.key.empty() && EqualNoCase(e.key, k)) {
             e.value = SanitizeUtf8(value);

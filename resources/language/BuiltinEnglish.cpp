@@ -23,12 +23,14 @@ const BuiltinText kCaptions[] = {
     {252, "Calibration"},
 };
 
-// Texts of dialog controls, keyed by control id. Several ids serve different controls in
-// different dialogs; an id is listed only when every control that carries it may show the text
-// (list boxes, combo boxes and edits are never relabelled). 1278 (a group frame, a colour button
-// and another group frame) and 1322 (a label and a push button) are left out for that reason, so
-// those controls keep the texts of their templates.
+// Texts of dialog controls, keyed by control id (1040..1327): every fixed label, frame and button
+// text. Controls whose text is a value the program writes (read-outs, the pulse width, the ETS
+// calibration status) have none, nor do the two ids that carry different fixed texts in
+// different dialogs (1278: the "Frequency" and "ETD Cal Data" frames; 1322: a "Start" button and
+// a "( 0 ~ 200 )" label), so those controls keep the texts of their templates.
 const BuiltinText kControls[] = {
+    {1040, "CH1"},
+    {1045, "CH2"},
     {1066, "Trigger Sweep"},
     {1067, "Trigger Mode"},
     {1069, "Normal"},
@@ -36,13 +38,16 @@ const BuiltinText kControls[] = {
     {1071, "Random"},
     {1072, "Trigger"},
     {1074, "Trigger Source"},
+    {1075, "Trigger Slope"},
     {1077, "Pulse Width"},
+    {1084, "OK"},
     {1085, "Grid Intensity"},
     {1086, "Waveform Intensity"},
     {1088, "Persistence"},
     {1090, "Channel"},
     {1091, "CH1"},
     {1092, "CH2"},
+    {1093, "OK"},
     {1095, "Horizontal"},
     {1104, "Channel"},
     {1108, "Average"},
@@ -50,6 +55,7 @@ const BuiltinText kControls[] = {
     {1113, "Source"},
     {1114, "End Frame"},
     {1115, "Time Interval"},
+    {1121, "Start"},
     {1122, "Save"},
     {1124, "(ms)"},
     {1125, "Play"},
@@ -86,8 +92,10 @@ const BuiltinText kControls[] = {
     {1174, "      It is strongly recommanded that zero calibration performed after several minutes by power "
            "up, and you should short CH1/CH2 input signal by connecting CH1/CH2 terminal to the GND terminal "
            "during the calibration process. "},
+    {1175, "Start"},
     {1176, "CH1"},
     {1177, "CH2"},
+    {1197, "Harmonics"},
     {1198, "Measurement Information"},
     {1199, "1st"},
     {1200, "2nd"},
@@ -101,9 +109,11 @@ const BuiltinText kControls[] = {
     {1208, "SFDR"},
     {1209, "SINAD"},
     {1210, "TotalPower"},
+    {1230, "Cancel"},
     {1232, "Time / DIV"},
     {1233, "Format"},
     {1234, "FFT Setting"},
+    {1235, "Start"},
     {1236, "Vertical"},
     {1238, "/div"},
     {1239, "Horizontal"},
@@ -128,6 +138,8 @@ const BuiltinText kControls[] = {
     {1271, "Line Cal Data"},
     {1275, "CH1 Waveform Color"},
     {1276, "CH2 Waveform Color"},
+    {1279, "Amplitude"},
+    {1280, "Function"},
     {1281, "5.00 MHz"},
     {1282, "800 KHz"},
     {1283, "200 KHz"},
@@ -146,8 +158,11 @@ const BuiltinText kControls[] = {
     {1312, "Zero Calibration"},
     {1313, "ETS Calibration"},
     {1321, "( 0 ~ 300 )"},
+    {1323, "Cancel"},
     {1324, "Close"},
-    {1328, "ETS Update"},
+    {1325, "OK"},
+    {1326, "OK"},
+    {1327, "Cancel"},
 };
 
 // Messages and labels.

@@ -120,8 +120,10 @@ protected:
         ProcessEventsFor(120); // the first pump tick sets the menus up and shows the window
         window = qobject_cast<QMainWindow*>(app->GetMainFrame()->GetWidget());
         ASSERT_TRUE(window && window->isVisible());
+        // The Demo Setting panel may have opened over it; a panel counts as part of its owner's
+        // activity for Qt, so wait for the main window itself to be the active one.
         window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == window; }));
     }
     void TearDown() override {
         while (QWidget* popup = QApplication::activePopupWidget())

@@ -489,6 +489,12 @@ BOOL CWnd::ShowWindow(int nCmdShow) {
     case SW_MINIMIZE:
         w->showMinimized();
         break;
+    case SW_SHOWNOACTIVATE:
+        // Shown where the person is not working: the active window keeps the keyboard.
+        w->setAttribute(Qt::WA_ShowWithoutActivating, true);
+        w->show();
+        w->setAttribute(Qt::WA_ShowWithoutActivating, false);
+        break;
     case SW_RESTORE:
     case SW_SHOWNORMAL:
         if (w->isWindow())

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// Whole-file reading and saving, which the users of these buffers need beside them.
+#include "system/FileAccess.h"
+
 namespace kv {
 
 class LeWriter {
@@ -106,16 +109,5 @@ private:
     std::size_t m_pos = 0;
     bool m_ok = true;
 };
-
-// Whole-file helpers. ReadFile fails on files larger than maxBytes.
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t maxBytes = 64u << 20);
-
-// Writes to a temporary file beside `path` and renames it over `path` only when complete,
-// so a failed save never leaves a half-written file in place of the old one.
-bool WriteWholeFileAtomic(const std::string& path, const void* data, std::size_t size);
-
-// Test seam: while set, WriteWholeFileAtomic fails after writing its temporary file, the way a
-// full disk would, so tests can check that the previous file survives.
-void SetAtomicWriteFailureForTesting(bool fail);
 
 } // namespace kv

@@ -6,7 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
+
+#include "system/FileAccess.h"
 
 namespace kv {
 
@@ -20,6 +23,10 @@ std::string SanitizeUtf8(const std::string& text);
 // Decodes the bytes of a text file, choosing the encoding from its mark or its zero bytes.
 std::string DecodeTextFile(const std::vector<std::uint8_t>& bytes);
 
+// Profile files (language files, the system profile) are a few kilobytes; a file above this is
+// not one and is refused unread.
+constexpr std::size_t kMaxProfileFileBytes = 4u << 20;
+
 class Profile {
 public:
     // One line of a section: the text before the first '=' (spaces trimmed) and everything after
@@ -29,8 +36,9 @@ public:
         std::string value;
     };
 
-    // Replaces the contents with the file's; false (and empty) when it cannot be read.
-    bool Load(const std::string& path);
+    // Replaces the contents with the file's; false (and empty, with *error set when given) when
+    // it cannot be read. Reading and parsing take time in proportion to the file's size.
+    bool Load(const std::string& path, FileError* error = nullptr);
     // Replaces the contents with the parsed text (UTF-8) or file bytes (any accepted encoding).
     void Parse(const std::string& text);
     void ParseBytes(const std::vector<std::uint8_t>& bytes);
@@ -39,7 +47,10 @@ public:
     std::vector<std::uint8_t> ToBytes() const;
     bool Save(const std::string& path) const;
 
-    void Clear() { m_sections.clear(); }
+    void Clear() {
+        m_sections.clear();
+        m_index.clear();
+    }
     bool HasSection(const std::string& section) const { return Find(section) != nullptr; }
     std::vector<std::string> SectionNames() const;
 
@@ -66,8 +77,13 @@ private:
     };
     const SectionData* Find(const std::string& section) const;
     SectionData* Find(const std::string& section);
+    SectionData& Add(const std::string& section);
+    // Parse of text that is valid UTF-8.
+    void ParseValid(const std::string& text);
 
     std::vector<SectionData> m_sections;
+    // Section positions by ASCII-lower-cased name: a file of many sections is read in linear time.
+    std::unordered_map<std::string, std::size_t> m_index;
 };
 
 // One-call helpers in the manner of the system's private profile functions.
