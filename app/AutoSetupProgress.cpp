@@ -1,8 +1,8 @@
 #include "app/AutoSetupProgress.h"
 
-#include "app/Resource.h"
 #include "display/MemDC.h"
 #include "framework/PaintDC.h"
+#include "resources/Resource.h"
 #include "resources/dialogs/CalibrationDialogTemplates.h"
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include "app/DialogSupport.h"
 #include "app/KelvaneView.h"
-#include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
+#include "resources/Resource.h"
 #include "resources/dialogs/AcquisitionDialogTemplates.h"
 
 namespace {

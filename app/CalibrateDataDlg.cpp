@@ -1,8 +1,8 @@
 #include "app/CalibrateDataDlg.h"
 
-#include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
+#include "resources/Resource.h"
 #include "resources/dialogs/CalibrationDialogTemplates.h"
 
 #include <algorithm>

@@ -1,11 +1,11 @@
 #include "app/CalibrationDlg.h"
 
 #include "app/LanguageDialogAdapter.h"
-#include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
+#include "resources/Resource.h"
 #include "resources/dialogs/CalibrationDialogTemplates.h"
 
 CCalibrationDlg::CCalibrationDlg(std::int16_t* pChoice, CWnd* pParent)

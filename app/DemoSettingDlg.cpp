@@ -3,9 +3,9 @@
 #include <iterator>
 
 #include "app/DialogSupport.h"
-#include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
+#include "resources/Resource.h"
 #include "resources/dialogs/AcquisitionDialogTemplates.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include "app/KelvaneView.h"
 #include "app/MainFrame.h"
 #include "app/MenuEx.h"
-#include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/WinApp.h"
+#include "resources/Resource.h"
 
 // The view's run/stop command: stops a running acquisition, starts a stopped one.
 void CDocUiBridge::RunStopCommand() {

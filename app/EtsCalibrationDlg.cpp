@@ -1,9 +1,9 @@
 #include "app/EtsCalibrationDlg.h"
 
 #include "app/LanguageDialogAdapter.h"
-#include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
+#include "resources/Resource.h"
 #include "resources/dialogs/CalibrationDialogTemplates.h"
 
 namespace {

@@ -7,13 +7,13 @@
 
 #include "app/DialogSupport.h"
 #include "app/KelvaneView.h"
-#include "app/Resource.h"
 #include "display/ScopeScreen.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/Measure.h"
 #include "framework/CommonDialogs.h"
 #include "framework/DataExchange.h"
 #include "framework/WinApp.h"
+#include "resources/Resource.h"
 #include "resources/dialogs/FftDialogTemplate.h"
 #include "resources/language/TextKeys.h"
 

@@ -2,10 +2,10 @@
 
 #include "app/DialogSupport.h"
 #include "app/KelvaneView.h"
-#include "app/Resource.h"
 #include "display/ScopeScreen.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
+#include "resources/Resource.h"
 #include "resources/dialogs/AcquisitionDialogTemplates.h"
 
 namespace {

@@ -2,7 +2,6 @@
 
 #include "app/DocUiBridge.h"
 #include "app/MainFrame.h"
-#include "app/Resource.h"
 #include "app/StartupDialogs.h"
 #include "display/SplashWnd.h"
 #include "engine/BitmapWriter.h"
@@ -11,6 +10,7 @@
 #include "framework/DataExchange.h"
 #include "framework/PaintDC.h"
 #include "framework/WinApp.h"
+#include "resources/Resource.h"
 #include "system/Paths.h"
 
 #include <string>

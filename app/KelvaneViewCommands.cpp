@@ -2,12 +2,12 @@
 // ends here in a command handler and, for most, an update handler (enable, check, relabel).
 #include "app/KelvaneView.h"
 
-#include "app/Resource.h"
 #include "app/SidePanelMirror.h"
 #include "app/ViewPanels.h"
 #include "display/Knob.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/SettingsCodes.h"
+#include "resources/Resource.h"
 #include "resources/ScaleLabels.h"
 #include "resources/language/TextKeys.h"
 

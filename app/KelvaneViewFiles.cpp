@@ -2,11 +2,11 @@
 // after a successful read.
 #include "app/KelvaneView.h"
 
-#include "app/Resource.h"
 #include "app/SaveChannelDlg.h"
 #include "app/SidePanelMirror.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/CommonDialogs.h"
+#include "resources/Resource.h"
 #include "system/Paths.h"
 
 #include <string>

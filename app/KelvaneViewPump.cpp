@@ -4,11 +4,11 @@
 
 #include "app/MainFrame.h"
 #include "app/MenuEx.h"
-#include "app/Resource.h"
 #include "engine/BitmapWriter.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/Menu.h"
 #include "framework/WinApp.h"
+#include "resources/Resource.h"
 
 #include <QImage>
 #include <QPixmap>

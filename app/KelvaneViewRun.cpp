@@ -7,13 +7,13 @@
 #include "app/EtsCalibrationDlg.h"
 #include "app/MenuEx.h"
 #include "app/RecordDlg.h"
-#include "app/Resource.h"
 #include "app/SidePanelMirror.h"
 #include "app/ViewPanels.h"
 #include "app/ZeroCalibrationDlg.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/SettingsCodes.h"
 #include "framework/Menu.h"
+#include "resources/Resource.h"
 #include "resources/language/TextKeys.h"
 
 #include <algorithm>

@@ -3,7 +3,6 @@
 // the view sets on menus as they open.
 #include "app/KelvaneView.h"
 
-#include "app/Resource.h"
 #include "app/SidePanelMirror.h"
 #include "display/Knob.h"
 #include "engine/DeviceStateBlock.h"
@@ -11,6 +10,7 @@
 #include "engine/SettingsCodes.h"
 #include "engine/TimeBaseLimits.h"
 #include "framework/Menu.h"
+#include "resources/Resource.h"
 #include "resources/ScaleLabels.h"
 
 bool CKelvaneView::IsDualCondition() const {

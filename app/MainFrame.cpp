@@ -1,9 +1,9 @@
 #include "app/MainFrame.h"
 
-#include "app/Resource.h"
 #include "display/ScopeScreen.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DC.h"
+#include "resources/Resource.h"
 #include "resources/images/ImageResources.h"
 #include "resources/menus/CommandImages.h"
 #include "resources/menus/MenuResources.h"

@@ -7,11 +7,11 @@
 #include <utility>
 
 #include "app/DialogSupport.h"
-#include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/CommonDialogs.h"
 #include "framework/DataExchange.h"
 #include "framework/WinApp.h"
+#include "resources/Resource.h"
 #include "resources/dialogs/PassFailDialogTemplate.h"
 #include "system/Paths.h"
 

@@ -1,9 +1,9 @@
 #include "app/SaveChannelDlg.h"
 
 #include "app/LanguageDialogAdapter.h"
-#include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
+#include "resources/Resource.h"
 #include "resources/dialogs/RecordDialogTemplates.h"
 
 CSaveChannelDlg::CSaveChannelDlg(CWnd* pParent) : CDialog(IDD_SAVE_CHANNEL, pParent) {

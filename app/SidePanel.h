@@ -11,12 +11,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/Resource.h"
 #include "display/Knob.h"
 #include "engine/DocUi.h"
 #include "framework/CString.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
+#include "resources/Resource.h"
 
 class CKelvaneDoc;
 class CScopeScreen;

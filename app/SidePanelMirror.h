@@ -3,25 +3,26 @@
 // list's selection (no change notification, so the panel never acts a second time), look labels
 // up in its time/div list and switch its channel and format controls. The default forwards to
 // the panel; tests install a recording one.
+#include "resources/Resource.h"
 #include "system/wintypes.h"
 
 class CKelvaneView;
 
 class ISidePanelMirror {
 public:
-    // List control ids of the panel.
-    static constexpr UINT kCh1Probe = 1043;
-    static constexpr UINT kCh1VoltDiv = 1047;
-    static constexpr UINT kCh1Coupling = 1048;
-    static constexpr UINT kCh2Probe = 1050;
-    static constexpr UINT kCh2VoltDiv = 1051;
-    static constexpr UINT kCh2Coupling = 1052;
-    static constexpr UINT kTimeDiv = 1058;
-    static constexpr UINT kFormat = 1059;
-    static constexpr UINT kTriggerSource = 1073;
-    static constexpr UINT kTriggerSlope = 1076;
-    static constexpr UINT kTriggerMode = 1107;
-    static constexpr UINT kSweep = 1108;
+    // The panel's lists, by their control ids.
+    static constexpr UINT kCh1Probe = IDC_CH1_PROBE;
+    static constexpr UINT kCh1VoltDiv = IDC_CH1_VOLTDIV;
+    static constexpr UINT kCh1Coupling = IDC_CH1_COUPLING;
+    static constexpr UINT kCh2Probe = IDC_CH2_PROBE;
+    static constexpr UINT kCh2VoltDiv = IDC_CH2_VOLTDIV;
+    static constexpr UINT kCh2Coupling = IDC_CH2_COUPLING;
+    static constexpr UINT kTimeDiv = IDC_TIMEDIV;
+    static constexpr UINT kFormat = IDC_FORMAT;
+    static constexpr UINT kTriggerSource = IDC_TRIGGER_SOURCE;
+    static constexpr UINT kTriggerSlope = IDC_TRIGGER_SLOPE;
+    static constexpr UINT kTriggerMode = IDC_TRIGGER_MODE;
+    static constexpr UINT kSweep = IDC_TRIGGER_SWEEP;
 
     virtual ~ISidePanelMirror() = default;
     // Sets the selection of list `listId` to `entry`.

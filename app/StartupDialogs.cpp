@@ -2,9 +2,9 @@
 
 #include "app/DialogSupport.h"
 #include "app/LanguageDialogAdapter.h"
-#include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
+#include "resources/Resource.h"
 
 namespace {
 

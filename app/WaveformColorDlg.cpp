@@ -1,8 +1,8 @@
 #include "app/WaveformColorDlg.h"
 
-#include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
+#include "resources/Resource.h"
 #include "resources/dialogs/RecordDialogTemplates.h"
 
 CWaveformColorDlg::CWaveformColorDlg(CWnd* pParent) : CDialog(IDD_WAVEFORM_COLOR, pParent) {

@@ -1,10 +1,10 @@
 #include "app/ZeroCalibrationDlg.h"
 
 #include "app/LanguageDialogAdapter.h"
-#include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DataExchange.h"
 #include "framework/WinApp.h"
+#include "resources/Resource.h"
 #include "resources/dialogs/CalibrationDialogTemplates.h"
 #include "resources/language/TextKeys.h"
 

@@ -55,8 +55,8 @@ bool ValidVoltDiv(std::int16_t index) {
 
 CKelvaneDoc::CKelvaneDoc() {
     m_strPulseWidth = "10.0nS";
-    OnCommand(kIdLanguageDefault, [this] { OnLanguageDefault(); });
-    OnUpdateCommand(kIdLanguageDefault, [this](CCmdUI* pCmdUI) { OnUpdateLanguageDefault(pCmdUI); });
+    OnCommand(ID_LANGUAGE_DEFAULT, [this] { OnLanguageDefault(); });
+    OnUpdateCommand(ID_LANGUAGE_DEFAULT, [this](CCmdUI* pCmdUI) { OnUpdateLanguageDefault(pCmdUI); });
 }
 
 CKelvaneDoc::~CKelvaneDoc() {

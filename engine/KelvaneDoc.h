@@ -22,10 +22,10 @@
 #include "engine/UsbDevice.h"
 #include "framework/CString.h"
 #include "framework/Document.h"
+#include "resources/Resource.h"
 
 class CKelvaneDoc : public CDocument {
 public:
-    static constexpr UINT kIdLanguageDefault = 32891; // Utility > Language > Default
     static constexpr std::int16_t kDefaultModel = 4;
     static constexpr std::int32_t kMinSampleBuffer = 65535;
     // Auto-setup and zero-calibration state while no step is pending.

@@ -2,7 +2,7 @@
 // Which command each menu image and toolbar button stands for. The position in
 // kMenuImageCommands is the image index in the menu image lists; the toolbar's buttons take
 // the images of the toolbar bitmaps in button order (separators, 0, take none).
-#include "app/Resource.h"
+#include "resources/Resource.h"
 
 #include <cstddef>
 

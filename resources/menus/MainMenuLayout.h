@@ -3,7 +3,7 @@
 // items follow it one level deeper. Every position here is relied on elsewhere: the model
 // pruning deletes items by position, and the language keys ("8" + two digits per level) name
 // items by position. Plain data, shared by the menu resource and the built-in English table.
-#include "app/Resource.h"
+#include "resources/Resource.h"
 
 #include <cstddef>
 

@@ -5,10 +5,10 @@
 #include "app/DemoSettingDlg.h"
 #include "app/IntensityDlg.h"
 #include "app/PulseWidthDlg.h"
-#include "app/Resource.h"
 #include "display/ScopeScreen.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/WinApp.h"
+#include "resources/Resource.h"
 #include "zendral/RecordingZendral.h"
 #include "zendral/ZendralRegistry.h"
 

@@ -1,9 +1,9 @@
 // The application object (command line, About, Help, Exit) and the view's layout commands.
 #include "AppTestSupport.h"
 
-#include "app/Resource.h"
 #include "framework/CommonDialogs.h"
 #include "framework/Controls.h"
+#include "resources/Resource.h"
 
 #include <gtest/gtest.h>
 

@@ -5,11 +5,11 @@
 #include "app/AutoSetupProgress.h"
 #include "app/CalibrateDataDlg.h"
 #include "app/EtsCalibrationDlg.h"
-#include "app/Resource.h"
 #include "app/ZeroCalibrationDlg.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/DC.h"
 #include "framework/WinApp.h"
+#include "resources/Resource.h"
 #include "zendral/RecordingZendral.h"
 #include "zendral/ZendralRegistry.h"
 

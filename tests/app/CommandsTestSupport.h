@@ -3,10 +3,10 @@
 // file dialogs answered, and helpers that run commands and update handlers through the routing.
 #include "AppTestSupport.h"
 
-#include "app/Resource.h"
 #include "app/SidePanelMirror.h"
 #include "display/Knob.h"
 #include "framework/CommonDialogs.h"
+#include "resources/Resource.h"
 
 #include <gtest/gtest.h>
 

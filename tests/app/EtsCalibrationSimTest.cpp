@@ -2,9 +2,9 @@
 // clock period off its mark until the calibration value is moved, so the calibration has real
 // work to do, converges, and leaves the counter reading 1800.
 #include "app/EtsCalibrationDlg.h"
-#include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/WinApp.h"
+#include "resources/Resource.h"
 #include "simulator/SimZendral.h"
 #include "zendral/ZendralRegistry.h"
 

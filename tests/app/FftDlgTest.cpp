@@ -2,12 +2,12 @@
 // spectrum-figure read-outs, on a document of its own.
 #include "app/FftDlg.h"
 #include "DialogTestSupport.h"
-#include "app/Resource.h"
 #include "display/ScopeScreen.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/Measure.h"
 #include "framework/CommonDialogs.h"
 #include "framework/WinApp.h"
+#include "resources/Resource.h"
 
 #include <QImage>
 #include <QWidget>

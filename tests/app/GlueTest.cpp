@@ -6,11 +6,11 @@
 #include "app/AutoSetupProgress.h"
 #include "app/DocUiBridge.h"
 #include "app/MenuEx.h"
-#include "app/Resource.h"
 #include "app/SidePanel.h"
 #include "display/Knob.h"
 #include "display/SplashWnd.h"
 #include "framework/Cursor.h"
+#include "resources/Resource.h"
 
 #include <QAction>
 #include <QApplication>

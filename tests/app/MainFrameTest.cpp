@@ -1,9 +1,9 @@
 // The main frame: title and sizes, status panes and clock, full screen, tooltips, menu
 // images and the save of "Default.set" on every close.
 #include "app/MainFrame.h"
-#include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/View.h"
+#include "resources/Resource.h"
 #include "resources/images/ImageResources.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // The owner-drawn menu: copying, conversion before a popup opens, measuring, drawing, the
 // image lists it refers to, and the main menu's layout and language keys.
 #include "app/MenuEx.h"
-#include "app/Resource.h"
 #include "engine/LanguageTable.h"
 #include "framework/DC.h"
 #include "framework/ImageList.h"
+#include "resources/Resource.h"
 #include "resources/language/BuiltinEnglish.h"
 #include "resources/menus/CommandImages.h"
 #include "resources/menus/MenuResources.h"

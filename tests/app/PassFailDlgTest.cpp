@@ -2,10 +2,10 @@
 // timer drives it, the mask-settings file and closing the panel.
 #include "app/PassFailDlg.h"
 #include "DialogTestSupport.h"
-#include "app/Resource.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/CommonDialogs.h"
 #include "framework/WinApp.h"
+#include "resources/Resource.h"
 #include "system/LittleEndian.h"
 
 #include <QImage>

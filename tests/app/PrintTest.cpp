@@ -2,9 +2,9 @@
 // settings lines and traces, scaling with the page size, and a real PDF file.
 #include "AppTestSupport.h"
 
-#include "app/Resource.h"
 #include "framework/DC.h"
 #include "framework/Print.h"
+#include "resources/Resource.h"
 
 #include <gtest/gtest.h>
 

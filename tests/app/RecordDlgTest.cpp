@@ -5,12 +5,12 @@
 
 #include "WndImpl.h"
 #include "app/RecordDlg.h"
-#include "app/Resource.h"
 #include "app/SaveChannelDlg.h"
 #include "app/WaveformColorDlg.h"
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/CommonDialogs.h"
+#include "resources/Resource.h"
 #include "zendral/RecordingZendral.h"
 #include "zendral/ZendralRegistry.h"
 

@@ -5,7 +5,7 @@
 // build folder.
 #include "AppTestSupport.h"
 
-#include "app/Resource.h"
+#include "resources/Resource.h"
 #include "system/Profile.h"
 
 #include <QAction>

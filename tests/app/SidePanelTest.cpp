@@ -2,12 +2,12 @@
 // rule of the time/div list, the mirror calls, keys and translation, and its place in the view.
 #include "AppTestSupport.h"
 
-#include "app/Resource.h"
 #include "app/SidePanel.h"
 #include "display/ScopeScreen.h"
 #include "engine/DeviceStateBlock.h"
 #include "framework/Accelerator.h"
 #include "framework/FrameWnd.h"
+#include "resources/Resource.h"
 #include "system/Profile.h"
 #include "zendral/RecordingZendral.h"
 #include "zendral/ZendralRegistry.h"

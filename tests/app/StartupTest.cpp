@@ -2,9 +2,9 @@
 // two start-up dialogs.
 #include "AppTestSupport.h"
 
-#include "app/Resource.h"
 #include "app/StartupDialogs.h"
 #include "framework/Controls.h"
+#include "resources/Resource.h"
 #include "resources/dialogs/DialogTemplates.h"
 #include "simulator/SimZendral.h"
 #include "zendral/ZendralRegistry.h"

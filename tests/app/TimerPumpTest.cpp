@@ -3,8 +3,8 @@
 #include "AppTestSupport.h"
 
 #include "app/MenuEx.h"
-#include "app/Resource.h"
 #include "engine/BitmapWriter.h"
+#include "resources/Resource.h"
 #include "simulator/SimZendral.h"
 #include "zendral/RecordingZendral.h"
 #include "zendral/ZendralRegistry.h"

@@ -6,9 +6,9 @@
 #include "app/CalibrationDlg.h"
 #include "app/PulseWidthDlg.h"
 #include "app/RecordDlg.h"
-#include "app/Resource.h"
 #include "app/SaveChannelDlg.h"
 #include "framework/CommonDialogs.h"
+#include "resources/Resource.h"
 
 #include <gtest/gtest.h>
 

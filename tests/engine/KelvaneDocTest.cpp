@@ -416,12 +416,12 @@ TEST_F(KelvaneDocTest, StatusTickAdvancesOnlyWhileAutoOrWait) {
 
 TEST_F(KelvaneDocTest, LanguageResetCommandSelectsTheBuiltInTable) {
     doc.m_nLanguage = 3;
-    ASSERT_TRUE(doc.OnCmdMsg(CKelvaneDoc::kIdLanguageDefault, nullptr));
+    ASSERT_TRUE(doc.OnCmdMsg(ID_LANGUAGE_DEFAULT, nullptr));
     EXPECT_EQ(doc.GetLanguageIndex(), -1);
     EXPECT_EQ(ui.calls,
               (std::vector<std::string>{"TranslateMenu", "ApplyTexts", "SetMenuImages", "RedrawFrame"}));
     CCmdUI cmd;
-    ASSERT_TRUE(doc.OnCmdMsg(CKelvaneDoc::kIdLanguageDefault, &cmd));
+    ASSERT_TRUE(doc.OnCmdMsg(ID_LANGUAGE_DEFAULT, &cmd));
     EXPECT_EQ(cmd.m_nCheck, 1);
     // Indexes that name no language file, negative ones included, become the built-in table.
     for (int index : {-7, -2, 0, 5}) {
@@ -429,7 +429,7 @@ TEST_F(KelvaneDocTest, LanguageResetCommandSelectsTheBuiltInTable) {
         EXPECT_EQ(doc.GetLanguageIndex(), -1) << index;
     }
     doc.m_nLanguage = 0;
-    doc.OnCmdMsg(CKelvaneDoc::kIdLanguageDefault, &cmd);
+    doc.OnCmdMsg(ID_LANGUAGE_DEFAULT, &cmd);
     EXPECT_EQ(cmd.m_nCheck, 0);
 }
 

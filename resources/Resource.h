@@ -1,7 +1,8 @@
 #pragma once
 // Resource and command ids of the oscilloscope program: menus, accelerators, toolbar, bitmaps,
-// status-bar panes and every command that a menu item, key or toolbar button carries.
-// Plain constants only, so that resource data and the language table can share them.
+// status-bar panes, every command that a menu item, key or toolbar button carries, and the
+// dialogs with their control ids. Plain constants only: the resource data (menus, dialog
+// templates, the language table), the engine and the application shell all name ids from here.
 
 // ---- Resources ---------------------------------------------------------------------------------
 constexpr unsigned IDR_MAINFRAME = 128;     // main menu, accelerator table, toolbar, document strings
@@ -390,8 +391,28 @@ constexpr unsigned IDC_FFT_BINS = 1194;
 constexpr unsigned IDC_FFT_SCALE = 1196;
 constexpr unsigned IDC_FFT_HARMONIC_FRAME = 1197;
 constexpr unsigned IDC_FFT_MEASURE_FRAME = 1198;
+constexpr unsigned IDC_FFT_HARMONIC1_LABEL = 1199; // "1st" .. "6th": 1199..1204
+constexpr unsigned IDC_FFT_HARMONIC2_LABEL = 1200;
+constexpr unsigned IDC_FFT_HARMONIC3_LABEL = 1201;
+constexpr unsigned IDC_FFT_HARMONIC4_LABEL = 1202;
+constexpr unsigned IDC_FFT_HARMONIC5_LABEL = 1203;
+constexpr unsigned IDC_FFT_HARMONIC6_LABEL = 1204;
+constexpr unsigned IDC_FFT_SNR_LABEL = 1205;
+constexpr unsigned IDC_FFT_THD_LABEL = 1206;
+constexpr unsigned IDC_FFT_ENOB_LABEL = 1207;
+constexpr unsigned IDC_FFT_SFDR_LABEL = 1208;
+constexpr unsigned IDC_FFT_SINAD_LABEL = 1209;
+constexpr unsigned IDC_FFT_TOTAL_POWER_LABEL = 1210;
 constexpr unsigned IDC_FFT_LEVEL6 = 1211; // levels 6th..1st: 1211, 1213, ..., 1221
 constexpr unsigned IDC_FFT_FREQ6 = 1212;  // frequencies 6th..1st: 1212, 1214, ..., 1222
+constexpr unsigned IDC_FFT_LEVEL5 = 1213;
+constexpr unsigned IDC_FFT_FREQ5 = 1214;
+constexpr unsigned IDC_FFT_LEVEL4 = 1215;
+constexpr unsigned IDC_FFT_FREQ4 = 1216;
+constexpr unsigned IDC_FFT_LEVEL3 = 1217;
+constexpr unsigned IDC_FFT_FREQ3 = 1218;
+constexpr unsigned IDC_FFT_LEVEL2 = 1219;
+constexpr unsigned IDC_FFT_FREQ2 = 1220;
 constexpr unsigned IDC_FFT_LEVEL1 = 1221;
 constexpr unsigned IDC_FFT_FREQ1 = 1222;
 constexpr unsigned IDC_FFT_SNR = 1223;
@@ -402,25 +423,44 @@ constexpr unsigned IDC_FFT_SINAD = 1227;
 constexpr unsigned IDC_FFT_TOTAL_POWER = 1228;
 constexpr unsigned IDC_FFT_SETTING_FRAME = 1234;
 constexpr unsigned IDC_FFT_START = 1235;
+constexpr unsigned IDC_FFT_VERTICAL_LABEL = 1236;
+constexpr unsigned IDC_FFT_PER_DIV_LABEL = 1238;
+constexpr unsigned IDC_FFT_HORIZONTAL_LABEL = 1239;
 constexpr unsigned IDC_FFT_VERTICAL = 1242;
 constexpr unsigned IDC_FFT_ZOOM = 1243;
 
 // Pass/Fail 204.
+constexpr unsigned IDC_PF_SOURCE_LABEL = 1113;
+constexpr unsigned IDC_PF_CONTROL_FRAME = 1142;
 constexpr unsigned IDC_PF_SOURCE = 1143;
+constexpr unsigned IDC_PF_OUTPUT_LABEL = 1144;
 constexpr unsigned IDC_PF_OUTPUT = 1145;
 constexpr unsigned IDC_PF_STOP_WHEN_OUTPUT = 1146;
+constexpr unsigned IDC_PF_MASK_FRAME = 1147;
+constexpr unsigned IDC_PF_VERTICAL_LABEL = 1148;
+constexpr unsigned IDC_PF_HORIZONTAL_LABEL = 1149;
 constexpr unsigned IDC_PF_VERTICAL = 1150;
 constexpr unsigned IDC_PF_HORIZONTAL = 1151;
 constexpr unsigned IDC_PF_SPIN_VERTICAL = 1152;
 constexpr unsigned IDC_PF_SPIN_HORIZONTAL = 1153;
+constexpr unsigned IDC_PF_VERTICAL_UNIT = 1154;
+constexpr unsigned IDC_PF_HORIZONTAL_UNIT = 1155;
 constexpr unsigned IDC_PF_CREATE = 1156;
 constexpr unsigned IDC_PF_SAVE = 1157;
 constexpr unsigned IDC_PF_LOAD = 1158;
+constexpr unsigned IDC_PF_INFO_FRAME = 1159;
+constexpr unsigned IDC_PF_OPERATION_FRAME = 1160;
 constexpr unsigned IDC_PF_START = 1161;
 constexpr unsigned IDC_PF_STOP = 1162;
+constexpr unsigned IDC_PF_FAIL_LABEL = 1163;
+constexpr unsigned IDC_PF_PASS_LABEL = 1164;
+constexpr unsigned IDC_PF_TOTAL_LABEL = 1165;
 constexpr unsigned IDC_PF_FAIL_COUNT = 1166;
 constexpr unsigned IDC_PF_TOTAL_COUNT = 1167;
 constexpr unsigned IDC_PF_PASS_COUNT = 1168;
+constexpr unsigned IDC_PF_FAIL_UNIT = 1169;
+constexpr unsigned IDC_PF_PASS_UNIT = 1170;
+constexpr unsigned IDC_PF_TOTAL_UNIT = 1171;
 // END acquisition, FFT and pass/fail panels
 
 // BEGIN sidepanel: the side control panel (dialog 178, IDD_SIDEBAR above)
