@@ -179,8 +179,7 @@ void CKelvaneView::RunStart() {
     if (!m_pDoc)
         return;
     CKelvaneDoc& doc = *m_pDoc;
-    doc.m_bRunning = 1;
-    doc.m_nRunStatus = 1;
+    doc.SetRunState(true, CKelvaneDoc::kRunStatusRun);
     doc.m_bZoomIn = 0;
     doc.m_bZoomOut = 0;
     doc.m_bDrag = 0;
@@ -204,8 +203,7 @@ void CKelvaneView::RunStop() {
     if (!m_pDoc)
         return;
     CKelvaneDoc& doc = *m_pDoc;
-    doc.m_bRunning = 0;
-    doc.m_nRunStatus = 0;
+    doc.SetRunState(false, CKelvaneDoc::kRunStatusStop);
     SidePanelMirror().EnableFormatList(false);
     doc.m_settings.CacheTimeBase();
     const std::int16_t format = doc.m_settings.GetTimeBaseFormat();

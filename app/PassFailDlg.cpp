@@ -18,8 +18,6 @@
 namespace {
 
 constexpr std::int16_t kMinTolerance = 1;
-constexpr std::int16_t kRunStatusStop = 0;
-constexpr std::int16_t kRunStatusAuto = 3;
 
 CPassFailDlg::BeepHook& Beeper() {
     static CPassFailDlg::BeepHook hook;
@@ -281,10 +279,8 @@ void CPassFailDlg::OnButtonStart() {
     pf.m_nPassed = 0;
     pf.m_nTotal = 0;
     ShowZeroCounts();
-    if (!m_pDoc->m_bRunning) {
-        m_pDoc->m_bRunning = 1;
-        m_pDoc->m_nRunStatus = kRunStatusAuto;
-    }
+    if (!m_pDoc->m_bRunning)
+        m_pDoc->SetRunState(true, CKelvaneDoc::kRunStatusAuto);
     if (m_pHost)
         m_pHost->RunStart();
     pf.m_nState2 = 1;
@@ -307,8 +303,7 @@ void CPassFailDlg::CountFrame() {
         ++pf.m_nFailed;
     ++pf.m_nTotal;
     if (pf.ShouldStop(passed)) {
-        m_pDoc->m_bRunning = 0;
-        m_pDoc->m_nRunStatus = kRunStatusStop;
+        m_pDoc->SetRunState(false, CKelvaneDoc::kRunStatusStop);
         StopTest();
         if (pf.ShouldBeep())
             MessageBeep(0);
@@ -371,9 +366,7 @@ void CPassFailDlg::OnCancel() {
             // ends zoom and drag, which a bare run flag would leave in force.
             if (m_pHost)
                 m_pHost->RunStart();
-            else
-                m_pDoc->m_bRunning = 1;
-            m_pDoc->m_nRunStatus = kRunStatusAuto;
+            m_pDoc->SetRunState(true, CKelvaneDoc::kRunStatusAuto);
         }
     }
     if (m_pHost)

@@ -19,9 +19,6 @@ namespace {
 constexpr int kTextPlay = 1125; // "Play"
 constexpr int kMaxFrames = CRecordStore::kMaxFrames;
 constexpr int kMaxInterval = CRecordStore::kMaxInterval;
-constexpr std::int16_t kRunAuto = 3;
-constexpr std::int16_t kRunStop = 0;
-constexpr std::int16_t kRunPlay = 5;
 
 // A whole decimal number and nothing else. A half-typed entry is not one and is left alone.
 bool ParseInt(const CString& text, int& value) {
@@ -420,7 +417,7 @@ void CRecordDlg::OnButtonStart() {
     store.BeginRecording(settings, m_nRecordEndFrame, m_nRecordInterval);
     ShowRecordedCount(0);
 
-    doc.m_nRunStatus = kRunAuto;
+    doc.SetRunStatus(CKelvaneDoc::kRunStatusAuto);
     m_btnStart.SetWindowText(Text(kv::kTextStop));
     m_btnPlay.EnableWindow(FALSE);
     m_btnLoad.EnableWindow(FALSE);
@@ -464,14 +461,14 @@ void CRecordDlg::OnButtonPlay() {
     CRecordStore& store = doc.m_record;
     if (store.m_bPlaying) {
         StopPlayback();
-        doc.m_nRunStatus = kRunStop;
+        doc.SetRunStatus(CKelvaneDoc::kRunStatusStop);
         Repaint();
         return;
     }
     if (RecordedCount() == 0)
         return;
     StopPump();
-    doc.m_nRunStatus = kRunPlay;
+    doc.SetRunStatus(CKelvaneDoc::kRunStatusPlay);
     EnablePlaySettings(FALSE);
     EnableRecordSettings(FALSE);
     m_comboSource.SetCurSel(std::clamp<int>(store.m_nChannel, 0, 1));
@@ -536,7 +533,7 @@ void CRecordDlg::PlayFrame() {
     SetEditInt(m_editCurrentFrame, shown);
     if (!going) {
         StopPlayback();
-        m_pDoc->m_nRunStatus = kRunStop;
+        m_pDoc->SetRunStatus(CKelvaneDoc::kRunStatusStop);
     }
     Repaint();
 }
@@ -598,7 +595,7 @@ void CRecordDlg::OnCancel() {
         }
         if (doc.m_record.m_bPlaying)
             StopPlayback();
-        doc.m_nRunStatus = kRunAuto;
+        doc.SetRunStatus(CKelvaneDoc::kRunStatusAuto);
         Repaint();
         SetChannelOn(0, m_bCh1WasOn);
         SetChannelOn(1, m_bCh2WasOn);

@@ -115,29 +115,29 @@ void CStatusStrip::DrawRunState(CDC* pDC) {
     int x = 12;
     const std::int16_t status = m_pDoc->m_nRunStatus;
     switch (status) {
-    case 0:
+    case CKelvaneDoc::kRunStatusStop:
         text = "STOP";
         color = kStopColor;
         break;
-    case 1:
+    case CKelvaneDoc::kRunStatusRun:
         text = "RUN";
         x = 14;
         break;
-    case 2:
+    case CKelvaneDoc::kRunStatusTriggered:
         text = "Trig'D";
         x = 11;
         break;
-    case 4:
+    case CKelvaneDoc::kRunStatusWait:
         text = "WAIT";
         break;
-    case 5:
+    case CKelvaneDoc::kRunStatusPlay:
         text = "PLAY";
         break;
     default:
         break;
     }
     COLORREF back = kBoxColor;
-    if (status == 3 || status == 4) {
+    if (status == CKelvaneDoc::kRunStatusAuto || status == CKelvaneDoc::kRunStatusWait) {
         std::int16_t& tick = m_pDoc->m_nStatusTick;
         // A counter that ever went negative would otherwise stop the blinking for as long as it
         // takes to climb back; both out-of-range ends restart the cycle.

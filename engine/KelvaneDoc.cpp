@@ -70,8 +70,7 @@ BOOL CKelvaneDoc::OnNewDocument() {
 void CKelvaneDoc::SetDefaultSettings() {
     // 1. Document flags.
     m_nModel = kDefaultModel;
-    m_bRunning = 1;
-    m_nRunStatus = 3;
+    SetRunState(true, kRunStatusAuto);
     m_nStatusTick = 0;
     m_nSaveChannel = 0;
     m_bZoomOut = m_bZoomIn = m_bDrag = 0;
@@ -440,10 +439,15 @@ void CKelvaneDoc::SetPersistenceDepth(std::int16_t depth) {
     m_persistence.SetDepth(depth);
 }
 
+void CKelvaneDoc::SetRunState(bool running, std::int16_t status) {
+    m_bRunning = running ? 1 : 0;
+    m_nRunStatus = status;
+}
+
 void CKelvaneDoc::AdvanceStatusTick() {
     // The blink counter wraps here, not only in the strip's paint: while the strip is hidden (full
     // screen) it would otherwise climb until it went negative and stopped the blinking.
-    if (m_nRunStatus == 3 || m_nRunStatus == 4)
+    if (m_nRunStatus == kRunStatusAuto || m_nRunStatus == kRunStatusWait)
         m_nStatusTick = static_cast<std::int16_t>(m_nStatusTick >= 39 ? 0 : m_nStatusTick + 1);
 }
 

@@ -30,6 +30,13 @@ public:
     static constexpr std::int32_t kMinSampleBuffer = 65535;
     // Auto-setup and zero-calibration state while no step is pending.
     static constexpr std::int32_t kIdle = -1;
+    // Run status (m_nRunStatus) as the status strip shows it.
+    static constexpr std::int16_t kRunStatusStop = 0;
+    static constexpr std::int16_t kRunStatusRun = 1;
+    static constexpr std::int16_t kRunStatusTriggered = 2; // "Trig'D"
+    static constexpr std::int16_t kRunStatusAuto = 3;
+    static constexpr std::int16_t kRunStatusWait = 4;
+    static constexpr std::int16_t kRunStatusPlay = 5;
 
     CKelvaneDoc();
     ~CKelvaneDoc() override;
@@ -114,6 +121,12 @@ public:
     std::int16_t GetPersistenceDepth() const { return m_persistence.GetDepth(); }
     // The timer's blink counter: advances only while the status is AUTO (3) or WAIT (4).
     void AdvanceStatusTick();
+
+    // --- Run state ------------------------------------------------------------------------------
+    // Starts (running true) or stops acquisition: the run flag and the run status together.
+    void SetRunState(bool running, std::int16_t status);
+    // The run status alone, while the run flag stays (the acquisition cycle, the record player).
+    void SetRunStatus(std::int16_t status) { m_nRunStatus = status; }
 
     // Demo mode: set once when the user runs without an instrument; the setters then skip
     // their device calls except those that are sent in demo mode too.

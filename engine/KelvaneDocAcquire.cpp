@@ -11,10 +11,6 @@
 
 namespace {
 
-constexpr std::int16_t kStatusRun = 1;
-constexpr std::int16_t kStatusTriggered = 2;
-constexpr std::int16_t kStatusAuto = 3;
-constexpr std::int16_t kStatusWait = 4;
 constexpr int kPoints = CTrace::kScreenPoints;
 constexpr int kRollHeldMax = 500;
 constexpr int kAutoIdleLimit = 3;     // instrument: the fourth idle poll forces
@@ -140,8 +136,7 @@ static void EndSingleSweep(CKelvaneDoc& doc) {
     }
     if (!doc.m_bRunning)
         return;
-    doc.m_bRunning = 0;
-    doc.m_nRunStatus = 0;
+    doc.SetRunState(false, CKelvaneDoc::kRunStatusStop);
     doc.m_settings.CacheTimeBase();
     const std::int32_t copy = doc.m_settings.GetTimeBaseFormat() == kFormatRoll ? 1 : 0;
     doc.m_ch1.SaveAcquisitionState(copy);
@@ -161,11 +156,11 @@ void CKelvaneDoc::PollAndReadInstrument() {
         } else if (sweep == kSweepNormal) {
             m_nNormalWaitCounter = Incremented(m_nNormalWaitCounter);
             if (m_nNormalWaitCounter > 1) {
-                m_nRunStatus = kStatusWait;
+                SetRunStatus(kRunStatusWait);
                 m_nNormalWaitCounter = 5;
             }
         } else if (sweep == kSweepSingle) {
-            m_nRunStatus = kStatusWait;
+            SetRunStatus(kRunStatusWait);
         }
         if (source == kSourceAlt && sweep == kSweepNormal && state == 0) {
             SwapAlternateTriggerSource();
@@ -174,7 +169,7 @@ void CKelvaneDoc::PollAndReadInstrument() {
     } else if (state == 2 || state == 3) {
         if (sweep == kSweepAuto)
             idle = 0;
-        m_nRunStatus = kStatusTriggered;
+        SetRunStatus(kRunStatusTriggered);
         m_nNormalWaitCounter = 0;
     } else {
         if (source == kSourceAlt)
@@ -186,10 +181,10 @@ void CKelvaneDoc::PollAndReadInstrument() {
             ProcessCapturedTraces();
             EndSingleSweep(*this);
         } else if (sweep == kSweepAuto && m_bAutoForced) {
-            m_nRunStatus = kStatusAuto;
+            SetRunStatus(kRunStatusAuto);
             m_bAutoForced = 0;
         } else {
-            m_nRunStatus = kStatusTriggered;
+            SetRunStatus(kRunStatusTriggered);
         }
         idle = 0;
         m_nNormalWaitCounter = 0;
@@ -197,7 +192,7 @@ void CKelvaneDoc::PollAndReadInstrument() {
     if (sweep == kSweepAuto && idle > kAutoIdleLimit) {
         m_usb.ForceTrigger();
         m_bAutoForced = 1;
-        m_nRunStatus = kStatusAuto;
+        SetRunStatus(kRunStatusAuto);
         idle = 0;
     }
     m_trigger.SetAutoIdleCounter(idle);
@@ -213,7 +208,7 @@ void CKelvaneDoc::PollDemoCapture() {
         if (sweep == kSweepAuto)
             m_trigger.SetAutoIdleCounter(Incremented(m_trigger.GetAutoIdleCounter()));
         else
-            m_nRunStatus = kStatusWait;
+            SetRunStatus(kRunStatusWait);
     } else if (r == CDemoSource::kTriggered) {
         if (source == kSourceAlt && sweep != kSweepNormal)
             SwapAlternateTriggerSource();
@@ -224,11 +219,11 @@ void CKelvaneDoc::PollDemoCapture() {
             m_bPretriggerWait = 1;
         }
         if (sweep == kSweepAuto && m_bAutoForced) {
-            m_nRunStatus = kStatusAuto;
+            SetRunStatus(kRunStatusAuto);
             m_trigger.SetAutoIdleCounter(0);
             m_bAutoForced = 0;
         } else {
-            m_nRunStatus = kStatusTriggered;
+            SetRunStatus(kRunStatusTriggered);
         }
         if (sweep == kSweepSingle) {
             ProcessCapturedTraces();
@@ -238,7 +233,7 @@ void CKelvaneDoc::PollDemoCapture() {
     if (sweep == kSweepAuto && m_trigger.GetAutoIdleCounter() > kDemoAutoIdleLimit) {
         m_demo.ForceTrigger();
         m_bAutoForced = 1;
-        m_nRunStatus = kStatusAuto;
+        SetRunStatus(kRunStatusAuto);
         m_trigger.SetAutoIdleCounter(0);
     }
 }
@@ -281,7 +276,7 @@ void CKelvaneDoc::RollReadInstrument() {
         }
         m_bRollNewPoints = 1;
     }
-    m_nRunStatus = kStatusRun;
+    SetRunStatus(kRunStatusRun);
 }
 
 void CKelvaneDoc::RollReadDemo() {
@@ -298,7 +293,7 @@ void CKelvaneDoc::RollReadDemo() {
                 std::min(t->GetRollPointsHeld() + std::max<int>(t->GetRollNewPoints(), 0), kRollHeldMax));
         m_bRollNewPoints = 1;
     }
-    m_nRunStatus = kStatusRun;
+    SetRunStatus(kRunStatusRun);
 }
 
 // ---- Equivalent time ------------------------------------------------------------------------------

@@ -68,7 +68,7 @@ int CKelvaneDoc::StartCalibration() {
         if (IDocUi* ui = GetUi())
             ui->RunStopCommand();
         else
-            m_bRunning = 1;
+            SetRunState(true, kRunStatusRun);
     }
     // 2. The table to adjust. Without it the stop would write a stale or empty table over the
     // entries of the channel that is not being calibrated.
