@@ -67,11 +67,17 @@ QImage PaintSurface::Image() {
 bool PaintSurface::Present(QWidget* widget) {
     if (!m_drawn || !m_bitmap || !widget)
         return false;
+    QPainter painter(widget);
+    return Present(painter);
+}
+
+bool PaintSurface::Present(QPainter& painter) {
+    if (!m_drawn || !m_bitmap)
+        return false;
     m_drawn = false;
     const QImage image = Image();
     if (image.isNull())
         return false;
-    QPainter painter(widget);
     painter.drawImage(0, 0, image);
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include <QImage>
 
+class QPainter;
 class QWidget;
 
 namespace kv {
@@ -21,6 +22,8 @@ public:
     HDC Begin(int width, int height, COLORREF background = RGB(240, 240, 240));
     // Draws the bitmap on the widget with one drawImage; false when nothing was drawn.
     bool Present(QWidget* widget);
+    // The same onto an open painter.
+    bool Present(QPainter& painter);
     // The pixels as an image (for owner-drawn items shown through Qt).
     QImage Image();
 
