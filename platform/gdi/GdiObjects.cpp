@@ -246,15 +246,18 @@ std::shared_ptr<Bitmap> MakeBitmap(int width, int height, cairo_format_t format 
         return nullptr;
     bmp->width = width;
     bmp->height = height;
-    // Fresh bitmaps are black, like a new compatible bitmap.
-    cairo_surface_flush(bmp->surface);
-    unsigned char* data = cairo_image_surface_get_data(bmp->surface);
-    int stride = cairo_image_surface_get_stride(bmp->surface);
-    for (int y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        std::fill(row, row + width, 0xFF000000u);
+    // Fresh bitmaps are black, like a new compatible bitmap. Cairo clears a new surface to
+    // zeros, which is black where the fourth byte is unused; an alpha surface needs it at FF.
+    if (format == CAIRO_FORMAT_ARGB32) {
+        cairo_surface_flush(bmp->surface);
+        unsigned char* data = cairo_image_surface_get_data(bmp->surface);
+        const int stride = cairo_image_surface_get_stride(bmp->surface);
+        for (int y = 0; y < height; ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+            std::fill(row, row + width, 0xFF000000u);
+        }
+        cairo_surface_mark_dirty(bmp->surface);
     }
-    cairo_surface_mark_dirty(bmp->surface);
     return bmp;
 }
 

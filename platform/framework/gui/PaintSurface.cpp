@@ -67,6 +67,11 @@ QImage PaintSurface::Image() const {
 bool PaintSurface::Present(QWidget* widget) {
     if (!m_drawn || !m_bitmap || !widget)
         return false;
+    // A surface that covers the whole widget paints every pixel of it: Qt need not paint the
+    // parent's background underneath first.
+    if (widget->width() == m_width && widget->height() == m_height &&
+        !widget->testAttribute(Qt::WA_OpaquePaintEvent))
+        widget->setAttribute(Qt::WA_OpaquePaintEvent);
     QPainter painter(widget);
     return Present(painter);
 }
