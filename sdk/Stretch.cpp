@@ -131,7 +131,7 @@ public:
         const double x = kernel.Factor();
         const auto size = static_cast<std::int64_t>(m_w.size());
         const double last = 3 * x + static_cast<double>(extent);
-        for (auto h = static_cast<std::int64_t>(3 * x); static_cast<double>(h) <= last;) {
+        for (auto h = static_cast<std::int64_t>(3 * x); static_cast<double>(h) <= last && h < size;) {
             // Gap offsets o with o < x and h + o inside the buffer, from the seven samples
             // around h (the same for the whole gap).
             const std::int64_t gaps = std::min(kernel.Gaps(), size - 1 - h);

@@ -246,8 +246,8 @@ std::shared_ptr<Bitmap> MakeBitmap(int width, int height, cairo_format_t format 
         return nullptr;
     bmp->width = width;
     bmp->height = height;
-    // Fresh bitmaps are black, like a new compatible bitmap. Cairo clears a new surface to
-    // zeros, which is black where the fourth byte is unused; an alpha surface needs it at FF.
+    // Fresh bitmaps are black, like a new compatible bitmap. Cairo starts a surface with its
+    // colour channels at 0, black already; an alpha surface also needs its alpha at FF.
     if (format == CAIRO_FORMAT_ARGB32) {
         cairo_surface_flush(bmp->surface);
         unsigned char* data = cairo_image_surface_get_data(bmp->surface);
