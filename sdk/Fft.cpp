@@ -135,7 +135,7 @@ public:
         if (len == m_len)
             return;
         const std::size_t m = len / 2;
-        m_len = len;
+        m_len = 0; // until every table of the new length is in place
         m_re.assign(m, 0.0);
         m_im.assign(m, 0.0);
         // Stage twiddles exp(-2 pi i k / 2h), k < h, for h = m / 2, m / 4, ..., 1, one after another.
@@ -164,6 +164,7 @@ public:
             if (k < r)
                 m_swaps.push_back({k, r});
         }
+        m_len = len;
     }
 
     // Transforms the values input(0) .. input(len - 1).

@@ -74,7 +74,7 @@ public:
     std::int64_t Offset(int k) const { return m_offsets[k]; }
 
     void Build(double x) {
-        m_x = x;
+        m_x = 0; // matches no factor until the weights are complete
         m_gaps = std::max<std::int64_t>(
             std::min<std::int64_t>(static_cast<std::int64_t>(std::ceil(x)) - 1, kSincWorkLength), 0);
         for (auto& w : m_weights)
@@ -88,6 +88,7 @@ public:
         }
         for (int k = -3; k <= 3; ++k)
             m_offsets[k + 3] = static_cast<std::int64_t>(k * x);
+        m_x = x;
     }
 
 private:
