@@ -80,12 +80,14 @@ class WindowCache {
 public:
     const double* For(int type, std::size_t n, double* sum) {
         if (n != m_n || type != m_type) {
+            m_n = 0; // until the new table is complete
             m_values.resize(n);
-            m_sum = 0;
+            double sum = 0;
             for (std::size_t k = 0; k < n; ++k) {
                 m_values[k] = WindowValue(type, k, n);
-                m_sum += m_values[k];
+                sum += m_values[k];
             }
+            m_sum = sum;
             m_n = n;
             m_type = type;
         }
