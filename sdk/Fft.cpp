@@ -410,8 +410,11 @@ TESSEL_API void dsoNewFFT(const DsoFftSettings* settings, const uint16_t* sample
         const std::size_t half = settings->halfCount, n = 2 * half;
         double windowSum = 0;
         const double* window = t_windows.For(settings->window, n, &windowSum);
-        if (windowSum == 0)
-            return 0; // e.g. a Hanning window over two samples: nothing to normalise by
+        // A window that is 0 at every sample leaves nothing to normalise by: Hanning over two
+        // samples exactly, Blackman over two up to rounding (a sum of -3e-17 would scale the
+        // spectrum by 1e17).
+        if (std::fabs(windowSum) < 1e-9)
+            return 0;
         std::size_t len = std::size_t{1}
                           << static_cast<int>(std::log(static_cast<double>(n)) / std::log(2.0) + 0.001);
         // The 0.001 rounds counts just below a power of two up to it (n = 131070 gives 131072),

@@ -122,6 +122,21 @@ TEST(SdkNewFftGolden, EveryWindowAndSizeMatchesTheDirectTransformInAnyOrder) {
         }
 }
 
+TEST(SdkNewFftGolden, WindowsThatVanishOnTwoSamplesWriteNothing) {
+    // Over two samples Hanning and triangular are 0 at both, and Blackman (0.42 - 0.5 + 0.08)
+    // too: there is no window sum to normalise by.
+    const std::vector<std::uint16_t> codes = {700, 300};
+    for (std::uint16_t window : {1, 3, 4}) {
+        const DsoFftSettings settings{0, window, 1, 1.0};
+        double out[2] = {-5.0, -5.0};
+        dsoNewFFT(&settings, codes.data(), 0, out);
+        EXPECT_EQ(out[0], -5.0) << "window " << window;
+    }
+    // Hamming and flat top keep a positive sum there and give the definition's value.
+    for (int window : {2, 5})
+        ExpectMatches(Case{codes, 0, window, 1.0});
+}
+
 TEST(SdkNewFftGolden, EightThousandPointsBlackmanMatchAtSpreadBins) {
     std::vector<std::size_t> bins;
     for (std::size_t j = 0; j < 4096; j += j < 16 || j > 4080 ? 1 : 13)
