@@ -236,25 +236,28 @@ HDC RegisterDC(std::shared_ptr<DC> dc) {
 constexpr int kMaxBitmapSide = 32767;
 constexpr long long kMaxBitmapPixels = 1LL << 27;
 
-std::shared_ptr<Bitmap> MakeBitmap(int width, int height) {
+std::shared_ptr<Bitmap> MakeBitmap(int width, int height, cairo_format_t format = CAIRO_FORMAT_RGB24) {
     if (width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide ||
         static_cast<long long>(width) * height > kMaxBitmapPixels)
         return nullptr;
     auto bmp = std::make_shared<Bitmap>();
-    bmp->surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    bmp->surface = cairo_image_surface_create(format, width, height);
     if (cairo_surface_status(bmp->surface) != CAIRO_STATUS_SUCCESS)
         return nullptr;
     bmp->width = width;
     bmp->height = height;
-    // Fresh bitmaps are black, like a new compatible bitmap.
-    cairo_surface_flush(bmp->surface);
-    unsigned char* data = cairo_image_surface_get_data(bmp->surface);
-    int stride = cairo_image_surface_get_stride(bmp->surface);
-    for (int y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        std::fill(row, row + width, 0xFF000000u);
+    // Fresh bitmaps are black, like a new compatible bitmap. Cairo starts a surface with its
+    // colour channels at 0, black already; an alpha surface also needs its alpha at FF.
+    if (format == CAIRO_FORMAT_ARGB32) {
+        cairo_surface_flush(bmp->surface);
+        unsigned char* data = cairo_image_surface_get_data(bmp->surface);
+        const int stride = cairo_image_surface_get_stride(bmp->surface);
+        for (int y = 0; y < height; ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+            std::fill(row, row + width, 0xFF000000u);
+        }
+        cairo_surface_mark_dirty(bmp->surface);
     }
-    cairo_surface_mark_dirty(bmp->surface);
     return bmp;
 }
 
@@ -558,29 +561,55 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
     return ToHandle<HBITMAP__>(Register(bmp));
 }
 
+HBITMAP KvCreateOpaqueBitmap(HDC hdc, int width, int height) {
+    if (!LookupDC(hdc))
+        return nullptr;
+    // Drawing keeps the alpha of such a surface at its maximum: fills and pixels are opaque, and
+    // blocks copied from 24-bit bitmaps count as opaque. The black start is opaque too.
+    auto bmp = MakeBitmap(width, height, CAIRO_FORMAT_ARGB32);
+    return bmp ? ToHandle<HBITMAP__>(Register(bmp)) : nullptr;
+}
+
+BOOL KvGetBitmapPixels(HBITMAP hbmp, KvBitmapPixels* pixels) {
+    auto bmp = LookupAs<Bitmap>(hbmp, Kind::Bitmap);
+    if (!bmp || !bmp->surface || !pixels)
+        return FALSE;
+    cairo_surface_flush(bmp->surface);
+    pixels->data = cairo_image_surface_get_data(bmp->surface);
+    pixels->width = bmp->width;
+    pixels->height = bmp->height;
+    pixels->stride = cairo_image_surface_get_stride(bmp->surface);
+    pixels->opaque = cairo_image_surface_get_format(bmp->surface) == CAIRO_FORMAT_ARGB32 ? TRUE : FALSE;
+    return pixels->data ? TRUE : FALSE;
+}
+
 LONG GetBitmapBits(HBITMAP hbmp, LONG size, void* bits) {
     auto bmp = LookupAs<Bitmap>(hbmp, Kind::Bitmap);
     if (!bmp || !bmp->surface || !bits || size <= 0)
         return 0;
     cairo_surface_flush(bmp->surface);
     const unsigned char* data = cairo_image_surface_get_data(bmp->surface);
-    int stride = cairo_image_surface_get_stride(bmp->surface);
+    const int stride = cairo_image_surface_get_stride(bmp->surface);
     auto* out = static_cast<unsigned char*>(bits);
-    LONG written = 0;
-    for (int y = 0; y < bmp->height; ++y) {
+    // Whole pixels only, as many as `size` holds; the fourth byte of each is 0.
+    const long long wanted = std::min<long long>(size / 4, static_cast<long long>(bmp->width) * bmp->height);
+    long long written = 0;
+    for (int y = 0; y < bmp->height && written < wanted; ++y) {
         const auto* row =
             reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-        for (int x = 0; x < bmp->width; ++x) {
-            if (written + 4 > size)
-                return written;
-            std::uint32_t p = row[x];
-            out[written++] = static_cast<unsigned char>(p & 0xFF);
-            out[written++] = static_cast<unsigned char>((p >> 8) & 0xFF);
-            out[written++] = static_cast<unsigned char>((p >> 16) & 0xFF);
-            out[written++] = 0;
+        const long long count = std::min<long long>(bmp->width, wanted - written);
+        for (long long x = 0; x < count; ++x) {
+            // Pixel words are 0xxxRRGGBB: stored little-endian they are B, G, R, x.
+            const std::uint32_t p = row[x];
+            unsigned char* o = out + (written + x) * 4;
+            o[0] = static_cast<unsigned char>(p & 0xFF);
+            o[1] = static_cast<unsigned char>((p >> 8) & 0xFF);
+            o[2] = static_cast<unsigned char>((p >> 16) & 0xFF);
+            o[3] = 0;
         }
+        written += count;
     }
-    return written;
+    return static_cast<LONG>(written * 4);
 }
 
 BOOL KvSaveBitmapPng(HBITMAP hbmp, const char* path) {

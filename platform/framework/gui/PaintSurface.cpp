@@ -31,7 +31,8 @@ HDC PaintSurface::Begin(int width, int height, COLORREF background) {
         Release();
     if (!m_dc) {
         m_dc = CreateCompatibleDC(nullptr);
-        m_bitmap = m_dc ? CreateCompatibleBitmap(m_dc, width, height) : nullptr;
+        // Opaque pixels: Qt can show them in place as 32-bit RGB (see View()).
+        m_bitmap = m_dc ? KvCreateOpaqueBitmap(m_dc, width, height) : nullptr;
         if (!m_bitmap) {
             Release();
             return nullptr;
@@ -44,35 +45,45 @@ HDC PaintSurface::Begin(int width, int height, COLORREF background) {
         }
         m_width = width;
         m_height = height;
-        m_image = QImage(width, height, QImage::Format_RGB32);
     }
     m_drawn = true;
     return m_dc;
 }
 
-QImage PaintSurface::Image() {
-    if (!m_bitmap)
+QImage PaintSurface::View() const {
+    KvBitmapPixels pixels{};
+    if (!m_bitmap || !KvGetBitmapPixels(m_bitmap, &pixels) || !pixels.opaque)
         return QImage();
-    // The drawing layer keeps its pixels to itself: fetch its 32-bit rows (B, G, R, x) into
-    // the image's own buffer and mark them opaque, as the unused byte is undefined.
-    GetBitmapBits(m_bitmap, static_cast<LONG>(m_image.sizeInBytes()), m_image.bits());
-    for (int y = 0; y < m_height; ++y) {
-        auto* row = reinterpret_cast<quint32*>(m_image.scanLine(y));
-        for (int x = 0; x < m_width; ++x)
-            row[x] |= 0xFF000000u;
-    }
-    return m_image;
+    // The drawing layer's own rows, not a copy: their words are 0xFFRRGGBB, which is what a
+    // 32-bit RGB image holds. The image must not outlive this paint.
+    return QImage(static_cast<const uchar*>(pixels.data), pixels.width, pixels.height, pixels.stride,
+                  QImage::Format_RGB32);
+}
+
+QImage PaintSurface::Image() const {
+    return View().copy();
 }
 
 bool PaintSurface::Present(QWidget* widget) {
     if (!m_drawn || !m_bitmap || !widget)
         return false;
-    m_drawn = false;
-    const QImage image = Image();
-    if (image.isNull())
-        return false;
+    // A surface that covers the whole widget paints every pixel of it: Qt need not paint the
+    // parent's background underneath first.
+    if (widget->width() == m_width && widget->height() == m_height &&
+        !widget->testAttribute(Qt::WA_OpaquePaintEvent))
+        widget->setAttribute(Qt::WA_OpaquePaintEvent);
     QPainter painter(widget);
-    painter.drawImage(0, 0, image);
+    return Present(painter);
+}
+
+bool PaintSurface::Present(QPainter& painter) {
+    if (!m_drawn || !m_bitmap)
+        return false;
+    m_drawn = false;
+    const QImage view = View();
+    if (view.isNull())
+        return false;
+    painter.drawImage(0, 0, view);
     return true;
 }
 

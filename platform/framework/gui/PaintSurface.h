@@ -4,6 +4,7 @@
 
 #include <QImage>
 
+class QPainter;
 class QWidget;
 
 namespace kv {
@@ -19,12 +20,17 @@ public:
     // is created, drawn or shown then. The bitmap is kept while the size stays the same; a
     // new one starts filled with the background colour, as an erased window would.
     HDC Begin(int width, int height, COLORREF background = RGB(240, 240, 240));
-    // Draws the bitmap on the widget with one drawImage; false when nothing was drawn.
+    // Draws the bitmap on the widget with one drawImage straight from the bitmap's pixels;
+    // false when nothing was drawn.
     bool Present(QWidget* widget);
-    // The pixels as an image (for owner-drawn items shown through Qt).
-    QImage Image();
+    // The same onto an open painter.
+    bool Present(QPainter& painter);
+    // A copy of the pixels as an image.
+    QImage Image() const;
 
 private:
+    // The bitmap's pixels wrapped in place (no copy); valid while the bitmap is not drawn into.
+    QImage View() const;
     void Release();
     HDC m_dc = nullptr;
     HBITMAP m_bitmap = nullptr;
@@ -32,7 +38,6 @@ private:
     int m_width = 0;
     int m_height = 0;
     bool m_drawn = false;
-    QImage m_image;
 };
 
 } // namespace kv

@@ -315,6 +315,20 @@ KVGDI_API HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height);
 KVGDI_API HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
 /* Copies up to size bytes of the bitmap's top-down 32-bit rows (B, G, R, x); returns bytes copied. */
 KVGDI_API LONG GetBitmapBits(HBITMAP bmp, LONG size, void* bits);
+/* A bitmap like CreateCompatibleBitmap whose pixel words always read 0xFFRRGGBB, so that a screen
+   can show its pixels in place as 32-bit RGB without a pass to set the fourth byte. */
+KVGDI_API HBITMAP KvCreateOpaqueBitmap(HDC hdc, int width, int height);
+/* The bitmap's own pixels, read in place: top-down rows of 32-bit words 0xxxRRGGBB, `stride`
+   bytes apart; `opaque` when the bitmap came from KvCreateOpaqueBitmap (xx is then always FF).
+   Valid until the bitmap is drawn into again or deleted. */
+typedef struct KvBitmapPixels {
+    const void* data;
+    int width;
+    int height;
+    int stride;
+    BOOL opaque;
+} KvBitmapPixels;
+KVGDI_API BOOL KvGetBitmapPixels(HBITMAP bmp, KvBitmapPixels* pixels);
 /* Writes the bitmap, or the bitmap selected in the context, as a PNG file. */
 KVGDI_API BOOL KvSaveBitmapPng(HBITMAP bmp, const char* path);
 KVGDI_API BOOL KvSaveDCPng(HDC hdc, const char* path);
