@@ -10,10 +10,10 @@
 #include <QElapsedTimer>
 
 #include "../../tests/app/AppTestSupport.h"
-#include "app/Resource.h"
 #include "display/ChannelInfoBar.h"
 #include "display/ScopeScreen.h"
 #include "display/StatusStrip.h"
+#include "resources/Resource.h"
 
 namespace {
 
