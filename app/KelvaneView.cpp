@@ -34,7 +34,7 @@ CKelvaneView::CKelvaneView() : CFormView(IDD_KELVANE_FORM), m_sidebarPanel(kPane
 }
 
 CKelvaneView::~CKelvaneView() {
-    if (m_pDoc && m_pDoc->GetUi() == m_pUiBridge.get())
+    if (m_pDoc && &m_pDoc->Ui() == m_pUiBridge.get())
         m_pDoc->SetUi(nullptr);
 }
 

@@ -101,8 +101,8 @@ void CRecordDlg::StopPump() {
 }
 
 void CRecordDlg::Repaint() {
-    if (IDocUi* ui = m_pDoc ? m_pDoc->GetUi() : nullptr)
-        ui->RepaintView();
+    if (m_pDoc)
+        m_pDoc->Ui().RepaintView();
 }
 
 void CRecordDlg::SetChannelOn(int channel, std::int32_t on) {
@@ -112,8 +112,7 @@ void CRecordDlg::SetChannelOn(int channel, std::int32_t on) {
     if (trace.IsOn() == on)
         return;
     trace.SetOn(on);
-    if (IDocUi* ui = m_pDoc->GetUi())
-        ui->UpdateChannelControls(m_pDoc->m_ch1.IsOn() != 0, m_pDoc->m_ch2.IsOn() != 0);
+    m_pDoc->Ui().UpdateChannelControls(m_pDoc->m_ch1.IsOn() != 0, m_pDoc->m_ch2.IsOn() != 0);
     // Without this the instrument keeps capturing the channels it had before.
     m_pDoc->ApplyChannelEnable();
 }
@@ -491,22 +490,18 @@ void CRecordDlg::OnButtonPlay() {
     }
     trace.SetProbe(store.m_nProbe);
     trace.SetBandwidthLimit(store.m_nRecordingFlagWord ? 1 : 0);
-    IDocUi* ui = doc.GetUi();
-    if (ui) {
-        ui->SelectSidePanelCombo(channel == 0 ? SidePanelCombo::Ch1VoltDiv : SidePanelCombo::Ch2VoltDiv,
-                                 trace.GetVoltsPerDivIndex());
-        ui->SelectSidePanelCombo(channel == 0 ? SidePanelCombo::Ch1Coupling : SidePanelCombo::Ch2Coupling,
-                                 trace.GetCoupling());
-    }
+    IDocUi& ui = doc.Ui();
+    ui.SelectSidePanelCombo(channel == 0 ? SidePanelCombo::Ch1VoltDiv : SidePanelCombo::Ch2VoltDiv,
+                            trace.GetVoltsPerDivIndex());
+    ui.SelectSidePanelCombo(channel == 0 ? SidePanelCombo::Ch1Coupling : SidePanelCombo::Ch2Coupling,
+                            trace.GetCoupling());
     CKnob::RepaintKnobs(channel == 0 ? CKnob::kKnobCh1 : CKnob::kKnobCh2);
     doc.SetHorizontalPosition(store.m_nHorizontalPosition);
     doc.SetTimeBaseIndex(store.m_nTimeBaseIndex);
-    if (ui) {
-        ui->SelectSidePanelCombo(SidePanelCombo::TimeDiv, doc.m_settings.GetTimeBaseIndex());
-        ui->RepaintTimeBaseKnob();
-        ui->RecomputeMarkers();
-        ui->RecomputeTriggerLevelReadout();
-    }
+    ui.SelectSidePanelCombo(SidePanelCombo::TimeDiv, doc.m_settings.GetTimeBaseIndex());
+    ui.RepaintTimeBaseKnob();
+    ui.RecomputeMarkers();
+    ui.RecomputeTriggerLevelReadout();
 
     const int start = store.BeginPlayback();
     if (start < 0) {

@@ -68,8 +68,7 @@ void CColorButton::OnLButtonUp(UINT nFlags, CPoint point) {
             // CH1 and CH2 colour the screen panel, the information bar and their knob; MATH
             // and REF take the colour at the screen's next paint.
             if (m_nTrace == 0 || m_nTrace == 1) {
-                if (IDocUi* ui = pDoc->GetUi())
-                    ui->RepaintView();
+                pDoc->Ui().RepaintView();
                 CKnob::RepaintKnobs(m_nTrace == 0 ? CKnob::kKnobCh1 : CKnob::kKnobCh2);
             }
         }

@@ -257,21 +257,17 @@ void CKnob::TurnVoltsPerDiv(int channel, int value) {
         m_pDoc->SetCh1VoltDiv(index);
     else
         m_pDoc->SetCh2VoltDiv(index);
-    if (IDocUi* ui = m_pDoc->GetUi()) {
-        ui->SelectSidePanelCombo(channel == 0 ? SidePanelCombo::Ch1VoltDiv : SidePanelCombo::Ch2VoltDiv,
-                                 index);
-        ui->RecomputeTriggerLevelReadout();
-    }
+    IDocUi& ui = m_pDoc->Ui();
+    ui.SelectSidePanelCombo(channel == 0 ? SidePanelCombo::Ch1VoltDiv : SidePanelCombo::Ch2VoltDiv, index);
+    ui.RecomputeTriggerLevelReadout();
 }
 
 void CKnob::SelectTimeDiv(std::int16_t index) {
-    if (IDocUi* ui = m_pDoc->GetUi())
-        ui->SelectSidePanelCombo(SidePanelCombo::TimeDiv, index);
+    m_pDoc->Ui().SelectSidePanelCombo(SidePanelCombo::TimeDiv, index);
 }
 
 void CKnob::SetFormat(std::int16_t format) {
-    if (IDocUi* ui = m_pDoc->GetUi())
-        ui->SelectSidePanelCombo(SidePanelCombo::Format, format);
+    m_pDoc->Ui().SelectSidePanelCombo(SidePanelCombo::Format, format);
     m_pDoc->SetHorizontalFormat(format);
 }
 

@@ -906,10 +906,9 @@ void CScopeScreen::DragMarker(CPoint point) {
 // --- Zoom tools ---------------------------------------------------------------------------------------
 
 void CScopeScreen::AfterZoomStep() {
-    if (IDocUi* ui = m_pDoc->GetUi()) {
-        ui->SelectSidePanelCombo(SidePanelCombo::TimeDiv, m_pDoc->m_settings.GetTimeBaseIndex());
-        ui->RepaintTimeBaseKnob();
-    }
+    IDocUi& ui = m_pDoc->Ui();
+    ui.SelectSidePanelCombo(SidePanelCombo::TimeDiv, m_pDoc->m_settings.GetTimeBaseIndex());
+    ui.RepaintTimeBaseKnob();
     Invalidate();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The one road from the document engine to the user interface. The application's view
-// implements it; tests pass a recording fake. A document without one (null) has no view:
-// every call is skipped and the document's own setters run alone.
+// implements it; tests pass a recording fake. A document without a view talks to its own
+// stand-in (CViewlessDocUi): window calls are skipped and the document's own setters run
+// alone, so no caller ever tests for a missing view.
 #include <cstdint>
 
 class CLanguageTable;
@@ -32,6 +33,9 @@ struct ScreenOptions {
 class IDocUi {
 public:
     virtual ~IDocUi() = default;
+
+    // False only for the stand-in of a document without a view.
+    virtual bool HasView() const { return true; }
 
     // --- View commands and setters that the engine goes through ----------------------
     // The view's run/stop command (a Single capture ends acquisition through it).

@@ -1,6 +1,7 @@
 #pragma once
 // The view's setters and side-panel updates as the auto-setup and the zero calibration reach
-// them. Without a view the document's own setter runs alone and the panel calls are skipped.
+// them. Without a view the document's stand-in runs the document's own setter alone and skips
+// the panel calls.
 #include <cstdint>
 
 #include "engine/KelvaneDoc.h"
@@ -9,40 +10,28 @@ namespace kv::docview {
 
 // Time base through the view's setter (which also moves the side panel's list).
 inline void SetTimeBase(CKelvaneDoc& doc, std::int16_t index) {
-    if (IDocUi* ui = doc.GetUi())
-        ui->SetTimeBaseIndex(index);
-    else
-        doc.SetTimeBaseIndex(index);
+    doc.Ui().SetTimeBaseIndex(index);
 }
 
 // Volts/div of channel 0 (CH1) or 1 (CH2) through the view's setter.
 inline void SetVoltsPerDiv(CKelvaneDoc& doc, int channel, std::int16_t index) {
-    if (IDocUi* ui = doc.GetUi())
-        ui->SetChannelVoltsPerDiv(channel, index);
-    else if (channel == 0)
-        doc.SetCh1VoltDiv(index);
-    else
-        doc.SetCh2VoltDiv(index);
+    doc.Ui().SetChannelVoltsPerDiv(channel, index);
 }
 
 inline void SelectCombo(CKelvaneDoc& doc, SidePanelCombo combo, int entry) {
-    if (IDocUi* ui = doc.GetUi())
-        ui->SelectSidePanelCombo(combo, entry);
+    doc.Ui().SelectSidePanelCombo(combo, entry);
 }
 
 inline void RecomputeMarkers(CKelvaneDoc& doc) {
-    if (IDocUi* ui = doc.GetUi())
-        ui->RecomputeMarkers();
+    doc.Ui().RecomputeMarkers();
 }
 
 inline void RecomputeLevelReadout(CKelvaneDoc& doc) {
-    if (IDocUi* ui = doc.GetUi())
-        ui->RecomputeTriggerLevelReadout();
+    doc.Ui().RecomputeTriggerLevelReadout();
 }
 
 inline void UpdateChannelControls(CKelvaneDoc& doc) {
-    if (IDocUi* ui = doc.GetUi())
-        ui->UpdateChannelControls(doc.m_ch1.IsOn() != 0, doc.m_ch2.IsOn() != 0);
+    doc.Ui().UpdateChannelControls(doc.m_ch1.IsOn() != 0, doc.m_ch2.IsOn() != 0);
 }
 
 // Coupling of channel 0/1 through the document setter, mirrored in the side panel.

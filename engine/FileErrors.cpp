@@ -25,8 +25,7 @@ int SaveWholeFile(const char* path, const void* data, std::size_t size, CString*
 }
 
 void ShowDocMessage(CKelvaneDoc& doc, const std::string& text) {
-    if (IDocUi* ui = doc.GetUi())
-        ui->MessageBox(text.c_str(), "");
+    doc.Ui().MessageBox(text.c_str(), "");
 }
 
 } // namespace kv

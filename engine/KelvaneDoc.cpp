@@ -5,17 +5,10 @@
 #include <limits>
 
 #include "engine/DocDeviceCalls.h"
-#include "engine/NullDocUi.h"
 #include "engine/SettingsCodes.h"
 #include "engine/TimeBaseLimits.h"
 
 namespace {
-
-// Every call the engine makes on the user interface is skipped when there is no view.
-IDocUi& UiOrNone(IDocUi* ui) {
-    static CNullDocUi none;
-    return ui ? *ui : none;
-}
 
 // Level range, input ranges and offsets after a volts/div change, all for the active source
 // as it stood before the calls.
@@ -377,7 +370,7 @@ void CKelvaneDoc::ApplyChannelEnable() {
     const std::int16_t index = m_settings.GetTimeBaseIndex();
     if (limits && (index < limits->lower || index > limits->upper)) {
         SetTimeBaseIndex(limits->lower);
-        IDocUi& ui = UiOrNone(m_pUi);
+        IDocUi& ui = Ui();
         ui.SelectSidePanelCombo(SidePanelCombo::TimeDiv, limits->lower);
         ui.RepaintView();
     }
@@ -458,7 +451,7 @@ void CKelvaneDoc::SelectLanguage(int index) {
     m_nLanguage = index;
     m_language.SetModel(m_nModel);
     m_language.SelectLanguage(index);
-    IDocUi& ui = UiOrNone(m_pUi);
+    IDocUi& ui = Ui();
     // A language file that could not be read leaves every text empty: the user is told why.
     if (!m_language.GetLoadError().IsEmpty())
         ui.MessageBox(("Can not open file: " + m_language.GetLoadError().str()).c_str(), "");

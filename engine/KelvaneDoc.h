@@ -20,6 +20,7 @@
 #include "engine/Trace.h"
 #include "engine/Trigger.h"
 #include "engine/UsbDevice.h"
+#include "engine/ViewlessDocUi.h"
 #include "framework/CString.h"
 #include "framework/Document.h"
 #include "resources/Resource.h"
@@ -47,8 +48,10 @@ public:
     // Files are written by the document's own readers and writers, never through the framework.
     void Serialize() {}
 
-    // The user interface the engine reports to; null means no view (calls are skipped).
-    void SetUi(IDocUi* ui) { m_pUi = ui; }
+    // The user interface the engine reports to. Null detaches the view: the document then
+    // talks to its own stand-in, so Ui() and GetUi() always answer.
+    void SetUi(IDocUi* ui) { m_pUi = ui ? ui : &m_viewless; }
+    IDocUi& Ui() const { return *m_pUi; }
     IDocUi* GetUi() const { return m_pUi; }
 
     // --- Life cycle ----------------------------------------------------------------------
@@ -288,7 +291,8 @@ public:
     CPersistence m_persistence;
 
 private:
-    IDocUi* m_pUi = nullptr;
+    CViewlessDocUi m_viewless{*this};
+    IDocUi* m_pUi = &m_viewless;
     std::int32_t m_bDemoMode = 0;
     std::int32_t m_nSampleBufferSize = 0;
 };

@@ -127,20 +127,10 @@ void CKelvaneDoc::AcquireTick() {
     ProcessCapturedTraces();
 }
 
-// The view's run/stop command ends a Single sweep. Without a view the document stops itself the
-// same way, so a Single sweep never keeps capturing.
+// The view's run/stop command ends a Single sweep; without a view the document's stand-in stops
+// it the same way, so a Single sweep never keeps capturing.
 static void EndSingleSweep(CKelvaneDoc& doc) {
-    if (IDocUi* ui = doc.GetUi()) {
-        ui->RunStopCommand();
-        return;
-    }
-    if (!doc.m_bRunning)
-        return;
-    doc.SetRunState(false, CKelvaneDoc::kRunStatusStop);
-    doc.m_settings.CacheTimeBase();
-    const std::int32_t copy = doc.m_settings.GetTimeBaseFormat() == kFormatRoll ? 1 : 0;
-    doc.m_ch1.SaveAcquisitionState(copy);
-    doc.m_ch2.SaveAcquisitionState(copy);
+    doc.Ui().RunStopCommand();
 }
 
 void CKelvaneDoc::PollAndReadInstrument() {

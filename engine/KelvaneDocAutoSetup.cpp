@@ -116,8 +116,7 @@ int CKelvaneDoc::StartAutoSetup() {
     m_nSearchHigh = kSearchHigh;
     m_nSettleCount = 0;
     // 8. Progress window.
-    if (IDocUi* ui = GetUi())
-        ui->ShowAutoSetupProgress();
+    Ui().ShowAutoSetupProgress();
     return 1;
 }
 
@@ -212,8 +211,7 @@ int CKelvaneDoc::AutoSetupStep() {
     } else {
         return 1;
     }
-    if (IDocUi* ui = GetUi())
-        ui->SetAutoSetupProgressStep(m_nAutoSetupState);
+    Ui().SetAutoSetupProgressStep(m_nAutoSetupState);
     return 1;
 }
 
@@ -258,7 +256,6 @@ int CKelvaneDoc::FinishAutoSetup() {
     }
     // 5. Markers; the progress window goes.
     dv::RecomputeMarkers(*this);
-    if (IDocUi* ui = GetUi())
-        ui->CloseAutoSetupProgress();
+    Ui().CloseAutoSetupProgress();
     return 1;
 }

@@ -28,7 +28,7 @@ int CKelvaneDoc::ComputeFft() {
 int CKelvaneDoc::SaveFftToText(const char* path) {
     CString error;
     const int ok = m_fft.SaveFftToText(path, &error);
-    if (!ok && m_pUi)
-        m_pUi->MessageBox(error, "");
+    if (!ok)
+        Ui().MessageBox(error, "");
     return ok;
 }

@@ -9,6 +9,7 @@
 
 #include "engine/DocDeviceCalls.h"
 #include "engine/DocViewCalls.h"
+#include "engine/SettingsCodes.h"
 #include "engine/TimeBaseLimits.h"
 
 namespace {
@@ -58,18 +59,9 @@ int CKelvaneDoc::StartCalibration() {
     // 1. Saved on states, factory defaults, acquisition running.
     m_bCalSavedCh1On = m_ch1.IsOn();
     m_bCalSavedCh2On = m_ch2.IsOn();
-    if (IDocUi* ui = GetUi()) {
-        ui->FactorySetup();
-    } else {
-        SetDefaultSettings();
-        ApplySettingsToDevice();
-    }
-    if (!m_bRunning) {
-        if (IDocUi* ui = GetUi())
-            ui->RunStopCommand();
-        else
-            SetRunState(true, kRunStatusRun);
-    }
+    Ui().FactorySetup();
+    if (!m_bRunning)
+        Ui().RunStopCommand();
     // 2. The table to adjust. Without it the stop would write a stale or empty table over the
     // entries of the channel that is not being calibrated.
     if (!m_usb.ReadCalibration(m_trigger.GetCalibrationTable())) {
@@ -79,16 +71,15 @@ int CKelvaneDoc::StartCalibration() {
     kv::docdevice::ComputeLevelRange(*this);
     // 3. Y-T format (Roll first moves to 40 us/div).
     const std::int16_t format = m_settings.GetTimeBaseFormat();
-    if (format == 1) {
+    if (format == kFormatRoll) {
         const std::int16_t index40us = TimeBaseIndexOf(m_settings, 4e-5);
         if (index40us >= 0)
             dv::SetTimeBase(*this, index40us);
     }
-    if (format != 0) {
-        SetHorizontalFormat(0);
-        dv::SelectCombo(*this, SidePanelCombo::Format, 0);
-        if (IDocUi* ui = GetUi())
-            ui->RepaintView();
+    if (format != kFormatYT) {
+        SetHorizontalFormat(kFormatYT);
+        dv::SelectCombo(*this, SidePanelCombo::Format, kFormatYT);
+        Ui().RepaintView();
     }
     // 4. Normal acquisition, shortest record.
     if (m_average.GetAcquireMode() != CAverageBuffer::kModeNormal)
@@ -98,8 +89,7 @@ int CKelvaneDoc::StartCalibration() {
         SetRecordLength(0);
     }
     // 5. Large window, fixed time base, Auto sweep.
-    if (IDocUi* ui = GetUi())
-        ui->MaximizeMainWindow(true);
+    Ui().MaximizeMainWindow(true);
     dv::SetTimeBase(*this, kCalibrationTimeBase);
     if (m_trigger.GetSweep() != 0) {
         m_trigger.SetSweep(0);
@@ -279,7 +269,6 @@ int CKelvaneDoc::StopCalibration() {
     dv::RecomputeMarkers(*this);
     // 5. Idle, normal window.
     m_nCalibrationState = kIdle;
-    if (IDocUi* ui = GetUi())
-        ui->MaximizeMainWindow(false);
+    Ui().MaximizeMainWindow(false);
     return result;
 }

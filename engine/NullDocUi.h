@@ -1,6 +1,6 @@
 #pragma once
-// A user interface that accepts every call the engine makes and shows nothing: the document's
-// stand-in while no view is attached, and the base of head-less callers.
+// A user interface that accepts every call the engine makes and shows nothing: the base of
+// head-less callers and of the document's stand-in while no view is attached.
 #include "engine/DocUi.h"
 
 class CNullDocUi : public IDocUi {

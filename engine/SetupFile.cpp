@@ -479,10 +479,10 @@ void ApplyTrigger(CTrigger& trig, const TriggerFields& t) {
     trig.SetPulseCondition(static_cast<std::int16_t>(t.pulseCondition));
 }
 
-void ApplyScreen(IDocUi* ui, const ScreenFields& s) {
+void ApplyScreen(IDocUi& ui, const ScreenFields& s) {
     ScreenOptions o;
-    // Without a view the block is read and dropped.
-    if (!ui || !ui->GetScreenOptions(o))
+    // Without a screen panel the block is read and dropped.
+    if (!ui.GetScreenOptions(o))
         return;
     if (s.cursorSource == 0 || s.cursorSource == 1 || s.cursorSource == 2 || s.cursorSource == 6)
         o.cursorSource = static_cast<std::uint16_t>(s.cursorSource);
@@ -492,7 +492,7 @@ void ApplyScreen(IDocUi* ui, const ScreenFields& s) {
     o.gridOn = s.gridOn;
     o.gridIntensity = static_cast<std::uint16_t>(std::clamp(s.gridIntensity, 0, 255));
     o.waveformIntensity = static_cast<std::uint16_t>(std::clamp(s.waveformIntensity, 0, 255));
-    ui->SetScreenOptions(o);
+    ui.SetScreenOptions(o);
 }
 
 void ApplyRecord(CRecordStore& store, const RecordFields& f) {
@@ -663,11 +663,9 @@ int CKelvaneDoc::SaveSetupFile(const char* path) {
     w.I16(m_settings.GetSamplingMode());
     // Screen panel options (the panel's defaults when there is no view).
     ScreenOptions screen = kv::DefaultScreenOptions();
-    if (IDocUi* ui = GetUi()) {
-        ScreenOptions current;
-        if (ui->GetScreenOptions(current))
-            screen = current;
-    }
+    ScreenOptions current;
+    if (Ui().GetScreenOptions(current))
+        screen = current;
     w.U16(screen.cursorSource);
     w.U16(screen.cursorMode);
     w.U16(screen.dotMode);
@@ -808,7 +806,7 @@ int CKelvaneDoc::LoadSetupFile(const char* path, bool tellProblems) {
         if (In(t.samplingMode, 0, 1))
             m_settings.SetSamplingMode(static_cast<std::int16_t>(t.samplingMode));
 
-        ApplyScreen(GetUi(), f.screen);
+        ApplyScreen(Ui(), f.screen);
 
         const AcquisitionFields& a = f.acquisition;
         if (In(a.persistenceDepth, 0, CPersistence::kMaxDepth))

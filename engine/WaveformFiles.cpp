@@ -499,7 +499,8 @@ int CKelvaneDoc::LoadCsvFile(const char* path) {
     if (std::find(std::begin(kCsvSizes), std::end(kCsvSizes), size) == std::end(kCsvSizes))
         return RefuseContents(*this, path,
                               "the size " + std::to_string(size) + " is not 10240, 14336, 28672 or 32768");
-    if (size > m_ch1.GetRecordCapacity() || !m_ch1.GetWorkRecord() || !GetUi())
+    // The time/div list shows the file's clock: a document without a view loads no CSV.
+    if (size > m_ch1.GetRecordCapacity() || !m_ch1.GetWorkRecord() || !Ui().HasView())
         return 0;
 
     std::vector<std::int16_t> points;
@@ -534,8 +535,8 @@ int CKelvaneDoc::LoadCsvFile(const char* path) {
         }
     }
     SetTimeBaseIndex(timeBase);
-    GetUi()->SelectSidePanelCombo(SidePanelCombo::TimeDiv, timeBase);
-    GetUi()->RepaintView();
+    Ui().SelectSidePanelCombo(SidePanelCombo::TimeDiv, timeBase);
+    Ui().RepaintView();
 
     m_ch1.SetRecordLength(static_cast<std::int32_t>(size));
     // Points past the end of the file keep their previous values.
