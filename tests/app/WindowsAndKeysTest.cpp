@@ -18,8 +18,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 
 #include <array>
@@ -47,6 +49,14 @@ public:
             m_timer.stop();
             ++seen;
             m_action(modal);
+            // A key that missed the box would leave its loop waiting for ever: fail instead.
+            QPointer<QWidget> open(modal);
+            QTimer::singleShot(10000, [open] {
+                if (open && open->isVisible() && QApplication::activeModalWidget() == open) {
+                    ADD_FAILURE() << "the modal window was still open 10 s after the key";
+                    open->close();
+                }
+            });
         });
         m_timer.start(5);
     }
@@ -59,6 +69,8 @@ private:
 
 // A key as the platform delivers it: to the window, which hands it to its focus widget.
 void Press(QWidget* inWindow, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    // A window just shown becomes active a moment later on a busy machine.
+    QTest::qWaitFor([inWindow] { return QApplication::activeWindow() == inWindow->window(); }, 2000);
     QTest::keyClick(inWindow->window()->windowHandle(), key, modifiers);
 }
 

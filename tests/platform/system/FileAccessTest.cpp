@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -265,18 +266,44 @@ TEST_F(FileAccessTest, UnwritableFolderFallsBackToWritingInPlace) {
     const std::string p = dir.File("locked/Default.set");
     WriteAllBytes(p, "old old old");
     const ino_t inode = StatOf(p).st_ino;
-    ASSERT_EQ(::chmod(dir.File("locked").c_str(), 0555), 0);
-    ASSERT_TRUE(kv::WriteWholeFile(p, "new", 3));
-    EXPECT_EQ(AsString(ReadAllBytes(p)), "new");
-    // A new file cannot be made there (the system decides; the administrator may).
-    const bool created = kv::WriteWholeFile(dir.File("locked/other.set"), "x", 1);
-    ::chmod(dir.File("locked").c_str(), 0755);
-    if (kvtest::RunningAsRoot()) {
-        GTEST_SKIP() << "as root the folder is writable after all, so the save replaced the file; "
-                        "the in-place choice is checked in SaveMethodFollowsTheTarget";
+    // The administrator may write any folder, so as root the save runs as an ordinary user that
+    // owns the file but cannot add names to its folder.
+    const bool asRoot = kvtest::RunningAsRoot();
+    const uid_t user = 65534;
+    if (asRoot) {
+        ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0); // the scratch folder is private
+        ASSERT_EQ(::chown(dir.File("locked").c_str(), user, user), 0);
+        ASSERT_EQ(::chown(p.c_str(), user, user), 0);
     }
-    EXPECT_EQ(StatOf(p).st_ino, inode);
-    EXPECT_FALSE(created);
+    ASSERT_EQ(::chmod(dir.File("locked").c_str(), 0555), 0);
+    auto save = [&] {
+        const bool replaced = kv::WriteWholeFile(p, "new", 3);
+        const bool created = kv::WriteWholeFile(dir.File("locked/other.set"), "x", 1);
+        return replaced && !created && StatOf(p).st_ino == inode && AsString(ReadAllBytes(p)) == "new";
+    };
+    bool ok = false;
+    if (asRoot) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const bool dropped = ::setgid(user) == 0 && ::setuid(user) == 0;
+            if (dropped && ::access(p.c_str(), W_OK) != 0)
+                ::_exit(2); // a private folder above the build folder keeps the user out
+            ::_exit(dropped && save() ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 2) {
+            ::chmod(dir.File("locked").c_str(), 0755);
+            GTEST_SKIP() << "an ordinary user cannot reach the build folder";
+        }
+        ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    } else {
+        ok = save();
+    }
+    ::chmod(dir.File("locked").c_str(), 0755);
+    EXPECT_TRUE(ok) << "the file was not rewritten in place, or a new file appeared in the locked folder";
+    EXPECT_EQ(AsString(ReadAllBytes(p)), "new");
 }
 
 TEST_F(FileAccessTest, InPlaceWritesKeepTheFileAndCutIt) {
