@@ -135,6 +135,8 @@ public:
     void SelectTimeBase(const char* label);
     void SetTimeBaseIndex(std::int16_t index);
     void OnBufferSize(std::int16_t mode);
+    // Enable and check mark of the Buffer Size item of record-length mode `mode`.
+    void UpdateBufferSize(CCmdUI* ui, std::int16_t mode);
     void UpdateMenuChecks(CMenu* menu);
     // Position of a label in the side panel's time/div list (prefix search), -1 when absent.
     int TimeDivPosition(const char* label);
@@ -211,8 +213,6 @@ private:
         void operator()(CViewPanels* panels) const;
     };
     CViewPanels& Panels();
-    void UpdateChannelItem(CCmdUI* ui, const CTrace& trace, bool check);
-    void UpdateBufferSize(CCmdUI* ui, std::int16_t mode);
     int RunFileDialog(BOOL open, const char* defExt, const char* filter, const char* title, CString& path);
     ISidePanelMirror* m_pMirror = nullptr;
     std::unique_ptr<CViewPanels, PanelsDeleter> m_pPanels;

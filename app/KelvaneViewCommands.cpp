@@ -11,26 +11,39 @@
 #include "resources/ScaleLabels.h"
 #include "resources/language/TextKeys.h"
 
-#include <array>
+#include <cstdint>
 
 namespace {
+
+using View = CKelvaneView;
+using Doc = CKelvaneDoc;
 
 constexpr int kTextTurnOff = 4000;
 constexpr int kTextTurnOn = 4001;
 
-using kv::kTimeDivLabels;
+// What a row of the map hands to its handlers: the channel of a per-channel row (0 CH1, 1 CH2)
+// and the item's value (the row's first value plus the item's offset from the row's first id).
+struct CommandArg {
+    int channel;
+    std::int16_t value;
+};
+using CommandFn = void (*)(View&, Doc&, CommandArg);
+using UpdateFn = void (*)(View&, Doc&, CCmdUI*, CommandArg);
 
-// Measurement codes 0..19 and their item ids.
-constexpr std::array<UINT, 20> kMeasureIds = {
-    ID_MEASURE_PK2PK,      ID_MEASURE_MAX,       ID_MEASURE_MIN,        ID_MEASURE_AMPLITUDE,
-    ID_MEASURE_TOP,        ID_MEASURE_MIDDLE,    ID_MEASURE_BASE,       ID_MEASURE_MEAN,
-    ID_MEASURE_CYCLE_MEAN, ID_MEASURE_RMS,       ID_MEASURE_POVERSHOOT, ID_MEASURE_NOVERSHOOT,
-    ID_MEASURE_PERIOD,     ID_MEASURE_FREQUENCY, ID_MEASURE_RISE,       ID_MEASURE_FALL,
-    ID_MEASURE_PDUTY,      ID_MEASURE_NDUTY,     ID_MEASURE_PWIDTH,     ID_MEASURE_NWIDTH};
+// One row of the command map: `count` consecutive ids from `first`, each with a command handler
+// and an update handler (enable, check, relabel); either may be null.
+struct CommandRow {
+    UINT first;
+    std::int16_t count;
+    int channel;
+    std::int16_t value;
+    CommandFn command;
+    UpdateFn update;
+};
 
-// Buffer Size ids by record-length mode 0..6.
-constexpr std::array<UINT, 7> kBufferIds = {ID_BUFFER_10K, ID_BUFFER_14K,  ID_BUFFER_28K, ID_BUFFER_32K,
-                                            ID_BUFFER_64K, ID_BUFFER_512K, ID_BUFFER_1M};
+CTrace& Input(Doc& d, int channel) {
+    return channel == 0 ? d.m_ch1 : d.m_ch2;
+}
 
 const char* VoltsLabel(int step, int probe) {
     const int entry = step + 3 * probe;
@@ -38,6 +51,415 @@ const char* VoltsLabel(int step, int probe) {
         return nullptr;
     return kv::kVoltsPerDivLadder[static_cast<std::size_t>(entry)];
 }
+
+// Enabled while its trace is on, checked when also `check`.
+void ChannelItem(CCmdUI* ui, const CTrace& trace, bool check) {
+    const bool on = trace.IsOn() != 0;
+    ui->Enable(on ? TRUE : FALSE);
+    ui->SetCheck(on && check ? 1 : 0);
+}
+
+// Enabled when `enabled`, checked only when enabled and `check`.
+void EnabledItem(CCmdUI* ui, bool enabled, bool check) {
+    ui->Enable(enabled ? TRUE : FALSE);
+    ui->SetCheck(enabled && check ? 1 : 0);
+}
+
+void OnOffText(Doc& d, CCmdUI* ui, bool on) {
+    ui->SetText(d.GetText(on ? kTextTurnOff : kTextTurnOn).GetString());
+}
+
+void CheckItem(CCmdUI* ui, bool check) {
+    ui->SetCheck(check ? 1 : 0);
+}
+
+// ---- Handlers shared by several rows ----
+
+void ChannelOnOff(View& v, Doc&, CommandArg a) {
+    v.OnChannelOnOff(a.channel);
+}
+void ChannelOnOffText(View&, Doc& d, CCmdUI* ui, CommandArg a) {
+    OnOffText(d, ui, Input(d, a.channel).IsOn() != 0);
+}
+void ChannelVoltsPerDiv(View& v, Doc&, CommandArg a) {
+    v.SetChannelVoltsPerDiv(a.value, static_cast<std::int16_t>(a.channel));
+}
+void ChannelVoltsPerDivItem(View&, Doc& d, CCmdUI* ui, CommandArg a) {
+    const CTrace& t = Input(d, a.channel);
+    if (const char* label = VoltsLabel(a.value, t.GetProbe()))
+        ui->SetText(label);
+    ChannelItem(ui, t, t.GetVoltsPerDivIndex() == a.value);
+}
+void ChannelCoupling(View& v, Doc&, CommandArg a) {
+    v.OnChannelCoupling(a.channel, a.value);
+}
+void ChannelCouplingItem(View&, Doc& d, CCmdUI* ui, CommandArg a) {
+    ChannelItem(ui, Input(d, a.channel), Input(d, a.channel).GetCoupling() == a.value);
+}
+void ChannelFilter(View&, Doc& d, CommandArg a) {
+    Input(d, a.channel).SetFilter(a.value);
+}
+void ChannelFilterItem(View&, Doc& d, CCmdUI* ui, CommandArg a) {
+    ChannelItem(ui, Input(d, a.channel), Input(d, a.channel).GetFilter() == a.value);
+}
+void ChannelProbe(View& v, Doc&, CommandArg a) {
+    v.OnChannelProbe(a.channel, a.value);
+}
+void ChannelProbeItem(View&, Doc& d, CCmdUI* ui, CommandArg a) {
+    ChannelItem(ui, Input(d, a.channel), Input(d, a.channel).GetProbe() == a.value);
+}
+void ChannelReset(View& v, Doc&, CommandArg a) {
+    v.OnChannelReset(a.channel);
+}
+void ChannelResetItem(View&, Doc& d, CCmdUI* ui, CommandArg a) {
+    ui->Enable(Input(d, a.channel).IsOn() != 0);
+}
+void ChannelInvert(View&, Doc& d, CommandArg a) {
+    CTrace& t = Input(d, a.channel);
+    t.SetInvert(t.IsInverted() ? 0 : 1);
+}
+void ChannelInvertItem(View&, Doc& d, CCmdUI* ui, CommandArg a) {
+    ChannelItem(ui, Input(d, a.channel), Input(d, a.channel).IsInverted() != 0);
+}
+void ChannelBandwidthLimit(View&, Doc& d, CommandArg a) {
+    CTrace& t = Input(d, a.channel);
+    t.SetBandwidthLimit(t.IsBandwidthLimit() ? 0 : 1);
+    d.SendFilterSettings();
+}
+void ChannelBandwidthLimitItem(View&, Doc& d, CCmdUI* ui, CommandArg a) {
+    if (d.IsDemoMode()) {
+        ui->Enable(FALSE);
+        ui->SetCheck(0);
+        return;
+    }
+    ChannelItem(ui, Input(d, a.channel), Input(d, a.channel).IsBandwidthLimit() != 0);
+}
+void MathSourceItem(Doc& d, CCmdUI* ui, CommandArg a, std::int16_t source) {
+    EnabledItem(ui, d.m_math.IsOn() && Input(d, a.value).IsOn(), source == a.value);
+}
+void SelectTimeBase(View& v, Doc&, CommandArg a) {
+    v.SelectTimeBase(kv::kTimeDivLabels[static_cast<std::size_t>(a.value)]);
+}
+void TimeBaseItem(View& v, Doc& d, CCmdUI* ui, CommandArg a) {
+    CheckItem(ui, v.TimeDivPosition(kv::kTimeDivLabels[static_cast<std::size_t>(a.value)]) ==
+                      d.m_settings.GetTimeBaseIndex());
+}
+void FormatItem(View&, Doc& d, CCmdUI* ui, CommandArg a) {
+    EnabledItem(ui, d.m_bRunning && !d.m_passFail.m_nState1, d.m_settings.GetTimeBaseFormat() == a.value);
+}
+void CursorSource(View& v, Doc&, CommandArg a) {
+    v.Screen().SetCursorSource(a.value);
+}
+void CursorSourceItem(View& v, Doc&, CCmdUI* ui, CommandArg a) {
+    CheckItem(ui, v.Screen().GetCursorSource() == a.value);
+}
+void CursorMode(View& v, Doc&, CommandArg a) {
+    v.OnCursorMode(a.value);
+}
+void CursorModeItem(View& v, Doc&, CCmdUI* ui, CommandArg a) {
+    CheckItem(ui, v.Screen().GetCursorMode() == a.value);
+}
+// The cursor pairs have no meaning on the spectrum.
+void CursorPairItem(View& v, Doc&, CCmdUI* ui, CommandArg a) {
+    EnabledItem(ui, v.Screen().GetCursorSource() != CScopeScreen::kCursorSourceFft,
+                v.Screen().GetCursorMode() == a.value);
+}
+void MeasureSource(View&, Doc& d, CommandArg a) {
+    d.m_measure.SetSource(a.value);
+}
+void MeasureSourceItem(View&, Doc& d, CCmdUI* ui, CommandArg a) {
+    CheckItem(ui, d.m_measure.GetSource() == a.value);
+}
+void AddMeasurement(View&, Doc& d, CommandArg a) {
+    d.m_measure.AddMeasurement(a.value);
+}
+void DotMode(View& v, Doc&, CommandArg a) {
+    v.Screen().SetDotMode(a.value);
+    v.ScreenPanel().Invalidate(FALSE);
+}
+void DotModeItem(View& v, Doc&, CCmdUI* ui, CommandArg a) {
+    CheckItem(ui, v.Screen().GetDotMode() == a.value);
+}
+// The mouse tools work on a stopped Y-T or Roll record in real time.
+void MouseModeItem(Doc& d, CCmdUI* ui, std::int32_t flag) {
+    EnabledItem(ui,
+                !d.m_bRunning && d.m_settings.GetTimeBaseFormat() != kFormatXY &&
+                    d.m_settings.GetSamplingMode() != 1,
+                flag != 0);
+}
+void BufferSize(View& v, Doc&, CommandArg a) {
+    v.OnBufferSize(a.value);
+}
+void BufferSizeItem(View& v, Doc&, CCmdUI* ui, CommandArg a) {
+    v.UpdateBufferSize(ui, a.value);
+}
+void Interpolation(View&, Doc& d, CommandArg a) {
+    d.m_ch1.SetInterpolation(a.value);
+    d.m_ch2.SetInterpolation(a.value);
+    d.m_math.SetInterpolation(a.value);
+    d.m_ref.SetInterpolation(a.value);
+}
+void InterpolationItem(View& v, Doc& d, CCmdUI* ui, CommandArg a) {
+    const int p40ns = v.TimeDivPosition("40.0ns");
+    // Without the label in the list there is no rule to apply.
+    if (p40ns < 0)
+        return;
+    EnabledItem(ui,
+                !d.IsDemoMode() && d.m_settings.GetSamplingMode() == 0 &&
+                    d.m_settings.GetTimeBaseIndex() <= p40ns,
+                d.m_ch1.GetInterpolation() == a.value);
+}
+
+// The whole map, by menu. A per-channel row appears once for CH1 and once for CH2.
+// clang-format off
+constexpr CommandRow kCommandRows[] = {
+    // ---- File ----
+    {ID_FILE_LOAD_CSV, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnFileLoadCsv(); }, nullptr},
+    {ID_FILE_LOAD_SETUPS, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnFileLoadSetups(); }, nullptr},
+    {ID_FILE_SAVE_CSV, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnFileSaveCsv(); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { ui->Enable(d.m_settings.GetSamplingMode() != 1); }},
+    {ID_FILE_SAVE_IMAGE, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnFileSaveImage(); }, nullptr},
+    {ID_FILE_SAVE_SETUPS, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnFileSaveSetups(); }, nullptr},
+
+    // ---- Channel > CH1 and CH2 ----
+    {ID_CH1_ONOFF, 1, 0, 0, ChannelOnOff, ChannelOnOffText},
+    {ID_CH1_VOLTDIV_FIRST, 10, 0, 0, ChannelVoltsPerDiv, ChannelVoltsPerDivItem},
+    {ID_CH1_COUPLING_FIRST, 3, 0, 0, ChannelCoupling, ChannelCouplingItem},
+    {ID_CH1_FILTER_FIRST, 3, 0, 0, ChannelFilter, ChannelFilterItem},
+    {ID_CH1_PROBE_FIRST, 4, 0, 0, ChannelProbe, ChannelProbeItem},
+    {ID_CH1_RESET, 1, 0, 0, ChannelReset, ChannelResetItem},
+    {ID_CH1_INVERT, 1, 0, 0, ChannelInvert, ChannelInvertItem},
+    {ID_CH1_BWLIMIT, 1, 0, 0, ChannelBandwidthLimit, ChannelBandwidthLimitItem},
+    {ID_CH2_ONOFF, 1, 1, 0, ChannelOnOff, ChannelOnOffText},
+    {ID_CH2_VOLTDIV_FIRST, 10, 1, 0, ChannelVoltsPerDiv, ChannelVoltsPerDivItem},
+    {ID_CH2_COUPLING_FIRST, 3, 1, 0, ChannelCoupling, ChannelCouplingItem},
+    {ID_CH2_FILTER_FIRST, 3, 1, 0, ChannelFilter, ChannelFilterItem},
+    {ID_CH2_PROBE_FIRST, 4, 1, 0, ChannelProbe, ChannelProbeItem},
+    {ID_CH2_RESET, 1, 1, 0, ChannelReset, ChannelResetItem},
+    {ID_CH2_INVERT, 1, 1, 0, ChannelInvert, ChannelInvertItem},
+    {ID_CH2_BWLIMIT, 1, 1, 0, ChannelBandwidthLimit, ChannelBandwidthLimitItem},
+
+    // ---- Channel > MATH (sources: value 0 CH1, 1 CH2) ----
+    {ID_MATH_ONOFF, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnMathOnOff(); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { OnOffText(d, ui, d.m_math.IsOn() != 0); }},
+    {ID_MATH_SOURCEA_CH1, 2, 0, 0, [](View&, Doc& d, CommandArg a) { d.m_math.SetSourceA(a.value); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg a) { MathSourceItem(d, ui, a, d.m_math.GetSourceA()); }},
+    {ID_MATH_SOURCEB_CH1, 2, 0, 0, [](View&, Doc& d, CommandArg a) { d.m_math.SetSourceB(a.value); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg a) { MathSourceItem(d, ui, a, d.m_math.GetSourceB()); }},
+    {ID_MATH_OPERATE_FIRST, 4, 0, 0, [](View&, Doc& d, CommandArg a) { d.m_math.SetOperation(a.value); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg a) { ChannelItem(ui, d.m_math, d.m_math.GetOperation() == a.value); }},
+    {ID_MATH_PROBE_FIRST, 4, 0, 0, [](View&, Doc& d, CommandArg a) { d.m_math.SetProbe(a.value); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg a) { ChannelItem(ui, d.m_math, d.m_math.GetProbe() == a.value); }},
+    {ID_MATH_VOLTDIV_FIRST, 10, 0, 0, [](View&, Doc& d, CommandArg a) { d.m_math.SetVoltsPerDivIndex(a.value); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg a) {
+         if (const char* label = VoltsLabel(a.value, d.m_math.GetProbe()))
+             ui->SetText(label);
+         ChannelItem(ui, d.m_math, d.m_math.GetVoltsPerDivIndex() == a.value);
+     }},
+    {ID_MATH_RESET, 1, 0, 0,
+     [](View& v, Doc& d, CommandArg) {
+         d.m_math.SetPosition(128.0f);
+         v.Screen().UpdateMarkerPositions();
+     },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { ui->Enable(d.m_math.IsOn() != 0); }},
+    {ID_MATH_INVERT, 1, 0, 0, [](View&, Doc& d, CommandArg) { d.m_math.SetInvert(d.m_math.IsInverted() ? 0 : 1); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) {
+         EnabledItem(ui, d.m_math.IsOn() && d.m_bRunning, d.m_math.IsInverted() != 0);
+     }},
+
+    // ---- Channel > Reference ----
+    {ID_REF_VOLTDIV_FIRST, 10, 0, 0, [](View&, Doc& d, CommandArg a) { d.m_ref.SetVoltsPerDivIndex(a.value); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg a) { ChannelItem(ui, d.m_ref, d.m_ref.GetVoltsPerDivIndex() == a.value); }},
+    {ID_REF_ONOFF, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnReferenceOnOff(); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { OnOffText(d, ui, d.m_ref.IsOn() != 0); }},
+    {ID_REF_RESET, 1, 0, 0,
+     [](View& v, Doc& d, CommandArg) {
+         d.m_ref.SetPosition(128.0f);
+         v.Screen().UpdateMarkerPositions();
+     },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { ui->Enable(d.m_ref.IsOn() != 0); }},
+    {ID_REF_LOAD, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnReferenceLoad(); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { ui->Enable(d.m_ref.IsOn() != 0); }},
+    {ID_REF_SAVE, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnReferenceSave(); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { ui->Enable(d.m_settings.GetTimeBaseFormat() != kFormatRoll); }},
+
+    // ---- Trigger ----
+    {ID_TRIG_MODE_EDGE, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnTriggerMode(0); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { CheckItem(ui, d.m_trigger.GetTriggerType() == 0); }},
+    {ID_TRIG_MODE_PULSE, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnTriggerMode(1); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { EnabledItem(ui, !d.IsDemoMode(), d.m_trigger.GetTriggerType() == 1); }},
+    {ID_TRIG_SWEEP_FIRST, 3, 0, 0, [](View& v, Doc&, CommandArg a) { v.OnTriggerSweep(a.value); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg a) { CheckItem(ui, d.m_trigger.GetSweep() == a.value); }},
+    {ID_TRIG_SOURCE_FIRST, 5, 0, 0, [](View& v, Doc&, CommandArg a) { v.OnTriggerSource(a.value); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg a) { CheckItem(ui, d.m_trigger.GetSource() == a.value); }},
+    {ID_TRIG_SLOPE_RISE, 2, 0, 0, [](View& v, Doc&, CommandArg a) { v.OnTriggerSlope(a.value); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg a) {
+         EnabledItem(ui, d.m_trigger.GetTriggerType() == 0, d.m_trigger.GetSlope() == a.value);
+     }},
+    {ID_TRIG_PW_FIRST, 6, 0, 0, [](View& v, Doc&, CommandArg a) { v.OnTriggerPulseCondition(a.value); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg a) {
+         EnabledItem(ui, d.m_trigger.GetTriggerType() == 1, d.m_trigger.GetPulseCondition() == a.value);
+     }},
+    {ID_TRIG_LEVEL50, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnTriggerLevel50(); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { ui->Enable(d.m_settings.GetTimeBaseFormat() != kFormatRoll); }},
+    {ID_TRIG_HF_REJECT, 1, 0, 0,
+     [](View&, Doc& d, CommandArg) {
+         d.m_trigger.SetHfReject(d.m_trigger.IsHfReject() ? 0 : 1);
+         d.SendFilterSettings();
+     },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { EnabledItem(ui, !d.IsDemoMode(), d.m_trigger.IsHfReject() != 0); }},
+
+    // ---- Horizontal (time/div: value = time-base step of the command's label) ----
+    {ID_TIMEDIV_FIRST, static_cast<std::int16_t>(kv::kTimeDivLabels.size()), 0, 0, SelectTimeBase, TimeBaseItem},
+    {ID_FORMAT_YT, 1, 0, kFormatYT, [](View& v, Doc&, CommandArg) { v.OnFormatYT(); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) {
+         EnabledItem(ui, d.m_bRunning != 0, d.m_settings.GetTimeBaseFormat() == kFormatYT);
+     }},
+    {ID_FORMAT_ROLL, 1, 0, kFormatRoll, [](View& v, Doc&, CommandArg) { v.OnFormatRoll(); }, FormatItem},
+    {ID_FORMAT_XY, 1, 0, kFormatXY, [](View& v, Doc&, CommandArg) { v.OnFormatXY(); }, FormatItem},
+    {ID_HORIZONTAL_ZERO, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnHorizontalCentre(); }, nullptr},
+
+    // ---- Cursor (sources 0 CH1, 1 CH2, 2 MATH; modes 0 none, 1 cross, 2 trace, 3 vertical, 4 horizontal) ----
+    {ID_CURSOR_SOURCE_CH1, 1, 0, 0, CursorSource, CursorSourceItem},
+    {ID_CURSOR_SOURCE_CH2, 1, 0, 1, CursorSource, CursorSourceItem},
+    {ID_CURSOR_SOURCE_MATH, 1, 0, 2, CursorSource, CursorSourceItem},
+    {ID_CURSOR_SOURCE_FFT, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnCursorSourceFft(); },
+     [](View& v, Doc& d, CCmdUI* ui, CommandArg) {
+         EnabledItem(ui, d.m_fft.m_bFftOn != 0, v.Screen().GetCursorSource() == CScopeScreen::kCursorSourceFft);
+     }},
+    {ID_CURSOR_NONE, 1, 0, 0, CursorMode, CursorModeItem},
+    {ID_CURSOR_CROSS, 1, 0, 1, CursorMode, CursorPairItem},
+    {ID_CURSOR_VERTICAL, 1, 0, 3, CursorMode, CursorPairItem},
+    {ID_CURSOR_HORIZONTAL, 1, 0, 4, CursorMode, CursorPairItem},
+    {ID_CURSOR_TRACE, 1, 0, 2, CursorMode, CursorModeItem},
+
+    // ---- Measure (sources 0 CH1, 1 CH2, 2 MATH; measurement codes 0..19) ----
+    {ID_MEASURE_SOURCE_CH1, 1, 0, 0, MeasureSource, MeasureSourceItem},
+    {ID_MEASURE_SOURCE_CH2, 1, 0, 1, MeasureSource, MeasureSourceItem},
+    {ID_MEASURE_SOURCE_MATH, 1, 0, 2, MeasureSource, MeasureSourceItem},
+    {ID_MEASURE_CLEAR, 1, 0, 0, [](View&, Doc& d, CommandArg) { d.m_measure.ClearAll(); }, nullptr},
+    {ID_MEASURE_PK2PK, 1, 0, 0, AddMeasurement, nullptr},
+    {ID_MEASURE_MAX, 1, 0, 1, AddMeasurement, nullptr},
+    {ID_MEASURE_MIN, 1, 0, 2, AddMeasurement, nullptr},
+    {ID_MEASURE_AMPLITUDE, 1, 0, 3, AddMeasurement, nullptr},
+    {ID_MEASURE_TOP, 1, 0, 4, AddMeasurement, nullptr},
+    {ID_MEASURE_MIDDLE, 1, 0, 5, AddMeasurement, nullptr},
+    {ID_MEASURE_BASE, 1, 0, 6, AddMeasurement, nullptr},
+    {ID_MEASURE_MEAN, 1, 0, 7, AddMeasurement, nullptr},
+    {ID_MEASURE_CYCLE_MEAN, 1, 0, 8, AddMeasurement, nullptr},
+    {ID_MEASURE_RMS, 1, 0, 9, AddMeasurement, nullptr},
+    {ID_MEASURE_POVERSHOOT, 1, 0, 10, AddMeasurement, nullptr},
+    {ID_MEASURE_NOVERSHOOT, 1, 0, 11, AddMeasurement, nullptr},
+    {ID_MEASURE_PERIOD, 1, 0, 12, AddMeasurement, nullptr},
+    {ID_MEASURE_FREQUENCY, 1, 0, 13, AddMeasurement, nullptr},
+    {ID_MEASURE_RISE, 1, 0, 14, AddMeasurement, nullptr},
+    {ID_MEASURE_FALL, 1, 0, 15, AddMeasurement, nullptr},
+    {ID_MEASURE_PDUTY, 1, 0, 16, AddMeasurement, nullptr},
+    {ID_MEASURE_NDUTY, 1, 0, 17, AddMeasurement, nullptr},
+    {ID_MEASURE_PWIDTH, 1, 0, 18, AddMeasurement, nullptr},
+    {ID_MEASURE_NWIDTH, 1, 0, 19, AddMeasurement, nullptr},
+
+    // ---- Display (dot mode 0 vectors, 1 dots) ----
+    {ID_DISPLAY_VECTORS, 1, 0, 0, DotMode, DotModeItem},
+    {ID_DISPLAY_DOTS, 1, 0, 1, DotMode, DotModeItem},
+    {ID_DISPLAY_GRID, 1, 0, 0,
+     [](View& v, Doc&, CommandArg) {
+         v.Screen().SetGridOn(v.Screen().IsGridOn() ? 0 : 1);
+         v.ScreenPanel().Invalidate(FALSE);
+     },
+     [](View& v, Doc&, CCmdUI* ui, CommandArg) { CheckItem(ui, v.Screen().IsGridOn() != 0); }},
+    {ID_DISPLAY_INTENSITY, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.ShowPanel(View::Panel::Intensity); }, nullptr},
+    {ID_DISPLAY_SETTINGS, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.ShowPanel(View::Panel::Intensity); }, nullptr},
+    {ID_DISPLAY_WAVEFORM_COLOR, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.ShowPanel(View::Panel::WaveformColor); }, nullptr},
+    {ID_CALIBRATE_DATA, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.ShowPanel(View::Panel::CalibrateData); }, nullptr},
+
+    // ---- Acquire (acquire modes 0 normal, 1 average, 2 peak; interpolation 0 step, 1 linear, 2 sin(x)/x;
+    // Buffer Size: value = record-length mode 0..6) ----
+    {ID_ACQUIRE_START, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnAcquireStart(); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { CheckItem(ui, d.m_bRunning != 0); }},
+    {ID_ACQUIRE_STOP, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnAcquireStop(); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { CheckItem(ui, d.m_bRunning == 0); }},
+    {ID_DRAG, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnMouseMode(View::MouseMode::Drag); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { MouseModeItem(d, ui, d.m_bDrag); }},
+    {ID_ZOOM_IN, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnMouseMode(View::MouseMode::ZoomIn); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { MouseModeItem(d, ui, d.m_bZoomIn); }},
+    {ID_ZOOM_OUT, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnMouseMode(View::MouseMode::ZoomOut); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { MouseModeItem(d, ui, d.m_bZoomOut); }},
+    {ID_SAMPLING_REALTIME, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnSamplingRealTime(); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { CheckItem(ui, d.m_settings.GetSamplingMode() == 0); }},
+    {ID_SAMPLING_ETS, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnSamplingEts(); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) {
+         const bool refused = d.IsDemoMode() || d.m_settings.GetTimeBaseIndex() > 6 ||
+                              d.m_trigger.GetSweep() == 2 || d.m_trigger.GetSource() == 2 ||
+                              d.m_average.GetAcquireMode() == 1 || d.m_fft.m_bFftOn;
+         EnabledItem(ui, !refused, d.m_settings.GetSamplingMode() == 1);
+     }},
+    {ID_ACQ_NORMAL, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnAcquireMode(0); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) {
+         const bool normal = d.m_average.GetAcquireMode() == 0;
+         ui->Enable(d.m_bRunning || normal ? TRUE : FALSE);
+         ui->SetCheck(normal ? 1 : 0);
+     }},
+    {ID_ACQ_AVERAGE, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnAcquireMode(1); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) {
+         if (d.IsDemoMode()) {
+             ui->Enable(FALSE);
+             return;
+         }
+         CString text;
+         text.Format("%s:%d", d.GetText(199).GetString(), static_cast<int>(d.m_average.GetFramesWanted()));
+         ui->SetText(text.GetString());
+         const bool average = d.m_average.GetAcquireMode() == 1;
+         if (d.m_settings.GetSamplingMode() == 1) {
+             ui->SetCheck(0);
+             ui->Enable(FALSE);
+         } else if (d.m_bRunning) {
+             ui->Enable(TRUE);
+             ui->SetCheck(average ? 1 : 0);
+         } else {
+             ui->Enable(average ? TRUE : FALSE);
+             ui->SetCheck(average ? 1 : 0);
+         }
+     }},
+    {ID_ACQ_PEAK, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnAcquireMode(2); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { CheckItem(ui, d.m_average.GetAcquireMode() == 2); }},
+    {ID_BUFFER_10K, 1, 0, 0, BufferSize, BufferSizeItem},
+    {ID_BUFFER_14K, 1, 0, 1, BufferSize, BufferSizeItem},
+    {ID_BUFFER_28K, 1, 0, 2, BufferSize, BufferSizeItem},
+    {ID_BUFFER_32K, 1, 0, 3, BufferSize, BufferSizeItem},
+    {ID_BUFFER_64K, 1, 0, 4, BufferSize, BufferSizeItem},
+    {ID_BUFFER_512K, 1, 0, 5, BufferSize, BufferSizeItem},
+    {ID_BUFFER_1M, 1, 0, 6, BufferSize, BufferSizeItem},
+    {ID_INTERP_STEP, 1, 0, 0, Interpolation, InterpolationItem},
+    {ID_INTERP_LINEAR, 1, 0, 1, Interpolation, InterpolationItem},
+    {ID_INTERP_SINX, 1, 0, 2, Interpolation, InterpolationItem},
+    {ID_AUTO_SETUP, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnAutoSetup(); }, nullptr},
+    {ID_DEMO_SETTING, 1, 0, 0,
+     [](View& v, Doc& d, CommandArg) {
+         if (d.IsDemoMode())
+             v.ShowPanel(View::Panel::DemoSetting);
+     },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { ui->Enable(d.IsDemoMode() ? TRUE : FALSE); }},
+
+    // ---- Utility ----
+    {ID_UTILITY_FFT, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnUtilityFft(); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) {
+         ui->Enable(d.m_settings.GetSamplingMode() == 1 || d.m_settings.GetRecordLengthMode() != 0 ? FALSE : TRUE);
+     }},
+    {ID_UTILITY_RECORD, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnUtilityRecord(); }, nullptr},
+    {ID_UTILITY_PASSFAIL, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnUtilityPassFail(); }, nullptr},
+    {ID_UTILITY_CALIBRATION, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnUtilityCalibration(); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { ui->Enable(d.IsDemoMode() || d.m_passFail.m_nState1 ? FALSE : TRUE); }},
+    {ID_FACTORY_SETUP, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnFactorySetup(); }, nullptr},
+
+    // ---- Context menu ----
+    {ID_WINDOW_MODE, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnWindowMode(); }, nullptr},
+    {ID_INFORMATION_ONOFF, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnInformationOnOff(); },
+     [](View& v, Doc& d, CCmdUI* ui, CommandArg) {
+         ui->SetText(d.GetText(v.Screen().IsLabelsOn() ? kv::kTextInformationOff : kv::kTextInformationOn).GetString());
+     }},
+};
+// clang-format on
 
 } // namespace
 
@@ -62,430 +484,27 @@ int CKelvaneView::TimeDivPosition(const char* label) {
     return SidePanelMirror().FindTimeDiv(label);
 }
 
-void CKelvaneView::UpdateChannelItem(CCmdUI* ui, const CTrace& trace, bool check) {
-    const bool on = trace.IsOn() != 0;
-    ui->Enable(on ? TRUE : FALSE);
-    ui->SetCheck(on && check ? 1 : 0);
-}
-
 // ---------------------------------------------------------------------------------------------
 // The map
 
 void CKelvaneView::BuildCommandMap() {
-    // A command that needs the document does nothing before the initial update.
-    auto cmd = [this](UINT id, std::function<void(CKelvaneDoc&)> fn) {
-        CCmdTarget::OnCommand(id, [this, fn] {
-            if (m_pDoc)
-                fn(*m_pDoc);
-        });
-    };
-    auto upd = [this](UINT id, std::function<void(CKelvaneDoc&, CCmdUI*)> fn) {
-        CCmdTarget::OnUpdateCommand(id, [this, fn](CCmdUI* ui) {
-            if (m_pDoc && ui)
-                fn(*m_pDoc, ui);
-        });
-    };
-    auto onOffText = [this](CCmdUI* ui, bool on) {
-        ui->SetText(m_pDoc->GetText(on ? kTextTurnOff : kTextTurnOn).GetString());
-    };
-
-    // ---- File ----
-    cmd(ID_FILE_LOAD_CSV, [this](CKelvaneDoc&) { OnFileLoadCsv(); });
-    cmd(ID_FILE_LOAD_SETUPS, [this](CKelvaneDoc&) { OnFileLoadSetups(); });
-    cmd(ID_FILE_SAVE_CSV, [this](CKelvaneDoc&) { OnFileSaveCsv(); });
-    upd(ID_FILE_SAVE_CSV,
-        [](CKelvaneDoc& d, CCmdUI* ui) { ui->Enable(d.m_settings.GetSamplingMode() != 1); });
-    cmd(ID_FILE_SAVE_IMAGE, [this](CKelvaneDoc&) { OnFileSaveImage(); });
-    cmd(ID_FILE_SAVE_SETUPS, [this](CKelvaneDoc&) { OnFileSaveSetups(); });
-
-    // ---- Channel > CH1 and CH2 ----
-    for (int ch = 0; ch < 2; ++ch) {
-        auto trace = [ch](CKelvaneDoc& d) -> CTrace& { return ch == 0 ? d.m_ch1 : d.m_ch2; };
-        const UINT onOff = ch == 0 ? ID_CH1_ONOFF : ID_CH2_ONOFF;
-        const UINT voltFirst = ch == 0 ? ID_CH1_VOLTDIV_FIRST : ID_CH2_VOLTDIV_FIRST;
-        const UINT couplingFirst = ch == 0 ? ID_CH1_COUPLING_FIRST : ID_CH2_COUPLING_FIRST;
-        const UINT probeFirst = ch == 0 ? ID_CH1_PROBE_FIRST : ID_CH2_PROBE_FIRST;
-        const UINT filterFirst = ch == 0 ? ID_CH1_FILTER_FIRST : ID_CH2_FILTER_FIRST;
-
-        cmd(onOff, [this, ch](CKelvaneDoc&) { OnChannelOnOff(ch); });
-        upd(onOff, [trace, onOffText](CKelvaneDoc& d, CCmdUI* ui) { onOffText(ui, trace(d).IsOn() != 0); });
-        for (std::int16_t step = 0; step < 10; ++step) {
-            cmd(voltFirst + static_cast<UINT>(step), [this, ch, step](CKelvaneDoc&) {
-                SetChannelVoltsPerDiv(step, static_cast<std::int16_t>(ch));
-            });
-            upd(voltFirst + static_cast<UINT>(step), [this, trace, step](CKelvaneDoc& d, CCmdUI* ui) {
-                const CTrace& t = trace(d);
-                if (const char* label = VoltsLabel(step, t.GetProbe()))
-                    ui->SetText(label);
-                UpdateChannelItem(ui, t, t.GetVoltsPerDivIndex() == step);
-            });
+    for (const CommandRow& row : kCommandRows) {
+        for (std::int16_t k = 0; k < row.count; ++k) {
+            const UINT id = row.first + static_cast<UINT>(k);
+            const CommandArg arg{row.channel, static_cast<std::int16_t>(row.value + k)};
+            // A command that needs the document does nothing before the initial update.
+            if (CommandFn command = row.command)
+                CCmdTarget::OnCommand(id, [this, command, arg] {
+                    if (m_pDoc)
+                        command(*this, *m_pDoc, arg);
+                });
+            if (UpdateFn update = row.update)
+                CCmdTarget::OnUpdateCommand(id, [this, update, arg](CCmdUI* ui) {
+                    if (m_pDoc && ui)
+                        update(*this, *m_pDoc, ui, arg);
+                });
         }
-        for (std::int16_t k = 0; k < 3; ++k) {
-            cmd(couplingFirst + static_cast<UINT>(k),
-                [this, ch, k](CKelvaneDoc&) { OnChannelCoupling(ch, k); });
-            upd(couplingFirst + static_cast<UINT>(k), [this, trace, k](CKelvaneDoc& d, CCmdUI* ui) {
-                UpdateChannelItem(ui, trace(d), trace(d).GetCoupling() == k);
-            });
-            cmd(filterFirst + static_cast<UINT>(k), [trace, k](CKelvaneDoc& d) { trace(d).SetFilter(k); });
-            upd(filterFirst + static_cast<UINT>(k), [this, trace, k](CKelvaneDoc& d, CCmdUI* ui) {
-                UpdateChannelItem(ui, trace(d), trace(d).GetFilter() == k);
-            });
-        }
-        for (std::int16_t k = 0; k < 4; ++k) {
-            cmd(probeFirst + static_cast<UINT>(k), [this, ch, k](CKelvaneDoc&) { OnChannelProbe(ch, k); });
-            upd(probeFirst + static_cast<UINT>(k), [this, trace, k](CKelvaneDoc& d, CCmdUI* ui) {
-                UpdateChannelItem(ui, trace(d), trace(d).GetProbe() == k);
-            });
-        }
-        const UINT reset = ch == 0 ? ID_CH1_RESET : ID_CH2_RESET;
-        cmd(reset, [this, ch](CKelvaneDoc&) { OnChannelReset(ch); });
-        upd(reset, [trace](CKelvaneDoc& d, CCmdUI* ui) { ui->Enable(trace(d).IsOn() != 0); });
-        const UINT invert = ch == 0 ? ID_CH1_INVERT : ID_CH2_INVERT;
-        cmd(invert, [trace](CKelvaneDoc& d) { trace(d).SetInvert(trace(d).IsInverted() ? 0 : 1); });
-        upd(invert, [this, trace](CKelvaneDoc& d, CCmdUI* ui) {
-            UpdateChannelItem(ui, trace(d), trace(d).IsInverted() != 0);
-        });
-        const UINT bw = ch == 0 ? ID_CH1_BWLIMIT : ID_CH2_BWLIMIT;
-        cmd(bw, [trace](CKelvaneDoc& d) {
-            trace(d).SetBandwidthLimit(trace(d).IsBandwidthLimit() ? 0 : 1);
-            d.SendFilterSettings();
-        });
-        upd(bw, [this, trace](CKelvaneDoc& d, CCmdUI* ui) {
-            if (d.IsDemoMode()) {
-                ui->Enable(FALSE);
-                ui->SetCheck(0);
-                return;
-            }
-            UpdateChannelItem(ui, trace(d), trace(d).IsBandwidthLimit() != 0);
-        });
     }
-
-    // ---- Channel > MATH ----
-    cmd(ID_MATH_ONOFF, [this](CKelvaneDoc&) { OnMathOnOff(); });
-    upd(ID_MATH_ONOFF, [onOffText](CKelvaneDoc& d, CCmdUI* ui) { onOffText(ui, d.m_math.IsOn() != 0); });
-    for (std::int16_t k = 0; k < 2; ++k) {
-        auto input = [k](CKelvaneDoc& d) -> const CTrace& { return k == 0 ? d.m_ch1 : d.m_ch2; };
-        cmd(ID_MATH_SOURCEA_CH1 + static_cast<UINT>(k), [k](CKelvaneDoc& d) { d.m_math.SetSourceA(k); });
-        upd(ID_MATH_SOURCEA_CH1 + static_cast<UINT>(k), [input, k](CKelvaneDoc& d, CCmdUI* ui) {
-            const bool on = d.m_math.IsOn() && input(d).IsOn();
-            ui->Enable(on ? TRUE : FALSE);
-            ui->SetCheck(on && d.m_math.GetSourceA() == k ? 1 : 0);
-        });
-        cmd(ID_MATH_SOURCEB_CH1 + static_cast<UINT>(k), [k](CKelvaneDoc& d) { d.m_math.SetSourceB(k); });
-        upd(ID_MATH_SOURCEB_CH1 + static_cast<UINT>(k), [input, k](CKelvaneDoc& d, CCmdUI* ui) {
-            const bool on = d.m_math.IsOn() && input(d).IsOn();
-            ui->Enable(on ? TRUE : FALSE);
-            ui->SetCheck(on && d.m_math.GetSourceB() == k ? 1 : 0);
-        });
-    }
-    for (std::int16_t k = 0; k < 4; ++k) {
-        cmd(ID_MATH_OPERATE_FIRST + static_cast<UINT>(k), [k](CKelvaneDoc& d) { d.m_math.SetOperation(k); });
-        upd(ID_MATH_OPERATE_FIRST + static_cast<UINT>(k), [this, k](CKelvaneDoc& d, CCmdUI* ui) {
-            UpdateChannelItem(ui, d.m_math, d.m_math.GetOperation() == k);
-        });
-        cmd(ID_MATH_PROBE_FIRST + static_cast<UINT>(k), [k](CKelvaneDoc& d) { d.m_math.SetProbe(k); });
-        upd(ID_MATH_PROBE_FIRST + static_cast<UINT>(k), [this, k](CKelvaneDoc& d, CCmdUI* ui) {
-            UpdateChannelItem(ui, d.m_math, d.m_math.GetProbe() == k);
-        });
-    }
-    for (std::int16_t step = 0; step < 10; ++step) {
-        cmd(ID_MATH_VOLTDIV_FIRST + static_cast<UINT>(step),
-            [step](CKelvaneDoc& d) { d.m_math.SetVoltsPerDivIndex(step); });
-        upd(ID_MATH_VOLTDIV_FIRST + static_cast<UINT>(step), [this, step](CKelvaneDoc& d, CCmdUI* ui) {
-            if (const char* label = VoltsLabel(step, d.m_math.GetProbe()))
-                ui->SetText(label);
-            UpdateChannelItem(ui, d.m_math, d.m_math.GetVoltsPerDivIndex() == step);
-        });
-        cmd(ID_REF_VOLTDIV_FIRST + static_cast<UINT>(step),
-            [step](CKelvaneDoc& d) { d.m_ref.SetVoltsPerDivIndex(step); });
-        upd(ID_REF_VOLTDIV_FIRST + static_cast<UINT>(step), [this, step](CKelvaneDoc& d, CCmdUI* ui) {
-            UpdateChannelItem(ui, d.m_ref, d.m_ref.GetVoltsPerDivIndex() == step);
-        });
-    }
-    cmd(ID_MATH_RESET, [this](CKelvaneDoc& d) {
-        d.m_math.SetPosition(128.0f);
-        Screen().UpdateMarkerPositions();
-    });
-    upd(ID_MATH_RESET, [](CKelvaneDoc& d, CCmdUI* ui) { ui->Enable(d.m_math.IsOn() != 0); });
-    cmd(ID_MATH_INVERT, [](CKelvaneDoc& d) { d.m_math.SetInvert(d.m_math.IsInverted() ? 0 : 1); });
-    upd(ID_MATH_INVERT, [](CKelvaneDoc& d, CCmdUI* ui) {
-        const bool on = d.m_math.IsOn() && d.m_bRunning;
-        ui->Enable(on ? TRUE : FALSE);
-        ui->SetCheck(on && d.m_math.IsInverted() ? 1 : 0);
-    });
-
-    // ---- Channel > Reference ----
-    cmd(ID_REF_ONOFF, [this](CKelvaneDoc&) { OnReferenceOnOff(); });
-    upd(ID_REF_ONOFF, [onOffText](CKelvaneDoc& d, CCmdUI* ui) { onOffText(ui, d.m_ref.IsOn() != 0); });
-    cmd(ID_REF_RESET, [this](CKelvaneDoc& d) {
-        d.m_ref.SetPosition(128.0f);
-        Screen().UpdateMarkerPositions();
-    });
-    upd(ID_REF_RESET, [](CKelvaneDoc& d, CCmdUI* ui) { ui->Enable(d.m_ref.IsOn() != 0); });
-    cmd(ID_REF_LOAD, [this](CKelvaneDoc&) { OnReferenceLoad(); });
-    upd(ID_REF_LOAD, [](CKelvaneDoc& d, CCmdUI* ui) { ui->Enable(d.m_ref.IsOn() != 0); });
-    cmd(ID_REF_SAVE, [this](CKelvaneDoc&) { OnReferenceSave(); });
-    upd(ID_REF_SAVE,
-        [](CKelvaneDoc& d, CCmdUI* ui) { ui->Enable(d.m_settings.GetTimeBaseFormat() != kFormatRoll); });
-
-    // ---- Trigger ----
-    cmd(ID_TRIG_MODE_EDGE, [this](CKelvaneDoc&) { OnTriggerMode(0); });
-    upd(ID_TRIG_MODE_EDGE,
-        [](CKelvaneDoc& d, CCmdUI* ui) { ui->SetCheck(d.m_trigger.GetTriggerType() == 0 ? 1 : 0); });
-    cmd(ID_TRIG_MODE_PULSE, [this](CKelvaneDoc&) { OnTriggerMode(1); });
-    upd(ID_TRIG_MODE_PULSE, [](CKelvaneDoc& d, CCmdUI* ui) {
-        const bool enabled = !d.IsDemoMode();
-        ui->Enable(enabled ? TRUE : FALSE);
-        ui->SetCheck(enabled && d.m_trigger.GetTriggerType() == 1 ? 1 : 0);
-    });
-    for (std::int16_t k = 0; k < 3; ++k) {
-        cmd(ID_TRIG_SWEEP_FIRST + static_cast<UINT>(k), [this, k](CKelvaneDoc&) { OnTriggerSweep(k); });
-        upd(ID_TRIG_SWEEP_FIRST + static_cast<UINT>(k),
-            [k](CKelvaneDoc& d, CCmdUI* ui) { ui->SetCheck(d.m_trigger.GetSweep() == k ? 1 : 0); });
-    }
-    for (std::int16_t k = 0; k < 5; ++k) {
-        cmd(ID_TRIG_SOURCE_FIRST + static_cast<UINT>(k), [this, k](CKelvaneDoc&) { OnTriggerSource(k); });
-        upd(ID_TRIG_SOURCE_FIRST + static_cast<UINT>(k),
-            [k](CKelvaneDoc& d, CCmdUI* ui) { ui->SetCheck(d.m_trigger.GetSource() == k ? 1 : 0); });
-    }
-    for (std::int16_t k = 0; k < 2; ++k) {
-        const UINT id = k == 0 ? ID_TRIG_SLOPE_RISE : ID_TRIG_SLOPE_FALL;
-        cmd(id, [this, k](CKelvaneDoc&) { OnTriggerSlope(k); });
-        upd(id, [k](CKelvaneDoc& d, CCmdUI* ui) {
-            const bool edge = d.m_trigger.GetTriggerType() == 0;
-            ui->Enable(edge ? TRUE : FALSE);
-            ui->SetCheck(edge && d.m_trigger.GetSlope() == k ? 1 : 0);
-        });
-    }
-    for (std::int16_t k = 0; k < 6; ++k) {
-        cmd(ID_TRIG_PW_FIRST + static_cast<UINT>(k), [this, k](CKelvaneDoc&) { OnTriggerPulseCondition(k); });
-        upd(ID_TRIG_PW_FIRST + static_cast<UINT>(k), [k](CKelvaneDoc& d, CCmdUI* ui) {
-            const bool pulse = d.m_trigger.GetTriggerType() == 1;
-            ui->Enable(pulse ? TRUE : FALSE);
-            ui->SetCheck(pulse && d.m_trigger.GetPulseCondition() == k ? 1 : 0);
-        });
-    }
-    cmd(ID_TRIG_LEVEL50, [this](CKelvaneDoc&) { OnTriggerLevel50(); });
-    upd(ID_TRIG_LEVEL50,
-        [](CKelvaneDoc& d, CCmdUI* ui) { ui->Enable(d.m_settings.GetTimeBaseFormat() != kFormatRoll); });
-    cmd(ID_TRIG_HF_REJECT, [](CKelvaneDoc& d) {
-        d.m_trigger.SetHfReject(d.m_trigger.IsHfReject() ? 0 : 1);
-        d.SendFilterSettings();
-    });
-    upd(ID_TRIG_HF_REJECT, [](CKelvaneDoc& d, CCmdUI* ui) {
-        const bool enabled = !d.IsDemoMode();
-        ui->Enable(enabled ? TRUE : FALSE);
-        ui->SetCheck(enabled && d.m_trigger.IsHfReject() ? 1 : 0);
-    });
-
-    // ---- Horizontal ----
-    for (UINT i = 0; i < kTimeDivLabels.size(); ++i) {
-        const char* label = kTimeDivLabels[i];
-        cmd(ID_TIMEDIV_FIRST + i, [this, label](CKelvaneDoc&) { SelectTimeBase(label); });
-        upd(ID_TIMEDIV_FIRST + i, [this, label](CKelvaneDoc& d, CCmdUI* ui) {
-            ui->SetCheck(TimeDivPosition(label) == d.m_settings.GetTimeBaseIndex() ? 1 : 0);
-        });
-    }
-    cmd(ID_FORMAT_YT, [this](CKelvaneDoc&) { OnFormatYT(); });
-    cmd(ID_FORMAT_ROLL, [this](CKelvaneDoc&) { OnFormatRoll(); });
-    cmd(ID_FORMAT_XY, [this](CKelvaneDoc&) { OnFormatXY(); });
-    upd(ID_FORMAT_YT, [](CKelvaneDoc& d, CCmdUI* ui) {
-        ui->Enable(d.m_bRunning ? TRUE : FALSE);
-        ui->SetCheck(d.m_bRunning && d.m_settings.GetTimeBaseFormat() == kFormatYT ? 1 : 0);
-    });
-    for (const std::int16_t format : {kFormatRoll, kFormatXY}) {
-        upd(format == kFormatRoll ? ID_FORMAT_ROLL : ID_FORMAT_XY, [format](CKelvaneDoc& d, CCmdUI* ui) {
-            const bool enabled = d.m_bRunning && !d.m_passFail.m_nState1;
-            ui->Enable(enabled ? TRUE : FALSE);
-            ui->SetCheck(enabled && d.m_settings.GetTimeBaseFormat() == format ? 1 : 0);
-        });
-    }
-    cmd(ID_HORIZONTAL_ZERO, [this](CKelvaneDoc&) { OnHorizontalCentre(); });
-
-    // ---- Cursor ----
-    const std::array<UINT, 3> cursorSources = {ID_CURSOR_SOURCE_CH1, ID_CURSOR_SOURCE_CH2,
-                                               ID_CURSOR_SOURCE_MATH};
-    for (std::int16_t k = 0; k < 3; ++k) {
-        cmd(cursorSources[static_cast<std::size_t>(k)],
-            [this, k](CKelvaneDoc&) { Screen().SetCursorSource(k); });
-        upd(cursorSources[static_cast<std::size_t>(k)],
-            [this, k](CKelvaneDoc&, CCmdUI* ui) { ui->SetCheck(Screen().GetCursorSource() == k ? 1 : 0); });
-    }
-    cmd(ID_CURSOR_SOURCE_FFT, [this](CKelvaneDoc&) { OnCursorSourceFft(); });
-    upd(ID_CURSOR_SOURCE_FFT, [this](CKelvaneDoc& d, CCmdUI* ui) {
-        const bool on = d.m_fft.m_bFftOn != 0;
-        ui->Enable(on ? TRUE : FALSE);
-        ui->SetCheck(on && Screen().GetCursorSource() == CScopeScreen::kCursorSourceFft ? 1 : 0);
-    });
-    cmd(ID_CURSOR_NONE, [this](CKelvaneDoc&) { OnCursorMode(0); });
-    upd(ID_CURSOR_NONE,
-        [this](CKelvaneDoc&, CCmdUI* ui) { ui->SetCheck(Screen().GetCursorMode() == 0 ? 1 : 0); });
-    const std::array<std::pair<UINT, std::int16_t>, 3> pairModes = {
-        std::pair<UINT, std::int16_t>{ID_CURSOR_CROSS, 1},
-        {ID_CURSOR_VERTICAL, 3},
-        {ID_CURSOR_HORIZONTAL, 4}};
-    for (const auto& [id, mode] : pairModes) {
-        const std::int16_t m = mode;
-        cmd(id, [this, m](CKelvaneDoc&) { OnCursorMode(m); });
-        upd(id, [this, m](CKelvaneDoc&, CCmdUI* ui) {
-            const bool enabled = Screen().GetCursorSource() != CScopeScreen::kCursorSourceFft;
-            ui->Enable(enabled ? TRUE : FALSE);
-            ui->SetCheck(enabled && Screen().GetCursorMode() == m ? 1 : 0);
-        });
-    }
-    cmd(ID_CURSOR_TRACE, [this](CKelvaneDoc&) { OnCursorMode(2); });
-    upd(ID_CURSOR_TRACE,
-        [this](CKelvaneDoc&, CCmdUI* ui) { ui->SetCheck(Screen().GetCursorMode() == 2 ? 1 : 0); });
-
-    // ---- Measure ----
-    const std::array<UINT, 3> measureSources = {ID_MEASURE_SOURCE_CH1, ID_MEASURE_SOURCE_CH2,
-                                                ID_MEASURE_SOURCE_MATH};
-    for (short k = 0; k < 3; ++k) {
-        cmd(measureSources[static_cast<std::size_t>(k)], [k](CKelvaneDoc& d) { d.m_measure.SetSource(k); });
-        upd(measureSources[static_cast<std::size_t>(k)],
-            [k](CKelvaneDoc& d, CCmdUI* ui) { ui->SetCheck(d.m_measure.GetSource() == k ? 1 : 0); });
-    }
-    cmd(ID_MEASURE_CLEAR, [](CKelvaneDoc& d) { d.m_measure.ClearAll(); });
-    for (short code = 0; code < static_cast<short>(kMeasureIds.size()); ++code)
-        cmd(kMeasureIds[static_cast<std::size_t>(code)],
-            [code](CKelvaneDoc& d) { d.m_measure.AddMeasurement(code); });
-
-    // ---- Display ----
-    for (std::int16_t k = 0; k < 2; ++k) {
-        const UINT id = k == 0 ? ID_DISPLAY_VECTORS : ID_DISPLAY_DOTS;
-        cmd(id, [this, k](CKelvaneDoc&) {
-            Screen().SetDotMode(k);
-            ScreenPanel().Invalidate(FALSE);
-        });
-        upd(id, [this, k](CKelvaneDoc&, CCmdUI* ui) { ui->SetCheck(Screen().GetDotMode() == k ? 1 : 0); });
-    }
-    cmd(ID_DISPLAY_GRID, [this](CKelvaneDoc&) {
-        Screen().SetGridOn(Screen().IsGridOn() ? 0 : 1);
-        ScreenPanel().Invalidate(FALSE);
-    });
-    upd(ID_DISPLAY_GRID, [this](CKelvaneDoc&, CCmdUI* ui) { ui->SetCheck(Screen().IsGridOn() ? 1 : 0); });
-    cmd(ID_DISPLAY_INTENSITY, [this](CKelvaneDoc&) { ShowPanel(Panel::Intensity); });
-    cmd(ID_DISPLAY_SETTINGS, [this](CKelvaneDoc&) { ShowPanel(Panel::Intensity); });
-    cmd(ID_DISPLAY_WAVEFORM_COLOR, [this](CKelvaneDoc&) { ShowPanel(Panel::WaveformColor); });
-    cmd(ID_CALIBRATE_DATA, [this](CKelvaneDoc&) { ShowPanel(Panel::CalibrateData); });
-
-    // ---- Acquire ----
-    cmd(ID_ACQUIRE_START, [this](CKelvaneDoc&) { OnAcquireStart(); });
-    upd(ID_ACQUIRE_START, [](CKelvaneDoc& d, CCmdUI* ui) { ui->SetCheck(d.m_bRunning ? 1 : 0); });
-    cmd(ID_ACQUIRE_STOP, [this](CKelvaneDoc&) { OnAcquireStop(); });
-    upd(ID_ACQUIRE_STOP, [](CKelvaneDoc& d, CCmdUI* ui) { ui->SetCheck(d.m_bRunning ? 0 : 1); });
-    const std::array<std::pair<UINT, MouseMode>, 3> mouseModes = {
-        std::pair<UINT, MouseMode>{ID_DRAG, MouseMode::Drag},
-        {ID_ZOOM_IN, MouseMode::ZoomIn},
-        {ID_ZOOM_OUT, MouseMode::ZoomOut}};
-    for (const auto& [id, mode] : mouseModes) {
-        const MouseMode m = mode;
-        cmd(id, [this, m](CKelvaneDoc&) { OnMouseMode(m); });
-        upd(id, [m](CKelvaneDoc& d, CCmdUI* ui) {
-            const bool enabled = !d.m_bRunning && d.m_settings.GetTimeBaseFormat() != kFormatXY &&
-                                 d.m_settings.GetSamplingMode() != 1;
-            const std::int32_t flag = m == MouseMode::Drag     ? d.m_bDrag
-                                      : m == MouseMode::ZoomIn ? d.m_bZoomIn
-                                                               : d.m_bZoomOut;
-            ui->Enable(enabled ? TRUE : FALSE);
-            ui->SetCheck(enabled && flag ? 1 : 0);
-        });
-    }
-    cmd(ID_SAMPLING_REALTIME, [this](CKelvaneDoc&) { OnSamplingRealTime(); });
-    upd(ID_SAMPLING_REALTIME,
-        [](CKelvaneDoc& d, CCmdUI* ui) { ui->SetCheck(d.m_settings.GetSamplingMode() == 0 ? 1 : 0); });
-    cmd(ID_SAMPLING_ETS, [this](CKelvaneDoc&) { OnSamplingEts(); });
-    upd(ID_SAMPLING_ETS, [](CKelvaneDoc& d, CCmdUI* ui) {
-        const bool refused = d.IsDemoMode() || d.m_settings.GetTimeBaseIndex() > 6 ||
-                             d.m_trigger.GetSweep() == 2 || d.m_trigger.GetSource() == 2 ||
-                             d.m_average.GetAcquireMode() == 1 || d.m_fft.m_bFftOn;
-        ui->Enable(refused ? FALSE : TRUE);
-        ui->SetCheck(!refused && d.m_settings.GetSamplingMode() == 1 ? 1 : 0);
-    });
-    cmd(ID_ACQ_NORMAL, [this](CKelvaneDoc&) { OnAcquireMode(0); });
-    upd(ID_ACQ_NORMAL, [](CKelvaneDoc& d, CCmdUI* ui) {
-        const bool normal = d.m_average.GetAcquireMode() == 0;
-        ui->Enable(d.m_bRunning || normal ? TRUE : FALSE);
-        ui->SetCheck(normal ? 1 : 0);
-    });
-    cmd(ID_ACQ_AVERAGE, [this](CKelvaneDoc&) { OnAcquireMode(1); });
-    upd(ID_ACQ_AVERAGE, [](CKelvaneDoc& d, CCmdUI* ui) {
-        if (d.IsDemoMode()) {
-            ui->Enable(FALSE);
-            return;
-        }
-        CString text;
-        text.Format("%s:%d", d.GetText(199).GetString(), static_cast<int>(d.m_average.GetFramesWanted()));
-        ui->SetText(text.GetString());
-        const bool average = d.m_average.GetAcquireMode() == 1;
-        if (d.m_settings.GetSamplingMode() == 1) {
-            ui->SetCheck(0);
-            ui->Enable(FALSE);
-        } else if (d.m_bRunning) {
-            ui->Enable(TRUE);
-            ui->SetCheck(average ? 1 : 0);
-        } else {
-            ui->Enable(average ? TRUE : FALSE);
-            ui->SetCheck(average ? 1 : 0);
-        }
-    });
-    cmd(ID_ACQ_PEAK, [this](CKelvaneDoc&) { OnAcquireMode(2); });
-    upd(ID_ACQ_PEAK,
-        [](CKelvaneDoc& d, CCmdUI* ui) { ui->SetCheck(d.m_average.GetAcquireMode() == 2 ? 1 : 0); });
-    for (std::int16_t mode = 0; mode < static_cast<std::int16_t>(kBufferIds.size()); ++mode) {
-        cmd(kBufferIds[static_cast<std::size_t>(mode)], [this, mode](CKelvaneDoc&) { OnBufferSize(mode); });
-        upd(kBufferIds[static_cast<std::size_t>(mode)],
-            [this, mode](CKelvaneDoc&, CCmdUI* ui) { UpdateBufferSize(ui, mode); });
-    }
-    const std::array<std::pair<UINT, std::int16_t>, 3> interpolations = {
-        std::pair<UINT, std::int16_t>{ID_INTERP_STEP, 0}, {ID_INTERP_LINEAR, 1}, {ID_INTERP_SINX, 2}};
-    for (const auto& [id, mode] : interpolations) {
-        const std::int16_t m = mode;
-        cmd(id, [m](CKelvaneDoc& d) {
-            d.m_ch1.SetInterpolation(m);
-            d.m_ch2.SetInterpolation(m);
-            d.m_math.SetInterpolation(m);
-            d.m_ref.SetInterpolation(m);
-        });
-        upd(id, [this, m](CKelvaneDoc& d, CCmdUI* ui) {
-            const int p40ns = TimeDivPosition("40.0ns");
-            // Without the label in the list there is no rule to apply.
-            if (p40ns < 0)
-                return;
-            const bool enabled = !d.IsDemoMode() && d.m_settings.GetSamplingMode() == 0 &&
-                                 d.m_settings.GetTimeBaseIndex() <= p40ns;
-            ui->Enable(enabled ? TRUE : FALSE);
-            ui->SetCheck(enabled && d.m_ch1.GetInterpolation() == m ? 1 : 0);
-        });
-    }
-    cmd(ID_AUTO_SETUP, [this](CKelvaneDoc&) { OnAutoSetup(); });
-    cmd(ID_DEMO_SETTING, [this](CKelvaneDoc& d) {
-        if (d.IsDemoMode())
-            ShowPanel(Panel::DemoSetting);
-    });
-    upd(ID_DEMO_SETTING, [](CKelvaneDoc& d, CCmdUI* ui) { ui->Enable(d.IsDemoMode() ? TRUE : FALSE); });
-
-    // ---- Utility ----
-    cmd(ID_UTILITY_FFT, [this](CKelvaneDoc&) { OnUtilityFft(); });
-    upd(ID_UTILITY_FFT, [](CKelvaneDoc& d, CCmdUI* ui) {
-        ui->Enable(d.m_settings.GetSamplingMode() == 1 || d.m_settings.GetRecordLengthMode() != 0 ? FALSE
-                                                                                                  : TRUE);
-    });
-    cmd(ID_UTILITY_RECORD, [this](CKelvaneDoc&) { OnUtilityRecord(); });
-    cmd(ID_UTILITY_PASSFAIL, [this](CKelvaneDoc&) { OnUtilityPassFail(); });
-    cmd(ID_UTILITY_CALIBRATION, [this](CKelvaneDoc&) { OnUtilityCalibration(); });
-    upd(ID_UTILITY_CALIBRATION, [](CKelvaneDoc& d, CCmdUI* ui) {
-        ui->Enable(d.IsDemoMode() || d.m_passFail.m_nState1 ? FALSE : TRUE);
-    });
-    cmd(ID_FACTORY_SETUP, [this](CKelvaneDoc&) { OnFactorySetup(); });
-
-    // ---- Context menu ----
-    cmd(ID_WINDOW_MODE, [this](CKelvaneDoc&) { OnWindowMode(); });
-    cmd(ID_INFORMATION_ONOFF, [this](CKelvaneDoc&) { OnInformationOnOff(); });
-    upd(ID_INFORMATION_ONOFF, [this](CKelvaneDoc& d, CCmdUI* ui) {
-        ui->SetText(
-            d.GetText(Screen().IsLabelsOn() ? kv::kTextInformationOff : kv::kTextInformationOn).GetString());
-    });
 }
 
 // ---------------------------------------------------------------------------------------------
