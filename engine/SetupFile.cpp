@@ -384,6 +384,161 @@ void WriteHeader(kv::LeWriter& w, std::int16_t model, std::int32_t language) {
     w.I32(language);
 }
 
+// ---- Writing: the blocks in file order, each the mirror of its reader above ----
+
+void WriteChannel(kv::LeWriter& w, const CTrace& t) {
+    w.I32(t.IsOn());
+    w.I16(t.GetVoltsPerDivIndex());
+    w.I16(t.GetCoupling());
+    w.I16(t.GetProbe());
+    w.I16(t.GetFilter());
+    w.I32(t.IsInverted());
+    w.I32(t.IsBandwidthLimit());
+    w.F32(t.GetPosition());
+    w.I16(t.GetInterpolation());
+    w.I32(t.GetRecordLength());
+    w.U32(t.GetColor());
+}
+
+void WriteMath(kv::LeWriter& w, const CMathChannel& m) {
+    w.I32(m.IsOn());
+    w.I16(m.GetVoltsPerDivIndex());
+    w.I16(m.GetProbe());
+    w.I16(m.GetSourceA());
+    w.I16(m.GetSourceB());
+    w.I16(m.GetOperation());
+    w.I32(m.IsInverted());
+    w.F32(m.GetPosition());
+    w.I16(m.GetInterpolation());
+    w.I32(m.GetRecordLength());
+    w.U32(m.GetColor());
+}
+
+// REF, with its samples only when it holds a record that the buffer can supply.
+void WriteRef(kv::LeWriter& w, const CRefChannel& ref) {
+    const std::int32_t refLength = ref.GetRecordLength();
+    const bool refSamples = ref.HasNoSamples() == 0 && ref.GetRawRecord() && refLength >= 1 &&
+                            refLength <= ref.GetRecordCapacity();
+    w.I32(ref.IsOn());
+    w.I32(refSamples ? 0 : 1);
+    w.F32(ref.GetPosition());
+    w.F32(ref.GetPositionAtAcquisition());
+    w.I16(ref.GetVoltsPerDivIndex());
+    w.I16(ref.GetVoltsPerDivAtAcquisition());
+    w.I32(refLength);
+    w.I16(ref.GetTimeBaseIndex());
+    w.I16(ref.GetHorizontalPosition());
+    w.F32(ref.GetLoadedPosition());
+    w.U32(ref.GetColor());
+    if (refSamples) {
+        const std::int16_t* raw = ref.GetRawRecord();
+        for (std::int32_t i = 0; i < refLength; ++i)
+            w.I16(raw[i]);
+    }
+}
+
+void WriteTrigger(kv::LeWriter& w, const CTrigger& trig) {
+    w.I16(trig.GetTriggerType());
+    w.I16(trig.GetSweep());
+    w.I16(trig.GetSource());
+    w.I16(trig.GetSlope());
+    for (int i = 0; i < CTrigger::kLevelCount; ++i)
+        w.F32(trig.GetLevel(i));
+    for (int i = 0; i < CTrigger::kLevelCount; ++i)
+        w.F32(trig.GetLevelVolts(i));
+    w.I32(trig.IsHfReject());
+    for (int i = 0; i < CTrigger::kLevelCount; ++i)
+        w.I16(trig.GetMarkerWord(i));
+    w.F32(trig.GetDragValue());
+    w.I32(trig.GetPulseWidth());
+    w.I16(trig.GetPulseCondition());
+}
+
+// Time base; the horizontal position is kept to the screen's 0..500.
+void WriteTimeBase(kv::LeWriter& w, const CScopeSettings& settings) {
+    w.I16(settings.GetTimeBaseIndex());
+    w.I16(settings.GetRecordLengthMode());
+    w.I16(settings.GetTimeBaseFormat());
+    w.I16(static_cast<std::int16_t>(
+        std::clamp<int>(settings.GetHorizontalPosition(), 0, kMaxHorizontalPosition)));
+    w.I16(settings.GetSamplingMode());
+}
+
+void WriteScreen(kv::LeWriter& w, const ScreenOptions& screen) {
+    w.U16(screen.cursorSource);
+    w.U16(screen.cursorMode);
+    w.U16(screen.dotMode);
+    w.I32(screen.gridOn);
+    w.U16(screen.gridIntensity);
+    w.U16(screen.waveformIntensity);
+}
+
+// Record store, then its frames when it holds a recording.
+void WriteRecord(kv::LeWriter& w, const CRecordStore& record) {
+    w.I32(record.m_bNoData);
+    w.I16(record.m_nChannel);
+    w.I16(record.m_nRecordEndFrame);
+    w.I16(record.m_nRecordInterval);
+    w.I16(record.m_nFramesRecorded);
+    w.I16(record.m_nTimeBaseIndex);
+    w.I16(record.m_nVoltsPerDivIndex);
+    w.F32(record.m_fPosition);
+    w.I16(record.m_nCoupling);
+    w.I16(record.m_nProbe);
+    w.I16(record.m_nRecordingFlagWord);
+    w.I32(record.m_bPlaying);
+    w.I16(record.m_nPlayStartFrame);
+    w.I16(record.m_nHorizontalPosition);
+    w.U32(record.m_nRecordingValue);
+    w.I16(record.m_nPlayInterval);
+    w.I16(record.m_nCurrentFrame);
+    w.I16(record.m_nPlayEndFrame);
+    w.I32(record.m_bRepeat);
+    if (record.m_bNoData == 0) {
+        for (int i = 0; i < kRecordSamples; ++i)
+            w.I16(static_cast<std::size_t>(i) < record.m_frames.size()
+                      ? record.m_frames[static_cast<std::size_t>(i)]
+                      : std::int16_t{0});
+    }
+}
+
+void WritePassFail(kv::LeWriter& w, const CPassFail& pf) {
+    w.I16(pf.m_nHorizontalTolerance);
+    w.I16(pf.m_nVerticalTolerance);
+    for (std::uint64_t v : {pf.m_nFailed, pf.m_nPassed, pf.m_nTotal}) {
+        w.U32(static_cast<std::uint32_t>(v));
+        w.U32(static_cast<std::uint32_t>(v >> 32));
+    }
+    w.I16(pf.m_nOutput);
+    w.I16(pf.m_nSource);
+    w.I32(pf.m_bStop);
+    for (std::int16_t v : pf.m_upper)
+        w.I16(v);
+    for (std::int16_t v : pf.m_lower)
+        w.I16(v);
+}
+
+void WriteMeasure(kv::LeWriter& w, const CMeasure& measure) {
+    w.I16(measure.GetCount());
+    w.I16(measure.GetSource());
+    for (int i = 0; i < kMeasureSlots; ++i) {
+        const CMeasure::Entry& e = measure.GetEntry(i);
+        w.I32(e.used);
+        w.I16(e.source);
+        w.I16(e.type);
+    }
+}
+
+void WriteFft(kv::LeWriter& w, const CFftData& fft) {
+    w.I32(fft.m_bFftOn);
+    w.I16(fft.m_nSource);
+    w.I16(fft.m_nWindow);
+    w.I16(fft.m_nBins);
+    w.I16(fft.m_nScale);
+    w.F64(fft.m_dVerticalScale);
+    w.I16(fft.m_nZoom);
+}
+
 // ---- Applying the fields: each one is checked and out-of-range values keep the current one ----
 
 void ApplyChannel(CTrace& t, const ChannelFields& c, std::int32_t bufferSize) {
@@ -593,148 +748,28 @@ int CKelvaneDoc::SaveSetupFile(const char* path) {
         return 0;
     }
 
-    // Channel blocks, CH1 then CH2.
-    for (const CTrace* t : {static_cast<const CTrace*>(&m_ch1), static_cast<const CTrace*>(&m_ch2)}) {
-        w.I32(t->IsOn());
-        w.I16(t->GetVoltsPerDivIndex());
-        w.I16(t->GetCoupling());
-        w.I16(t->GetProbe());
-        w.I16(t->GetFilter());
-        w.I32(t->IsInverted());
-        w.I32(t->IsBandwidthLimit());
-        w.F32(t->GetPosition());
-        w.I16(t->GetInterpolation());
-        w.I32(t->GetRecordLength());
-        w.U32(t->GetColor());
-    }
-    // MATH.
-    w.I32(m_math.IsOn());
-    w.I16(m_math.GetVoltsPerDivIndex());
-    w.I16(m_math.GetProbe());
-    w.I16(m_math.GetSourceA());
-    w.I16(m_math.GetSourceB());
-    w.I16(m_math.GetOperation());
-    w.I32(m_math.IsInverted());
-    w.F32(m_math.GetPosition());
-    w.I16(m_math.GetInterpolation());
-    w.I32(m_math.GetRecordLength());
-    w.U32(m_math.GetColor());
-    // REF, with its samples only when it holds a record that the buffer can supply.
-    const std::int32_t refLength = m_ref.GetRecordLength();
-    const bool refSamples = m_ref.HasNoSamples() == 0 && m_ref.GetRawRecord() && refLength >= 1 &&
-                            refLength <= m_ref.GetRecordCapacity();
-    w.I32(m_ref.IsOn());
-    w.I32(refSamples ? 0 : 1);
-    w.F32(m_ref.GetPosition());
-    w.F32(m_ref.GetPositionAtAcquisition());
-    w.I16(m_ref.GetVoltsPerDivIndex());
-    w.I16(m_ref.GetVoltsPerDivAtAcquisition());
-    w.I32(refLength);
-    w.I16(m_ref.GetTimeBaseIndex());
-    w.I16(m_ref.GetHorizontalPosition());
-    w.F32(m_ref.GetLoadedPosition());
-    w.U32(m_ref.GetColor());
-    if (refSamples) {
-        const std::int16_t* raw = m_ref.GetRawRecord();
-        for (std::int32_t i = 0; i < refLength; ++i)
-            w.I16(raw[i]);
-    }
-    // Trigger.
-    w.I16(m_trigger.GetTriggerType());
-    w.I16(m_trigger.GetSweep());
-    w.I16(m_trigger.GetSource());
-    w.I16(m_trigger.GetSlope());
-    for (int i = 0; i < CTrigger::kLevelCount; ++i)
-        w.F32(m_trigger.GetLevel(i));
-    for (int i = 0; i < CTrigger::kLevelCount; ++i)
-        w.F32(m_trigger.GetLevelVolts(i));
-    w.I32(m_trigger.IsHfReject());
-    for (int i = 0; i < CTrigger::kLevelCount; ++i)
-        w.I16(m_trigger.GetMarkerWord(i));
-    w.F32(m_trigger.GetDragValue());
-    w.I32(m_trigger.GetPulseWidth());
-    w.I16(m_trigger.GetPulseCondition());
-    // Time base; the horizontal position is kept to the screen's 0..500.
-    w.I16(m_settings.GetTimeBaseIndex());
-    w.I16(m_settings.GetRecordLengthMode());
-    w.I16(m_settings.GetTimeBaseFormat());
-    w.I16(static_cast<std::int16_t>(
-        std::clamp<int>(m_settings.GetHorizontalPosition(), 0, kMaxHorizontalPosition)));
-    w.I16(m_settings.GetSamplingMode());
+    WriteChannel(w, m_ch1);
+    WriteChannel(w, m_ch2);
+    WriteMath(w, m_math);
+    WriteRef(w, m_ref);
+    WriteTrigger(w, m_trigger);
+    WriteTimeBase(w, m_settings);
     // Screen panel options (the panel's defaults when there is no view).
     ScreenOptions screen = kv::DefaultScreenOptions();
     ScreenOptions current;
     if (Ui().GetScreenOptions(current))
         screen = current;
-    w.U16(screen.cursorSource);
-    w.U16(screen.cursorMode);
-    w.U16(screen.dotMode);
-    w.I32(screen.gridOn);
-    w.U16(screen.gridIntensity);
-    w.U16(screen.waveformIntensity);
+    WriteScreen(w, screen);
     // Acquisition display.
     w.I16(GetPersistenceDepth());
     w.I32(IsPersistenceEnabled());
     w.I16(m_average.GetAcquireMode());
     w.I16(m_average.GetFramesWanted());
     w.I16(m_nSaveChannel);
-    // Record store, then its frames when it holds a recording.
-    w.I32(m_record.m_bNoData);
-    w.I16(m_record.m_nChannel);
-    w.I16(m_record.m_nRecordEndFrame);
-    w.I16(m_record.m_nRecordInterval);
-    w.I16(m_record.m_nFramesRecorded);
-    w.I16(m_record.m_nTimeBaseIndex);
-    w.I16(m_record.m_nVoltsPerDivIndex);
-    w.F32(m_record.m_fPosition);
-    w.I16(m_record.m_nCoupling);
-    w.I16(m_record.m_nProbe);
-    w.I16(m_record.m_nRecordingFlagWord);
-    w.I32(m_record.m_bPlaying);
-    w.I16(m_record.m_nPlayStartFrame);
-    w.I16(m_record.m_nHorizontalPosition);
-    w.U32(m_record.m_nRecordingValue);
-    w.I16(m_record.m_nPlayInterval);
-    w.I16(m_record.m_nCurrentFrame);
-    w.I16(m_record.m_nPlayEndFrame);
-    w.I32(m_record.m_bRepeat);
-    if (m_record.m_bNoData == 0) {
-        for (int i = 0; i < kRecordSamples; ++i)
-            w.I16(static_cast<std::size_t>(i) < m_record.m_frames.size()
-                      ? m_record.m_frames[static_cast<std::size_t>(i)]
-                      : std::int16_t{0});
-    }
-    // Pass/fail mask.
-    w.I16(m_passFail.m_nHorizontalTolerance);
-    w.I16(m_passFail.m_nVerticalTolerance);
-    for (std::uint64_t v : {m_passFail.m_nFailed, m_passFail.m_nPassed, m_passFail.m_nTotal}) {
-        w.U32(static_cast<std::uint32_t>(v));
-        w.U32(static_cast<std::uint32_t>(v >> 32));
-    }
-    w.I16(m_passFail.m_nOutput);
-    w.I16(m_passFail.m_nSource);
-    w.I32(m_passFail.m_bStop);
-    for (std::int16_t v : m_passFail.m_upper)
-        w.I16(v);
-    for (std::int16_t v : m_passFail.m_lower)
-        w.I16(v);
-    // Measurement list.
-    w.I16(m_measure.GetCount());
-    w.I16(m_measure.GetSource());
-    for (int i = 0; i < kMeasureSlots; ++i) {
-        const CMeasure::Entry& e = m_measure.GetEntry(i);
-        w.I32(e.used);
-        w.I16(e.source);
-        w.I16(e.type);
-    }
-    // FFT settings.
-    w.I32(m_fft.m_bFftOn);
-    w.I16(m_fft.m_nSource);
-    w.I16(m_fft.m_nWindow);
-    w.I16(m_fft.m_nBins);
-    w.I16(m_fft.m_nScale);
-    w.F64(m_fft.m_dVerticalScale);
-    w.I16(m_fft.m_nZoom);
+    WriteRecord(w, m_record);
+    WritePassFail(w, m_passFail);
+    WriteMeasure(w, m_measure);
+    WriteFft(w, m_fft);
 
     // The whole file goes to a temporary file first: a failed save keeps the previous one.
     CString error;
