@@ -149,6 +149,142 @@ void WriteTrailer(std::uint16_t* record, std::uint32_t at, std::uint16_t timeBas
     record[at + 3] = doubleRate;
 }
 
+// What one read is, from the seven capture-settings words and the trigger address.
+struct ReadPlan {
+    std::uint16_t triggerSource;
+    std::uint16_t channelSelector;
+    std::uint16_t timeBase;
+    std::uint16_t position;
+    std::uint16_t alternate;
+    std::uint32_t d;         // points per channel of the capture
+    std::uint32_t trailerAt; // record index of the four trailer words
+    bool roll;               // 256 points of each channel, no rotation, no trailer
+    bool doubleRate;         // both converters sample one channel in turn: 2D points
+};
+
+// False for settings that name no record this library can read into the caller's buffers.
+bool PlanRead(const std::uint16_t* captureSettings, std::uint32_t triggerAddress, ReadPlan& plan) {
+    plan.triggerSource = captureSettings[0];
+    plan.channelSelector = captureSettings[1];
+    plan.timeBase = captureSettings[2];
+    plan.position = captureSettings[3];
+    const std::uint16_t memoryCode = captureSettings[4];
+    const std::uint16_t selector = captureSettings[5];
+    plan.alternate = captureSettings[6];
+
+    if (memoryCode > 2)
+        return false;
+    plan.d = memoryCode == 0 ? 512u : (memoryCode == 1 ? kScreenRecordLength : kDeepRecordLength);
+    const std::uint32_t lastAddress = selector == 10 ? kScreenRecordLength - 1 : kDeepRecordLength - 1;
+    if (triggerAddress > lastAddress)
+        return false;
+    plan.trailerAt = selector == 10 ? kShortTrailerIndex : kDeepTrailerIndex;
+
+    plan.roll = plan.timeBase > 25;
+    plan.doubleRate =
+        !plan.roll && ((selector == 512 && plan.timeBase == 15) ||
+                       (plan.timeBase <= 10 && (plan.alternate == 1 || plan.channelSelector != 2)));
+    const std::uint32_t extent = plan.roll ? 256u : (plan.doubleRate ? 2 * plan.d : plan.d);
+    // A deep record under the 10240-point selector would run far past the buffers' trailer.
+    return extent <= plan.trailerAt;
+}
+
+// The capture's byte stream: 256 points in Roll, else 2D points in the link's packets (double
+// rate) or in 512-byte packets whatever the link speed.
+bool ReadCapture(std::uint16_t deviceIndex, const ReadPlan& plan, std::vector<std::uint8_t>& bytes,
+                 std::uint32_t packet) {
+    OpenDevice dev(deviceIndex);
+    if (!dev.IsOpen())
+        return false;
+    if (plan.roll)
+        return ReadStream(dev.Handle(), bytes, 1024, packet);
+    if (plan.doubleRate)
+        return ReadStream(dev.Handle(), bytes, 4 * plan.d, packet);
+    return ReadStream(dev.Handle(), bytes, 4 * plan.d, 512);
+}
+
+// Roll: the 256 newest points of each channel, scaled, as they come.
+void UnpackRoll(const std::vector<std::uint8_t>& bytes, std::uint16_t ch1VoltsIndex,
+                std::uint16_t ch2VoltsIndex, std::uint16_t* ch1Record, std::uint16_t* ch2Record) {
+    const Stream s(bytes, 256);
+    const auto t1 = ScaleTable(ch1VoltsIndex);
+    const auto t2 = ScaleTable(ch2VoltsIndex);
+    for (std::uint32_t k = 0; k < 256; ++k) {
+        ch1Record[k] = t1[s.Ch1(k)];
+        ch2Record[k] = t2[s.Ch2(k)];
+    }
+}
+
+// One converter per channel: each channel's D points rotated to start after the trigger
+// address. In ALT the channel that is the trigger source keeps its record.
+void UnpackSingleRate(const std::vector<std::uint8_t>& bytes, const ReadPlan& plan,
+                      std::uint32_t triggerAddress, std::uint16_t ch1VoltsIndex, std::uint16_t ch2VoltsIndex,
+                      std::uint16_t* ch1Record, std::uint16_t* ch2Record) {
+    const std::uint32_t d = plan.d;
+    const Stream s(bytes, d);
+    const auto t1 = ScaleTable(ch1VoltsIndex);
+    const auto t2 = ScaleTable(ch2VoltsIndex);
+    const bool writeCh1 = !(plan.alternate == 1 && plan.triggerSource == 0);
+    const bool writeCh2 = !(plan.alternate == 1 && plan.triggerSource == 1);
+    const std::uint32_t start = triggerAddress % d;
+    // Output point k takes sample (start + k) mod D; the trigger sample itself is not kept.
+    for (std::uint32_t k = 1; k < d; ++k) {
+        std::uint32_t idx = start + k;
+        if (idx >= d)
+            idx -= d;
+        if (writeCh1)
+            ch1Record[k] = t1[s.Ch1(idx)];
+        if (writeCh2)
+            ch2Record[k] = t2[s.Ch2(idx)];
+    }
+    ch1Record[0] = Extrapolate(ch1Record[1], ch1Record[2]);
+    ch2Record[0] = Extrapolate(ch2Record[1], ch2Record[2]);
+}
+
+// Double rate: converter A (the CH1 half, corrected by its calibration value) and B (the CH2
+// half) sample one channel in turn; the 2D interleaved points, rotated to the trigger address,
+// go to that channel's record through the window of the trigger position.
+void UnpackDoubleRate(const std::vector<std::uint8_t>& bytes, const ReadPlan& plan,
+                      std::uint32_t triggerAddress, std::uint16_t ch1VoltsIndex, std::uint16_t ch2VoltsIndex,
+                      const std::uint16_t (&cal)[4], std::vector<std::uint16_t>& rotated,
+                      std::uint16_t* ch1Record, std::uint16_t* ch2Record) {
+    const std::uint32_t d = plan.d;
+    const Stream s(bytes, d);
+    const std::uint16_t volts =
+        (plan.channelSelector == 3 || plan.channelSelector == 0) ? ch1VoltsIndex : ch2VoltsIndex;
+    const auto table = ScaleTable(volts);
+    const int slot = CalibrationSlot(volts);
+    const int c = slot < 0 ? 0 : cal[slot];
+    const std::uint32_t d2 = 2 * d;
+    // Taken modulo 2D: rotating by 2d without it reads beyond the interleaved record.
+    const std::uint32_t base = static_cast<std::uint32_t>((2ull * triggerAddress) % d2);
+    if (rotated.size() < d2)
+        rotated.resize(d2);
+    rotated[0] = 0; // receives no sample
+    for (std::uint32_t j = 1; j < d2; ++j) {
+        std::uint32_t i = base + j;
+        if (i >= d2)
+            i -= d2;
+        const std::uint32_t k = i / 2;
+        if ((i & 1) == 0)
+            rotated[j] = CorrectConverterA(table[s.Ch1(k)], c);
+        else
+            rotated[j] = table[s.Ch2(k)];
+    }
+    const bool toCh1 = (plan.alternate == 1 && plan.channelSelector != 0) ||
+                       (plan.alternate != 1 && plan.channelSelector == 0);
+    std::uint16_t* out = toCh1 ? ch1Record : ch2Record;
+    const DoubleRateWindow w = WindowFor(plan.position, d);
+    const std::uint32_t first = w.o - w.n;
+    for (std::uint32_t i = 0; i < d; ++i)
+        out[i] = rotated[std::min(first + i, d2 - 1)];
+    std::copy(rotated.begin() + d, rotated.begin() + d2, out + d);
+    for (std::uint16_t* rec : {ch1Record, ch2Record}) {
+        rec[1] = Extrapolate(rec[2], rec[3]);
+        rec[0] = Extrapolate(rec[1], rec[2]);
+    }
+}
+
 } // namespace
 } // namespace kv::sdk
 
@@ -160,29 +296,8 @@ TESSEL_API uint16_t dsoGetChannelData(uint16_t deviceIndex, uint16_t ch1VoltsInd
     return Guarded<uint16_t>(0, [&]() -> uint16_t {
         if (!ch1Record || !ch2Record || !captureSettings || deviceIndex > 3)
             return 0;
-        const std::uint16_t triggerSource = captureSettings[0];
-        const std::uint16_t channelSelector = captureSettings[1];
-        const std::uint16_t timeBase = captureSettings[2];
-        const std::uint16_t position = captureSettings[3];
-        const std::uint16_t memoryCode = captureSettings[4];
-        const std::uint16_t selector = captureSettings[5];
-        const std::uint16_t alternate = captureSettings[6];
-
-        if (memoryCode > 2)
-            return 0;
-        const std::uint32_t d =
-            memoryCode == 0 ? 512u : (memoryCode == 1 ? kScreenRecordLength : kDeepRecordLength);
-        const std::uint32_t lastAddress = selector == 10 ? kScreenRecordLength - 1 : kDeepRecordLength - 1;
-        if (triggerAddress > lastAddress)
-            return 0;
-        const std::uint32_t trailerAt = selector == 10 ? kShortTrailerIndex : kDeepTrailerIndex;
-
-        const bool roll = timeBase > 25;
-        const bool doubleRate = !roll && ((selector == 512 && timeBase == 15) ||
-                                          (timeBase <= 10 && (alternate == 1 || channelSelector != 2)));
-        const std::uint32_t extent = roll ? 256u : (doubleRate ? 2 * d : d);
-        // A deep record under the 10240-point selector would run far past the buffers' trailer.
-        if (extent > trailerAt)
+        ReadPlan plan;
+        if (!PlanRead(captureSettings, triggerAddress, plan))
             return 0;
 
         auto lock = LockDevice(deviceIndex);
@@ -197,96 +312,23 @@ TESSEL_API uint16_t dsoGetChannelData(uint16_t deviceIndex, uint16_t ch1VoltsInd
         if (!SendBulkCommand(deviceIndex, EncodeGetData()))
             return 0;
         const std::uint32_t packet = LinkPacketSize(deviceIndex);
-
         ReadBuffers& work = BuffersOf(deviceIndex);
-        std::vector<std::uint8_t>& bytes = work.stream;
-        {
-            OpenDevice dev(deviceIndex);
-            if (!dev.IsOpen())
-                return 0;
-            bool ok;
-            if (roll)
-                ok = ReadStream(dev.Handle(), bytes, 1024, packet);
-            else if (doubleRate)
-                ok = ReadStream(dev.Handle(), bytes, 4 * d, packet);
-            else // 512-byte packets whatever the link speed
-                ok = ReadStream(dev.Handle(), bytes, 4 * d, 512);
-            if (!ok)
-                return 0;
-        }
+        if (!ReadCapture(deviceIndex, plan, work.stream, packet))
+            return 0;
 
-        if (roll) {
-            const Stream s(bytes, 256);
-            const auto t1 = ScaleTable(ch1VoltsIndex);
-            const auto t2 = ScaleTable(ch2VoltsIndex);
-            for (std::uint32_t k = 0; k < 256; ++k) {
-                ch1Record[k] = t1[s.Ch1(k)];
-                ch2Record[k] = t2[s.Ch2(k)];
-            }
+        if (plan.roll) {
+            UnpackRoll(work.stream, ch1VoltsIndex, ch2VoltsIndex, ch1Record, ch2Record);
             return 1;
         }
-
-        const Stream s(bytes, d);
-        if (!doubleRate) {
-            const auto t1 = ScaleTable(ch1VoltsIndex);
-            const auto t2 = ScaleTable(ch2VoltsIndex);
-            const bool writeCh1 = !(alternate == 1 && triggerSource == 0);
-            const bool writeCh2 = !(alternate == 1 && triggerSource == 1);
-            const std::uint32_t start = triggerAddress % d;
-            // Output point k takes sample (start + k) mod D; the trigger sample itself is not kept.
-            for (std::uint32_t k = 1; k < d; ++k) {
-                std::uint32_t idx = start + k;
-                if (idx >= d)
-                    idx -= d;
-                if (writeCh1)
-                    ch1Record[k] = t1[s.Ch1(idx)];
-                if (writeCh2)
-                    ch2Record[k] = t2[s.Ch2(idx)];
-            }
-            ch1Record[0] = Extrapolate(ch1Record[1], ch1Record[2]);
-            ch2Record[0] = Extrapolate(ch2Record[1], ch2Record[2]);
-            WriteTrailer(ch1Record, trailerAt, timeBase, ch1VoltsIndex, trailerValue, 0);
-            WriteTrailer(ch2Record, trailerAt, timeBase, ch2VoltsIndex, trailerValue, 0);
-            return 1;
-        }
-
-        // Double rate: converter A (the CH1 half) and B (the CH2 half) sample one channel in turn.
-        const std::uint16_t volts =
-            (channelSelector == 3 || channelSelector == 0) ? ch1VoltsIndex : ch2VoltsIndex;
-        const auto table = ScaleTable(volts);
-        const int slot = CalibrationSlot(volts);
-        const int c = slot < 0 ? 0 : cal[slot];
-        const std::uint32_t d2 = 2 * d;
-        // Taken modulo 2D: rotating by 2d without it reads beyond the interleaved record.
-        const std::uint32_t base = static_cast<std::uint32_t>((2ull * triggerAddress) % d2);
-        std::vector<std::uint16_t>& rotated = work.rotated;
-        if (rotated.size() < d2)
-            rotated.resize(d2);
-        rotated[0] = 0; // receives no sample
-        for (std::uint32_t j = 1; j < d2; ++j) {
-            std::uint32_t i = base + j;
-            if (i >= d2)
-                i -= d2;
-            const std::uint32_t k = i / 2;
-            if ((i & 1) == 0)
-                rotated[j] = CorrectConverterA(table[s.Ch1(k)], c);
-            else
-                rotated[j] = table[s.Ch2(k)];
-        }
-        const bool toCh1 =
-            (alternate == 1 && channelSelector != 0) || (alternate != 1 && channelSelector == 0);
-        std::uint16_t* out = toCh1 ? ch1Record : ch2Record;
-        const DoubleRateWindow w = WindowFor(position, d);
-        const std::uint32_t first = w.o - w.n;
-        for (std::uint32_t i = 0; i < d; ++i)
-            out[i] = rotated[std::min(first + i, d2 - 1)];
-        std::copy(rotated.begin() + d, rotated.begin() + d2, out + d);
-        for (std::uint16_t* rec : {ch1Record, ch2Record}) {
-            rec[1] = Extrapolate(rec[2], rec[3]);
-            rec[0] = Extrapolate(rec[1], rec[2]);
-        }
-        WriteTrailer(ch1Record, trailerAt, timeBase, ch1VoltsIndex, trailerValue, 1);
-        WriteTrailer(ch2Record, trailerAt, timeBase, ch2VoltsIndex, trailerValue, 1);
+        if (plan.doubleRate)
+            UnpackDoubleRate(work.stream, plan, triggerAddress, ch1VoltsIndex, ch2VoltsIndex, cal,
+                             work.rotated, ch1Record, ch2Record);
+        else
+            UnpackSingleRate(work.stream, plan, triggerAddress, ch1VoltsIndex, ch2VoltsIndex, ch1Record,
+                             ch2Record);
+        const std::uint16_t doubleRate = plan.doubleRate ? 1 : 0;
+        WriteTrailer(ch1Record, plan.trailerAt, plan.timeBase, ch1VoltsIndex, trailerValue, doubleRate);
+        WriteTrailer(ch2Record, plan.trailerAt, plan.timeBase, ch2VoltsIndex, trailerValue, doubleRate);
         return 1;
     });
 }
