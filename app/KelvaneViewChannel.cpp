@@ -138,7 +138,7 @@ void CKelvaneView::OnTriggerSource(std::int16_t source) {
         return;
     }
     doc.m_trigger.SetDragValue(0.0f);
-    doc.m_usb.SetStateWord(kStateAltFlag, source == kSourceAlt ? 1 : 0);
+    doc.m_usb.SetStateWord(kv::kStateAltFlag, source == kSourceAlt ? 1 : 0);
     if (source == 0 || source == 1) {
         // The level goes onto the channel's zero line.
         doc.m_trigger.SetMarkerWord(source, kLevelInside);

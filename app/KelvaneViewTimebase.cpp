@@ -16,7 +16,7 @@
 bool CKelvaneView::IsDualCondition() const {
     if (!m_pDoc)
         return false;
-    return IsBothChannelsOnChannelTrigger(m_pDoc->m_usb.GetStateWord(kStateChannelMode),
+    return IsBothChannelsOnChannelTrigger(m_pDoc->m_usb.GetStateWord(kv::kStateChannelMode),
                                           m_pDoc->m_trigger.GetSource());
 }
 
@@ -24,7 +24,7 @@ std::optional<TimeBaseLimits> CKelvaneView::RecordLengthLimits(std::int16_t mode
     if (!m_pDoc)
         return std::nullopt;
     // Indexes are positions in the model's time/div list, as the label searches give them.
-    return RecordLengthTimeBaseLimits(mode, m_pDoc->m_usb.GetStateWord(kStateChannelMode),
+    return RecordLengthTimeBaseLimits(mode, m_pDoc->m_usb.GetStateWord(kv::kStateChannelMode),
                                       m_pDoc->m_trigger.GetSource(),
                                       CScopeSettings::IndexOffsetOfModel(m_pDoc->m_nModel));
 }

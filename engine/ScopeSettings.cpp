@@ -60,9 +60,9 @@ struct StateView {
 StateView ReadState(const std::int16_t* stateBlock) {
     StateView v;
     if (stateBlock) {
-        v.activeSource = stateBlock[kStateActiveSource];
-        v.channelMode = stateBlock[kStateChannelMode];
-        v.recordCode = stateBlock[kStateRecordLength];
+        v.activeSource = stateBlock[kv::kStateActiveSource];
+        v.channelMode = stateBlock[kv::kStateChannelMode];
+        v.recordCode = stateBlock[kv::kStateRecordLength];
     }
     return v;
 }

@@ -77,8 +77,8 @@ int CTrace::RawAt(int index) const {
 void CTrace::SelectInterpolationByModel(const std::int16_t* stateBlock) {
     if (!stateBlock || m_work.empty())
         return;
-    const int t = stateBlock[kStateTimeBase];
-    const bool dual = stateBlock[kStateChannelMode] == 2 && stateBlock[kStateAltFlag] == 0;
+    const int t = stateBlock[kv::kStateTimeBase];
+    const bool dual = stateBlock[kv::kStateChannelMode] == 2 && stateBlock[kv::kStateAltFlag] == 0;
     const InterpolationChoice* choices = ChoicesOfModel(m_nModel);
     if (!choices || t < 0 || t >= kFastSteps) {
         CopyRecord();
@@ -96,7 +96,7 @@ void CTrace::SelectInterpolationByModel(const std::int16_t* stateBlock) {
 void CTrace::InterpolateRecord(std::int16_t mode, double factor, const std::int16_t* stateBlock) {
     if (!stateBlock || m_work.empty())
         return;
-    const int percent = std::clamp<int>(stateBlock[kStatePosition], 0, 100);
+    const int percent = std::clamp<int>(stateBlock[kv::kStatePosition], 0, 100);
     if (!std::isfinite(factor)) {
         CopyRecord();
         return;
@@ -109,7 +109,7 @@ void CTrace::InterpolateRecord(std::int16_t mode, double factor, const std::int1
     const int e = std::clamp(static_cast<int>(percent * 102.4), kTriggerGuard, kLastInputSample);
     int r = e;
     int length = kInputWindow;
-    if (stateBlock[kStateTimeBase] < 5) {
+    if (stateBlock[kv::kStateTimeBase] < 5) {
         r = std::min(static_cast<int>(percent * 327.68), kLastInterpolated);
         length = kInterpolatedLength;
     }

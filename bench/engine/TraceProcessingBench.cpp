@@ -29,12 +29,12 @@ void BM_BothChannelsRealTime(benchmark::State& state) {
     PrepareChannel(ch1, 0.0, length);
     PrepareChannel(ch2, 1.0, length);
     const std::int16_t code = length > 65535 ? 5 : 3;
-    std::int16_t block[kStateBlockWords] = {0, 2, 20, 50, code, 0};
+    std::int16_t block[kv::kStateBlockWords] = {0, 2, 20, 50, code, 0};
     for (auto _ : state) {
         for (CTrace* t : {&ch1, &ch2}) {
             t->SetValidRange(0, 499);
             t->SelectInterpolationByModel(block);
-            t->PeakDetectToDisplay(250, block[kStateTimeBase]);
+            t->PeakDetectToDisplay(250, block[kv::kStateTimeBase]);
             t->ApplyTraceFilter();
         }
         benchmark::DoNotOptimize(ch1.GetScreenTrace());
@@ -50,15 +50,15 @@ void BM_BothChannelsSincAndTrigger(benchmark::State& state) {
     PrepareChannel(ch1, 0.0, length);
     PrepareChannel(ch2, 1.0, length);
     const std::int16_t code = length > 65535 ? 5 : 3;
-    std::int16_t block[kStateBlockWords] = {0, 2, 2, 50, code, 0};
+    std::int16_t block[kv::kStateBlockWords] = {0, 2, 2, 50, code, 0};
     for (auto _ : state) {
         ch1.SelectInterpolationByModel(block);
         ch2.SelectInterpolationByModel(block);
-        const std::int16_t tp = ch1.SoftTriggerAlign(250, block[kStateTimeBase], 255, 0);
+        const std::int16_t tp = ch1.SoftTriggerAlign(250, block[kv::kStateTimeBase], 255, 0);
         ch2.RotateRecordToPosition(250, tp);
         for (CTrace* t : {&ch1, &ch2}) {
             t->SetValidRange(0, 499);
-            t->PeakDetectToDisplay(250, block[kStateTimeBase]);
+            t->PeakDetectToDisplay(250, block[kv::kStateTimeBase]);
             t->ApplyTraceFilter();
         }
         benchmark::DoNotOptimize(ch1.GetScreenTrace());

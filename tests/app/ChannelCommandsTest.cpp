@@ -17,7 +17,7 @@ TEST_F(CommandsTest, TriggerSourceFromTheMenuMovesTheLevelOntoTheZeroLine) {
     EXPECT_FLOAT_EQ(doc->m_trigger.GetLevel(CTrigger::kLevelCh2), 300.0f);
     EXPECT_EQ(doc->m_trigger.GetMarkerWord(CTrigger::kLevelCh2), 0);
     EXPECT_FLOAT_EQ(doc->m_trigger.GetDragValue(), 0.0f); // the 32-bit word is the drag value
-    EXPECT_EQ(doc->m_usb.GetStateWord(kStateAltFlag), 0);
+    EXPECT_EQ(doc->m_usb.GetStateWord(kv::kStateAltFlag), 0);
     EXPECT_EQ(mirror.Selected(ISidePanelMirror::kTriggerSource), 1);
 
     // The same source again changes nothing, not even the level.
@@ -31,12 +31,12 @@ TEST_F(CommandsTest, TriggerSourceFromTheMenuMovesTheLevelOntoTheZeroLine) {
     EXPECT_EQ(doc->m_trigger.GetSource(), 2);
     EXPECT_FLOAT_EQ(doc->m_trigger.GetLevel(CTrigger::kLevelCh1), 11.0f);
     EXPECT_FLOAT_EQ(doc->m_trigger.GetLevel(CTrigger::kLevelCh2), 77.0f);
-    EXPECT_EQ(doc->m_usb.GetStateWord(kStateAltFlag), 1);
+    EXPECT_EQ(doc->m_usb.GetStateWord(kv::kStateAltFlag), 1);
 
     Run(ID_TRIG_SOURCE_FIRST + 4);
     EXPECT_EQ(doc->m_trigger.GetSource(), 4);
     EXPECT_FLOAT_EQ(doc->m_trigger.GetLevel(CTrigger::kLevelExt), 128.0f);
-    EXPECT_EQ(doc->m_usb.GetStateWord(kStateAltFlag), 0);
+    EXPECT_EQ(doc->m_usb.GetStateWord(kv::kStateAltFlag), 0);
 }
 
 TEST_F(CommandsTest, EtsRefusesAltSourceAndSingleSweepSilently) {

@@ -6,11 +6,11 @@ namespace {
 
 // Device state block: active source, channel mode, time base, position, record code, ALT flag.
 struct State {
-    std::int16_t words[kStateBlockWords] = {0, 0, 0, 0, 0, 0};
+    std::int16_t words[kv::kStateBlockWords] = {0, 0, 0, 0, 0, 0};
     State(int source, int mode, int code) {
-        words[kStateActiveSource] = static_cast<std::int16_t>(source);
-        words[kStateChannelMode] = static_cast<std::int16_t>(mode);
-        words[kStateRecordLength] = static_cast<std::int16_t>(code);
+        words[kv::kStateActiveSource] = static_cast<std::int16_t>(source);
+        words[kv::kStateChannelMode] = static_cast<std::int16_t>(mode);
+        words[kv::kStateRecordLength] = static_cast<std::int16_t>(code);
     }
 };
 

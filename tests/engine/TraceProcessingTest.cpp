@@ -12,12 +12,12 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 struct StateBlock {
-    std::int16_t w[kStateBlockWords] = {0, 2, 0, 50, 0, 0};
+    std::int16_t w[kv::kStateBlockWords] = {0, 2, 0, 50, 0, 0};
     StateBlock(int timeBase, int percent, int channelMode = 2, int alt = 0) {
-        w[kStateTimeBase] = static_cast<std::int16_t>(timeBase);
-        w[kStatePosition] = static_cast<std::int16_t>(percent);
-        w[kStateChannelMode] = static_cast<std::int16_t>(channelMode);
-        w[kStateAltFlag] = static_cast<std::int16_t>(alt);
+        w[kv::kStateTimeBase] = static_cast<std::int16_t>(timeBase);
+        w[kv::kStatePosition] = static_cast<std::int16_t>(percent);
+        w[kv::kStateChannelMode] = static_cast<std::int16_t>(channelMode);
+        w[kv::kStateAltFlag] = static_cast<std::int16_t>(alt);
     }
 };
 
