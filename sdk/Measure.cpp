@@ -6,12 +6,13 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "DisplayRecord.h"
 #include "Narrow.h"
 #include "Tessel.h"
 
 namespace {
 
-constexpr int kPoints = 500;
+using kv::sdk::kDisplayPoints;
 
 // Walks points 11, 13, ... for two crossings of `wanted` direction: the first at `firstLevel`,
 // the second at `secondLevel`, the state being taken afresh from point 0 between them.
@@ -19,7 +20,7 @@ void EdgeWalk(const uint16_t* record, uint16_t* out, int firstLevel, int secondL
     int level = firstLevel;
     bool high = level + 2 < record[0];
     bool first = true;
-    for (int i = 11; i < kPoints; i += 2) {
+    for (int i = 11; i < kDisplayPoints; i += 2) {
         const int v = record[i];
         bool event = false;
         if (high && v + 2 < level) {
@@ -73,7 +74,7 @@ TESSEL_API int dsoMeasureMean(uint16_t* out, const uint16_t* record) {
     if (!out || !record)
         return 0;
     long sum = 0;
-    for (int i = 10; i < kPoints; ++i)
+    for (int i = 10; i < kDisplayPoints; ++i)
         sum += record[i];
     const int mean = static_cast<int>(sum / 490);
     *out = static_cast<uint16_t>(mean);
@@ -83,7 +84,7 @@ TESSEL_API int dsoMeasureMean(uint16_t* out, const uint16_t* record) {
 TESSEL_API int dsoDataMedian(const uint16_t* record) {
     if (!record)
         return 0;
-    const auto [lo, hi] = std::minmax_element(record, record + kPoints);
+    const auto [lo, hi] = std::minmax_element(record, record + kDisplayPoints);
     return *lo + (*hi - *lo) / 2;
 }
 
@@ -112,7 +113,7 @@ TESSEL_API double dsoMeasureRMS(int16_t* out, const uint16_t* record, uint16_t l
     if (!out || !record)
         return 0.0;
     float sum = 0.0f;
-    for (int i = 1; i < kPoints; ++i) {
+    for (int i = 1; i < kDisplayPoints; ++i) {
         const float d = static_cast<float>(static_cast<int>(record[i]) - level);
         sum += d * d;
     }
@@ -127,7 +128,7 @@ TESSEL_API double dsoMeasureCycleRMS(int16_t* out, const uint16_t* record, uint1
         return 0.0;
     float sum = 0.0f;
     int visited = 0, repeats = 0;
-    for (int i = 0; i < kPoints; ++i) {
+    for (int i = 0; i < kDisplayPoints; ++i) {
         const int v = record[i];
         const float d = static_cast<float>(v - level);
         sum += d * d;
@@ -148,7 +149,7 @@ TESSEL_API void dsoMeasureFrequency(uint16_t* top, uint16_t* base, uint16_t* out
     const int mid = (top[4] + base[4]) / 2;
     bool high = record[0] > mid;
     int phase = 0; // 0 before the first rise, 1 before the fall, 2 before the second rise
-    for (int i = 1; i < kPoints; i += 2) {
+    for (int i = 1; i < kDisplayPoints; i += 2) {
         const int v = record[i];
         if (!high && v - 6 > mid) {
             high = true;
@@ -175,7 +176,7 @@ TESSEL_API double dsoMeasureCycleMean(uint16_t* top, uint16_t* base, uint16_t* p
         return 0.0;
     dsoMeasureFrequency(top, base, period, record);
     const int from = period[0];
-    const int to = std::min<int>(period[1], kPoints);
+    const int to = std::min<int>(period[1], kDisplayPoints);
     period[1] = 0;
     // Without a full period the average has no points and would divide by zero.
     if (to <= from) {

@@ -2,16 +2,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "DisplayRecord.h"
 #include "Drawing.h"
 #include "Driver.h"
 #include "Narrow.h"
 #include "Tessel.h"
 
 using namespace kv::sdk;
-
-namespace {
-constexpr int kPoints = 500;
-}
 
 TESSEL_API int dsoCalculatePassFailData(uint16_t h, uint16_t v, uint16_t* upper, uint16_t* lower,
                                         const uint16_t* record) {
@@ -20,13 +17,13 @@ TESSEL_API int dsoCalculatePassFailData(uint16_t h, uint16_t v, uint16_t* upper,
             return 0;
         const auto up = [&](int j) { return std::min(511, record[j] + static_cast<int>(v)); };
         const auto down = [&](int j) { return std::max(0, record[j] - static_cast<int>(v)); };
-        std::vector<int> hi(kPoints), lo(kPoints);
-        for (int i = 0; i < kPoints; ++i) {
+        std::vector<int> hi(kDisplayPoints), lo(kDisplayPoints);
+        for (int i = 0; i < kDisplayPoints; ++i) {
             hi[i] = up(i);
             lo[i] = down(i);
         }
         const int width = h;
-        for (int j = 0; j < kPoints; ++j) {
+        for (int j = 0; j < kDisplayPoints; ++j) {
             const auto widen = [&](int k) {
                 hi[k] = std::max(hi[k], up(j));
                 lo[k] = std::min(lo[k], down(j));
@@ -34,11 +31,11 @@ TESSEL_API int dsoCalculatePassFailData(uint16_t h, uint16_t v, uint16_t* upper,
             if (j >= width)
                 for (int k = j - width; k <= j; ++k)
                     widen(k);
-            if (j + width < kPoints)
+            if (j + width < kDisplayPoints)
                 for (int k = j; k <= j + width; ++k)
                     widen(k);
         }
-        for (int i = 0; i < kPoints; ++i) {
+        for (int i = 0; i < kDisplayPoints; ++i) {
             upper[i] = static_cast<uint16_t>(hi[i]);
             lower[i] = static_cast<uint16_t>(lo[i]);
         }

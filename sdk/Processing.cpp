@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "DisplayRecord.h"
 #include "Driver.h"
 #include "ModelConstants.h"
 #include "Narrow.h"
@@ -17,9 +18,7 @@ namespace kv::sdk {
 namespace {
 
 constexpr std::uint16_t kMathGap = 700;
-constexpr std::uint16_t kNoData = 1000;
 constexpr std::size_t kMathPoints = 501;
-constexpr std::size_t kDisplayPoints = 500;
 
 const double kVoltsPerDivision[10] = {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10};
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "DisplayRecord.h"
 #include "Driver.h"
 #include "ModelConstants.h"
 #include "Narrow.h"
@@ -15,8 +16,6 @@
 namespace kv::sdk {
 namespace {
 
-constexpr std::uint16_t kNoData = 1000;
-constexpr std::int64_t kDisplay = 500;
 // Largest group of the stopped-record zoom-out on a deep record.
 constexpr std::uint32_t kDeepZoomOutGroupLimit = kModel == Model::Pallik ? 14000 : 500000;
 // Where the reference zooms find the record length of a stored 10240-point record.
@@ -132,7 +131,7 @@ void MagnifyCore(const std::uint16_t* stretched, std::uint16_t* dst, std::int64_
 // x > m the one after it; each point covers s display indexes.
 template <typename Left, typename Right>
 void Spread(std::uint16_t* dst, std::int64_t m, double s, Left left, Right right) {
-    for (std::int64_t x = 0; x < kDisplay; ++x) {
+    for (std::int64_t x = 0; x < kDisplayPoints; ++x) {
         if (x <= m)
             dst[x] = left(static_cast<std::int64_t>((m - x) / s));
         else
@@ -142,7 +141,7 @@ void Spread(std::uint16_t* dst, std::int64_t m, double s, Left left, Right right
 
 void ProcessZoomInCore(const std::uint16_t* record, std::int64_t n, double capture, std::uint16_t g,
                        std::uint16_t* dst, std::uint16_t filterMode, std::uint32_t width) {
-    std::fill(dst, dst + kDisplay, kNoData);
+    std::fill(dst, dst + kDisplayPoints, kNoData);
     if (width == 0)
         return; // no window: nothing to draw, and 500 / 0 below
     const std::int64_t w = std::min<std::int64_t>(width, n);
@@ -153,10 +152,10 @@ void ProcessZoomInCore(const std::uint16_t* record, std::int64_t n, double captu
     const std::int64_t l = g <= 100 ? 0 : w * (g - 100) / 100;
     const std::int64_t m = std::min<std::int64_t>(5 * static_cast<std::int64_t>(g), 499);
     const std::int64_t base = d - 1 + (65536 - static_cast<std::int64_t>(g)) * w / 100;
-    if (w < kDisplay) {
+    if (w < kDisplayPoints) {
         const double s = std::min(500.0 / static_cast<double>(w), 499.0);
         if (negative) {
-            for (std::int64_t x = 0; x < kDisplay; ++x)
+            for (std::int64_t x = 0; x < kDisplayPoints; ++x)
                 dst[x] = value(base + static_cast<std::int64_t>(x / s));
         } else {
             Spread(
@@ -167,7 +166,7 @@ void ProcessZoomInCore(const std::uint16_t* record, std::int64_t n, double captu
     }
     // Wide windows: gather the w points in order, then reduce them to 250 pairs.
     std::vector<std::uint16_t> gathered(static_cast<std::size_t>(w));
-    const std::int64_t mw = m * w / kDisplay; // the trigger's place among the gathered points
+    const std::int64_t mw = m * w / kDisplayPoints; // the trigger's place among the gathered points
     for (std::int64_t k = 0; k < w; ++k) {
         if (negative)
             gathered[k] = value(base + k);
@@ -175,15 +174,15 @@ void ProcessZoomInCore(const std::uint16_t* record, std::int64_t n, double captu
             gathered[k] = k <= mw ? value(d - 1 - l - (mw - k)) : value(d - 1 + (k - mw));
     }
     int16_t pairs[2 * 250];
-    dsoStopDataFilt(static_cast<std::uint32_t>(2 * w / kDisplay), 250, gathered.data(), pairs, filterMode,
-                    static_cast<std::uint32_t>(w));
+    dsoStopDataFilt(static_cast<std::uint32_t>(2 * w / kDisplayPoints), 250, gathered.data(), pairs,
+                    filterMode, static_cast<std::uint32_t>(w));
     for (int i = 0; i < 500; ++i)
         dst[i] = Saturate<std::uint16_t>(pairs[i]);
 }
 
 void ProcessZoomOutCore(const std::uint16_t* record, std::int64_t n, std::int64_t limit, double capture,
                         std::uint16_t g, std::uint16_t* dst, std::uint32_t groupSize) {
-    std::fill(dst, dst + kDisplay, kNoData);
+    std::fill(dst, dst + kDisplayPoints, kNoData);
     if (groupSize == 0)
         return; // no group: nothing to draw, and n / 0 below
     const std::int64_t w = std::min<std::int64_t>(groupSize, limit);
@@ -199,7 +198,7 @@ void ProcessZoomOutCore(const std::uint16_t* record, std::int64_t n, std::int64_
     const auto at = [&](std::int64_t i) { return Saturate<std::uint16_t>(reduced[i]); };
     if (g >= 6554) {
         const std::int64_t base = f - 1 + 5 * (65536 - static_cast<std::int64_t>(g));
-        for (std::int64_t k = 0; k < kDisplay && base + k < size; ++k)
+        for (std::int64_t k = 0; k < kDisplayPoints && base + k < size; ++k)
             if (base + k >= 0)
                 dst[k] = at(base + k);
         return;
@@ -368,7 +367,7 @@ TESSEL_API int dsoScrollModeDataZoomIn(const uint16_t* positionBlock, const uint
     return Guarded(0, [&] {
         if (!positionBlock || !src || !dst)
             return 0;
-        std::fill(dst, dst + kDisplay, kNoData);
+        std::fill(dst, dst + kDisplayPoints, kNoData);
         if (windowWidth == 0)
             return 0;
         // Wider than the roll record the display step would fall below one point.
@@ -376,11 +375,11 @@ TESSEL_API int dsoScrollModeDataZoomIn(const uint16_t* positionBlock, const uint
         const double s = std::min(500.0 / static_cast<double>(w), 499.0);
         const std::int64_t p = std::max<std::int64_t>(1, TruncSat<std::int64_t>(preTriggerPercent * 5.0));
         // Indexes of 500 and above lie past the roll record.
-        const auto value = [&](std::int64_t i) { return i >= 0 && i < kDisplay ? src[i] : kNoData; };
+        const auto value = [&](std::int64_t i) { return i >= 0 && i < kDisplayPoints ? src[i] : kNoData; };
         const std::uint16_t g = positionBlock[3];
         if (g >= 6554) {
             const std::int64_t base = p + (65536 - static_cast<std::int64_t>(g)) * w / 100 - 1;
-            for (std::int64_t x = 0; x < kDisplay; ++x)
+            for (std::int64_t x = 0; x < kDisplayPoints; ++x)
                 dst[x] = value(base + static_cast<std::int64_t>(x / s));
             return 1;
         }
@@ -398,8 +397,8 @@ TESSEL_API void dsoScrollModeDataZoomOut(const uint16_t* positionBlock, const ui
     Guarded(0, [&] {
         if (!positionBlock || !src || !dst)
             return 0;
-        ProcessZoomOutCore(src, kDisplay, kDisplay, preTriggerPercent / 100.0, positionBlock[3], dst,
-                           groupSize);
+        ProcessZoomOutCore(src, kDisplayPoints, kDisplayPoints, preTriggerPercent / 100.0, positionBlock[3],
+                           dst, groupSize);
         return 1;
     });
 }
@@ -435,21 +434,21 @@ TESSEL_API void dsoETSDataZoomIn(const uint16_t* src, uint16_t* dst, double time
         const double r = timePerDivision / baseTimePerDivision;
         // A ratio that is not a number, infinite or 1 or less has nothing to expand.
         if (!std::isfinite(r) || r <= 1) {
-            std::copy(src, src + kDisplay, dst);
+            std::copy(src, src + kDisplayPoints, dst);
             return 1;
         }
         // Only the 500 expanded points shown are computed; the expansion has 500 r points.
         const double expanded = 500 * r;
         const double e = std::max(0.0, 5.0 * Percent(position) * std::trunc(r) - 250);
-        for (std::int64_t i = 0; i < kDisplay; ++i) {
+        for (std::int64_t i = 0; i < kDisplayPoints; ++i) {
             const double k = e + static_cast<double>(i);
             if (k >= expanded) {
                 dst[i] = kNoData;
                 continue;
             }
             const double q = k / r;
-            const auto at = std::min<std::int64_t>(static_cast<std::int64_t>(q), kDisplay - 1);
-            const double a = src[at], b = src[std::min<std::int64_t>(at + 1, kDisplay - 1)];
+            const auto at = std::min<std::int64_t>(static_cast<std::int64_t>(q), kDisplayPoints - 1);
+            const double a = src[at], b = src[std::min<std::int64_t>(at + 1, kDisplayPoints - 1)];
             dst[i] = TruncSat<std::uint16_t>(a + (b - a) * (q - static_cast<double>(at)));
         }
         return 1;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "DisplayRecord.h"
 #include "Drawing.h"
 #include "Driver.h"
 #include "Narrow.h"
@@ -11,9 +12,6 @@
 
 namespace kv::sdk {
 namespace {
-
-constexpr std::uint16_t kNoData = 1000;
-constexpr int kPoints = 500;
 
 int PallikDrawTrace(HDC dc, const std::uint16_t* layout, std::uint16_t mode, const std::uint16_t* record,
                     std::uint16_t selector, std::uint16_t intensity, const std::uint16_t* colour) {
@@ -24,13 +22,13 @@ int PallikDrawTrace(HDC dc, const std::uint16_t* layout, std::uint16_t mode, con
     const double plotWidth = p.PlotWidth();
     const double plotHeight = p.PlotHeight();
 
-    int first = 0, last = kPoints - 1;
+    int first = 0, last = kDisplayPoints - 1;
     const std::uint16_t* begin = record;
-    const std::uint16_t* end = record + kPoints;
+    const std::uint16_t* end = record + kDisplayPoints;
     const auto firstData = std::find_if(begin, end, [](std::uint16_t v) { return v != kNoData; });
     if (firstData != end) {
         first = static_cast<int>(firstData - begin);
-        for (int i = kPoints - 1; i >= 0; --i)
+        for (int i = kDisplayPoints - 1; i >= 0; --i)
             if (record[i] != kNoData) {
                 last = i;
                 break;
@@ -58,7 +56,7 @@ int PallikDrawTrace(HDC dc, const std::uint16_t* layout, std::uint16_t mode, con
             LineTo(dc, xOf(s + 1), yOf(d1));
         }
     } else {
-        for (int i = 0; i < kPoints; ++i) {
+        for (int i = 0; i < kDisplayPoints; ++i) {
             const int d = depth(i);
             SetPixel(dc, xOf(i), yOf(d), (d == 1 || d == 510) ? RGB(0, 0, 0) : traceColour);
         }
