@@ -70,7 +70,7 @@ private:
 // A key as the platform delivers it: to the window, which hands it to its focus widget.
 void Press(QWidget* inWindow, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     // A window just shown becomes active a moment later on a busy machine.
-    QTest::qWaitFor([inWindow] { return QApplication::activeWindow() == inWindow->window(); }, 2000);
+    (void)QTest::qWaitFor([inWindow] { return QApplication::activeWindow() == inWindow->window(); }, 2000);
     QTest::keyClick(inWindow->window()->windowHandle(), key, modifiers);
 }
 
