@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "TestOutput.h"
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -186,9 +187,7 @@ TEST_F(FftDialog, StartAndStopSwitchTheSpectrumAndFreeTheCursors) {
 TEST_F(FftDialog, SaveWritesTheSpectrumAsText) {
     Open();
     Spectrum(256, 1, [](int k) { return Harmonics(k, 0.0); });
-    const std::string path =
-        std::string(std::getenv("KV_TEST_OUTPUT") ? std::getenv("KV_TEST_OUTPUT") : "/tmp") +
-        "/fft-dialog-save";
+    const std::string path = kvtest::OutputDir() + "/fft-dialog-save";
     CString filter, title, ext;
     DWORD flags = 0;
     CFileDialog::SetHook([&](CFileDialog& fd) {

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QWidget>
 
+#include "TestOutput.h"
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -19,10 +20,7 @@
 namespace {
 
 std::string OutputFolder() {
-    const char* out = std::getenv("KV_TEST_OUTPUT");
-    std::string folder = out ? out : "test-output";
-    std::filesystem::create_directories(folder);
-    return folder;
+    return kvtest::OutputDir();
 }
 
 class FakeReadouts : public ICursorReadoutSource {

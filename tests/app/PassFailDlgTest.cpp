@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "TestOutput.h"
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -28,7 +29,7 @@ using apptest::Text;
 using apptest::Type;
 
 std::string OutputFolder() {
-    return std::getenv("KV_TEST_OUTPUT") ? std::getenv("KV_TEST_OUTPUT") : "/tmp";
+    return kvtest::OutputDir();
 }
 
 class RecordingHost : public IPassFailHost {
