@@ -1,5 +1,7 @@
 // Linked into every test program: temporary files of the tests and of the code under test go to
 // a folder under the build folder, not to the machine's shared temporary folder.
+#include "TestOutput.h"
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -11,3 +13,13 @@ const bool kTempUnderBuild = [] {
 }();
 
 } // namespace
+
+namespace kvtest {
+
+std::string OutputDir() {
+    const std::string dir = KV_TEST_OUTPUT_DIR;
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+} // namespace kvtest
