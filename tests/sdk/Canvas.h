@@ -1,6 +1,6 @@
 #pragma once
 // A memory device context with a black bitmap for drawing tests, read back pixel by pixel and
-// saved as a PNG under $KV_TEST_OUTPUT for a person to look at.
+// saved as a PNG under the build folder for a person to look at.
 #include <cstdlib>
 #include <string>
 
