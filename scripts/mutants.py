@@ -14,8 +14,9 @@ is found by its text, not by a line number, so the mutants survive unrelated edi
 snippet is missing (or appears more than once) is reported as "skipped".
 
 How it works: every worker keeps its own copy of the tree with its own build folder
-(<work>/w0, <work>/w1, ...; the copies are refreshed from the working tree at each run and reuse
-ccache when CCACHE_DIR is set). A baseline run of every test program in the first copy records
+(<work>/w0, <work>/w1, ...; the copies are refreshed from the working tree at each run, which
+also repairs a copy that an interrupted run left mutated, and reuse ccache when CCACHE_DIR is
+set). A baseline run of every test program in the first copy records
 which tests already fail (those are left out afterwards) and how long each program takes. Then
 each worker takes the next mutant: it writes the mutated file into its copy, rebuilds only the
 test programs that contain the file (found from the build graph), runs them (stopping at the first
@@ -122,9 +123,21 @@ def tree_files():
     return [f for f in out.split("\0") if f and not f.startswith("build")]
 
 
+def same_content(a, b):
+    try:
+        if os.path.getsize(a) != os.path.getsize(b):
+            return False
+        with open(a, "rb") as fa, open(b, "rb") as fb:
+            return fa.read() == fb.read()
+    except OSError:
+        return False
+
+
 def sync_copy(files, dest):
-    """Makes `dest` a copy of the working tree; unchanged files keep their times, so the copy's
-    build only redoes what changed."""
+    """Makes `dest` a copy of the working tree. A file whose content is already the same is left
+    alone, so the copy's build only redoes what changed; a file that differs (changed in the tree,
+    or left mutated by an interrupted run) is written anew with the current time, never with an
+    older one, so the build cannot take a stale object for up to date."""
     os.makedirs(dest, exist_ok=True)
     manifest = os.path.join(dest, ".mutants-manifest")
     old = set()
@@ -133,17 +146,11 @@ def sync_copy(files, dest):
             old = set(f.read().split("\n")) - {""}
     for rel in files:
         src, dst = os.path.join(ROOT, rel), os.path.join(dest, rel)
-        if not os.path.isfile(src):
+        if not os.path.isfile(src) or same_content(src, dst):
             continue
-        s = os.stat(src)
-        try:
-            d = os.stat(dst)
-            if d.st_size == s.st_size and int(d.st_mtime) == int(s.st_mtime):
-                continue
-        except FileNotFoundError:
-            pass
         os.makedirs(os.path.dirname(dst), exist_ok=True)
-        shutil.copy2(src, dst)
+        shutil.copyfile(src, dst)
+        shutil.copymode(src, dst)
     for rel in old - set(files):
         try:
             os.remove(os.path.join(dest, rel))
