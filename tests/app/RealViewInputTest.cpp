@@ -54,13 +54,20 @@ TEST_F(Keys, CtrlDigitSwitchesItsOwnChannelOnly) {
 
 TEST_F(Keys, OtherModifiersDoNotReachTheCtrlAccelerators) {
     FocusMainWindow();
-    Key(Qt::Key_2, Qt::ShiftModifier);
-    Key(Qt::Key_2, Qt::ControlModifier | Qt::ShiftModifier);
-    Key(Qt::Key_1, Qt::ControlModifier | Qt::AltModifier);
-    Key(Qt::Key_M);
-    EXPECT_EQ(doc->m_ch1.IsOn(), 1);
-    EXPECT_EQ(doc->m_ch2.IsOn(), 1);
-    EXPECT_EQ(doc->m_math.IsOn(), 0);
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } keys[] = {{Qt::Key_2, Qt::ShiftModifier},
+                {Qt::Key_2, Qt::ControlModifier | Qt::ShiftModifier},
+                {Qt::Key_1, Qt::ControlModifier | Qt::AltModifier},
+                {Qt::Key_1, Qt::AltModifier},
+                {Qt::Key_M, Qt::NoModifier}};
+    for (const auto& k : keys) {
+        Key(k.key, k.modifiers);
+        EXPECT_EQ(doc->m_ch1.IsOn(), 1) << k.key << " " << k.modifiers;
+        EXPECT_EQ(doc->m_ch2.IsOn(), 1) << k.key << " " << k.modifiers;
+        EXPECT_EQ(doc->m_math.IsOn(), 0) << k.key << " " << k.modifiers;
+    }
     Key(Qt::Key_M, Qt::ControlModifier);
     EXPECT_EQ(doc->m_math.IsOn(), 1);
 }
