@@ -83,4 +83,24 @@ TEST_F(ConnectedView, SetupFileCarriesTheScreenOptionsOfTheView) {
     std::remove(path.c_str());
 }
 
+// The interpolation items: with an instrument, real-time sampling and a time base up to
+// 40 ns/div; the choice goes to all four traces.
+TEST_F(ConnectedView, InterpolationItemsUpTo40nsForAllFourTraces) {
+    for (int index = 0; index <= 5; ++index) {
+        Command(ID_TIMEDIV_FIRST + static_cast<UINT>(index));
+        EXPECT_EQ(Item(ID_INTERP_STEP).enabled, index <= 4) << index;
+    }
+    Command(ID_TIMEDIV_FIRST + 4);
+    Command(ID_INTERP_LINEAR);
+    for (const CTrace* t :
+         {static_cast<const CTrace*>(&doc->m_ch1), static_cast<const CTrace*>(&doc->m_ch2),
+          static_cast<const CTrace*>(&doc->m_math), static_cast<const CTrace*>(&doc->m_ref)})
+        EXPECT_EQ(t->GetInterpolation(), 1);
+    EXPECT_EQ(Item(ID_INTERP_LINEAR).check, 1);
+    EXPECT_EQ(Item(ID_INTERP_STEP).check, 0);
+    Command(ID_TIMEDIV_FIRST + 5);
+    EXPECT_FALSE(Item(ID_INTERP_LINEAR).enabled);
+    EXPECT_EQ(Item(ID_INTERP_LINEAR).check, 0);
+}
+
 } // namespace

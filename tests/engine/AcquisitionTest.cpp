@@ -255,6 +255,38 @@ TEST_F(AcquisitionTest, RollAtFourSecondsReadsEvery160MsTwoPointsPerChannel) {
     EXPECT_EQ(doc.m_ch1.GetRollPointsHeld(), 500);
 }
 
+// Roll pacing by time base: the read interval is 20 ms x the factor (1 for 1 s and 2 s, 8 for
+// 4 s, the seconds per division otherwise) and each read brings 2, 1, 2 or 1 new points.
+TEST_F(AcquisitionTest, RollPacingOfEveryRollTimeBase) {
+    const struct {
+        int index;
+        std::uint32_t intervalMs;
+        int points;
+    } rows[] = {{26, 20, 2},    {27, 20, 1},    {28, 160, 2},  {29, 200, 1},  {30, 400, 1},
+                {31, 800, 1},   {32, 1200, 1},  {33, 2400, 1}, {34, 4800, 1}, {35, 12000, 1},
+                {36, 24000, 1}, {37, 48000, 1}, {38, 72000, 1}};
+    doc.m_settings.SetTimeBaseFormat(1);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.index);
+        TimeBase(row.index);
+        now += 100000; // long after the last read
+        doc.AcquireTick();
+        ASSERT_EQ(Count(16), 1);
+        EXPECT_EQ(doc.m_ch1.GetRollNewPoints(), row.points);
+        EXPECT_EQ(doc.m_ch2.GetRollNewPoints(), row.points);
+        const int held = doc.m_ch1.GetRollPointsHeld();
+        now += row.intervalMs - 1;
+        doc.AcquireTick();
+        EXPECT_EQ(Count(16), 1); // one millisecond early
+        EXPECT_EQ(doc.m_bRollNewPoints, 0);
+        now += 1;
+        doc.AcquireTick();
+        EXPECT_EQ(Count(16), 2);
+        EXPECT_EQ(doc.m_ch1.GetRollPointsHeld(), std::min(held + row.points, 500));
+        fake->ClearCalls();
+    }
+}
+
 TEST_F(AcquisitionTest, RollIntervalSurvivesAClockThatRestartsAtMidnight) {
     doc.m_settings.SetTimeBaseFormat(1);
     TimeBase(26); // 1 s/div: every 20 ms
@@ -426,6 +458,38 @@ TEST_F(DemoAcquisitionTest, PretriggerWaitPausesPollingAndEndsAcrossMidnight) {
     EXPECT_EQ(doc.m_bPretriggerWait, 0);
     doc.AcquireTick();
     EXPECT_EQ(doc.m_nRunStatus, 4); // polling again
+}
+
+// The pre-trigger wait of the demo road at every time base from 100 us to 400 ms/div: it lasts
+// factor x (horizontal position / 5) - 20 ms (position 250: factor x 50 - 20).
+TEST_F(DemoAcquisitionTest, PretriggerWaitOfEveryTimeBaseWithAFactor) {
+    const struct {
+        int index;
+        int waitMs; // factor x 50 - 20, rounded up to whole milliseconds
+    } rows[] = {{14, 0},  {15, 0},   {16, 0},   {17, 0},   {18, 5},    {19, 30},
+                {20, 80}, {21, 180}, {22, 380}, {23, 980}, {24, 1980}, {25, 3980}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.index);
+        TimeBase(row.index);
+        doc.m_bPretriggerWait = 0;
+        doc.AcquireTick(); // triggers on the demo sine and starts the wait
+        ASSERT_EQ(doc.m_bPretriggerWait, row.waitMs > 0 ? 1 : 0);
+        if (row.waitMs == 0)
+            continue;
+        const std::uint32_t start = now;
+        now = start + static_cast<std::uint32_t>(row.waitMs) - 1;
+        doc.PretriggerWaitCheck();
+        EXPECT_EQ(doc.m_bPretriggerWait, 1);
+        now = start + static_cast<std::uint32_t>(row.waitMs);
+        doc.PretriggerWaitCheck();
+        EXPECT_EQ(doc.m_bPretriggerWait, 0);
+    }
+    // 40 us/div and 1 s/div have no wait at all.
+    for (int index : {13, 26}) {
+        TimeBase(index);
+        doc.AcquireTick();
+        EXPECT_EQ(doc.m_bPretriggerWait, 0) << index;
+    }
 }
 
 TEST_F(DemoAcquisitionTest, PretriggerWaitEndsAtOnceOnATimeBaseWithoutFactor) {
