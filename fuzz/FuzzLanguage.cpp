@@ -12,14 +12,33 @@
 
 namespace {
 
-// A private folder that holds the one language file of each input.
-const std::string& Folder() {
-    static const std::string folder = [] {
+// A private folder that holds the one language file of each input; it is removed again when the
+// run ends, so repeated runs leave nothing behind in the temporary folder.
+class PrivateFolder {
+public:
+    PrivateFolder() {
         const char* tmp = std::getenv("TMPDIR");
         std::string name = std::string(tmp && *tmp ? tmp : "/tmp") + "/kv-fuzz-lug-XXXXXX";
-        return ::mkdtemp(name.data()) ? name : std::string();
-    }();
-    return folder;
+        if (::mkdtemp(name.data()))
+            m_path = name;
+    }
+    ~PrivateFolder() {
+        if (!m_path.empty()) {
+            ::unlink((m_path + "/fuzz.lug").c_str());
+            ::rmdir(m_path.c_str());
+        }
+    }
+    PrivateFolder(const PrivateFolder&) = delete;
+    PrivateFolder& operator=(const PrivateFolder&) = delete;
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+const std::string& Folder() {
+    static const PrivateFolder folder;
+    return folder.Path();
 }
 
 } // namespace

@@ -37,6 +37,7 @@ for t in "${targets[@]}"; do
   fi
   execs="$(grep -m1 'stat::number_of_executed_units' "$log" | awk '{print $2}')"
   echo "fuzz_$t: ${execs:-?} executions, $result"
+  [ "$result" = ok ] || tail -n 40 "$log"
   rm -rf "$corpus"
 done
 exit $status

@@ -1,6 +1,7 @@
 // The Average, Intensity, Pulse Width Setting and Demo Setting dialogs, opened headless from
 // their templates on a document of their own.
 #include "DialogTestSupport.h"
+#include "TestOutput.h"
 #include "app/AverageDlg.h"
 #include "app/DemoSettingDlg.h"
 #include "app/IntensityDlg.h"
@@ -37,13 +38,12 @@ using apptest::Notify;
 using apptest::Text;
 using apptest::Type;
 
-// Saves a picture of a dialog for a person to look at.
+// Checks that the dialog's picture shows its captions and saves it for a person to look at.
 void Grab(CDialog& dlg, const char* name) {
-    const char* out = std::getenv("KV_TEST_OUTPUT");
     QWidget* w = dlg.GetWidget();
-    if (!out || !w)
-        return;
-    w->grab().toImage().save(QString::fromUtf8((std::string(out) + "/" + name).c_str()));
+    ASSERT_NE(w, nullptr);
+    EXPECT_GT(apptest::ExpectCaptionsShown(dlg), 0) << name;
+    w->grab().toImage().save(QString::fromStdString(kvtest::OutputDir() + "/" + name));
 }
 
 class AcquisitionDialogs : public ::testing::Test {
@@ -495,7 +495,7 @@ TEST_F(AcquisitionDialogs, TextsComeFromTheLanguageByIdButListsAndValuesStay) {
     ::rmdir(tmpl);
 }
 
-TEST_F(AcquisitionDialogs, PicturesOfTheFourDialogs) {
+TEST_F(AcquisitionDialogs, PicturesOfTheFourDialogsShowTheirCaptions) {
     CAverageDlg average;
     average.SetDocument(&doc);
     ASSERT_TRUE(average.Create(IDD_AVERAGE));

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "TestOutput.h"
 #include <algorithm>
 #include <memory>
 #include <set>
@@ -336,7 +337,6 @@ TEST(AutosetProgress, StepsTextsAndPaint) {
                 EXPECT_GE(y, 10);
             }
     EXPECT_GT(white, 50);
-    if (const char* out = std::getenv("KV_TEST_OUTPUT"))
-        KvSaveDCPng(dc.GetSafeHdc(), (std::string(out) + "/autoset-progress.png").c_str());
+    KvSaveDCPng(dc.GetSafeHdc(), (kvtest::OutputDir() + "/autoset-progress.png").c_str());
     dc.SelectObject(old);
 }

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "TestOutput.h"
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -186,9 +187,7 @@ TEST_F(FftDialog, StartAndStopSwitchTheSpectrumAndFreeTheCursors) {
 TEST_F(FftDialog, SaveWritesTheSpectrumAsText) {
     Open();
     Spectrum(256, 1, [](int k) { return Harmonics(k, 0.0); });
-    const std::string path =
-        std::string(std::getenv("KV_TEST_OUTPUT") ? std::getenv("KV_TEST_OUTPUT") : "/tmp") +
-        "/fft-dialog-save";
+    const std::string path = kvtest::OutputDir() + "/fft-dialog-save";
     CString filter, title, ext;
     DWORD flags = 0;
     CFileDialog::SetHook([&](CFileDialog& fd) {
@@ -326,7 +325,7 @@ TEST_F(FftDialog, WithoutADocumentNothingHappens) {
     EXPECT_STREQ(Text(lonely, IDC_FFT_SNR), "---");
 }
 
-TEST_F(FftDialog, Picture) {
+TEST_F(FftDialog, PictureShowsEveryCaption) {
     Open();
     Spectrum(256, 1, [](int k) { return Harmonics(k, 0.01); });
     doc.m_fft.m_bFftOn = 1;
@@ -334,10 +333,9 @@ TEST_F(FftDialog, Picture) {
     dlg.UpdateHarmonics();
     dlg.UpdateMeasurements();
     dlg.ShowWindow(SW_SHOW);
-    if (const char* out = std::getenv("KV_TEST_OUTPUT"))
-        dlg.GetWidget()->grab().toImage().save(
-            QString::fromUtf8((std::string(out) + "/dialog-fft.png").c_str()));
     EXPECT_TRUE(dlg.IsWindowVisible());
+    EXPECT_GT(apptest::ExpectCaptionsShown(dlg), 5);
+    dlg.GetWidget()->grab().toImage().save(QString::fromStdString(kvtest::OutputDir() + "/dialog-fft.png"));
 }
 
 } // namespace

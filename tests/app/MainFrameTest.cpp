@@ -1,6 +1,7 @@
 // The main frame: title and sizes, status panes and clock, full screen, tooltips, menu
 // images and the save of "Default.set" on every close.
 #include "app/MainFrame.h"
+#include "DialogTestSupport.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/View.h"
 #include "resources/Resource.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QWidget>
 
+#include "TestOutput.h"
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -19,10 +21,7 @@
 namespace {
 
 std::string OutputFolder() {
-    const char* out = std::getenv("KV_TEST_OUTPUT");
-    std::string folder = out ? out : "test-output";
-    std::filesystem::create_directories(folder);
-    return folder;
+    return kvtest::OutputDir();
 }
 
 class FakeReadouts : public ICursorReadoutSource {
@@ -217,20 +216,31 @@ TEST_F(MainFrameTest, EveryCloseWritesDefaultSet) {
     EXPECT_EQ(m_frame->GetSafeHwnd(), nullptr);
 }
 
-TEST_F(MainFrameTest, GrabbedToAnImage) {
+TEST_F(MainFrameTest, PictureShowsTheStatusTextAndTheMenuImages) {
     m_frame->ShowWindow(SW_SHOW);
     m_doc.SelectLanguage(-1);
     m_frame->UpdateStatusBar("Run in demo");
     QApplication::processEvents();
     const QImage shot = m_frame->GetWidget()->grab().toImage();
     EXPECT_EQ(shot.width(), 800);
+    // The status text and every other caption of the frame are painted where they belong.
+    EXPECT_GT(apptest::ExpectCaptionsShown(*m_frame), 0);
     EXPECT_TRUE(shot.save(QString::fromStdString(OutputFolder() + "/mainframe.png")));
-    // The menu strip as the menu image lists hold it.
+    // The menu strip as the menu image lists hold it: 17 images of 20 px, each with a picture
+    // on the strip's background colour (its top-left pixel).
     kv::BitmapResource strip;
     ASSERT_TRUE(kv::LoadBitmapResource(IDB_MENU_NORMAL, strip));
     EXPECT_EQ(strip.width, 17 * 20);
     QImage image(reinterpret_cast<const uchar*>(strip.pixels.data()), strip.width, strip.height,
                  QImage::Format_RGB32);
+    const QRgb background = image.pixel(0, 0);
+    for (int i = 0; i < 17; ++i) {
+        int drawn = 0;
+        for (int y = 0; y < strip.height; ++y)
+            for (int x = 20 * i; x < 20 * i + 20; ++x)
+                drawn += image.pixel(x, y) != background ? 1 : 0;
+        EXPECT_GT(drawn, 10) << "image " << i;
+    }
     EXPECT_TRUE(image.scaled(strip.width * 3, strip.height * 3)
                     .save(QString::fromStdString(OutputFolder() + "/menu-images.png")));
 }

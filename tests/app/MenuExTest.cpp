@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "TestOutput.h"
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -253,8 +254,7 @@ TEST_F(MenuExTest, DrawsTextSplitAtHashCheckBoxGreyedTextAndSeparators) {
         EXPECT_EQ(DarkPixels(c.dc, textLeft + 60, textRight - 60, 0, h), 0); // nothing between
         EXPECT_EQ(c.dc.GetPixel(5, 10), file->m_crIconBack);
         EXPECT_EQ(c.dc.GetPixel(w - 2, 2), file->m_crBack);
-        std::string out = std::getenv("KV_TEST_OUTPUT") ? std::getenv("KV_TEST_OUTPUT") : ".";
-        KvSaveDCPng(c.dc, (out + "/menuex-print-item.png").c_str());
+        KvSaveDCPng(c.dc, (kvtest::OutputDir() + "/menuex-print-item.png").c_str());
     }
     {
         // Checked: the framed box replaces any image.

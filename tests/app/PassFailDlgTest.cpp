@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "TestOutput.h"
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -28,7 +29,7 @@ using apptest::Text;
 using apptest::Type;
 
 std::string OutputFolder() {
-    return std::getenv("KV_TEST_OUTPUT") ? std::getenv("KV_TEST_OUTPUT") : "/tmp";
+    return kvtest::OutputDir();
 }
 
 class RecordingHost : public IPassFailHost {
@@ -414,17 +415,17 @@ TEST_F(PassFailDialog, ATestRunCountsEveryDemoFrame) {
     EXPECT_STREQ(Text(dlg, IDC_PF_TOTAL_COUNT), "40");
 }
 
-TEST_F(PassFailDialog, Picture) {
+TEST_F(PassFailDialog, PictureShowsEveryCaptionAndTheCounts) {
     Flat(doc.m_ch1, 300);
     Open();
     Click(dlg, IDC_PF_CREATE);
     Click(dlg, IDC_PF_START);
     dlg.CountFrame();
     dlg.ShowWindow(SW_SHOW);
-    if (const char* out = std::getenv("KV_TEST_OUTPUT"))
-        dlg.GetWidget()->grab().toImage().save(
-            QString::fromUtf8((std::string(out) + "/dialog-passfail.png").c_str()));
     EXPECT_TRUE(dlg.IsWindowVisible());
+    EXPECT_GT(apptest::ExpectCaptionsShown(dlg), 5);
+    EXPECT_STREQ(Text(dlg, IDC_PF_TOTAL_COUNT), "1");
+    dlg.GetWidget()->grab().toImage().save(QString::fromStdString(OutputFolder() + "/dialog-passfail.png"));
 }
 
 } // namespace

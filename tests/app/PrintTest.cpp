@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "TestOutput.h"
 #include <cstdio>
 #include <string>
 
@@ -103,8 +104,7 @@ TEST_F(ViewPrinting, OnlyTheChannelsThatAreOnAppear) {
         // The level marker's triangle sits left of the box.
         const int tipY = static_cast<int>(152 + doc->m_ch2.GetPosition() * (700 - 152) / 511.0);
         EXPECT_EQ(page.GetPixel(47, tipY), ch2);
-        if (const char* out = std::getenv("KV_TEST_OUTPUT"))
-            KvSaveDCPng(page.GetSafeHdc(), (std::string(out) + "/print-page.png").c_str());
+        KvSaveDCPng(page.GetSafeHdc(), (kvtest::OutputDir() + "/print-page.png").c_str());
     });
     EXPECT_EQ(pages, 1);
 }
@@ -147,10 +147,5 @@ TEST_F(ViewPrinting, PrintsOnePageIntoAPdfFile) {
     EXPECT_EQ(std::fread(head, 1, 4, f), 4u);
     std::fclose(f);
     EXPECT_STREQ(head, "%PDF");
-    if (const char* out = std::getenv("KV_TEST_OUTPUT")) {
-        const std::string copy = std::string(out) + "/test-report.pdf";
-        std::rename(path.c_str(), copy.c_str());
-    } else {
-        std::remove(path.c_str());
-    }
+    std::rename(path.c_str(), (kvtest::OutputDir() + "/test-report.pdf").c_str());
 }

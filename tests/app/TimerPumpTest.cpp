@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QPixmap>
 
+#include "TestOutput.h"
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -136,10 +137,7 @@ TEST(TimerPump, DemoTicksDrawBothChannelsWithoutAskingForTheInstrument) {
     // The whole main window as a person sees it.
     ProcessEventsFor(100);
     const QImage window = app->GetMainFrame()->GetWidget()->grab().toImage();
-    if (const char* out = std::getenv("KV_TEST_OUTPUT")) {
-        const std::string path = std::string(out) + "/kelvane-demo-window.png";
-        EXPECT_TRUE(window.save(QString::fromStdString(path)));
-    }
+    EXPECT_TRUE(window.save(QString::fromStdString(kvtest::OutputDir() + "/kelvane-demo-window.png")));
 }
 
 TEST(TimerPump, LostInstrumentShowsSearchAndResendsOnReturn) {

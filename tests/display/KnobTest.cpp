@@ -308,17 +308,18 @@ TEST_F(KnobTest, RangeMessagesByRecordLengthMode) {
         bool both;
         std::int16_t source;
         const char* tooFast;
+        const char* lowest;
         const char* message;
     } cases[] = {
-        {1, false, 0, "10.0us", "14K Points Mode Range:20.0us/div ~ 400ms/div"},
-        {1, true, 2, "10.0us", "14K Points Mode Range:20.0us/div ~ 400ms/div"},
-        {2, false, 0, "20.0us", "28K Points Mode Range:40.0us/div ~ 400ms/div"},
-        {3, false, 0, "10.0us", "32K Points Mode Range:20.0us/div ~ 400ms/div"},
-        {3, true, 0, "20.0us", "32K Points Mode Range:40.0us/div ~ 400ms/div"},
-        {4, false, 1, "20.0us", "64K Points Mode Range:40.0us/div ~ 400ms/div"},
-        {5, false, 0, "100us", "512K Points Mode Range:200us/div ~ 400ms/div"},
-        {5, true, 1, "200us", "512K Points Mode Range:400us/div ~ 400ms/div"},
-        {6, false, 0, "200us", "1M Points Mode Range:400us/div ~ 400ms/div"},
+        {1, false, 0, "10.0us", "20.0us", "14K Points Mode Range:20.0us/div ~ 400ms/div"},
+        {1, true, 2, "10.0us", "20.0us", "14K Points Mode Range:20.0us/div ~ 400ms/div"},
+        {2, false, 0, "20.0us", "40.0us", "28K Points Mode Range:40.0us/div ~ 400ms/div"},
+        {3, false, 0, "10.0us", "20.0us", "32K Points Mode Range:20.0us/div ~ 400ms/div"},
+        {3, true, 0, "20.0us", "40.0us", "32K Points Mode Range:40.0us/div ~ 400ms/div"},
+        {4, false, 1, "20.0us", "40.0us", "64K Points Mode Range:40.0us/div ~ 400ms/div"},
+        {5, false, 0, "100us", "200us", "512K Points Mode Range:200us/div ~ 400ms/div"},
+        {5, true, 1, "200us", "400us", "512K Points Mode Range:400us/div ~ 400ms/div"},
+        {6, false, 0, "200us", "400us", "1M Points Mode Range:400us/div ~ 400ms/div"},
     };
     for (const auto& c : cases) {
         RecordLength(c.mode, c.both, c.source);
@@ -334,6 +335,41 @@ TEST_F(KnobTest, RangeMessagesByRecordLengthMode) {
         ASSERT_EQ(messages.size(), 1u) << c.message;
         EXPECT_EQ(messages[0], std::string("Error: ") + c.message);
         EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 20);
+        // Both ends of the range are allowed.
+        messages.clear();
+        Press(Position("400ms"));
+        EXPECT_TRUE(messages.empty()) << c.message;
+        EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Position("400ms"));
+        Press(Position(c.lowest));
+        EXPECT_TRUE(messages.empty()) << c.message;
+        EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Position(c.lowest)) << c.message;
+    }
+}
+
+// The side panel's time/div labels of every index: models 4 and 5 start at 2 ns, the other
+// models at 4 ns, and there is nothing beyond 1 h or before the first label.
+TEST(KnobLabels, EveryIndexOfBothLists) {
+    const char* const labels[39] = {
+        "2.00ns",  "4.00ns",  "10.0ns",  "20.0ns",  "40.0ns",  "100ns",   "200ns",  "400ns",
+        "1.00us",  "2.00us",  "4.00us",  "10.0us",  "20.0us",  "40.0us",  "100us",  "200us",
+        "400us",   "1.00ms",  "2.00ms",  "4.00ms",  "10.0ms",  "20.0ms",  "40.0ms", "100ms",
+        "200ms",   "400ms",   "1.00s",   "2.00s",   "4.00s",   "10.0s",   "20.0s",  "40.0s",
+        "1.00min", "2.00min", "4.00min", "10.0min", "20.0min", "40.0min", "1.00h"};
+    for (int model : {4, 5}) {
+        for (int i = 0; i < 39; ++i) {
+            EXPECT_EQ(CKnob::TimeDivLabel(i, model), labels[i]) << i;
+            EXPECT_EQ(CKnob::TimeDivLabelPosition(labels[i], model), i) << labels[i];
+        }
+        EXPECT_EQ(CKnob::TimeDivLabel(39, model), "");
+        EXPECT_EQ(CKnob::TimeDivLabel(-1, model), "");
+    }
+    for (int model : {0, 1, 2, 3}) {
+        for (int i = 0; i < 38; ++i) {
+            EXPECT_EQ(CKnob::TimeDivLabel(i, model), labels[i + 1]) << i;
+            EXPECT_EQ(CKnob::TimeDivLabelPosition(labels[i + 1], model), i) << labels[i + 1];
+        }
+        EXPECT_EQ(CKnob::TimeDivLabel(38, model), "");
+        EXPECT_EQ(CKnob::TimeDivLabelPosition("2.00ns", model), -1);
     }
 }
 

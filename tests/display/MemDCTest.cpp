@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "TestOutput.h"
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -75,8 +76,7 @@ TEST(MemDC, AnEmptyClientDrawsAndCopiesNothing) {
 }
 
 TEST(MemDC, APrinterTargetIsDrawnDirectlyAndStaysValid) {
-    const char* out = std::getenv("KV_TEST_OUTPUT");
-    std::string path = std::string(out && *out ? out : "/tmp") + "/memdc_print.pdf";
+    std::string path = kvtest::OutputDir() + "/memdc_print.pdf";
     CDC printer;
     ASSERT_TRUE(printer.CreatePrintFileDC(path.c_str(), 1000, 1400, 150));
     ASSERT_TRUE(printer.IsPrinting());

@@ -2,6 +2,7 @@
 // A memory context over a bitmap for drawing a window's picture and reading pixels back.
 #include "framework/DC.h"
 
+#include "TestOutput.h"
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -40,9 +41,8 @@ struct PixelSurface {
         RECT rc{0, 0, w, h};
         dc.FillSolidRect(&rc, c);
     }
-    // Writes the picture to $KV_TEST_OUTPUT/<name>.png for a person to look at.
+    // Writes the picture under the build folder for a person to look at.
     void Save(const std::string& name) const {
-        if (const char* dir = std::getenv("KV_TEST_OUTPUT"))
-            KvSaveDCPng(dc.GetSafeHdc(), (std::string(dir) + "/" + name + ".png").c_str());
+        KvSaveDCPng(dc.GetSafeHdc(), (kvtest::OutputDir() + "/" + name + ".png").c_str());
     }
 };

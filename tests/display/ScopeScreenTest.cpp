@@ -275,6 +275,18 @@ TEST_F(ScopeScreenTest, FftTraceFollowsScaleZoomAndStaysInsideTheSpectrum) {
     fft.m_spectrum[128] = 1.0; // 1 V at 0.5 V per division: two divisions up
     Draw(s);
     EXPECT_EQ(s.At(static_cast<int>(21 + 128 * 758.0 / 256), static_cast<int>(616 - 75.25 - 150.5)), purple);
+    // Zoom 2 doubles the step: point 64 lies where point 128 lay without zoom, and point 128 at the
+    // right edge.
+    fft.m_spectrum[128] = 0.0;
+    fft.m_spectrum[64] = 1.0;
+    fft.m_nZoom = 2;
+    Surface z(800, 630);
+    Draw(z);
+    EXPECT_EQ(z.At(static_cast<int>(21 + 64 * 2 * 758.0 / 256), static_cast<int>(616 - 75.25 - 150.5)),
+              purple);
+    EXPECT_EQ(z.At(static_cast<int>(21 + 64 * 758.0 / 256), static_cast<int>(616 - 75.25 - 150.5)), kBlack);
+    fft.m_spectrum[64] = 0.0;
+    fft.m_nZoom = 1;
     // A count beyond the spectrum reads nothing past it.
     fft.m_spectrum[128] = 0.0;
     fft.m_nBins = 5000;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -84,6 +86,73 @@ TEST_F(StatusStripTest, RunStateTextAndColour) {
         Draw();
         EXPECT_GT(s.Count(kGreen, 2, 2, 52, 23), 10) << status;
         EXPECT_EQ(s.Count(kRed, 2, 2, 52, 23), 0) << status;
+    }
+}
+
+// Text of the strip's kind: Arial of the height, weight 400, swiss family, black background.
+void ReferenceText(PixelSurface& r, const CRect& box, const char* text, int height, COLORREF colour,
+                   COLORREF back, int x, int y) {
+    r.dc.FillSolidRect(&box, kBlack);
+    CFont font;
+    font.CreateFont(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, FF_SWISS, "Arial");
+    CFont* old = r.dc.SelectObject(&font);
+    r.dc.SetBkMode(OPAQUE);
+    r.dc.SetBkColor(back);
+    r.dc.SetTextColor(colour);
+    r.dc.TextOut(x, y, text, static_cast<int>(std::strlen(text)));
+    r.dc.SelectObject(old);
+}
+
+bool SameBox(const PixelSurface& a, const PixelSurface& b, const CRect& box) {
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x)
+            if (a.At(x, y) != b.At(x, y))
+                return false;
+    return true;
+}
+
+// Every row of the run-state table: the text, its colour and its place in the left box (the
+// blinking statuses in their steady phase).
+TEST_F(StatusStripTest, RunStateTextOfEveryStatus) {
+    const struct {
+        std::int16_t status;
+        const char* text;
+        COLORREF colour;
+        int x;
+    } rows[] = {{0, "STOP", kRed, 12},   {1, "RUN", kGreen, 14},  {2, "Trig'D", kGreen, 11},
+                {3, "AUTO", kGreen, 12}, {4, "WAIT", kGreen, 12}, {5, "PLAY", kGreen, 12},
+                {6, "AUTO", kGreen, 12}, {-1, "AUTO", kGreen, 12}};
+    for (const auto& row : rows) {
+        doc.m_nRunStatus = row.status;
+        doc.m_nStatusTick = 0;
+        Draw();
+        PixelSurface r{kW, kH};
+        ReferenceText(r, LeftBox(), row.text, 15, row.colour, kBlack, row.x, 5);
+        EXPECT_TRUE(SameBox(s, r, LeftBox())) << row.status << " " << row.text;
+    }
+}
+
+// Every row of the source-label table: text, background colour and place in the right box.
+TEST_F(StatusStripTest, SourceLabelOfEverySource) {
+    const struct {
+        std::int16_t source;
+        const char* text;
+        COLORREF back;
+        int a;
+    } rows[] = {{0, "CH1", kCh1, 20},
+                {1, "CH2", kCh2, 20},
+                {2, "ALT", RGB(250, 170, 100), 20},
+                {3, "EXT", kMagenta, 20},
+                {4, "EXT/10", kMagenta, 15}};
+    for (const auto& row : rows) {
+        doc.m_trigger.SetSource(row.source);
+        Draw();
+        const CRect box = RightBox();
+        PixelSurface r{kW, kH};
+        ReferenceText(r, box, row.text, 12, kBlack, row.back, box.left + row.a, 8);
+        // The label lies between the edge glyph (to l + 12) and the level text (from l + 48).
+        const CRect label(box.left + 13, box.top, box.left + 47, box.bottom);
+        EXPECT_TRUE(SameBox(s, r, label)) << row.text;
     }
 }
 

@@ -1,8 +1,8 @@
 #include "engine/KelvaneDoc.h"
 
 #include "FakeDocUi.h"
+#include "SignalZendral.h"
 #include "system/Clock.h"
-#include "zendral/RecordingZendral.h"
 #include "zendral/ZendralRegistry.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +26,6 @@ protected:
         doc.SetDefaultSettings();
         doc.AllocSampleBuffers();
         doc.SetIntervalClock([this] { return now; });
-        fake->sampleValue = 300;
         doc.ApplySettingsToDevice(); // the device state block the processing reads
         fake->ClearCalls();
     }
@@ -41,7 +40,8 @@ protected:
             doc.AcquireTick();
     }
 
-    std::shared_ptr<kv::RecordingZendral> fake = std::make_shared<kv::RecordingZendral>();
+    // CH1 a rising and CH2 a falling staircase, one step every 40 samples (SignalZendral.h).
+    std::shared_ptr<SignalZendral> fake = std::make_shared<SignalZendral>();
     kv::ScopedZendral scope{fake};
     CKelvaneDoc doc;
     std::uint32_t now = 1000;
@@ -53,8 +53,12 @@ TEST_F(AcquisitionTest, ReadyCaptureIsArmedPolledReadAndRestarted) {
     doc.AcquireTick();
     EXPECT_EQ(fake->Ordinals(), (Ords{7, 2, 16, 6}));
     EXPECT_EQ(doc.m_nRunStatus, 2);
-    EXPECT_EQ(doc.m_ch1.GetScreenTrace()[0], 300);
-    EXPECT_EQ(doc.m_ch2.GetScreenTrace()[499], 300);
+    // The live window starts 120 samples into the record (3 steps): points 0 and 499 show steps
+    // 3 and 252 of each channel's own staircase.
+    EXPECT_EQ(doc.m_ch1.GetScreenTrace()[0], 53);
+    EXPECT_EQ(doc.m_ch1.GetScreenTrace()[499], 302);
+    EXPECT_EQ(doc.m_ch2.GetScreenTrace()[0], 457);
+    EXPECT_EQ(doc.m_ch2.GetScreenTrace()[499], 208);
     // X-Y takes the same road.
     fake->ClearCalls();
     doc.m_settings.SetTimeBaseFormat(2);
@@ -106,13 +110,17 @@ TEST_F(AcquisitionTest, NormalSweepShowsWaitFromTheSecondIdlePoll) {
 TEST_F(AcquisitionTest, SingleSweepProcessesTheFirstCaptureAndStops) {
     doc.m_trigger.SetSweep(2);
     fake->captureStates = {0, 4};
-    fake->sampleValue = 222;
     doc.AcquireTick();
     EXPECT_EQ(doc.m_nRunStatus, 4);
     doc.AcquireTick();
     EXPECT_EQ(doc.m_bRunning, 0);
     EXPECT_EQ(doc.m_nRunStatus, 0);
-    EXPECT_EQ(doc.m_ch1.GetScreenTrace()[250], 222);
+    // The same tick re-renders the stopped record: its window is centred on sample k - 1 = 5119,
+    // so bucket 125 starts one sample before the live one and holds steps 127 and 128.
+    EXPECT_EQ(doc.m_ch1.GetScreenTrace()[250], 177);
+    EXPECT_EQ(doc.m_ch1.GetScreenTrace()[251], 178);
+    EXPECT_EQ(doc.m_ch2.GetScreenTrace()[250], 333);
+    EXPECT_EQ(doc.m_ch2.GetScreenTrace()[251], 332);
     fake->ClearCalls();
     doc.AcquireTick(); // stopped: no more device calls, the last record is re-rendered
     EXPECT_TRUE(fake->Ordinals().empty());
@@ -157,13 +165,16 @@ TEST_F(AcquisitionTest, StoppedAcquisitionStillRendersEveryTickWithoutDeviceCall
 TEST_F(AcquisitionTest, AveragingTakesTheMeanOfTheFramesWithinTheTick) {
     doc.m_average.SetAcquireMode(CAverageBuffer::kModeAverage);
     doc.m_average.SetFramesWanted(4);
-    const int values[] = {100, 200, 300, 400, 500};
-    const int expected[] = {100, 150, 200, 250, 350};
+    // Each capture lifts CH1's staircase by 100 and CH2's by 50. Point 10 shows step 8 of the
+    // record, where the staircase of eight steps starts again.
+    fake->ch1 = [](int n, int i) { return static_cast<short>(100 * (n + 1) + (i / 40) % 8); };
+    fake->ch2 = [](int n, int i) { return static_cast<short>(50 * (n + 1) + (i / 40) % 8); };
+    const int expected1[] = {100, 150, 200, 250, 350};
+    const int expected2[] = {50, 75, 100, 125, 175};
     for (int i = 0; i < 5; ++i) {
-        fake->sampleValue = static_cast<short>(values[i]);
         doc.AcquireTick();
-        EXPECT_EQ(doc.m_ch1.GetScreenTrace()[10], expected[i]) << i;
-        EXPECT_EQ(doc.m_ch2.GetScreenTrace()[10], expected[i]) << i;
+        EXPECT_EQ(doc.m_ch1.GetScreenTrace()[10], expected1[i]) << i;
+        EXPECT_EQ(doc.m_ch2.GetScreenTrace()[10], expected2[i]) << i;
     }
     EXPECT_EQ(doc.m_average.GetFramesHeld(), 4);
 }
@@ -213,6 +224,9 @@ TEST_F(AcquisitionTest, OutOfRangePositionsAndLevelsKeepTracesOnScreen) {
 // ---- Roll ----------------------------------------------------------------------------------------
 
 TEST_F(AcquisitionTest, RollAtFourSecondsReadsEvery160MsTwoPointsPerChannel) {
+    // Each Roll read delivers the newest points first in the record, a little higher each time.
+    fake->ch1 = [](int n, int i) { return static_cast<short>(100 + 3 * n + i); };
+    fake->ch2 = [](int n, int i) { return static_cast<short>(400 - 3 * n - i); };
     doc.m_settings.SetTimeBaseFormat(1);
     TimeBase(28); // 4 s/div
     doc.AcquireTick();
@@ -229,12 +243,48 @@ TEST_F(AcquisitionTest, RollAtFourSecondsReadsEvery160MsTwoPointsPerChannel) {
     EXPECT_EQ(Count(16), 2);
     EXPECT_EQ(doc.m_bRollNewPoints, 1);
     EXPECT_EQ(doc.m_ch2.GetRollPointsHeld(), 4);
-    EXPECT_EQ(doc.m_ch1.GetScreenTrace()[499], 300); // the new points arrive at the right end
+    // The new points arrive at the right end, the earlier ones moved left by two.
+    const std::int16_t* s1 = doc.m_ch1.GetScreenTrace();
+    const std::int16_t* s2 = doc.m_ch2.GetScreenTrace();
+    EXPECT_EQ(std::vector<int>(s1 + 496, s1 + 500), (std::vector<int>{100, 101, 103, 104}));
+    EXPECT_EQ(std::vector<int>(s2 + 496, s2 + 500), (std::vector<int>{400, 399, 397, 396}));
     for (int i = 0; i < 300; ++i) {
         now += 160;
         doc.AcquireTick();
     }
     EXPECT_EQ(doc.m_ch1.GetRollPointsHeld(), 500);
+}
+
+// Roll pacing by time base: the read interval is 20 ms x the factor (1 for 1 s and 2 s, 8 for
+// 4 s, the seconds per division otherwise) and each read brings 2, 1, 2 or 1 new points.
+TEST_F(AcquisitionTest, RollPacingOfEveryRollTimeBase) {
+    const struct {
+        int index;
+        std::uint32_t intervalMs;
+        int points;
+    } rows[] = {{26, 20, 2},    {27, 20, 1},    {28, 160, 2},  {29, 200, 1},  {30, 400, 1},
+                {31, 800, 1},   {32, 1200, 1},  {33, 2400, 1}, {34, 4800, 1}, {35, 12000, 1},
+                {36, 24000, 1}, {37, 48000, 1}, {38, 72000, 1}};
+    doc.m_settings.SetTimeBaseFormat(1);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.index);
+        TimeBase(row.index);
+        now += 100000; // long after the last read
+        doc.AcquireTick();
+        ASSERT_EQ(Count(16), 1);
+        EXPECT_EQ(doc.m_ch1.GetRollNewPoints(), row.points);
+        EXPECT_EQ(doc.m_ch2.GetRollNewPoints(), row.points);
+        const int held = doc.m_ch1.GetRollPointsHeld();
+        now += row.intervalMs - 1;
+        doc.AcquireTick();
+        EXPECT_EQ(Count(16), 1); // one millisecond early
+        EXPECT_EQ(doc.m_bRollNewPoints, 0);
+        now += 1;
+        doc.AcquireTick();
+        EXPECT_EQ(Count(16), 2);
+        EXPECT_EQ(doc.m_ch1.GetRollPointsHeld(), std::min(held + row.points, 500));
+        fake->ClearCalls();
+    }
 }
 
 TEST_F(AcquisitionTest, RollIntervalSurvivesAClockThatRestartsAtMidnight) {
@@ -308,10 +358,13 @@ TEST_F(AcquisitionEtsTest, NormalWithoutNewDataClearsBothScreenTracesToZero) {
     doc.m_trigger.SetSweep(1);
     fake->etsStatus = 2;
     std::fill_n(doc.m_ch1.GetScreenTrace(), 500, std::int16_t{77});
+    std::fill_n(doc.m_ch2.GetScreenTrace(), 500, std::int16_t{88});
     doc.AcquireTick();
     EXPECT_EQ(fake->Ordinals(), (Ords{25}));
-    const std::int16_t* s = doc.m_ch1.GetScreenTrace();
-    EXPECT_TRUE(std::all_of(s, s + 500, [](std::int16_t v) { return v == 0; }));
+    for (const CTrace* t : {&doc.m_ch1, &doc.m_ch2}) {
+        const std::int16_t* s = t->GetScreenTrace();
+        EXPECT_TRUE(std::all_of(s, s + 500, [](std::int16_t v) { return v == 0; }));
+    }
 }
 
 TEST_F(AcquisitionEtsTest, GroundedChannelShowsItsZeroLine) {
@@ -405,6 +458,38 @@ TEST_F(DemoAcquisitionTest, PretriggerWaitPausesPollingAndEndsAcrossMidnight) {
     EXPECT_EQ(doc.m_bPretriggerWait, 0);
     doc.AcquireTick();
     EXPECT_EQ(doc.m_nRunStatus, 4); // polling again
+}
+
+// The pre-trigger wait of the demo road at every time base from 100 us to 400 ms/div: it lasts
+// factor x (horizontal position / 5) - 20 ms (position 250: factor x 50 - 20).
+TEST_F(DemoAcquisitionTest, PretriggerWaitOfEveryTimeBaseWithAFactor) {
+    const struct {
+        int index;
+        int waitMs; // factor x 50 - 20, rounded up to whole milliseconds
+    } rows[] = {{14, 0},  {15, 0},   {16, 0},   {17, 0},   {18, 5},    {19, 30},
+                {20, 80}, {21, 180}, {22, 380}, {23, 980}, {24, 1980}, {25, 3980}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.index);
+        TimeBase(row.index);
+        doc.m_bPretriggerWait = 0;
+        doc.AcquireTick(); // triggers on the demo sine and starts the wait
+        ASSERT_EQ(doc.m_bPretriggerWait, row.waitMs > 0 ? 1 : 0);
+        if (row.waitMs == 0)
+            continue;
+        const std::uint32_t start = now;
+        now = start + static_cast<std::uint32_t>(row.waitMs) - 1;
+        doc.PretriggerWaitCheck();
+        EXPECT_EQ(doc.m_bPretriggerWait, 1);
+        now = start + static_cast<std::uint32_t>(row.waitMs);
+        doc.PretriggerWaitCheck();
+        EXPECT_EQ(doc.m_bPretriggerWait, 0);
+    }
+    // 40 us/div and 1 s/div have no wait at all.
+    for (int index : {13, 26}) {
+        TimeBase(index);
+        doc.AcquireTick();
+        EXPECT_EQ(doc.m_bPretriggerWait, 0) << index;
+    }
 }
 
 TEST_F(DemoAcquisitionTest, PretriggerWaitEndsAtOnceOnATimeBaseWithoutFactor) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "TestOutput.h"
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -107,9 +108,7 @@ TEST(BitmapWriter, WritesAFileAPersonCanOpen) {
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 64; ++x)
             img.SetPixel(x, y, RGB(x * 4, y * 5, 128));
-    const char* out = std::getenv("KV_TEST_OUTPUT");
-    std::filesystem::path dir = out ? out : std::filesystem::temp_directory_path().string();
-    std::filesystem::create_directories(dir);
+    const std::filesystem::path dir = kvtest::OutputDir();
     const std::string path = (dir / "bitmap-writer-gradient.bmp").string();
     ASSERT_TRUE(WriteWindowBitmap(img, path));
     std::ifstream in(path, std::ios::binary);

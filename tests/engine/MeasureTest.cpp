@@ -176,6 +176,31 @@ TEST(Measure, NoiseWithinSixCodesMakesNoEdges) {
     EXPECT_STREQ(f.Text(0, 12), "CH1:Period = 400us");
 }
 
+// The hysteresis is six codes on each side, strictly: a point at mid + 6 keeps the state, one at
+// mid + 7 or mid - 7 changes it.
+TEST(Measure, HysteresisOfSixCodesOnBothSides) {
+    Fixture f;
+    // mid = (262 + 248) / 2 = 255; each period of 100 points: 248, a blip to 261, 248, then 262.
+    FillTrace(f.ch1, [](int i) {
+        const int k = i % 100;
+        return k < 20 ? 248 : (k < 30 ? 261 : (k < 50 ? 248 : 262));
+    });
+    EXPECT_STREQ(f.Text(0, 12), "CH1:Period = 2.00ms");
+    EXPECT_STREQ(f.Text(0, 16), "CH1:+Duty = 50.0%");
+    EXPECT_EQ(f.m.GetEdge(0, 0), 50);
+    EXPECT_EQ(f.m.GetEdge(0, 1), 100);
+    EXPECT_EQ(f.m.GetEdge(0, 2), 150);
+    // The same blip below the middle, to mid - 6, keeps the high state.
+    FillTrace(f.ch1, [](int i) {
+        const int k = i % 100;
+        return k < 50 ? 248 : (k < 70 ? 262 : (k < 80 ? 249 : 262));
+    });
+    EXPECT_STREQ(f.Text(0, 12), "CH1:Period = 2.00ms");
+    EXPECT_EQ(f.m.GetEdge(0, 0), 50);
+    EXPECT_EQ(f.m.GetEdge(0, 1), 100);
+    EXPECT_EQ(f.m.GetEdge(0, 2), 150);
+}
+
 TEST(Measure, SourceOffKeepsTheLabel) {
     Fixture f;
     f.ch2.SetOn(0);

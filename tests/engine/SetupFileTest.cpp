@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -206,6 +207,267 @@ TEST_P(SetupFileRecordLengthTest, EveryFieldRoundTripsAtEachRecordLength) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, SetupFileRecordLengthTest, ::testing::Values(0, 1, 2, 3, 4));
 
+// Each changed field at the offset that the file layout gives it: the writer cannot exchange two
+// fields of the same width without this test noticing, which a round trip alone would not see.
+TEST_F(SetupFileTest, EveryFieldIsWrittenAtItsOffset) {
+    ChangeEverything(doc, ui);
+    doc.m_settings.SetRecordLengthMode(3);
+    doc.m_settings.SetTimeBaseFormat(2);
+    const Bytes b = Saved(doc);
+    auto f32 = [&b](std::size_t at) {
+        const std::uint32_t u = static_cast<std::uint32_t>(b.at(at)) | b.at(at + 1) << 8 |
+                                b.at(at + 2) << 16 | static_cast<std::uint32_t>(b.at(at + 3)) << 24;
+        float f;
+        std::memcpy(&f, &u, 4);
+        return f;
+    };
+    auto i32 = [&b](std::size_t at) {
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(b.at(at)) | b.at(at + 1) << 8 |
+                                         b.at(at + 2) << 16 | static_cast<std::uint32_t>(b.at(at + 3)) << 24);
+    };
+    // Channel blocks: on, volts/div, coupling, probe, filter, invert, bandwidth, position,
+    // interpolation, record length, colour.
+    EXPECT_EQ(i32(kCh1), 0);
+    EXPECT_EQ(Get16(b, kCh1 + 4), 3);
+    EXPECT_EQ(Get16(b, kCh1 + 6), 2);
+    EXPECT_EQ(Get16(b, kCh1 + 8), 1);
+    EXPECT_EQ(Get16(b, kCh1 + 10), 2);
+    EXPECT_EQ(i32(kCh1 + 12), 1);
+    EXPECT_EQ(i32(kCh1 + 16), 1);
+    EXPECT_FLOAT_EQ(f32(kCh1 + 20), 100.5f);
+    EXPECT_EQ(Get16(b, kCh1 + 24), 1);
+    EXPECT_EQ(i32(kCh1 + 26), 10240);
+    EXPECT_EQ(i32(kCh1 + 30), static_cast<std::int32_t>(RGB(1, 2, 3)));
+    EXPECT_EQ(i32(kCh2), 1);
+    EXPECT_EQ(Get16(b, kCh2 + 4), 9);
+    EXPECT_EQ(Get16(b, kCh2 + 6), 1);
+    EXPECT_EQ(Get16(b, kCh2 + 8), 3);
+    EXPECT_FLOAT_EQ(f32(kCh2 + 20), -20.25f);
+    // MATH: on, volts/div, probe, source A, source B, operation, invert, position, interpolation.
+    EXPECT_EQ(i32(kMath), 1);
+    EXPECT_EQ(Get16(b, kMath + 4), 2);
+    EXPECT_EQ(Get16(b, kMath + 6), 2);
+    EXPECT_EQ(Get16(b, kMath + 8), 1);
+    EXPECT_EQ(Get16(b, kMath + 10), 0);
+    EXPECT_EQ(Get16(b, kMath + 12), 3);
+    EXPECT_EQ(i32(kMath + 14), 1);
+    EXPECT_FLOAT_EQ(f32(kMath + 18), 300.0f);
+    EXPECT_EQ(Get16(b, kMath + 22), 0);
+    EXPECT_EQ(i32(kMath + 28), static_cast<std::int32_t>(RGB(9, 8, 7)));
+    // REF with its 700 samples after the block.
+    EXPECT_EQ(i32(kRef), 1);
+    EXPECT_EQ(i32(kRef + 4), 0);
+    EXPECT_FLOAT_EQ(f32(kRef + 8), 200.0f);
+    EXPECT_FLOAT_EQ(f32(kRef + 12), 210.0f);
+    EXPECT_EQ(Get16(b, kRef + 16), 5);
+    EXPECT_EQ(Get16(b, kRef + 18), 4);
+    EXPECT_EQ(i32(kRef + 20), 700);
+    EXPECT_EQ(Get16(b, kRef + 24), 20);
+    EXPECT_EQ(Get16(b, kRef + 26), 123);
+    EXPECT_FLOAT_EQ(f32(kRef + 28), 201.0f);
+    EXPECT_EQ(Get16(b, kRef + 36), -1000);
+    EXPECT_EQ(Get16(b, kRef + 36 + 2 * 699), 699 * 3 - 1000);
+    // Trigger: type, sweep, source, slope, three levels and three volts, HF reject, three state
+    // words, level offset, pulse width, pulse condition.
+    const std::size_t trigger = kTrigger + 2 * 700;
+    EXPECT_EQ(Get16(b, trigger), 1);
+    EXPECT_EQ(Get16(b, trigger + 2), 2);
+    EXPECT_EQ(Get16(b, trigger + 4), 3);
+    EXPECT_EQ(Get16(b, trigger + 6), 1);
+    EXPECT_FLOAT_EQ(f32(trigger + 8), 17.5f);
+    EXPECT_FLOAT_EQ(f32(trigger + 12), 600.0f);
+    EXPECT_FLOAT_EQ(f32(trigger + 16), 44.0f);
+    EXPECT_FLOAT_EQ(f32(trigger + 24), -2.5f);
+    EXPECT_EQ(i32(trigger + 32), 1);
+    EXPECT_EQ(Get16(b, trigger + 36), 2);
+    EXPECT_EQ(Get16(b, trigger + 38), 0);
+    EXPECT_EQ(Get16(b, trigger + 40), 3);
+    EXPECT_FLOAT_EQ(f32(trigger + 42), -12.0f);
+    EXPECT_EQ(i32(trigger + 46), 123456);
+    EXPECT_EQ(Get16(b, trigger + 50), 5);
+    // Time base: index, record-length mode, format, horizontal position, sampling mode.
+    const std::size_t timeBase = kTimeBase + 2 * 700;
+    EXPECT_EQ(Get16(b, timeBase), 20);
+    EXPECT_EQ(Get16(b, timeBase + 2), 3);
+    EXPECT_EQ(Get16(b, timeBase + 4), 2);
+    EXPECT_EQ(Get16(b, timeBase + 6), 321);
+    EXPECT_EQ(Get16(b, timeBase + 8), 1);
+    // Screen: cursor source, cursor mode, dot mode, grid on, grid and waveform intensity.
+    const std::size_t screen = kScreen + 2 * 700;
+    EXPECT_EQ(Get16(b, screen), 6);
+    EXPECT_EQ(Get16(b, screen + 2), 3);
+    EXPECT_EQ(Get16(b, screen + 4), 1);
+    EXPECT_EQ(i32(screen + 6), 0);
+    EXPECT_EQ(Get16(b, screen + 10), 77);
+    EXPECT_EQ(Get16(b, screen + 12), 88);
+    // Persistence depth and flag, acquire mode, frames to average, save channel.
+    const std::size_t acquisition = kAcquisition + 2 * 700;
+    EXPECT_EQ(Get16(b, acquisition), 7);
+    EXPECT_EQ(i32(acquisition + 2), 1);
+    EXPECT_EQ(Get16(b, acquisition + 6), 1);
+    EXPECT_EQ(Get16(b, acquisition + 8), 64);
+    EXPECT_EQ(Get16(b, acquisition + 10), 1);
+    // Record store, then its frames.
+    const std::size_t record = kRecord + 2 * 700;
+    EXPECT_EQ(i32(record), 0);
+    EXPECT_EQ(Get16(b, record + 4), 1);
+    EXPECT_EQ(Get16(b, record + 6), 300);
+    EXPECT_EQ(Get16(b, record + 8), 20000);
+    EXPECT_EQ(Get16(b, record + 10), 250);
+    EXPECT_EQ(Get16(b, record + 12), 30);
+    EXPECT_EQ(Get16(b, record + 14), 8);
+    EXPECT_FLOAT_EQ(f32(record + 16), 99.0f);
+    EXPECT_EQ(Get16(b, record + 20), 2);
+    EXPECT_EQ(Get16(b, record + 22), 3);
+    EXPECT_EQ(Get16(b, record + 24), 1);
+    EXPECT_EQ(Get16(b, record + 30), 5);
+    EXPECT_EQ(Get16(b, record + 32), 500);
+    EXPECT_EQ(static_cast<std::uint32_t>(i32(record + 34)), 0xDEADBEEFu);
+    EXPECT_EQ(Get16(b, record + 38), 40);
+    EXPECT_EQ(Get16(b, record + 40), 6);
+    EXPECT_EQ(Get16(b, record + 42), 200);
+    EXPECT_EQ(i32(record + 44), 1);
+    EXPECT_EQ(Get16(b, record + 48 + 2 * 997), 997 % 511);
+    // Pass/fail: tolerances, counters failed, passed, total, output, source, stop, masks.
+    const std::size_t passFail = kPassFail + 2 * 700 + 1000000;
+    EXPECT_EQ(Get16(b, passFail), 200);
+    EXPECT_EQ(Get16(b, passFail + 2), 128);
+    EXPECT_EQ(i32(passFail + 4), 0);
+    EXPECT_EQ(i32(passFail + 8), 1 << 8);
+    EXPECT_EQ(i32(passFail + 12), 7);
+    EXPECT_EQ(i32(passFail + 20), 7);
+    EXPECT_EQ(i32(passFail + 24), 1 << 8);
+    EXPECT_EQ(Get16(b, passFail + 28), 3);
+    EXPECT_EQ(Get16(b, passFail + 30), 1);
+    EXPECT_EQ(i32(passFail + 32), 1);
+    EXPECT_EQ(Get16(b, passFail + 36 + 2 * 3), 511 - 3);
+    EXPECT_EQ(Get16(b, passFail + 1036 + 2 * 10), 10);
+    // Measurements: count, source, then {used, source, type} per entry.
+    const std::size_t measure = kMeasure + 2 * 700 + 1000000;
+    EXPECT_EQ(Get16(b, measure), 3);
+    EXPECT_EQ(Get16(b, measure + 2), 2);
+    EXPECT_EQ(i32(measure + 4 + 8), 1);
+    EXPECT_EQ(Get16(b, measure + 4 + 8 + 4), 2);
+    EXPECT_EQ(Get16(b, measure + 4 + 8 + 6), 7);
+    // FFT: on, source, window, bins, scale, vertical scale, zoom.
+    const std::size_t fft = kFft + 2 * 700 + 1000000;
+    EXPECT_EQ(i32(fft), 1);
+    EXPECT_EQ(Get16(b, fft + 4), 1);
+    EXPECT_EQ(Get16(b, fft + 6), 3);
+    EXPECT_EQ(Get16(b, fft + 8), 4096);
+    EXPECT_EQ(Get16(b, fft + 10), 0);
+    double scale;
+    std::memcpy(&scale, b.data() + fft + 12, 8);
+    EXPECT_DOUBLE_EQ(scale, 2.75);
+    EXPECT_EQ(Get16(b, fft + 20), 16);
+    EXPECT_EQ(b.size(), fft + 22);
+}
+
+// Every field read back lands in its own place in the document (a reader that exchanges two
+// fields, or drops one, shows here even when writing them again would hide it).
+TEST_F(SetupFileTest, EveryFieldIsReadIntoItsOwnPlace) {
+    ChangeEverything(doc, ui);
+    const std::string p = dir.File("Fields.set");
+    ASSERT_EQ(doc.SaveSetupFile(p.c_str()), 1);
+    other.m_bRunning = 0;
+    ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
+    for (const auto& [a, b] : {std::pair<const CTrace*, const CTrace*>{&doc.m_ch1, &other.m_ch1},
+                               {&doc.m_ch2, &other.m_ch2},
+                               {&doc.m_math, &other.m_math}}) {
+        EXPECT_EQ(b->IsOn(), a->IsOn());
+        EXPECT_EQ(b->GetVoltsPerDivIndex(), a->GetVoltsPerDivIndex());
+        EXPECT_EQ(b->GetProbe(), a->GetProbe());
+        EXPECT_EQ(b->IsInverted(), a->IsInverted());
+        EXPECT_FLOAT_EQ(b->GetPosition(), a->GetPosition());
+        EXPECT_EQ(b->GetInterpolation(), a->GetInterpolation());
+        EXPECT_EQ(b->GetColor(), a->GetColor());
+    }
+    for (const auto& [a, b] :
+         {std::pair<const CTrace*, const CTrace*>{&doc.m_ch1, &other.m_ch1}, {&doc.m_ch2, &other.m_ch2}}) {
+        EXPECT_EQ(b->GetCoupling(), a->GetCoupling());
+        EXPECT_EQ(b->GetFilter(), a->GetFilter());
+        EXPECT_EQ(b->IsBandwidthLimit(), a->IsBandwidthLimit());
+    }
+    EXPECT_EQ(other.m_ch1.GetVoltsPerDivIndex(), 3);
+    EXPECT_EQ(other.m_ch2.GetVoltsPerDivIndex(), 9);
+    EXPECT_EQ(other.m_math.GetSourceA(), 1);
+    EXPECT_EQ(other.m_math.GetSourceB(), 0);
+    EXPECT_EQ(other.m_math.GetOperation(), 3);
+    EXPECT_FLOAT_EQ(other.m_ref.GetPositionAtAcquisition(), 210.0f);
+    EXPECT_EQ(other.m_ref.GetVoltsPerDivIndex(), 5);
+    EXPECT_EQ(other.m_ref.GetVoltsPerDivAtAcquisition(), 4);
+    EXPECT_EQ(other.m_ref.GetTimeBaseIndex(), 20);
+    EXPECT_EQ(other.m_ref.GetHorizontalPosition(), 123);
+    EXPECT_FLOAT_EQ(other.m_ref.GetLoadedPosition(), 201.0f);
+    EXPECT_EQ(other.m_trigger.GetTriggerType(), 1);
+    EXPECT_EQ(other.m_trigger.GetSweep(), 2);
+    EXPECT_EQ(other.m_trigger.GetSource(), 3);
+    EXPECT_EQ(other.m_trigger.GetSlope(), 1);
+    EXPECT_FLOAT_EQ(other.m_trigger.GetLevel(0), 17.5f);
+    EXPECT_FLOAT_EQ(other.m_trigger.GetLevel(1), 600.0f);
+    EXPECT_FLOAT_EQ(other.m_trigger.GetLevel(2), 44.0f);
+    EXPECT_FLOAT_EQ(other.m_trigger.GetLevelVolts(1), -2.5f);
+    EXPECT_EQ(other.m_trigger.IsHfReject(), 1);
+    EXPECT_EQ(other.m_trigger.GetMarkerWord(0), 2);
+    EXPECT_EQ(other.m_trigger.GetMarkerWord(2), 3);
+    EXPECT_FLOAT_EQ(other.m_trigger.GetDragValue(), -12.0f);
+    EXPECT_EQ(other.m_trigger.GetPulseWidth(), 123456);
+    EXPECT_EQ(other.m_trigger.GetPulseCondition(), 5);
+    EXPECT_EQ(other.m_settings.GetTimeBaseIndex(), 20);
+    EXPECT_EQ(other.m_settings.GetHorizontalPosition(), 321);
+    EXPECT_EQ(other.m_settings.GetSamplingMode(), 1);
+    EXPECT_EQ(otherUi.screen.cursorSource, 6);
+    EXPECT_EQ(otherUi.screen.cursorMode, 3);
+    EXPECT_EQ(otherUi.screen.dotMode, 1);
+    EXPECT_EQ(otherUi.screen.gridOn, 0);
+    EXPECT_EQ(otherUi.screen.gridIntensity, 77);
+    EXPECT_EQ(otherUi.screen.waveformIntensity, 88);
+    EXPECT_EQ(other.GetPersistenceDepth(), 7);
+    EXPECT_EQ(other.IsPersistenceEnabled(), 1);
+    EXPECT_EQ(other.m_average.GetAcquireMode(), 1);
+    EXPECT_EQ(other.m_average.GetFramesWanted(), 64);
+    EXPECT_EQ(other.m_nSaveChannel, 1);
+    const CRecordStore& r = other.m_record;
+    EXPECT_EQ(r.m_bNoData, 0);
+    EXPECT_EQ(r.m_nChannel, 1);
+    EXPECT_EQ(r.m_nRecordEndFrame, 300);
+    EXPECT_EQ(r.m_nFramesRecorded, 250);
+    EXPECT_EQ(r.m_nTimeBaseIndex, 30);
+    EXPECT_EQ(r.m_nVoltsPerDivIndex, 8);
+    EXPECT_FLOAT_EQ(r.m_fPosition, 99.0f);
+    EXPECT_EQ(r.m_nCoupling, 2);
+    EXPECT_EQ(r.m_nProbe, 3);
+    EXPECT_EQ(r.m_nRecordingFlagWord, 1);
+    EXPECT_EQ(r.m_nPlayStartFrame, 5);
+    EXPECT_EQ(r.m_nHorizontalPosition, 500);
+    EXPECT_EQ(r.m_nRecordingValue, 0xDEADBEEFu);
+    EXPECT_EQ(r.m_nPlayInterval, 40);
+    EXPECT_EQ(r.m_nCurrentFrame, 6);
+    EXPECT_EQ(r.m_nPlayEndFrame, 200);
+    EXPECT_EQ(r.m_bRepeat, 1);
+    const CPassFail& pf = other.m_passFail;
+    EXPECT_EQ(pf.m_nHorizontalTolerance, 200);
+    EXPECT_EQ(pf.m_nVerticalTolerance, 128);
+    EXPECT_EQ(pf.m_nPassed, 7u);
+    EXPECT_EQ(pf.m_nTotal, (1ull << 40) + 7);
+    EXPECT_EQ(pf.m_nOutput, 3);
+    EXPECT_EQ(pf.m_nSource, 1);
+    EXPECT_EQ(pf.m_bStop, 1);
+    EXPECT_EQ(pf.m_upper, doc.m_passFail.m_upper);
+    EXPECT_EQ(pf.m_lower, doc.m_passFail.m_lower);
+    EXPECT_EQ(other.m_measure.GetCount(), 3);
+    EXPECT_EQ(other.m_measure.GetSource(), 2);
+    EXPECT_EQ(other.m_measure.GetEntry(0).type, 3);
+    EXPECT_EQ(other.m_measure.GetEntry(1).type, 7);
+    EXPECT_EQ(other.m_measure.GetEntry(1).source, 2);
+    EXPECT_EQ(other.m_fft.m_bFftOn, 1);
+    EXPECT_EQ(other.m_fft.m_nSource, 1);
+    EXPECT_EQ(other.m_fft.m_nWindow, 3);
+    EXPECT_EQ(other.m_fft.m_nBins, 4096);
+    EXPECT_EQ(other.m_fft.m_nScale, 0);
+    EXPECT_EQ(other.m_fft.m_nZoom, 16);
+}
+
 TEST_F(SetupFileTest, ExtensionIsCheckedWithoutRegardToCase) {
     const Bytes b = Saved(doc);
     const std::string upper = dir.File("UPPER.SET");
@@ -340,6 +602,24 @@ TEST_F(SetupFileTest, RefWithoutSamplesKeepsItsStoredLength) {
 TEST_F(SetupFileTest, FormatFollowsTheTimeBaseAfterLoading) {
     Bytes b = Saved(doc);
     const std::string p = dir.File("fmt.set");
+    // 400 ms/div (index 25) is the first Roll time base: both neighbours of the edge.
+    for (const auto& [index, format, expected] :
+         {std::array<int, 3>{24, 1, 0}, {25, 1, 1}, {25, 0, 1}, {24, 0, 0}, {38, 0, 1}, {0, 1, 0}}) {
+        Put16(b, kTimeBase, index);
+        Put16(b, kTimeBase + 4, format);
+        WriteBytes(p, b);
+        ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
+        EXPECT_EQ(other.m_settings.GetTimeBaseFormat(), expected) << index << " " << format;
+    }
+    // With a deep record length a slow time base stays in Y-T.
+    Put16(b, kTimeBase, 25);
+    Put16(b, kTimeBase + 2, 1);
+    Put16(b, kTimeBase + 4, 0);
+    WriteBytes(p, b);
+    other.m_bRunning = 0;
+    ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
+    EXPECT_EQ(other.m_settings.GetTimeBaseFormat(), 0);
+    Put16(b, kTimeBase + 2, 0);
     Put16(b, kTimeBase, 10);
     Put16(b, kTimeBase + 4, 1); // Roll at a fast time base
     WriteBytes(p, b);

@@ -176,11 +176,20 @@ TEST_F(TraceProcessing, SincResampleKeepsSaturatedRunsFlat) {
         for (int j = 1; j < 500; j += 13)
             EXPECT_EQ(work()[500 * i + j], s) << i << "," << j;
     }
-    // Factors beyond the coefficient rows are held to the table's size.
+    // Factors beyond the coefficient rows are held to the table's size, 5000 points per
+    // sample: at P = 100 the seven source samples from 10232 on all lie in a run at 511, so the
+    // whole work record is 511.
     t.SincResample(100, 1e9);
+    EXPECT_TRUE(std::all_of(work(), work() + 32768, [](std::int16_t v) { return v == 511; }));
+    // Below one point per sample the factor is 1: each work point is its own source sample, the
+    // last sample repeated past the 10240-point record.
     t.SincResample(0, 0.001);
+    EXPECT_TRUE(std::equal(raw(), raw() + 10240, work()));
+    EXPECT_EQ(work()[20000], raw()[10239]);
+    // A factor that is not a number leaves the work record as it was.
+    std::fill_n(work(), 32768, std::int16_t{77});
     t.SincResample(50, std::nan(""));
-    SUCCEED();
+    EXPECT_TRUE(std::all_of(work(), work() + 32768, [](std::int16_t v) { return v == 77; }));
 }
 
 TEST_F(TraceProcessing, SoftTriggerFindsTheCrossingAndRotatesIt) {
@@ -286,10 +295,19 @@ TEST_F(TraceProcessing, PeakDetectBucketByModelAndLongRecord) {
     t.SetRecordLength(14336);
     t.PeakDetectToDisplay(250, 20);
     EXPECT_EQ(t.GetScreenTrace()[0], CTrace::kGap);
+    auto allGaps = [&] {
+        return std::all_of(screen(), screen() + 500, [](std::int16_t p) { return p == CTrace::kGap; });
+    };
+    // h = -300: the 500000-sample window starts 291399 samples in, far past the 14336 samples.
     t.PeakDetectToDisplay(-300, 20);
-    t.SetRecordLength(1000000); // more than the buffer holds
+    EXPECT_TRUE(allGaps());
+    // More than the buffer holds: the window from sample 500000 on lies past the buffer and
+    // reads as gaps, not as memory beyond it.
+    t.SetRecordLength(1000000);
     t.PeakDetectToDisplay(500, 20);
-    SUCCEED();
+    EXPECT_TRUE(allGaps());
+    EXPECT_EQ(t.GetWindowLength(), 500000);
+    EXPECT_EQ(t.GetRollSpan(), 500);
 }
 
 TEST_F(TraceProcessing, CompressSpreadsSamplesAtAFasterTimeBase) {
@@ -381,10 +399,24 @@ TEST_F(TraceProcessing, CompressAfterPanningOffScreenStaysInsideTheScreen) {
     EXPECT_EQ(screen()[5], (5119 + 21) % 500);
     t.CompressToDisplay(0.5, 250, -3000);
     EXPECT_GT(t.GetFirstValid(), t.GetLastValid());
+    // Centre point capped at 499: bucket 63 of 80 samples (5040..5119) ends the screen, the
+    // 127 values before it fill points 372..498, and the left of the screen stays empty.
     t.CompressToDisplay(0.5, 250, 32767);
+    EXPECT_EQ(screen()[499], 119);
+    EXPECT_EQ(screen()[498], 40);
+    EXPECT_EQ(screen()[372], 0);
+    EXPECT_EQ(screen()[371], CTrace::kGap);
+    EXPECT_EQ(t.GetFirstValid(), 372);
+    EXPECT_EQ(t.GetLastValid(), 499);
+    auto allGaps = [&] {
+        return std::all_of(screen(), screen() + 500, [](std::int16_t p) { return p == CTrace::kGap; });
+    };
+    // The windows of these positions lie wholly before or after the record.
     t.CompressToDisplay(3.0, -500, 600);
+    EXPECT_TRUE(allGaps());
     t.CompressToDisplay(1.0, 250, -32768);
-    SUCCEED();
+    EXPECT_TRUE(allGaps());
+    EXPECT_GT(t.GetFirstValid(), t.GetLastValid());
 }
 
 TEST_F(TraceProcessing, RescaleSaturatesInsteadOfWrapping) {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -194,6 +195,39 @@ TEST_P(CsvRoundTrip, SamplesAndTimeBaseComeBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lengths, CsvRoundTrip, ::testing::Values(10240, 14336, 28672, 32768));
+
+// The clock line of a CSV file names its time base within 1e-9 s/div: each of the 39 steps is
+// found again, and none is taken for its neighbour (2 ns and 4 ns lie only 2e-9 apart).
+TEST_F(WaveformFilesTest, CsvClockFindsEveryTimeBase) {
+    const double seconds[39] = {2e-9, 4e-9, 1e-8, 2e-8, 4e-8, 1e-7, 2e-7, 4e-7, 1e-6, 2e-6, 4e-6, 1e-5, 2e-5,
+                                4e-5, 1e-4, 2e-4, 4e-4, 1e-3, 2e-3, 4e-3, 1e-2, 2e-2, 4e-2, 0.1,  0.2,  0.4,
+                                1,    2,    4,    10,   20,   40,   60,   120,  240,  600,  1200, 2400, 3600};
+    const std::string p = dir.File("clock.csv");
+    for (int i = 0; i < 39; ++i) {
+        // Written as the program writes it, "%.9f", with a short record behind it.
+        char clock[64];
+        std::snprintf(clock, sizeof clock, "#CLOCK=%.9f\n#SIZE=10240\n0.5,0,0\n", seconds[i]);
+        WriteText(p, clock);
+        other.SetTimeBaseIndex(i == 13 ? 20 : 13);
+        ASSERT_EQ(other.LoadCsvFile(p.c_str()), 1) << i;
+        EXPECT_EQ(other.m_settings.GetTimeBaseIndex(), i) << seconds[i];
+        // The same clock saved by the program comes back to the same step.
+        doc.SetTimeBaseIndex(static_cast<std::int16_t>(i));
+        ASSERT_EQ(doc.SaveCsvFile(p.c_str()), 1);
+        other.SetTimeBaseIndex(i == 13 ? 20 : 13);
+        ASSERT_EQ(other.LoadCsvFile(p.c_str()), 1);
+        EXPECT_EQ(other.m_settings.GetTimeBaseIndex(), i) << "saved at " << i;
+    }
+    // A clock between two steps matches none and loads at index 0.
+    WriteText(p, "#CLOCK=0.000000007\n#SIZE=10240\n");
+    other.SetTimeBaseIndex(20);
+    ASSERT_EQ(other.LoadCsvFile(p.c_str()), 1);
+    EXPECT_EQ(other.m_settings.GetTimeBaseIndex(), 0);
+    WriteText(p, "#CLOCK=0.030000000\n#SIZE=10240\n");
+    other.SetTimeBaseIndex(20);
+    ASSERT_EQ(other.LoadCsvFile(p.c_str()), 1);
+    EXPECT_EQ(other.m_settings.GetTimeBaseIndex(), 0);
+}
 
 TEST_F(WaveformFilesTest, CsvLayoutFollowsTheModel) {
     FillRecord(doc.m_ch1, 10240);

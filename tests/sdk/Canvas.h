@@ -1,9 +1,10 @@
 #pragma once
 // A memory device context with a black bitmap for drawing tests, read back pixel by pixel and
-// saved as a PNG under $KV_TEST_OUTPUT for a person to look at.
+// saved as a PNG under the build folder for a person to look at.
 #include <cstdlib>
 #include <string>
 
+#include "TestOutput.h"
 #include "gdi/gdi.h"
 
 class Canvas {
@@ -34,8 +35,7 @@ public:
         return (x1 - x0) * (y1 - y0) - Count(colour, x0, y0, x1, y1);
     }
     void Save(const std::string& name) const {
-        if (const char* dir = std::getenv("KV_TEST_OUTPUT"))
-            KvSaveDCPng(m_dc, (std::string(dir) + "/" + name + ".png").c_str());
+        KvSaveDCPng(m_dc, (kvtest::OutputDir() + "/" + name + ".png").c_str());
     }
 
 private:

@@ -290,4 +290,12 @@ TEST_F(ChannelRead, RefusedArgumentsSendNothing) {
     EXPECT_EQ(dsoGetChannelData(4, 3, 3, 0, a.data(), b.data(), ok, 0), 0);
     EXPECT_TRUE(dev->Log().empty());
     EXPECT_EQ(a, Buffer(20484));
+    // Memory codes above 2 are refused also under the deep selector, whose buffers would hold them.
+    auto deepA = Buffer(1048580), deepB = Buffer(1048580);
+    for (std::uint16_t code : {3, 4}) {
+        const std::uint16_t deep[7] = {0, 2, 12, 50, code, 512, 0};
+        EXPECT_EQ(dsoGetChannelData(0, 3, 3, 0, deepA.data(), deepB.data(), deep, 0), 0) << code;
+    }
+    EXPECT_TRUE(dev->Log().empty());
+    EXPECT_EQ(deepA, Buffer(1048580));
 }

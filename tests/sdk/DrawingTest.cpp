@@ -14,6 +14,7 @@
 #include "Canvas.h"
 #include "Printing.h"
 #include "Tessel.h"
+#include "TestOutput.h"
 
 namespace {
 
@@ -27,9 +28,7 @@ void Paint(HDC dc, int w, int h, COLORREF colour) {
 }
 
 std::string Scratch(const std::string& name) {
-    const char* out = std::getenv("KV_TEST_OUTPUT");
-    const std::string parent = out ? out : "/tmp";
-    mkdir(parent.c_str(), 0755);
+    const std::string parent = kvtest::OutputDir();
     const std::string dir = parent + "/sdk-drawing-" + name;
     mkdir(dir.c_str(), 0755);
     return dir;

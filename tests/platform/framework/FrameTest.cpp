@@ -1,3 +1,4 @@
+#include "TestOutput.h"
 #include "framework/Accelerator.h"
 #include "framework/Dialog.h"
 #include "framework/FrameWnd.h"
@@ -18,6 +19,8 @@
 #include <QPushButton>
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 #include <cstdlib>
 #include <cstring>
@@ -327,7 +330,7 @@ TEST_F(FwFrame, FullScreenRemovesAndRestoresCaptionMenuBarsAndPlacement) {
     EXPECT_EQ(win->minimumSize(), QSize(600, 450));
 }
 
-TEST_F(FwFrame, GrabsASmallFrameToAPicture) {
+TEST_F(FwFrame, PictureShowsTheStatusBarAndTheToolbarInPlace) {
     ASSERT_TRUE(frame->statusBar.Create(frame.get()));
     const UINT ids[] = {61450, 61446};
     frame->statusBar.SetIndicators(ids, 2);
@@ -337,12 +340,26 @@ TEST_F(FwFrame, GrabsASmallFrameToAPicture) {
     frame->ShowWindow(SW_SHOW);
     frame->MoveWindow(0, 0, 640, 480);
     QApplication::processEvents();
-    const QImage image = frame->GetWidget()->grab().toImage();
+    const QImage image = frame->GetWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(image.width(), 640);
-    const char* out = std::getenv("KV_TEST_OUTPUT");
-    const QString dir = out ? QString::fromUtf8(out) : QDir::tempPath();
-    QDir().mkpath(dir);
-    EXPECT_TRUE(image.save(dir + "/fwgui_frame.png"));
+    // Colours found in the area of a child window of the frame, as the picture shows it.
+    auto colours = [&](CWnd& child) {
+        QWidget* w = child.GetWidget();
+        const QRect r(w->mapTo(frame->GetWidget(), QPoint(0, 0)), w->size());
+        std::set<QRgb> found;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                if (image.rect().contains(x, y))
+                    found.insert(image.pixel(x, y));
+        return found;
+    };
+    // The status bar at the bottom with its text, the toolbar's images at the top.
+    const QWidget* bar = frame->statusBar.GetWidget();
+    EXPECT_GE(bar->mapTo(frame->GetWidget(), QPoint(0, 0)).y() + bar->height(), 470);
+    EXPECT_GE(colours(frame->statusBar).size(), 2u);
+    EXPECT_LE(frame->toolBar.GetWidget()->mapTo(frame->GetWidget(), QPoint(0, 0)).y(), 40);
+    EXPECT_GE(colours(frame->toolBar).size(), 4u);
+    EXPECT_TRUE(image.save(QString::fromStdString(kvtest::OutputDir() + "/fwgui_frame.png")));
 }
 
 TEST_F(FwFrame, ClosingTheMainFrameDestroysIt) {

@@ -2,6 +2,7 @@
 // Small helpers shared by the drawing tests: a bitmap-backed context and pixel probes.
 #include "gdi/gdi.h"
 
+#include "TestOutput.h"
 #include <algorithm>
 #include <cstdlib>
 #include <string>
@@ -53,11 +54,9 @@ public:
                 }
         return any;
     }
-    // Writes the picture under $KV_TEST_OUTPUT for a person to look at.
+    // Writes the picture under the build folder for a person to look at.
     void Save(const std::string& name) const {
-        const char* dir = std::getenv("KV_TEST_OUTPUT");
-        if (dir && *dir)
-            KvSaveDCPng(m_dc, (std::string(dir) + "/" + name + ".png").c_str());
+        KvSaveDCPng(m_dc, (kvtest::OutputDir() + "/" + name + ".png").c_str());
     }
 
 private:

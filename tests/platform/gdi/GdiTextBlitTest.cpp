@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "TestOutput.h"
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -277,8 +278,7 @@ TEST(GdiHandles, AnObjectDeletedWhileSelectedKeepsDrawingUntilDeselected) {
 }
 
 TEST(GdiPrint, PdfContextProducesADocumentAndReportsPrinterCaps) {
-    const char* out = std::getenv("KV_TEST_OUTPUT");
-    std::string path = std::string(out && *out ? out : "/tmp") + "/gdi_print.pdf";
+    std::string path = kvtest::OutputDir() + "/gdi_print.pdf";
     std::remove(path.c_str());
     HDC dc = KvCreatePdfDC(path.c_str(), 2480, 3508, 300);
     ASSERT_NE(dc, nullptr);
