@@ -48,6 +48,7 @@ constexpr int kBlock = 256;
 constexpr double kSineTolerance = 1e-8;
 constexpr double kValueTolerance = 1e-9; // rounding of the sum, in codes
 constexpr double kLargestArgument = 1048576.0;
+constexpr double kLargestAmplitude = 1e9;
 
 } // namespace
 
@@ -111,8 +112,11 @@ void CDemoGenerator::FillSineSegment(std::int16_t* record, int first, int indexS
         return ToSample(base[r] + std::sin(k * f * 2.0 * kPi + phase) * amplitude / 2.0);
     };
 
+    // Stepping needs finite values whose codes fit 32 bits (the 16-bit offsets and an
+    // amplitude of a few 100000 codes at most in use); anything else takes the formula.
     const double step = f * 2.0 * kPi;
-    const bool stepped = std::isfinite(step) && std::isfinite(phase) && std::isfinite(amplitude) &&
+    const bool stepped = std::isfinite(step) && std::isfinite(phase) &&
+                         std::fabs(amplitude) < kLargestAmplitude &&
                          std::fabs(step) * kRecordSamples + std::fabs(phase) < kLargestArgument;
     if (!stepped) {
         std::uint32_t draws[kBlock];
@@ -140,13 +144,13 @@ void CDemoGenerator::FillSineSegment(std::int16_t* record, int first, int indexS
     const double half = amplitude / 2.0;
     const double margin = kSineTolerance * std::max(1.0, std::fabs(half)) + kValueTolerance;
 
-    // Per block: the values, their truncations and which of them lie near a whole code. The
-    // passes run over whole blocks (entries past a short block's end are computed and unused),
-    // so that each is one straight loop over fixed arrays.
+    // Per block: the samples, and which of them may lie too near a whole code to be sure of.
+    // Truncation is monotonic, so a value whose whole margin truncates to one integer has that
+    // sample whichever way it was computed. The first pass runs over whole blocks (entries past
+    // a short block's end are computed and unused) as one straight loop over fixed arrays.
     std::uint32_t blockDraws[kBlock] = {};
-    double value[kBlock];
     std::int16_t sample[kBlock];
-    std::uint8_t clear[kBlock];
+    std::uint8_t sure[kBlock];
     for (int n0 = 0; n0 < count; n0 += kBlock) {
         const int len = std::min(kBlock, count - n0);
         Draw(blockDraws, len);
@@ -154,20 +158,16 @@ void CDemoGenerator::FillSineSegment(std::int16_t* record, int first, int indexS
         const double start = k0 * f * 2.0 * kPi + phase;
         const double s0 = std::sin(start);
         const double c0 = std::cos(start) * kStep; // k runs backwards with kStep = -1
-        for (int j = 0; j < kBlock; ++j)
-            value[j] = base[blockDraws[j] % 10] + (s0 * tableCos[j] + c0 * tableSin[j]) * half;
         for (int j = 0; j < kBlock; ++j) {
-            // Values are finite here; one beyond the 32-bit range is clamped for the conversion
-            // and then fails the test below, so the formula gives its (saturated) sample.
-            const double v = std::min(std::max(value[j], -1e9), 1e9);
-            const auto t = static_cast<std::int32_t>(v);
-            const double fraction = std::fabs(value[j] - t);
-            sample[j] = static_cast<std::int16_t>(std::min(std::max(t, -32768), 32767));
-            clear[j] = static_cast<std::uint8_t>((fraction > margin) & (fraction < 1.0 - margin));
+            const double v = base[blockDraws[j] % 10] + (s0 * tableCos[j] + c0 * tableSin[j]) * half;
+            const auto low = static_cast<std::int32_t>(v - margin);
+            const auto high = static_cast<std::int32_t>(v + margin);
+            sample[j] = static_cast<std::int16_t>(std::min(std::max(low, -32768), 32767));
+            sure[j] = static_cast<std::uint8_t>(low == high);
         }
         std::int16_t* out = record + first + n0 * indexStep;
         for (int j = 0; j < len; ++j, out += indexStep)
-            *out = clear[j] ? sample[j] : exact(static_cast<int>(blockDraws[j] % 10), k0 + j * kStep);
+            *out = sure[j] ? sample[j] : exact(static_cast<int>(blockDraws[j] % 10), k0 + j * kStep);
     }
 }
 

@@ -86,8 +86,9 @@ int FirstDifference(const std::vector<std::int16_t>& a, const std::vector<std::i
 
 // Settings that a demo tick produces (1 ms/div at 12.5 Hz with drift, 2 V/div, level inside
 // the signal) and the corners: the sine exactly on whole codes at steps of a quarter or an
-// eighth of a cycle, the aliasing replacement, both directions, strong noise, a split past the
-// record, no amplitude and an amplitude far beyond the 16-bit range.
+// eighth of a cycle, the aliasing replacement, both directions, strong noise, the longest
+// pre-trigger part, no amplitude, amplitudes far beyond the 16-bit and the 32-bit range, and a
+// phase that is not a number.
 const Params kCases[] = {
     {0.0125, std::asin(20.0 / 32.0), 64.0, 255, 32, 250, 0, 9.0f},
     {0.0123875, -std::asin(0.5), 64.0, 315, 0, 0, 1, 9.0f},
@@ -100,6 +101,8 @@ const Params kCases[] = {
     {1e-7, 0.3, 640.0, 511, 0, 250, 0, 9.0f},
     {0.0043, 1.2, 0.0, 256, 0, 250, 0, 1.0f},
     {0.0371, 0.7, 10.0, 256, 0, 32767, 0, 9.0f},
+    {0.01, 0.2, 3e9, 100, 0, 250, 1, 9.0f},
+    {0.01, std::nan(""), 64.0, 256, 0, 250, 0, 9.0f},
 };
 
 TEST(DemoRecordFormula, SineRecordsEqualTheFormulaSampleBySample) {
