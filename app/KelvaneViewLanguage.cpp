@@ -31,14 +31,7 @@ void CKelvaneView::ApplyPanelTexts() {
         // Lists and values.
         if (p.m_pPassFail)
             p.m_pPassFail->InitToleranceSpins();
-        if (p.m_pIntensity)
-            p.m_pIntensity->LoadFromDocument();
-        if (p.m_pAverage)
-            p.m_pAverage->LoadFromDocument();
-        if (p.m_pPassFail)
-            p.m_pPassFail->LoadFromDocument();
-        if (p.m_pFft)
-            p.m_pFft->LoadFromDocument();
+        ReloadPanelsFromDocument();
     }
     Invalidate(TRUE);
     SidebarPanel().Invalidate(TRUE);

@@ -32,28 +32,6 @@ bool HasExtendedRanges(int model) {
     return model == 4 || model == 5;
 }
 
-// The panel's message for a time base outside record-length mode 1..6's range; `both` is true
-// with both channels captured on a channel trigger.
-const char* RangeMessage(std::int16_t mode, bool both) {
-    switch (mode) {
-    case 1:
-        return both ? "14K Points Mode Range:40.0us/div ~ 400ms/div"
-                    : "14K Points Mode Range:20.0us/div ~ 400ms/div";
-    case 2:
-        return "28K Points Mode Range:40.0us/div ~ 400ms/div";
-    case 3:
-        return both ? "32K Points Mode Range:40.0us/div ~ 400ms/div"
-                    : "32K Points Mode Range:20.0us/div ~ 400ms/div";
-    case 4:
-        return "64K Points Mode Range:40.0us/div ~ 400ms/div";
-    case 5:
-        return both ? "512K Points Mode Range:400us/div ~ 400ms/div"
-                    : "512K Points Mode Range:200us/div ~ 400ms/div";
-    default:
-        return "1M Points Mode Range:400us/div ~ 400ms/div";
-    }
-}
-
 } // namespace
 
 // --- Tool tips -----------------------------------------------------------------------------------
@@ -626,7 +604,8 @@ void CSidebarDlg::OnSelchangeTimeDiv() {
             const std::optional<TimeBaseLimits> limits = RecordLengthTimeBaseLimits(
                 mode, channelMode, source, CScopeSettings::IndexOffsetOfModel(doc.GetModel()));
             if (limits && (s < limits->lower || s > limits->upper)) {
-                ShowRangeError(RangeMessage(mode, IsBothChannelsOnChannelTrigger(channelMode, source)));
+                ShowRangeError(
+                    kv::RecordLengthRangeMessage(mode, IsBothChannelsOnChannelTrigger(channelMode, source)));
                 m_cboTimeDiv.SetCurSel(stored);
                 return;
             }

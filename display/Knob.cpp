@@ -18,28 +18,6 @@ constexpr double kPi = 3.14159265358979323846;
 
 constexpr int kTimeDivLabelCount = static_cast<int>(kv::kTimeDivLabels.size());
 
-// The knob's message for a time base outside record-length mode 1..6's range; `both` is true
-// with both channels captured on a channel trigger.
-const char* RangeMessage(std::int16_t mode, bool both) {
-    switch (mode) {
-    case 1:
-        return both ? "14K Points Mode Range:40.0us/div ~ 400ms/div"
-                    : "14K Points Mode Range:20.0us/div ~ 400ms/div";
-    case 2:
-        return "28K Points Mode Range:40.0us/div ~ 400ms/div";
-    case 3:
-        return both ? "32K Points Mode Range:40.0us/div ~ 400ms/div"
-                    : "32K Points Mode Range:20.0us/div ~ 400ms/div";
-    case 4:
-        return "64K Points Mode Range:40.0us/div ~ 400ms/div";
-    case 5:
-        return both ? "512K Points Mode Range:400us/div ~ 400ms/div"
-                    : "512K Points Mode Range:200us/div ~ 400ms/div";
-    default:
-        return "1M Points Mode Range:400us/div ~ 400ms/div";
-    }
-}
-
 // Live knob windows, so a colour change can repaint the knob of its channel.
 std::set<CKnob*>& LiveKnobs() {
     static std::set<CKnob*> knobs;
@@ -286,8 +264,9 @@ void CKnob::TurnTimeBase(int value) {
         const std::optional<TimeBaseLimits> limits =
             RecordLengthTimeBaseLimits(mode, channelMode, source, CScopeSettings::IndexOffsetOfModel(model));
         if (m_pDoc->m_bRunning && limits && (index < limits->lower || index > limits->upper)) {
-            MessageBox(RangeMessage(mode, IsBothChannelsOnChannelTrigger(channelMode, source)), "Error",
-                       MB_OK);
+            MessageBox(
+                kv::RecordLengthRangeMessage(mode, IsBothChannelsOnChannelTrigger(channelMode, source)),
+                "Error", MB_OK);
             return;
         }
         m_pDoc->SetTimeBaseIndex(index);

@@ -2,6 +2,7 @@
 // The scale labels of the side panel's lists, the time/div commands and the readouts: one text
 // per time-base step and per volts/div step of each probe.
 #include <array>
+#include <cstdint>
 
 namespace kv {
 
@@ -20,5 +21,27 @@ inline constexpr std::array<const char*, 39> kTimeDivLabels = {
 inline constexpr std::array<const char*, 19> kVoltsPerDivLadder = {
     "10.0mV", "20.0mV", "50.0mV", "100mV", "200mV", "500mV",  "1.00V",  "2.00V",  "5.00V", "10.0V",
     "20.0V",  "50.0V",  "100V",   "200V",  "500V",  "1.00kV", "2.00kV", "5.00kV", "10.0kV"};
+
+// The message of the side panel and the knob for a time base outside record-length mode 1..6's
+// range; `both` is true with both channels captured on a channel trigger.
+inline const char* RecordLengthRangeMessage(std::int16_t mode, bool both) {
+    switch (mode) {
+    case 1:
+        return both ? "14K Points Mode Range:40.0us/div ~ 400ms/div"
+                    : "14K Points Mode Range:20.0us/div ~ 400ms/div";
+    case 2:
+        return "28K Points Mode Range:40.0us/div ~ 400ms/div";
+    case 3:
+        return both ? "32K Points Mode Range:40.0us/div ~ 400ms/div"
+                    : "32K Points Mode Range:20.0us/div ~ 400ms/div";
+    case 4:
+        return "64K Points Mode Range:40.0us/div ~ 400ms/div";
+    case 5:
+        return both ? "512K Points Mode Range:400us/div ~ 400ms/div"
+                    : "512K Points Mode Range:200us/div ~ 400ms/div";
+    default:
+        return "1M Points Mode Range:400us/div ~ 400ms/div";
+    }
+}
 
 } // namespace kv
