@@ -110,11 +110,12 @@ void CKelvaneView::PumpTick() {
     // 7. The status strip's blink counter.
     doc.AdvanceStatusTick();
 
-    // 8. Repaint after a normal acquisition tick.
+    // 8. Repaint after a normal acquisition tick. The bars are repainted only when what they
+    //    show changed; an unchanged bar keeps its picture on the screen.
     if (!calibrating && autoState == CKelvaneDoc::kIdle) {
         m_screenPanel.Invalidate(TRUE);
-        m_channelInfo.Invalidate(TRUE);
-        m_statusStrip.Invalidate(TRUE);
+        m_channelInfo.RepaintIfChanged();
+        m_statusStrip.RepaintIfChanged();
     }
 
     // 9. Status text, cursor readouts and clock.

@@ -27,7 +27,23 @@ void CChannelInfoBar::RecreateBuffer() {
 void CChannelInfoBar::Paint(CDC* pTarget, const CRect& client) {
     if (!CanPaint(pTarget, client))
         return;
-    m_buffer.PaintThrough(pTarget, client, [this](CDC* pDC, const CRect& rc) { DrawBar(pDC, rc); });
+    PaintPicture(pTarget, client, [this](CDC* pDC, const CRect& rc) { DrawBar(pDC, rc); });
+}
+
+CPictureKey CChannelInfoBar::GetPictureKey() const {
+    CPictureKey key;
+    key.Add(m_pDoc != nullptr);
+    if (m_pDoc) {
+        for (const CTrace* trace : {&m_pDoc->m_ch1, &m_pDoc->m_ch2}) {
+            key.Add(trace->IsOn()).Add(trace->IsBandwidthLimit()).Add(trace->GetColor());
+            key.Add(trace->GetCoupling());
+        }
+        key.Add(m_pDoc->GetText(kTextTime));
+    }
+    key.Add(GetCaption(Caption::Ch1VoltDiv))
+        .Add(GetCaption(Caption::Ch2VoltDiv))
+        .Add(GetCaption(Caption::TimeDiv));
+    return key;
 }
 
 // --- Picture -------------------------------------------------------------------------------------

@@ -55,6 +55,10 @@ public:
     // Coupling symbol with a 1-px pen: 0 DC, 1 AC, anything else GND.
     static void DrawCouplingGlyph(CDC* pDC, int x, int y, COLORREF color, int coupling);
 
+protected:
+    // On, colour, coupling, bandwidth limit and caption of each channel, and the time box texts.
+    CPictureKey GetPictureKey() const override;
+
 private:
     void DrawChannelBox(CDC* pDC, const CRect& box, int channel);
 

@@ -74,10 +74,16 @@ void CKnob::Paint(CDC* pTarget, const CRect& client) {
     if (m_rcClient.Width() != client.Width() || m_rcClient.Height() != client.Height())
         m_buffer.Release();
     m_rcClient = client;
-    m_buffer.PaintThrough(pTarget, client, [this](CDC* pDC, const CRect& rc) {
+    PaintPicture(pTarget, client, [this](CDC* pDC, const CRect& rc) {
         FillBackground(pDC, rc);
         DrawKnob(pDC, m_nKnobId);
     });
+}
+
+CPictureKey CKnob::GetPictureKey() const {
+    CPictureKey key;
+    key.Add(GetKnobColor(m_nKnobId)).Add(GetPointerStep(m_nKnobId));
+    return key;
 }
 
 void CKnob::FillBackground(CDC* pDC, const CRect& client) {
@@ -220,7 +226,8 @@ void CKnob::OnKnobTurned(int x, int y) {
             break;
         }
     }
-    Invalidate(FALSE);
+    // A drag within one step, or a turn that was refused, leaves the picture as it is.
+    RepaintIfChanged();
 }
 
 void CKnob::TurnVoltsPerDiv(int channel, int value) {

@@ -59,7 +59,7 @@ public:
     static CPoint PointerEnd(int c);
     // Dial value of a point: 0 at the lower left, 50 straight up, 100 at the lower right.
     static double ValueFromPoint(int x, int y);
-    // Applies a press or drag at (x, y) to the document; repaints the knob.
+    // Applies a press or drag at (x, y) to the document; repaints the knob when it changed.
     void OnKnobTurned(int x, int y);
 
     // Time/div list labels: "2.00ns" (models 4 and 5 only), "4.00ns" .. "1.00h" in
@@ -70,6 +70,10 @@ public:
 
     // Repaints every knob window of this id (a channel colour changed).
     static void RepaintKnobs(std::int16_t id);
+
+protected:
+    // Knob colour and pointer step: the only inputs of the picture.
+    CPictureKey GetPictureKey() const override;
 
 private:
     void TurnVoltsPerDiv(int channel, int value);

@@ -32,7 +32,37 @@ CMemDC::CMemDC(CDC* pDC, const CRect* pRect) {
     FillSolidRect(&m_rcDraw, pDC->GetBkColor());
 }
 
+CMemDC::CMemDC(CDC* pDC, const CRect& rect, CDC& picture) {
+    m_pTargetDC = pDC;
+    m_pOldBitmap = nullptr;
+    if (!pDC)
+        return;
+    m_bOffScreen = !pDC->IsPrinting();
+    m_rcDraw = rect;
+    if (!m_bOffScreen) {
+        m_bPrinting = pDC->m_bPrinting;
+        m_hDC = pDC->m_hDC;
+        m_hAttribDC = pDC->m_hAttribDC;
+        FillSolidRect(&m_rcDraw, pDC->GetBkColor());
+        return;
+    }
+    // An empty area or a missing picture: nothing is drawn and nothing is copied back.
+    if (m_rcDraw.Width() <= 0 || m_rcDraw.Height() <= 0 || !picture.GetSafeHdc())
+        return;
+    m_hDC = picture.m_hDC;
+    m_hAttribDC = picture.m_hAttribDC;
+    m_bKeptPicture = TRUE;
+}
+
 CMemDC::~CMemDC() {
+    if (m_bKeptPicture) {
+        if (m_pTargetDC)
+            m_pTargetDC->BitBlt(m_rcDraw.left, m_rcDraw.top, m_rcDraw.Width(), m_rcDraw.Height(), this, 0, 0,
+                                SRCCOPY);
+        // The context and its bitmap stay with their owner for the next paint.
+        Detach();
+        return;
+    }
     if (m_bOffScreen) {
         if (m_pOldBitmap && m_pTargetDC) {
             m_pTargetDC->BitBlt(m_rcDraw.left, m_rcDraw.top, m_rcDraw.Width(), m_rcDraw.Height(), this,

@@ -7,6 +7,11 @@ class CMemDC : public CDC {
 public:
     // Without a rectangle the target's clip box is used.
     explicit CMemDC(CDC* pDC, const CRect* pRect = nullptr);
+    // Draws into `picture`, a context that its owner keeps between paints with a bitmap that
+    // covers `rect` at (0, 0) (a window's persistent pair), instead of a bitmap of its own: nothing
+    // is created or cleared, and what the picture holds reaches the target at destruction in
+    // the same one block transfer. A printer target is drawn into directly, as above.
+    CMemDC(CDC* pDC, const CRect& rect, CDC& picture);
     ~CMemDC() override;
 
     CMemDC* operator->() { return this; }
@@ -18,4 +23,5 @@ private:
     CDC* m_pTargetDC = nullptr;
     CRect m_rcDraw;
     BOOL m_bOffScreen = FALSE;
+    BOOL m_bKeptPicture = FALSE; // drawing goes to the owner's picture context
 };

@@ -38,12 +38,30 @@ void COffScreenBuffer::Release() {
 
 void COffScreenBuffer::PaintThrough(CDC* pTarget, const CRect& client,
                                     const std::function<void(CDC*, const CRect&)>& draw) {
-    CMemDC memDC(pTarget, &client);
+    PaintThrough(pTarget, client, true, draw);
+}
+
+bool COffScreenBuffer::PaintThrough(CDC* pTarget, const CRect& client, bool redraw,
+                                    const std::function<void(CDC*, const CRect&)>& draw) {
     const int w = client.Width();
     const int h = client.Height();
+    const bool made = !IsReady();
     CDC* pBuffer = Prepare(pTarget, w, h);
     if (!pBuffer)
-        return;
-    draw(pBuffer, CRect(0, 0, w, h));
-    CopyTo(&memDC, w, h);
+        return false;
+    const bool drawing = redraw || made;
+    if (pTarget->IsPrinting()) {
+        // A printer context is drawn into directly: the picture is copied onto it.
+        CMemDC memDC(pTarget, &client);
+        if (drawing)
+            draw(pBuffer, CRect(0, 0, w, h));
+        CopyTo(&memDC, w, h);
+        return drawing;
+    }
+    // The memory context of this paint works on the pair itself: the picture covers the whole
+    // client, so a bitmap of its own, its background fill and a second copy would add nothing.
+    CMemDC memDC(pTarget, client, *pBuffer);
+    if (drawing)
+        draw(pBuffer, CRect(0, 0, w, h));
+    return drawing;
 }

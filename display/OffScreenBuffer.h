@@ -21,9 +21,13 @@ public:
     // Selects the old bitmap back and deletes the context and the bitmap (size change).
     void Release();
     // One paint of `client` into `pTarget`: `draw` paints the picture at (0, 0) into the
-    // persistent context, which is then copied through a memory context of this paint. Nothing
-    // is drawn when the pair cannot be made (0-sized client).
+    // persistent context, which the paint's memory context then brings to the target in one
+    // block transfer. Nothing is drawn when the pair cannot be made (0-sized client).
     void PaintThrough(CDC* pTarget, const CRect& client, const std::function<void(CDC*, const CRect&)>& draw);
+    // The same, except that a pair that already holds a picture is shown again as it is unless
+    // `redraw` is set. True when `draw` ran.
+    bool PaintThrough(CDC* pTarget, const CRect& client, bool redraw,
+                      const std::function<void(CDC*, const CRect&)>& draw);
 
     bool IsReady() const { return m_dc.GetSafeHdc() && m_bitmap.GetSafeHandle(); }
     CDC& GetDC() { return m_dc; }

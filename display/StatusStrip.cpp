@@ -62,7 +62,41 @@ void CStatusStrip::RecreateBuffer() {
 void CStatusStrip::Paint(CDC* pTarget, const CRect& client) {
     if (!CanPaint(pTarget, client))
         return;
-    m_buffer.PaintThrough(pTarget, client, [this](CDC* pDC, const CRect& rc) { DrawStrip(pDC, rc); });
+    PaintPicture(pTarget, client, [this](CDC* pDC, const CRect& rc) { DrawStrip(pDC, rc); });
+}
+
+CPictureKey CStatusStrip::GetPictureKey() const {
+    CPictureKey key;
+    key.Add(m_pDoc != nullptr);
+    if (!m_pDoc)
+        return key;
+    const CKelvaneDoc& doc = *m_pDoc;
+    const std::int16_t status = doc.m_nRunStatus;
+    const std::int16_t tick = doc.m_nStatusTick;
+    key.Add(status);
+    if (status == 3 || status == 4) {
+        // The state text blinks by the counter; one out of its range is reset by the drawing.
+        if (tick < 0 || tick > 39)
+            key.SetChangesWhenDrawn();
+        key.Add(tick >= 21 && tick <= 39);
+    }
+    const CScopeSettings& settings = doc.m_settings;
+    const std::int16_t format = settings.GetTimeBaseFormat();
+    int start = 0, end = 0;
+    CalcOverviewWindow(start, end);
+    key.Add(format).Add(doc.m_bRunning).Add(settings.GetHorizontalPosition());
+    key.Add(settings.GetCachedHorizontalPosition()).Add(start).Add(end);
+    if (format != 0)
+        return key;
+    const CTrigger& trigger = doc.m_trigger;
+    // With ALT the level readout alternates between the channels by the paints themselves.
+    if (trigger.GetSource() == 2)
+        key.SetChangesWhenDrawn();
+    key.Add(trigger.GetSource()).Add(Ch1Color()).Add(Ch2Color());
+    key.Add(trigger.GetLevelVolts(CTrigger::kLevelCh1)).Add(trigger.GetLevelVolts(CTrigger::kLevelCh2));
+    key.Add(trigger.GetLevelVolts(CTrigger::kLevelExt));
+    key.Add(trigger.GetTriggerType()).Add(trigger.GetSlope()).Add(trigger.GetPulseCondition());
+    return key;
 }
 
 // --- Picture -------------------------------------------------------------------------------------

@@ -68,6 +68,11 @@ public:
     // "1.50V", "-250mV", "0.00uV": the level readout text for a value in volts.
     static CString FormatLevel(double volts);
 
+protected:
+    // Run state and blink phase, trigger position, format, record overview and, in Y-T, the
+    // trigger source, level and kind.
+    CPictureKey GetPictureKey() const override;
+
 private:
     COLORREF Ch1Color() const;
     COLORREF Ch2Color() const;

@@ -32,18 +32,25 @@ public:
     // One noise sample about the zero line (no DC offset).
     std::int16_t GenerateNoise();
 
-    // The random source of this generator (uniform integers 0..2^31-2).
-    void Seed(std::uint32_t seed) { m_random.seed(seed == 0 ? 1u : seed); }
-    int Rand() { return static_cast<int>(m_random()); }
+    // The random source of this generator: the minimal standard sequence x -> 48271 x mod
+    // (2^31 - 1), uniform integers 1..2^31-2, started from `seed` (0 counts as 1).
+    void Seed(std::uint32_t seed);
+    int Rand();
 
 private:
     // A factor of 0.5 cycles per sample or more would alias; it is replaced by 1.25.
     double UsableFrequencyFactor() const;
-    // Fills the record around the split so that k = 0 lands at the trigger sample; `value`
-    // gives the sample for a step k.
-    template <typename ValueOf> void FillAroundSplit(std::int16_t* record, ValueOf value);
+    // The next `count` draws of the random source.
+    void Draw(std::uint32_t* out, int count);
+    // Fills the record around the split so that k = 0 lands at the trigger sample: `segment`
+    // (first index, index step, count, step of k) is called for the part before the trigger
+    // sample, written backwards, and then for the rest.
+    template <typename Segment> void FillAroundSplit(Segment segment);
+    // One part of a sine record: `count` samples from `first`, `indexStep` apart, k stepping
+    // by `kStep` from 0.
+    void FillSineSegment(std::int16_t* record, int first, int indexStep, int count, int kStep);
 
-    std::minstd_rand m_random{1u};
+    std::uint32_t m_nDrawState = 1;
 };
 
 class CDemoSource {
