@@ -38,7 +38,7 @@ CPictureKey CChannelInfoBar::GetPictureKey() const {
             key.Add(trace->IsOn()).Add(trace->IsBandwidthLimit()).Add(trace->GetColor());
             key.Add(trace->GetCoupling());
         }
-        key.Add(m_pDoc->GetText(kTextTime));
+        key.Add(m_pDoc->GetText(kv::kTextTime));
     }
     key.Add(GetCaption(Caption::Ch1VoltDiv))
         .Add(GetCaption(Caption::Ch2VoltDiv))

@@ -7,9 +7,9 @@
 #include "../display/PixelSurface.h"
 #include "PaintSurface.h"
 #include "WndImpl.h"
-#include "app/Resource.h"
 #include "app/SidePanel.h"
 #include "display/Knob.h"
+#include "resources/Resource.h"
 
 #include <QApplication>
 #include <QImage>
