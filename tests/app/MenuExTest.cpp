@@ -4,6 +4,7 @@
 #include "engine/LanguageTable.h"
 #include "framework/DC.h"
 #include "framework/ImageList.h"
+#include "framework/WinApp.h"
 #include "resources/Resource.h"
 #include "resources/language/BuiltinEnglish.h"
 #include "resources/menus/CommandImages.h"
@@ -72,6 +73,20 @@ DRAWITEMSTRUCT DrawRecord(HDC hdc, CMenuExItem* record, UINT state, int w, int h
 
 bool IsDark(COLORREF c) {
     return GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100;
+}
+
+// Width of a text as the menu measures it: with the main window's context, without one with a
+// memory context.
+int TextWidth(const char* text) {
+    if (CWnd* main = AfxGetMainWnd(); main && main->GetSafeHwnd()) {
+        CDC* dc = main->GetDC();
+        const int width = dc->GetTextExtent(CString(text)).cx;
+        main->ReleaseDC(dc);
+        return width;
+    }
+    CDC mem;
+    mem.CreateCompatibleDC(nullptr);
+    return mem.GetTextExtent(CString(text)).cx;
 }
 
 int DarkPixels(CDC& dc, int x0, int x1, int y0, int y1) {
@@ -230,6 +245,24 @@ TEST_F(MenuExTest, MeasuresCommandsPopupsAndSeparators) {
     m_menu.OnMeasureItem(&popup);
     EXPECT_EQ(channel->GetItem(0)->m_nID, -1);
     EXPECT_EQ(static_cast<int>(popup.itemWidth), channel->GetItem(0)->m_nWidth + 20);
+
+    // With 20 x 20 images: commands measure text + 30 by 22, popups text + 45 by 22, and an item
+    // whose text was set later text + 45.
+    const std::string openText = file->GetItem(0)->m_strText.GetString();
+    EXPECT_EQ(static_cast<int>(mis.itemWidth), TextWidth(openText.c_str()) + 30);
+    ASSERT_EQ(std::string(channel->GetItem(0)->m_strText.GetString()), "CH1");
+    EXPECT_EQ(static_cast<int>(popup.itemWidth), TextWidth("CH1") + 45);
+    EXPECT_EQ(popup.itemHeight, 22u);
+    file->SetItemText(0, "Open Later");
+    m_menu.OnMeasureItem(&mis);
+    EXPECT_EQ(static_cast<int>(mis.itemWidth), TextWidth("Open Later") + 45);
+    EXPECT_EQ(mis.itemHeight, 22u);
+    channel->SetItemText(1, "Second Channel");
+    MEASUREITEMSTRUCT relabelled;
+    relabelled.CtlType = ODT_MENU;
+    relabelled.itemData = reinterpret_cast<ULONG_PTR>(channel->GetItem(1));
+    m_menu.OnMeasureItem(&relabelled);
+    EXPECT_EQ(static_cast<int>(relabelled.itemWidth), TextWidth("Second Channel") + 45);
 
     // Item data that is not a live record is never read.
     MEASUREITEMSTRUCT stale;

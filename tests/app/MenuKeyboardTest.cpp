@@ -219,6 +219,33 @@ TEST_F(MenuKeyboard, DropDownItemsShareOneWidthSeparatorsHaveTheirHeightShortcut
     EXPECT_EQ(selected.pixelColor(r.right() - 3, r.center().y()), kSelectionFill);
 }
 
+// Every owner-drawn item starts with its icon column: the icon width (20) + 2 pixels in
+// RGB(236, 233, 216) over the whole item height, then the item background (white).
+TEST_F(MenuKeyboard, DropDownItemsStartWithTheirIconColumn) {
+    Key(Qt::Key_F10);
+    Key(Qt::Key_Right);
+    Key(Qt::Key_Right);
+    QMenu* channel = OpenMenu();
+    ASSERT_NE(channel, nullptr);
+    ASSERT_EQ(channel->title(), "Channel");
+    const QImage picture = channel->grab().toImage();
+    const QColor column(236, 233, 216), back(255, 255, 255);
+    int probed = 0;
+    for (QAction* item : channel->actions()) {
+        if (item->isSeparator() || item == channel->activeAction())
+            continue;
+        const QRect r = channel->actionGeometry(item);
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            EXPECT_EQ(picture.pixelColor(r.left(), y), column) << Title(item).toStdString() << " y " << y;
+            EXPECT_EQ(picture.pixelColor(r.left() + 21, y), column)
+                << Title(item).toStdString() << " y " << y;
+            EXPECT_EQ(picture.pixelColor(r.left() + 22, y), back) << Title(item).toStdString() << " y " << y;
+        }
+        ++probed;
+    }
+    EXPECT_GE(probed, 3);
+}
+
 TEST_F(MenuKeyboard, ContextMenuTimeLabelsAreDrawnWhole) {
     view->OnFullScreenToggle();
     ASSERT_TRUE(view->IsFrameFullScreen());

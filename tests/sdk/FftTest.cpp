@@ -210,4 +210,43 @@ TEST(SdkFftDrawing, SpectrumTraceGridAndBars) {
     }
 }
 
+// A code of 510 is still on the plot and gets its bar up to y = top + (511 - 510) x 511 / 511 = 1;
+// 511 and above are off the top and draw nothing; code 0 sits on the bottom edge.
+TEST(SdkFftDrawing, BarsReachTheTopCodeAndStopAboveIt) {
+    std::vector<int32_t> spectrum(500, 0);
+    spectrum[100] = 510;
+    spectrum[200] = 511;
+    spectrum[300] = 600;
+    spectrum[400] = 1;
+    Canvas c(500, 511);
+    dsoFFTDisplayData(c.dc(), FftLayout(1, 1).data(), spectrum.data());
+    const COLORREF red = RGB(255, 100, 100);
+    // From the bottom edge (511, outside the bitmap) up to y = 1, the end point left out: rows 2..510.
+    EXPECT_EQ(c.Count(red, 100, 0, 101, 511), 509);
+    EXPECT_EQ(c.At(100, 2), red);
+    EXPECT_EQ(c.At(100, 1), kBlack);
+    EXPECT_EQ(c.Count(red, 200, 0, 201, 511), 0);
+    EXPECT_EQ(c.Count(red, 300, 0, 301, 511), 0);
+    // Code 1: y = 510; the bar's one pixel besides its end point is row 511, below the bitmap.
+    EXPECT_EQ(c.Count(red, 400, 0, 401, 511), 0);
+}
+
+// Selectors above 3 name no colour: nothing is drawn, whatever the background.
+TEST(SdkFftDrawing, ColourSelectorsAboveThreeDrawNothingOnAnyBackground) {
+    std::vector<int32_t> spectrum(500, 100);
+    spectrum[250] = 400;
+    for (int mode : {0, 1}) {
+        for (int selector : {4, 5, 255}) {
+            Canvas c(500, 511);
+            const COLORREF ground = RGB(1, 2, 3);
+            HBRUSH brush = CreateSolidBrush(ground);
+            const RECT all{0, 0, 500, 511};
+            FillRect(c.dc(), &all, brush);
+            DeleteObject(brush);
+            dsoFFTDisplayData(c.dc(), FftLayout(mode, selector).data(), spectrum.data());
+            EXPECT_EQ(c.CountNot(ground, 0, 0, 500, 511), 0) << "mode " << mode << " selector " << selector;
+        }
+    }
+}
+
 } // namespace
