@@ -2,6 +2,7 @@
 // top-level windows: modeless panels are owned windows of their own, dialogs and message boxes
 // keep their keys, and the main window's accelerators act only on the main window.
 #include "AppTestSupport.h"
+#include "ModalKeys.h"
 
 #include "app/CalibrationDlg.h"
 #include "app/PulseWidthDlg.h"
@@ -37,42 +38,8 @@ namespace {
 
 constexpr const char* kProgramTitle = "Kestra-E USB(7.0.0.1+)";
 
-// Runs `action` once, on the next modal window of any kind (file dialogs and message boxes
-// included), from inside its own event loop.
-class OnNextModal {
-public:
-    explicit OnNextModal(std::function<void(QWidget*)> action) : m_action(std::move(action)) {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || !modal->isVisible())
-                return;
-            m_timer.stop();
-            ++seen;
-            m_action(modal);
-            // A key that missed the box would leave its loop waiting for ever: fail instead.
-            QPointer<QWidget> open(modal);
-            QTimer::singleShot(10000, [open] {
-                if (open && open->isVisible() && QApplication::activeModalWidget() == open) {
-                    ADD_FAILURE() << "the modal window was still open 10 s after the key";
-                    open->close();
-                }
-            });
-        });
-        m_timer.start(5);
-    }
-    int seen = 0;
-
-private:
-    std::function<void(QWidget*)> m_action;
-    QTimer m_timer;
-};
-
-// A key as the platform delivers it: to the window, which hands it to its focus widget.
-void Press(QWidget* inWindow, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    // A window just shown becomes active a moment later on a busy machine.
-    (void)QTest::qWaitFor([inWindow] { return QApplication::activeWindow() == inWindow->window(); }, 2000);
-    QTest::keyClick(inWindow->window()->windowHandle(), key, modifiers);
-}
+using kvtest::OnNextModal;
+using kvtest::Press;
 
 void Type(QWidget* inWindow, const char* text) {
     for (const char* p = text; *p; ++p)

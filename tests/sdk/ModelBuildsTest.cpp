@@ -11,6 +11,7 @@
 #include "Canvas.h"
 #include "Driver.h"
 #include "ModelConstants.h"
+#include "SimFixture.h"
 #include "Tessel.h"
 #include "simulator/SimWireDevice.h"
 #include "usb/UsbBus.h"
@@ -43,13 +44,7 @@ protected:
         kv::usb::UnregisterAllDevices();
         EXPECT_EQ(kv::usb::OpenHandleCount(), 0);
     }
-    std::vector<std::vector<std::uint8_t>> Commands(int code) const {
-        std::vector<std::vector<std::uint8_t>> out;
-        for (const auto& r : dev->Log())
-            if (r.code == kv::usb::kIoctlBulkWrite && !r.data.empty() && r.data[0] == code)
-                out.push_back(r.data);
-        return out;
-    }
+    std::vector<Bytes> Commands(int code) const { return CommandsSent(*dev, code); }
     std::shared_ptr<kv::sim::SimWireDevice> dev;
 };
 using BUILD_SUITE = BuildFixture;

@@ -46,3 +46,12 @@ protected:
 };
 
 using Bytes = std::vector<std::uint8_t>;
+
+// The bulk commands a device received whose first byte is `code`, in order.
+inline std::vector<Bytes> CommandsSent(const kv::sim::SimWireDevice& dev, int code) {
+    std::vector<Bytes> out;
+    for (const auto& r : dev.Log())
+        if (r.code == kv::usb::kIoctlBulkWrite && !r.data.empty() && r.data[0] == code)
+            out.push_back(r.data);
+    return out;
+}

@@ -1,5 +1,6 @@
 // Dialog windows and keys through Qt's own event path: which windows are top-level and whom they
 // belong to, and which keys the main window's accelerators may take.
+#include "ModalKeys.h"
 #include "framework/Accelerator.h"
 #include "framework/CommonDialogs.h"
 #include "framework/Dialog.h"
@@ -136,32 +137,8 @@ private:
     }
 };
 
-// Runs `action` once, on the next modal window of any kind (file dialogs and message boxes
-// included), from inside its own event loop.
-class OnNextModal {
-public:
-    explicit OnNextModal(std::function<void(QWidget*)> action) : m_action(std::move(action)) {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || !modal->isVisible())
-                return;
-            m_timer.stop();
-            ++seen;
-            m_action(modal);
-        });
-        m_timer.start(5);
-    }
-    int seen = 0;
-
-private:
-    std::function<void(QWidget*)> m_action;
-    QTimer m_timer;
-};
-
-// Keys go to the window, as the platform delivers them: Qt routes them to its focus widget.
-void Press(QWidget* inWindow, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(inWindow->window()->windowHandle(), key, modifiers);
-}
+using kvtest::OnNextModal;
+using kvtest::Press;
 
 void Type(QWidget* inWindow, const char* text) {
     for (const char* p = text; *p; ++p)
