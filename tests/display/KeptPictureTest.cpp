@@ -1,5 +1,6 @@
 // The paint-time memory context over a window's kept picture, and the persistent pair showing
 // that picture again without drawing it.
+#include "BitmapTarget.h"
 #include "MemDC.h"
 #include "OffScreenBuffer.h"
 #include "system/Paths.h"
@@ -14,21 +15,11 @@ namespace {
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kGrey = RGB(50, 50, 50);
-constexpr COLORREF kTargetColor = RGB(1, 2, 3);
+using kvtest::kTargetColor;
 
-// A window-like target: a bitmap-backed context standing in for the paint context.
-struct Target {
-    CDC dc;
-    CBitmap bmp;
-    CBitmap* old = nullptr;
-    Target(int w, int h) {
-        dc.CreateCompatibleDC(nullptr);
-        bmp.CreateCompatibleBitmap(&dc, w, h);
-        old = dc.SelectObject(&bmp);
-        dc.FillSolidRect(0, 0, w, h, kTargetColor);
-        dc.SetBkColor(kGrey);
-    }
-    ~Target() { dc.SelectObject(old); }
+// The window's paint context, with a grey background colour for the pair to use.
+struct Target : kvtest::BitmapTarget {
+    Target(int w, int h) : BitmapTarget(w, h) { dc.SetBkColor(kGrey); }
 };
 
 // A kept picture: left half red, right half blue.

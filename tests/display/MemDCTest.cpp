@@ -1,5 +1,6 @@
 // The paint-time memory context and the persistent off-screen pair.
 #include "MemDC.h"
+#include "BitmapTarget.h"
 #include "OffScreenBuffer.h"
 
 #include <gtest/gtest.h>
@@ -15,19 +16,8 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kGrey = RGB(50, 50, 50);
 
-// A window-like target: a bitmap-backed context standing in for the paint context.
-struct Target {
-    CDC dc;
-    CBitmap bmp;
-    CBitmap* old = nullptr;
-    Target(int w, int h) {
-        dc.CreateCompatibleDC(nullptr);
-        bmp.CreateCompatibleBitmap(&dc, w, h);
-        old = dc.SelectObject(&bmp);
-        dc.FillSolidRect(0, 0, w, h, RGB(1, 2, 3));
-    }
-    ~Target() { dc.SelectObject(old); }
-};
+using Target = kvtest::BitmapTarget;
+using kvtest::kTargetColor;
 
 TEST(MemDC, DrawingReachesTheTargetOnlyWhenTheMemDCIsDestroyed) {
     Target t(40, 30);
@@ -41,15 +31,15 @@ TEST(MemDC, DrawingReachesTheTargetOnlyWhenTheMemDCIsDestroyed) {
         mem.LineTo(25, 10);
         mem.SelectObject(old);
         EXPECT_EQ(mem.GetPixel(5, 10), kRed);
-        EXPECT_EQ(t.dc.GetPixel(6, 10), RGB(1, 2, 3)); // nothing shown yet
+        EXPECT_EQ(t.dc.GetPixel(6, 10), kTargetColor); // nothing shown yet
     }
     EXPECT_EQ(t.dc.GetPixel(5, 10), kRed);
     EXPECT_EQ(t.dc.GetPixel(24, 10), kRed);
     // The rest of the rectangle shows the target's background colour; outside it is untouched.
     EXPECT_EQ(t.dc.GetPixel(5, 5), kGrey);
     EXPECT_EQ(t.dc.GetPixel(24, 19), kGrey);
-    EXPECT_EQ(t.dc.GetPixel(25, 10), RGB(1, 2, 3));
-    EXPECT_EQ(t.dc.GetPixel(4, 4), RGB(1, 2, 3));
+    EXPECT_EQ(t.dc.GetPixel(25, 10), kTargetColor);
+    EXPECT_EQ(t.dc.GetPixel(4, 4), kTargetColor);
 }
 
 TEST(MemDC, WithoutARectangleTheTargetsClipBoxIsUsed) {
@@ -69,8 +59,8 @@ TEST(MemDC, AnEmptyClientDrawsAndCopiesNothing) {
         mem.MoveTo(0, 0);
         EXPECT_FALSE(mem.LineTo(9, 9));
     }
-    EXPECT_EQ(t.dc.GetPixel(0, 0), RGB(1, 2, 3));
-    EXPECT_EQ(t.dc.GetPixel(9, 9), RGB(1, 2, 3));
+    EXPECT_EQ(t.dc.GetPixel(0, 0), kTargetColor);
+    EXPECT_EQ(t.dc.GetPixel(9, 9), kTargetColor);
     CMemDC none(nullptr); // no target at all is harmless too
     EXPECT_FALSE(none.LineTo(1, 1));
 }
