@@ -94,6 +94,11 @@ TEST_F(Keys, AcceleratorsActOnceWhileASidePanelListHasTheFocus) {
     // A key that is no accelerator reaches the list.
     Key(Qt::Key_Up);
     EXPECT_EQ(doc->m_ch1.GetVoltsPerDivIndex(), 5);
+    // Alt+Enter, a system key, reaches the main window's accelerator from the list too.
+    ASSERT_FALSE(view->IsFrameFullScreen());
+    Key(Qt::Key_Return, Qt::AltModifier);
+    EXPECT_TRUE(view->IsFrameFullScreen());
+    EXPECT_EQ(doc->m_ch1.GetVoltsPerDivIndex(), 5);
 }
 
 TEST_F(Keys, FunctionKeysOpenTheirUtilities) {
@@ -138,6 +143,14 @@ protected:
     void Drag(QPoint from, QPoint to) {
         QTest::mousePress(Panel(), Qt::LeftButton, Qt::NoModifier, from);
         for (int i = 0; i < 3; ++i)
+            QTest::mouseMove(Panel(), to);
+        QTest::mouseRelease(Panel(), Qt::LeftButton, Qt::NoModifier, to);
+        QApplication::processEvents();
+    }
+    // The same with seven moves: whatever hovering came before, a move at `to` acts.
+    void LongDrag(QPoint from, QPoint to) {
+        QTest::mousePress(Panel(), Qt::LeftButton, Qt::NoModifier, from);
+        for (int i = 0; i < 7; ++i)
             QTest::mouseMove(Panel(), to);
         QTest::mouseRelease(Panel(), Qt::LeftButton, Qt::NoModifier, to);
         QApplication::processEvents();
@@ -198,6 +211,39 @@ TEST_F(Mouse, DraggingTheLevelPointerSetsTheSourceChannelsLevelAndReadout) {
         // The readout: volts/div of the channel x (its position - level) / 32.
         const float volts = (ch == 0 ? 1.0f : 0.1f) * (mine.GetPosition() - expected) / 32.0f;
         EXPECT_NEAR(doc->m_trigger.GetLevelVolts(ch), volts, 1e-5f);
+    }
+}
+
+// A level pointer dragged off its zero line keeps that distance when the zero pointer is dragged
+// afterwards, for CH1 and for CH2, whose zero lines lie apart (positions 128 and 384).
+TEST_F(Mouse, ALevelKeptOffItsZeroMovesWithIt) {
+    const CRect plot = Scope().GetPlotRect();
+    const int H = plot.Height();
+    for (int ch = 0; ch < 2; ++ch) {
+        SCOPED_TRACE(ch);
+        CTrace& mine = ch == 0 ? doc->m_ch1 : doc->m_ch2;
+        const auto zeroMarker = ch == 0 ? CScopeScreen::kMarkerCh1Zero : CScopeScreen::kMarkerCh2Zero;
+        const auto levelMarker = ch == 0 ? CScopeScreen::kMarkerCh1Level : CScopeScreen::kMarkerCh2Level;
+        Command(ID_TRIG_SOURCE_FIRST + static_cast<UINT>(1 - ch));
+        Command(ID_TRIG_SOURCE_FIRST + static_cast<UINT>(ch));
+        Scope().UpdateMarkerPositions();
+        // The level 60 px above (CH1: below) its zero line.
+        const QPoint zero = Centre(Scope().GetMarkerRect(zeroMarker));
+        const QPoint level = Centre(Scope().GetMarkerRect(levelMarker));
+        const int gap = ch == 0 ? 60 : -60;
+        const QPoint levelTo(level.x(), zero.y() + gap);
+        LongDrag(level, levelTo);
+        const float gapValue = doc->m_trigger.GetLevel(ch) - mine.GetPosition();
+        EXPECT_NEAR(gapValue, gap * 511.0f / static_cast<float>(H), 1.5f);
+        // The mouse rests on the dropped level pointer, then goes over to the zero pointer.
+        QTest::mouseMove(Panel(), levelTo);
+        QTest::mouseMove(Panel(), zero);
+        // The zero pointer a fifth of the plot further down (CH2: up): the level goes along.
+        const int move = ch == 0 ? H / 5 : -H / 5;
+        LongDrag(zero, QPoint(zero.x(), zero.y() + move));
+        EXPECT_FLOAT_EQ(mine.GetPosition(), ValueAt(zero.y() + move));
+        EXPECT_NEAR(doc->m_trigger.GetLevel(ch) - mine.GetPosition(), gapValue, 0.01f);
+        EXPECT_EQ(doc->m_trigger.GetMarkerWord(ch), 0); // still inside the plot
     }
 }
 

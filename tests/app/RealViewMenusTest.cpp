@@ -79,6 +79,11 @@ TEST_F(RealView, ReferenceItemsAreGatedByTheReference) {
 
 TEST_F(RealView, AcquisitionModesAndTheirItems) {
     EXPECT_EQ(Item(ID_ACQ_NORMAL).check, 1);
+    // Stopped in Normal mode, Normal stays enabled and checked.
+    Command(ID_ACQUIRE_STOP);
+    EXPECT_TRUE(Item(ID_ACQ_NORMAL).enabled);
+    EXPECT_EQ(Item(ID_ACQ_NORMAL).check, 1);
+    Command(ID_ACQUIRE_START);
     // The demo source has no averaging.
     EXPECT_FALSE(Item(ID_ACQ_AVERAGE).enabled);
     Command(ID_ACQ_PEAK);

@@ -4,6 +4,7 @@
 #include "RealViewSupport.h"
 
 #include "engine/KelvaneDoc.h"
+#include "resources/ScaleLabels.h"
 
 #include <fstream>
 #include <iterator>
@@ -101,6 +102,26 @@ TEST_F(ConnectedView, InterpolationItemsUpTo40nsForAllFourTraces) {
     Command(ID_TIMEDIV_FIRST + 5);
     EXPECT_FALSE(Item(ID_INTERP_LINEAR).enabled);
     EXPECT_EQ(Item(ID_INTERP_LINEAR).check, 0);
+}
+
+// Equivalent-time sampling is offered with an instrument up to 200 ns/div only, and is taken
+// from its item there.
+TEST_F(ConnectedView, EtsItemUpTo200nsPerDivision) {
+    const struct {
+        UINT label; // entry of the time/div commands
+        bool offered;
+    } steps[] = {{4, true}, {6, true}, {7, false}, {10, false}};
+    for (const auto& s : steps) {
+        Command(ID_TIMEDIV_FIRST + s.label);
+        SCOPED_TRACE(kv::kTimeDivLabels[s.label]);
+        EXPECT_EQ(Item(ID_SAMPLING_ETS).enabled, s.offered);
+        EXPECT_EQ(Item(ID_SAMPLING_ETS).check, 0);
+    }
+    Command(ID_TIMEDIV_FIRST + 6); // 200ns
+    Command(ID_SAMPLING_ETS);
+    EXPECT_EQ(doc->m_settings.GetSamplingMode(), 1);
+    EXPECT_EQ(Item(ID_SAMPLING_ETS).check, 1);
+    EXPECT_EQ(Item(ID_SAMPLING_REALTIME).check, 0);
 }
 
 } // namespace

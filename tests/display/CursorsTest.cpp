@@ -96,7 +96,11 @@ TEST_F(CursorsTest, VoltageBetweenTheHorizontalCursors) {
     EXPECT_EQ(volt({50, 100}, {50, 300}), "Volt = 2.000 V");
     EXPECT_EQ(volt({50, 100}, {50, 50}), "Volt = -500.000 mV");
     EXPECT_EQ(volt({50, 100}, {50, 100}), "Volt = 0.000 kV"); // the same y
-    doc.m_ch1.SetVoltsPerDivIndex(0);                         // 10 mV/div
+    // Exactly 1 V reads in volts and exactly 1 mV in millivolts, either way round.
+    EXPECT_EQ(volt({50, 100}, {50, 200}), "Volt = 1.000 V");
+    EXPECT_EQ(volt({50, 200}, {50, 100}), "Volt = -1.000 V");
+    doc.m_ch1.SetVoltsPerDivIndex(0); // 10 mV/div: 10 px are 1 mV
+    EXPECT_EQ(volt({50, 100}, {50, 110}), "Volt = 1.000 mV");
     EXPECT_EQ(volt({50, 100}, {50, 101}), "Volt = 100.000 uV");
     doc.m_ch1.SetVoltsPerDivIndex(9); // 10 V/div x1000
     doc.m_ch1.SetProbe(3);

@@ -275,9 +275,17 @@ TEST_F(ScopeScreenTest, FftTraceFollowsScaleZoomAndStaysInsideTheSpectrum) {
     fft.m_spectrum[128] = 1.0; // 1 V at 0.5 V per division: two divisions up
     Draw(s);
     EXPECT_EQ(s.At(static_cast<int>(21 + 128 * 758.0 / 256), static_cast<int>(616 - 75.25 - 150.5)), purple);
+    // The line starts at the left edge on point 0's level: 1 V there lifts the start two divisions
+    // (y 390), and point 1 at 0 V pulls it back to the base (y 541) within three pixels, so the
+    // column inside the frame carries the steep fall through the upper half of that span.
+    fft.m_spectrum[128] = 0.0;
+    fft.m_spectrum[0] = 1.0;
+    Surface first(800, 630);
+    Draw(first);
+    EXPECT_GT(first.Count(purple, 22, 420, 23, 480), 40);
+    fft.m_spectrum[0] = 0.0;
     // Zoom 2 doubles the step: point 64 lies where point 128 lay without zoom, and point 128 at the
     // right edge.
-    fft.m_spectrum[128] = 0.0;
     fft.m_spectrum[64] = 1.0;
     fft.m_nZoom = 2;
     Surface z(800, 630);

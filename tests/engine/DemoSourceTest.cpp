@@ -249,6 +249,34 @@ TEST_F(DemoDocTest, ParametersFollowTheSettings) {
     EXPECT_EQ(doc.m_demo.Generator(0).m_nDcOffset, 0);
 }
 
+// Each generator takes its own channel's trigger level: with the source on CH2 only CH2's level
+// decides whether the demo triggers, whatever CH1's level is.
+TEST_F(DemoDocTest, EachGeneratorTakesItsOwnChannelsLevel) {
+    doc.m_demo.SetDrift(0);
+    for (CTrace* t : {&doc.m_ch1, &doc.m_ch2}) {
+        t->SetOn(1);
+        t->SetVoltsPerDivIndex(7); // 2 V/div: 4 V -> 64 codes, the signal spans 311 +- 32
+        t->SetPosition(200.0f);
+    }
+    doc.m_trigger.SetSource(1);
+    doc.m_trigger.SetLevel(CTrigger::kLevelCh1, 20.0f);  // word 491: far outside
+    doc.m_trigger.SetLevel(CTrigger::kLevelCh2, 200.0f); // word 311: the middle of the signal
+    doc.UpdateDemoParameters();
+    EXPECT_EQ(doc.m_demo.Generator(0).m_nLevel, 491);
+    EXPECT_EQ(doc.m_demo.Generator(1).m_nLevel, 311);
+    EXPECT_EQ(doc.m_demo.ComputeTriggerPhase(), CDemoSource::kTriggered);
+    // The other way round nothing triggers while the source stays on CH2.
+    doc.m_trigger.SetLevel(CTrigger::kLevelCh1, 200.0f);
+    doc.m_trigger.SetLevel(CTrigger::kLevelCh2, 20.0f);
+    doc.UpdateDemoParameters();
+    EXPECT_EQ(doc.m_demo.Generator(1).m_nLevel, 491);
+    EXPECT_EQ(doc.m_demo.ComputeTriggerPhase(), CDemoSource::kNotTriggered);
+    // Back on CH1 its own level inside the signal triggers.
+    doc.m_trigger.SetSource(0);
+    doc.UpdateDemoParameters();
+    EXPECT_EQ(doc.m_demo.ComputeTriggerPhase(), CDemoSource::kTriggered);
+}
+
 TEST_F(DemoDocTest, HugeAmplitudeSaturatesInsteadOfWrapping) {
     doc.m_demo.SetAmplitude(40.0);
     doc.m_ch1.SetCoupling(0);

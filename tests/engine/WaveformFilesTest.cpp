@@ -243,6 +243,30 @@ TEST_F(WaveformFilesTest, CsvLayoutFollowsTheModel) {
     EXPECT_EQ(lines[2].substr(lines[2].size() - 4), ",0,0");
 }
 
+// The 10240-point window of models 2 and 5 comes from the chosen channel, on that channel's
+// scale: loaded back into a CH1 set like the saved CH2, it gives CH2's samples, not CH1's.
+TEST_F(WaveformFilesTest, CsvWindowOfTheLongRecordModelsIsTheSaveChannel) {
+    FillRecord(doc.m_ch1, 10240);
+    doc.m_ch2.SetRecordLength(10240);
+    for (std::int32_t i = 0; i < 10240; ++i)
+        doc.m_ch2.GetWorkRecord()[i] = static_cast<std::int16_t>(300 + (i * 11) % 150);
+    doc.m_ch2.SetVoltsPerDivIndex(3); // 100 mV/div
+    doc.m_ch2.SetPosition(300.0f);
+    other.m_ch1.SetVoltsPerDivIndex(3);
+    other.m_ch1.SetPosition(300.0f);
+    doc.m_nSaveChannel = 1;
+    const std::string p = dir.File("window.csv");
+    for (int model : {2, 5}) {
+        SCOPED_TRACE(model);
+        doc.m_nModel = model;
+        ASSERT_EQ(doc.SaveCsvFile(p.c_str()), 1);
+        ASSERT_EQ(other.LoadCsvFile(p.c_str()), 1);
+        ASSERT_EQ(other.m_ch1.GetRecordLength(), 10240);
+        EXPECT_TRUE(std::equal(doc.m_ch2.GetWorkRecord(), doc.m_ch2.GetWorkRecord() + 10240,
+                               other.m_ch1.GetWorkRecord()));
+    }
+}
+
 TEST_F(WaveformFilesTest, RefusedCsvFilesChangeNothing) {
     const std::string p = dir.File("bad.csv");
     other.m_ch1.SetRecordLength(14336);

@@ -228,14 +228,25 @@ TEST_F(FrontEnd, TriggerCommandPacksFlagsSourceAndValue) {
     EXPECT_EQ(dsoSetTriggerAndSampleRate(0, 1, 7, s.w, 1, 1, 1, 0), 7);
     s = Make(1, 1, 3, 50, 1, 10, 0);
     EXPECT_EQ(dsoSetTriggerAndSampleRate(0, 1, 0, s.w, 0, 0, 6, 0xFF), 0);
+    // The external sources, 3 and 4 (EXT/10), are both taken and share code 2.
+    s = Make(3, 1, 20, 50, 1, 10, 0);
+    EXPECT_EQ(dsoSetTriggerAndSampleRate(0, 0, 0, s.w, 0, 0, 1, 0), 0);
+    s = Make(4, 1, 20, 50, 1, 10, 0);
+    EXPECT_EQ(dsoSetTriggerAndSampleRate(0, 0, 0, s.w, 0, 0, 1, 0), 0);
+    // A source past EXT/10 sends nothing.
+    s = Make(5, 1, 20, 50, 1, 10, 0);
+    EXPECT_EQ(dsoSetTriggerAndSampleRate(0, 0, 0, s.w, 0, 0, 1, 0), 0);
     const auto w = BulkWrites();
-    ASSERT_EQ(w.size(), 3u);
+    ASSERT_EQ(w.size(), 5u);
     // 0x80 flag B | 0x20 trigger | source 0 -> code 1 (0x08) | channels 2 (0x04) | T 12 flag 1.
     EXPECT_EQ(w[0].data, Bytes({0x0E, 0x00, 0xAD, 0x00, 0x78, 0x56, 0x34, 0x12}));
     // 0x80 | 0x40 flag A | trigger cleared | source 2 -> code 3 (0x18) | 0x04 | T 25 flag 0.
     EXPECT_EQ(w[1].data, Bytes({0x0E, 0x00, 0xDC, 0x01, 0, 0, 0, 0}));
     // trigger 1 (0x20) | source 1 -> code 0 | channels 1 (0x02) | T 3 one channel: flag 0.
     EXPECT_EQ(w[2].data, Bytes({0x0E, 0x00, 0x22, 0x02, 0xFF, 0, 0, 0}));
+    // Code 2 (0x10) | channels 1 (0x02) | T 20 flag 1.
+    EXPECT_EQ(w[3].data, Bytes({0x0E, 0x00, 0x13, 0x01, 0, 0, 0, 0}));
+    EXPECT_EQ(w[4].data, w[3].data);
 }
 
 TEST_F(FrontEnd, TimeBaseFlagAndSourceCodeTables) {
