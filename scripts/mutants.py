@@ -248,6 +248,8 @@ def main():
     ap.add_argument("--exclude", action="append", default=list(DEFAULT_EXCLUDE),
                     help="gtest name pattern left out of every run")
     args = ap.parse_args()
+    # The workers change into their tree copies, so a relative folder is taken from here, once.
+    args.work = os.path.abspath(args.work)
 
     mutants = parse_data(args.data)
     if args.only:
