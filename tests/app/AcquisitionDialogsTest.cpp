@@ -446,8 +446,8 @@ TEST_F(AcquisitionDialogs, DemoSettingIgnoresEnterAndHidesOnEscape) {
 // ---- Texts by control id ------------------------------------------------------------------------
 
 TEST_F(AcquisitionDialogs, TextsComeFromTheLanguageByIdButListsAndValuesStay) {
-    char tmpl[] = "/tmp/kv-dialogs-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    std::string tmpl = kvtest::OutputDir() + "/kv-dialogs-XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
     const std::string folder = std::string(tmpl) + "/language";
     ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
     const std::string lug = "[App]\n199=Mittelwert\n1108=Anzahl\n1109=x\n184=Helligkeit\n1088=Nachleuchten\n"
@@ -492,7 +492,7 @@ TEST_F(AcquisitionDialogs, TextsComeFromTheLanguageByIdButListsAndValuesStay) {
 
     std::remove(path.c_str());
     ::rmdir(folder.c_str());
-    ::rmdir(tmpl);
+    ::rmdir(tmpl.c_str());
 }
 
 TEST_F(AcquisitionDialogs, PicturesOfTheFourDialogsShowTheirCaptions) {

@@ -340,3 +340,27 @@ TEST(AutosetProgress, StepsTextsAndPaint) {
     KvSaveDCPng(dc.GetSafeHdc(), (kvtest::OutputDir() + "/autoset-progress.png").c_str());
     dc.SelectObject(old);
 }
+
+// Every list reaches its last level, "-10" (index 20), when opening and when chosen.
+TEST_F(CalibrationDialogs, CalibrateDataListsReachTheLastLevel) {
+    for (int i = 0; i < 4; ++i)
+        doc.m_usb.GetAdjustmentWords()[i] = static_cast<std::int16_t>(20 - i);
+    CCalibrateDataDlg dlg;
+    dlg.SetDocument(&doc);
+    ASSERT_TRUE(dlg.Create(IDD_CALIBRATE_DATA));
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(dlg.m_listLineCal[i].GetCurSel(), 20 - i) << i;
+        CString item;
+        dlg.m_listLineCal[i].GetLBText(20, item);
+        EXPECT_STREQ(item.GetString(), "-10") << i;
+    }
+    for (int i = 0; i < 4; ++i) {
+        doc.m_usb.GetAdjustmentWords()[i] = 0;
+        fake->ClearCalls();
+        dlg.m_listLineCal[i].SetCurSel(20);
+        dlg.OnCommand(MAKEWPARAM(IDC_LINE_CAL_DATA1 + i, CBN_SELCHANGE), 0);
+        EXPECT_EQ(doc.m_usb.GetAdjustmentWords()[i], 20) << i;
+        EXPECT_EQ(fake->CallsOf(15).size(), 1u) << i;
+    }
+    dlg.OnOK();
+}

@@ -225,3 +225,45 @@ TEST_F(CommandsTest, ContextMenuLosesTheFastestStepsOnOtherModels) {
     EXPECT_STREQ(text.GetString(), "Window Mode");
     menu.DestroyMenuEx();
 }
+
+// The CH2 rows of the Channel menu act on CH2 and show CH2's state; CH1 is left as it was.
+TEST_F(CommandsTest, SecondChannelRowsActOnTheSecondChannel) {
+    doc->SetDemoMode(0);
+    for (CTrace* t : {&doc->m_ch1, &doc->m_ch2}) {
+        t->SetOn(1);
+        t->SetBandwidthLimit(0);
+        t->SetInvert(0);
+        t->SetFilter(0);
+    }
+    struct Case {
+        UINT ch2Id, ch1Id;
+        int (*get)(const CTrace&);
+    };
+    const Case cases[] = {
+        {ID_CH2_BWLIMIT, ID_CH1_BWLIMIT,
+         [](const CTrace& t) { return static_cast<int>(t.IsBandwidthLimit()); }},
+        {ID_CH2_INVERT, ID_CH1_INVERT, [](const CTrace& t) { return static_cast<int>(t.IsInverted()); }},
+        {ID_CH2_FILTER_FIRST + 2, ID_CH1_FILTER_FIRST + 2,
+         [](const CTrace& t) { return t.GetFilter() == 2 ? 1 : 0; }},
+    };
+    for (const Case& c : cases) {
+        Run(c.ch2Id);
+        EXPECT_EQ(c.get(doc->m_ch2), 1) << c.ch2Id;
+        EXPECT_EQ(c.get(doc->m_ch1), 0) << c.ch2Id;
+        EXPECT_EQ(State(c.ch2Id), std::make_pair(true, 1)) << c.ch2Id;
+        EXPECT_EQ(State(c.ch1Id), std::make_pair(true, 0)) << c.ch1Id;
+    }
+    // A second toggle turns CH2's back off.
+    Run(ID_CH2_BWLIMIT);
+    EXPECT_EQ(doc->m_ch2.IsBandwidthLimit(), 0);
+    EXPECT_EQ(State(ID_CH2_BWLIMIT), std::make_pair(true, 0));
+
+    // CH2's items follow CH2 alone: on while CH1 is off, greyed while CH2 is off.
+    doc->m_ch1.SetOn(0);
+    for (UINT id : {ID_CH2_BWLIMIT, ID_CH2_INVERT, ID_CH2_FILTER_FIRST, ID_CH2_RESET})
+        EXPECT_TRUE(Update(id).m_bEnabled) << id;
+    doc->m_ch1.SetOn(1);
+    doc->m_ch2.SetOn(0);
+    for (UINT id : {ID_CH2_BWLIMIT, ID_CH2_INVERT, ID_CH2_FILTER_FIRST, ID_CH2_RESET})
+        EXPECT_FALSE(Update(id).m_bEnabled) << id;
+}

@@ -15,6 +15,7 @@
 
 #include "TestOutput.h"
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -429,3 +430,56 @@ TEST_F(PassFailDialog, PictureShowsEveryCaptionAndTheCounts) {
 }
 
 } // namespace
+
+namespace {
+
+// A sine of `amplitude` codes around `centre`, `cycles` periods over the 500 display points.
+void Sine(CTrace& trace, int centre, int amplitude, double cycles, double phase) {
+    for (int i = 0; i < CTrace::kScreenPoints; ++i)
+        trace.GetScreenTrace()[i] = static_cast<std::int16_t>(
+            centre +
+            std::lround(amplitude * std::sin(2.0 * M_PI * cycles * i / CTrace::kScreenPoints + phase)));
+}
+
+} // namespace
+
+// A mask made from CH2 judges CH2's frames, whatever CH1 shows meanwhile.
+TEST_F(PassFailDialog, ASecondChannelMaskJudgesTheSecondChannel) {
+    doc.m_ch1.SetOn(1);
+    doc.m_ch2.SetOn(1);
+    Sine(doc.m_ch1, 300, 80, 3.0, 0.0);
+    Sine(doc.m_ch2, 220, 60, 2.0, 1.0);
+    Open();
+    Choose(dlg, dlg.m_listSource, IDC_PF_SOURCE, 1);
+    Click(dlg, IDC_PF_CREATE);
+    EXPECT_EQ(doc.m_passFail.m_nSource, 1);
+    Click(dlg, IDC_PF_START);
+
+    // CH1 moves far off; CH2 is unchanged and passes.
+    Sine(doc.m_ch1, 120, 100, 5.0, 0.5);
+    dlg.CountFrame();
+    dlg.CountFrame();
+    // CH2 moves up by 150 codes and fails.
+    Sine(doc.m_ch2, 370, 60, 2.0, 1.0);
+    dlg.CountFrame();
+    const CPassFail& pf = doc.m_passFail;
+    EXPECT_EQ(pf.m_nPassed, 2u);
+    EXPECT_EQ(pf.m_nFailed, 1u);
+    EXPECT_STREQ(Text(dlg, IDC_PF_PASS_COUNT), "2");
+    EXPECT_STREQ(Text(dlg, IDC_PF_FAIL_COUNT), "1");
+    EXPECT_STREQ(Text(dlg, IDC_PF_TOTAL_COUNT), "3");
+}
+
+// The output list and the stop check take effect as they change, before Create or Start.
+TEST_F(PassFailDialog, OutputChoiceAndStopCheckAreStoredAsTheyChange) {
+    Open();
+    for (int output : {3, 2, 1, 0, 3}) {
+        Choose(dlg, dlg.m_listOutput, IDC_PF_OUTPUT, output);
+        EXPECT_EQ(doc.m_passFail.m_nOutput, output);
+    }
+    for (int check : {BST_CHECKED, BST_UNCHECKED}) {
+        dlg.m_chkStopWhenOutput.SetCheck(check);
+        Click(dlg, IDC_PF_STOP_WHEN_OUTPUT);
+        EXPECT_EQ(doc.m_passFail.m_bStop, check == BST_CHECKED ? 1 : 0);
+    }
+}

@@ -9,8 +9,10 @@
 #include <gtest/gtest.h>
 
 #include "TestOutput.h"
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 using namespace apptest;
 
@@ -148,4 +150,48 @@ TEST_F(ViewPrinting, PrintsOnePageIntoAPdfFile) {
     std::fclose(f);
     EXPECT_STREQ(head, "%PDF");
     std::rename(path.c_str(), (kvtest::OutputDir() + "/test-report.pdf").c_str());
+}
+
+// CH2's settings line (at 0.78 H) prints CH2's volts/div and coupling: CH1's settings leave it
+// alone, CH2's own change it.
+TEST_F(ViewPrinting, TheSecondChannelsSettingsLineShowsItsOwnSettings) {
+    ASSERT_TRUE(view && doc);
+    doc->m_ch1.SetOn(0);
+    doc->m_ch2.SetOn(1);
+    doc->m_math.SetOn(0);
+    doc->m_ref.SetOn(0);
+    for (CTrace* t : {&doc->m_ch1, &doc->m_ch2}) {
+        t->SetProbe(0);
+        t->SetVoltsPerDivIndex(3);
+        t->SetCoupling(0);
+    }
+    auto line = [&] {
+        std::vector<COLORREF> pixels;
+        Preview(1000, 1000, [&](CDC& page) {
+            for (int y = 776; y < 800; ++y)
+                for (int x = 0; x < 1000; ++x)
+                    pixels.push_back(page.GetPixel(x, y));
+        });
+        return pixels;
+    };
+    const std::vector<COLORREF> first = line();
+    ASSERT_FALSE(first.empty());
+    EXPECT_GT(std::count_if(first.begin(), first.end(), [](COLORREF c) { return c != RGB(255, 255, 255); }),
+              50);
+    // CH1 is off: its line (0.76 H) and its "CH1 :" label (50u, 710v) stay blank; "CH2 :" is printed.
+    Preview(1000, 1000, [&](CDC& page) {
+        EXPECT_EQ(CountColour(page, 40, 756, 960, 776, RGB(255, 255, 255)), 920 * 20);
+        EXPECT_EQ(CountColour(page, 50, 706, 130, 734, RGB(255, 255, 255)), 80 * 28);
+        EXPECT_LT(CountColour(page, 250, 706, 330, 734, RGB(255, 255, 255)), 80 * 28);
+    });
+
+    doc->m_ch1.SetVoltsPerDivIndex(8);
+    doc->m_ch1.SetCoupling(1);
+    EXPECT_TRUE(line() == first) << "CH1's settings changed CH2's line";
+
+    doc->m_ch2.SetVoltsPerDivIndex(8);
+    const std::vector<COLORREF> volts = line();
+    EXPECT_FALSE(volts == first) << "CH2's volts/div did not reach its line";
+    doc->m_ch2.SetCoupling(1);
+    EXPECT_FALSE(line() == volts) << "CH2's coupling did not reach its line";
 }

@@ -286,6 +286,53 @@ TEST_F(RecordDialog, AnEmptyRecordingCannotBePlayed) {
     std::remove(path.c_str());
 }
 
+// A CH2 recording plays back onto CH2 under the settings it was taken with; CH1 is switched off
+// and keeps its own trace and settings.
+TEST_F(RecordDialog, ASecondChannelRecordingPlaysBackOntoTheSecondChannel) {
+    doc.m_ch2.SetOn(1);
+    doc.SetCh1VoltDiv(7);
+    doc.SetCh1Coupling(0);
+    doc.SetCh1Position(300.0f);
+    doc.SetCh2VoltDiv(3);
+    doc.SetCh2Coupling(1);
+    doc.SetCh2Position(200.0f);
+    Open();
+    Choose(dlg, dlg.m_comboSource, IDC_RECORD_SOURCE, 1);
+    Record(3, 10);
+    ASSERT_EQ(doc.m_record.m_nFramesRecorded, 3);
+    EXPECT_EQ(doc.m_record.m_frames[5], doc.m_ch2.GetScreenTrace()[5]);
+    for (int f = 0; f < 3; ++f)
+        doc.m_record.m_frames[static_cast<std::size_t>(f) * CTrace::kScreenPoints] =
+            static_cast<std::int16_t>(60 + f);
+
+    // The settings change after the recording; play-back brings CH2's back.
+    doc.SetCh2VoltDiv(8);
+    doc.SetCh2Coupling(2);
+    doc.SetCh2Position(50.0f);
+    FillTrace(doc.m_ch1, 33);
+    const std::int16_t ch1First = doc.m_ch1.GetScreenTrace()[0];
+    Type(dlg, IDC_PLAY_INTERVAL, "10");
+    Click(dlg, IDC_BUTTON_PLAY);
+    EXPECT_EQ(doc.m_ch2.IsOn(), 1);
+    EXPECT_EQ(doc.m_ch1.IsOn(), 0);
+    EXPECT_EQ(doc.m_ch2.GetVoltsPerDivIndex(), 3);
+    EXPECT_EQ(doc.m_ch2.GetCoupling(), 1);
+    EXPECT_FLOAT_EQ(doc.m_ch2.GetPosition(), 200.0f);
+    EXPECT_EQ(doc.m_ch1.GetVoltsPerDivIndex(), 7);
+    EXPECT_EQ(doc.m_ch1.GetCoupling(), 0);
+    EXPECT_FLOAT_EQ(doc.m_ch1.GetPosition(), 300.0f);
+    for (int i = 0; i < 50 && doc.m_record.m_bPlaying; ++i)
+        ProcessEventsFor(10);
+    ASSERT_EQ(doc.m_record.m_bPlaying, 0);
+    EXPECT_EQ(doc.m_ch2.GetScreenTrace()[0], 62);
+    EXPECT_EQ(doc.m_ch1.GetScreenTrace()[0], ch1First);
+
+    // Choosing a frame by hand also shows it on CH2.
+    Type(dlg, IDC_PLAY_CURRENT_FRAME, "2");
+    EXPECT_EQ(doc.m_ch2.GetScreenTrace()[0], 61);
+    EXPECT_EQ(doc.m_ch1.GetScreenTrace()[0], ch1First);
+}
+
 TEST(RecordDialogChannels, RecordingAChannelThatWasOffTellsTheInstrument) {
     kv::EnsureApplication();
     auto fake = std::make_shared<kv::RecordingZendral>();

@@ -4,6 +4,7 @@
 // windows), pictures read back from the real widgets, and language files written under the
 // build folder.
 #include "AppTestSupport.h"
+#include "TestOutput.h"
 
 #include "resources/Resource.h"
 #include "system/Profile.h"
@@ -34,9 +35,7 @@ namespace apptest {
 class ScratchFolder {
 public:
     explicit ScratchFolder(const std::string& name) {
-        const char* out = std::getenv("KV_TEST_OUTPUT");
-        m_path = std::string(out ? out : kv::ProgramFolder().c_str()) + "/" + name + "-" +
-                 std::to_string(::getpid());
+        m_path = kvtest::OutputDir() + "/" + name + "-" + std::to_string(::getpid());
         ::mkdir(m_path.c_str(), 0700);
     }
     ~ScratchFolder() {

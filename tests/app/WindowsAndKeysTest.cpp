@@ -3,6 +3,7 @@
 // keep their keys, and the main window's accelerators act only on the main window.
 #include "AppTestSupport.h"
 #include "ModalKeys.h"
+#include "TestOutput.h"
 
 #include "app/CalibrationDlg.h"
 #include "app/PulseWidthDlg.h"
@@ -76,8 +77,7 @@ std::vector<std::int16_t> ScreenTrace(const CTrace& trace) {
 }
 
 fs::path OutputDir(const char* name) {
-    const char* out = std::getenv("KV_TEST_OUTPUT");
-    fs::path dir = fs::path(out ? out : kv::TempFolder()) / name;
+    fs::path dir = fs::path(kvtest::OutputDir()) / name;
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;

@@ -3,6 +3,7 @@
 #include "ScreenTestSupport.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace {
@@ -146,6 +147,39 @@ TEST_F(CursorsTest, VoltageAtTheTraceCursor) {
     Resize(542, 828);
     doc.m_ch1.SetOn(0);
     EXPECT_EQ(at(121), "Volt = 0.000 V");
+}
+
+// The trace cursor reads the cursor source's own point: with the zero at position 127.875 a code
+// of 447 lies 63.875 codes up, exactly 1 V at 1 V/div (63.875 x 8 / 511), which reads in volts;
+// one code less reads in millivolts. Both channels carry a different varying signal.
+TEST_F(CursorsTest, VoltAtTheCursorReadsItsOwnChannelUpToExactlyOneVolt) {
+    Resize(542, 828); // W = 500: point u lies at x = 21 + u
+    doc.m_ch2.SetOn(1);
+    std::int16_t* ch1 = doc.m_ch1.GetScreenTrace();
+    std::int16_t* ch2 = doc.m_ch2.GetScreenTrace();
+    for (int i = 0; i < 500; ++i) {
+        ch1[i] = static_cast<std::int16_t>(383 + 60 * std::sin(i * 0.11));
+        ch2[i] = static_cast<std::int16_t>(200 + 90 * std::cos(i * 0.07));
+    }
+    const struct {
+        std::int16_t source;
+        CTrace& trace;
+        CTrace& other;
+    } channels[] = {{0, doc.m_ch1, doc.m_ch2}, {1, doc.m_ch2, doc.m_ch1}};
+    for (const auto& c : channels) {
+        screen.SetCursorSource(c.source);
+        c.trace.SetPosition(127.875f);
+        c.other.SetPosition(300.0f);
+        c.trace.GetScreenTrace()[100] = 447;
+        c.other.GetScreenTrace()[100] = 100;
+        Place(2, CPoint(121, 300), CPoint(121, 300));
+        EXPECT_EQ(S(screen.FormatVoltAtCursor()), "Volt = 1.000 V") << c.source;
+        c.trace.GetScreenTrace()[100] = 446; // 62.875 x 8 / 511
+        EXPECT_EQ(S(screen.FormatVoltAtCursor()), "Volt = 984.344 mV") << c.source;
+        CString p1, p2, p3;
+        screen.GetReadoutPanes(p1, p2, p3);
+        EXPECT_EQ(S(p3), "Volt = 984.344 mV") << c.source;
+    }
 }
 
 TEST_F(CursorsTest, FftReadoutsStayInsideTheSpectrumWhenThePlotShrinks) {

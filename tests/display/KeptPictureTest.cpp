@@ -3,6 +3,7 @@
 #include "BitmapTarget.h"
 #include "MemDC.h"
 #include "OffScreenBuffer.h"
+#include "TestOutput.h"
 #include "system/Paths.h"
 
 #include <gtest/gtest.h>
@@ -122,9 +123,7 @@ TEST(KeptPicture, IsShownAgainWithoutDrawingUntilARedrawOrASizeChange) {
 
 TEST(KeptPicture, APrinterGetsThePictureAndStaysValid) {
     // Under the build folder: the test run's output folder, else beside the test program.
-    const char* out = std::getenv("KV_TEST_OUTPUT");
-    const std::string path =
-        (out && *out ? std::string(out) : kv::ProgramFolder()) + "/kept_picture_print.pdf";
+    const std::string path = kvtest::OutputDir() + "/kept_picture_print.pdf";
     CDC printer;
     ASSERT_TRUE(printer.CreatePrintFileDC(path.c_str(), 200, 100, 72));
     DOCINFO di;

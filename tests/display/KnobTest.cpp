@@ -227,6 +227,70 @@ TEST_F(KnobTest, PictureShowsCapPointerAndBlackHubOutline) {
     EXPECT_GT(s.Count(kWhite, 25, 49, 37, 62), 5);
 }
 
+// Every knob's cap takes its own trace's colour and its pointer its own trace's index: c = (n -
+// index) x 87 / n for the volts/div knobs (n = 9 here), (n + 29 - index) x 87 / (n + 29) for the
+// time base. c = 87 ends at the lower right, c = 0 at the lower left (25, 56), c = 48 up and
+// right at (51, 20).
+TEST_F(KnobTest, EachKnobShowsItsOwnTracesColourAndIndex) {
+    constexpr COLORREF kCh2 = RGB(255, 255, 0);
+    doc.m_ch2.SetColor(kCh2);
+    doc.m_math.SetOn(1);
+    enum Pointer { kLowerRight, kLowerLeft, kUpRight };
+    const CRect regions[] = {CRect(50, 49, 62, 62), CRect(25, 49, 37, 62), CRect(47, 18, 55, 30)};
+    // Other indexes on the other traces, so a knob that read the wrong trace points elsewhere.
+    doc.m_ch1.SetVoltsPerDivIndex(2);
+    doc.m_ch2.SetVoltsPerDivIndex(6);
+    doc.m_math.SetVoltsPerDivIndex(7);
+    const struct {
+        std::int16_t id;
+        int index;
+        COLORREF colour;
+        Pointer pointer;
+    } cases[] = {
+        {CKnob::kKnobCh1, 4, kCh1, kUpRight},
+        {CKnob::kKnobCh2, 0, kCh2, kLowerRight},
+        {CKnob::kKnobCh2, 9, kCh2, kLowerLeft},
+        {CKnob::kKnobCh2, 4, kCh2, kUpRight},
+        {CKnob::kKnobMath, 9, CKnob::kMathColor, kLowerLeft},
+        {CKnob::kKnobTime, 38, CKnob::kTimeColor, kLowerLeft},
+        {CKnob::kKnobTime, 0, CKnob::kTimeColor, kLowerRight},
+    };
+    for (const auto& c : cases) {
+        const auto index = static_cast<std::int16_t>(c.index);
+        const std::int16_t keep[] = {doc.m_ch1.GetVoltsPerDivIndex(), doc.m_ch2.GetVoltsPerDivIndex(),
+                                     doc.m_math.GetVoltsPerDivIndex()};
+        if (c.id == CKnob::kKnobCh1)
+            doc.m_ch1.SetVoltsPerDivIndex(index);
+        else if (c.id == CKnob::kKnobCh2)
+            doc.m_ch2.SetVoltsPerDivIndex(index);
+        else if (c.id == CKnob::kKnobMath)
+            doc.m_math.SetVoltsPerDivIndex(index);
+        else
+            doc.m_settings.SetTimeBaseIndex(index);
+        knob.SetKnobId(c.id);
+        PixelSurface s(CKnob::kWidth, CKnob::kHeight);
+        knob.FillBackground(&s.dc, CRect(0, 0, s.w, s.h));
+        knob.DrawKnob(&s.dc, c.id);
+        EXPECT_EQ(s.At(24, 42), c.colour) << c.id << " " << c.index;
+        for (int r = 0; r < 3; ++r) {
+            const CRect& rc = regions[r];
+            const int white = s.Count(kWhite, rc.left, rc.top, rc.right, rc.bottom);
+            if (r == c.pointer)
+                EXPECT_GT(white, 3) << c.id << " " << c.index << " region " << r;
+            else
+                EXPECT_EQ(white, 0) << c.id << " " << c.index << " region " << r;
+        }
+        doc.m_ch1.SetVoltsPerDivIndex(keep[0]);
+        doc.m_ch2.SetVoltsPerDivIndex(keep[1]);
+        doc.m_math.SetVoltsPerDivIndex(keep[2]);
+    }
+    // A channel that is off is grey, whatever the other channel shows.
+    doc.m_ch2.SetOn(0);
+    PixelSurface off(CKnob::kWidth, CKnob::kHeight);
+    knob.DrawKnob(&off.dc, CKnob::kKnobCh2);
+    EXPECT_EQ(off.At(24, 42), CKnob::kOffColor);
+}
+
 TEST_F(KnobTest, PaintGoesThroughTheOffScreenPair) {
     knob.SetKnobId(CKnob::kKnobTime);
     PixelSurface direct(CKnob::kWidth, CKnob::kHeight);

@@ -103,6 +103,78 @@ TEST_F(MarkersTest, LevelPointersLeavingThePlotArePinnedAtItsEdgeWithTheirStateS
     EXPECT_EQ(screen.GetMarkerRect(CScopeScreen::kMarkerExtLevel).top, -108);
 }
 
+// The level pointer of either channel by its state: above the plot (2) the point sits at
+// (x - 4, T - 6) and the body hangs below it; below the plot (3) at (x - 4, B + 6) with the body
+// above it; inside (0) at (x, y) pointing left. x = R + 21 = 800.
+TEST_F(MarkersTest, LevelPointerPointAndBodyByStateForEitherChannel) {
+    const struct {
+        std::int16_t source;
+        Marker marker;
+        COLORREF colour;
+    } channels[] = {{0, CScopeScreen::kMarkerCh1Level, kCh1}, {1, CScopeScreen::kMarkerCh2Level, kCh2}};
+    for (const auto& c : channels) {
+        doc.m_trigger.SetSource(c.source);
+        const struct {
+            float level;
+            std::int16_t state;
+            float x, y;
+            CPoint body, empty;
+        } states[] = {
+            {-100.0f, 2, 796.0f, 8.0f, CPoint(786, 20), CPoint(786, 608)},
+            {900.0f, 3, 796.0f, 622.0f, CPoint(786, 608), CPoint(786, 20)},
+            {256.0f, 0, 800.0f, 14.0f + 256.0f * 602.0f / 511.0f, CPoint(786, 315), CPoint(786, 608)},
+        };
+        for (const auto& st : states) {
+            doc.m_trigger.SetLevel(c.source, st.level);
+            doc.m_trigger.SetMarkerWord(c.source, st.state);
+            screen.UpdateMarkerPositions();
+            const CScopeScreen::MarkerPoint p = screen.GetMarkerPoint(c.marker);
+            EXPECT_FLOAT_EQ(p.x, st.x) << c.source << " " << st.state;
+            EXPECT_FLOAT_EQ(p.y, st.y) << c.source << " " << st.state;
+            ScreenSurface s(800, 630);
+            Draw(s);
+            EXPECT_EQ(s.At(st.body.x, st.body.y), c.colour) << c.source << " " << st.state;
+            EXPECT_EQ(s.At(st.empty.x, st.empty.y), kBand) << c.source << " " << st.state;
+        }
+        doc.m_trigger.SetMarkerWord(c.source, 0);
+    }
+}
+
+// Full screen: every pointer is an open arrow in its own colour. Zero arrows at x0 = 0 run right
+// from (0, y), level arrows left from (800, y), the position arrow down from (400, 0); positions
+// 128 and 384 give y = 157.8 and 473.4, the external level 256 gives 315.6.
+TEST_F(MarkersTest, FullScreenArrowsTakeTheirOwnPointersColours) {
+    screen.SetFullScreenQuery([] { return true; });
+    Resize(800, 630);
+    const struct {
+        std::int16_t source;
+        COLORREF ch1Level, ch2Level, extLevel;
+    } sources[] = {
+        {0, kCh1, 0, 0}, {1, 0, kCh2, 0}, {2, kCh1, kCh2, 0}, {3, 0, 0, kExt}, {4, 0, 0, kExt},
+    };
+    for (const auto& src : sources) {
+        doc.m_trigger.SetSource(src.source);
+        ScreenSurface s(800, 630);
+        Draw(s);
+        EXPECT_EQ(s.At(7, 157), kCh1) << src.source;
+        EXPECT_EQ(s.At(7, 473), kCh2) << src.source;
+        EXPECT_EQ(s.At(400, 8), kTrig) << src.source;
+        EXPECT_EQ(s.At(792, 157) == kCh1, src.ch1Level != 0) << src.source;
+        EXPECT_EQ(s.At(792, 473) == kCh2, src.ch2Level != 0) << src.source;
+        EXPECT_EQ(s.At(792, 315) == kExt, src.extLevel != 0) << src.source;
+    }
+    // X-Y: the CH1 arrow on the top edge at 0.1 x 800 + 383 x 640 / 511 = 559.7, in CH1's colour.
+    doc.m_trigger.SetSource(0);
+    doc.m_settings.SetTimeBaseFormat(2);
+    screen.UpdateMarkerPositions();
+    ScreenSurface xy(800, 630);
+    Draw(xy);
+    xy.Save("Markers-fullscreen-xy");
+    EXPECT_EQ(xy.At(559, 8), kCh1);
+    EXPECT_EQ(xy.At(7, 473), kCh2);
+    EXPECT_NE(xy.At(792, 157), kCh1);
+}
+
 TEST_F(MarkersTest, TheSelectedPointerIsDrawnOnTop) {
     doc.m_ch2.SetPosition(128.0f); // CH2's pointer over CH1's
     screen.UpdateMarkerPositions();
@@ -192,6 +264,40 @@ TEST_F(MarkersTest, DraggingTheCh1ZeroSetsItsPositionAndTheLevelFollows) {
     Drag(CentreOf(CScopeScreen::kMarkerCh2Zero), CPoint(10, 300));
     EXPECT_NEAR(doc.m_ch2.GetPosition(), LevelOfY(300), 1e-3);
     EXPECT_FLOAT_EQ(doc.m_trigger.GetLevel(1), ch2Level);
+}
+
+// A level carried along by a dragged zero stays inside (state 0) up to and including the plot's
+// edges (T = 14, B = 616) and leaves it one pixel beyond, for either channel as the trigger
+// source. CH1's zero is dragged to y = 300, CH2's to y = 400, so the two never overlap.
+TEST_F(MarkersTest, AFollowingLevelIsInsideUpToThePlotEdgesOnEitherChannel) {
+    const struct {
+        std::int16_t source;
+        Marker zero;
+        Marker level;
+        float y;
+    } channels[] = {{0, CScopeScreen::kMarkerCh1Zero, CScopeScreen::kMarkerCh1Level, 300.0f},
+                    {1, CScopeScreen::kMarkerCh2Zero, CScopeScreen::kMarkerCh2Level, 400.0f}};
+    for (const auto& c : channels) {
+        doc.m_trigger.SetSource(c.source);
+        const struct {
+            float offset;
+            std::int16_t state;
+            float pointerY;
+            float level;
+        } cases[] = {
+            {616.0f - c.y, 0, 616.0f, 511.0f},
+            {617.0f - c.y, 3, 622.0f, static_cast<float>(LevelOfY(617))},
+            {14.0f - c.y, 0, 14.0f, 0.0f},
+            {13.0f - c.y, 2, 8.0f, static_cast<float>(LevelOfY(13))},
+        };
+        for (const auto& k : cases) {
+            doc.m_trigger.SetDragValue(k.offset);
+            Drag(CentreOf(c.zero), CPoint(10, static_cast<int>(c.y)));
+            EXPECT_EQ(doc.m_trigger.GetMarkerWord(c.source), k.state) << c.source << " " << k.offset;
+            EXPECT_NEAR(doc.m_trigger.GetLevel(c.source), k.level, 1e-3) << c.source << " " << k.offset;
+            EXPECT_FLOAT_EQ(screen.GetMarkerPoint(c.level).y, k.pointerY) << c.source << " " << k.offset;
+        }
+    }
 }
 
 TEST_F(MarkersTest, MathAndRefDragsWriteTheTracesWithoutADeviceCall) {

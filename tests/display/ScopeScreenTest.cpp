@@ -398,6 +398,72 @@ TEST_F(ScopeScreenTest, ChannelLabelShowsTheProbeLadderEntry) {
     EXPECT_TRUE(SamePixelsOf(s, expected, kCh1, 100, 0, 500, 60));
 }
 
+// Both labels in full-screen mode: CH1's at (W / 5, 20) and CH2's at (W / 10 x 7, 20), each with
+// its own probe ladder entry and in its own colour.
+TEST_F(ScopeScreenTest, ChannelLabelsOfBothChannelsInTheirOwnColours) {
+    screen.SetFullScreenQuery([] { return true; });
+    doc.m_ch2.SetOn(1);
+    doc.m_ch1.SetVoltsPerDivIndex(3); // 100mV
+    doc.m_ch2.SetVoltsPerDivIndex(8); // 5.00V
+    Fill(doc.m_ch1, 20);
+    Fill(doc.m_ch2, 30);
+    Surface s(800, 630), expected(800, 630);
+    Draw(s);
+    s.Save("labels-both");
+    DrawText(expected, "CH1: 100mV/DIV", 25, 160, 20, kCh1);
+    DrawText(expected, "CH2: 5.00V/DIV", 25, 560, 20, kCh2);
+    EXPECT_TRUE(SamePixelsOf(s, expected, kCh1, 100, 0, 500, 60));
+    EXPECT_TRUE(SamePixelsOf(s, expected, kCh2, 500, 0, 800, 60));
+    EXPECT_EQ(s.Count(kCh1, 500, 0, 800, 60), 0);
+    // CH2 off: its label goes, CH1's stays.
+    doc.m_ch2.SetOn(0);
+    Surface one(800, 630);
+    Draw(one);
+    EXPECT_EQ(one.Count(kCh2, 500, 0, 800, 60), 0);
+    EXPECT_TRUE(SamePixelsOf(one, expected, kCh1, 100, 0, 500, 60));
+}
+
+// Every one of the 500 points is a dot, for both channels: running in dot mode, and stopped with
+// fewer display points than screen points. Points 0 and 499 lie on the plot's left and right
+// edges, under the outline; values off the plot put them in the margin bands, where they show.
+TEST_F(ScopeScreenTest, DotsReachBothEndsOnBothChannels) {
+    doc.m_ch2.SetOn(1);
+    std::int16_t* a = doc.m_ch1.GetScreenTrace();
+    std::int16_t* b = doc.m_ch2.GetScreenTrace();
+    for (int i = 0; i < 500; ++i) {
+        // CH1 between 50 and 250, CH2 between 280 and 480: the two never share a pixel.
+        a[i] = static_cast<std::int16_t>(150 + 100 * std::sin(i * 2 * 3.14159265 / 97));
+        b[i] = static_cast<std::int16_t>(380 + 100 * std::cos(i * 2 * 3.14159265 / 61));
+    }
+    for (bool running : {true, false}) {
+        doc.m_bRunning = running ? 1 : 0;
+        screen.SetDotMode(running ? 1 : 0);
+        doc.m_ch1.SetDisplayPointCount(running ? 500 : 250);
+        doc.m_ch2.SetDisplayPointCount(running ? 500 : 250);
+        Surface s(800, 630);
+        Draw(s);
+        for (int i : {1, 2, 250, 497, 498}) {
+            EXPECT_EQ(s.At(X(i), Y(a[i])), kCh1) << running << " " << i;
+            EXPECT_EQ(s.At(X(i), Y(b[i])), kCh2) << running << " " << i;
+        }
+    }
+    // Running: the end points below (-5, y 621) and above (520, y 3) the plot, in the bands.
+    doc.m_bRunning = 1;
+    screen.SetDotMode(1);
+    a[0] = -5;
+    a[499] = -5;
+    b[0] = 520;
+    b[499] = 520;
+    Surface s(800, 630);
+    Draw(s);
+    s.Save("dots-ends");
+    EXPECT_EQ(s.At(21, 621), kCh1);
+    EXPECT_EQ(s.At(779, 621), kCh1);
+    EXPECT_EQ(s.At(21, 3), kCh2);
+    EXPECT_EQ(s.At(779, 3), kCh2);
+    EXPECT_EQ(s.At(400, 621), RGB(50, 50, 50));
+}
+
 TEST_F(ScopeScreenTest, BadContextsRectanglesAndIndexesDrawNothing) {
     Surface s(100, 80);
     s.dc.FillSolidRect(0, 0, 100, 80, RGB(9, 9, 9));

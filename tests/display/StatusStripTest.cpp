@@ -266,6 +266,59 @@ TEST_F(StatusStripTest, StoppedOverviewFollowsPanAndZoomSinceTheStop) {
     s.Save("StatusStrip-stopped-zoomed");
 }
 
+// The overview's window takes the roll span of CH1 when CH1 is on, else of CH2 when CH2 is on.
+// A record of the input window with 40-sample buckets leaves a span of 12 beyond the 500 points
+// (2 x (10240 - 10000) / 40), so at position 500 the window runs from 3 (500 x 0.002 x 12 / 4)
+// to 127; a channel with no span yet (0) shows the whole record.
+TEST_F(StatusStripTest, OverviewTakesTheSpanOfTheFirstChannelThatIsOn) {
+    const struct {
+        bool ch1On, ch2On;
+        bool ch1Span, ch2Span;
+        int start, end;
+    } cases[] = {
+        {false, true, false, true, 3, 127}, // CH2 alone: CH2's span
+        {true, false, true, false, 3, 127}, // CH1 alone: CH1's span
+        {true, true, false, true, 0, 127},  // both: CH1's span, not CH2's
+        {true, true, true, false, 3, 127},
+        {false, true, true, false, 0, 127}, // CH1 off: its span does not count
+    };
+    for (const auto& c : cases) {
+        CKelvaneDoc fresh;
+        fresh.SetDefaultSettings();
+        fresh.AllocSampleBuffers();
+        fresh.m_settings.SetTimeBaseFormat(0);
+        fresh.m_settings.SetHorizontalPosition(500);
+        fresh.m_bRunning = 1;
+        fresh.m_ch1.SetOn(c.ch1On ? 1 : 0);
+        fresh.m_ch2.SetOn(c.ch2On ? 1 : 0);
+        if (c.ch1Span)
+            fresh.m_ch1.PeakDetectToDisplay(250, 13);
+        if (c.ch2Span)
+            fresh.m_ch2.PeakDetectToDisplay(250, 13);
+        ASSERT_EQ(fresh.m_ch1.GetRollSpan(), c.ch1Span ? 12 : 0);
+        ASSERT_EQ(fresh.m_ch2.GetRollSpan(), c.ch2Span ? 12 : 0);
+        CStatusStrip other;
+        other.SetDocument(&fresh);
+        PixelSurface t{kW, kH};
+        other.DrawStrip(&t.dc, CRect(0, 0, kW, kH));
+        int start = -1;
+        int end = -1;
+        other.CalcOverviewWindow(start, end);
+        EXPECT_EQ(start, c.start) << c.ch1On << c.ch2On << c.ch1Span << c.ch2Span;
+        EXPECT_EQ(end, c.end) << c.ch1On << c.ch2On << c.ch1Span << c.ch2Span;
+        // The first overview pixels show the window's start: white before it, green from it.
+        const int x0 = other.GetCentreBox().left + 3;
+        auto lit = [&](int i) {
+            for (int y = 0; y < kH; ++y)
+                if (t.At(x0 + i, y) == kGreen)
+                    return true;
+            return false;
+        };
+        EXPECT_EQ(lit(0), c.start == 0) << c.ch1On << c.ch2On << c.ch1Span << c.ch2Span;
+        EXPECT_TRUE(lit(3));
+    }
+}
+
 TEST_F(StatusStripTest, RollAndXYLeaveTheRightBoxEmpty) {
     for (std::int16_t format : {1, 2}) {
         doc.m_settings.SetTimeBaseFormat(format);

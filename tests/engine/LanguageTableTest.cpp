@@ -1,4 +1,5 @@
 #include "engine/LanguageTable.h"
+#include "TestOutput.h"
 
 #include "resources/language/BuiltinEnglish.h"
 #include "system/Paths.h"
@@ -23,8 +24,8 @@ namespace {
 class LanguageFolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/kv-language-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        std::string tmpl = kvtest::OutputDir() + "/kv-language-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
         m_root = tmpl;
         m_folder = m_root + "/language";
         table.SetLanguageFolder(m_folder.c_str());

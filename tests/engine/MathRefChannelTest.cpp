@@ -298,4 +298,38 @@ TEST(RefChannel, WithoutBuffersNothingHappens) {
     EXPECT_EQ(ref.GetScreenTrace()[0], 42);
 }
 
+// Each operand is brought to MATH's volts/div by its own ratio: CH2 at 2 V/div counts double
+// on a 1 V/div MATH, whichever source slot it sits in.
+TEST(MathChannel, EachOperandUsesItsOwnVoltsPerDivRatio) {
+    struct Case {
+        std::int16_t op, a, b;
+        int expected;
+    };
+    // CH1: 45 codes above its zero line at 1 V/div; CH2: 17 codes at 2 V/div, i.e. 34 MATH codes.
+    const Case cases[] = {
+        {0, 0, 1, 255 + 45 + 34},
+        {0, 1, 0, 255 + 34 + 45},
+        {1, 0, 1, 255 + 45 - 34},
+        {1, 1, 0, 255 + 34 - 45},
+        {3, 0, 1, 256},      // 45 / 34 = 1.32
+        {3, 1, 0, 255},      // 34 / 45 = 0.76
+        {0, 1, 1, 255 + 68}, // CH2 twice
+        // 0.7045 V x 0.5323 V = 0.3749986 V^2 on 32 codes per division: 11.99995 codes.
+        {2, 0, 1, 266},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "operation " << c.op << " sources " << c.a << "," << c.b);
+        Inputs in;
+        in.ch2.SetVoltsPerDivIndex(7);
+        EXPECT_EQ(in.Run(c.op, c.a, c.b), c.expected);
+    }
+    // The divisor is taken about CH2's own zero line (383), not CH1's (255).
+    Inputs in;
+    in.ch2.SetVoltsPerDivIndex(7);
+    Fill(in.ch2, 255);
+    EXPECT_EQ(in.Run(3), 254); // 255 + 45 / (-128 x 2) = 254.82, truncated
+    Fill(in.ch2, 383);
+    EXPECT_EQ(in.Run(3), 255); // CH2 on its zero line: the quotient is left at zero
+}
+
 } // namespace

@@ -143,6 +143,33 @@ TEST(RecordStoreTest, RecordingRoundTripsThroughTheFile) {
     std::filesystem::remove_all(dir);
 }
 
+TEST(RecordStoreTest, HeaderFieldsAtTheEdgesOfTheirRangesLoadUnchanged) {
+    const auto dir = RecDir();
+    const auto path = dir / "edge.rec";
+    Header h;
+    h.channel = 1;     // CH2
+    h.voltsPerDiv = 9; // 5 V/div
+    h.coupling = 2;    // GND
+    h.probe = 3;       // x1000
+    h.flag = 1;
+    h.timeBase = 38;    // the slowest time base
+    h.horizontal = 500; // the right screen edge
+    h.count = 1000;
+    WriteRec(path, h, 1000);
+    auto store = std::make_unique<CRecordStore>();
+    ASSERT_EQ(store->LoadRecord(path.c_str()), 1);
+    EXPECT_EQ(store->m_nChannel, 1);
+    EXPECT_EQ(store->m_nVoltsPerDivIndex, 9);
+    EXPECT_EQ(store->m_nCoupling, 2);
+    EXPECT_EQ(store->m_nProbe, 3);
+    EXPECT_EQ(store->m_nRecordingFlagWord, 1);
+    EXPECT_EQ(store->m_nTimeBaseIndex, 38);
+    EXPECT_EQ(store->m_nHorizontalPosition, 500);
+    EXPECT_EQ(store->m_nFramesRecorded, 1000);
+    EXPECT_EQ(store->Frame(999)[499], 1000);
+    std::filesystem::remove_all(dir);
+}
+
 TEST(RecordStoreTest, LoadClampsCountsAndSettings) {
     const auto dir = RecDir();
     const auto path = dir / "wide.rec";

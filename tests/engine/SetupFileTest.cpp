@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
@@ -688,6 +689,74 @@ TEST_F(SetupFileTest, AFailedSaveKeepsThePreviousFile) {
     const std::string gone = dir.File("vanished/Default.set");
     EXPECT_EQ(doc.SaveSetupFile(gone.c_str()), 0);
     EXPECT_FALSE(fs::exists(gone));
+}
+
+// Values at the very edge of their legal range are taken as written; one step inside the edge
+// would hide a range check that is one too tight.
+TEST_F(SetupFileTest, FieldsAtTheEdgesOfTheirRangesLoad) {
+    struct Case {
+        const char* field;
+        std::size_t offset;
+        int value;
+        std::function<int()> loaded;
+    };
+    const std::vector<Case> cases = {
+        {"CH2 volts/div 5 V", kCh2 + 4, 9, [&] { return other.m_ch2.GetVoltsPerDivIndex(); }},
+        {"CH2 coupling GND", kCh2 + 6, 2, [&] { return other.m_ch2.GetCoupling(); }},
+        {"CH2 probe x1000", kCh2 + 8, 3, [&] { return other.m_ch2.GetProbe(); }},
+        {"CH2 filter", kCh2 + 10, 2, [&] { return other.m_ch2.GetFilter(); }},
+        {"MATH source A CH2", kMath + 8, 1, [&] { return other.m_math.GetSourceA(); }},
+        {"MATH source B CH2", kMath + 10, 1, [&] { return other.m_math.GetSourceB(); }},
+        {"MATH operation A/B", kMath + 12, 3, [&] { return other.m_math.GetOperation(); }},
+        {"REF time base", kRef + 24, 38, [&] { return other.m_ref.GetTimeBaseIndex(); }},
+        {"REF horizontal position", kRef + 26, 500, [&] { return other.m_ref.GetHorizontalPosition(); }},
+        {"time base 1000 s", kTimeBase, 38, [&] { return other.m_settings.GetTimeBaseIndex(); }},
+        {"cursor source 2", kScreen, 2, [&] { return otherUi.screen.cursorSource; }},
+        {"cursor source 6", kScreen, 6, [&] { return otherUi.screen.cursorSource; }},
+        {"cursor mode 4", kScreen + 2, 4, [&] { return otherUi.screen.cursorMode; }},
+        {"persistence depth 15", kAcquisition, 15, [&] { return other.GetPersistenceDepth(); }},
+        {"persistence depth 16", kAcquisition, 16, [&] { return other.GetPersistenceDepth(); }},
+        {"acquire mode Peak Detect", kAcquisition + 6, 2, [&] { return other.m_average.GetAcquireMode(); }},
+        {"average 1 frame", kAcquisition + 8, 1, [&] { return other.m_average.GetFramesWanted(); }},
+        {"average 128 frames", kAcquisition + 8, 128, [&] { return other.m_average.GetFramesWanted(); }},
+        {"recorded channel CH2", kRecord + 4, 1, [&] { return other.m_record.m_nChannel; }},
+        {"record end frame 1000", kRecord + 6, 1000, [&] { return other.m_record.m_nRecordEndFrame; }},
+        {"record interval 20000", kRecord + 8, 20000, [&] { return other.m_record.m_nRecordInterval; }},
+        {"play start frame 1000", kRecord + 30, 1000, [&] { return other.m_record.m_nPlayStartFrame; }},
+        {"play end frame 1000", kRecord + 42, 1000, [&] { return other.m_record.m_nPlayEndFrame; }},
+        {"horizontal tolerance 200", kPassFail, 200, [&] { return other.m_passFail.m_nHorizontalTolerance; }},
+        {"vertical tolerance 128", kPassFail + 2, 128, [&] { return other.m_passFail.m_nVerticalTolerance; }},
+        {"pass/fail output 3", kPassFail + 28, 3, [&] { return other.m_passFail.m_nOutput; }},
+        {"pass/fail source CH2", kPassFail + 30, 1, [&] { return other.m_passFail.m_nSource; }},
+        {"eight measurements", kMeasure, 8, [&] { return other.m_measure.GetCount(); }},
+        {"measurement source MATH", kMeasure + 2, 2, [&] { return other.m_measure.GetSource(); }},
+        {"FFT source CH2", kFft + 4, 1, [&] { return other.m_fft.m_nSource; }},
+        {"FFT window Blackman", kFft + 6, 3, [&] { return other.m_fft.m_nWindow; }},
+        {"FFT 4096 bins", kFft + 8, 4096, [&] { return other.m_fft.m_nBins; }},
+        {"FFT dB scale", kFft + 10, 0, [&] { return other.m_fft.m_nScale; }},
+        {"FFT zoom 2", kFft + 20, 2, [&] { return other.m_fft.m_nZoom; }},
+        {"FFT zoom 4", kFft + 20, 4, [&] { return other.m_fft.m_nZoom; }},
+        {"FFT zoom 8", kFft + 20, 8, [&] { return other.m_fft.m_nZoom; }},
+        {"FFT zoom 16", kFft + 20, 16, [&] { return other.m_fft.m_nZoom; }},
+    };
+    const Bytes defaults = Saved(doc);
+    const std::string p = dir.File("edge.set");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        // Fields whose default sits on the edge start elsewhere, so that loading has to set them.
+        other.m_average.SetFramesWanted(16);
+        other.m_record.m_nRecordEndFrame = 500;
+        other.m_math.SetSourceB(0);
+        EXPECT_NE(c.loaded(), c.value) << "the value must differ from the one before loading";
+        Bytes b = defaults;
+        Put16(b, c.offset, c.value);
+        WriteBytes(p, b);
+        ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
+        EXPECT_EQ(c.loaded(), c.value);
+        // Back to the defaults for the next field.
+        WriteBytes(p, defaults);
+        ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
+    }
 }
 
 } // namespace

@@ -149,6 +149,38 @@ TEST_F(WaveformFilesTest, BadReferenceFilesLeaveRefUnchanged) {
     EXPECT_EQ(Messages(otherUi)[0].rfind("Can not open file: ", 0), 0u);
 }
 
+// The last volts/div (5 V), the slowest time base and the right screen edge are legal reference
+// fields, as are the first ones.
+TEST_F(WaveformFilesTest, ReferenceFieldsAtTheEdgesOfTheirRangesLoad) {
+    FillRecord(doc.m_ch2, 10240);
+    doc.m_nSaveChannel = 1;
+    const std::string good = dir.File("edge.rfc");
+    ASSERT_EQ(doc.SaveReferenceFile(good.c_str()), 1);
+    const Bytes saved = ReadBytes(good);
+    struct Case {
+        int voltDiv, timeBase, horizontal;
+    };
+    for (const Case& c : {Case{9, 38, 500}, Case{0, 0, 0}}) {
+        SCOPED_TRACE(testing::Message() << "volts/div " << c.voltDiv << ", time base " << c.timeBase);
+        Bytes b = saved;
+        Put16(b, 4, c.voltDiv);
+        Put16(b, 14, c.timeBase);
+        Put16(b, 16, c.horizontal);
+        WriteBytes(good, b);
+        other.m_ref.SetVoltsPerDivIndex(5);
+        other.m_ref.SetTimeBaseIndex(20);
+        other.m_ref.SetHorizontalPosition(250);
+        otherUi.calls.clear();
+        ASSERT_EQ(other.LoadReferenceFile(good.c_str()), 1);
+        EXPECT_TRUE(Messages(otherUi).empty());
+        EXPECT_EQ(other.m_ref.GetVoltsPerDivIndex(), c.voltDiv);
+        EXPECT_EQ(other.m_ref.GetTimeBaseIndex(), c.timeBase);
+        EXPECT_EQ(other.m_ref.GetHorizontalPosition(), c.horizontal);
+        EXPECT_EQ(other.m_ref.GetRecordLength(), 10240);
+        EXPECT_EQ(other.m_ref.GetRawRecord()[7], doc.m_ch2.GetWorkRecord()[7]);
+    }
+}
+
 TEST_F(WaveformFilesTest, ReferenceSamplesStopAtTheFileEndAndTheBuffer) {
     FillRecord(doc.m_ch1, 10240);
     const std::string p = dir.File("cut.rfc");

@@ -319,3 +319,40 @@ TEST(SdkPrinting, PictureGoesToThePrivateClipboardFile) {
 }
 
 } // namespace
+
+// Every graticule line: nine rows from the top to the bottom edge of the plot and eleven columns
+// from the left to the right edge, none between them.
+TEST(SdkDrawing, GraticuleHasAllNineRowsAndElevenColumns) {
+    const uint16_t layout[7] = {500, 400, 0, 0, 0, 0, 0}; // divisions of 50 x 50
+    Canvas c(520, 420);
+    dsoMainPannelDrawGrid(c.dc(), layout);
+    const COLORREF grey = RGB(100, 100, 100);
+    for (int i = 0; i <= 8; ++i)
+        EXPECT_GT(c.Count(grey, 0, 50 * i, 500, 50 * i + 1), 100) << "row " << i;
+    for (int i = 0; i <= 10; ++i)
+        EXPECT_GT(c.Count(grey, 50 * i, 0, 50 * i + 1, 400), 80) << "column " << i;
+    EXPECT_LT(c.Count(grey, 0, 425 / 2 + 2, 500, 425 / 2 + 3), 20); // between two rows
+    EXPECT_EQ(c.Count(grey, 0, 405, 520, 420), 0);                  // nothing below the plot
+}
+
+// The knob face by kind and the flag of that kind only.
+TEST(SdkDrawing, KnobFaceFollowsItsKindsOwnFlag) {
+    struct Case {
+        uint16_t kind, flag1, flag2;
+        COLORREF face;
+    };
+    const COLORREF grey = RGB(210, 210, 210);
+    const Case cases[] = {
+        {0, 0, 0, RGB(50, 50, 255)}, {0, 1, 1, RGB(50, 50, 255)},
+        {1, 1, 0, RGB(0, 230, 0)},   {1, 0, 1, grey},
+        {2, 0, 1, RGB(225, 214, 0)}, {2, 1, 0, grey},
+        {2, 1, 1, RGB(225, 214, 0)}, {3, 1, 1, grey},
+    };
+    for (const Case& k : cases) {
+        const uint16_t knob[10] = {100, 100, 10, 0, 10, 0, 0, k.kind, k.flag1, k.flag2};
+        Canvas c(100, 100);
+        dsoDrawKnob(c.dc(), knob, 0);
+        EXPECT_EQ(c.At(80, 50), k.face) << "kind " << k.kind << " flags " << k.flag1 << k.flag2;
+        EXPECT_EQ(c.At(20, 50), k.face) << "kind " << k.kind << " flags " << k.flag1 << k.flag2;
+    }
+}

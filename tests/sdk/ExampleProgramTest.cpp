@@ -1,5 +1,6 @@
 // The C example client runs against the shared libraries and its picture shows the graticule and
 // the trace where the drawing rules put them.
+#include "TestOutput.h"
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -52,8 +53,7 @@ private:
 };
 
 std::string OutputFolder() {
-    const char* out = std::getenv("KV_TEST_OUTPUT");
-    const std::string dir = std::string(out ? out : "/tmp") + "/sdk-example";
+    const std::string dir = kvtest::OutputDir() + "/sdk-example";
     mkdir(dir.c_str(), 0755);
     return dir;
 }

@@ -175,3 +175,60 @@ TEST(Measure, NullArgumentsWriteNothing) {
     EXPECT_EQ(dsoMeasureRMS(nullptr, r.data(), 0), 0.0);
     EXPECT_EQ(dsoDataMedian(nullptr), 0);
 }
+
+// Extremes see points 20..479 only: values just outside the window never win, the ends do.
+TEST(Measure, ExtremesIncludeBothEndsOfTheirWindow) {
+    struct Case {
+        int at19, at20, at479, at480;
+        int max, min;
+    };
+    for (const Case& c : {Case{400, 300, 350, 450, 350, 100}, Case{5, 50, 40, 6, 100, 40},
+                          Case{100, 100, 500, 100, 500, 100}, Case{100, 3, 100, 100, 100, 3}}) {
+        Record r(500, 100);
+        r[19] = static_cast<std::uint16_t>(c.at19);
+        r[20] = static_cast<std::uint16_t>(c.at20);
+        r[479] = static_cast<std::uint16_t>(c.at479);
+        r[480] = static_cast<std::uint16_t>(c.at480);
+        std::uint16_t mm[2] = {};
+        EXPECT_EQ(dsoGetMaxChannelData(mm, r.data()), c.max);
+        EXPECT_EQ(mm[0], c.max);
+        EXPECT_EQ(mm[1], c.min);
+    }
+}
+
+// The period and the mean over it take the mid level from the settled levels top[4] and base[4],
+// so one spike (landing in top[0]) moves neither.
+TEST(Measure, PeriodIgnoresASingleSpike) {
+    Record r = Square(); // 100 on points 0..49 of each period, 300 on 50..99
+    r[30] = 500;         // a spike on a point the period walk does not look at
+    std::uint16_t top[5], base[5], out[3] = {9, 9, 9};
+    dsoMeasureFrequency(top, base, out, r.data());
+    EXPECT_EQ(top[0], 500);
+    EXPECT_EQ(top[4], 300);
+    EXPECT_EQ(base[4], 100);
+    EXPECT_EQ(out[0], 51); // first rise above 200 + 6 on the odd points
+    EXPECT_EQ(out[2], 101);
+    EXPECT_EQ(out[1], 151);
+    std::uint16_t period[3] = {};
+    const double mean = dsoMeasureCycleMean(top, base, period, r.data());
+    EXPECT_DOUBLE_EQ(mean, 200.0); // points 51..150: 50 at 300, 50 at 100
+    EXPECT_EQ(period[0], 200);
+    EXPECT_EQ(period[1], 0);
+}
+
+// The cycle RMS walks until point 0's value has been seen three times (point 0 included), or
+// to the end of the record when it never comes back.
+TEST(Measure, CycleRmsStopsAtTheThirdRepeatOfPointZero) {
+    Record r(500, 200);
+    r[0] = r[5] = r[9] = r[12] = 100;
+    std::int16_t out[2] = {-1, -1};
+    // Points 0..9 visited, 7 of them 100 away from the level: sqrt(70000 / 10).
+    EXPECT_NEAR(dsoMeasureCycleRMS(out, r.data(), 100), std::sqrt(7000.0), 1e-3);
+    EXPECT_EQ(out[0], 83);
+    EXPECT_EQ(out[1], 0);
+
+    Record once(500, 200);
+    once[0] = 100;
+    EXPECT_NEAR(dsoMeasureCycleRMS(out, once.data(), 100), std::sqrt(499.0 * 10000 / 500), 1e-2);
+    EXPECT_EQ(out[0], 99);
+}

@@ -1,6 +1,7 @@
 // The picture of a drawn area on the clipboard stand-in, read back pixel by pixel: it holds the
 // pixels of the area the client drew; when no picture can be made nothing is written and the
 // failure beeps.
+#include "TestOutput.h"
 #include <gtest/gtest.h>
 
 #include <cairo.h>
@@ -22,9 +23,7 @@ namespace {
 class PictureTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* out = std::getenv("KV_TEST_OUTPUT");
-        // One folder per test: the tests may run at the same time.
-        m_dir = std::string(out ? out : "/tmp") + "/sdk-picture";
+        m_dir = kvtest::OutputDir() + "/sdk-picture";
         mkdir(m_dir.c_str(), 0755);
         m_dir += std::string("/") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
         mkdir(m_dir.c_str(), 0755);

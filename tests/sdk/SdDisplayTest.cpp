@@ -249,3 +249,59 @@ TEST(SdProcessing, WrappersPassTheSettingsBlockOn) {
 }
 
 } // namespace
+
+// The rate figure of every time base from 7 to 14, and the first and last of each slow table.
+TEST(SdDisplaySampling, RateFigureOfEachMidTimeBase) {
+    struct Case {
+        std::uint16_t t, selector;
+        double figure, secondsPerDivision;
+    };
+    const Case cases[] = {
+        {7, 10, 250, 4e-7},   {10, 10, 250, 4e-6},   {11, 10, 100, 1e-5},  {12, 512, 50, 2e-5},
+        {13, 0, 25, 4e-5},    {14, 10, 10, 1e-4},    {15, 10, 5, 2e-4},    {25, 10, 0.0025, 0.4},
+        {15, 512, 250, 2e-4}, {25, 512, 0.125, 0.4}, {15, 0, 500, 2e-4},   {25, 0, 0.25, 0.4},
+        {27, 10, 10, 2},      {33, 10, 0.33, 120},   {35, 10, 0.056, 600},
+    };
+    for (const Case& c : cases) {
+        double spd = -1.0;
+        EXPECT_DOUBLE_EQ(sdDisplaySampling(0, 0, 0, 0, c.t, c.selector, &spd), c.figure)
+            << "T " << c.t << " selector " << c.selector;
+        EXPECT_DOUBLE_EQ(spd, c.secondsPerDivision) << "T " << c.t;
+    }
+    // The equivalent-time flag only changes time bases 0..6.
+    double spd = 0;
+    EXPECT_DOUBLE_EQ(sdDisplaySampling(0, 0, 1, 0, 6, 10, &spd), 500);
+    EXPECT_DOUBLE_EQ(sdDisplaySampling(0, 0, 1, 0, 0, 10, &spd), 5e4);
+    EXPECT_DOUBLE_EQ(sdDisplaySampling(1, 1, 1, 0, 7, 10, &spd), 125);
+    EXPECT_DOUBLE_EQ(sdDisplaySampling(1, 1, 1, 0, 11, 10, &spd), 100);
+}
+
+// The spectrum's channel word picks both records of one channel: the A record at fast time
+// bases, the B record at 13..24. Each channel's result equals the other's on swapped records.
+TEST(SdFftChannels, ChannelWordPicksBothRecordsOfThatChannel) {
+    std::vector<std::uint16_t> sineA(500), sineB(10240), otherA(500), otherB(10240);
+    for (int i = 0; i < 500; ++i) {
+        sineA[i] = static_cast<std::uint16_t>(256 + std::lround(90 * std::sin(2 * M_PI * i * 8 / 500.0)));
+        otherA[i] = static_cast<std::uint16_t>(256 + std::lround(40 * std::sin(2 * M_PI * i * 23 / 500.0)));
+    }
+    for (int j = 0; j < 10240; ++j) {
+        sineB[j] = static_cast<std::uint16_t>(256 + std::lround(90 * std::sin(2 * M_PI * j * 64 / 5120.0)));
+        otherB[j] = static_cast<std::uint16_t>(256 + std::lround(40 * std::sin(2 * M_PI * j * 200 / 5120.0)));
+    }
+    for (std::uint16_t t : {5, 20}) {
+        std::uint16_t settings[7] = {0, 2, t, 50, 1, 10, 0};
+        const auto run = [&](std::uint16_t channel, const std::vector<std::uint16_t>& a1,
+                             const std::vector<std::uint16_t>& a2, const std::vector<std::uint16_t>& b1,
+                             const std::vector<std::uint16_t>& b2) {
+            SdSpectrumSettings s{channel, 3, 1024, 1000.0, 1.0, 1.0};
+            std::vector<double> out(500, -1.0);
+            EXPECT_EQ(sdFFT(0, settings, &s, a1.data(), a2.data(), b1.data(), b2.data(), out.data()), 1);
+            return out;
+        };
+        const auto first = run(0, sineA, otherA, sineB, otherB);
+        const auto second = run(1, sineA, otherA, sineB, otherB);
+        EXPECT_NE(first, second) << "T " << t;
+        EXPECT_EQ(second, run(0, otherA, sineA, otherB, sineB)) << "T " << t;
+        EXPECT_EQ(first, run(1, otherA, sineA, otherB, sineB)) << "T " << t;
+    }
+}

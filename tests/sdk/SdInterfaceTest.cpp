@@ -320,3 +320,59 @@ TEST_F(SdInterfaceTest, ScrollStepsOncePerFiftiethOfTheInterval) {
 }
 
 } // namespace
+
+namespace {
+
+// Scroll steps with neither substitute flag: each display takes the newest point of its own
+// channel, CH1 from CH1's record and CH2 from CH2's; with a flag set its level line instead.
+TEST_F(SdInterfaceTest, ScrollDisplaysTakeTheirOwnChannelsNewestPoint) {
+    settings[2] = 30;
+    inst().SetVoltsIndex(0, 6);
+    inst().SetVoltsIndex(1, 6);
+    inst().SetSignal(0, kv::sim::SimSignal{1.5, 0.5, 1.0, false});  // high on the screen
+    inst().SetSignal(1, kv::sim::SimSignal{1.0, 0.7, -1.5, false}); // low on the screen
+    const std::uint16_t lv[2] = {100, 200};
+    struct Case {
+        std::uint8_t ch1Flag, ch2Flag;
+    };
+    for (const Case& c : {Case{0, 0}, Case{1, 0}, Case{0, 1}, Case{1, 1}}) {
+        double timing[4] = {0.0, 100.0, 0.0, 0.0};
+        std::vector<std::uint16_t> d1(500, 7), d2(500, 7);
+        sdGetScrollData(0, settings.data(), lv, timing, 6, 6, ch1.data(), ch2.data(), d1.data(), d2.data(), 0,
+                        c.ch1Flag, c.ch2Flag);
+        timing[0] = 3.0;
+        ASSERT_EQ(sdGetScrollData(0, settings.data(), lv, timing, 6, 6, ch1.data(), ch2.data(), d1.data(),
+                                  d2.data(), 0, c.ch1Flag, c.ch2Flag),
+                  1);
+        ASSERT_NE(ch1[0], ch2[0]) << "the two inputs must differ for this check";
+        EXPECT_EQ(d1[499], c.ch1Flag ? 411 : ch1[0]) << int(c.ch1Flag) << int(c.ch2Flag);
+        EXPECT_EQ(d2[499], c.ch2Flag ? 311 : ch2[0]) << int(c.ch1Flag) << int(c.ch2Flag);
+        EXPECT_EQ(d1[498], 7);
+        EXPECT_EQ(d2[498], 7);
+    }
+}
+
+// Alternate trigger keeps both channels (selector 2) from time base 11 on, and splits them
+// (selector 0 for CH1's turn, 3 for CH2's) up to time base 10, on both turns.
+TEST_F(SdInterfaceTest, AlternateTriggerSelectorAtTheTimeBaseBoundary) {
+    struct Case {
+        std::uint16_t timeBase;
+        std::pair<int, int> first, second;
+    };
+    for (const Case& c : {Case{10, {0, 0}, {1, 3}}, Case{11, {0, 2}, {1, 2}}, Case{0, {0, 0}, {1, 3}},
+                          Case{25, {0, 2}, {1, 2}}}) {
+        kv::sdk::ResetSdState();
+        settings = {0, 2, c.timeBase, 50, 1, 10, 1};
+        std::vector<std::pair<int, int>> seen;
+        for (int i = 0; i < 2; ++i) {
+            inst().CaptureStart();
+            inst().ArmTrigger();
+            inst().ForceTrigger();
+            Step(5);
+            seen.emplace_back(settings[0], settings[1]);
+        }
+        EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{c.first, c.second})) << "time base " << c.timeBase;
+    }
+}
+
+} // namespace

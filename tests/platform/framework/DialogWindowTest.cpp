@@ -1,6 +1,7 @@
 // Dialog windows and keys through Qt's own event path: which windows are top-level and whom they
 // belong to, and which keys the main window's accelerators may take.
 #include "ModalKeys.h"
+#include "TestOutput.h"
 #include "framework/Accelerator.h"
 #include "framework/CommonDialogs.h"
 #include "framework/Dialog.h"
@@ -347,8 +348,7 @@ TEST_F(FwDialogWindows, MessageBoxAnswersEnterAndSpaceAndIsCaptionedWithTheProgr
 }
 
 TEST_F(FwDialogWindows, FileDialogKeepsItsKeysAndSavesTheTypedNameWithSpaces) {
-    const char* out = std::getenv("KV_TEST_OUTPUT");
-    const QString dir = QDir(out ? out : QDir::tempPath()).filePath("file dialog keys");
+    const QString dir = QDir(QString::fromStdString(kvtest::OutputDir())).filePath("file dialog keys");
     std::filesystem::remove_all(dir.toStdString());
     QDir().mkpath(dir);
     OnNextModal answer([&](QWidget* modal) {

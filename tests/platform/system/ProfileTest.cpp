@@ -1,4 +1,5 @@
 #include "system/Profile.h"
+#include "TestOutput.h"
 
 #include "system/LittleEndian.h"
 
@@ -32,8 +33,8 @@ std::vector<std::uint8_t> Bytes(const std::string& s) {
 class ProfileFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/kv-profile-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        std::string tmpl = kvtest::OutputDir() + "/kv-profile-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
         m_dir = tmpl;
     }
     void TearDown() override {

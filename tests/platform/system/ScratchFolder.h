@@ -1,6 +1,7 @@
 #pragma once
 // Test helpers for file-system cases: a private folder under the build folder's test output,
 // named pipes that never hang a test, and the facts of the account the tests run under.
+#include "TestOutput.h"
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -20,15 +21,12 @@
 
 namespace kvtest {
 
-// A folder of its own under $KV_TEST_OUTPUT (the build folder's test-output; the system's
-// temporary folder when run by hand), removed with everything in it at the end. Folders the
-// test made read-only are made writable again first.
+// A folder of its own under the build folder's test output, removed with everything in it at the end. Folders
+// the test made read-only are made writable again first.
 class ScratchFolder {
 public:
     explicit ScratchFolder(const std::string& prefix) {
-        const char* out = std::getenv("KV_TEST_OUTPUT");
-        const std::filesystem::path base =
-            out && *out ? std::filesystem::path(out) : std::filesystem::temp_directory_path();
+        const std::filesystem::path base = OutputDir();
         std::error_code ec;
         std::filesystem::create_directories(base, ec);
         std::string tmpl = (base / (prefix + "XXXXXX")).string();
