@@ -259,6 +259,28 @@ TEST_F(RealView, SidePanelReloadsEachChannelsOwnSettings) {
     EXPECT_EQ(Selected(panel->m_cboTimeDiv), 21);
 }
 
+// The side panel's time/div list in the 10K record length, chosen with the arrow keys: 1 s/div
+// and slower run in Roll, 400 ms/div and faster in Y-T, and the format list follows.
+TEST_F(RealView, SidePanelTimeDivListEntersRollFromOneSecond) {
+    ASSERT_EQ(doc->m_bRunning, 1);
+    ASSERT_EQ(doc->m_settings.GetRecordLengthMode(), 0);
+    const int slowest = panel->FindTimeDiv("400ms");
+    const int oneSecond = panel->FindTimeDiv("1.00s");
+    ASSERT_GE(slowest, 0);
+    ASSERT_EQ(oneSecond, slowest + 1);
+    Choose(panel->m_cboTimeDiv, slowest);
+    EXPECT_EQ(doc->m_settings.GetTimeBaseIndex(), slowest);
+    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(Selected(panel->m_cboFormat), 0);
+    Choose(panel->m_cboTimeDiv, oneSecond);
+    EXPECT_EQ(doc->m_settings.GetTimeBaseIndex(), oneSecond);
+    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), 1);
+    EXPECT_EQ(Selected(panel->m_cboFormat), 1);
+    Choose(panel->m_cboTimeDiv, slowest);
+    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(Selected(panel->m_cboFormat), 0);
+}
+
 // The 39 time/div commands select the time base of their own label, in index order.
 TEST_F(RealView, EveryTimeDivCommandSelectsItsTimeBase) {
     for (int i = 38; i >= 0; --i) {

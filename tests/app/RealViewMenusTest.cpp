@@ -7,6 +7,8 @@
 #include "app/IntensityDlg.h"
 #include "engine/KelvaneDoc.h"
 
+#include <string>
+
 namespace {
 
 using realview::RealView;
@@ -127,6 +129,48 @@ TEST_F(RealView, MeasureItemsTakeTheChosenSource) {
     EXPECT_EQ(doc->m_measure.GetEntry(1).type, 9);
     Command(ID_MEASURE_CLEAR);
     EXPECT_EQ(doc->m_measure.GetCount(), 0);
+}
+
+// Each of the twenty Vertical and Horizontal items adds its own measurement code, whose text
+// carries the label of that code.
+TEST_F(RealView, EveryMeasureItemAddsItsOwnCode) {
+    const struct {
+        UINT id;
+        short code;
+        const char* label;
+    } items[] = {
+        {ID_MEASURE_PK2PK, 0, "Vpp = "},
+        {ID_MEASURE_MAX, 1, "Vmax = "},
+        {ID_MEASURE_MIN, 2, "Vmin = "},
+        {ID_MEASURE_AMPLITUDE, 3, "Vamp = "},
+        {ID_MEASURE_TOP, 4, "Vtop = "},
+        {ID_MEASURE_MIDDLE, 5, "Vmid = "},
+        {ID_MEASURE_BASE, 6, "Vbase = "},
+        {ID_MEASURE_MEAN, 7, "Vmean = "},
+        {ID_MEASURE_CYCLE_MEAN, 8, "Vcmean = "},
+        {ID_MEASURE_RMS, 9, "Vrms = "},
+        {ID_MEASURE_POVERSHOOT, 10, "Vpshoot = "},
+        {ID_MEASURE_NOVERSHOOT, 11, "Vnshoot = "},
+        {ID_MEASURE_PERIOD, 12, "Period = "},
+        {ID_MEASURE_FREQUENCY, 13, "Frequ = "},
+        {ID_MEASURE_RISE, 14, "RiseT = "},
+        {ID_MEASURE_FALL, 15, "FallT = "},
+        {ID_MEASURE_PDUTY, 16, "+Duty = "},
+        {ID_MEASURE_NDUTY, 17, "-Duty = "},
+        {ID_MEASURE_PWIDTH, 18, "+Width = "},
+        {ID_MEASURE_NWIDTH, 19, "-Width = "},
+    };
+    Command(ID_MEASURE_SOURCE_CH2);
+    for (const auto& item : items) {
+        Command(ID_MEASURE_CLEAR);
+        Command(item.id);
+        ASSERT_EQ(doc->m_measure.GetCount(), 1) << item.code;
+        EXPECT_EQ(doc->m_measure.GetEntry(0).type, item.code);
+        EXPECT_EQ(doc->m_measure.GetEntry(0).source, 1);
+        doc->m_measure.Update(&doc->m_ch1, &doc->m_ch2, &doc->m_math);
+        const std::string text = doc->m_measure.GetText(0).GetString();
+        EXPECT_EQ(text.rfind(std::string("CH2:") + item.label, 0), 0u) << text;
+    }
 }
 
 TEST_F(RealView, CursorItemsAndTheFftSource) {

@@ -75,6 +75,8 @@ TEST_F(CursorsTest, TimeAndFrequencyOfTheVerticalCursors) {
         {20, 100, "Time = 25.000 mS", "Freq = 40.000 Hz"}, // 10 ms/div
         {26, 100, "Time = 2.500 S", "Freq = 0.400 Hz"},    // 1 s/div
         {13, 0, "Time = 0.000 S", "Freq = 0.000 Hz"},      // A and B at the same x
+        {17, 40, "Time = 1.000 mS", "Freq = 1.000 KHz"},   // 1 ms/div: exactly 1 kHz
+        {11, 4, "Time = 1.000 uS", "Freq = 1.000 MHz"},    // 10 us/div: exactly 1 MHz
     };
     for (const Case& c : cases) {
         doc.m_settings.SetTimeBaseIndex(c.timeBase);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -430,25 +431,27 @@ TEST_F(StatusStripTest, EdgeGlyphFollowsTheSlope) {
     EXPECT_NE(s.At(l + 4, b - 4), kCh1);
 }
 
+// The "+" conditions (0 to 2) draw a high pulse, the "-" conditions (3 to 5) a low one.
 TEST_F(StatusStripTest, PulseGlyphFollowsTheCondition) {
     doc.m_trigger.SetTriggerType(1);
     doc.m_trigger.SetSource(1);
-    doc.m_trigger.SetPulseCondition(3);
-    Draw();
+    Draw(); // lays out the boxes
     const CRect r = RightBox();
     const int l = r.left;
-    const int hi = r.top + 4;
-    const int lo = r.bottom - 4;
-    EXPECT_EQ(s.At(l + 3, hi), kCh2);
-    EXPECT_EQ(s.At(l + 8, lo), kCh2);
-    EXPECT_EQ(s.At(l + 13, hi), kCh2);
-    EXPECT_NE(s.At(l + 3, lo), kCh2);
-
-    doc.m_trigger.SetPulseCondition(0);
-    Draw();
-    EXPECT_EQ(s.At(l + 3, lo), kCh2);
-    EXPECT_EQ(s.At(l + 8, hi), kCh2);
-    EXPECT_NE(s.At(l + 3, hi), kCh2);
+    const int top = r.top + 4;
+    const int bottom = r.bottom - 4;
+    for (std::int16_t condition = 0; condition <= 5; ++condition) {
+        doc.m_trigger.SetPulseCondition(condition);
+        Draw();
+        const bool low = condition > 2;
+        const int outer = low ? top : bottom; // the level before and after the pulse
+        const int inner = low ? bottom : top;
+        EXPECT_EQ(s.At(l + 3, outer), kCh2) << condition;
+        EXPECT_EQ(s.At(l + 8, inner), kCh2) << condition;
+        EXPECT_EQ(s.At(l + 13, outer), kCh2) << condition;
+        EXPECT_NE(s.At(l + 3, inner), kCh2) << condition;
+        EXPECT_NE(s.At(l + 8, outer), kCh2) << condition;
+    }
     s.Save("StatusStrip-pulse");
 }
 

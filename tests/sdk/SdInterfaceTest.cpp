@@ -75,6 +75,18 @@ TEST_F(SdInterfaceTest, SetOffsetSendsTheTriggerDacFromTheFreshPair) {
     EXPECT_EQ((d[4] << 8) | d[5], 2805); // position 0 gives the high value of the pair
     EXPECT_EQ(((d[0] & 0x0F) << 8) | d[1], 700);
 
+    // EXT and EXT/10 take the external pair and the fifth position.
+    for (std::uint16_t source : {3, 4}) {
+        positions = {511, 511, 511, 511, 0};
+        dev->ClearLog();
+        ASSERT_EQ(sdSetOffset(0, positions.data(), 6, 6, source, levels.data()), 1) << source;
+        EXPECT_EQ(levels[40], 497);
+        EXPECT_EQ(levels[41], 3085);
+        const auto ext = VendorRequests();
+        ASSERT_FALSE(ext.empty());
+        EXPECT_EQ((ext.back().data[4] << 8) | ext.back().data[5], 3085) << source;
+    }
+
     // A refused range leaves the table and the wire alone.
     levels[40] = 1;
     dev->ClearLog();
