@@ -339,3 +339,22 @@ TEST_F(FftDialog, PictureShowsEveryCaption) {
 }
 
 } // namespace
+
+TEST_F(FftDialog, FirstAndLastVerticalItemsOfBothScales) {
+    Open();
+    struct Case {
+        int scale, item;
+        double value;
+        const char* label;
+    };
+    const Case cases[] = {{1, 11, 5.0, "5.00V"}, {1, 0, 0.001, "1.00mV"}, {1, 10, 2.0, "2.00V"},
+                          {0, 0, 5.0, "5.00dB"}, {0, 11, 60.0, "60.0dB"}, {0, 10, 55.0, "55.0dB"}};
+    for (const Case& c : cases) {
+        Choose(dlg, dlg.m_listScale, IDC_FFT_SCALE, c.scale);
+        ASSERT_EQ(dlg.m_listVertical.GetCount(), 12);
+        Choose(dlg, dlg.m_listVertical, IDC_FFT_VERTICAL, c.item);
+        EXPECT_DOUBLE_EQ(doc.m_fft.m_dVerticalScale, c.value) << c.scale << " " << c.item;
+        EXPECT_STREQ(Item(dlg.m_listVertical, c.item), c.label);
+        EXPECT_DOUBLE_EQ(CFftDlg::ScaleValue(c.scale, c.item), c.value);
+    }
+}
