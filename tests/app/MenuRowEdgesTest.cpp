@@ -1,6 +1,6 @@
 // Menu rows at the ends of their ranges: every item of the trigger-source, pulse-condition,
 // MATH volts/div and cursor-mode groups acts on its own code (the last item included), and Start
-// pulls the sampling mode and horizontal position back inside their limits.
+// pulls the sampling mode, the horizontal position and the time base back inside their limits.
 #include "CommandsTestSupport.h"
 
 #include "engine/SettingsCodes.h"
@@ -88,6 +88,51 @@ TEST_F(CommandsTest, StartPullsTheHorizontalPositionBackToItsLastLegalValue) {
         doc->m_settings.SetHorizontalPosition(position);
         Run(ID_ACQUIRE_START);
         EXPECT_EQ(doc->m_settings.GetHorizontalPosition(), kept) << position;
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CommandsTest, StartKeepsTheTimeBaseOnTheEdgesOfEachRecordLengthsRange) {
+    // Steps: 12 "20.0us", 13 "40.0us", 15 "200us", 16 "400us", 25 "400ms", 26 "1.00s". Out of
+    // range, modes up to 64K fall back to 40.0us and the two deepest to 400us.
+    struct Case {
+        std::int16_t mode;
+        bool ch2On;
+        std::int16_t index, expected;
+    };
+    const Case cases[] = {
+        {1, true, 13, 13},  {1, true, 12, 13},  {1, true, 25, 25},  {1, true, 26, 13},  {2, false, 13, 13},
+        {2, false, 12, 13}, {2, false, 26, 13}, {4, false, 12, 13}, {4, false, 13, 13}, {4, false, 25, 25},
+        {4, false, 26, 13}, {5, true, 15, 16},  {5, true, 16, 16},  {5, true, 25, 25},  {5, true, 26, 16},
+        {6, false, 15, 16}, {6, false, 16, 16}, {6, false, 25, 25}, {6, false, 26, 16},
+    };
+    for (const Case& c : cases) {
+        Run(ID_ACQUIRE_STOP);
+        doc->m_ch1.SetOn(1);
+        doc->m_ch2.SetOn(c.ch2On ? 1 : 0);
+        doc->m_trigger.SetSource(0);
+        doc->ApplyChannelEnable();
+        doc->m_settings.SetRecordLengthMode(c.mode);
+        doc->m_settings.SetTimeBaseIndex(c.index);
+        Run(ID_ACQUIRE_START);
+        EXPECT_EQ(doc->m_settings.GetTimeBaseIndex(), c.expected) << c.mode << " " << c.index;
+    }
+}
+
+TEST_F(CommandsTest, StartIn10KEntersRollFromExactlyOneSecondPerDivision) {
+    // The side panel's selection decides: 25 "400ms" stays in Y-T, 26 "1.00s" is the first Roll step.
+    const std::pair<int, std::int16_t> cases[] = {
+        {26, kFormatRoll}, {25, kFormatYT}, {38, kFormatRoll}, {0, kFormatYT}};
+    for (const auto& [selection, format] : cases) {
+        Run(ID_ACQUIRE_STOP);
+        doc->m_settings.SetRecordLengthMode(0);
+        mirror.timeDivSelection = selection;
+        Run(ID_ACQUIRE_START);
+        EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), format) << selection;
+        EXPECT_EQ(mirror.Selected(ISidePanelMirror::kFormat), format) << selection;
     }
 }
 
