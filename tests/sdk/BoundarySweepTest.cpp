@@ -431,4 +431,93 @@ TEST(ZoomSweep, StretchRuleChangesBetweenIndexFiveAndSix) {
     EXPECT_NE(stretched, copied);
 }
 
+// A 100/300 square wave from point 20 (high 20..79, low 80..139, ...) whose first 20 points are
+// `lead` with one probe value; top[4] = 300 and base[4] = 100 give mid level 200.
+std::vector<std::uint16_t> SquareWithProbe(std::uint16_t lead, int at, std::uint16_t probe) {
+    std::vector<std::uint16_t> r(500);
+    for (int i = 0; i < 500; ++i)
+        r[i] = i < 20 ? lead : (((i - 20) / 60) % 2 == 0 ? 300 : 100);
+    r[at] = probe;
+    return r;
+}
+
+// The period's hysteresis of 6 codes about the mid level, at its exact edge in both directions.
+TEST(MeasureSweep, PeriodHysteresisEdges) {
+    struct Case {
+        std::uint16_t lead;
+        int at;
+        std::uint16_t probe;
+        std::uint16_t out[3];
+    };
+    const Case cases[] = {
+        {100, 5, 206, {21, 141, 81}},  // 206 - 6 is not above 200
+        {100, 5, 207, {5, 21, 7}},     // 207 - 6 is: the rise comes at point 5
+        {100, 41, 194, {21, 141, 81}}, // 194 + 6 is not below 200
+        {100, 41, 193, {21, 43, 41}},  // 193 + 6 is: a fall at 41, a rise at 43
+    };
+    for (const Case& c : cases) {
+        const auto record = SquareWithProbe(c.lead, c.at, c.probe);
+        std::uint16_t top[5], base[5], out[3] = {9, 9, 9};
+        dsoMeasureFrequency(top, base, out, record.data());
+        EXPECT_EQ(top[4], 300);
+        EXPECT_EQ(base[4], 100);
+        EXPECT_EQ(out[0], c.out[0]) << "probe " << c.probe << " at " << c.at;
+        EXPECT_EQ(out[1], c.out[1]) << "probe " << c.probe << " at " << c.at;
+        EXPECT_EQ(out[2], c.out[2]) << "probe " << c.probe << " at " << c.at;
+    }
+}
+
+// The edge walks' hysteresis of 2 codes about the 50 % level (200) and their first point, 11.
+TEST(MeasureSweep, EdgeWalkHysteresisAndFirstPoint) {
+    struct Case {
+        int at;
+        std::uint16_t probe;
+        std::uint16_t fallFirst;
+    };
+    const Case cases[] = {{11, 198, 81}, {11, 197, 11}, {9, 100, 81}, {13, 197, 13}};
+    for (const Case& c : cases) {
+        const auto record = SquareWithProbe(300, c.at, c.probe);
+        std::uint16_t top[5], base[5], out[2] = {9, 9};
+        dsoMeasureFallTime(top, base, out, record.data(), 50, 10);
+        EXPECT_EQ(out[0], c.fallFirst) << "probe " << c.probe << " at " << c.at;
+    }
+    // Rising: 202 + 2 is not above 200 (the first level comes from the second percent), 203 is.
+    for (std::uint16_t probe : {202, 203}) {
+        std::vector<std::uint16_t> record(500);
+        for (int i = 0; i < 500; ++i)
+            record[i] = i < 20 ? 100 : (((i - 20) / 60) % 2 == 0 ? 100 : 300);
+        record[11] = probe;
+        std::uint16_t top[5], base[5], out[2] = {9, 9};
+        dsoMeasureRiseTime(top, base, out, record.data(), 10, 50);
+        EXPECT_EQ(out[0], probe == 203 ? 11 : 81) << probe;
+    }
+}
+
+// Mean over points 10..499 and RMS over 1..499: a spike on the first point counted moves the
+// result, one just before it does not.
+TEST(MeasureSweep, MeanAndRmsWindows) {
+    std::vector<std::uint16_t> record(500, 200);
+    std::uint16_t mean = 0;
+    record[9] = 500;
+    EXPECT_EQ(dsoMeasureMean(&mean, record.data()), 200);
+    record[9] = 200;
+    record[10] = 200 + 490;
+    EXPECT_EQ(dsoMeasureMean(&mean, record.data()), 201);
+    record[10] = 200;
+    record[499] = 200 + 490;
+    EXPECT_EQ(dsoMeasureMean(&mean, record.data()), 201);
+    record[499] = 200;
+
+    std::int16_t out[2] = {9, 9};
+    record[0] = 511;
+    EXPECT_DOUBLE_EQ(dsoMeasureRMS(out, record.data(), 200), 0.0);
+    record[0] = 200;
+    record[499] = 200 + 499; // sqrt(499^2 / 499) = sqrt(499)
+    EXPECT_NEAR(dsoMeasureRMS(out, record.data(), 200), std::sqrt(499.0), 1e-3);
+    EXPECT_EQ(out[0], 22);
+    record[499] = 200;
+    record[1] = 200 + 499;
+    EXPECT_NEAR(dsoMeasureRMS(out, record.data(), 200), std::sqrt(499.0), 1e-3);
+}
+
 } // namespace
