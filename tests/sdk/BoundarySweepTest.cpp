@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "Canvas.h"
 #include "FrontEnd.h"
 #include "Tessel.h"
 
@@ -518,6 +520,87 @@ TEST(MeasureSweep, MeanAndRmsWindows) {
     record[499] = 200;
     record[1] = 200 + 499;
     EXPECT_NEAR(dsoMeasureRMS(out, record.data(), 200), std::sqrt(499.0), 1e-3);
+}
+
+// The channel buffer's rule edges: the caller's stretch mode up to index 4 and the linear rule
+// from 5; index 10 copies unless the single-channel double rate applies (channel selector 2
+// without the alternate flag); index 11 copies.
+TEST(ProcessingSweep, ChannelBufferRuleEdges) {
+    std::vector<std::uint16_t> src(10240);
+    for (int i = 0; i < 10240; ++i)
+        src[i] =
+            static_cast<std::uint16_t>(256 + std::lround(140 * std::sin(i * 0.7) + 30 * std::cos(i * 2.3)));
+    const auto run = [&](std::uint16_t t, std::uint16_t mode, std::uint16_t channels,
+                         std::uint16_t alternate) {
+        const std::uint16_t settings[7] = {0, channels, t, 50, 1, 10, alternate};
+        std::vector<std::uint16_t> dst(40960, 4321);
+        dsoChannelDataBuffer(settings, mode, dst.data(), src.data());
+        return dst;
+    };
+    EXPECT_NE(run(4, 0, 0, 0), run(4, 2, 0, 0));
+    EXPECT_EQ(run(5, 0, 0, 0), run(5, 2, 0, 0));
+    const std::vector<std::uint16_t> copied = [&] {
+        std::vector<std::uint16_t> c(src);
+        c.resize(40960, 4321);
+        return c;
+    }();
+    EXPECT_EQ(run(10, 0, 0, 0), copied);
+    EXPECT_EQ(run(10, 0, 1, 0), copied);
+    EXPECT_EQ(run(10, 0, 2, 1), copied);
+    EXPECT_NE(run(10, 0, 2, 0), copied);
+    EXPECT_EQ(run(11, 0, 2, 0), copied);
+    EXPECT_NE(run(9, 0, 0, 0), copied);
+}
+
+// The spectrum buffer works for selector 5 only.
+TEST(ProcessingSweep, SpectrumBufferOnlyForSelectorFive) {
+    std::vector<std::uint16_t> src(10240);
+    for (int i = 0; i < 10240; ++i)
+        src[i] = static_cast<std::uint16_t>(256 + std::lround(100 * std::sin(i * 0.05)));
+    const std::uint16_t settings[7] = {0, 0, 20, 50, 1, 10, 0};
+    for (std::uint16_t selector : {4, 5, 6}) {
+        std::vector<std::uint16_t> dst(40960 * 2 + 16, 4321);
+        dsoFFTBuffer(settings, selector, dst.data(), src.data());
+        const bool written = dst != std::vector<std::uint16_t>(dst.size(), 4321);
+        EXPECT_EQ(written, selector == 5) << selector;
+    }
+}
+
+// Spectrum trace pictures on a 500 x 511 plot at margin 10 (y = 10 + 511 - code), probed by pixel:
+// the pen colour of every selector on a grey ground, nothing for selector 4, and the 510/511
+// edge of the code range in both draw modes.
+TEST(SpectrumPictureSweep, ColourOfEverySelectorAndTheTopCodeEdge) {
+    const COLORREF grey = RGB(128, 128, 128);
+    const auto draw = [&](std::int32_t selector, std::int32_t mode, std::int32_t peak) {
+        auto c = std::make_unique<Canvas>(520, 531);
+        HBRUSH b = CreateSolidBrush(grey);
+        RECT all{0, 0, 520, 531};
+        FillRect(c->dc(), &all, b);
+        DeleteObject(b);
+        const std::int32_t layout[13] = {520, 531, 10, 10, 10, 10, 1, selector, mode, 0, 0, 0, 0};
+        std::vector<std::int32_t> spectrum(1000, 255);
+        spectrum[250] = peak;
+        dsoFFTDisplayData(c->dc(), layout, spectrum.data());
+        return c;
+    };
+    const COLORREF colours[4] = {RGB(50, 250, 250), RGB(255, 100, 100), RGB(0, 255, 255), RGB(0, 0, 0)};
+    for (std::int32_t selector = 0; selector <= 3; ++selector) {
+        const auto c = draw(selector, 0, 255);
+        EXPECT_EQ(c->At(100, 266), colours[selector]) << selector; // x = 10 + 90, y = 10 + 256
+        EXPECT_EQ(c->At(100, 260), grey) << selector;
+    }
+    const auto none = draw(4, 0, 255);
+    EXPECT_EQ(none->CountNot(grey, 0, 0, 520, 531), 0);
+
+    // Mode 0: a peak of 510 stays on the plot (y = 11); 511 runs to y = 0 at x = 260.
+    EXPECT_EQ(draw(0, 0, 511)->At(260, 0), colours[0]);
+    const auto kept = draw(0, 0, 510);
+    EXPECT_EQ(kept->At(260, 11), colours[0]);
+    EXPECT_EQ(kept->At(260, 0), grey);
+    // Mode 1: a bar from the bottom (y = 521) for codes up to 510 only.
+    EXPECT_EQ(draw(0, 1, 510)->At(260, 100), colours[0]);
+    EXPECT_EQ(draw(0, 1, 511)->At(260, 100), grey);
+    EXPECT_EQ(draw(0, 1, 511)->At(259, 400), colours[0]);
 }
 
 } // namespace
