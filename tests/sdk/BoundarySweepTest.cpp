@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "Canvas.h"
+#include "ChannelRead.h"
 #include "FrontEnd.h"
+#include "SimFixture.h"
 #include "Tessel.h"
 
 namespace {
@@ -601,6 +603,58 @@ TEST(SpectrumPictureSweep, ColourOfEverySelectorAndTheTopCodeEdge) {
     EXPECT_EQ(draw(0, 1, 510)->At(260, 100), colours[0]);
     EXPECT_EQ(draw(0, 1, 511)->At(260, 100), grey);
     EXPECT_EQ(draw(0, 1, 511)->At(259, 400), colours[0]);
+}
+
+// The per-range arithmetic of the channel read: display code of raw codes by gain factor, the
+// calibration value each range uses, and converter A's correction at the 10/11 switch and at the
+// ends of the code range.
+TEST(ChannelReadSweep, ScaleSlotAndCorrectionOfEveryRange) {
+    const double gain[10] = {2.8, 1.42, 1.14, 0.56, 1.42, 1.14, 0.56, 1.42, 1.14, 0.56};
+    const int slot[10] = {3, 1, 2, 0, 1, 2, 0, 1, 2, 0};
+    for (std::uint16_t v = 0; v <= 9; ++v) {
+        const auto table = ScaleTable(v);
+        for (int raw : {0, 1, 100, 511, 1023})
+            EXPECT_EQ(table[raw], static_cast<std::uint16_t>(raw * gain[v]))
+                << "index " << v << " raw " << raw;
+        EXPECT_EQ(CalibrationSlot(v), slot[v]) << v;
+    }
+    EXPECT_EQ(ScaleTable(10)[1023], 1023);
+    EXPECT_EQ(CalibrationSlot(10), -1);
+
+    struct Case {
+        int c;
+        std::uint16_t code, out;
+    };
+    const Case cases[] = {
+        {0, 0, 0},      {0, 510, 510},  {0, 511, 511},  {0, 700, 511},  {10, 9, 0},     {10, 10, 0},
+        {10, 11, 1},    {10, 510, 500}, {10, 511, 511}, {11, 0, 0},     {11, 1, 2},     {11, 509, 510},
+        {11, 510, 511}, {30, 19, 0},    {30, 20, 40},   {30, 490, 510}, {30, 491, 511},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CorrectConverterA(c.code, c.c), c.out) << "c " << c.c << " code " << c.code;
+}
+
+class ChannelReadRanges : public SimFixture {};
+
+// Every range on each channel through a real read, the other channel on the mirrored range so a
+// swapped scale shows; the raw codes vary along the record.
+TEST_F(ChannelReadRanges, EachChannelScalesByItsOwnRange) {
+    const double gain[10] = {2.8, 1.42, 1.14, 0.56, 1.42, 1.14, 0.56, 1.42, 1.14, 0.56};
+    inst().SetSampleFunction([](int ch, std::uint32_t k, std::uint32_t, std::uint32_t) {
+        return static_cast<std::uint16_t>(ch == 0 ? 600 + k % 300 : 900 - k % 250);
+    });
+    const std::uint16_t settings[7] = {0, 2, 12, 50, 1, 10, 0};
+    for (std::uint16_t v = 0; v <= 9; ++v) {
+        const std::uint16_t w = static_cast<std::uint16_t>(9 - v);
+        std::vector<std::uint16_t> a(20484, 0xBEEF), b(20484, 0xBEEF);
+        ASSERT_EQ(dsoGetChannelData(0, v, w, 0, a.data(), b.data(), settings, 0), 1) << v;
+        for (std::size_t k : {1, 2, 333, 10239}) {
+            EXPECT_EQ(a[k], static_cast<std::uint16_t>((600 + k % 300) * gain[v]))
+                << "CH1 index " << v << " at " << k;
+            EXPECT_EQ(b[k], static_cast<std::uint16_t>((900 - k % 250) * gain[w]))
+                << "CH2 index " << w << " at " << k;
+        }
+    }
 }
 
 } // namespace
