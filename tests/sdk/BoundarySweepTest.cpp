@@ -657,4 +657,37 @@ TEST_F(ChannelReadRanges, EachChannelScalesByItsOwnRange) {
     }
 }
 
+// The trace pen of every colour selector at full and half intensity, probed on a drawn
+// horizontal trace at code 200 (y = 311 on a 500 x 511 plot); selector 4 draws nothing.
+TEST(TracePictureSweep, PenOfEverySelectorAndIntensity) {
+    const std::uint16_t layout[7] = {500, 511, 0, 0, 0, 0, 0};
+    const std::uint16_t block[3] = {10, 200, 60};
+    const COLORREF grey = RGB(128, 128, 128);
+    std::vector<std::uint16_t> record(500, 200);
+    struct Case {
+        std::uint16_t selector, intensity;
+        COLORREF pen;
+    };
+    const Case cases[] = {
+        {0, 255, RGB(10, 200, 60)},   {1, 255, RGB(10, 200, 60)},  {2, 255, RGB(236, 0, 0)},
+        {3, 255, RGB(100, 250, 250)}, {0, 128, RGB(5, 100, 30)},   {1, 128, RGB(5, 100, 30)},
+        {2, 128, RGB(118, 0, 0)},     {3, 128, RGB(50, 125, 125)},
+    };
+    const auto draw = [&](std::uint16_t selector, std::uint16_t intensity) {
+        auto c = std::make_unique<Canvas>(500, 511);
+        HBRUSH b = CreateSolidBrush(grey);
+        RECT all{0, 0, 500, 511};
+        FillRect(c->dc(), &all, b);
+        DeleteObject(b);
+        dsoDisplayData(c->dc(), layout, 1, record.data(), selector, intensity, block);
+        return c;
+    };
+    for (const Case& c : cases) {
+        const auto canvas = draw(c.selector, c.intensity);
+        EXPECT_EQ(canvas->At(250, 311), c.pen) << "selector " << c.selector << " intensity " << c.intensity;
+        EXPECT_EQ(canvas->At(250, 300), grey);
+    }
+    EXPECT_EQ(draw(4, 255)->CountNot(grey, 0, 0, 500, 511), 0);
+}
+
 } // namespace
