@@ -271,3 +271,74 @@ TEST(RangeEnds, AverageOfChannelTwoCountsOnlyItsOwnFrames) {
 }
 
 } // namespace
+
+namespace {
+
+// A trace at 1 V/div with its zero line at code 255, filled from a wave.
+void Fill(CTrace& t, int (*wave)(int)) {
+    t.SetOn(1);
+    t.SetVoltsPerDivIndex(6);
+    t.SetProbe(0);
+    t.SetPosition(256.0f);
+    for (int i = 0; i < CTrace::kScreenPoints; ++i)
+        t.GetScreenTrace()[i] = static_cast<std::int16_t>(wave(i));
+}
+
+// +-2 divisions around the zero line, 100 points a period, low first.
+int SquareWave(int i) {
+    return (i % 100) < 50 ? 191 : 319;
+}
+// Low 0..39, ramp of 10 points up, high until 89, ramp down.
+int TrapezoidWave(int i) {
+    const int k = i % 100;
+    return k < 40 ? 191 : k <= 50 ? 191 + (k - 40) * 128 / 10 : k < 90 ? 319 : 319 - (k - 90) * 128 / 10;
+}
+// What the other traces carry meanwhile: a smaller sine of another period and level.
+int OtherWave(int i) {
+    return 300 + static_cast<int>(std::lround(60.0 * std::sin(i * 2.0 * 3.14159265358979 / 70.0)));
+}
+
+TEST(MeasureSources, EveryTypeReadsItsOwnSourceOnEachOfTheThreeTraces) {
+    // Types 0..13 and 16..19 of the square wave at 1 ms/div; rise and fall of the trapezoid.
+    const char* const square[20] = {"Vpp = 4.00V",     "Vmax = 2.00V",  "Vmin = -2.00V",   "Vamp = 4.00V",
+                                    "Vtop = 2.00V",    "Vmid = 0.00V",  "Vbase = -2.00V",  "Vmean = 0.00V",
+                                    "Vcmean = 19.8mV", "Vrms = 2.00V",  "Vpshoot = 0.0%",  "Vnshoot = 0.0%",
+                                    "Period = 2.00ms", "Frequ = 500Hz", nullptr,           nullptr,
+                                    "+Duty = 50.0%",   "-Duty = 50.0%", "+Width = 1.00ms", "-Width = 1.00ms"};
+    const char* const prefix[3] = {"CH1:", "CH2:", "MATH:"};
+    for (short source = 0; source < 3; ++source) {
+        SCOPED_TRACE(source);
+        CTrace traces[3];
+        for (int wave = 0; wave < 2; ++wave) {
+            for (short t = 0; t < 3; ++t)
+                Fill(traces[t], t == source ? (wave == 0 ? SquareWave : TrapezoidWave) : OtherWave);
+            CMeasure m;
+            m.SetSecondsPerDiv(1e-3);
+            m.SetSource(source);
+            const short types[2][8] = {{0, 1, 2, 3, 4, 5, 6, 7}, {8, 9, 10, 11, 12, 13, 16, 17}};
+            for (int batch = 0; batch < (wave == 0 ? 3 : 1); ++batch) {
+                m.ClearAll();
+                if (wave == 1) {
+                    m.AddMeasurement(14);
+                    m.AddMeasurement(15);
+                } else if (batch < 2) {
+                    for (short type : types[batch])
+                        m.AddMeasurement(type);
+                } else {
+                    m.AddMeasurement(18);
+                    m.AddMeasurement(19);
+                }
+                m.Update(&traces[0], &traces[1], &traces[2]);
+                for (int e = 0; e < m.GetCount(); ++e) {
+                    const short type = m.GetEntry(e).type;
+                    const std::string want =
+                        std::string(prefix[source]) +
+                        (wave == 1 ? (type == 14 ? "RiseT = 160us" : "FallT = 160us") : square[type]);
+                    EXPECT_EQ(Text(m.GetText(e)), want) << "type " << type;
+                }
+            }
+        }
+    }
+}
+
+} // namespace
