@@ -1,5 +1,6 @@
 // Persistence histories of all four traces after real acquisition ticks: each history holds its
-// own trace's points and colour, REF included, with CH1 and CH2 carrying different signals.
+// own trace's points and colour, REF included, with CH1 and CH2 carrying different signals. Also
+// the time bases at which a triggered demo capture starts the pre-trigger wait.
 #include "engine/KelvaneDoc.h"
 
 #include "SignalZendral.h"
@@ -62,6 +63,28 @@ TEST_F(PerTraceHistoryTest, EveryTraceKeepsItsOwnPointsAndColour) {
         EXPECT_EQ(newest->color, traces[t]->GetColor());
     }
     EXPECT_EQ(doc.m_persistence.GetRecord(3, 2), nullptr);
+}
+
+// A triggered demo capture starts the pre-trigger wait from 100 us/div up to, not including,
+// 1 s/div.
+TEST_F(PerTraceHistoryTest, DemoCaptureStartsTheWaitOnlyBelowOneSecondPerDivision) {
+    doc.SetDemoMode(1);
+    doc.m_demo.Seed(4);
+    const struct {
+        int index;
+        int waits;
+    } rows[] = {{13, 0}, {14, 1}, {24, 1}, {25, 1}, {26, 0}, {27, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.index);
+        doc.m_settings.SetTimeBaseIndex(static_cast<std::int16_t>(row.index));
+        doc.m_bPretriggerWait = 0;
+        doc.UpdateDemoParameters();
+        std::fill_n(doc.m_ch1.GetRawRecord(), 10240, std::int16_t{-9});
+        doc.PollDemoCapture();
+        // The demo sine triggers on every poll: the records were filled.
+        ASSERT_NE(doc.m_ch1.GetRawRecord()[5000], -9);
+        EXPECT_EQ(doc.m_bPretriggerWait, row.waits);
+    }
 }
 
 } // namespace
