@@ -297,6 +297,25 @@ TEST_F(CursorsTest, SpectrumFrequencyUnitsSwitchAtEachPowerOfAThousand) {
     }
 }
 
+// The spectrum cursor's linear level at each unit switch and one step below it; a negative level
+// reads in kV.
+TEST_F(CursorsTest, SpectrumLevelUnitsSwitchAtEachPowerOfAThousand) {
+    doc.m_fft.m_bFftOn = 1;
+    doc.m_fft.m_nScale = 1;
+    screen.SetCursorSource(CScopeScreen::kCursorSourceFft);
+    Place(2, CPoint(121, 300), CPoint(121, 300));
+    const struct {
+        double level;
+        const char* text;
+    } cases[] = {{1000.0, "Volt = 1.000 kV"},  {999.0, "Volt = 999.000 V"},  {1.0, "Volt = 1.000 V"},
+                 {0.999, "Volt = 999.000 mV"}, {0.001, "Volt = 1.000 mV"},   {0.0009, "Volt = 900.000 uV"},
+                 {-1.0, "Volt = -0.001 kV"},   {-1500.0, "Volt = -1.500 kV"}};
+    for (const auto& c : cases) {
+        std::fill(std::begin(doc.m_fft.m_spectrum), std::end(doc.m_fft.m_spectrum), c.level);
+        EXPECT_EQ(S(screen.FormatFftCursorLevel()), c.text) << c.level;
+    }
+}
+
 TEST_F(CursorsTest, CursorLinesAndTraceMarkerAreDrawnWhereTheModeSays) {
     Resize(542, 828);
     ScreenSurface s(542, 828);

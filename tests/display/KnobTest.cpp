@@ -542,6 +542,28 @@ TEST_F(KnobTest, RollAndThePassFailLimitSwitchAtExactlyOneSecondPerDiv) {
     EXPECT_TRUE(messages.empty());
 }
 
+// The time knob's two ends: the lower right is each model's fastest label, the lower left its
+// slowest, 1.00 h, on either model list.
+TEST_F(KnobTest, TimeKnobEndsAreTheFirstAndLastLabelOfEachModel) {
+    knob.SetKnobId(CKnob::kKnobTime);
+    RecordLength(0, true);
+    doc.m_bRunning = 0;
+    const struct {
+        std::int16_t model;
+        const char* fastest;
+    } models[] = {{4, "2.00ns"}, {5, "2.00ns"}, {2, "4.00ns"}, {0, "4.00ns"}};
+    for (const auto& m : models) {
+        doc.m_nModel = m.model;
+        doc.SetTimeBaseIndex(static_cast<std::int16_t>(Position("10.0ms")));
+        knob.OnLButtonDown(MK_LBUTTON, CPoint(76, 75));
+        EXPECT_EQ(CKnob::TimeDivLabel(doc.m_settings.GetTimeBaseIndex(), m.model), CString(m.fastest))
+            << m.model;
+        knob.OnLButtonDown(MK_LBUTTON, CPoint(11, 75));
+        EXPECT_EQ(CKnob::TimeDivLabel(doc.m_settings.GetTimeBaseIndex(), m.model), CString("1.00h"))
+            << m.model;
+    }
+}
+
 TEST_F(KnobTest, NullDocumentIsIgnoredAndDrawsGrey) {
     CKnob lonely;
     lonely.SetDocument(nullptr);

@@ -209,6 +209,24 @@ TEST_F(StatusStripTest, TriggerMarkFollowsThePosition) {
     EXPECT_EQ(strip.GetTriggerMark().x, CentreBox().left + 1 + 63); // 127 x 250 x 0.002 = 63.5
 }
 
+// The T mark over the 128-pixel overview (centre box 134 wide: 127 usable steps) at each end of
+// the position range, one step inside each end, and beyond either end.
+TEST_F(StatusStripTest, TriggerMarkAtBothEndsOfThePositionRange) {
+    const struct {
+        std::int16_t position;
+        int dx;
+    } cases[] = {{-5, 1},       {0, 1},         {1, 1 + 0}, // 127 x 0.002 = 0.254
+                 {250, 1 + 63}, {499, 1 + 126},             // 127 x 0.998 = 126.7
+                 {500, 128},    {600, 128}};                // pinned at the right end, right - 6
+    Draw();
+    ASSERT_EQ(CentreBox().Width(), 134);
+    for (const auto& c : cases) {
+        doc.m_settings.SetHorizontalPosition(c.position);
+        Draw();
+        EXPECT_EQ(strip.GetTriggerMark(), CPoint(CentreBox().left + c.dx, 0)) << c.position;
+    }
+}
+
 TEST_F(StatusStripTest, StoppedStripUsesThePositionCachedAtStop) {
     doc.m_settings.SetHorizontalPosition(100);
     doc.m_settings.CacheTimeBase();
