@@ -25,13 +25,20 @@ CString Formatted(const char* format, double value) {
     return text;
 }
 
+// Whether f, counted in `unit` and rounded to the readout's three decimals, reaches 1000: from
+// there on it reads in the next larger unit. The reciprocal of a time span can land a rounding
+// step below a switch (1 / 1 ns is 999999999.9999999 Hz), which must still read "1.000 GHz".
+bool ReachesThousand(double f, double unit) {
+    return std::round(f / unit * 1000.0) >= 1e6;
+}
+
 // Frequency in the unit that suits it.
 CString FrequencyText(double f) {
-    if (f >= 1e9)
+    if (ReachesThousand(f, 1e6))
         return Formatted("Freq = %.3f GHz", f * 1e-9);
-    if (f >= 1e6)
+    if (ReachesThousand(f, 1000.0))
         return Formatted("Freq = %.3f MHz", f * 1e-6);
-    if (f >= 1000.0)
+    if (ReachesThousand(f, 1.0))
         return Formatted("Freq = %.3f KHz", f * 0.001);
     return Formatted("Freq = %.3f Hz", f);
 }

@@ -27,6 +27,7 @@
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -108,6 +109,24 @@ TEST_F(AcquisitionDialogs, AverageCountIsClampedAsTyped) {
     EXPECT_TRUE(boxes.empty());
     // The document changes only with OK.
     EXPECT_EQ(doc.m_average.GetFramesWanted(), 1);
+}
+
+TEST_F(AcquisitionDialogs, AverageCountKeepsBothEndsOfItsRangeThroughOk) {
+    CAverageDlg dlg;
+    dlg.SetDocument(&doc);
+    ASSERT_TRUE(dlg.Create(IDD_AVERAGE));
+    // Typed, shown, and the count the averaging wants after OK: 1..128 frames.
+    const std::tuple<const char*, const char*, int> cases[] = {{"128", "128", 128}, {"129", "128", 128},
+                                                               {"127", "127", 127}, {"1", "1", 1},
+                                                               {"2", "2", 2},       {"0", "1", 1}};
+    for (const auto& [typed, shown, wanted] : cases) {
+        dlg.ShowWindow(SW_SHOW);
+        Type(dlg, IDC_AVG_COUNT, typed);
+        EXPECT_STREQ(Text(dlg, IDC_AVG_COUNT), shown) << typed;
+        Click(dlg, IDC_AVG_OK);
+        EXPECT_EQ(doc.m_average.GetFramesWanted(), wanted) << typed;
+    }
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(AcquisitionDialogs, AverageOkRestartsAveragingOnlyForANewCount) {

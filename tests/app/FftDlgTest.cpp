@@ -20,6 +20,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -339,3 +340,60 @@ TEST_F(FftDialog, PictureShowsEveryCaption) {
 }
 
 } // namespace
+
+TEST_F(FftDialog, FirstAndLastVerticalItemsOfBothScales) {
+    Open();
+    struct Case {
+        int scale, item;
+        double value;
+        const char* label;
+    };
+    const Case cases[] = {{1, 11, 5.0, "5.00V"}, {1, 0, 0.001, "1.00mV"}, {1, 10, 2.0, "2.00V"},
+                          {0, 0, 5.0, "5.00dB"}, {0, 11, 60.0, "60.0dB"}, {0, 10, 55.0, "55.0dB"}};
+    for (const Case& c : cases) {
+        Choose(dlg, dlg.m_listScale, IDC_FFT_SCALE, c.scale);
+        ASSERT_EQ(dlg.m_listVertical.GetCount(), 12);
+        Choose(dlg, dlg.m_listVertical, IDC_FFT_VERTICAL, c.item);
+        EXPECT_DOUBLE_EQ(doc.m_fft.m_dVerticalScale, c.value) << c.scale << " " << c.item;
+        EXPECT_STREQ(Item(dlg.m_listVertical, c.item), c.label);
+        EXPECT_DOUBLE_EQ(CFftDlg::ScaleValue(c.scale, c.item), c.value);
+    }
+}
+
+TEST_F(FftDialog, EveryStoredValueReselectsItsOwnEntryOnOpen) {
+    Open();
+    CFftData& fft = doc.m_fft;
+    const std::int16_t bins[] = {256, 512, 1024, 2048, 4096};
+    const std::int16_t zooms[] = {1, 2, 4, 8, 16};
+    for (int i = 4; i >= 0; --i) {
+        fft.m_nBins = bins[i];
+        fft.m_nZoom = zooms[i];
+        dlg.LoadFromDocument();
+        EXPECT_EQ(dlg.m_listBins.GetCurSel(), i) << bins[i];
+        EXPECT_EQ(dlg.m_listZoom.GetCurSel(), i) << zooms[i];
+    }
+    // Both ends of both vertical lists, stored values and not list positions.
+    const std::tuple<std::int16_t, double, int> scales[] = {{1, 5.0, 11},  {1, 2.0, 10},  {1, 0.001, 0},
+                                                            {0, 60.0, 11}, {0, 55.0, 10}, {0, 5.0, 0}};
+    for (const auto& [scale, value, entry] : scales) {
+        fft.m_nScale = scale;
+        fft.m_dVerticalScale = value;
+        dlg.LoadFromDocument();
+        EXPECT_EQ(dlg.m_listScale.GetCurSel(), scale);
+        EXPECT_EQ(dlg.m_listVertical.GetCurSel(), entry) << scale << " " << value;
+    }
+    // Source and window: each entry in turn, then read back from the document.
+    ASSERT_EQ(dlg.m_listSource.GetCount(), 2); // CH1, CH2
+    for (int source = 1; source >= 0; --source) {
+        Choose(dlg, dlg.m_listSource, IDC_FFT_SOURCE, source);
+        EXPECT_EQ(fft.m_nSource, source);
+    }
+    ASSERT_EQ(dlg.m_listWindow.GetCount(), 4); // Rectangle, Hanning, Hamming, Blackman
+    for (int window = 3; window >= 0; --window) {
+        Choose(dlg, dlg.m_listWindow, IDC_FFT_WINDOW, window);
+        EXPECT_EQ(fft.m_nWindow, window);
+        fft.m_nWindow = static_cast<std::int16_t>(window);
+        dlg.LoadFromDocument();
+        EXPECT_EQ(dlg.m_listWindow.GetCurSel(), window);
+    }
+}

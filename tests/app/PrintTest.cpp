@@ -195,3 +195,34 @@ TEST_F(ViewPrinting, TheSecondChannelsSettingsLineShowsItsOwnSettings) {
     doc->m_ch2.SetCoupling(1);
     EXPECT_FALSE(line() == volts) << "CH2's coupling did not reach its line";
 }
+
+TEST_F(ViewPrinting, TracesReachTheTopAndBottomEdgesOfThePlotBox) {
+    ASSERT_TRUE(view && doc);
+    doc->m_ch1.SetOn(1);
+    doc->m_ch2.SetOn(1);
+    doc->m_math.SetOn(0);
+    doc->m_ref.SetOn(0);
+    doc->m_ch1.SetColor(RGB(250, 200, 0));
+    doc->m_ch2.SetColor(RGB(0, 160, 250));
+    view->RunStop();
+    // Square waves between the screen's lowest (0) and highest (511) codes, CH2 a quarter period later; one
+    // point past the top on each channel is a gap.
+    for (int i = 0; i < CTrace::kScreenPoints; ++i) {
+        doc->m_ch1.GetScreenTrace()[i] = static_cast<std::int16_t>((i / 50) % 2 == 0 ? 511 : 0);
+        doc->m_ch2.GetScreenTrace()[i] = static_cast<std::int16_t>(((i + 25) / 50) % 2 == 0 ? 0 : 511);
+    }
+    doc->m_ch1.GetScreenTrace()[475] = 512;
+    doc->m_ch2.GetScreenTrace()[425] = 512;
+    const COLORREF ch1 = doc->m_ch1.GetColor();
+    const COLORREF ch2 = doc->m_ch2.GetColor();
+    Preview(1000, 1000, [&](CDC& page) {
+        // The box spans 152..700 down the page and its frame is drawn over the traces, so what
+        // shows of a square wave between codes 0 and 511 is its edges: nine or ten lines across the
+        // full height of some 540 pixels each, none reaching beyond the box.
+        for (const COLORREF c : {ch1, ch2}) {
+            EXPECT_GT(CountColour(page, 50, 153, 951, 700, c), 8 * 500) << c;
+            EXPECT_EQ(CountColour(page, 0, 0, 1000, 152, c), 0) << c;
+            EXPECT_EQ(CountColour(page, 0, 701, 1000, 710, c), 0) << c;
+        }
+    });
+}

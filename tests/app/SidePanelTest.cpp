@@ -614,3 +614,66 @@ TEST(SidePanelView, ViewCreatesThePanelInTheTabControlAndTheDocumentReachesIt) {
     ui->ApplyTexts();
     EXPECT_EQ(panel->GetTimeDivSelection(), view->GetDocument()->m_settings.GetTimeBaseIndex());
 }
+
+TEST_F(SidePanelTest, EveryChannelListEntryReachesItsOwnChannelOnly) {
+    doc.m_ch1.SetOn(1);
+    doc.m_ch2.SetOn(1);
+    panel.LoadFromDocument();
+    struct List {
+        UINT ch1Id, ch2Id;
+        int entries;
+        std::int16_t (CTrace::*get)() const;
+    };
+    // Volts/div 10 mV .. 10 V, coupling DC/AC/GND, probe x1/x10/x100/x1000.
+    const List lists[] = {{IDC_CH1_VOLTDIV, IDC_CH2_VOLTDIV, 10, &CTrace::GetVoltsPerDivIndex},
+                          {IDC_CH1_COUPLING, IDC_CH2_COUPLING, 3, &CTrace::GetCoupling},
+                          {IDC_CH1_PROBE, IDC_CH2_PROBE, 4, &CTrace::GetProbe}};
+    for (const List& list : lists) {
+        for (int channel = 0; channel < 2; ++channel) {
+            CTrace& mine = channel == 0 ? doc.m_ch1 : doc.m_ch2;
+            CTrace& other = channel == 0 ? doc.m_ch2 : doc.m_ch1;
+            const UINT id = channel == 0 ? list.ch1Id : list.ch2Id;
+            ASSERT_EQ(Combo(id)->count(), list.entries) << id;
+            const std::int16_t otherBefore = (other.*list.get)();
+            // Last entry first, so that every choice is a change.
+            for (int entry = list.entries - 1; entry >= 0; --entry) {
+                Choose(id, entry);
+                EXPECT_EQ((mine.*list.get)(), entry) << id << " " << entry;
+                EXPECT_EQ((other.*list.get)(), otherBefore) << id << " " << entry;
+            }
+        }
+    }
+}
+
+TEST_F(SidePanelTest, TriggerSourceListOffersExtTenOnTheLargerModelsAndSelectsIt) {
+    doc.m_nModel = 1;
+    panel.ApplyLanguage();
+    ASSERT_EQ(Items(IDC_TRIGGER_SOURCE), (std::vector<std::string>{"CH1", "CH2", "ALT", "EXT", "EXT/10"}));
+    doc.m_trigger.SetLevel(CTrigger::kLevelExt, 30.0f);
+    doc.m_trigger.SetMarkerWord(CTrigger::kLevelExt, 2);
+    Choose(IDC_TRIGGER_SOURCE, 4);
+    EXPECT_EQ(doc.m_trigger.GetSource(), 4);
+    EXPECT_FLOAT_EQ(doc.m_trigger.GetLevel(CTrigger::kLevelExt), 128.0f);
+    EXPECT_EQ(doc.m_trigger.GetMarkerWord(CTrigger::kLevelExt), 0);
+    EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateAltFlag), 0);
+    // Every entry back down to CH1 selects its own source.
+    for (int source = 3; source >= 0; --source) {
+        Choose(IDC_TRIGGER_SOURCE, source);
+        EXPECT_EQ(doc.m_trigger.GetSource(), source);
+        EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateAltFlag), source == 2 ? 1 : 0) << source;
+    }
+}
+
+TEST_F(SidePanelTest, EverySweepAndPulseConditionEntrySelectsItsOwnCode) {
+    for (int sweep = 2; sweep >= 0; --sweep) {
+        Choose(IDC_TRIGGER_SWEEP, sweep);
+        EXPECT_EQ(doc.m_trigger.GetSweep(), sweep);
+    }
+    Choose(IDC_TRIGGER_MODE, 1);
+    ASSERT_EQ(doc.m_trigger.GetTriggerType(), 1);
+    for (int condition = 5; condition >= 0; --condition) {
+        Choose(IDC_TRIGGER_SLOPE, condition);
+        EXPECT_EQ(doc.m_trigger.GetPulseCondition(), condition);
+        EXPECT_EQ(doc.m_trigger.GetSlope(), 0) << condition;
+    }
+}

@@ -219,3 +219,22 @@ TEST_F(DeviceListTest, ModifyIdChecksTheRangeAndWritesTheAddress) {
     EXPECT_EQ(address, 77);
     EXPECT_EQ(doc.m_usb.GetAddress(0), 77);
 }
+
+TEST_F(DeviceListTest, ModifyIdAcceptsBothEndsOfTheRange) {
+    for (const int id : {255, 0, 254, 1}) {
+        dlg.SetDlgItemInt(IDC_EDIT_DEVICE_ID1, id);
+        EXPECT_EQ(dlg.m_nDeviceId[0], id);
+        Click(dlg, IDC_BUTTON_MODIFY_ID1);
+        short address = -1;
+        sim->ReadDeviceAddress(0, &address);
+        EXPECT_EQ(address, id);
+        EXPECT_EQ(doc.m_usb.GetAddress(0), id);
+    }
+    // None of them is out of range.
+    EXPECT_TRUE(messages.empty());
+    // One past the top is.
+    dlg.m_nDeviceId[0] = 256;
+    Click(dlg, IDC_BUTTON_MODIFY_ID1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(doc.m_usb.GetAddress(0), 1);
+}

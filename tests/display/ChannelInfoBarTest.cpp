@@ -60,6 +60,33 @@ TEST_F(ChannelInfoBarTest, BoxesAndTheirContents) {
     s.Save("ChannelInfoBar-both");
 }
 
+// Each channel box shows its own channel's coupling (DC, AC, GND) at l + 28, whatever the other
+// channel's is: the glyph area matches the symbol drawn alone at the same place.
+TEST_F(ChannelInfoBarTest, EachBoxShowsItsOwnChannelsCouplingForEveryCode) {
+    const struct {
+        CTrace& trace;
+        CTrace& other;
+        int left;
+        COLORREF colour;
+    } channels[] = {{doc.m_ch1, doc.m_ch2, 2, kCh1}, {doc.m_ch2, doc.m_ch1, 132, kCh2}};
+    for (const auto& ch : channels) {
+        for (std::int16_t coupling : {0, 1, 2}) {
+            ch.trace.SetCoupling(coupling);
+            ch.other.SetCoupling(static_cast<std::int16_t>((coupling + 1) % 3));
+            Draw();
+            PixelSurface ref{kW, kH};
+            ref.Fill(kBlack);
+            CChannelInfoBar::DrawCouplingGlyph(&ref.dc, ch.left + 28, 12, ch.colour, coupling);
+            int differing = 0;
+            for (int y = 6; y < 19; ++y)
+                for (int x = ch.left + 28; x < ch.left + 40; ++x)
+                    differing += s.At(x, y) != ref.At(x, y);
+            EXPECT_EQ(differing, 0) << ch.left << " coupling " << coupling;
+            EXPECT_GT(ref.Count(ch.colour), 5) << coupling;
+        }
+    }
+}
+
 TEST_F(ChannelInfoBarTest, ChannelOffLeavesItsBoxEmptyAndKeepsTheOtherInPlace) {
     doc.m_ch1.SetOn(0);
     Draw();

@@ -118,6 +118,66 @@ TEST_F(CursorsTest, VoltageBetweenTheHorizontalCursors) {
     EXPECT_EQ(volt({50, 100}, {50, 150}), "Volt = 0.000 kV");
 }
 
+// Each unit of the time and frequency readouts starts exactly at its power of a thousand; one
+// pixel less reads in the unit below. 400 px span ten divisions, so 40 px are one division.
+TEST_F(CursorsTest, TimeAndFrequencyUnitsSwitchExactlyAtTheirBoundaries) {
+    const struct {
+        std::int16_t timeBase;
+        int dx;
+        const char* time;
+        const char* freq;
+    } cases[] = {
+        {26, 40, "Time = 1.000 S", "Freq = 1.000 Hz"},      // 1 s/div, one division
+        {26, 39, "Time = 975.000 mS", "Freq = 1.026 Hz"},   //
+        {17, 39, "Time = 975.000 uS", "Freq = 1.026 KHz"},  // 1 ms/div
+        {11, 3, "Time = 750.000 nS", "Freq = 1.333 MHz"},   // 10 us/div
+        {0, 20, "Time = 1.000 nS", "Freq = 1.000 GHz"},     // 2 ns/div, half a division
+        {0, 19, "Time = 0.950 nS", "Freq = 1.053 GHz"},     //
+        {20, 400, "Time = 100.000 mS", "Freq = 10.000 Hz"}, // 10 ms/div, the whole width
+        {13, 400, "Time = 400.000 uS", "Freq = 2.500 KHz"}, // 40 us/div, the whole width
+    };
+    for (const auto& c : cases) {
+        doc.m_settings.SetTimeBaseIndex(c.timeBase);
+        Place(3, CPoint(21, 100), CPoint(21 + c.dx, 300));
+        EXPECT_EQ(S(screen.FormatCursorTime()), c.time) << c.timeBase << " " << c.dx;
+        EXPECT_EQ(S(screen.FormatCursorFreq()), c.freq) << c.timeBase << " " << c.dx;
+    }
+}
+
+// The voltage between the horizontal cursors reads each channel's own scale, and switches to kV
+// at exactly 1000 V and to mV at exactly 1 mV, either way round. The other channel is set to a
+// scale that would read differently. 800 px are eight divisions: 100 px per division.
+TEST_F(CursorsTest, VoltageUnitsSwitchExactlyAtTheirBoundariesOnEitherChannel) {
+    doc.m_ch2.SetOn(1);
+    const struct {
+        std::int16_t source;
+        CTrace& trace;
+        CTrace& other;
+    } channels[] = {{0, doc.m_ch1, doc.m_ch2}, {1, doc.m_ch2, doc.m_ch1}};
+    const struct {
+        std::int16_t voltsIndex;
+        std::int16_t probe;
+        int dy;
+        const char* text;
+    } cases[] = {
+        {9, 3, 10, "Volt = 1.000 kV"}, // 10 V/div x1000: 100 V a pixel
+        {9, 3, -10, "Volt = -1.000 kV"},  {9, 3, 9, "Volt = 900.000 V"},
+        {9, 3, -9, "Volt = -900.000 V"},  {0, 0, 9, "Volt = 900.000 uV"}, // 10 mV/div: 100 uV a pixel
+        {0, 0, -9, "Volt = -900.000 uV"},
+    };
+    for (const auto& ch : channels) {
+        screen.SetCursorSource(ch.source);
+        ch.other.SetVoltsPerDivIndex(6);
+        ch.other.SetProbe(1);
+        for (const auto& c : cases) {
+            ch.trace.SetVoltsPerDivIndex(c.voltsIndex);
+            ch.trace.SetProbe(c.probe);
+            Place(4, CPoint(50, 300), CPoint(50, 300 + c.dy));
+            EXPECT_EQ(S(screen.FormatCursorVolt()), c.text) << ch.source << " " << c.dy;
+        }
+    }
+}
+
 TEST_F(CursorsTest, VoltageAtTheTraceCursor) {
     Resize(542, 828); // W = 500: point u lies at x = 21 + u
     std::int16_t* trace = doc.m_ch1.GetScreenTrace();
@@ -216,6 +276,44 @@ TEST_F(CursorsTest, FftReadoutsStayInsideTheSpectrumWhenThePlotShrinks) {
     EXPECT_EQ(S(screen.FormatFftCursorFreq()), "Freq = 3.000 KHz");
     ScreenSurface s(300, 828);
     Draw(s); // the trace marker reads the same clamped point
+}
+
+// The spectrum cursor's frequency at every unit switch and one hertz below it. A value that
+// would print as 1000.000 in the smaller unit reads 1.000 in the larger one instead.
+TEST_F(CursorsTest, SpectrumFrequencyUnitsSwitchAtEachPowerOfAThousand) {
+    doc.m_fft.m_bFftOn = 1;
+    screen.SetCursorSource(CScopeScreen::kCursorSourceFft);
+    Place(2, CPoint(121, 300), CPoint(121, 300));
+    const struct {
+        std::int64_t hz;
+        const char* text;
+    } cases[] = {
+        {999, "Freq = 999.000 Hz"},       {1000, "Freq = 1.000 KHz"},        {999999, "Freq = 999.999 KHz"},
+        {1000000, "Freq = 1.000 MHz"},    {999999499, "Freq = 999.999 MHz"}, {999999999, "Freq = 1.000 GHz"},
+        {1000000000, "Freq = 1.000 GHz"}, {2500000000, "Freq = 2.500 GHz"},  {0, "Freq = 0.000 Hz"}};
+    for (const auto& c : cases) {
+        std::fill(doc.m_fft.m_frequency.begin(), doc.m_fft.m_frequency.end(), c.hz);
+        EXPECT_EQ(S(screen.FormatFftCursorFreq()), c.text) << c.hz;
+    }
+}
+
+// The spectrum cursor's linear level at each unit switch and one step below it; a negative level
+// reads in kV.
+TEST_F(CursorsTest, SpectrumLevelUnitsSwitchAtEachPowerOfAThousand) {
+    doc.m_fft.m_bFftOn = 1;
+    doc.m_fft.m_nScale = 1;
+    screen.SetCursorSource(CScopeScreen::kCursorSourceFft);
+    Place(2, CPoint(121, 300), CPoint(121, 300));
+    const struct {
+        double level;
+        const char* text;
+    } cases[] = {{1000.0, "Volt = 1.000 kV"},  {999.0, "Volt = 999.000 V"},  {1.0, "Volt = 1.000 V"},
+                 {0.999, "Volt = 999.000 mV"}, {0.001, "Volt = 1.000 mV"},   {0.0009, "Volt = 900.000 uV"},
+                 {-1.0, "Volt = -0.001 kV"},   {-1500.0, "Volt = -1.500 kV"}};
+    for (const auto& c : cases) {
+        std::fill(std::begin(doc.m_fft.m_spectrum), std::end(doc.m_fft.m_spectrum), c.level);
+        EXPECT_EQ(S(screen.FormatFftCursorLevel()), c.text) << c.level;
+    }
 }
 
 TEST_F(CursorsTest, CursorLinesAndTraceMarkerAreDrawnWhereTheModeSays) {

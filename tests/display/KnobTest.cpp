@@ -153,6 +153,43 @@ TEST_F(KnobTest, OtherModelsHaveNinePositions) {
     EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::Ch2VoltDiv, 8)));
 }
 
+// Every position of both channel knobs, on a model with ten positions (0 to 9) and on one with
+// nine (0 to 8): each turn sets its own channel and its own side-panel list, never the other's.
+TEST_F(KnobTest, EveryVoltsPerDivPositionOfBothChannelKnobs) {
+    const struct {
+        std::int16_t model;
+        int last;
+    } models[] = {{5, 9}, {1, 8}};
+    const struct {
+        std::int16_t id;
+        CTrace& trace;
+        CTrace& other;
+        SidePanelCombo combo;
+        SidePanelCombo otherCombo;
+    } knobs[] = {
+        {CKnob::kKnobCh1, doc.m_ch1, doc.m_ch2, SidePanelCombo::Ch1VoltDiv, SidePanelCombo::Ch2VoltDiv},
+        {CKnob::kKnobCh2, doc.m_ch2, doc.m_ch1, SidePanelCombo::Ch2VoltDiv, SidePanelCombo::Ch1VoltDiv}};
+    for (const auto& m : models) {
+        doc.m_nModel = m.model;
+        for (const auto& k : knobs) {
+            knob.SetKnobId(k.id);
+            for (int index = 0; index <= m.last; ++index) {
+                k.trace.SetVoltsPerDivIndex(static_cast<std::int16_t>(index == 0 ? 1 : 0));
+                k.other.SetVoltsPerDivIndex(7);
+                ui.calls.clear();
+                Press(index);
+                EXPECT_EQ(k.trace.GetVoltsPerDivIndex(), index) << m.model << " " << k.id;
+                EXPECT_EQ(k.other.GetVoltsPerDivIndex(), 7) << m.model << " " << k.id;
+                EXPECT_TRUE(Called(ui, Combo(k.combo, index))) << m.model << " " << k.id << " " << index;
+                EXPECT_FALSE(Called(ui, Combo(k.otherCombo, index))) << m.model << " " << k.id;
+            }
+            // The lower left end of the dial is the last position, never one beyond it.
+            knob.OnLButtonDown(MK_LBUTTON, CPoint(11, 75));
+            EXPECT_EQ(k.trace.GetVoltsPerDivIndex(), m.last) << m.model << " " << k.id;
+        }
+    }
+}
+
 TEST_F(KnobTest, UnchangedIndexTouchesNothing) {
     knob.SetKnobId(CKnob::kKnobCh1);
     doc.m_ch1.SetVoltsPerDivIndex(4);
@@ -472,6 +509,59 @@ TEST_F(KnobTest, OtherModelsUseTheirOwnListPositions) {
     Press(11);
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 12);
+}
+
+// Turning the time base while running enters Roll at exactly 1.00 s/div and leaves it at
+// 400 ms/div, one step faster; with pass/fail on, 1.00 s/div is already too slow and falls back
+// to 400 ms/div, while 400 ms/div itself is kept. Both model lists (they start one label apart).
+TEST_F(KnobTest, RollAndThePassFailLimitSwitchAtExactlyOneSecondPerDiv) {
+    knob.SetKnobId(CKnob::kKnobTime);
+    RecordLength(0, true);
+    for (std::int16_t model : {4, 2}) {
+        doc.m_nModel = model;
+        doc.m_passFail.m_nState1 = 0;
+        doc.SetTimeBaseIndex(static_cast<std::int16_t>(Position("10.0ms")));
+        Press(Position("1.00s"));
+        EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Position("1.00s")) << model;
+        EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 1) << model;
+        Press(Position("400ms"));
+        EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Position("400ms")) << model;
+        EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0) << model;
+
+        doc.m_passFail.m_nState1 = 1;
+        Press(Position("200ms"));
+        Press(Position("400ms"));
+        EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Position("400ms")) << model;
+        Press(Position("200ms"));
+        ui.calls.clear();
+        Press(Position("1.00s"));
+        EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Position("400ms")) << model;
+        EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::TimeDiv, Position("400ms")))) << model;
+        EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0) << model;
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+// The time knob's two ends: the lower right is each model's fastest label, the lower left its
+// slowest, 1.00 h, on either model list.
+TEST_F(KnobTest, TimeKnobEndsAreTheFirstAndLastLabelOfEachModel) {
+    knob.SetKnobId(CKnob::kKnobTime);
+    RecordLength(0, true);
+    doc.m_bRunning = 0;
+    const struct {
+        std::int16_t model;
+        const char* fastest;
+    } models[] = {{4, "2.00ns"}, {5, "2.00ns"}, {2, "4.00ns"}, {0, "4.00ns"}};
+    for (const auto& m : models) {
+        doc.m_nModel = m.model;
+        doc.SetTimeBaseIndex(static_cast<std::int16_t>(Position("10.0ms")));
+        knob.OnLButtonDown(MK_LBUTTON, CPoint(76, 75));
+        EXPECT_EQ(CKnob::TimeDivLabel(doc.m_settings.GetTimeBaseIndex(), m.model), CString(m.fastest))
+            << m.model;
+        knob.OnLButtonDown(MK_LBUTTON, CPoint(11, 75));
+        EXPECT_EQ(CKnob::TimeDivLabel(doc.m_settings.GetTimeBaseIndex(), m.model), CString("1.00h"))
+            << m.model;
+    }
 }
 
 TEST_F(KnobTest, NullDocumentIsIgnoredAndDrawsGrey) {

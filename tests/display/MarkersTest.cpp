@@ -338,6 +338,41 @@ TEST_F(MarkersTest, DraggingALevelSetsItsVoltsAndShowsTheLevelLineWhileInsideThe
     EXPECT_EQ(fake->CallsOf(5).size(), fake->CallsOf(6).size());
 }
 
+// A dragged level pointer shows the level line from the plot's top row (y 14, level 0) to its
+// bottom row (y 616, level 511) inclusive, and hides it one pixel beyond either, where the level
+// stays at the edge; the same for CH1 and for CH2 as the trigger source.
+TEST_F(MarkersTest, LevelLineShowsUpToBothPlotEdgesForEitherChannel) {
+    const struct {
+        std::int16_t source;
+        Marker level;
+    } channels[] = {{0, CScopeScreen::kMarkerCh1Level}, {1, CScopeScreen::kMarkerCh2Level}};
+    const struct {
+        int y;
+        bool line;
+        float level;
+    } cases[] = {{300, true, static_cast<float>(LevelOfY(300))},
+                 {14, true, 0.0f},
+                 {13, false, 0.0f},
+                 {616, true, 511.0f},
+                 {617, false, 511.0f}};
+    for (const auto& ch : channels) {
+        doc.m_trigger.SetSource(ch.source);
+        screen.UpdateMarkerPositions();
+        const float otherLevel = doc.m_trigger.GetLevel(1 - ch.source);
+        Press(CentreOf(ch.level));
+        for (const auto& c : cases) {
+            MoveTo(CPoint(791, c.y));
+            EXPECT_EQ(screen.IsTriggerLevelLineOn(), c.line) << ch.source << " y " << c.y;
+            EXPECT_NEAR(doc.m_trigger.GetLevel(ch.source), c.level, 1e-3) << ch.source << " y " << c.y;
+        }
+        Release(CPoint(791, 617));
+        EXPECT_FLOAT_EQ(doc.m_trigger.GetLevel(1 - ch.source), otherLevel) << ch.source;
+        // Dragged back in, the pointer is inside again.
+        Drag(CentreOf(ch.level), CPoint(791, 400));
+        EXPECT_EQ(doc.m_trigger.GetMarkerWord(ch.source), 0) << ch.source;
+    }
+}
+
 TEST_F(MarkersTest, WithAltTheGrabbedPointerDecidesWhichLevelChanges) {
     doc.m_trigger.SetSource(2);
     const float ch1Level = doc.m_trigger.GetLevel(0);

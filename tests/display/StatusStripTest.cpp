@@ -209,6 +209,24 @@ TEST_F(StatusStripTest, TriggerMarkFollowsThePosition) {
     EXPECT_EQ(strip.GetTriggerMark().x, CentreBox().left + 1 + 63); // 127 x 250 x 0.002 = 63.5
 }
 
+// The T mark over the 128-pixel overview (centre box 134 wide: 127 usable steps) at each end of
+// the position range, one step inside each end, and beyond either end.
+TEST_F(StatusStripTest, TriggerMarkAtBothEndsOfThePositionRange) {
+    const struct {
+        std::int16_t position;
+        int dx;
+    } cases[] = {{-5, 1},       {0, 1},         {1, 1 + 0}, // 127 x 0.002 = 0.254
+                 {250, 1 + 63}, {499, 1 + 126},             // 127 x 0.998 = 126.7
+                 {500, 128},    {600, 128}};                // pinned at the right end, right - 6
+    Draw();
+    ASSERT_EQ(CentreBox().Width(), 134);
+    for (const auto& c : cases) {
+        doc.m_settings.SetHorizontalPosition(c.position);
+        Draw();
+        EXPECT_EQ(strip.GetTriggerMark(), CPoint(CentreBox().left + c.dx, 0)) << c.position;
+    }
+}
+
 TEST_F(StatusStripTest, StoppedStripUsesThePositionCachedAtStop) {
     doc.m_settings.SetHorizontalPosition(100);
     doc.m_settings.CacheTimeBase();
@@ -474,6 +492,77 @@ TEST(StatusStripDocument, NullDocumentIsIgnored) {
     strip.SetDocument(&doc);
     strip.SetDocument(nullptr);
     EXPECT_EQ(strip.GetDocument(), &doc);
+}
+
+// The level text switches unit at exactly 1 kV, 1 V and 1 mV (and keeps three figures), with
+// the value one step below each switch in the smaller unit, on either side of zero.
+TEST(StatusStripLevelText, UnitSwitchesExactlyAtEachPowerOfAThousand) {
+    const struct {
+        double volts;
+        const char* text;
+    } cases[] = {{1000.0, "1.00kV"}, {999.0, "999V"},    {1.0, "1.00V"},       {0.999, "999mV"},
+                 {0.001, "1.00mV"},  {0.0009, "900uV"},  {-1000.0, "-1.00kV"}, {-999.0, "-999V"},
+                 {-1.0, "-1.00V"},   {-0.999, "-999mV"}, {-0.001, "-1.00mV"},  {-0.0009, "-900uV"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CStatusStrip::FormatLevel(c.volts), CString(c.text)) << c.volts;
+}
+
+// Each source shows its own level in its own colour: CH1's, CH2's, and the external input's for
+// both EXT and EXT/10. The three levels differ, so a level read from the wrong slot shows.
+TEST_F(StatusStripTest, LevelTextOfEverySourceReadsItsOwnLevel) {
+    doc.m_trigger.SetLevelVolts(CTrigger::kLevelCh1, 1.0f);
+    doc.m_trigger.SetLevelVolts(CTrigger::kLevelCh2, -0.25f);
+    doc.m_trigger.SetLevelVolts(CTrigger::kLevelExt, 1000.0f);
+    const struct {
+        std::int16_t source;
+        const char* text;
+        COLORREF colour;
+    } rows[] = {{0, "1.00V", kCh1}, {1, "-250mV", kCh2}, {3, "1.00kV", kMagenta}, {4, "1.00kV", kMagenta}};
+    for (const auto& row : rows) {
+        doc.m_trigger.SetSource(row.source);
+        Draw();
+        const CRect box = RightBox();
+        PixelSurface r{kW, kH};
+        ReferenceText(r, box, row.text, 15, row.colour, kBlack, box.left + 48, 6);
+        const CRect level(box.left + 48, box.top, box.right, box.bottom);
+        EXPECT_TRUE(SameBox(s, r, level)) << row.source << " " << row.text;
+    }
+}
+
+// AUTO and WAIT invert their text for ticks 21 to 39 inclusive: ticks 20 and 40 are steady (40
+// also restarts the counter), 21 and 39 are inverted.
+TEST_F(StatusStripTest, BlinkPhaseStartsAtTick21AndEndsAfterTick39) {
+    const struct {
+        std::int16_t tick;
+        bool inverted;
+    } cases[] = {{0, false}, {20, false}, {21, true}, {30, true}, {39, true}, {40, false}};
+    for (std::int16_t status : {3, 4}) {
+        doc.m_nRunStatus = status;
+        doc.m_nStatusTick = 5;
+        Draw();
+        const int steady = s.Count(kGreen, 2, 2, 52, 23);
+        for (const auto& c : cases) {
+            doc.m_nStatusTick = c.tick;
+            Draw();
+            const int green = s.Count(kGreen, 2, 2, 52, 23);
+            if (c.inverted)
+                EXPECT_GT(green, steady + 100) << status << " tick " << c.tick;
+            else
+                EXPECT_EQ(green, steady) << status << " tick " << c.tick;
+        }
+    }
+}
+
+// The overview draws all 128 record pixels: with the whole record in view every one of them is
+// green, the first and the last included, and nothing is drawn one pixel beyond either end.
+TEST_F(StatusStripTest, OverviewCoversAllOfItsPixelsFromFirstToLast) {
+    doc.m_ch1.SetOn(0);
+    doc.m_ch2.SetOn(0);
+    Draw();
+    for (int i = 0; i < 128; ++i)
+        ASSERT_EQ(OverviewPixel(i), kGreen) << i;
+    EXPECT_EQ(OverviewPixel(-1), kBlack);
+    EXPECT_EQ(OverviewPixel(128), kBlack);
 }
 
 } // namespace

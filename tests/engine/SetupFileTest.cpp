@@ -759,4 +759,108 @@ TEST_F(SetupFileTest, FieldsAtTheEdgesOfTheirRangesLoad) {
     }
 }
 
+// One step past each end of a field's range: the loaded document keeps the value it had (or, for
+// the clamped pass/fail words and the FFT block, takes the end value or the FFT reset value).
+TEST_F(SetupFileTest, FieldsJustPastTheEndsOfTheirRangesAreNotTaken) {
+    struct Case {
+        const char* field;
+        std::size_t offset;
+        int value;
+        std::function<void()> prime; // a legal value away from the default, set before loading
+        std::function<int()> loaded;
+        int expected;
+    };
+    CTrace* const ch[2] = {&other.m_ch1, &other.m_ch2};
+    std::vector<Case> cases;
+    for (int c = 0; c < 2; ++c) {
+        const std::size_t base = c == 0 ? kCh1 : kCh2;
+        CTrace* t = ch[c];
+        cases.push_back({c == 0 ? "CH1 volts/div 10" : "CH2 volts/div 10", base + 4, 10,
+                         [t] { t->SetVoltsPerDivIndex(3); }, [t] { return t->GetVoltsPerDivIndex(); }, 3});
+        cases.push_back({c == 0 ? "CH1 volts/div -1" : "CH2 volts/div -1", base + 4, 0xFFFF,
+                         [t] { t->SetVoltsPerDivIndex(9); }, [t] { return t->GetVoltsPerDivIndex(); }, 9});
+        cases.push_back({c == 0 ? "CH1 coupling 3" : "CH2 coupling 3", base + 6, 3,
+                         [t] { t->SetCoupling(1); }, [t] { return t->GetCoupling(); }, 1});
+        cases.push_back({c == 0 ? "CH1 probe 4" : "CH2 probe 4", base + 8, 4, [t] { t->SetProbe(2); },
+                         [t] { return t->GetProbe(); }, 2});
+        cases.push_back({c == 0 ? "CH1 filter 3" : "CH2 filter 3", base + 10, 3, [t] { t->SetFilter(1); },
+                         [t] { return t->GetFilter(); }, 1});
+    }
+    CMathChannel& m = other.m_math;
+    CRefChannel& r = other.m_ref;
+    const Case rest[] = {
+        {"MATH volts/div 10", kMath + 4, 10, [&] { m.SetVoltsPerDivIndex(2); },
+         [&] { return m.GetVoltsPerDivIndex(); }, 2},
+        {"MATH probe 4", kMath + 6, 4, [&] { m.SetProbe(3); }, [&] { return m.GetProbe(); }, 3},
+        {"MATH source A 2", kMath + 8, 2, [&] { m.SetSourceA(1); }, [&] { return m.GetSourceA(); }, 1},
+        {"MATH source B 2", kMath + 10, 2, [&] { m.SetSourceB(1); }, [&] { return m.GetSourceB(); }, 1},
+        {"MATH operation 4", kMath + 12, 4, [&] { m.SetOperation(2); }, [&] { return m.GetOperation(); }, 2},
+        {"REF volts/div 10", kRef + 16, 10, [&] { r.SetVoltsPerDivIndex(5); },
+         [&] { return r.GetVoltsPerDivIndex(); }, 5},
+        {"REF time base 39", kRef + 24, 39, [&] { r.SetTimeBaseIndex(20); },
+         [&] { return r.GetTimeBaseIndex(); }, 20},
+        {"REF horizontal position 501", kRef + 26, 501, [&] { r.SetHorizontalPosition(123); },
+         [&] { return r.GetHorizontalPosition(); }, 123},
+        {"time base 39", kTimeBase, 39, [&] { other.m_settings.SetTimeBaseIndex(20); },
+         [&] { return other.m_settings.GetTimeBaseIndex(); }, 20},
+        {"sampling mode 2", kTimeBase + 8, 2, [&] { other.m_settings.SetSamplingMode(1); },
+         [&] { return other.m_settings.GetSamplingMode(); }, 1},
+        {"cursor source 3", kScreen, 3, [&] { otherUi.screen.cursorSource = 2; },
+         [&] { return otherUi.screen.cursorSource; }, 2},
+        {"cursor source 7", kScreen, 7, [&] { otherUi.screen.cursorSource = 6; },
+         [&] { return otherUi.screen.cursorSource; }, 6},
+        {"cursor mode 5", kScreen + 2, 5, [&] { otherUi.screen.cursorMode = 3; },
+         [&] { return otherUi.screen.cursorMode; }, 3},
+        {"persistence depth 17", kAcquisition, 17, [&] { other.SetPersistenceDepth(5); },
+         [&] { return other.GetPersistenceDepth(); }, 5},
+        {"acquire mode 3", kAcquisition + 6, 3, [&] { other.m_average.SetAcquireMode(2); },
+         [&] { return other.m_average.GetAcquireMode(); }, 2},
+        {"average 129 frames", kAcquisition + 8, 129, [&] { other.m_average.SetFramesWanted(16); },
+         [&] { return other.m_average.GetFramesWanted(); }, 16},
+        {"average 0 frames", kAcquisition + 8, 0, [&] { other.m_average.SetFramesWanted(64); },
+         [&] { return other.m_average.GetFramesWanted(); }, 64},
+        {"nine measurements", kMeasure, 9,
+         [&] {
+             other.m_measure.AddMeasurement(1);
+             other.m_measure.AddMeasurement(2);
+         },
+         [&] { return other.m_measure.GetCount(); }, 2},
+        {"measurement source 3", kMeasure + 2, 3, [&] { other.m_measure.SetSource(1); },
+         [&] { return other.m_measure.GetSource(); }, 1},
+        {"horizontal tolerance 201", kPassFail, 201, [] {},
+         [&] { return other.m_passFail.m_nHorizontalTolerance; }, 200},
+        {"horizontal tolerance 0", kPassFail, 0, [] {},
+         [&] { return other.m_passFail.m_nHorizontalTolerance; }, 1},
+        {"vertical tolerance 129", kPassFail + 2, 129, [] {},
+         [&] { return other.m_passFail.m_nVerticalTolerance; }, 128},
+        {"pass/fail output 4", kPassFail + 28, 4, [] {}, [&] { return other.m_passFail.m_nOutput; }, 3},
+        {"pass/fail source 2", kPassFail + 30, 2, [] {}, [&] { return other.m_passFail.m_nSource; }, 1},
+        {"FFT source 2", kFft + 4, 2, [&] { other.m_fft.m_nSource = 1; },
+         [&] { return other.m_fft.m_nSource; }, 0},
+        {"FFT window 4", kFft + 6, 4, [&] { other.m_fft.m_nWindow = 3; },
+         [&] { return other.m_fft.m_nWindow; }, CFftData().m_nWindow},
+        {"FFT 8192 bins", kFft + 8, 8192, [&] { other.m_fft.m_nBins = 4096; },
+         [&] { return other.m_fft.m_nBins; }, 256},
+        {"FFT zoom 32", kFft + 20, 32, [&] { other.m_fft.m_nZoom = 16; }, [&] { return other.m_fft.m_nZoom; },
+         1},
+        {"FFT zoom 3", kFft + 20, 3, [&] { other.m_fft.m_nZoom = 4; }, [&] { return other.m_fft.m_nZoom; },
+         1},
+    };
+    const Bytes defaults = Saved(doc);
+    const std::string p = dir.File("past.set");
+    cases.insert(cases.end(), std::begin(rest), std::end(rest));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        Bytes b = defaults;
+        Put16(b, c.offset, c.value);
+        WriteBytes(p, b);
+        c.prime();
+        ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
+        EXPECT_EQ(c.loaded(), c.expected);
+        WriteBytes(p, defaults);
+        ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
+        other.m_measure.ClearAll();
+    }
+}
+
 } // namespace

@@ -124,6 +124,13 @@ TEST_F(WaveformFilesTest, BadReferenceFilesLeaveRefUnchanged) {
     v = b;
     Put16(v, 16, 600); // horizontal position
     bad.push_back(v);
+    // One step past the last legal volts/div, time base and horizontal position.
+    for (const std::pair<std::size_t, int>& field :
+         {std::pair<std::size_t, int>{4, 10}, {14, 0xFFFF}, {16, 501}, {16, 0xFFFF}, {4, 0xFFFF}}) {
+        v = b;
+        Put16(v, field.first, field.second);
+        bad.push_back(v);
+    }
     v = b;
     Put32(v, 0, 0x7FC00000); // NaN position
     bad.push_back(v);

@@ -345,3 +345,71 @@ TEST(SimInstrument, OffsetDacSetsTheZeroLevel) {
     inst.SetVoltsIndex(0, 6);
     EXPECT_NEAR(Ch1Raw(inst.RecordStream(), 10240, 0) * 1.14, 300.0, 1.5);
 }
+
+namespace {
+
+// Relay bytes 1, 2 (CH1) or 4, 5 (CH2) and the gain bit of a volts index, as the front-end table
+// gives them.
+void RangeWords(int v, int channel, Bytes& relays, int& gainByte) {
+    const bool high = v >= 7, low = v <= 3;
+    if (channel == 0) {
+        relays[1] = high ? 0x04 : 0xFB;
+        relays[2] = low ? 0xF7 : 0x08;
+    } else {
+        relays[4] = high ? 0x20 : 0xDF;
+        relays[5] = low ? 0xBF : 0x40;
+    }
+    const int gain = (v == 0 || v == 1 || v == 4 || v == 7) ? 1 : 0;
+    gainByte |= gain << (2 * channel);
+}
+
+} // namespace
+
+// Every volts index sent over the wire on each channel, the other channel on a range of another
+// attenuator class: an index whose class and gain bit it shares with its neighbour decodes to the
+// first of the pair unless the instrument is already on it.
+TEST(SimWire, EveryRangeDecodesOnBothChannels) {
+    const int firstOfPair[10] = {0, 0, 2, 2, 4, 5, 5, 7, 8, 8};
+    for (int channel = 0; channel < 2; ++channel) {
+        for (int v = 0; v <= 9; ++v) {
+            for (bool alreadyThere : {false, true}) {
+                SimWireDevice d;
+                const int other = v <= 3 ? 9 : 0;
+                const int start = alreadyThere ? v : (v <= 3 ? 6 : 3);
+                d.Instrument().SetVoltsIndex(channel, start);
+                d.Instrument().SetVoltsIndex(1 - channel, other);
+                Bytes relays(17, 0);
+                relays[3] = 0xFD;
+                relays[6] = 0xEF;
+                relays[7] = 0x01;
+                int gainByte = 0;
+                RangeWords(v, channel, relays, gainByte);
+                RangeWords(other, 1 - channel, relays, gainByte);
+                ASSERT_TRUE(
+                    Write(d, {0x07, 0x0F, static_cast<std::uint8_t>(0x30 | gainByte), 0, 0, 0, 0, 0}));
+                ASSERT_TRUE(Vendor(d, 0, 0xB5, 0, relays));
+                EXPECT_EQ(d.Instrument().VoltsIndex(channel), alreadyThere ? v : firstOfPair[v])
+                    << "channel " << channel << " index " << v << " from " << start;
+                EXPECT_EQ(d.Instrument().VoltsIndex(1 - channel), other)
+                    << "channel " << channel << " index " << v;
+            }
+        }
+    }
+}
+
+// The record length of every memory code; codes outside 1..3 are ignored.
+TEST(SimInstrument, RecordLengthOfEveryMemoryCode) {
+    SimInstrument inst;
+    EXPECT_EQ(inst.RecordLength(), 10240u);
+    inst.SetMemoryCode(3);
+    EXPECT_EQ(inst.RecordLength(), 512u);
+    inst.SetMemoryCode(4);
+    EXPECT_EQ(inst.MemoryCode(), 3);
+    inst.SetMemoryCode(0);
+    EXPECT_EQ(inst.MemoryCode(), 3);
+    inst.SetMemoryCode(2);
+    EXPECT_EQ(inst.RecordLength(), SimDeepRecordLength(inst.Model()));
+    EXPECT_GT(inst.RecordLength(), 10240u);
+    inst.SetMemoryCode(1);
+    EXPECT_EQ(inst.RecordLength(), 10240u);
+}
