@@ -194,6 +194,11 @@ TEST(ChannelInfoBarGlyph, AcIsAWave) {
     EXPECT_TRUE(Has(p, 6, 10));  // start (x, y + 2)
     EXPECT_TRUE(Has(p, 8, 6));   // crest (x + 2, y - 2)
     EXPECT_TRUE(Has(p, 12, 12)); // trough (x + 6, y + 4)
+    // The seventh segment rises from (x + 8, y + 2) to (x + 8, y - 1), its end point left out.
+    EXPECT_TRUE(Has(p, 13, 11));
+    EXPECT_TRUE(Has(p, 14, 10));
+    EXPECT_TRUE(Has(p, 14, 9));
+    EXPECT_TRUE(Has(p, 14, 8));
     EXPECT_FALSE(Has(p, 14, 7)); // the last point is not drawn
     EXPECT_FALSE(Has(p, 6, 12));
 }

@@ -239,21 +239,29 @@ TEST_F(ChannelRead, DeepDoubleRateRecord) {
     EXPECT_EQ(a[1048579], 1);
 }
 
+// Each channel is scaled by the gain of its own range: the pairs mix ranges of different gains
+// (0: 2.8, 2: 1.14, 3: 0.56, 7: 1.42) in both orders, beside a pair of equal gains.
 TEST_F(ChannelRead, RollModeReads256PointsWithoutTrailer) {
     inst().SetTimeBaseIndex(26);
+    const std::uint16_t pairs[][2] = {{3, 9}, {0, 3}, {3, 0}, {2, 7}};
     for (bool high : {true, false}) {
-        dev->SetHighSpeed(high);
-        dev->ClearLog();
-        auto a = Buffer(20484), b = Buffer(20484);
-        const std::uint16_t settings[7] = {0, 2, 26, 50, 1, 10, 0};
-        ASSERT_EQ(dsoGetChannelData(0, 3, 9, 0, a.data(), b.data(), settings, 0), 1);
-        EXPECT_EQ(BulkReads().size(), high ? 2u : 16u);
-        for (std::uint32_t k = 0; k < 256; ++k) {
-            ASSERT_EQ(a[k], Scaled(Pattern(0, k), 3));
-            ASSERT_EQ(b[k], Scaled(Pattern(1, k), 9));
+        for (const auto& volts : pairs) {
+            SCOPED_TRACE(::testing::Message() << "CH1 " << volts[0] << " CH2 " << volts[1]);
+            dev->SetHighSpeed(high);
+            dev->ClearLog();
+            auto a = Buffer(20484), b = Buffer(20484);
+            const std::uint16_t settings[7] = {0, 2, 26, 50, 1, 10, 0};
+            ASSERT_EQ(dsoGetChannelData(0, volts[0], volts[1], 0, a.data(), b.data(), settings, 0), 1);
+            EXPECT_EQ(BulkReads().size(), high ? 2u : 16u);
+            for (std::uint32_t k = 0; k < 256; ++k) {
+                ASSERT_EQ(a[k], Scaled(Pattern(0, k), volts[0])) << k;
+                ASSERT_EQ(b[k], Scaled(Pattern(1, k), volts[1])) << k;
+            }
+            EXPECT_EQ(a[256], 0xBEEF);
+            EXPECT_EQ(a[20480], 0xBEEF);
+            EXPECT_EQ(b[256], 0xBEEF);
+            EXPECT_EQ(b[20480], 0xBEEF);
         }
-        EXPECT_EQ(a[256], 0xBEEF);
-        EXPECT_EQ(a[20480], 0xBEEF);
     }
 }
 
