@@ -36,7 +36,9 @@ Data file format (scripts/mutants.txt): a block per mutant,
     >>>
     <replacement, zero or more lines>
 
-Lines before the first "===" are comments. Trailing empty lines of a snippet are dropped;
+Lines before the first "===" are comments, and so is any line that starts with "# " (or is a
+lone "#") wherever it stands, so each batch can carry its own header; a snippet line never starts
+that way (a preprocessor line has no space after the "#"). Trailing empty lines of a snippet are dropped;
 leading indentation is part of the snippet.
 """
 
@@ -79,7 +81,7 @@ def parse_data(path):
                 raise SystemExit(f"bad header: {line}")
             cur = {"head": fields, "old": [], "new": []}
             part = "old"
-        elif cur is None:
+        elif cur is None or line == "#" or line.startswith("# "):
             continue
         elif line == ">>>" and part == "old":
             part = "new"
