@@ -157,12 +157,11 @@ TEST_F(SaveFaultsTest, OnlyStaleTemporariesOfTheOwnPatternAreRemoved) {
         WriteAllBytes(dir.File(name), "debris");
         return name;
     };
-    // Removed: a dead writer; an earlier process that had our id; a live id with another start
-    // (the id was reused); an earlier anonymous temporary left an hour ago.
-    const std::vector<std::string> stale = {
+    // Removed: a dead writer; an earlier process that had our id; an earlier anonymous temporary
+    // left an hour ago (and below, a live id with another start: the id was reused).
+    std::vector<std::string> stale = {
         make(".kv-save-" + dead + "-12345-abc123"),
         make(prefix + std::to_string(ownStart + 1) + "-abc123"),
-        make(".kv-save-" + std::to_string(::getppid()) + "-1-abc123"),
         make(".kv-save-0a1b2c3d"),
     };
     const struct timeval old[2] = {{::time(nullptr) - 7200, 0}, {::time(nullptr) - 7200, 0}};
@@ -196,6 +195,8 @@ TEST_F(SaveFaultsTest, OnlyStaleTemporariesOfTheOwnPatternAreRemoved) {
     ::close(ready[0]);
     ::close(ready[1]);
     ASSERT_EQ(held, 'y');
+    // The holder lives, but it started long after tick 1 of the machine's uptime.
+    stale.push_back(make(".kv-save-" + std::to_string(holder) + "-1-abc123"));
 
     EXPECT_EQ(kv::RemoveStaleSaveTemporaries(dir.Path()), stale.size());
     for (const std::string& name : stale)
