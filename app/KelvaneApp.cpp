@@ -24,6 +24,7 @@
 #include <QWidget>
 
 #include <cmath>
+#include <csignal>
 
 #include <cstring>
 #include <strings.h>
@@ -146,6 +147,10 @@ CKelvaneView* CKelvaneApp::GetView() const {
 }
 
 BOOL CKelvaneApp::InitInstance() {
+    // Under a file-size limit a write past it then fails with EFBIG, reported like any failed
+    // save, instead of ending the program with the person's unsaved work.
+    std::signal(SIGXFSZ, SIG_IGN);
+
     // 1. The command line; the splash flag is kept for the view's start-up.
     m_bSplash = CKelvaneCommandLine::Parse(m_args).showSplash;
     CSplashWnd::EnableSplash(m_bSplash ? TRUE : FALSE);

@@ -11,6 +11,7 @@
 #include "framework/PaintDC.h"
 #include "framework/WinApp.h"
 #include "resources/Resource.h"
+#include "system/FileAccess.h"
 #include "system/Paths.h"
 
 #include <string>
@@ -132,6 +133,8 @@ int CKelvaneView::LoadDefaultSetup() {
     if (!m_pDoc)
         return 0;
     const std::string path = kv::ProgramFolder() + "/Default.set";
+    // Saves killed mid-way (a crash, a power cut) may have left temporaries beside it.
+    kv::RemoveStaleSaveTemporaries(kv::ProgramFolder());
     return m_pDoc->LoadSetupFile(path.c_str()) ? 1 : 0;
 }
 

@@ -131,15 +131,16 @@ TESSEL_API HDC dsoOpenPrinter(void) {
     });
 }
 
-TESSEL_API void dsoClosePrinter(HDC dc) {
-    Guarded(0, [&] {
+TESSEL_API int dsoClosePrinter(HDC dc) {
+    return Guarded(0, [&] {
         // A failed open hands out 0; ending and deleting it would act on no context.
         if (!dc)
             return 0;
-        EndPage(dc);
-        EndDoc(dc);
+        const bool paged = EndPage(dc) > 0;
+        // A print whose file could not be written whole (a full disk) must not pass for printed.
+        const bool written = EndDoc(dc) > 0;
         DeleteDC(dc);
-        return 1;
+        return paged && written ? 1 : 0;
     });
 }
 

@@ -2,6 +2,7 @@
 // Internal object model of the drawing layer: the objects behind the handles, the handle
 // table and the device context state. Not part of the public interface.
 #include "gdi/gdi.h"
+#include "system/FileAccess.h"
 
 #include <cairo.h>
 
@@ -77,6 +78,8 @@ struct DC {
     bool printer = false;
     // Surface being drawn: the selected bitmap's, or the PDF surface.
     cairo_surface_t* pdfSurface = nullptr;
+    // The PDF file the surface writes; closed once the surface is finished.
+    std::unique_ptr<kv::OutputStream> pdfFile;
     int pageWidth = 0;
     int pageHeight = 0;
     int dpi = 96;

@@ -27,6 +27,12 @@ Table& table() {
     return *t;
 }
 
+// Cairo's writer for PDF and PNG files.
+cairo_status_t WriteToStream(void* stream, const unsigned char* data, unsigned int length) {
+    return static_cast<kv::OutputStream*>(stream)->Write(data, length) ? CAIRO_STATUS_SUCCESS
+                                                                       : CAIRO_STATUS_WRITE_ERROR;
+}
+
 struct Stock {
     HGDIOBJ handles[18] = {};
     HGDIOBJ bitmap = nullptr;
@@ -295,7 +301,13 @@ HDC KvCreatePdfDC(const char* path, int width, int height, int dpi) {
     dc->pageWidth = width;
     dc->pageHeight = height;
     dc->dpi = dpi;
-    dc->pdfSurface = cairo_pdf_surface_create(path, width * 72.0 / dpi, height * 72.0 / dpi);
+    // Written through our own stream: under a file-size limit the file then ends in a failed write
+    // instead of SIGXFSZ, which would end the client's process.
+    dc->pdfFile = std::make_unique<kv::OutputStream>();
+    if (!dc->pdfFile->Open(path))
+        return nullptr;
+    dc->pdfSurface = cairo_pdf_surface_create_for_stream(WriteToStream, dc->pdfFile.get(), width * 72.0 / dpi,
+                                                         height * 72.0 / dpi);
     if (cairo_surface_status(dc->pdfSurface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(dc->pdfSurface);
         dc->pdfSurface = nullptr;
@@ -344,7 +356,10 @@ int EndDoc(HDC hdc) {
     dc->DropCairo();
     cairo_surface_finish(dc->pdfSurface);
     dc->docStarted = false;
-    return cairo_surface_status(dc->pdfSurface) == CAIRO_STATUS_SUCCESS ? 1 : 0;
+    // The document is printed only when all of it reached the file (a full disk shows up here).
+    const bool written = cairo_surface_status(dc->pdfSurface) == CAIRO_STATUS_SUCCESS;
+    const bool closed = dc->pdfFile && dc->pdfFile->Close();
+    return written && closed ? 1 : 0;
 }
 
 int AbortDoc(HDC hdc) {
@@ -617,7 +632,12 @@ BOOL KvSaveBitmapPng(HBITMAP hbmp, const char* path) {
     if (!bmp || !bmp->surface || !path || !*path)
         return FALSE;
     cairo_surface_flush(bmp->surface);
-    return cairo_surface_write_to_png(bmp->surface, path) == CAIRO_STATUS_SUCCESS ? TRUE : FALSE;
+    kv::OutputStream file;
+    if (!file.Open(path))
+        return FALSE;
+    const bool written =
+        cairo_surface_write_to_png_stream(bmp->surface, WriteToStream, &file) == CAIRO_STATUS_SUCCESS;
+    return file.Close() && written ? TRUE : FALSE;
 }
 
 BOOL KvSaveDCPng(HDC hdc, const char* path) {

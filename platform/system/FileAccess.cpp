@@ -4,10 +4,18 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace kv {
@@ -19,6 +27,18 @@ constexpr int kMaxLinkHops = 40;
 constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
 
 std::atomic<bool> g_failSaves{false};
+std::atomic<const SaveFaultsForTesting*> g_faults{nullptr};
+
+// Every save temporary starts so; the rest of its name says who writes it (see TemporaryName).
+constexpr char kTemporaryPrefix[] = ".kv-save-";
+constexpr std::size_t kTemporaryPrefixLength = sizeof kTemporaryPrefix - 1;
+constexpr std::size_t kRandomChars = 6;
+// Earlier temporaries carried only 8 random characters and no writer: left this long, their
+// save is certainly over (one takes milliseconds).
+constexpr std::size_t kOldRandomChars = 8;
+constexpr time_t kOldTemporaryAgeSeconds = 3600;
+// The access control list among a file's extended attributes.
+constexpr char kAccessAclName[] = "system.posix_acl_access";
 
 std::string SizeText(std::uint64_t bytes) {
     constexpr std::uint64_t kKiB = 1024, kMiB = kKiB * 1024;
@@ -111,6 +131,20 @@ bool WriteAll(int fd, const void* data, std::size_t size, off_t offset) {
     return true;
 }
 
+// The save's own bytes from the start of the file: written whole, or as far as an injected fault
+// lets them.
+bool WriteContents(int fd, const void* data, std::size_t size) {
+    const SaveFaultsForTesting* faults = g_faults.load();
+    if (faults && faults->writeFailsAfter >= 0 &&
+        size > static_cast<std::uint64_t>(faults->writeFailsAfter)) {
+        if (!WriteAll(fd, data, static_cast<std::size_t>(faults->writeFailsAfter), 0))
+            return false;
+        errno = faults->writeError;
+        return false;
+    }
+    return WriteAll(fd, data, size, 0);
+}
+
 std::string FolderOf(const std::string& path) {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos)
@@ -137,57 +171,253 @@ SaveTarget Inspect(const std::string& target, struct stat& st) {
     t.regular = S_ISREG(st.st_mode);
     t.mode = st.st_mode;
     t.links = st.st_nlink;
-    t.fileWritable = ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        t.fileWritable = false;
+        t.writeRefusal = errno;
+    }
     // Only the owner (or the administrator) can hand a new file to the old file's owner.
     t.keepsOwner = st.st_uid == ::geteuid() || ::geteuid() == 0;
     return t;
 }
 
-// A short, unlikely name: a long target name plus a suffix would pass the name-length limit.
+// The start of process `pid` in clock ticks since boot (field 22 of /proc/<pid>/stat), 0 when
+// unknown. An id is reused once its process ends; the id with its start time names one process.
+std::uint64_t ProcessStartTime(pid_t pid) {
+    const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    char buf[1024];
+    const ssize_t n = ::read(fd, buf, sizeof buf - 1);
+    ::close(fd);
+    if (n <= 0)
+        return 0;
+    buf[n] = '\0';
+    // The command name (field 2) may hold blanks and parentheses: count from its closing one.
+    const char* p = std::strrchr(buf, ')');
+    if (!p)
+        return 0;
+    for (int field = 3; field <= 22; ++field) {
+        while (*p && *p != ' ')
+            ++p;
+        while (*p == ' ')
+            ++p;
+        if (!*p)
+            return 0;
+        if (field == 22)
+            return std::strtoull(p, nullptr, 10);
+    }
+    return 0;
+}
+
+std::uint64_t OwnStartTime() {
+    // Kept per process id: a forked child is a process of its own.
+    static std::atomic<pid_t> cachedPid{0};
+    static std::atomic<std::uint64_t> cachedStart{0};
+    const pid_t self = ::getpid();
+    if (cachedPid.load() != self) {
+        cachedStart = ProcessStartTime(self);
+        cachedPid = self;
+    }
+    return cachedStart.load();
+}
+
+// ".kv-save-<process id>-<its start time>-<random>": short (a long target name plus a suffix
+// could pass the name-length limit) and telling who writes it, so a later save can tell debris
+// from a save in progress.
 std::string TemporaryName(const std::string& folder, unsigned attempt) {
     static std::atomic<unsigned> counter{0};
+    const pid_t self = ::getpid();
     std::uint64_t x = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    x ^= (static_cast<std::uint64_t>(::getpid()) << 32) ^ (counter++ * 0x9E3779B97F4A7C15ull) ^ attempt;
+    x ^= (static_cast<std::uint64_t>(self) << 32) ^ (counter++ * 0x9E3779B97F4A7C15ull) ^ attempt;
     x ^= x >> 29;
     x *= 0xBF58476D1CE4E5B9ull;
     x ^= x >> 32;
     static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    std::string name = folder + "/.kv-save-";
-    for (int i = 0; i < 8; ++i) {
+    std::string name =
+        folder + "/" + kTemporaryPrefix + std::to_string(self) + "-" + std::to_string(OwnStartTime()) + "-";
+    for (std::size_t i = 0; i < kRandomChars; ++i) {
         name += kDigits[x % 36];
         x /= 36;
     }
     return name;
 }
 
-bool Replace(const std::string& target, const SaveTarget& t, const struct stat& old, const void* data,
-             std::size_t size, FileError* error) {
+bool AllOf(std::string_view s, bool (*accept)(char)) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), accept);
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsRandomChar(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'z');
+}
+
+// What a name of the temporaries' pattern says about its writer.
+struct TemporaryWriter {
+    bool named = false; // the name carries the writer (else an earlier, anonymous temporary)
+    pid_t pid = 0;
+    std::uint64_t start = 0;
+};
+
+bool ParseTemporaryName(std::string_view name, TemporaryWriter& writer) {
+    if (name.size() <= kTemporaryPrefixLength || name.substr(0, kTemporaryPrefixLength) != kTemporaryPrefix)
+        return false;
+    const std::string_view rest = name.substr(kTemporaryPrefixLength);
+    const auto dash1 = rest.find('-');
+    if (dash1 == std::string_view::npos)
+        return rest.size() == kOldRandomChars && AllOf(rest, IsRandomChar);
+    const auto dash2 = rest.find('-', dash1 + 1);
+    if (dash2 == std::string_view::npos)
+        return false;
+    const std::string_view pid = rest.substr(0, dash1), start = rest.substr(dash1 + 1, dash2 - dash1 - 1),
+                           random = rest.substr(dash2 + 1);
+    if (!AllOf(pid, IsDigit) || pid.size() > 9 || !AllOf(start, IsDigit) || start.size() > 19 ||
+        random.size() != kRandomChars || !AllOf(random, IsRandomChar))
+        return false;
+    writer.named = true;
+    writer.pid = static_cast<pid_t>(std::stoul(std::string(pid)));
+    writer.start = std::stoull(std::string(start));
+    return writer.pid > 0;
+}
+
+// Whether the process a temporary's name gives may still be writing it. Unsure means alive.
+bool WriterAlive(const TemporaryWriter& writer) {
+    if (writer.pid == ::getpid())
+        return writer.start == OwnStartTime(); // else an earlier process that had our id
+    if (::kill(writer.pid, 0) != 0 && errno == ESRCH)
+        return false;
+    // The id is taken; by the writer only when the start time matches too.
+    const std::uint64_t start = ProcessStartTime(writer.pid);
+    return start == 0 || writer.start == 0 || start == writer.start;
+}
+
+// A file's extended attribute names, or its value for one name. False when the system refuses
+// (e.g. EACCES); a file system without extended attributes has none.
+bool ListAttributes(const std::string& path, std::vector<char>& names) {
+    for (int tries = 0; tries < 8; ++tries) {
+        const ssize_t need = ::llistxattr(path.c_str(), nullptr, 0);
+        if (need < 0)
+            return errno == ENOTSUP;
+        names.resize(static_cast<std::size_t>(need));
+        const ssize_t got = need > 0 ? ::llistxattr(path.c_str(), names.data(), names.size()) : 0;
+        if (got >= 0) {
+            names.resize(static_cast<std::size_t>(got));
+            return true;
+        }
+        if (errno != ERANGE) // grew meanwhile: ask again
+            return false;
+    }
+    return false;
+}
+
+bool AttributeValue(const std::string& path, const char* name, std::vector<char>& value) {
+    for (int tries = 0; tries < 8; ++tries) {
+        const ssize_t need = ::lgetxattr(path.c_str(), name, nullptr, 0);
+        if (need < 0)
+            return false;
+        value.resize(static_cast<std::size_t>(need));
+        const ssize_t got = need > 0 ? ::lgetxattr(path.c_str(), name, value.data(), value.size()) : 0;
+        if (got >= 0) {
+            value.resize(static_cast<std::size_t>(got));
+            return true;
+        }
+        if (errno != ERANGE)
+            return false;
+    }
+    return false;
+}
+
+bool SameAttribute(int fd, const char* name, const std::vector<char>& value) {
+    std::vector<char> have(value.size() + 1);
+    const ssize_t got = ::fgetxattr(fd, name, have.data(), have.size());
+    return got >= 0 && static_cast<std::size_t>(got) == value.size() &&
+           std::equal(value.begin(), value.end(), have.begin());
+}
+
+// Gives the temporary `fd` exactly the extended attributes of the file at `from`, its access
+// control list among them. Without this a save would drop the list: users it admitted would lose
+// the file, and the owning group would get the access the list's mask gave. False when any of
+// them cannot be copied.
+bool CopyAttributes(const std::string& from, int fd) {
+    std::vector<char> names, value;
+    if (!ListAttributes(from, names))
+        return false;
+    bool hasAcl = false;
+    for (std::size_t at = 0; at < names.size();) {
+        const char* name = names.data() + at;
+        const std::size_t length = ::strnlen(name, names.size() - at);
+        at += length + 1;
+        if (length == 0)
+            continue;
+        hasAcl |= std::strcmp(name, kAccessAclName) == 0;
+        if (!AttributeValue(from, name, value))
+            return false;
+        // A label the system gave the new file already (a security module's) needs no rights.
+        if (SameAttribute(fd, name, value))
+            continue;
+        if (::fsetxattr(fd, name, value.data(), value.size(), 0) != 0)
+            return false;
+    }
+    // A folder's default list is inherited by the temporary: the old file had none of it.
+    if (!hasAcl && ::fremovexattr(fd, kAccessAclName) != 0 && errno != ENODATA && errno != ENOTSUP)
+        return false;
+    return true;
+}
+
+enum class ReplaceResult { Done, Failed, UseInPlace };
+
+ReplaceResult Replace(const std::string& target, const SaveTarget& t, const struct stat& old,
+                      const void* data, std::size_t size, FileError* error) {
     const std::string folder = FolderOf(target);
     std::string tmp;
     Fd fd;
     for (unsigned attempt = 0; attempt < 100 && fd.Get() < 0; ++attempt) {
         tmp = TemporaryName(folder, attempt);
         // Exclusive: an existing file of that name is never truncated or followed. A new file
-        // gets the usual permissions (the process's mask applies); a replacement gets the old
-        // file's below.
-        const int f = OpenNonBlocking(tmp, O_WRONLY | O_CREAT | O_EXCL, 0666);
+        // gets the usual permissions (the process's mask or the folder's default list applies).
+        // A replacement starts private and gets the old file's access below, before its first
+        // byte: created with the usual permissions, a watcher could read a private file's new
+        // contents before they were narrowed.
+        const int f = OpenNonBlocking(tmp, O_WRONLY | O_CREAT | O_EXCL, t.exists ? 0600 : 0666);
         if (f < 0 && errno != EEXIST) {
             Set(error, FileError::FromErrno(errno));
-            return false;
+            return ReplaceResult::Failed;
         }
         fd = Fd(f);
     }
     if (fd.Get() < 0) {
         Set(error, FileError::FromErrno(EEXIST));
-        return false;
+        return ReplaceResult::Failed;
     }
-    bool ok = WriteAll(fd.Get(), data, size, 0);
-    if (ok && t.exists) {
-        // The replacement keeps the permissions and, where allowed, the owner of the old file.
+    // Held until the file is closed: a later save's clean-up leaves a locked temporary alone.
+    (void)::flock(fd.Get(), LOCK_EX | LOCK_NB);
+    const auto abandon = [&](int err) {
+        fd.Reset();
+        ::unlink(tmp.c_str());
+        Set(error, FileError::FromErrno(err ? err : EIO));
+        return ReplaceResult::Failed;
+    };
+    if (t.exists) {
+        // The replacement keeps the old file's owner and group, extended attributes and mode.
+        // Where one of them cannot be given to a new file, the old file is rewritten instead:
+        // any of them lost could open the file to someone it was closed to.
         if (::fchown(fd.Get(), old.st_uid, old.st_gid) != 0)
             (void)::fchown(fd.Get(), static_cast<uid_t>(-1), old.st_gid);
-        ok = ::fchmod(fd.Get(), old.st_mode & 07777) == 0;
+        struct stat now {};
+        const bool owned =
+            ::fstat(fd.Get(), &now) == 0 && now.st_uid == old.st_uid && now.st_gid == old.st_gid;
+        if (!owned || !CopyAttributes(target, fd.Get())) {
+            fd.Reset();
+            ::unlink(tmp.c_str());
+            return ReplaceResult::UseInPlace;
+        }
+        if (::fchmod(fd.Get(), old.st_mode & 07777) != 0)
+            return abandon(errno);
     }
+    if (const SaveFaultsForTesting* faults = g_faults.load(); faults && faults->temporaryReady)
+        faults->temporaryReady(tmp);
+    bool ok = WriteContents(fd.Get(), data, size);
     // On disk before the rename: a crash must not leave an empty file in place of the old one.
     ok = ok && ::fsync(fd.Get()) == 0;
     if (ok && g_failSaves) {
@@ -198,21 +428,25 @@ bool Replace(const std::string& target, const SaveTarget& t, const struct stat& 
     ok = fd.Close() && ok;
     if (ok && std::rename(tmp.c_str(), target.c_str()) == 0) {
         SyncFolder(folder);
-        return true;
+        return ReplaceResult::Done;
     }
-    const int failure = ok ? errno : err;
-    ::unlink(tmp.c_str());
-    Set(error, FileError::FromErrno(failure ? failure : EIO));
-    return false;
+    return abandon(ok ? errno : err);
 }
 
 // Opens an existing regular file for writing, refusing special and write-protected files.
 bool OpenExistingForWriting(const std::string& target, Fd& fd, struct stat& st, FileError* error) {
-    // Told as protection whoever runs the program, not as the system's refusal to open it.
-    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-        ((st.st_mode & kAnyWrite) == 0 || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)) {
-        Set(error, Problem(FileError::Kind::WriteProtected));
-        return false;
+    // Told as protection whoever runs the program, not as the system's refusal to open it; but a
+    // read-only file system is told as such (no permission the user could change would help).
+    if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        const bool denied = ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0;
+        if (denied && errno == EROFS) {
+            Set(error, FileError::FromErrno(EROFS));
+            return false;
+        }
+        if (denied || (st.st_mode & kAnyWrite) == 0) {
+            Set(error, Problem(FileError::Kind::WriteProtected));
+            return false;
+        }
     }
     fd = Fd(OpenNonBlocking(target, O_WRONLY));
     if (fd.Get() < 0) {
@@ -237,27 +471,95 @@ bool OpenExistingForWriting(const std::string& target, Fd& fd, struct stat& st, 
     return true;
 }
 
+// Whether the file system plainly has room for the file to grow to `size` bytes, for file systems
+// that cannot reserve space. Unknown counts as room: the kept copy of the old contents still
+// covers a write that fails.
+bool RoomFor(int fd, const struct stat& st, std::size_t size) {
+    struct statvfs vfs {};
+    if (::fstatvfs(fd, &vfs) != 0)
+        return true;
+    const std::uint64_t unit = vfs.f_frsize ? vfs.f_frsize : (vfs.f_bsize ? vfs.f_bsize : 4096);
+    std::uint64_t free = static_cast<std::uint64_t>(vfs.f_bavail) * unit;
+    if (const SaveFaultsForTesting* faults = g_faults.load(); faults && faults->freeBytes >= 0)
+        free = static_cast<std::uint64_t>(faults->freeBytes);
+    const std::uint64_t have = static_cast<std::uint64_t>(st.st_blocks) * 512u;
+    const std::uint64_t want = (static_cast<std::uint64_t>(size) + unit - 1) / unit * unit;
+    if (want <= have)
+        return true;
+    // The new blocks need block maps too (on ext2 one map block per unit / 4 data blocks).
+    const std::uint64_t grow = want - have;
+    return free >= grow + grow / 256 + 4 * unit;
+}
+
+// The current contents of the file `st` describes, read through a descriptor of its own.
+bool ReadCurrent(const std::string& target, const struct stat& st, std::vector<std::uint8_t>& out) {
+    Fd fd(OpenNonBlocking(target, O_RDONLY));
+    struct stat now {};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &now) != 0 || now.st_ino != st.st_ino || now.st_dev != st.st_dev)
+        return false;
+    MakeBlocking(fd.Get());
+    out.resize(static_cast<std::size_t>(now.st_size));
+    std::size_t have = 0;
+    while (have < out.size()) {
+        const ssize_t n = ::pread(fd.Get(), out.data() + have, out.size() - have, static_cast<off_t>(have));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        have += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 bool InPlace(const std::string& target, const void* data, std::size_t size, FileError* error) {
     Fd fd;
     struct stat st {};
     if (!OpenExistingForWriting(target, fd, st, error))
         return false;
+    if (!FitsFileSizeLimit(size)) {
+        Set(error, FileError::FromErrno(EFBIG));
+        return false;
+    }
+    const SaveFaultsForTesting* faults = g_faults.load();
     // Space first: on a full disk the save fails here, before a byte of the old file changes.
     if (size > static_cast<std::uint64_t>(st.st_size)) {
-        const int r = ::fallocate(fd.Get(), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size));
-        if (r != 0 && errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL) {
-            Set(error, FileError::FromErrno(errno));
-            return false;
+        int r = -1;
+        if (faults && faults->noSpaceReservation)
+            errno = EOPNOTSUPP;
+        else
+            r = ::fallocate(fd.Get(), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size));
+        if (r != 0) {
+            if (errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL) {
+                Set(error, FileError::FromErrno(errno));
+                return false;
+            }
+            // No reservation on this file system (ext2, some network ones): refuse what the free
+            // space plainly cannot hold, rather than find out half-way through the file.
+            if (!RoomFor(fd.Get(), st, size)) {
+                Set(error, FileError::FromErrno(ENOSPC));
+                return false;
+            }
         }
     }
     if (g_failSaves) {
         Set(error, FileError::FromErrno(ENOSPC));
         return false;
     }
-    bool ok = WriteAll(fd.Get(), data, size, 0);
+    // The old contents are kept until the new ones are on disk: a write that still fails part-way
+    // (the disk filled meanwhile, a quota, an I/O error) puts them back, so the file is never left
+    // holding the start of the new contents.
+    std::vector<std::uint8_t> previous;
+    const bool kept = ReadCurrent(target, st, previous);
+    bool ok = WriteContents(fd.Get(), data, size);
     ok = ok && ::ftruncate(fd.Get(), static_cast<off_t>(size)) == 0;
     ok = ok && ::fsync(fd.Get()) == 0;
     const int err = errno;
+    if (!ok && kept) {
+        // Over blocks the old file held already: this needs no new space.
+        if (WriteAll(fd.Get(), previous.data(), previous.size(), 0))
+            (void)::ftruncate(fd.Get(), static_cast<off_t>(previous.size()));
+        (void)::fsync(fd.Get());
+    }
     ok = fd.Close() && ok;
     if (!ok)
         Set(error, FileError::FromErrno(err ? err : EIO));
@@ -446,6 +748,11 @@ SaveMethod ChooseSaveMethod(const SaveTarget& t, FileError* why) {
         Set(why, Problem(FileError::Kind::NotRegularFile));
         return SaveMethod::Refuse;
     }
+    // Nothing on a read-only file system can be saved, whatever its permissions say.
+    if (!t.fileWritable && t.writeRefusal == EROFS) {
+        Set(why, FileError::FromErrno(EROFS));
+        return SaveMethod::Refuse;
+    }
     // No write permission at all means the user protected the file, also from the administrator.
     if ((t.mode & kAnyWrite) == 0 || !t.fileWritable) {
         Set(why, Problem(FileError::Kind::WriteProtected));
@@ -494,16 +801,26 @@ bool WriteWholeFile(const std::string& path, const void* data, std::size_t size,
     struct stat st {};
     const SaveTarget t = Inspect(target, st);
     FileError why;
-    switch (ChooseSaveMethod(t, &why)) {
-    case SaveMethod::Refuse:
+    const SaveMethod method = ChooseSaveMethod(t, &why);
+    if (method == SaveMethod::Refuse) {
         Set(error, why);
         return false;
-    case SaveMethod::InPlace:
-        return InPlace(target, data, size, error);
-    case SaveMethod::Replace:
-        break;
     }
-    return Replace(target, t, st, data, size, error);
+    // Beyond the file-size limit the write would draw SIGXFSZ, which ends the process unless it is
+    // ignored: refused before anything is written.
+    if (!FitsFileSizeLimit(size)) {
+        Set(error, FileError::FromErrno(EFBIG));
+        return false;
+    }
+    // Debris of saves killed mid-way goes first: on a full disk its room may be what this needs.
+    if (t.folderWritable)
+        RemoveStaleSaveTemporaries(FolderOf(target));
+    if (method == SaveMethod::Replace) {
+        const ReplaceResult r = Replace(target, t, st, data, size, error);
+        if (r != ReplaceResult::UseInPlace)
+            return r == ReplaceResult::Done;
+    }
+    return InPlace(target, data, size, error);
 }
 
 bool WriteWholeFileAtomic(const std::string& path, const void* data, std::size_t size) {
@@ -527,11 +844,15 @@ bool OverwriteFileStart(const std::string& path, const void* data, std::size_t s
     struct stat st {};
     if (!OpenExistingForWriting(target, fd, st, error))
         return false;
+    if (!FitsFileSizeLimit(size)) {
+        Set(error, FileError::FromErrno(EFBIG));
+        return false;
+    }
     if (g_failSaves) {
         Set(error, FileError::FromErrno(ENOSPC));
         return false;
     }
-    bool ok = WriteAll(fd.Get(), data, size, 0) && ::fsync(fd.Get()) == 0;
+    bool ok = WriteContents(fd.Get(), data, size) && ::fsync(fd.Get()) == 0;
     const int err = errno;
     ok = fd.Close() && ok;
     if (!ok)
@@ -541,6 +862,114 @@ bool OverwriteFileStart(const std::string& path, const void* data, std::size_t s
 
 void SetAtomicWriteFailureForTesting(bool fail) {
     g_failSaves = fail;
+}
+
+void SetSaveFaultsForTesting(const SaveFaultsForTesting* faults) {
+    g_faults = faults;
+}
+
+bool FitsFileSizeLimit(std::uint64_t bytes) {
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return true;
+    return bytes <= static_cast<std::uint64_t>(limit.rlim_cur);
+}
+
+std::size_t RemoveStaleSaveTemporaries(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return 0;
+    const int dirFd = ::dirfd(dir);
+    const uid_t self = ::geteuid();
+    const time_t now = ::time(nullptr);
+    std::size_t removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        TemporaryWriter writer;
+        if (!ParseTemporaryName(entry->d_name, writer) || (writer.named && WriterAlive(writer)))
+            continue;
+        Fd fd(::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+        struct stat st {};
+        if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        // Only our own debris (the administrator's clean-up may take anyone's).
+        if (st.st_uid != self && self != 0)
+            continue;
+        if (!writer.named && now - st.st_mtime < kOldTemporaryAgeSeconds)
+            continue;
+        // A writer elsewhere (another machine sharing the folder) holds its lock until it is done.
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        // Still the file just checked under that name, not one put there since.
+        struct stat named {};
+        if (::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) != 0 || named.st_ino != st.st_ino ||
+            named.st_dev != st.st_dev)
+            continue;
+        if (::unlinkat(dirFd, entry->d_name, 0) == 0)
+            ++removed;
+    }
+    ::closedir(dir);
+    return removed;
+}
+
+// ---- Writing a stream ---------------------------------------------------------------------
+
+OutputStream::~OutputStream() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool OutputStream::Open(const std::string& path) {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_offset = 0;
+    m_error = FileError();
+    int fd;
+    do
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        m_error = FileError::FromErrno(errno);
+        return false;
+    }
+    struct stat st {};
+    // The limit holds for regular files only (a pipe or a device has no size to limit).
+    m_regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    m_fd = fd;
+    return true;
+}
+
+bool OutputStream::Write(const void* data, std::size_t size) {
+    if (m_fd < 0 || m_error.IsSet())
+        return false;
+    if (m_regular && !FitsFileSizeLimit(m_offset + size)) {
+        m_error = FileError::FromErrno(EFBIG);
+        return false;
+    }
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(m_fd, p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            m_error = FileError::FromErrno(n == 0 ? EIO : errno);
+            return false;
+        }
+        p += n;
+        size -= static_cast<std::size_t>(n);
+        m_offset += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+bool OutputStream::Close() {
+    if (m_fd >= 0) {
+        // A delayed write error (a network file system's) shows up here.
+        if (::close(m_fd) != 0 && !m_error.IsSet())
+            m_error = FileError::FromErrno(errno);
+        m_fd = -1;
+    }
+    return !m_error.IsSet();
 }
 
 } // namespace kv

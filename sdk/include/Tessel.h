@@ -361,8 +361,12 @@ TESSEL_API int dsoGetKnobCurrentScale(int32_t x, int32_t y, const uint16_t* knob
  * to the file named by port (A4 pages at 300 dpi). Returns the context with a document and a page
  * started, or 0. */
 TESSEL_API HDC dsoOpenPrinter(void);
-/* Ends the page and the document and deletes the context; 0 does nothing. */
-TESSEL_API void dsoClosePrinter(HDC dc);
+/* Ends the page and the document and deletes the context. Returns 1 when the document was
+ * printed whole, 0 when it was not (for the PDF printer: its file could not be written, e.g. the
+ * disk is full or the file-size limit is reached; the file is then incomplete) and for a dc of 0,
+ * which it leaves alone. The library's file writes never raise SIGXFSZ: beyond a file-size limit
+ * (ulimit -f) they fail like any other write. */
+TESSEL_API int dsoClosePrinter(HDC dc);
 /* Draws the test-report frame on the whole page. */
 TESSEL_API void dsoSetPrintWidthAndHeight(HDC dc);
 TESSEL_API int dsoGetScreenWidth(HDC dc);

@@ -1,5 +1,6 @@
 // Start-up of the program: the device search with no, one and several instruments, and the
 // two start-up dialogs.
+#include "../platform/system/ChildProcess.h"
 #include "AppTestSupport.h"
 
 #include "app/StartupDialogs.h"
@@ -7,11 +8,18 @@
 #include "resources/Resource.h"
 #include "resources/dialogs/DialogTemplates.h"
 #include "simulator/SimZendral.h"
+#include "system/FileAccess.h"
 #include "zendral/ZendralRegistry.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
 #include <memory>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace apptest;
@@ -237,4 +245,50 @@ TEST_F(DeviceListTest, ModifyIdAcceptsBothEndsOfTheRange) {
     Click(dlg, IDC_BUTTON_MODIFY_ID1);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(doc.m_usb.GetAddress(0), 1);
+}
+
+// A save of "Default.set" killed mid-way left its temporary in the settings folder: the next start
+// removes it. And from the start on, a write past a file-size limit fails (EFBIG) instead of
+// ending the program with SIGXFSZ.
+TEST(Startup, RemovesKilledSavesDebrisAndSurvivesTheFileSizeLimit) {
+    PrepareRun("1");
+    const auto temporaries = [] {
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator(kv::ProgramFolder()))
+            n += e.path().filename().string().rfind(".kv-save-", 0) == 0 ? 1 : 0;
+        return n;
+    };
+    const int before = temporaries();
+    const kvtest::ChildEnd killed = kvtest::RunInChild([] {
+        kv::SaveFaultsForTesting faults;
+        faults.temporaryReady = [](const std::string&) { ::raise(SIGKILL); };
+        kv::SetSaveFaultsForTesting(&faults);
+        kv::WriteWholeFile(DefaultSetPath(), "x", 1);
+        return 1;
+    });
+    ASSERT_EQ(killed.signal, SIGKILL);
+    ASSERT_EQ(temporaries(), before + 1);
+
+    std::signal(SIGXFSZ, SIG_DFL);
+    ModalAnswerer answer([](CDialog& dlg) { dlg.EndDialog(IDCANCEL); });
+    CKelvaneApp app;
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(temporaries(), 0);
+
+    const std::string big = kv::ProgramFolder() + "/limit-probe.bin";
+    const kvtest::ChildEnd limited = kvtest::RunInChild([&] {
+        struct rlimit limit {};
+        limit.rlim_cur = limit.rlim_max = 4096;
+        const int fd = ::open(big.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || ::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return kvtest::kChildCannotSetUp;
+        static const char block[8192] = {};
+        const ssize_t n = ::write(fd, block, sizeof block); // 4096 written
+        const ssize_t more = ::write(fd, block, sizeof block);
+        return n == 4096 && more < 0 && errno == EFBIG ? 0 : 1;
+    });
+    std::remove(big.c_str());
+    std::signal(SIGXFSZ, SIG_DFL);
+    ASSERT_TRUE(limited.exited) << "a write past the limit ended the program with signal " << limited.signal;
+    EXPECT_EQ(limited.code, 0);
 }

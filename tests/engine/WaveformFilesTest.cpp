@@ -3,6 +3,7 @@
 #include "engine/KelvaneDoc.h"
 #include "system/LittleEndian.h"
 
+#include "../platform/system/ChildProcess.h"
 #include "FileTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -513,6 +515,45 @@ TEST_F(WaveformFilesTest, FailedWritesReportAndKeepTheOldFile) {
     ASSERT_EQ(m.size(), 3u);
     for (const std::string& s : m)
         EXPECT_EQ(s.rfind("Cann't save file: " + p, 0), 0u);
+}
+
+// Under a file-size limit (ulimit -f 64) a CSV save of a long record would draw SIGXFSZ and end
+// the program; it is told like any failed save instead, and the old file stays.
+TEST_F(WaveformFilesTest, AFileSizeLimitIsToldAndKeepsTheOldCsv) {
+    const std::string p = dir.File("wave.csv");
+    WriteText(p, "#CLOCK=0.001000000\n#SIZE=1\n0.5,0,0\n");
+    FillRecord(doc.m_ch1, 10240);
+    const kvtest::ChildEnd end = kvtest::RunInChild([&] {
+        if (!kvtest::LimitFileSize(64 * 512))
+            return kvtest::kChildCannotSetUp;
+        if (doc.SaveCsvFile(p.c_str()) != 0)
+            return 1;
+        const std::vector<std::string> m = Messages(ui);
+        return m.size() == 1 && m[0] == "Cann't save file: " + p + ": File too large" ? 0 : 2;
+    });
+    ASSERT_TRUE(end.exited) << "the save ended the program with signal " << end.signal;
+    EXPECT_EQ(end.code, 0) << "1: reported as saved, 2: not told as \"File too large\"";
+    EXPECT_EQ(ReadText(p), "#CLOCK=0.001000000\n#SIZE=1\n0.5,0,0\n");
+}
+
+TEST_F(WaveformFilesTest, AReadOnlyFileSystemIsNamedInTheMessage) {
+    const std::string ro = dir.File("ro");
+    ASSERT_EQ(::mkdir(ro.c_str(), 0755), 0);
+    const std::string p = ro + "/wave.csv";
+    WriteText(p, "old");
+    const kvtest::ChildEnd end = kvtest::RunInChild([&] {
+        if (!kvtest::OwnMountNamespace() || !kvtest::MakeFolderReadOnly(ro))
+            return kvtest::kChildCannotSetUp;
+        if (doc.SaveCsvFile(p.c_str()) != 0)
+            return 1;
+        const std::vector<std::string> m = Messages(ui);
+        return m.size() == 1 && m[0] == "Cann't save file: " + p + ": Read-only file system" ? 0 : 2;
+    });
+    ASSERT_TRUE(end.exited);
+    if (end.code == kvtest::kChildCannotSetUp)
+        GTEST_SKIP() << "a read-only mount needs the administrator";
+    EXPECT_EQ(end.code, 0) << "1: reported as saved, 2: not told as a read-only file system";
+    EXPECT_EQ(ReadText(p), "old");
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../platform/system/ChildProcess.h"
 #include "Canvas.h"
 #include "Printing.h"
 #include "Tessel.h"
@@ -259,7 +260,7 @@ TEST(SdkPrinting, PrintsAReportToThePdfPrinter) {
     dsoPrintDrawGrid(printer, layout, 200, 300, 0, 50);
     std::vector<uint16_t> trace(500, 256);
     dsoDisplayData(printer, layout, 1, trace.data(), 2, 255, nullptr);
-    dsoClosePrinter(printer);
+    EXPECT_EQ(dsoClosePrinter(printer), 1);
     std::ifstream in(pdf, std::ios::binary);
     std::string head(5, '\0');
     in.read(head.data(), 5);
@@ -275,7 +276,40 @@ TEST(SdkPrinting, NoPrinterWithoutAFullDeviceEntry) {
     EXPECT_EQ(dsoOpenPrinter(), nullptr);
     WriteProfile(dir, "[windows]\ndevice=Laser,winspool,LPT1:\n"); // no such driver here
     EXPECT_EQ(dsoOpenPrinter(), nullptr);
-    dsoClosePrinter(nullptr); // after a failed open: nothing to end or delete
+    EXPECT_EQ(dsoClosePrinter(nullptr), 0); // after a failed open: nothing to end or delete
+}
+
+// A print whose file cannot be written whole is not reported as printed: a full disk (the device
+// that is always full), and a file-size limit, which must not end the client's process either.
+TEST(SdkPrinting, APrintThatCannotBeWrittenIsReportedAsFailed) {
+    const std::string dir = Scratch("fullprint");
+    ScopedEnv env("XDG_CONFIG_HOME", dir);
+    const auto printReport = [] {
+        HDC printer = dsoOpenPrinter();
+        if (!printer)
+            return -1;
+        dsoSetPrintWidthAndHeight(printer);
+        const uint16_t layout[7] = {2000, 1500, 200, 200, 400, 200, 0};
+        dsoPrintDrawGrid(printer, layout, 200, 300, 0, 50);
+        return dsoClosePrinter(printer);
+    };
+    WriteProfile(dir, "[windows]\ndevice=Kelvane PDF,PDF,/dev/full\n");
+    EXPECT_EQ(printReport(), 0) << "the print onto a full disk passed for printed";
+
+    const std::string pdf = dir + "/limited.pdf";
+    WriteProfile(dir, "[windows]\ndevice=Kelvane PDF,PDF," + pdf + "\n");
+    const kvtest::ChildEnd end = kvtest::RunInChild([&] {
+        if (!kvtest::LimitFileSize(8192))
+            return kvtest::kChildCannotSetUp;
+        return printReport() == 0 ? 0 : 1;
+    });
+    ASSERT_TRUE(end.exited) << "the print ended the client with signal " << end.signal;
+    EXPECT_EQ(end.code, 0) << "the print past the file-size limit passed for printed";
+    struct stat st {};
+    ASSERT_EQ(stat(pdf.c_str(), &st), 0);
+    EXPECT_LE(st.st_size, 8192);
+    // Without the limit the same report is printed.
+    EXPECT_EQ(printReport(), 1);
 }
 
 TEST(SdkPrinting, FailedPageStartAbortsAndReturnsZero) {

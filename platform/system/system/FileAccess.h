@@ -7,12 +7,17 @@
 // and the current line rather than the whole file split up.
 //
 // Saving: the new contents replace the file in one step (written beside it, flushed to disk,
-// renamed over it), keeping the file's permissions and owner. A symbolic link is written through
-// to its target; a file with several hard links, or in a folder the user may not write, is
-// rewritten in place with its space reserved first; a write-protected file is refused and left
-// as it is.
+// renamed over it), keeping the file's permissions, owner and extended attributes (its access
+// control list among them); the temporary is private until it has them, so a save never lets
+// anyone read or write what the old file kept from them. A symbolic link is written through to
+// its target; a file with several hard links, in a folder the user may not write, or whose
+// attributes cannot be copied is rewritten in place, its old contents kept until the new ones
+// are written; a write-protected file is refused and left as it is. A save never writes past the
+// process's file-size limit: it fails with EFBIG instead of drawing SIGXFSZ.
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -120,6 +125,7 @@ struct SaveTarget {
     mode_t mode = 0;
     nlink_t links = 1;
     bool fileWritable = true;   // the system grants us write access to the file
+    int writeRefusal = 0;       // otherwise its reason (EACCES, EROFS, ...)
     bool folderWritable = true; // ... and to the folder that holds it
     bool keepsOwner = true;     // a replacement can be given the file's owner (ours, or we may chown)
 };
@@ -138,8 +144,10 @@ bool WriteWholeFile(const std::string& path, const void* data, std::size_t size,
 bool WriteWholeFileAtomic(const std::string& path, const void* data, std::size_t size);
 
 // Rewrites the existing regular file at `path` in place (through its symbolic links): space for
-// `size` bytes is reserved before the first byte changes, then the bytes are written, the file is
-// cut to `size` and flushed to disk. The fallback of WriteWholeFile.
+// `size` bytes is reserved before the first byte changes (where the file system cannot reserve
+// it, a size the free space plainly cannot hold is refused with ENOSPC), then the bytes are
+// written, the file is cut to `size` and flushed to disk. A write that fails part-way puts the
+// old contents back. The fallback of WriteWholeFile.
 bool WriteFileInPlace(const std::string& path, const void* data, std::size_t size,
                       FileError* error = nullptr);
 
@@ -148,8 +156,58 @@ bool WriteFileInPlace(const std::string& path, const void* data, std::size_t siz
 bool OverwriteFileStart(const std::string& path, const void* data, std::size_t size,
                         FileError* error = nullptr);
 
+// Whether a file may grow to `bytes` under the process's file-size limit (RLIMIT_FSIZE): a
+// write beyond it would draw SIGXFSZ, which ends a process that does not ignore it.
+bool FitsFileSizeLimit(std::uint64_t bytes);
+
+// A file written front to back by a producer that does not know the size in advance (a PDF or
+// PNG encoder). Every write is checked against the file-size limit first, so the limit gives a
+// failed write (EFBIG) rather than SIGXFSZ; the first failure is kept and Close reports it.
+class OutputStream {
+public:
+    OutputStream() = default;
+    ~OutputStream();
+    OutputStream(const OutputStream&) = delete;
+    OutputStream& operator=(const OutputStream&) = delete;
+
+    // Creates or truncates `path` (mode 0666 less the process's mask).
+    bool Open(const std::string& path);
+    bool Write(const void* data, std::size_t size);
+    // Closes the file: true when every write and the close went well.
+    bool Close();
+    const FileError& Error() const { return m_error; }
+
+private:
+    int m_fd = -1;
+    bool m_regular = false;
+    std::uint64_t m_offset = 0;
+    FileError m_error;
+};
+
+// Removes what saves into `folder` left behind when their process was killed mid-way: files of
+// the save temporaries' own name pattern whose writer is gone (its process has ended, checked by
+// process id and start time so a reused id does not count, and no lock is held on the file).
+// A live writer's temporary, anyone else's file and every other name are left alone. Every save
+// calls it for the folder it writes into; a program calls it at start-up for its settings
+// folder. Returns the number of files removed.
+std::size_t RemoveStaleSaveTemporaries(const std::string& folder);
+
 // Test seam: while set, every save fails once its bytes are ready but before the previous file is
 // touched, the way a full disk would.
 void SetAtomicWriteFailureForTesting(bool fail);
+
+// Test seam: faults and a pause injected into the save path. Only tests set it.
+struct SaveFaultsForTesting {
+    // Called with the temporary's path once it has its final owner, mode and attributes, before
+    // its first byte is written (a test may inspect it there, or end the process).
+    std::function<void(const std::string& temporary)> temporaryReady;
+    bool noSpaceReservation = false; // the file system cannot reserve space (as ext2 cannot)
+    std::int64_t freeBytes = -1;     // what the file system reports free, when not -1
+    // Writes fail with `writeError` once this many bytes of the save are written, when not -1.
+    std::int64_t writeFailsAfter = -1;
+    int writeError = ENOSPC;
+};
+// Installs `faults` (nullptr removes them); the caller keeps it alive while installed.
+void SetSaveFaultsForTesting(const SaveFaultsForTesting* faults);
 
 } // namespace kv
