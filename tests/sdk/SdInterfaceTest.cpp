@@ -184,6 +184,21 @@ TEST_F(SdInterfaceTest, AutoSweepForcesATriggerFromTheFourthIdlePoll) {
     EXPECT_EQ(kv::sdk::g_sdPollCounter.load(), 0);
 }
 
+TEST_F(SdInterfaceTest, AutoSweepStartsTheFirstCaptureItself) {
+    // Straight after the settings no capture is under way (state 0): the first step starts and
+    // arms one, as normal sweep does, and the record follows without a call of the client's.
+    EXPECT_EQ(Step(0), 0);
+    EXPECT_EQ(Commands(), (std::vector<int>{kState, kStart, kArm}));
+    int calls = 1, read = 0;
+    while (read == 0 && calls < 10) {
+        read = Step(0);
+        ++calls;
+    }
+    EXPECT_EQ(read, 1);
+    EXPECT_LE(calls, 4);
+    EXPECT_TRUE(std::all_of(ch1.begin(), ch1.begin() + 10240, [](std::uint16_t v) { return v <= 511; }));
+}
+
 TEST_F(SdInterfaceTest, AutoSweepDrivesAWholeCapture) {
     inst().SetTriggerAddress(1234u);
     inst().SetVoltsIndex(0, 6);
