@@ -4,14 +4,14 @@
 // nothing of the wire; SimWireDevice decodes the driver protocol into calls on this model, and
 // the instrument-access side (SimZendral) drives the same model.
 //
-// Timing. The sample clock follows the rate command. Time-base steps 0..10 share the fastest clock:
-// each converter samples every 8 ns (125 MS/s), and one channel sampled by both converters in
-// turn gets a sample every 4 ns (250 MS/s). From step 10 (one channel) on, the 10240-point record
-// holds 1000 samples a division: step 11 every 10 ns and step 12 every 20 ns (counter 0, told
-// apart by two flag bits), steps 13..25 by their counters. Equivalent-time frames are sampled
-// every 20 ns. A capture keeps what it needs when it triggers (record
-// length, sample interval, trigger position, trigger channel and slope, front end), so settings
-// sent between the trigger and the read apply to the next capture, as on the instrument.
+// Timing. The sample clock follows the rate command. Time-base steps 0..10 share the fastest
+// clock: each converter samples every 8 ns (125 MS/s), and one channel sampled by both converters
+// in turn gets a sample every 4 ns (250 MS/s). From step 10 (one channel) on, the 10240-point
+// record holds 1000 samples a division: step 11 every 10 ns and step 12 every 20 ns (counter 0,
+// told apart by two flag bits), steps 13..25 by their counters. Equivalent-time frames are
+// sampled every 20 ns. A capture keeps what it needs when it triggers (record length, sample
+// interval, trigger position, trigger channel and slope, front end), so settings sent between
+// the trigger and the read apply to the next capture, as on the instrument.
 //
 // Record. The instrument records into a ring of D samples; the trigger address it reports is the
 // ring position of the oldest sample, and the trigger sits `pretrigger` samples after it, where
