@@ -321,8 +321,8 @@ TESSEL_API int dsoETS(uint16_t unused, const uint16_t* captureSettings, uint16_t
  * dsoSetTDCSel(deviceIndex, 3): each trigger then captures one frame of 512 samples per channel,
  * 20 ns apart, whose TDC words hold the trigger's phase, by which dsoETS places it. Without it
  * the instrument captures in real time and streams a record, not frames: every frame then holds
- * the start of that one record's byte stream (its TDC words are no phase reading, and dsoETS
- * places such frames wrongly), or the call returns 0 when the record is shorter than a frame.
+ * the start of that one record's byte stream (its TDC words are no phase reading, so dsoETS
+ * misplaces or skips such frames), or the call returns 0 when the record is shorter than a frame.
  * Auto sweep (sweepMode 0) forces a trigger before every poll beyond the 250th, and a forced
  * trigger completes the capture under way; normal sweep (1) returns 2 there instead. */
 TESSEL_API int dsoETSGetData(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
