@@ -196,6 +196,12 @@ TESSEL_API int sdGetData(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t 
         const std::uint16_t sweep = triggerFilter[3];
         if (state < 2) {
             if (sweep == kSweepAuto) {
+                // No capture under way (the first call after the settings): start and arm one as
+                // normal sweep does, or there would be nothing for the forced trigger to complete.
+                if (state == 0) {
+                    dsoCaptureStart(deviceIndex);
+                    dsoTriggerEnabled(deviceIndex);
+                }
                 if (++g_sdPollCounter > 3) {
                     g_sdPollCounter = 4;
                     dsoForceTrigger(deviceIndex);

@@ -187,7 +187,7 @@ double SimInstrument::SampleInterval() const {
 double SimInstrument::SampleIntervalLocked() const {
     if (m_roll)
         return kv::timebase::SecondsPerDivision(kRollStep) / kRollPointsPerDivision;
-    if (m_step <= 12)
+    if (m_step <= kLastFastestStep)
         return kFastestInterval;
     return kv::timebase::SecondsPerDivision(m_step) / kSamplesPerDivision;
 }
@@ -292,7 +292,7 @@ void SimInstrument::ApplySampleClock(std::uint16_t counter, int flags) {
     m_words.counterFlags = flags & 3;
     m_roll = false;
     if (counter == 0) {
-        // The fastest clock; the flags tell steps 11 (s alone) and 12 (none) from the rest.
+        // Counter 0: the flags tell steps 11 (s alone) and 12 (none) from the fastest clock.
         m_step = flags == 1 ? 11 : (flags == 0 ? 12 : 10);
         return;
     }
@@ -375,8 +375,10 @@ void SimInstrument::ArmTrigger() {
 
 void SimInstrument::ForceTrigger() {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_state == 2 || m_state == 3) {
-        if (m_state == 2)
+    // A force completes the capture under way, armed or not, as a scope's force does: the record
+    // is taken as it stands. With no capture started there is nothing to complete.
+    if (m_state >= 1 && m_state <= 3) {
+        if (m_state < 3)
             Trigger();
         m_state = 4;
     }
@@ -396,7 +398,7 @@ SimInstrument::Capture SimInstrument::CurrentCapture() const {
     Capture c;
     c.ets = m_tdcSelect == kTdcSelectPhase;
     c.length = c.ets ? kEtsFramePoints : RecordLengthLocked();
-    c.interval = c.ets ? kFastestInterval : SampleIntervalLocked();
+    c.interval = c.ets ? kEtsInterval : SampleIntervalLocked();
     c.pretrigger = m_position >= 100 ? c.length - 1 : static_cast<std::uint32_t>(m_position) * c.length / 100;
     c.triggerChannel = m_triggerCode == 0 ? 1 : (m_triggerCode == 2 ? -1 : 0);
     c.falling = m_falling;

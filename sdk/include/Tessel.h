@@ -54,6 +54,8 @@ TESSEL_API int dsoSetTDC(uint16_t deviceIndex, const uint16_t* values);
 TESSEL_API int dsoSearchDevice(uint16_t deviceIndex);
 TESSEL_API int dsoCaptureStart(uint16_t deviceIndex);
 TESSEL_API int dsoTriggerEnabled(uint16_t deviceIndex);
+/* Completes the capture under way, armed or not, with the record as it stands; with no capture
+ * started it does nothing. */
 TESSEL_API int dsoForceTrigger(uint16_t deviceIndex);
 /* Capture state (below 2 no capture, 2-3 not ready, 4 or more ready); the 24-bit trigger address
  * is stored through triggerAddress. 0 and nothing stored when the poll failed. */
@@ -315,6 +317,14 @@ TESSEL_API int dsoETS(uint16_t unused, const uint16_t* captureSettings, uint16_t
 /* Captures the ETS frames (1600 words each) into frames. Returns 1; 2 when normal sweep gives up
  * waiting; 0 when the device does not open, a transfer fails or no capture completes (frames
  * untouched). */
+/* An equivalent-time client first selects the time-interval counter's trigger-phase measurement,
+ * dsoSetTDCSel(deviceIndex, 3): each trigger then captures one frame of 512 samples per channel,
+ * 20 ns apart, whose TDC words hold the trigger's phase, by which dsoETS places it. Without it
+ * the instrument captures in real time and streams a record, not frames: every frame then holds
+ * the start of that one record's byte stream (its TDC words are no phase reading, so dsoETS
+ * misplaces or skips such frames), or the call returns 0 when the record is shorter than a frame.
+ * Auto sweep (sweepMode 0) forces a trigger before every poll beyond the 250th, and a forced
+ * trigger completes the capture under way; normal sweep (1) returns 2 there instead. */
 TESSEL_API int dsoETSGetData(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
                              uint16_t unused1, uint16_t* frames, uint16_t unused2,
                              const uint16_t* captureSettings, uint16_t unused3, uint16_t triggerPoint,
@@ -430,6 +440,17 @@ TESSEL_API int sdChannelInGND(uint16_t level, uint16_t* record);
  * dsoGetChannelData) and re-arms. With the alternate flag captureSettings[6] = 1 the trigger
  * source and channel selector in captureSettings change from step to step. Returns 1 when a
  * record was read, 0 otherwise (also when the read failed). */
+/* A client sends its settings and then calls sdGetData from its timer; it needs no capture start
+ * of its own. In normal sweep every call that finds the state below 2 restarts and arms the
+ * capture; in auto sweep a call that finds no capture under way (state 0) starts and arms one,
+ * and every call from the fourth that finds the state below 2 forces a trigger, which completes
+ * the capture.
+ * A result of 0 leaves both records untouched and has three causes: no record was ready yet (call
+ * again); the device did not answer (sdSearchDevice(deviceIndex) then returns 0); a ready record
+ * could not be read (a transfer failed, or the instrument gave a trigger address outside the
+ * record; the capture is restarted all the same). To tell the last from the first, poll
+ * dsoGetCaptureState just before sdGetData: a state of 4 or more there followed by 0 here means
+ * the ready record was lost. */
 TESSEL_API int sdGetData(uint16_t deviceIndex, uint16_t ch1VoltsIndex, uint16_t ch2VoltsIndex,
                          uint16_t* ch1Record, uint16_t* ch2Record, uint16_t* captureSettings,
                          const uint16_t* triggerFilter, const uint16_t* positions, uint16_t* levels,

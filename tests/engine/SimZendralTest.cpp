@@ -289,6 +289,37 @@ TEST_F(SimulatedAcquisitionTest, InstrumentThatStopsAnsweringMidCaptureNeitherCr
     EXPECT_GT(sim->ReadsServed(0), reads);
 }
 
+// Mean spacing of the rising crossings of a screen trace's middle level, in screen points.
+double ScreenPeriod(const std::int16_t* s, int n) {
+    const auto [lo, hi] = std::minmax_element(s, s + n);
+    const double mid = (*lo + *hi) / 2.0;
+    std::vector<double> at;
+    for (int k = 0; k + 1 < n; ++k)
+        if (s[k] < mid && s[k + 1] >= mid)
+            at.push_back(k + (mid - s[k]) / (s[k + 1] - s[k]));
+    return at.size() < 2 ? 0.0 : (at.back() - at.front()) / static_cast<double>(at.size() - 1);
+}
+
+TEST_F(SimulatedAcquisitionTest, ScreenTraceShowsTheSignalsPeriodAtTheFastTimeBases) {
+    // Four periods of CH1's sine across the ten divisions: 125 screen points a period at every
+    // time base, with both channels on and with CH1 alone.
+    static const double kSecondsPerDiv[14] = {2e-9, 4e-9, 1e-8, 2e-8, 4e-8, 1e-7, 2e-7,
+                                              4e-7, 1e-6, 2e-6, 4e-6, 1e-5, 2e-5, 4e-5};
+    for (const bool both : {true, false}) {
+        doc.m_ch2.SetOn(both ? 1 : 0);
+        doc.ApplyChannelEnable();
+        for (std::int16_t t = 4; t <= 13; ++t) {
+            SCOPED_TRACE(testing::Message()
+                         << "time base " << t << (both ? ", both channels" : ", CH1 alone"));
+            sim->SetSignal(0, 0, SimSignal{1.0, 4.0 / (10.0 * kSecondsPerDiv[t]), 0.0, false});
+            doc.SetTimeBaseIndex(t);
+            for (int i = 0; i < 4; ++i)
+                doc.AcquireTick();
+            EXPECT_NEAR(ScreenPeriod(doc.m_ch1.GetScreenTrace(), 500), 125.0, 1.5);
+        }
+    }
+}
+
 TEST_F(SimulatedAcquisitionTest, EtsRoadAgainstTheSimulator) {
     doc.m_settings.SetSamplingMode(1);
     doc.SetTimeBaseIndex(3);

@@ -167,17 +167,36 @@ TEST_F(SdInterfaceTest, GroundAndScrollHelpers) {
 
 TEST_F(SdInterfaceTest, AutoSweepForcesATriggerFromTheFourthIdlePoll) {
     inst().SetPollsToTrigger(0);
+    inst().CaptureStart(); // a capture under way that nothing triggers
     for (int poll = 1; poll <= 3; ++poll) {
         dev->ClearLog();
         EXPECT_EQ(Step(0), 0);
         EXPECT_EQ(Commands(), (std::vector<int>{kState})) << "poll " << poll;
     }
-    for (int poll = 4; poll <= 6; ++poll) {
-        dev->ClearLog();
-        EXPECT_EQ(Step(0), 0);
-        EXPECT_EQ(Commands(), (std::vector<int>{kState, kForce})) << "poll " << poll;
-    }
+    dev->ClearLog();
+    EXPECT_EQ(Step(0), 0);
+    EXPECT_EQ(Commands(), (std::vector<int>{kState, kForce})) << "poll 4";
     EXPECT_EQ(kv::sdk::g_sdPollCounter.load(), 4);
+    // The force completed the capture: the next step reads it, restarts and re-arms.
+    dev->ClearLog();
+    EXPECT_EQ(Step(0), 1);
+    EXPECT_EQ(Commands(), (std::vector<int>{kState, kGetData, kStart, kArm}));
+    EXPECT_EQ(kv::sdk::g_sdPollCounter.load(), 0);
+}
+
+TEST_F(SdInterfaceTest, AutoSweepStartsTheFirstCaptureItself) {
+    // Straight after the settings no capture is under way (state 0): the first step starts and
+    // arms one, as normal sweep does, and the record follows without a call of the client's.
+    EXPECT_EQ(Step(0), 0);
+    EXPECT_EQ(Commands(), (std::vector<int>{kState, kStart, kArm}));
+    int calls = 1, read = 0;
+    while (read == 0 && calls < 10) {
+        read = Step(0);
+        ++calls;
+    }
+    EXPECT_EQ(read, 1);
+    EXPECT_LE(calls, 4);
+    EXPECT_TRUE(std::all_of(ch1.begin(), ch1.begin() + 10240, [](std::uint16_t v) { return v <= 511; }));
 }
 
 TEST_F(SdInterfaceTest, AutoSweepDrivesAWholeCapture) {

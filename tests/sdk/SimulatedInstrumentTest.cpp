@@ -109,9 +109,9 @@ TEST_F(SimulatedInstrument, HalvingTheTimeBaseDoublesThePeriodInSamples) {
 }
 
 TEST_F(SimulatedInstrument, OneChannelAtTheFastestClockInterleavesBothConverters) {
-    // CH1 alone at 2 us/div: both converters sample it in turn, 10 ns apart; a 1 MHz sine takes
-    // 100 points a period, and the trigger stays at trunc(50 x 102.4) of the window.
-    inst().SetSignal(0, kv::sim::SimSignal{1.0, 1e6, 0.0, false});
+    // CH1 alone at 2 us/div: both converters sample it in turn, 4 ns apart (250 MS/s); a 2.5 MHz
+    // sine takes 100 points a period, and the trigger stays at trunc(50 x 102.4) of the window.
+    inst().SetSignal(0, kv::sim::SimSignal{1.0, 2.5e6, 0.0, false});
     Settings s{0, 0, 9, 50, 1, 10, 0};
     Apply(s);
     auto a = Record(kShort), b = Record(kShort);

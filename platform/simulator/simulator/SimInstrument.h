@@ -4,11 +4,14 @@
 // nothing of the wire; SimWireDevice decodes the driver protocol into calls on this model, and
 // the instrument-access side (SimZendral) drives the same model.
 //
-// Timing. The sample clock follows the rate command: the fastest clock (counter 0) samples every
-// 20 ns per converter, and a counter of the 10240-point column stands for its time-base step,
-// sampled 1000 times per division. A capture keeps what it needs when it triggers (record
-// length, sample interval, trigger position, trigger channel and slope, front end), so settings
-// sent between the trigger and the read apply to the next capture, as on the instrument.
+// Timing. The sample clock follows the rate command. Time-base steps 0..10 share the fastest
+// clock: each converter samples every 8 ns (125 MS/s), and one channel sampled by both converters
+// in turn gets a sample every 4 ns (250 MS/s). From step 10 (one channel) on, the 10240-point
+// record holds 1000 samples a division: step 11 every 10 ns and step 12 every 20 ns (counter 0,
+// told apart by two flag bits), steps 13..25 by their counters. Equivalent-time frames are
+// sampled every 20 ns. A capture keeps what it needs when it triggers (record length, sample
+// interval, trigger position, trigger channel and slope, front end), so settings sent between
+// the trigger and the read apply to the next capture, as on the instrument.
 //
 // Record. The instrument records into a ring of D samples; the trigger address it reports is the
 // ring position of the oldest sample, and the trigger sits `pretrigger` samples after it, where
@@ -37,8 +40,12 @@ class SimInstrument {
 public:
     static constexpr std::size_t kMemorySize = 65536;
     static constexpr int kMidCode = 256; // display code of 0 V before any offset is sent
-    // Time between two samples of one converter on the fastest clock (50 million a second).
-    static constexpr double kFastestInterval = 20e-9;
+    // Time between two samples of one converter on the fastest clock (125 million a second),
+    // which time-base steps 0..10 share.
+    static constexpr double kFastestInterval = 8e-9;
+    static constexpr int kLastFastestStep = 10;
+    // Time between two samples of an equivalent-time frame (50 million a second).
+    static constexpr double kEtsInterval = 20e-9;
     // Equivalent-time frames: 512 samples per channel and a 512-byte trailer.
     static constexpr std::uint32_t kEtsFramePoints = 512;
     static constexpr std::uint32_t kEtsTrailerBytes = 512;
@@ -92,8 +99,8 @@ public:
     // Runs the clock of this time-base step's 10240-point record (26 and up: the roll stream);
     // also applies to the record already captured (a test convenience).
     void SetTimeBaseIndex(int index);
-    // The step whose 10240-point record the clock runs now: 10, 11 or 12 on the fastest clock
-    // (which steps 0..12 share), 13..25 by counter, 26 for the roll stream.
+    // The step whose 10240-point record the clock runs now: 10 on the fastest clock (which steps
+    // 0..10 share), 11 or 12 by the flags of counter 0, 13..25 by counter, 26 for the roll stream.
     int TimeBaseIndex() const;
     // Seconds between two samples of one converter on the current clock.
     double SampleInterval() const;

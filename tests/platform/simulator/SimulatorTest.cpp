@@ -80,6 +80,24 @@ TEST(SimInstrument, CaptureStatesAdvanceByPolls) {
     EXPECT_EQ(inst.PollCaptureState(addr), 4);
 }
 
+TEST(SimInstrument, ForceCompletesTheCaptureUnderWayArmedOrNot) {
+    SimInstrument inst;
+    inst.SetPollsToTrigger(0); // the signal never triggers by itself
+    std::uint32_t addr = 0;
+    inst.ForceTrigger(); // nothing started: nothing to complete
+    EXPECT_EQ(inst.PollCaptureState(addr), 0);
+    inst.CaptureStart(); // started, not armed
+    EXPECT_EQ(inst.PollCaptureState(addr), 1);
+    inst.ForceTrigger();
+    EXPECT_EQ(inst.PollCaptureState(addr), 4);
+    inst.CaptureStart();
+    inst.ArmTrigger();
+    EXPECT_EQ(inst.PollCaptureState(addr), 2);
+    EXPECT_EQ(inst.PollCaptureState(addr), 2);
+    inst.ForceTrigger();
+    EXPECT_EQ(inst.PollCaptureState(addr), 4);
+}
+
 TEST(SimInstrument, StreamLayoutAndSignalFollowsRange) {
     SimInstrument inst;
     inst.SetSampleFunction([](int ch, std::uint32_t k, std::uint32_t, std::uint32_t) {
@@ -219,16 +237,18 @@ TEST(SimWire, RateCommandsSetTheSampleClock) {
     ASSERT_TRUE(Vendor(d, 0, 0xB3, 0, mode4));
     EXPECT_TRUE(inst.RollMode());
     EXPECT_GE(inst.TimeBaseIndex(), 26);
-    // The fastest clock: steps 11 and 12 by their flags, the rest of 0..12 alike.
+    // Counter 0: steps 11 (100 MS/s) and 12 (50 MS/s) by their flags; steps 0..10 share the
+    // fastest clock, 125 MS/s on each converter.
     ASSERT_TRUE(Write(d, {0x0C, 0, 0, 0, 0x01, 0}));
     EXPECT_EQ(inst.TimeBaseIndex(), 11);
     EXPECT_FALSE(inst.RollMode());
+    EXPECT_DOUBLE_EQ(inst.SampleInterval(), 10e-9);
     ASSERT_TRUE(Write(d, {0x0C, 0, 0, 0, 0x00, 0}));
     EXPECT_EQ(inst.TimeBaseIndex(), 12);
     EXPECT_DOUBLE_EQ(inst.SampleInterval(), 20e-9);
     ASSERT_TRUE(Write(d, {0x0C, 0, 0, 0, 0x03, 0}));
     EXPECT_LE(inst.TimeBaseIndex(), 10);
-    EXPECT_DOUBLE_EQ(inst.SampleInterval(), 20e-9);
+    EXPECT_DOUBLE_EQ(inst.SampleInterval(), 8e-9);
 
     // The Kestra-F counts step 22 as 63525.
     SimInstrument f(SimModel::KestraF);
