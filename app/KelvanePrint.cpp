@@ -198,6 +198,23 @@ void CKelvaneView::OnPrint(CDC* pDC, CPrintInfo*) {
     const int H = pDC->GetDeviceCaps(VERTRES);
     PrintPageFrame(pDC, W, H);
 
+    // The body lines stand 0.02 H apart. On a short page (landscape) the 10-point default font
+    // is taller than that, and each line's opaque background would cut off the descenders of
+    // the line above: the body font then shrinks to the line pitch.
+    CFont bodyFont;
+    CFont* oldFont = nullptr;
+    const int pitch = static_cast<int>(0.02 * H);
+    if (pitch > 0 && pDC->GetTextExtent("Ag", 2).cy > pitch) {
+        LOGFONT lf;
+        if (::GetObject(::GetCurrentObject(pDC->GetSafeHdc(), OBJ_FONT), sizeof lf, &lf) ==
+            static_cast<int>(sizeof lf)) {
+            lf.lfHeight = pitch; // a positive height is the whole cell
+            lf.lfWidth = 0;
+            if (bodyFont.CreateFontIndirect(&lf))
+                oldFont = pDC->SelectObject(&bodyFont);
+        }
+    }
+
     const kv::LocalTime now = kv::GetLocalTime();
     CString line = doc->GetText(kTextDate);
     line.AppendFormat(" = %02d-%02d-%4d", now.day, now.month, now.year);
@@ -253,6 +270,8 @@ void CKelvaneView::OnPrint(CDC* pDC, CPrintInfo*) {
     if (doc->m_ref.IsOn())
         pDC->TextOut(x1, static_cast<int>(0.82 * H),
                      "REF  VOLT DIV = " + doc->m_ref.GetVoltDivText() + "/div");
+    if (oldFont)
+        pDC->SelectObject(oldFont);
 
     const int L = static_cast<int>(0.05 * W);
     const int T = static_cast<int>(0.152 * H);

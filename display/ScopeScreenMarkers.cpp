@@ -629,6 +629,12 @@ void CScopeScreen::OnLButtonUp(UINT /*nFlags*/, CPoint /*point*/) {
             break;
         }
     Capture(false);
+    // The release ends the drag wherever it happens: released outside the panel, no later move
+    // over it would take the dashed level line away.
+    if (m_bLevelLine) {
+        m_bLevelLine = 0;
+        Invalidate();
+    }
 }
 
 void CScopeScreen::CapturePointer(int cursor) {

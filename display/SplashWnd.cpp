@@ -54,11 +54,19 @@ BOOL CSplashWnd::CreateSplashWindow(CWnd* pParentWnd) {
     return Create(nullptr, "", kStyle, CRect(0, 0, bm.bmWidth, bm.bmHeight), pParentWnd, 0);
 }
 
+BOOL CSplashWnd::PreCreateWindow(CREATESTRUCT& cs) {
+    // Seen for its whole time: above the main window when that appears (and above the start-up
+    // dialogs), and never taking the keyboard from the window the person is working in.
+    cs.dwExStyle |= WS_EX_TOPMOST | WS_EX_NOACTIVATE;
+    return CWnd::PreCreateWindow(cs);
+}
+
 int CSplashWnd::OnCreate(LPCREATESTRUCT lpCreateStruct) {
     if (CWnd::OnCreate(lpCreateStruct) == -1)
         return -1;
     CenterWindow();
     SetTimer(kTimerId, kShowMs);
+    SetTimer(kFollowTimerId, kFollowMs);
     return 0;
 }
 
@@ -77,7 +85,11 @@ void CSplashWnd::OnPaint() {
         memDC.SelectObject(pOld);
 }
 
-void CSplashWnd::OnTimer(UINT_PTR) {
+void CSplashWnd::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == kFollowTimerId) {
+        CenterWindow();
+        return;
+    }
     HideSplash();
 }
 
@@ -87,6 +99,7 @@ void CSplashWnd::HideSplash() {
         pMain = nullptr;
     // The timer's own tick is running: let it go before the window (and this object) does.
     KillTimer(kTimerId);
+    KillTimer(kFollowTimerId);
     DestroyWindow();
     // `this` is gone here.
     if (pMain)

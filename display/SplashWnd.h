@@ -14,6 +14,10 @@ public:
     static constexpr UINT kBitmapId = 235;
     static constexpr UINT_PTR kTimerId = 1;
     static constexpr UINT kShowMs = 750;
+    // While it shows, the splash keeps itself centred over its owner, which the window manager
+    // may still be placing.
+    static constexpr UINT_PTR kFollowTimerId = 2;
+    static constexpr UINT kFollowMs = 20;
     // Popup, visible, border, thick frame.
     static constexpr DWORD kStyle = 0x90840000;
 
@@ -40,6 +44,7 @@ public:
     // Destroys the window (and with it this object), then updates the main window.
     void HideSplash();
 
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
     int OnCreate(LPCREATESTRUCT lpCreateStruct) override;
     void OnPaint() override;
     void OnTimer(UINT_PTR nIDEvent) override;

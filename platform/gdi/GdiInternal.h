@@ -90,6 +90,9 @@ struct DC {
     std::shared_ptr<Font> font;
     std::shared_ptr<Bitmap> bitmap;
     HGDIOBJ hPen = nullptr, hBrush = nullptr, hFont = nullptr, hBitmap = nullptr;
+    // A font the context made for itself (a printer's default font). It stays a live object
+    // until the context is deleted, so a caller that selected another font can select it back.
+    HGDIOBJ ownFont = nullptr;
 
     COLORREF textColor = RGB(0, 0, 0);
     COLORREF bkColor = RGB(255, 255, 255);

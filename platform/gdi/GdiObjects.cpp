@@ -289,6 +289,8 @@ BOOL DeleteDC(HDC hdc) {
         doomed = std::move(it->second);
         table().dcs.erase(it);
     }
+    if (doomed->ownFont)
+        DeleteObject(doomed->ownFont);
     return TRUE;
 }
 
@@ -313,16 +315,24 @@ HDC KvCreatePdfDC(const char* path, int width, int height, int dpi) {
         dc->pdfSurface = nullptr;
         return nullptr;
     }
-    // The page's default font: a sans-serif face of 10 points at the printer's resolution.
+    // Deleting the default font here would leave a handle that SelectObject hands back but can
+    // no longer select: a page that selected a font of its own and restored the "old" one
+    // would keep its own font for every later line.
+    HFONT f = KvCreatePrinterFont(dpi);
+    dc->font = LookupAs<Font>(f, Kind::Font);
+    dc->hFont = reinterpret_cast<HGDIOBJ>(f);
+    dc->ownFont = dc->hFont;
+    return RegisterDC(std::move(dc));
+}
+
+HFONT KvCreatePrinterFont(int dpi) {
+    if (dpi <= 0 || dpi > 4800)
+        return nullptr;
     LOGFONT lf;
     lf.lfHeight = -(10 * dpi / 72);
     lf.lfWeight = FW_NORMAL;
     std::strcpy(lf.lfFaceName, "Sans");
-    HFONT f = CreateFontIndirect(&lf);
-    dc->font = LookupAs<Font>(f, Kind::Font);
-    dc->hFont = reinterpret_cast<HGDIOBJ>(f);
-    DeleteObject(f); // the context keeps the font alive while it holds it
-    return RegisterDC(std::move(dc));
+    return CreateFontIndirect(&lf);
 }
 
 int StartDoc(HDC hdc, const DOCINFO* info) {

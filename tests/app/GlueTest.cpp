@@ -18,6 +18,8 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -102,6 +104,54 @@ TEST(GlueSplash, NoSplashFlagShowsNone) {
     EXPECT_EQ(CSplashWnd::GetInstance(), nullptr);
     ProcessEventsFor(60);
     EXPECT_EQ(CSplashWnd::GetInstance(), nullptr);
+}
+
+// With an instrument the main window appears while the splash shows: the splash stays above it,
+// centred on it, for its whole time, and the keyboard stays with the main window.
+TEST(GlueSplash, StaysAboveTheMainWindowCentredOnItWithoutTakingTheKeyboard) {
+    PrepareRun("1");
+    CKelvaneApp::SetStartupArguments({});
+    QElapsedTimer clock;
+    clock.start();
+    CKelvaneApp app;
+    CKelvaneApp::SetStartupArguments({"--nosplash"});
+    ASSERT_TRUE(app.InitInstance());
+    CSplashWnd* splash = CSplashWnd::GetInstance();
+    ASSERT_NE(splash, nullptr);
+    QWidget* shown = splash->GetWidget();
+    QWidget* main = app.GetMainFrame()->GetWidget();
+    ASSERT_TRUE(shown && main);
+    // Above the program's windows, owned by the main window, never given the keyboard.
+    EXPECT_TRUE(shown->isWindow());
+    EXPECT_TRUE(shown->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(shown->windowFlags() & Qt::WindowDoesNotAcceptFocus);
+    EXPECT_TRUE(shown->testAttribute(Qt::WA_ShowWithoutActivating));
+    ASSERT_NE(shown->windowHandle(), nullptr);
+    ASSERT_NE(main->windowHandle(), nullptr);
+    EXPECT_EQ(shown->windowHandle()->transientParent(), main->windowHandle());
+
+    bool togetherCentred = false, splashActive = false;
+    qint64 gone = -1;
+    while (clock.elapsed() < 4000 && gone < 0) {
+        ProcessEventsFor(10);
+        if (!CSplashWnd::GetInstance()) {
+            gone = clock.elapsed();
+            break;
+        }
+        if (main->isVisible() && shown->isVisible()) {
+            // (The headless platform activates every window it shows; a window system honours
+            // the flags above.)
+            splashActive |= QApplication::activeWindow() != main || shown->hasFocus();
+            const QPoint c = shown->geometry().center() - main->geometry().center();
+            togetherCentred |= std::abs(c.x()) <= 1 && std::abs(c.y()) <= 1;
+        }
+    }
+    EXPECT_TRUE(togetherCentred) << "never shown centred over the shown main window";
+    EXPECT_FALSE(splashActive) << "the splash took the keyboard from the main window";
+    EXPECT_GE(gone, 700);
+    EXPECT_LT(gone, 2000);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([main] { return QApplication::activeWindow() == main; }, 2000));
 }
 
 TEST(GlueSplash, QuittingWhileTheSplashShowsLeavesNoneBehind) {

@@ -8,6 +8,7 @@
 #include "engine/KelvaneDoc.h"
 
 #include <QMenuBar>
+#include <QWindow>
 
 namespace {
 
@@ -244,6 +245,57 @@ TEST_F(Mouse, ALevelKeptOffItsZeroMovesWithIt) {
         EXPECT_FLOAT_EQ(mine.GetPosition(), ValueAt(zero.y() + move));
         EXPECT_NEAR(doc->m_trigger.GetLevel(ch) - mine.GetPosition(), gapValue, 0.01f);
         EXPECT_EQ(doc->m_trigger.GetMarkerWord(ch), 0); // still inside the plot
+    }
+}
+
+// The level pointer dragged with the button held and let go outside the screen panel (over the
+// side panel, then outside the main window): the release ends the drag and the dashed level line
+// goes at once, without the mouse coming back over the panel.
+TEST_F(Mouse, ReleasingALevelDragOutsideThePanelRemovesTheLevelLineAtOnce) {
+    QWidget* main = frame->GetWidget();
+    QWindow* window = main->windowHandle();
+    ASSERT_NE(window, nullptr);
+    Command(ID_TRIG_SOURCE_FIRST + 1);
+    Command(ID_TRIG_SOURCE_FIRST + 0); // CH1, level on CH1's zero line
+    Scope().UpdateMarkerPositions();
+    const CRect plot = Scope().GetPlotRect();
+    const QColor dash(250, 170, 100);
+    // The line's pixels along the plot row at y.
+    auto lineAt = [&](int y) {
+        const QImage picture = Panel()->grab().toImage();
+        int n = 0;
+        for (int x = plot.left + 1; x < plot.right; ++x)
+            n += picture.pixelColor(x, y) == dash;
+        return n;
+    };
+    auto inWindow = [&](QPoint panelPoint) { return Panel()->mapTo(main, panelPoint); };
+    const QPoint outside[] = {inWindow(QPoint(Panel()->width() + 60, 0)), QPoint(main->width() + 80, 0)};
+    for (int k = 0; k < 2; ++k) {
+        SCOPED_TRACE(k == 0 ? "released over the side panel" : "released outside the main window");
+        const QPoint from = Centre(Scope().GetMarkerRect(CScopeScreen::kMarkerCh1Level));
+        const int y = plot.top + plot.Height() / 4 + 10 * k;
+        QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, inWindow(from));
+        // (The window system drops a move to where the mouse already is: each one goes a pixel
+        // sideways.)
+        for (int i = 0; i < 4; ++i)
+            QTest::mouseMove(window, inWindow(QPoint(from.x() - 1 - i % 2, y)));
+        QApplication::processEvents();
+        ASSERT_TRUE(Scope().IsTriggerLevelLineOn());
+        const int yc = Centre(Scope().GetMarkerRect(CScopeScreen::kMarkerCh1Level)).y();
+        EXPECT_GT(lineAt(yc), plot.Width() / 3) << "no level line while dragging";
+        // Out of the panel at the same height, with the button still held, and released there.
+        QPoint away = outside[k];
+        away.setY(inWindow(QPoint(0, y)).y());
+        for (int i = 0; i < 4; ++i)
+            QTest::mouseMove(window, away + QPoint(i % 2, 0));
+        QApplication::processEvents();
+        EXPECT_GT(lineAt(yc), plot.Width() / 3) << "the line went before the button was released";
+        QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, away);
+        QApplication::processEvents();
+        EXPECT_FALSE(Scope().IsTriggerLevelLineOn());
+        EXPECT_EQ(lineAt(yc), 0) << "the level line stayed after the release";
+        EXPECT_EQ(QWidget::mouseGrabber(), nullptr) << "the panel still holds the mouse";
+        EXPECT_NEAR(doc->m_trigger.GetLevel(0), ValueAt(y), 0.01f) << "the level was not kept";
     }
 }
 

@@ -2,6 +2,7 @@
 // two start-up dialogs.
 #include "../platform/system/ChildProcess.h"
 #include "AppTestSupport.h"
+#include "ModalKeys.h"
 
 #include "app/StartupDialogs.h"
 #include "framework/Controls.h"
@@ -12,6 +13,8 @@
 #include "zendral/ZendralRegistry.h"
 
 #include <gtest/gtest.h>
+
+#include <QPushButton>
 
 #include <csignal>
 #include <cstdio>
@@ -89,6 +92,39 @@ TEST(Startup, EnterAndEscapeActAsCloseAndIgnore) {
             dlg.PreTranslateMessage(&msg);
         });
         EXPECT_EQ(dlg.DoModal(), key == VK_RETURN ? IDOK : IDCANCEL);
+    }
+}
+
+// The same as a person types them into the real dialog: Enter presses the default button,
+// Close, and the program quits (saving its settings); Escape is Ignore, and the demo signal runs.
+TEST(Startup, EnterAndEscapeTypedIntoTheSearchDeviceDialog) {
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        SCOPED_TRACE(key == Qt::Key_Return ? "Enter" : "Escape");
+        PrepareRun("");
+        bool closeIsDefault = false, ignoreIsDefault = true;
+        kvtest::OnNextModal type([&](QWidget* modal) {
+            auto* dlg = dynamic_cast<CSearchDeviceDlg*>(CWnd::FromWidget(modal));
+            ASSERT_NE(dlg, nullptr);
+            auto* close = qobject_cast<QPushButton*>(dlg->m_btnClose.GetWidget());
+            auto* ignore = qobject_cast<QPushButton*>(dlg->m_btnIgnore.GetWidget());
+            ASSERT_TRUE(close && ignore);
+            closeIsDefault = close->isDefault();
+            ignoreIsDefault = ignore->isDefault();
+            kvtest::Press(modal, key);
+        });
+        CKelvaneApp app;
+        ASSERT_TRUE(app.InitInstance());
+        EXPECT_EQ(type.seen, 1);
+        EXPECT_TRUE(closeIsDefault);
+        EXPECT_FALSE(ignoreIsDefault);
+        ProcessEventsFor(50);
+        if (key == Qt::Key_Return) {
+            EXPECT_EQ(app.m_pMainWnd, nullptr) << "Enter did not quit";
+            EXPECT_TRUE(FileExists(DefaultSetPath()));
+        } else {
+            ASSERT_NE(app.m_pMainWnd, nullptr) << "Escape quit";
+            EXPECT_EQ(app.GetDocument()->IsDemoMode(), 1);
+        }
     }
 }
 

@@ -332,8 +332,9 @@ TEST_F(MarkersTest, DraggingALevelSetsItsVoltsAndShowsTheLevelLineWhileInsideThe
     EXPECT_FALSE(screen.IsTriggerLevelLineOn());
     MoveTo(CPoint(791, 300));
     EXPECT_TRUE(screen.IsTriggerLevelLineOn());
-    Release(CPoint(791, 300));
-    MoveTo(CPoint(791, 300), 0); // releasing hides it at the next acting event
+    Release(CPoint(791, 300)); // releasing hides it at once, before any further event
+    EXPECT_FALSE(screen.IsTriggerLevelLineOn());
+    MoveTo(CPoint(791, 300), 0);
     EXPECT_FALSE(screen.IsTriggerLevelLineOn());
     EXPECT_EQ(fake->CallsOf(5).size(), fake->CallsOf(6).size());
 }

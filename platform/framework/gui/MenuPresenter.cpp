@@ -187,6 +187,9 @@ private:
 
 PopupMenu::PopupMenu(const QString& title) : QMenu(title) {
     setStyle(MenuStyle::Instance());
+    // A menu shows every item it holds, separators included: one at the end (Language with no
+    // language file yet) or next to another is still an item the owner placed there.
+    setSeparatorsCollapsible(false);
 }
 
 void PopupMenu::DrawItem(const OwnerItem& record, const QStyleOptionMenuItem& option,

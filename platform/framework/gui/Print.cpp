@@ -54,39 +54,44 @@ bool PageSizeUsable(const CPrintInfo& info) {
            info.m_nPageHeight <= kMaxPageSide && info.m_nDpi > 0 && info.m_nDpi <= 4800;
 }
 
-// A bitmap context of one printer page: white, printing, with the printer's default font (a
-// sans-serif face of 10 points at the page's resolution).
-class CPageBitmapDC {
+// The context of one printed page: a page of the PDF file, or a bitmap of the page's size that
+// is then put on the printer's page or shown in the preview. Both start alike, white and with
+// the printer's default font (a sans-serif face of 10 points at the page's resolution), so the
+// preview lays its text out exactly as the printed page does.
+class CPrintPage {
 public:
-    explicit CPageBitmapDC(const CPrintInfo& info) {
+    // A bitmap page.
+    explicit CPrintPage(const CPrintInfo& info) {
         if (!dc.CreateCompatibleDC(nullptr) ||
             !bitmap.CreateCompatibleBitmap(&dc, info.m_nPageWidth, info.m_nPageHeight))
             return;
         oldBitmap = dc.SelectObject(&bitmap);
         dc.FillSolidRect(0, 0, info.m_nPageWidth, info.m_nPageHeight, RGB(255, 255, 255));
-        dc.SetBkColor(RGB(255, 255, 255));
-        LOGFONT lf;
-        lf.lfHeight = -(10 * info.m_nDpi / 72);
-        lf.lfWeight = FW_NORMAL;
-        std::copy_n("Sans", 5, lf.lfFaceName);
-        font.CreateFontIndirect(&lf);
-        oldFont = dc.SelectObject(&font);
-        dc.m_bPrinting = TRUE;
-        ok = true;
+        ok = PageDefaults(info);
     }
-    ~CPageBitmapDC() {
+    // The pages of the PDF file `path`.
+    CPrintPage(const CPrintInfo& info, const char* path) {
+        if (!dc.CreatePrintFileDC(path, info.m_nPageWidth, info.m_nPageHeight, info.m_nDpi))
+            return;
+        ok = PageDefaults(info);
+    }
+    ~CPrintPage() {
         if (oldFont)
             dc.SelectObject(oldFont);
         if (oldBitmap)
             dc.SelectObject(oldBitmap);
     }
+    CPrintPage(const CPrintPage&) = delete;
+    CPrintPage& operator=(const CPrintPage&) = delete;
+
     // The page as an image. The drawing layer gives 32-bit rows of B, G, R and an unused
     // byte; that byte is made opaque, as a transparent page would show nothing on a printer
     // or in the preview but the paper behind it.
     QImage Image(const CPrintInfo& info) {
         QImage image(info.m_nPageWidth, info.m_nPageHeight, QImage::Format_RGB32);
         const LONG size = static_cast<LONG>(image.sizeInBytes());
-        if (GetBitmapBits(static_cast<HBITMAP>(bitmap), size, image.bits()) != size)
+        if (!bitmap.GetSafeHandle() ||
+            GetBitmapBits(static_cast<HBITMAP>(bitmap), size, image.bits()) != size)
             return QImage();
         for (int y = 0; y < image.height(); ++y) {
             auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
@@ -97,33 +102,37 @@ public:
     }
 
     CDC dc;
+    bool ok = false;
+
+private:
+    bool PageDefaults(const CPrintInfo& info) {
+        dc.SetBkColor(RGB(255, 255, 255));
+        if (!font.Attach(KvCreatePrinterFont(info.m_nDpi)))
+            return false;
+        oldFont = dc.SelectObject(&font);
+        dc.m_bPrinting = TRUE;
+        return true;
+    }
+
     CBitmap bitmap;
     CFont font;
     CBitmap* oldBitmap = nullptr;
     CFont* oldFont = nullptr;
-    bool ok = false;
 };
 
 // Draws the job's pages. `pageDone` receives each finished bitmap page (printer and preview);
-// a PDF job draws straight into the file's context.
-BOOL RunPages(CView& view, CPrintInfo& info, const std::function<bool(CPageBitmapDC&)>& pageDone) {
+// a PDF job draws straight into the file's context. Either way each page starts from the same
+// CPrintPage defaults and is drawn by the same OnPrint.
+BOOL RunPages(CView& view, CPrintInfo& info, const std::function<bool(CPrintPage&)>& pageDone) {
     if (!PageSizeUsable(info))
         return FALSE;
     const bool toFile = !info.m_bPreview && !info.m_strOutputFile.IsEmpty();
-    std::unique_ptr<CPageBitmapDC> bitmapPage;
-    CDC fileDC;
-    CDC* pDC = nullptr;
-    if (toFile) {
-        if (!fileDC.CreatePrintFileDC(info.m_strOutputFile.GetString(), info.m_nPageWidth, info.m_nPageHeight,
-                                      info.m_nDpi))
-            return FALSE;
-        pDC = &fileDC;
-    } else {
-        bitmapPage = std::make_unique<CPageBitmapDC>(info);
-        if (!bitmapPage->ok)
-            return FALSE;
-        pDC = &bitmapPage->dc;
-    }
+    std::unique_ptr<CPrintPage> page =
+        toFile ? std::make_unique<CPrintPage>(info, info.m_strOutputFile.GetString())
+               : std::make_unique<CPrintPage>(info);
+    if (!page->ok)
+        return FALSE;
+    CDC* pDC = &page->dc;
 
     view.OnBeginPrinting(pDC, &info);
     DOCINFO doc;
@@ -135,8 +144,8 @@ BOOL RunPages(CView& view, CPrintInfo& info, const std::function<bool(CPageBitma
     BOOL ok = TRUE;
     const UINT first = std::max(info.m_nFromPage, info.GetMinPage());
     const UINT last = std::min(info.m_nToPage, info.GetMaxPage());
-    for (UINT page = first; page <= last && info.m_bContinuePrinting && ok; ++page) {
-        info.m_nCurPage = page;
+    for (UINT number = first; number <= last && info.m_bContinuePrinting && ok; ++number) {
+        info.m_nCurPage = number;
         info.m_rectDraw = CRect(0, 0, info.m_nPageWidth, info.m_nPageHeight);
         if (toFile) {
             pDC->StartPage();
@@ -144,12 +153,16 @@ BOOL RunPages(CView& view, CPrintInfo& info, const std::function<bool(CPageBitma
             if (pDC->EndPage() <= 0)
                 ok = FALSE;
         } else {
-            if (page != first) {
-                bitmapPage = std::make_unique<CPageBitmapDC>(info);
-                pDC = &bitmapPage->dc;
+            if (number != first) {
+                page = std::make_unique<CPrintPage>(info);
+                if (!page->ok) {
+                    ok = FALSE;
+                    break;
+                }
+                pDC = &page->dc;
             }
             view.OnPrint(pDC, &info);
-            if (!pageDone(*bitmapPage))
+            if (!pageDone(*page))
                 ok = FALSE;
         }
     }
@@ -248,7 +261,7 @@ namespace {
 // Prints a prepared job: into its PDF file, or page by page onto the printer.
 void PrintJob(CView& view, CPrintInfo& info) {
     if (!info.m_strOutputFile.IsEmpty()) {
-        RunPages(view, info, [](CPageBitmapDC&) { return true; });
+        RunPages(view, info, [](CPrintPage&) { return true; });
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
@@ -262,7 +275,7 @@ void PrintJob(CView& view, CPrintInfo& info) {
     printer.setResolution(info.m_nDpi);
     QPainter painter;
     bool started = false;
-    RunPages(view, info, [&](CPageBitmapDC& page) {
+    RunPages(view, info, [&](CPrintPage& page) {
         if (!started) {
             if (!painter.begin(&printer))
                 return false;
@@ -286,7 +299,7 @@ void PaintPages(CView& view, const CPrintInfo& prepared, QPrinter& target) {
     TakePrinterPage(target, job);
     QPainter painter;
     bool started = false;
-    RunPages(view, job, [&](CPageBitmapDC& page) {
+    RunPages(view, job, [&](CPrintPage& page) {
         if (!started) {
             if (!painter.begin(&target))
                 return false;
@@ -329,7 +342,7 @@ void CView::OnFilePrintPreview() {
     if (!OnPreparePrinting(&info))
         return;
     if (const kv::PrintPreviewHook& hook = State().previewHook) {
-        RunPages(*this, info, [&](CPageBitmapDC& page) {
+        RunPages(*this, info, [&](CPrintPage& page) {
             hook(page.dc, info);
             return true;
         });

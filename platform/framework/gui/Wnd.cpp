@@ -20,6 +20,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QVariant>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdlib>
@@ -264,9 +265,23 @@ BOOL CWnd::Create(const char*, const char* lpszWindowName, DWORD dwStyle, const 
     if (pParentWnd && !parentWidget)
         return FALSE;
     QWidget* w = CreateWidget(parentWidget);
-    // An owned popup is a window of its own, not a child clipped by (or hidden with) its owner.
-    if ((cs.style & WS_POPUP) && parentWidget && !w->isWindow())
-        w->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // An owned popup is a window of its own, not a child clipped by (or hidden with) its owner,
+    // and it stays above its owner: the window system is told whose it is even while the owner
+    // has not been shown yet.
+    if ((cs.style & WS_POPUP) && parentWidget && !w->isWindow()) {
+        Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint;
+        if (cs.dwExStyle & WS_EX_TOPMOST)
+            flags |= Qt::WindowStaysOnTopHint;
+        if (cs.dwExStyle & WS_EX_NOACTIVATE)
+            flags |= Qt::WindowDoesNotAcceptFocus;
+        w->setWindowFlags(flags);
+        w->setAttribute(Qt::WA_ShowWithoutActivating, (cs.dwExStyle & WS_EX_NOACTIVATE) != 0);
+        QWidget* owner = parentWidget->window();
+        owner->winId();
+        w->winId();
+        if (owner->windowHandle() && w->windowHandle())
+            w->windowHandle()->setTransientParent(owner->windowHandle());
+    }
     m_nID = nID;
     m_dwStyle = cs.style;
     m_dwExStyle = cs.dwExStyle;

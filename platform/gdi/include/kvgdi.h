@@ -280,6 +280,10 @@ KVGDI_API BOOL DeleteDC(HDC hdc);
 /* Print-to-file context: a PDF document whose pages are width x height device pixels at dpi pixels
  * per inch. GetDeviceCaps(TECHNOLOGY) gives DT_RASPRINTER. Its pixels cannot be read back. */
 KVGDI_API HDC KvCreatePdfDC(const char* path, int width, int height, int dpi);
+/* The default font of a printer context at dpi pixels per inch: a sans-serif face of 10 points.
+ * A print-to-file context starts with it; a memory context that stands in for a printer page
+ * selects it to lay text out as the printer does. Delete it like any font. */
+KVGDI_API HFONT KvCreatePrinterFont(int dpi);
 KVGDI_API int StartDoc(HDC hdc, const DOCINFO* info);
 KVGDI_API int StartPage(HDC hdc);
 KVGDI_API int EndPage(HDC hdc);

@@ -313,4 +313,43 @@ TEST(GdiPrint, PdfContextProducesADocumentAndReportsPrinterCaps) {
     EXPECT_EQ(KvCreatePdfDC(path.c_str(), 0, 10, 72), nullptr);
 }
 
+// A page that selects a font of its own and then restores the one it replaced must get the
+// printer's default font back: the default stays a live object for the context's life.
+TEST(GdiPrint, ThePrinterDefaultFontCanBeSelectedBackAndGoesWithTheContext) {
+    const std::string path = kvtest::OutputDir() + "/gdi_print_fonts.pdf";
+    HDC dc = KvCreatePdfDC(path.c_str(), 1240, 1754, 150);
+    ASSERT_NE(dc, nullptr);
+    const HGDIOBJ initial = GetCurrentObject(dc, OBJ_FONT);
+    SIZE before, large, after;
+    ASSERT_TRUE(GetTextExtentPoint32(dc, "Sampling Rate", -1, &before));
+    HFONT label = CreateFont(44, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, PROOF_QUALITY, 0,
+                             "Arial Bold Italic");
+    const HGDIOBJ old = SelectObject(dc, label);
+    EXPECT_EQ(old, initial);
+    ASSERT_TRUE(GetTextExtentPoint32(dc, "Sampling Rate", -1, &large));
+    EXPECT_GT(large.cy, before.cy + 10);
+    EXPECT_EQ(SelectObject(dc, old), reinterpret_cast<HGDIOBJ>(label));
+    DeleteObject(label);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), initial);
+    ASSERT_TRUE(GetTextExtentPoint32(dc, "Sampling Rate", -1, &after));
+    EXPECT_EQ(after.cy, before.cy);
+    EXPECT_EQ(after.cx, before.cx);
+    // The default is the printer font of the page's resolution: 10 points at 150 dpi.
+    LOGFONT lf;
+    ASSERT_EQ(GetObject(initial, sizeof lf, &lf), static_cast<int>(sizeof lf));
+    EXPECT_EQ(lf.lfHeight, -(10 * 150 / 72));
+    HFONT made = KvCreatePrinterFont(150);
+    LOGFONT same;
+    ASSERT_EQ(GetObject(made, sizeof same, &same), static_cast<int>(sizeof same));
+    EXPECT_EQ(same.lfHeight, lf.lfHeight);
+    EXPECT_STREQ(same.lfFaceName, lf.lfFaceName);
+    DeleteObject(made);
+    EXPECT_EQ(KvCreatePrinterFont(0), nullptr);
+
+    EXPECT_TRUE(KvIsGdiObject(initial));
+    EXPECT_TRUE(DeleteDC(dc));
+    EXPECT_FALSE(KvIsGdiObject(initial)) << "the context's default font outlived it";
+    std::remove(path.c_str());
+}
+
 } // namespace

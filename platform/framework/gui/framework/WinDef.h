@@ -131,6 +131,8 @@ constexpr DWORD WS_CLIPCHILDREN = 0x02000000;
 constexpr DWORD WS_TABSTOP = 0x00010000;
 constexpr DWORD WS_GROUP = 0x00020000;
 constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
+constexpr DWORD WS_EX_TOPMOST = 0x00000008;    // above every other window of the program
+constexpr DWORD WS_EX_NOACTIVATE = 0x08000000; // shown without taking the keyboard, never focused
 constexpr DWORD FWS_ADDTOTITLE = 0x00008000;
 
 // Virtual keys.
