@@ -119,7 +119,7 @@ TESSEL_API int dsoSetLogicData(uint16_t deviceIndex, uint16_t value);
  * zoom functions find it: at index 20480 under record-length selectors 10 and 512
  * (ch1Record[TESSEL_SCREEN_BUFFER_WORDS], 20484 words, and the same for ch2Record), else at
  * index 2 x TESSEL_DEEP_RECORD_POINTS (buffers of TESSEL_DEEP_BUFFER_WORDS: 1048580 words,
- * Pallik 28676 with the trailer at 28672). Nothing else of the buffers is written. Time-base
+ * Pallik 28676 with the trailer at 28672). Nothing past the record and the trailer is written. Time-base
  * indexes above 25 read a 256-point roll record without trailer. A memory code the selector's
  * buffers cannot hold (2 under selector 10 or 512, above 3 under any) is refused, as the rate
  * command refuses it. Returns 1 when read, 0 when refused or failed; the buffers are untouched on
