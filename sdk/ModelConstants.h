@@ -35,9 +35,9 @@ constexpr std::uint32_t TrailerIndex(std::uint16_t selector) {
     return 2 * BufferRecordLength(selector);
 }
 
-// Points per channel a capture holds by memory code: 0 and 3 both name the 512-point record (the
-// read and the rate command's wire code of old took one each), 1 the screen record, 2 the deep
-// record; 0 for any other code.
+// Points per channel a capture holds by memory code: 0 and 3 both name the 512-point record (0 is
+// the read's name for it, 3 the instrument's), 1 the screen record, 2 the deep record; 0 for any
+// other code.
 constexpr std::uint32_t CapturePoints(std::uint16_t memoryCode) {
     switch (memoryCode) {
     case 0:
