@@ -6,6 +6,7 @@ pkgs=(build-essential cmake ninja-build pkg-config
       qt6-base-dev libqt6svg6 libgl-dev
       libcairo2-dev libfontconfig-dev fonts-liberation2
       libfftw3-dev poppler-utils
+      x11proto-dev
       googletest libgtest-dev libgmock-dev libbenchmark-dev
       clang libclang-rt-14-dev clang-format)
 missing=()

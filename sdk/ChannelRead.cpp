@@ -172,21 +172,23 @@ bool PlanRead(const std::uint16_t* captureSettings, std::uint32_t triggerAddress
     const std::uint16_t selector = captureSettings[5];
     plan.alternate = captureSettings[6];
 
-    if (memoryCode > 2)
+    // The rate command takes the same pairs: a memory code the read refused (or read as another
+    // record) would leave a client polling for ever or decoding a stream of another length, and a
+    // deep record under the 10240-point selector would run far past the buffers' trailer.
+    if (!RecordFits(memoryCode, selector))
         return false;
-    plan.d = memoryCode == 0 ? 512u : (memoryCode == 1 ? kScreenRecordLength : kDeepRecordLength);
+    plan.d = CapturePoints(memoryCode);
     const std::uint32_t lastAddress = selector == 10 ? kScreenRecordLength - 1 : kDeepRecordLength - 1;
     if (triggerAddress > lastAddress)
         return false;
-    plan.trailerAt = selector == 10 ? kShortTrailerIndex : kDeepTrailerIndex;
+    // Behind twice the selector's record length: room for the double-rate record of 2D points.
+    plan.trailerAt = TrailerIndex(selector);
 
     plan.roll = plan.timeBase > 25;
     plan.doubleRate =
         !plan.roll && ((selector == 512 && plan.timeBase == 15) ||
                        (plan.timeBase <= 10 && (plan.alternate == 1 || plan.channelSelector != 2)));
-    const std::uint32_t extent = plan.roll ? 256u : (plan.doubleRate ? 2 * plan.d : plan.d);
-    // A deep record under the 10240-point selector would run far past the buffers' trailer.
-    return extent <= plan.trailerAt;
+    return true;
 }
 
 // The capture's byte stream: 256 points in Roll, else 2D points in the link's packets (double

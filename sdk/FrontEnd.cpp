@@ -205,9 +205,12 @@ bool EncodeSampleClock(std::uint16_t overrideFlag, const std::uint16_t* settings
 
 bool EncodeRecordPositions(const std::uint16_t* settings, std::vector<std::uint8_t>& out) {
     RecordPositions pos;
-    if (!settings || settings[2] > kMaxTimeBaseIndex || !PositionsFor(settings[4], settings[3], pos))
+    // Only the records the read takes under this selector: the two agree on every pair.
+    if (!settings || settings[2] > kMaxTimeBaseIndex || !RecordFits(settings[4], settings[5]))
         return false;
-    const std::uint32_t m = settings[4];
+    const std::uint32_t m = WireMemoryCode(settings[4]);
+    if (!PositionsFor(static_cast<std::uint16_t>(m), settings[3], pos))
+        return false;
     // 0 0x0D, 1 0, 2-4 A bits 0-18, 5 0xFF, 6-7 B bits 0-15, 8 memory code << 3 | B bits 16-18, 9 0xFF.
     out = {0x0D,
            0x00,

@@ -19,8 +19,48 @@ constexpr Model kModel = Model::Tessel;
 constexpr const char* kDeviceNamePrefix = kModel == Model::Cordun ? "qzdva" : "qzdev";
 constexpr std::uint32_t kDeepRecordLength = kModel == Model::Pallik ? 14336 : 524288; // points per channel
 constexpr std::uint32_t kScreenRecordLength = 10240; // record-length selector 10
-constexpr std::uint32_t kShortTrailerIndex = 2 * kScreenRecordLength;
-constexpr std::uint32_t kDeepTrailerIndex = 2 * kDeepRecordLength;
+constexpr std::uint32_t kShortRecordLength = 512;    // memory codes 0 and 3
+
+// Record-length selectors that name a buffer of the screen record's size: 10, and 512 for the
+// 512-point record, which the same buffer holds. Every other selector names the deep record.
+constexpr bool IsScreenBufferSelector(std::uint16_t selector) {
+    return selector == 10 || selector == 512;
+}
+// Points per channel of the record buffers a selector names; the read's buffers hold twice that
+// (the double-rate record) and the four-word trailer behind them.
+constexpr std::uint32_t BufferRecordLength(std::uint16_t selector) {
+    return IsScreenBufferSelector(selector) ? kScreenRecordLength : kDeepRecordLength;
+}
+constexpr std::uint32_t TrailerIndex(std::uint16_t selector) {
+    return 2 * BufferRecordLength(selector);
+}
+
+// Points per channel a capture holds by memory code: 0 and 3 both name the 512-point record (0 is
+// the read's name for it, 3 the instrument's), 1 the screen record, 2 the deep record; 0 for any
+// other code.
+constexpr std::uint32_t CapturePoints(std::uint16_t memoryCode) {
+    switch (memoryCode) {
+    case 0:
+    case 3:
+        return kShortRecordLength;
+    case 1:
+        return kScreenRecordLength;
+    case 2:
+        return kDeepRecordLength;
+    default:
+        return 0;
+    }
+}
+// Whether the rate command and the read take a memory code under a record-length selector: the
+// code names a record and the selector's buffers hold it. The two agree on every pair, so a
+// client never sets up a capture that it cannot read, nor reads a stream of another length.
+constexpr bool RecordFits(std::uint16_t memoryCode, std::uint16_t selector) {
+    return CapturePoints(memoryCode) != 0 && CapturePoints(memoryCode) <= BufferRecordLength(selector);
+}
+// Memory code of command 0x0D: the instrument names the 512-point record 3.
+constexpr std::uint16_t WireMemoryCode(std::uint16_t memoryCode) {
+    return memoryCode == 0 ? 3 : memoryCode;
+}
 
 // Mid level of the display codes in the level-dependent processing functions.
 constexpr int kMidLevel = kModel == Model::Cordun ? 256 : 255;

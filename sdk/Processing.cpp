@@ -112,7 +112,7 @@ TESSEL_API void dsoChannelDataBuffer(const uint16_t* captureSettings, uint16_t m
         const bool doubled = captureSettings[6] != 1 && captureSettings[1] == 2;
         if (timeBase > 10 || (timeBase == 10 && !doubled)) {
             const std::uint32_t n =
-                (timeBase > 10 && captureSettings[5] != 10) ? kDeepRecordLength : kScreenRecordLength;
+                timeBase > 10 ? BufferRecordLength(captureSettings[5]) : kScreenRecordLength;
             std::memmove(dst, src, n * sizeof(std::uint16_t));
             return 1;
         }
@@ -210,7 +210,7 @@ TESSEL_API void dsoChannelDataFilt(uint16_t /*unused*/, uint16_t position, int16
         return;
     // Past 100 % the window would start beyond the record.
     const std::uint32_t p = std::min<std::uint16_t>(position, 100);
-    const bool screen = recordSelector == 10;
+    const bool screen = IsScreenBufferSelector(recordSelector);
     const std::uint32_t window = screen ? 10000 : kDeepFilterWindow;
     const std::uint32_t group = screen ? 40 : kDeepFilterGroup;
     const std::uint32_t length = screen ? kScreenRecordLength : kDeepRecordLength;
@@ -230,7 +230,7 @@ TESSEL_API void dsoChannelDataFiltbackup(uint16_t timeBaseIndex, int16_t* pairs,
     if (!pairs || !record)
         return;
     std::uint32_t group = 40;
-    if (recordSelector != 10) {
+    if (!IsScreenBufferSelector(recordSelector)) {
         // Moved in the caller's array, as callers of this reduction expect.
         std::memmove(record, record + 2048, 30720 * sizeof(std::uint16_t));
         const std::uint16_t t = timeBaseIndex;

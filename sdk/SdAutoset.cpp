@@ -42,9 +42,8 @@ public:
           m_levels(levels) {
         // A deep record-length selector makes the trial reads write 2 x D + 4 words per channel;
         // records sized for the 10240-point record alone would be overrun.
-        const std::size_t deep = 2u * static_cast<std::size_t>(kDeepRecordLength) + 4u;
         const std::size_t length =
-            settings[5] == 10 ? kAutosetWorkLength : std::max<std::size_t>(kAutosetWorkLength, deep);
+            std::max<std::size_t>(kAutosetWorkLength, std::size_t{TrailerIndex(settings[5])} + 4u);
         m_work[0].assign(length, 0);
         m_work[1].assign(length, 0);
     }

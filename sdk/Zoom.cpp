@@ -22,7 +22,14 @@ constexpr std::uint32_t kDeepZoomOutGroupLimit = kModel == Model::Pallik ? 14000
 constexpr std::size_t kRefLengthWord = 2 * kScreenRecordLength + 3;
 
 std::int64_t RecordLength(std::uint16_t selector) {
-    return selector == 10 ? kScreenRecordLength : kDeepRecordLength;
+    return BufferRecordLength(selector);
+}
+
+// The trailer of a live record: where the channel data read writes it, behind the 2n points its
+// buffers hold (room for the double-rate record), so that a client zooms the buffer as it was
+// read. Right behind the n points it would fall inside the record's second half.
+const std::uint16_t* LiveTrailer(const std::uint16_t* record, std::int64_t n) {
+    return record + 2 * n;
 }
 
 // A position word in percent: 6554 and above stand for negative positions.
@@ -78,7 +85,7 @@ std::vector<std::uint16_t> Decimate(Work work, std::int64_t n, std::int64_t cent
 // writes nothing).
 std::vector<std::uint16_t> StretchedLive(const std::uint16_t* record, std::int64_t n,
                                          std::uint16_t stretchMode) {
-    const std::uint16_t* trailer = record + n;
+    const std::uint16_t* trailer = LiveTrailer(record, n);
     const std::uint16_t timeBase = trailer[0];
     const bool doubleRate = trailer[3] == 1;
     std::vector<std::uint16_t> out(static_cast<std::size_t>(n), kNoData);
@@ -239,7 +246,7 @@ TESSEL_API void dsoDataResolutionZoomIn(const uint16_t* record, uint16_t* dst, u
             return 0;
         const std::int64_t n = RecordLength(captureSettings[5]);
         const std::vector<std::uint16_t> stretched = StretchedLive(record, n, stretchMode);
-        MagnifyCore(stretched.data(), dst, n, magnification, record[n + 2] / 100.0,
+        MagnifyCore(stretched.data(), dst, n, magnification, LiveTrailer(record, n)[2] / 100.0,
                     Percent(captureSettings[3]) / 100.0);
         return 1;
     });
@@ -252,10 +259,10 @@ TESSEL_API void dsoDataResolutionZoomOut(const uint16_t* record, uint16_t* dst, 
             return 0;
         const std::int64_t n = RecordLength(recordSelector);
         static const std::int64_t repeats[10] = {2000, 800, 400, 200, 100, 50, 25, 10, 5, 3};
-        const std::uint16_t timeBase = record[n];
-        const std::int64_t repeat = timeBase < 10 ? repeats[timeBase] : 1;
+        const std::uint16_t* trailer = LiveTrailer(record, n);
+        const std::int64_t repeat = trailer[0] < 10 ? repeats[trailer[0]] : 1;
         const std::int64_t shift = n == kScreenRecordLength ? -120 : 12168;
-        ZoomOutCore(record, dst, n, repeat, shift, record[n + 2] / 100.0, currentPosition, step);
+        ZoomOutCore(record, dst, n, repeat, shift, trailer[2] / 100.0, currentPosition, step);
         return 1;
     });
 }
@@ -270,7 +277,7 @@ TESSEL_API void dsoDataResolutionZoomInBackup(uint16_t* record, int16_t* pairs, 
             std::min<std::uint16_t>(position, 100);          // past 100 % the start leaves the record
         const std::int64_t div = divisor == 0 ? 1 : divisor; // 500 / 0 groups otherwise
         std::int64_t length = 0, group = 40;
-        if (recordSelector == 10) {
+        if (IsScreenBufferSelector(recordSelector)) {
             length = timeBaseIndex < 11 ? 20000 : kScreenRecordLength;
         } else {
             // Moved in the caller's array, as the earlier reduction does.

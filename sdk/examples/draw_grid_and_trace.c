@@ -11,7 +11,8 @@
 #include <stdint.h>
 #include <stdio.h>
 
-#include "Tessel.h" /* brings kvgdi.h, the drawing library's header */
+#include "Tessel.h"
+#include "kvgdi.h" /* the drawing library: contexts, bitmaps, brushes, pixels */
 
 enum { kWidth = 500, kHeight = 400, kPoints = 500 };
 

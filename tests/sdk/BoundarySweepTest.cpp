@@ -412,13 +412,14 @@ TEST(EtsSweep, ZoomOutFactorOfEveryIndex) {
 // caller's mode below; index 10 of a double-rate record is copied.
 TEST(ZoomSweep, StretchRuleChangesBetweenIndexFiveAndSix) {
     const auto zoom = [](std::uint16_t t, std::uint16_t mode, std::uint16_t doubleRate) {
-        std::vector<std::uint16_t> record(10240 + 4);
+        // Laid out as the read fills it: the trailer behind 2 x 10240 points.
+        std::vector<std::uint16_t> record(20480 + 4);
         for (int i = 0; i < 10240; ++i)
             record[i] = static_cast<std::uint16_t>(256 + std::lround(150 * std::sin(i * 0.9)));
-        record[10240] = t;
-        record[10241] = 3;
-        record[10242] = 50;
-        record[10243] = doubleRate;
+        record[20480] = t;
+        record[20481] = 3;
+        record[20482] = 50;
+        record[20483] = doubleRate;
         const std::uint16_t settings[7] = {0, 2, t, 50, 1, 10, 0};
         std::vector<std::uint16_t> dst(10240, 0);
         dsoDataResolutionZoomIn(record.data(), dst.data(), 1, mode, settings);

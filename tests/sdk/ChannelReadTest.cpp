@@ -51,8 +51,9 @@ TEST_F(ChannelRead, NormalReadAtEveryRecordLength) {
         std::uint16_t memoryCode, selector;
         std::uint32_t points, trailer, trigger;
     };
-    for (const Case c : {Case{0, 512, 512, 1048576, 700}, Case{1, 10, 10240, 20480, 10239},
-                         Case{2, 0, 524288, 1048576, 300000}}) {
+    // The 512-point record (memory code 0 or 3) sits in a screen buffer, its trailer at 20480.
+    for (const Case c : {Case{0, 512, 512, 20480, 700}, Case{3, 512, 512, 20480, 700},
+                         Case{1, 10, 10240, 20480, 10239}, Case{2, 0, 524288, 1048576, 300000}}) {
         SCOPED_TRACE(c.points);
         UseMemoryCode(c.memoryCode);
         const std::uint32_t addr = Capture(c.trigger);
@@ -287,7 +288,7 @@ TEST_F(ChannelRead, TransferFaultsLeaveTheBuffersUntouched) {
 
 TEST_F(ChannelRead, RefusedArgumentsSendNothing) {
     auto a = Buffer(20484), b = Buffer(20484);
-    const std::uint16_t badMemory[7] = {0, 2, 12, 50, 3, 10, 0};
+    const std::uint16_t badMemory[7] = {0, 2, 12, 50, 4, 10, 0};
     const std::uint16_t deepUnderShortSelector[7] = {0, 2, 12, 50, 2, 10, 0};
     const std::uint16_t ok[7] = {0, 2, 12, 50, 1, 10, 0};
     EXPECT_EQ(dsoGetChannelData(0, 3, 3, 0, a.data(), b.data(), badMemory, 0), 0);
@@ -298,10 +299,10 @@ TEST_F(ChannelRead, RefusedArgumentsSendNothing) {
     EXPECT_EQ(dsoGetChannelData(4, 3, 3, 0, a.data(), b.data(), ok, 0), 0);
     EXPECT_TRUE(dev->Log().empty());
     EXPECT_EQ(a, Buffer(20484));
-    // Memory codes above 2 are refused also under the deep selector, whose buffers would hold them.
+    // Memory codes above 3 name no record, also under the deep selector whose buffers are large.
     auto deepA = Buffer(1048580), deepB = Buffer(1048580);
-    for (std::uint16_t code : {3, 4}) {
-        const std::uint16_t deep[7] = {0, 2, 12, 50, code, 512, 0};
+    for (std::uint16_t code : {4, 7}) {
+        const std::uint16_t deep[7] = {0, 2, 12, 50, code, 0, 0};
         EXPECT_EQ(dsoGetChannelData(0, 3, 3, 0, deepA.data(), deepB.data(), deep, 0), 0) << code;
     }
     EXPECT_TRUE(dev->Log().empty());

@@ -363,9 +363,10 @@ TEST(ExtremeArguments, RollAndStoppedDisplaysAtTheEnds) {
 
 TEST(ExtremeArguments, ZoomsOfDeepRecordsWithPositionsAndSizesAtTheEnds) {
     const std::vector<std::uint16_t> sine = Sine(kDeep);
-    // A live deep record with its trailer {time base, volts, capture position, double rate}, and a
-    // stopped record of two channels with the capture position at 2n + 2.
-    std::vector<std::uint16_t> live(kDeep + 4);
+    // A live deep record with its trailer {time base, volts, capture position, double rate} at 2n,
+    // as the read leaves it, and a stopped record of two channels with the capture position at
+    // 2n + 2.
+    std::vector<std::uint16_t> live(2 * kDeep + 4);
     std::copy(sine.begin(), sine.end(), live.begin());
     std::vector<std::uint16_t> stop(2 * kDeep + 4, 0);
     std::copy(sine.begin(), sine.end(), stop.begin());
@@ -374,8 +375,8 @@ TEST(ExtremeArguments, ZoomsOfDeepRecordsWithPositionsAndSizesAtTheEnds) {
     const std::uint16_t positions[5] = {0, 0, 0, kMax16, 0};
     Fenced<std::uint16_t> dst(kDeep);
     for (std::uint16_t capture : {std::uint16_t(0), kMax16}) {
-        live[kDeep] = 20;
-        live[kDeep + 2] = capture;
+        live[2 * kDeep] = 20;
+        live[2 * kDeep + 2] = capture;
         stop[2 * kDeep + 2] = capture;
         for (std::uint16_t word : {std::uint16_t(0), kMax16}) {
             dsoDataResolutionZoomIn(live.data(), dst.data(), word, word, settings);
@@ -399,7 +400,7 @@ TEST(ExtremeArguments, ZoomsOfDeepRecordsWithPositionsAndSizesAtTheEnds) {
         }
     }
     // Captured at 655.35 % of the record and shown at -0.01 %: the window lies past the record.
-    live[kDeep + 2] = kMax16;
+    live[2 * kDeep + 2] = kMax16;
     dsoDataResolutionZoomOut(live.data(), dst.data(), kMax16, 1, kMax16);
     EXPECT_EQ(std::count(dst.data(), dst.data() + kDeep, kNoData), static_cast<long>(kDeep));
     EXPECT_TRUE(dst.Intact());

@@ -133,10 +133,16 @@ TEST_F(FrontEnd, UndefinedIndexesAreRefusedWithoutTraffic) {
     s.w[0] = 5;
     EXPECT_EQ(dsoSetTriggerAndSampleRate(0, 0, 1, s.w, 0, 0, 0, 0), 0);
     s = Settings();
-    for (std::uint16_t m : {0, 4, 9}) {
+    for (std::uint16_t m : {4, 9}) {
         s.w[4] = m;
         EXPECT_EQ(dsoSetTriggerAndSampleRate3(0, 0, 0, s.w), 0) << m;
     }
+    // The deep record does not fit the buffers of selectors 10 and 512, which the read refuses too.
+    for (std::uint16_t selector : {10, 512}) {
+        s = Make(0, 2, 12, 50, 2, selector, 0);
+        EXPECT_EQ(dsoSetTriggerAndSampleRate3(0, 0, 0, s.w), 0) << selector;
+    }
+    s = Settings();
     EXPECT_EQ(dsoSetOffset(0, nullptr, 0, 0, 0, levels), 0);
     EXPECT_EQ(dsoSetOffset(0, positions, 0, 0, 0, nullptr), 0);
     EXPECT_EQ(dsoSetTriggerAndSampleRate2(0, 0, 0, nullptr), 0);
@@ -361,8 +367,11 @@ TEST_F(FrontEnd, RecordPositionsCommand) {
     ASSERT_EQ(dsoSetTriggerAndSampleRate3(0, 0, 0, s.w), 1);
     s = Make(0, 2, 12, 100, 3, 512, 0);
     ASSERT_EQ(dsoSetTriggerAndSampleRate3(0, 0, 0, s.w), 1);
+    // Memory code 0, the read's name for the 512-point record, goes out as the instrument's 3.
+    s = Make(0, 2, 12, 100, 0, 512, 0);
+    ASSERT_EQ(dsoSetTriggerAndSampleRate3(0, 0, 0, s.w), 1);
     const auto w = BulkWrites();
-    ASSERT_EQ(w.size(), 5u);
+    ASSERT_EQ(w.size(), 6u);
     // m 1, p 50: A = B = 519167 (0x7EBFF).
     EXPECT_EQ(w[0].data, Bytes({0x0D, 0x00, 0xFF, 0xEB, 0x07, 0xFF, 0xFF, 0xEB, 0x0F, 0xFF}));
     // p 100: A = 524286 (0x7FFFE), B = 514047 (0x7D7FF).
@@ -372,5 +381,6 @@ TEST_F(FrontEnd, RecordPositionsCommand) {
     EXPECT_EQ(w[3].data, Bytes({0x0D, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFE, 0xFF, 0x17, 0xFF}));
     // m 3, p 100: A = 524286, B = trunc(524287 - 512) = 523775 (0x7FDFF).
     EXPECT_EQ(w[4].data, Bytes({0x0D, 0x00, 0xFE, 0xFF, 0x07, 0xFF, 0xFF, 0xFD, 0x1F, 0xFF}));
+    EXPECT_EQ(w[5].data, w[4].data);
     EXPECT_EQ(inst().MemoryCode(), 3);
 }

@@ -11,15 +11,19 @@ namespace {
 constexpr uint16_t kNoData = 1000;
 constexpr int kN = 10240;
 
-// A live 10240-point record followed by its trailer {time base, volts, capture position, flag}.
+// A live 10240-point record in a buffer laid out as the channel data read fills it: 2n points,
+// the second half not part of this record, then the trailer {time base, volts, capture position,
+// flag} at 2n.
 std::vector<uint16_t> LiveRecord(uint16_t timeBase, uint16_t capture, uint16_t flag = 0) {
-    std::vector<uint16_t> r(kN + 4);
+    std::vector<uint16_t> r(2 * kN + 4);
     for (int i = 0; i < kN; ++i)
         r[i] = static_cast<uint16_t>(i % 500);
-    r[kN] = timeBase;
-    r[kN + 1] = 3;
-    r[kN + 2] = capture;
-    r[kN + 3] = flag;
+    for (int i = kN; i < 2 * kN; ++i)
+        r[i] = 211; // what a zoom reading its trailer right behind the n points would take
+    r[2 * kN] = timeBase;
+    r[2 * kN + 1] = 3;
+    r[2 * kN + 2] = capture;
+    r[2 * kN + 3] = flag;
     return r;
 }
 
@@ -40,7 +44,7 @@ TEST(SdkZoom, ResolutionZoomInOfACopiedRecord) {
         ASSERT_EQ(dst[i], i == 7 ? kNoData : rec[i]) << i;
     // Magnification 2 about equal positions of 0 %: every point twice.
     const uint16_t atZero[7] = {0, 2, 12, 0, 1, 10, 0};
-    rec[kN + 2] = 0;
+    rec[2 * kN + 2] = 0;
     dsoDataResolutionZoomIn(rec.data(), dst.data(), 2, 0, atZero);
     EXPECT_EQ(dst[0], rec[0]);
     EXPECT_EQ(dst[21], rec[10]);
@@ -83,7 +87,7 @@ TEST(SdkZoom, ResolutionZoomOutWithStepZeroAdvances) {
     dsoDataResolutionZoomOut(rec.data(), dst.data(), 50, 0, 10); // step 0 counts as 1
     // The working record repeats point 0 over its first 2000 points, point 5 covers 10000..
     EXPECT_EQ(dst[5120 - 120], rec[2]); // working index 5000 -> record point 2
-    rec[kN] = 12;                       // no repeat, step 2: every second point about trunc(n C) - 120 = 5000
+    rec[2 * kN] = 12;                   // no repeat, step 2: every second point about trunc(n C) - 120 = 5000
     dsoDataResolutionZoomOut(rec.data(), dst.data(), 50, 2, 10);
     EXPECT_EQ(dst[5000], rec[5000]);
     EXPECT_EQ(dst[5001], rec[5002]);

@@ -118,7 +118,11 @@ typedef struct HBRUSH__* HBRUSH;
 typedef struct HFONT__* HFONT;
 typedef struct HBITMAP__* HBITMAP;
 typedef struct HRGN__* HRGN;
+/* The oscilloscope libraries' header (Tessel.h) declares the same HDC under the same guard. */
+#ifndef KVGDI_HDC_DEFINED
+#define KVGDI_HDC_DEFINED
 typedef struct HDC__* HDC;
+#endif
 #ifdef __cplusplus
 struct HDC__ {
     int unused_;
@@ -262,14 +266,14 @@ typedef struct BITMAP {
     LONG bmWidthBytes KVGDI_INIT(0);
     WORD bmPlanes KVGDI_INIT(0);
     WORD bmBitsPixel KVGDI_INIT(0);
-    void* bmBits KVGDI_INIT(0);
+    void* bmBits KVGDI_INIT(nullptr);
 } BITMAP;
 
 /* cbSize is sizeof(DOCINFO). */
 typedef struct DOCINFO {
     int cbSize KVGDI_INIT(sizeof(DOCINFO));
-    const char* lpszDocName KVGDI_INIT(0);
-    const char* lpszOutput KVGDI_INIT(0);
+    const char* lpszDocName KVGDI_INIT(nullptr);
+    const char* lpszOutput KVGDI_INIT(nullptr);
 } DOCINFO;
 
 /* ---- Device contexts ---- */
