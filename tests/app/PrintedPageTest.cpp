@@ -221,6 +221,10 @@ TEST_F(PrintedPage, TextLinesNeverOverlapAndTheLayoutIsThePreviews) {
     ASSERT_LE(std::abs(printed.height() - H), 1);
 
     const std::vector<QRect> lines = LineBoxes(text, dpi);
+    const Word* date = Find(text, "Date");
+    ASSERT_NE(date, nullptr);
+    const QPoint dateAt(static_cast<int>((date->x0 + date->x1) / 2 * dpi / 72.0),
+                        static_cast<int>((date->y0 + date->y1) / 2 * dpi / 72.0));
     for (const QRect& line : lines) {
         const QRect around = line.adjusted(-4, -4, 4, 4);
         const QRect p = InkBox(printed, around);
@@ -230,6 +234,9 @@ TEST_F(PrintedPage, TextLinesNeverOverlapAndTheLayoutIsThePreviews) {
         if (s.isEmpty())
             continue;
         EXPECT_LE(std::abs(p.left() - s.left()), 3) << "line at " << line.y() << " px";
+        // The date line carries the clock, which moves on between the print and the preview.
+        if (line.contains(dateAt))
+            continue;
         // Hinted raster glyphs and the PDF's outlines differ by a pixel here and there; over a long
         // line that adds up to about 1 % of its width.
         EXPECT_LE(std::abs(p.right() - s.right()), std::max(3, p.width() / 60))
