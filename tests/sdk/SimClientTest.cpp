@@ -47,11 +47,12 @@ public:
     }
     bool Ready() const { return m_lib && voltage && rate && rate2 && rate3 && start && arm && state && read; }
 
-    // Sends the settings, captures and reads CH1 of a 10240-point record (volts index 4).
+    // Sends the settings, captures and reads CH1 of a 10240-point record at 500 mV/div (volts
+    // index 5), where the instrument's 1 V sine spans two divisions either way.
     std::vector<std::uint16_t> Capture(std::uint16_t timeBase, std::uint16_t position) {
         std::uint16_t s[7] = {0, 2, timeBase, position, 1, 10, 0};
         std::vector<std::uint16_t> a(20484, 0), b(20484, 0);
-        if (voltage(0, 4, 4, 0, 0, s) != 1 || rate2(0, 0, 0, s) != 1 || rate3(0, 0, 0, s) != 1)
+        if (voltage(0, 5, 5, 0, 0, s) != 1 || rate2(0, 0, 0, s) != 1 || rate3(0, 0, 0, s) != 1)
             return {};
         rate(0, 0, 0, s, 0, 0, 0, 0);
         start(0);
@@ -60,7 +61,7 @@ public:
         int polls = 0;
         while (state(0, &address) < 4 && ++polls < 20) {
         }
-        if (polls >= 20 || read(0, 4, 4, position, a.data(), b.data(), s, address) != 1)
+        if (polls >= 20 || read(0, 5, 5, position, a.data(), b.data(), s, address) != 1)
             return {};
         a.resize(10240);
         return a;
