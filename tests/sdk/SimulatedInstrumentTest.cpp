@@ -247,6 +247,40 @@ TEST_F(SimulatedInstrument, VoltsPerDivisionAndPositionsSetScaleAndZero) {
     }
 }
 
+// The library's spectrum in volts reads the instrument's sine at its amplitude, on the screen's
+// scale of 511 codes over 8 divisions, within one screen code.
+TEST_F(SimulatedInstrument, SpectrumInVoltsIsTheSignalsAmplitude) {
+    static const double kVoltsPerDiv[10] = {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10};
+    std::vector<std::uint16_t> levels(66, 0);
+    ASSERT_EQ(sdGetLevel(0, levels.data()), 1);
+    const struct {
+        std::uint16_t volts;
+        double amplitude;
+    } cases[] = {{6, 1.0}, {5, 1.0}, {3, 0.25}, {8, 12.0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.volts);
+        // 1 ms/div samples every 1 us: 976.5625 Hz puts ten periods in the 10240 points.
+        inst().SetSignal(0, kv::sim::SimSignal{c.amplitude, 976.5625, 0.0, false});
+        // Ranges that share relays and gain bit (5 and 6, 8 and 9) look alike on the wire; the
+        // instrument is put on the named one so that only the scale is under test here.
+        inst().SetVoltsIndex(0, c.volts);
+        const std::uint16_t positions[5] = {256, 200, 256, 256, 256};
+        ASSERT_EQ(sdSetOffset(0, positions, c.volts, 6, 0, levels.data()), 1);
+        Settings s{0, 2, 17, 50, 1, 10, 0};
+        Apply(s, c.volts, 6);
+        auto a = Record(kShort), b = Record(kShort);
+        Read(s, a, b, c.volts, 6);
+        std::vector<std::uint16_t> samples(1024, 0);
+        ASSERT_EQ(dsoFFTGetSamples(a.data(), 512, samples.data()), 1);
+        const DsoFftSettings settings{0, 0, 512, kVoltsPerDiv[c.volts]};
+        std::vector<double> spectrum(512, 0.0);
+        dsoNewFFT(&settings, samples.data(), 511 - 256, spectrum.data());
+        const auto peak = std::max_element(spectrum.begin() + 1, spectrum.end());
+        EXPECT_EQ(peak - spectrum.begin(), 10);
+        EXPECT_NEAR(*peak, c.amplitude, kVoltsPerDiv[c.volts] * 8.0 / 511.0);
+    }
+}
+
 // ---- equivalent-time sampling -------------------------------------------------------------------
 
 class SimulatedEts : public SimulatedInstrument {
