@@ -10,6 +10,7 @@
 #include "ScreenPixel.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/SettingsCodes.h"
+#include "scale/VerticalScale.h"
 
 namespace {
 
@@ -368,12 +369,13 @@ void CScopeScreen::UpdateTriggerLevelVolts() {
     CKelvaneDoc& doc = *m_pDoc;
     CTrigger& trigger = doc.m_trigger;
     auto channelVolts = [&](const CTrace& trace, int levelSource) {
-        // The level readout keeps the measurement scale of 32 codes per division.
-        const double volts = trace.GetVoltsPerDiv() *
-                             (static_cast<double>(trace.GetPosition()) - trigger.GetLevel(levelSource)) /
-                             32.0;
+        // The level's distance above the zero line, read on the graticule's own scale.
+        const double volts = kv::scale::CodesToVolts(
+            static_cast<double>(trace.GetPosition()) - trigger.GetLevel(levelSource), trace.GetVoltsPerDiv());
         trigger.SetLevelVolts(levelSource, static_cast<float>(volts));
     };
+    // The external input has no volts/div and no trace: its level word reads 32 codes a volt
+    // about word 128.
     const double extVolts = (128.0 - trigger.GetLevel(CTrigger::kLevelExt)) * 0.03125;
     switch (trigger.GetSource()) {
     case kSourceCh1:

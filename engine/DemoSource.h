@@ -5,11 +5,15 @@
 #include <cstdint>
 #include <random>
 
-// One channel's generator. Amplitude and offsets are in screen codes (32 codes per division,
-// zero at the bottom of the screen).
+// One channel's generator. Amplitude and offsets are in screen codes (zero at the bottom of the
+// screen).
 class CDemoGenerator {
 public:
     static constexpr int kRecordSamples = 10240;
+    // The demo's amplitude setting becomes 32 codes per volt/div of peak-to-peak amplitude. The
+    // screen has 511 / 8 codes a division, so the trace spans about half the setting, and every
+    // reading of it (measurements, cursors, files) follows the trace on the graticule.
+    static constexpr double kAmplitudeCodesPerDivision = 32.0;
 
     CDemoGenerator() = default;
     virtual ~CDemoGenerator() = default;

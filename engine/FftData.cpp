@@ -18,6 +18,13 @@ constexpr int kRollBins = 256;
 constexpr double kFastTimeBase = 1e-7;
 // Above this the frequency axis follows the time base; at or below it bins are 1 MHz apart.
 constexpr double kAxisTimeBase = 4e-8;
+// A bin of exactly zero magnitude has no logarithm. In dB it reads this low, or this far under
+// the weakest real bin of the spectrum when that lies lower still, so it stays below every real
+// level: the peak search, the harmonics, the drawing and the export never take it for a strong
+// bin. The screen at its coarsest 60 dB a division reaches down to -420 dB, so an empty bin is
+// drawn on the bottom edge.
+constexpr double kZeroBinFloorDb = -500.0;
+constexpr double kZeroBinMarginDb = 20.0;
 
 short ClampToShort(double v) {
     if (!(v == v))
@@ -154,11 +161,20 @@ void CFftData::ApplyScale(int bins) {
     std::fill(m_linear.begin() + bins, m_linear.end(), 0.0);
     if (m_nScale != 0)
         return;
+    double floor = kZeroBinFloorDb;
     for (int k = 0; k < bins; ++k) {
         const double v = m_spectrum[k];
         // Only positive magnitudes have a logarithm; anything else would become NaN.
-        if (v > 0.0)
+        if (v > 0.0) {
             m_spectrum[k] = 20.0 * std::log10(v);
+            floor = std::min(floor, m_spectrum[k] - kZeroBinMarginDb);
+        }
+    }
+    // Left at 0 dB, an empty bin would stand above every real bin of a spectrum in volts. The
+    // bins past a Roll spectrum of 256 are empty too, for the drawing and the export.
+    for (int k = 0; k < kFftMaxBins; ++k) {
+        if (!(m_linear[k] > 0.0))
+            m_spectrum[k] = floor;
     }
 }
 

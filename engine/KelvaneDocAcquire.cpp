@@ -477,8 +477,9 @@ void CKelvaneDoc::UpdateDemoParameters() {
         CDemoGenerator& g = m_demo.Generator(ch);
         g.m_bEnabled = t.IsOn() ? 1 : 0;
         g.m_dFrequencyFactor = seconds * (m_demo.GetFrequency() - m_demo.GetDriftValue());
-        // Codes at 32 per division, truncated; saturated so a huge ratio cannot overflow.
-        const double codes = m_demo.GetAmplitude() / t.GetVoltsPerDiv() * 32.0;
+        // Codes truncated; saturated so a huge ratio cannot overflow.
+        const double codes =
+            m_demo.GetAmplitude() / t.GetVoltsPerDiv() * CDemoGenerator::kAmplitudeCodesPerDivision;
         g.m_dAmplitude =
             std::isfinite(codes) ? std::trunc(std::clamp(codes, -2147483648.0, 2147483647.0)) : 0.0;
         g.m_nZeroOffset = CTrace::SaturateToShort(511.0 - t.GetPosition());

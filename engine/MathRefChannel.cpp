@@ -1,12 +1,11 @@
 #include "engine/MathRefChannel.h"
 
 #include "engine/ScopeSettings.h"
+#include "scale/VerticalScale.h"
 
 #include <cmath>
 
 namespace {
-
-constexpr double kMeasureScale = 0.03125; // 32 codes per division
 
 // Truncates toward zero into a screen point, saturating at the int16 range (NaN gives 0).
 std::int16_t ToPoint(double v) {
@@ -110,7 +109,8 @@ void CMathChannel::ComputeMultiply(const CTrace* x, const CTrace* y) {
     if (x == nullptr || y == nullptr)
         return;
     const double zM = ZeroLine(this);
-    const double scale = GetVoltsPerDiv() * kMeasureScale;
+    // Volts of the product placed on the math channel's own screen scale.
+    const double scale = kv::scale::CodesToVolts(1.0, GetVoltsPerDiv());
     ForEachPoint(x, y, [&](double a, double b) {
         return x->RawToVolts(static_cast<std::int16_t>(a)) * y->RawToVolts(static_cast<std::int16_t>(b)) /
                    scale +

@@ -1,6 +1,7 @@
 #include "engine/Measure.h"
 
 #include "engine/Trace.h"
+#include "scale/VerticalScale.h"
 
 #include <cmath>
 #include <cstdio>
@@ -9,7 +10,6 @@
 
 namespace {
 
-constexpr double kScale = 0.03125;  // measurement scale: 32 codes per division
 constexpr double kPointDivs = 0.02; // one screen point in divisions
 const char kStars[] = "*****";
 
@@ -362,7 +362,7 @@ CString CMeasure::FormatMeasurement(int index, const CTrace* trace) const {
 
 CString CMeasure::ValueText(short type, short source, const CTrace* trace) const {
     const std::int16_t* pts = Points(trace);
-    const double v = trace->GetVoltsPerDiv() * kScale; // volts per code
+    const double v = kv::scale::CodesToVolts(1.0, trace->GetVoltsPerDiv()); // volts per code
     const double z = ZeroLine(trace);
     const double max0 = m_max[source][0], min0 = m_min[source][0];
     const double top = m_max[source][4], base = m_min[source][4];

@@ -1,7 +1,7 @@
 #pragma once
 // Automatic measurements: a list of up to eight chosen measurements computed from the 500-point
 // screen traces of CH1, CH2 and MATH, each with its result text for the screen panel.
-// Voltages use the measurement scale: volts = code difference x volts/div / 32.
+// Voltages use the screen's own scale (kv::scale): the graticule a person reads them against.
 #include "framework/CString.h"
 
 #include <cstdint>

@@ -5,12 +5,12 @@
 #include <limits>
 
 #include "resources/ScaleLabels.h"
+#include "scale/VerticalScale.h"
 
 namespace {
 
 constexpr double kVoltsPerDiv[10] = {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10};
 constexpr double kProbeFactor[4] = {1, 10, 100, 1000};
-constexpr double kDisplayScale = 8.0 / 511.0; // 511 codes over 8 divisions
 
 bool ValidVoltDiv(int index) {
     return index >= 0 && index <= 9;
@@ -61,11 +61,11 @@ double CTrace::GetVoltsPerDiv() const {
 }
 
 double CTrace::RawToVolts(std::int16_t code) const {
-    return (code - (511.0 - m_fPosition)) * GetVoltsPerDiv() * kDisplayScale;
+    return kv::scale::CodesToVolts(code - (511.0 - m_fPosition), GetVoltsPerDiv());
 }
 
 int CTrace::VoltsToRaw(double volts) const {
-    const double code = volts / (GetVoltsPerDiv() * kDisplayScale) + (511.0 - m_fPosition);
+    const double code = kv::scale::VoltsToCodes(volts, GetVoltsPerDiv()) + (511.0 - m_fPosition);
     if (std::isnan(code))
         return 0;
     const double t = std::trunc(code);

@@ -16,6 +16,7 @@
 #include "Driver.h"
 #include "Narrow.h"
 #include "Tessel.h"
+#include "scale/VerticalScale.h"
 
 namespace kv::sdk {
 
@@ -424,7 +425,7 @@ TESSEL_API void dsoNewFFT(const DsoFftSettings* settings, const uint16_t* sample
         // The transform takes the first len windowed volts; the window spans all n samples.
         RealSpectrum& spectrum = t_spectrum;
         spectrum.Prepare(len);
-        const double scale = settings->voltsPerDivision * 8 / 511;
+        const double scale = kv::scale::CodesToVolts(1.0, settings->voltsPerDivision);
         spectrum.Transform([&](std::size_t k) {
             return (static_cast<double>(samples[k]) + offset - 511) * scale * window[k];
         });

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "scale/VerticalScale.h"
 #include "timebase/TimeBaseTable.h"
 
 namespace kv::sim {
@@ -21,7 +22,6 @@ constexpr std::uint32_t kTdcValuesAddress = 112;
 constexpr int kDacFull = 4095;
 constexpr double kDacPerRawCode = 4.0;
 constexpr int kTopPosition = 511;
-constexpr double kCodesPerDivision = 32.0; // display codes per division
 constexpr int kTopRaw = 1023;
 
 // Samples per division of the 10240-point record on a counted clock.
@@ -500,12 +500,16 @@ double SimInstrument::VoltsPerDivision(int voltsIndex) {
     return table[std::clamp(voltsIndex, 0, 9)];
 }
 
+double SimInstrument::DisplayCodesPerVolt(int voltsIndex) {
+    return kv::scale::VoltsToCodes(1.0, VoltsPerDivision(voltsIndex));
+}
+
 SimInstrument::ChannelScale SimInstrument::ScaleOf(const Capture& c, int channel) const {
-    // 32 display codes per division once the client multiplies by its gain factor.
+    // Display codes on the screen's scale once the client multiplies by its gain factor.
     const int ch = channel & 1;
     const double gain = GainFactor(c.volts[ch]);
     ChannelScale s;
-    s.perVolt = kCodesPerDivision / (VoltsPerDivision(c.volts[ch]) * gain);
+    s.perVolt = DisplayCodesPerVolt(c.volts[ch]) / gain;
     s.zero = c.dac[ch] ? (kDacFull - *c.dac[ch]) / kDacPerRawCode : kMidCode / gain;
     s.grounded = c.coupling[ch] == 2;
     return s;

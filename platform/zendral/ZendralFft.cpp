@@ -3,6 +3,8 @@
 
 #include <fftw3.h>
 
+#include "scale/VerticalScale.h"
+
 #include <array>
 #include <cmath>
 #include <memory>
@@ -138,7 +140,7 @@ int IZendral::FftCompute(const ZendralFftBlock* block, const short* input, short
         return 0;
     const int bins = block->bins;
     const double zeroLine = 511.0 - position;
-    const double voltsPerCode = block->voltsPerDiv * 8.0 / 511.0;
+    const double voltsPerCode = kv::scale::CodesToVolts(1.0, block->voltsPerDiv);
     return SpectrumPlans::Instance().Run(bins, block->window, [&](const SpectrumPlan& p) {
         for (int j = 0; j < p.n; ++j)
             p.in[j] = (input[j] - zeroLine) * voltsPerCode * p.Window(block->window)[j];

@@ -186,16 +186,17 @@ TEST_P(ChannelRoad, TriggerLevelReadoutUsesTheChannelsOwnScale) {
     Command(Other().voltFirst + 6); // 1 V/div
     Trace(Other()).SetPosition(50.0f);
     Trace(This()).SetPosition(200.0f);
+    // The level one division (511 / 8 = 63.875 codes) above the zero line.
     if (This().index == 0)
-        doc->SetCh1TriggerLevel(136.0f);
+        doc->SetCh1TriggerLevel(136.125f);
     else
-        doc->SetCh2TriggerLevel(136.0f);
-    // 100 mV/div: 0.1 x (200 - 136) / 32 = 0.2 V on the measurement scale of 32 codes a division.
+        doc->SetCh2TriggerLevel(136.125f);
+    // 100 mV/div: one division reads 0.1 V, as the graticule shows it.
     Command(This().voltFirst + 3);
-    EXPECT_FLOAT_EQ(doc->m_trigger.GetLevelVolts(This().index), 0.2f);
-    // x10 probe: 2 V.
+    EXPECT_FLOAT_EQ(doc->m_trigger.GetLevelVolts(This().index), 0.1f);
+    // x10 probe: 1 V.
     Command(This().probeFirst + 1);
-    EXPECT_FLOAT_EQ(doc->m_trigger.GetLevelVolts(This().index), 2.0f);
+    EXPECT_FLOAT_EQ(doc->m_trigger.GetLevelVolts(This().index), 1.0f);
 }
 
 // The side panel's own controls, driven with keys and the mouse.

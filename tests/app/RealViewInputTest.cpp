@@ -198,7 +198,6 @@ TEST_F(Mouse, DraggingTheLevelPointerSetsTheSourceChannelsLevelAndReadout) {
         Command(ID_TRIG_SOURCE_FIRST + static_cast<UINT>(1 - ch));
         Command(ID_TRIG_SOURCE_FIRST + static_cast<UINT>(ch));
         Scope().UpdateMarkerPositions();
-        CTrace& mine = ch == 0 ? doc->m_ch1 : doc->m_ch2;
         const float otherLevel = doc->m_trigger.GetLevel(1 - ch);
         const CRect level =
             Scope().GetMarkerRect(ch == 0 ? CScopeScreen::kMarkerCh1Level : CScopeScreen::kMarkerCh2Level);
@@ -209,9 +208,13 @@ TEST_F(Mouse, DraggingTheLevelPointerSetsTheSourceChannelsLevelAndReadout) {
         const float expected = ValueAt(to.y());
         EXPECT_FLOAT_EQ(doc->m_trigger.GetLevel(ch), expected);
         EXPECT_FLOAT_EQ(doc->m_trigger.GetLevel(1 - ch), otherLevel);
-        // The readout: volts/div of the channel x (its position - level) / 32.
-        const float volts = (ch == 0 ? 1.0f : 0.1f) * (mine.GetPosition() - expected) / 32.0f;
-        EXPECT_NEAR(doc->m_trigger.GetLevelVolts(ch), volts, 1e-5f);
+        // The readout: the divisions from the zero pointer up to the level pointer on the
+        // graticule (8 divisions over the plot's height), times the channel's volts/div.
+        const CRect zero =
+            Scope().GetMarkerRect(ch == 0 ? CScopeScreen::kMarkerCh1Zero : CScopeScreen::kMarkerCh2Zero);
+        const double divisions = (Centre(zero).y() - to.y()) / (plot.Height() / 8.0);
+        EXPECT_NEAR(doc->m_trigger.GetLevelVolts(ch), (ch == 0 ? 1.0 : 0.1) * divisions,
+                    (ch == 0 ? 1.0 : 0.1) * 0.02); // the zero pointer sits on a whole pixel
     }
 }
 

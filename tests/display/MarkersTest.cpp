@@ -319,8 +319,9 @@ TEST_F(MarkersTest, DraggingALevelSetsItsVoltsAndShowsTheLevelLineWhileInsideThe
     EXPECT_EQ(screen.GetSelectedMarker(), 5);
     MoveTo(CPoint(791, 300));
     EXPECT_NEAR(doc.m_trigger.GetLevel(0), LevelOfY(300), 1e-3);
-    // Measurement scale: 1 V/div x (128 - 242.77) / 32.
-    EXPECT_NEAR(doc.m_trigger.GetLevelVolts(0), (128.0 - LevelOfY(300)) / 32.0, 1e-4);
+    // The divisions between the level and CH1's zero line (position 128) on the graticule, whose
+    // 8 divisions hold 511 codes, at 1 V/div: (128 - 242.77) x 8 / 511.
+    EXPECT_NEAR(doc.m_trigger.GetLevelVolts(0), (128.0 - LevelOfY(300)) * 8.0 / 511.0, 1e-4);
     EXPECT_TRUE(screen.IsTriggerLevelLineOn());
     ScreenSurface s(800, 630);
     Draw(s);
@@ -328,7 +329,7 @@ TEST_F(MarkersTest, DraggingALevelSetsItsVoltsAndShowsTheLevelLineWhileInsideThe
     EXPECT_GT(s.Count(kTrig, 22, 300, 779, 301), 300); // dash-dot-dot across the plot at y 300
     MoveTo(CPoint(791, 3));
     EXPECT_FLOAT_EQ(doc.m_trigger.GetLevel(0), 0.0f);
-    EXPECT_FLOAT_EQ(doc.m_trigger.GetLevelVolts(0), 4.0f);
+    EXPECT_FLOAT_EQ(doc.m_trigger.GetLevelVolts(0), 1024.0f / 511.0f); // 128 codes: 2.004 divisions
     EXPECT_FALSE(screen.IsTriggerLevelLineOn());
     MoveTo(CPoint(791, 300));
     EXPECT_TRUE(screen.IsTriggerLevelLineOn());
@@ -380,7 +381,7 @@ TEST_F(MarkersTest, WithAltTheGrabbedPointerDecidesWhichLevelChanges) {
     Drag(CentreOf(CScopeScreen::kMarkerCh2Level), CPoint(791, 300));
     EXPECT_NEAR(doc.m_trigger.GetLevel(1), LevelOfY(300), 1e-3);
     EXPECT_FLOAT_EQ(doc.m_trigger.GetLevel(0), ch1Level);
-    EXPECT_NEAR(doc.m_trigger.GetLevelVolts(1), (384.0 - LevelOfY(300)) / 32.0, 1e-4);
+    EXPECT_NEAR(doc.m_trigger.GetLevelVolts(1), (384.0 - LevelOfY(300)) * 8.0 / 511.0, 1e-4);
 }
 
 TEST_F(MarkersTest, ExternalLevelReadsInVoltsOfItsOwnScale) {
@@ -391,12 +392,13 @@ TEST_F(MarkersTest, ExternalLevelReadsInVoltsOfItsOwnScale) {
     doc.m_trigger.SetSource(4);
     screen.UpdateTriggerLevelVolts();
     EXPECT_FLOAT_EQ(doc.m_trigger.GetLevelVolts(2), 20.0f);
-    // The channel readout keeps 32 codes per division, with the probe: 10 x 1 V x (128 - 96) / 32.
+    // A channel's readout is read on the graticule, with the probe: 32 codes above the zero line
+    // are 32 x 8 / 511 = 0.501 divisions, at 1 V/div x10.
     doc.m_trigger.SetSource(0);
     doc.m_ch1.SetProbe(1);
     doc.m_trigger.SetLevel(0, 96.0f);
     screen.UpdateTriggerLevelVolts();
-    EXPECT_FLOAT_EQ(doc.m_trigger.GetLevelVolts(0), 10.0f);
+    EXPECT_NEAR(doc.m_trigger.GetLevelVolts(0), 10.0 * 32.0 * 8.0 / 511.0, 1e-5);
 }
 
 TEST_F(MarkersTest, TriggerPositionDragFollowsTheMouseAndStaysWithinTheRecord) {

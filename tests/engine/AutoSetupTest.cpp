@@ -108,9 +108,10 @@ TEST_F(SimAutoSetupTest, KnownSignalsGiveVoltsPerDivAndTimeBase) {
     const int ticks = RunAutoSetup(doc);
     EXPECT_LT(ticks, 200);
     EXPECT_EQ(doc.GetAutoSetupState(), -1);
-    // 64 codes peak-to-peak at 1 V/div and at 0.5 V/div.
-    EXPECT_EQ(doc.m_ch1.GetVoltsPerDivIndex(), 6);
-    EXPECT_EQ(doc.m_ch2.GetVoltsPerDivIndex(), 5);
+    // The least sensitive range at which the signal spans more than 60 codes: one division
+    // (63.9 codes) at 2 V/div for CH1 and at 1 V/div for CH2.
+    EXPECT_EQ(doc.m_ch1.GetVoltsPerDivIndex(), 7);
+    EXPECT_EQ(doc.m_ch2.GetVoltsPerDivIndex(), 6);
     EXPECT_TRUE(doc.m_bCh1Found && doc.m_bCh2Found);
     EXPECT_FALSE(doc.m_bCh1NoSignal || doc.m_bCh2NoSignal);
     // CH1's 1.5 kHz shows 6 periods at 400 us/div.
@@ -168,11 +169,10 @@ TEST_F(SimAutoSetupTest, ChannelWithoutSignalIsSwitchedOffAtOneVoltPerDiv) {
     sim->SetSignal(0, 0, SimSignal{1.0, 1500.0, 0.0, false});
     sim->SetSignal(0, 1, SimSignal{0.0, 1000.0, 0.0, false});
     doc.StartAutoSetup();
-    doc.AutoSetupStep(); // 5 V/div shows 12.8 codes: rejected
+    doc.AutoSetupStep(); // 2 V peak-to-peak at 5 V/div spans 25.6 codes: rejected
     EXPECT_EQ(doc.GetAutoSetupState(), 0);
     EXPECT_EQ(doc.m_nAutoCandidate, 7);
-    doc.AutoSetupStep();
-    doc.AutoSetupStep(); // 1 V/div accepted
+    doc.AutoSetupStep(); // at 2 V/div one division, 63.9 codes: accepted
     EXPECT_EQ(doc.GetAutoSetupState(), 1);
     EXPECT_EQ(doc.m_nAutoCandidate, 8);
     // CH2 costs nine candidate steps, the last of which leaves the progress window alone.

@@ -123,12 +123,29 @@ TEST(FftDataTest, DbScaleConvertsNonZeroBinsAndKeepsTheLinearCopy) {
 
     fft.m_spectrum.fill(0.0);
     fft.m_spectrum[3] = 10.0;
-    fft.m_spectrum[4] = -2.0; // not a magnitude: left alone instead of becoming NaN
+    fft.m_spectrum[4] = -2.0; // not a magnitude: never a NaN
+    fft.m_spectrum[5] = 1e-3;
     fft.ApplyScale(256);
-    EXPECT_EQ(fft.m_spectrum[0], 0.0);
     EXPECT_DOUBLE_EQ(fft.m_spectrum[3], 20.0);
-    EXPECT_EQ(fft.m_spectrum[4], -2.0);
+    EXPECT_DOUBLE_EQ(fft.m_spectrum[5], -60.0);
     EXPECT_DOUBLE_EQ(fft.m_linear[3], 10.0);
+    EXPECT_EQ(fft.m_linear[0], 0.0);
+    // Bins without a magnitude lie at the floor, far under the weakest real bin, also past the
+    // 256 computed ones.
+    for (int k : {0, 4, 6, 255, 256, kFftMaxBins - 1}) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(fft.m_spectrum[k], -500.0);
+    }
+    // A real bin weaker than the floor (1e-26 V, -520 dB) pushes the floor below itself.
+    fft.m_spectrum.fill(0.0);
+    fft.m_spectrum[2] = 1.0;
+    fft.m_spectrum[7] = 1e-26;
+    fft.ApplyScale(256);
+    EXPECT_NEAR(fft.m_spectrum[7], -520.0, 1e-9);
+    EXPECT_LT(fft.m_spectrum[0], fft.m_spectrum[7]);
+    EXPECT_LT(fft.m_spectrum[8], fft.m_spectrum[7]);
+    fft.FindPeak(256);
+    EXPECT_EQ(fft.m_nPeakBin, 2);
 }
 
 TEST(FftDataTest, RollUsesTheScreenTraceAt256BinsAndKeepsTheSetting) {

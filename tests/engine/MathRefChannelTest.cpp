@@ -39,8 +39,9 @@ TEST(MathChannel, EachOperationOnTwoInputs) {
     Inputs in;
     EXPECT_EQ(in.Run(0), 255 + 45 + 17);
     EXPECT_EQ(in.Run(1), 255 + 45 - 17);
-    // 45 x 17 display codes of 8/511 V each, on 32 codes per division: 5.99997.
-    EXPECT_EQ(in.Run(2), 260);
+    // 0.7045 V x 0.2661 V = 0.1875 V^2, which on MATH's 1 V/div spans 0.1875 divisions of the
+    // same screen: 11.98 codes above MATH's zero line.
+    EXPECT_EQ(in.Run(2), 266);
     EXPECT_EQ(in.Run(3), 257); // 45 / 17 = 2.65
     EXPECT_EQ(in.math.GetScreenTrace()[0], 257);
     EXPECT_EQ(in.math.GetScreenTrace()[499], 257);
@@ -59,7 +60,7 @@ TEST(MathChannel, SameTraceTwice) {
     Inputs in;
     EXPECT_EQ(in.Run(0, 0, 0), 255 + 90); // A+A doubles the distance from the zero line
     EXPECT_EQ(in.Run(1, 0, 0), 255);
-    EXPECT_EQ(in.Run(2, 0, 0), 270); // 0.7045 V squared / 0.03125
+    EXPECT_EQ(in.Run(2, 0, 0), 286); // 0.7045 V squared = 0.4963 divisions: 31.7 codes
     // A/A is 1 everywhere, also where A sits on its zero line.
     in.ch1.GetScreenTrace()[123] = 255;
     EXPECT_EQ(in.Run(3, 0, 0), 256);
@@ -314,8 +315,8 @@ TEST(MathChannel, EachOperandUsesItsOwnVoltsPerDivRatio) {
         {3, 0, 1, 256},      // 45 / 34 = 1.32
         {3, 1, 0, 255},      // 34 / 45 = 0.76
         {0, 1, 1, 255 + 68}, // CH2 twice
-        // 0.7045 V x 0.5323 V = 0.3749986 V^2 on 32 codes per division: 11.99995 codes.
-        {2, 0, 1, 266},
+        // 0.7045 V x 0.5323 V = 0.3750 V^2: 0.375 MATH divisions, 23.95 codes.
+        {2, 0, 1, 278},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "operation " << c.op << " sources " << c.a << "," << c.b);

@@ -17,7 +17,8 @@ void FillTrace(CTrace& t, const std::function<int(int)>& wave, int on = 1) {
         t.GetScreenTrace()[i] = static_cast<std::int16_t>(wave(i));
 }
 
-// Square wave of 100 points: low (-2 div) for 50 points, then high (+2 div).
+// Square wave of 100 points: low for 50 points, then high, 64 codes about the zero line: on the
+// screen's 511 codes over 8 divisions that is 1.002 divisions each way.
 int Square(int i) {
     return (i % 100) < 50 ? 191 : 319;
 }
@@ -90,17 +91,19 @@ TEST(Measure, HugeOrNonFiniteNumbersDoNotOverflowTheIntegerForm) {
 
 TEST(Measure, VoltageMeasurementsOfASquareWave) {
     Fixture f;
-    EXPECT_STREQ(f.Text(0, 0), "CH1:Vpp = 4.00V");
-    EXPECT_STREQ(f.Text(0, 1), "CH1:Vmax = 2.00V");
-    EXPECT_STREQ(f.Text(0, 2), "CH1:Vmin = -2.00V");
-    EXPECT_STREQ(f.Text(0, 3), "CH1:Vamp = 4.00V");
-    EXPECT_STREQ(f.Text(0, 4), "CH1:Vtop = 2.00V");
+    // At 1 V/div the readings are the divisions the trace spans on the graticule.
+    EXPECT_STREQ(f.Text(0, 0), "CH1:Vpp = 2.00V");
+    EXPECT_STREQ(f.Text(0, 1), "CH1:Vmax = 1.00V");
+    EXPECT_STREQ(f.Text(0, 2), "CH1:Vmin = -1.00V");
+    EXPECT_STREQ(f.Text(0, 3), "CH1:Vamp = 2.00V");
+    EXPECT_STREQ(f.Text(0, 4), "CH1:Vtop = 1.00V");
     EXPECT_STREQ(f.Text(0, 5), "CH1:Vmid = 0.00V");
-    EXPECT_STREQ(f.Text(0, 6), "CH1:Vbase = -2.00V");
+    EXPECT_STREQ(f.Text(0, 6), "CH1:Vbase = -1.00V");
     EXPECT_STREQ(f.Text(0, 7), "CH1:Vmean = 0.00V");
-    // Points 50..150 inclusive: 51 high and 50 low, mean 255.634 -> 0.634 / 32 V.
-    EXPECT_STREQ(f.Text(0, 8), "CH1:Vcmean = 19.8mV");
-    EXPECT_STREQ(f.Text(0, 9), "CH1:Vrms = 2.00V");
+    // Points 50..150 inclusive: 51 high and 50 low, mean 255.634: 0.634 codes above the zero
+    // line, 0.634 x 8 / 511 divisions.
+    EXPECT_STREQ(f.Text(0, 8), "CH1:Vcmean = 9.92mV");
+    EXPECT_STREQ(f.Text(0, 9), "CH1:Vrms = 1.00V");
     EXPECT_STREQ(f.Text(0, 10), "CH1:Vpshoot = 0.0%");
     EXPECT_STREQ(f.Text(0, 11), "CH1:Vnshoot = 0.0%");
 }
@@ -150,8 +153,9 @@ TEST(Measure, OvershootIsMeasuredAgainstTheRobustLevels) {
     // max0 351, top 319, min0 175, base 191: (191 - 175) / 128 and (351 - 319) / 128.
     EXPECT_STREQ(f.Text(0, 10), "CH1:Vpshoot = 12.5%");
     EXPECT_STREQ(f.Text(0, 11), "CH1:Vnshoot = 25.0%");
-    EXPECT_STREQ(f.Text(0, 0), "CH1:Vpp = 5.50V");
-    EXPECT_STREQ(f.Text(0, 3), "CH1:Vamp = 4.00V");
+    // 176 codes from spike to spike are 2.76 divisions; top to base 128 codes, 2.00.
+    EXPECT_STREQ(f.Text(0, 0), "CH1:Vpp = 2.76V");
+    EXPECT_STREQ(f.Text(0, 3), "CH1:Vamp = 2.00V");
 }
 
 TEST(Measure, FlatTraceShowsStarsForEdgeMeasurements) {
@@ -162,7 +166,7 @@ TEST(Measure, FlatTraceShowsStarsForEdgeMeasurements) {
         EXPECT_EQ(t.Right(5), "*****") << type << " " << t.GetString();
     }
     EXPECT_STREQ(f.Text(0, 0), "CH1:Vpp = 0.00V");
-    EXPECT_STREQ(f.Text(0, 4), "CH1:Vtop = 1.41V"); // (300 - 255) / 32 = 1.406
+    EXPECT_STREQ(f.Text(0, 4), "CH1:Vtop = 704mV"); // 45 codes above zero: 0.704 divisions
     EXPECT_EQ(f.m.GetEdge(0, 2), 0);
     EXPECT_EQ(f.m.GetPeriodsOnScreen(0), 0.0);
 }
@@ -209,7 +213,7 @@ TEST(Measure, SourceOffKeepsTheLabel) {
     EXPECT_STREQ(f.Text(2, 0), "MATH:Vpp = *****");
     f.math.SetOn(1);
     FillTrace(f.math, Square);
-    EXPECT_STREQ(f.Text(2, 0), "MATH:Vpp = 4.00V");
+    EXPECT_STREQ(f.Text(2, 0), "MATH:Vpp = 2.00V");
 }
 
 TEST(Measure, UnknownTypeGivesEmptyText) {
@@ -220,21 +224,22 @@ TEST(Measure, UnknownTypeGivesEmptyText) {
 
 TEST(Measure, VoltsScaleWithVoltsPerDivAndProbe) {
     Fixture f;
+    // The trace spans 2.00 divisions.
     f.ch1.SetVoltsPerDivIndex(0); // 10 mV
-    EXPECT_STREQ(f.Text(0, 0), "CH1:Vpp = 40.0mV");
+    EXPECT_STREQ(f.Text(0, 0), "CH1:Vpp = 20.0mV");
     f.ch1.SetProbe(3); // x1000: 10 V/div
-    EXPECT_STREQ(f.Text(0, 0), "CH1:Vpp = 40.0V");
+    EXPECT_STREQ(f.Text(0, 0), "CH1:Vpp = 20.0V");
     f.ch1.SetVoltsPerDivIndex(9); // 10 kV/div
-    EXPECT_STREQ(f.Text(0, 0), "CH1:Vpp = 40.0kV");
+    EXPECT_STREQ(f.Text(0, 0), "CH1:Vpp = 20.0kV");
 }
 
 TEST(Measure, GapsAreNotSamples) {
     Fixture f;
     FillTrace(f.ch1, [](int i) { return (i % 37) == 3 ? 11111 : Square(i); });
-    EXPECT_STREQ(f.Text(0, 0), "CH1:Vpp = 4.00V");
+    EXPECT_STREQ(f.Text(0, 0), "CH1:Vpp = 2.00V");
     EXPECT_STREQ(f.Text(0, 7), "CH1:Vmean = 0.00V");
     EXPECT_STREQ(f.Text(0, 12), "CH1:Period = 2.00ms");
-    EXPECT_STREQ(f.Text(0, 9), "CH1:Vrms = 2.00V");
+    EXPECT_STREQ(f.Text(0, 9), "CH1:Vrms = 1.00V");
     // A trace of gaps only has nothing to measure.
     FillTrace(f.ch1, [](int) { return 11111; });
     EXPECT_STREQ(f.Text(0, 0), "CH1:Vpp = *****");
@@ -304,7 +309,7 @@ TEST(Measure, EntriesFromAFileAreBoundedBeforeUse) {
     f.m.Update(&f.ch1, &f.ch2, &f.math);
     EXPECT_STREQ(f.m.GetText(0), "*****");
     EXPECT_STREQ(f.m.GetText(1), "*****");
-    EXPECT_STREQ(f.m.GetText(2), "CH1:Vpp = 4.00V");
+    EXPECT_STREQ(f.m.GetText(2), "CH1:Vpp = 2.00V");
     // Out-of-range list indexes are harmless.
     f.m.SetEntry(9, 1, 0, 0);
     EXPECT_EQ(f.m.GetEntry(-1).used, 0);
@@ -319,7 +324,7 @@ TEST(Measure, UnusedEntriesKeepTheirText) {
     f.m.SetEntry(1, 1, 0, 1);
     f.m.Update(&f.ch1, &f.ch2, &f.math);
     EXPECT_STREQ(f.m.GetText(0), "*****");
-    EXPECT_STREQ(f.m.GetText(1), "CH1:Vmax = 2.00V");
+    EXPECT_STREQ(f.m.GetText(1), "CH1:Vmax = 1.00V");
 }
 
 TEST(Measure, UpdatesOnEverySixthFrame) {

@@ -309,7 +309,8 @@ void Fill(CTrace& t, int (*wave)(int)) {
         t.GetScreenTrace()[i] = static_cast<std::int16_t>(wave(i));
 }
 
-// +-2 divisions around the zero line, 100 points a period, low first.
+// 64 codes either side of the zero line (1.00 division on the screen's 511 codes over 8), 100
+// points a period, low first.
 int SquareWave(int i) {
     return (i % 100) < 50 ? 191 : 319;
 }
@@ -325,9 +326,9 @@ int OtherWave(int i) {
 
 TEST(MeasureSources, EveryTypeReadsItsOwnSourceOnEachOfTheThreeTraces) {
     // Types 0..13 and 16..19 of the square wave at 1 ms/div; rise and fall of the trapezoid.
-    const char* const square[20] = {"Vpp = 4.00V",     "Vmax = 2.00V",  "Vmin = -2.00V",   "Vamp = 4.00V",
-                                    "Vtop = 2.00V",    "Vmid = 0.00V",  "Vbase = -2.00V",  "Vmean = 0.00V",
-                                    "Vcmean = 19.8mV", "Vrms = 2.00V",  "Vpshoot = 0.0%",  "Vnshoot = 0.0%",
+    const char* const square[20] = {"Vpp = 2.00V",     "Vmax = 1.00V",  "Vmin = -1.00V",   "Vamp = 2.00V",
+                                    "Vtop = 1.00V",    "Vmid = 0.00V",  "Vbase = -1.00V",  "Vmean = 0.00V",
+                                    "Vcmean = 9.92mV", "Vrms = 1.00V",  "Vpshoot = 0.0%",  "Vnshoot = 0.0%",
                                     "Period = 2.00ms", "Frequ = 500Hz", nullptr,           nullptr,
                                     "+Duty = 50.0%",   "-Duty = 50.0%", "+Width = 1.00ms", "-Width = 1.00ms"};
     const char* const prefix[3] = {"CH1:", "CH2:", "MATH:"};

@@ -85,16 +85,17 @@ TEST(SimZendral, RecordFollowsVoltsPerDivCouplingAndPosition) {
         const auto [lo, hi] = std::minmax_element(r.begin(), r.end());
         return std::make_pair(*lo, *hi);
     };
-    // 1 V peak at 1 V/div: +-32 codes about zero line 383, DC offset 0.5 V = 16 codes.
+    // One division of the screen is 511 / 8 = 63.875 codes. 1 V peak at 1 V/div: one division
+    // either side of zero line 383, above a DC offset of 0.5 V, half a division (31.9 codes).
     SendFrontEnd(z, state, 6, 6, 0, 0);
     ASSERT_EQ(z.GetChannelData(0, 6, 6, ch1.data(), ch2.data(), kN, state.data(), 4), 1);
-    EXPECT_NEAR(span(ch1).first, 383 + 16 - 32, 1);
-    EXPECT_NEAR(span(ch1).second, 383 + 16 + 32, 1);
+    EXPECT_NEAR(span(ch1).first, 351, 1);  // 383 + 31.9 - 63.9
+    EXPECT_NEAR(span(ch1).second, 479, 1); // 383 + 31.9 + 63.9
     // 500 mV/div doubles the amplitude in codes; AC coupling drops the offset.
     SendFrontEnd(z, state, 5, 6, 1, 0);
     z.GetChannelData(0, 5, 6, ch1.data(), ch2.data(), kN, state.data(), 4);
-    EXPECT_NEAR(span(ch1).first, 383 - 64, 1);
-    EXPECT_NEAR(span(ch1).second, 383 + 64, 1);
+    EXPECT_NEAR(span(ch1).first, 255, 1);  // 383 - 127.75
+    EXPECT_NEAR(span(ch1).second, 511, 1); // 383 + 127.75
     // GND: the flat zero line of the channel's position.
     SendFrontEnd(z, state, 6, 6, 2, 2, {200, 300, 128, 384, 256});
     z.GetChannelData(0, 6, 6, ch1.data(), ch2.data(), kN, state.data(), 4);
@@ -216,7 +217,7 @@ TEST_F(SimulatedAcquisitionTest, AutoSweepCapturesTheSignalAndMeasuresIt) {
     EXPECT_GE(sim->ReadsServed(0), 1);
     const std::int16_t* s = doc.m_ch1.GetScreenTrace();
     const auto [lo, hi] = std::minmax_element(s, s + 500);
-    EXPECT_NEAR(*hi - *lo, 64, 2); // 1 V peak at 1 V/div, 32 codes per division
+    EXPECT_NEAR(*hi - *lo, 128, 1); // 1 V peak at 1 V/div: one division (63.9 codes) each way
     EXPECT_STREQ(doc.m_measure.GetText(0).GetString(), "CH1:Vpp = 2.00V");
 }
 

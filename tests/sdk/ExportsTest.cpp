@@ -88,6 +88,7 @@ TEST(Exports, LibraryRunsOnTheEnvironmentSimulator) {
     void* lib = dlopen(TESSEL_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     ASSERT_NE(lib, nullptr) << dlerror();
     using Search = int (*)(uint16_t);
+    using Range = int (*)(uint16_t, uint16_t, uint16_t, uint16_t, uint16_t, const uint16_t*);
     using State = uint16_t (*)(uint16_t, uint32_t*);
     using Read =
         uint16_t (*)(uint16_t, uint16_t, uint16_t, uint16_t, uint16_t*, uint16_t*, const uint16_t*, uint32_t);
@@ -96,9 +97,13 @@ TEST(Exports, LibraryRunsOnTheEnvironmentSimulator) {
     auto arm = reinterpret_cast<Search>(dlsym(lib, "dsoTriggerEnabled"));
     auto state = reinterpret_cast<State>(dlsym(lib, "dsoGetCaptureState"));
     auto read = reinterpret_cast<Read>(dlsym(lib, "dsoGetChannelData"));
-    ASSERT_TRUE(search && start && arm && state && read);
+    auto range = reinterpret_cast<Range>(dlsym(lib, "dsoSetVoltageAndCoupling"));
+    ASSERT_TRUE(search && start && arm && state && read && range);
     EXPECT_EQ(search(0), 1);
     EXPECT_EQ(search(1), 0);
+    const uint16_t settings[7] = {0, 2, 12, 50, 1, 10, 0};
+    // 1 V/div on both channels: the 1 V and 0.5 V sines span one and half a division.
+    ASSERT_EQ(range(0, 6, 6, 0, 0, settings), 1);
     ASSERT_EQ(start(0), 1);
     ASSERT_EQ(arm(0), 1);
     uint32_t addr = 0;
@@ -107,7 +112,6 @@ TEST(Exports, LibraryRunsOnTheEnvironmentSimulator) {
         ++polls;
     ASSERT_LT(polls, 20);
     std::vector<uint16_t> a(20484, 0xBEEF), b(20484, 0xBEEF);
-    const uint16_t settings[7] = {0, 2, 12, 50, 1, 10, 0};
     ASSERT_EQ(read(0, 6, 6, 50, a.data(), b.data(), settings, addr), 1);
     EXPECT_EQ(a[20482], 50);
     int inRange = 0;

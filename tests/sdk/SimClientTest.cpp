@@ -67,9 +67,10 @@ public:
                sdVoltage && sdOffset && sdRate && sdFilter && sdStep;
     }
 
-    // Sends the settings, captures and reads CH1 of a 10240-point record (volts index 4).
+    // Sends the settings, captures and reads CH1 of a 10240-point record at 500 mV/div (volts
+    // index 5), where the instrument's 1 V sine spans two divisions either way.
     std::vector<std::uint16_t> Capture(std::uint16_t timeBase, std::uint16_t position) {
-        return Capture(timeBase, position, 2, 4);
+        return Capture(timeBase, position, 2, 5);
     }
     // The same with a channel selector and a volts index of its own; the record as displayed
     // (dsoChannelDataBuffer: 10240 points from time-base index 5 on) when `shown` is set.

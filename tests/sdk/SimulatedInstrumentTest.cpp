@@ -46,8 +46,9 @@ double Period(const std::uint16_t* r, std::size_t n) {
 class SimulatedInstrument : public SimFixture {
 protected:
     // What a client sends for a set of capture settings: ranges and couplings, then the three
-    // rate commands with the trigger slope as the trigger value.
-    void Apply(Settings& s, std::uint16_t ch1Volts = 4, std::uint16_t ch2Volts = 4, std::uint16_t slope = 0) {
+    // rate commands with the trigger slope as the trigger value. 500 mV/div unless told: the
+    // instrument's 1 V CH1 sine spans two divisions (127.75 codes) either way, on the screen.
+    void Apply(Settings& s, std::uint16_t ch1Volts = 5, std::uint16_t ch2Volts = 5, std::uint16_t slope = 0) {
         ASSERT_EQ(dsoSetVoltageAndCoupling(0, ch1Volts, ch2Volts, 0, 0, s.data()), 1);
         dsoSetTriggerAndSampleRate(0, slope, 0, s.data(), 0, 0, 0, 0);
         ASSERT_EQ(dsoSetTriggerAndSampleRate2(0, slope, 0, s.data()), 1);
@@ -55,7 +56,7 @@ protected:
     }
     // One capture, read as a client reads it.
     void Read(const Settings& s, std::vector<std::uint16_t>& a, std::vector<std::uint16_t>& b,
-              std::uint16_t ch1Volts = 4, std::uint16_t ch2Volts = 4) {
+              std::uint16_t ch1Volts = 5, std::uint16_t ch2Volts = 5) {
         ASSERT_EQ(dsoCaptureStart(0), 1);
         ASSERT_EQ(dsoTriggerEnabled(0), 1);
         std::uint32_t address = 0;
@@ -126,20 +127,20 @@ TEST_F(SimulatedInstrument, OneChannelAtTheFastestClockInterleavesBothConverters
     int worst = 0;
     for (std::size_t k = 2; k + 1 < kShort; ++k)
         worst = std::max(worst, std::abs(a[k + 1] - a[k]));
-    EXPECT_LE(worst, 12); // 160 codes x 2 pi / 100 a point, and a code of rounding
+    EXPECT_LE(worst, 10); // 127.75 codes x 2 pi / 100 = 8.0 a point, and rounding
 }
 
 // ---- trigger ------------------------------------------------------------------------------------
 
 TEST_F(SimulatedInstrument, TriggerSitsAtThePositionsPoint) {
-    // 10 us samples: the 1 kHz CH1 sine takes 100 samples a period, about 10 codes per sample
+    // 10 us samples: the 1 kHz CH1 sine takes 100 samples a period, about 8 codes per sample
     // through its middle, so the crossing is pinned to a sample.
     for (std::uint16_t p : {10, 33, 50, 75, 90}) {
         SCOPED_TRACE(p);
         const auto b = static_cast<std::size_t>(p * 102.4);
         for (std::uint16_t slope : {0, 1}) {
             Settings s{0, 2, 20, p, 1, 10, 0};
-            Apply(s, 4, 4, slope);
+            Apply(s, 5, 5, slope);
             auto a = Record(kShort), c = Record(kShort);
             Read(s, a, c);
             const auto [lo, hi] = std::minmax_element(a.begin() + 1, a.begin() + kShort);
@@ -186,8 +187,8 @@ TEST_F(SimulatedInstrument, DeepRecordTriggerAndSignal) {
 // ---- the record round the ring -----------------------------------------------------------------
 
 TEST_F(SimulatedInstrument, RecordRunsOnSmoothlyRoundTheRing) {
-    // 1 V peak at 200 mV/div is 160 codes; at 10 us a sample the 1 kHz sine moves at most
-    // 2 pi x 160 / 100 = 10.05 codes a sample.
+    // 1 V peak at 500 mV/div is two divisions, 127.75 codes; at 10 us a sample the 1 kHz sine
+    // moves at most 2 pi x 127.75 / 100 = 8.03 codes a sample.
     Settings s{0, 2, 20, 50, 1, 10, 0};
     Apply(s);
     for (int capture = 0; capture < 6; ++capture) {
@@ -201,11 +202,11 @@ TEST_F(SimulatedInstrument, RecordRunsOnSmoothlyRoundTheRing) {
         int worst = 0;
         for (std::size_t k = 1; k + 1 < kShort; ++k)
             worst = std::max(worst, std::abs(a[k + 1] - a[k]));
-        EXPECT_LE(worst, 12);
+        EXPECT_LE(worst, 10);
         // Point k is the sine at (k - 5120) x 10 us, give or take the trigger's place between
         // two samples.
         for (std::size_t k = 1; k < kShort; ++k)
-            ASSERT_NEAR(a[k], SineCode(255.0, 160.0, 1000.0, (static_cast<double>(k) - 5120.0) * 1e-5), 13.0)
+            ASSERT_NEAR(a[k], SineCode(255.0, 127.75, 1000.0, (static_cast<double>(k) - 5120.0) * 1e-5), 11.0)
                 << k;
     }
 }
@@ -215,7 +216,8 @@ TEST_F(SimulatedInstrument, RecordRunsOnSmoothlyRoundTheRing) {
 TEST_F(SimulatedInstrument, VoltsPerDivisionAndPositionsSetScaleAndZero) {
     // Ranges 2 and 3 (50 and 100 mV/div), and 5 and 6 (0.5 and 1 V/div), share their relays and
     // gain bit; scale and zero level must still follow the range the client names. The zero
-    // level is the position sent with the instrument's own level table; 32 codes a division.
+    // level is the position sent with the instrument's own level table; the screen's 511 codes
+    // over 8 divisions, 63.875 a division.
     static const double kVoltsPerDiv[10] = {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10};
     std::vector<std::uint16_t> levels(66, 0);
     ASSERT_EQ(sdGetLevel(0, levels.data()), 1);
@@ -238,10 +240,44 @@ TEST_F(SimulatedInstrument, VoltsPerDivisionAndPositionsSetScaleAndZero) {
         const auto [lo2, hi2] = std::minmax_element(b.begin() + 1, b.begin() + kShort);
         EXPECT_NEAR((*lo1 + *hi1) / 2.0, 300.0, 2.0);
         EXPECT_NEAR((*lo2 + *hi2) / 2.0, 200.0, 2.0);
-        const double peak1 = c.volts1 / kVoltsPerDiv[c.v1] * 32.0,
-                     peak2 = c.volts2 / kVoltsPerDiv[c.v2] * 32.0;
+        const double peak1 = c.volts1 / kVoltsPerDiv[c.v1] * 63.875,
+                     peak2 = c.volts2 / kVoltsPerDiv[c.v2] * 63.875;
         EXPECT_NEAR((*hi1 - *lo1) / 2.0, peak1, peak1 * 0.03 + 1.0);
         EXPECT_NEAR((*hi2 - *lo2) / 2.0, peak2, peak2 * 0.03 + 1.0);
+    }
+}
+
+// The library's spectrum in volts reads the instrument's sine at its amplitude, on the screen's
+// scale of 511 codes over 8 divisions, within one screen code.
+TEST_F(SimulatedInstrument, SpectrumInVoltsIsTheSignalsAmplitude) {
+    static const double kVoltsPerDiv[10] = {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10};
+    std::vector<std::uint16_t> levels(66, 0);
+    ASSERT_EQ(sdGetLevel(0, levels.data()), 1);
+    const struct {
+        std::uint16_t volts;
+        double amplitude;
+    } cases[] = {{6, 1.0}, {5, 1.0}, {3, 0.25}, {8, 12.0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.volts);
+        // 1 ms/div samples every 1 us: 976.5625 Hz puts ten periods in the 10240 points.
+        inst().SetSignal(0, kv::sim::SimSignal{c.amplitude, 976.5625, 0.0, false});
+        // Ranges that share relays and gain bit (5 and 6, 8 and 9) look alike on the wire; the
+        // instrument is put on the named one so that only the scale is under test here.
+        inst().SetVoltsIndex(0, c.volts);
+        const std::uint16_t positions[5] = {256, 200, 256, 256, 256};
+        ASSERT_EQ(sdSetOffset(0, positions, c.volts, 6, 0, levels.data()), 1);
+        Settings s{0, 2, 17, 50, 1, 10, 0};
+        Apply(s, c.volts, 6);
+        auto a = Record(kShort), b = Record(kShort);
+        Read(s, a, b, c.volts, 6);
+        std::vector<std::uint16_t> samples(1024, 0);
+        ASSERT_EQ(dsoFFTGetSamples(a.data(), 512, samples.data()), 1);
+        const DsoFftSettings settings{0, 0, 512, kVoltsPerDiv[c.volts]};
+        std::vector<double> spectrum(512, 0.0);
+        dsoNewFFT(&settings, samples.data(), 511 - 256, spectrum.data());
+        const auto peak = std::max_element(spectrum.begin() + 1, spectrum.end());
+        EXPECT_EQ(peak - spectrum.begin(), 10);
+        EXPECT_NEAR(*peak, c.amplitude, kVoltsPerDiv[c.volts] * 8.0 / 511.0);
     }
 }
 
@@ -251,11 +287,11 @@ class SimulatedEts : public SimulatedInstrument {
 protected:
     static constexpr std::size_t kFrame = 1600;
     static constexpr double kInterval = 20e-9; // the fastest clock
-    static constexpr double kFrequency = 5e6;  // CH1: 0.2 V peak at 100 mV/div, 64 codes
+    static constexpr double kFrequency = 5e6;  // CH1: 0.1 V peak at 100 mV/div, one division
 
     void SetUp() override {
         SimulatedInstrument::SetUp();
-        inst().SetSignal(0, kv::sim::SimSignal{0.2, kFrequency, 0.0, false});
+        inst().SetSignal(0, kv::sim::SimSignal{0.1, kFrequency, 0.0, false});
         // The instrument's own TDC calibration and range, as a client reads them.
         std::uint16_t cal = 0;
         ASSERT_EQ(dsoGetTDCCalData(0, &cal), 1);
@@ -273,7 +309,7 @@ protected:
     // Display point x of index 5 (10 slots, points 2 ns apart) shows the instrument's samples
     // taken 52 clock periods before the end of the record plus x x 2 ns.
     static double Expected(std::size_t x) {
-        return SineCode(256.0, 64.0, kFrequency, (static_cast<double>(x) / 10.0 - 52.0) * kInterval);
+        return SineCode(256.0, 63.875, kFrequency, (static_cast<double>(x) / 10.0 - 52.0) * kInterval);
     }
 
     Settings settings{0, 2, 5, 100, 3, 512, 0};
@@ -371,7 +407,7 @@ TEST_F(SimulatedInstrument, TenThousandReadsLeaveMemoryFlat) {
         Apply(s);
         Read(s, a, b);
         for (int i = 1; i < shortReads; ++i)
-            ASSERT_EQ(dsoGetChannelData(0, 4, 4, 50, a.data(), b.data(), s.data(), 1234), 1);
+            ASSERT_EQ(dsoGetChannelData(0, 5, 5, 50, a.data(), b.data(), s.data(), 1234), 1);
         Apply(deep);
         Read(deep, deepA, deepB);
     };
@@ -385,7 +421,7 @@ TEST_F(SimulatedInstrument, TenThousandReadsLeaveMemoryFlat) {
     // With the log on, it keeps no more than its limit.
     dev->SetLogLimit(500);
     for (int i = 0; i < 20; ++i)
-        ASSERT_EQ(dsoGetChannelData(0, 4, 4, 50, a.data(), b.data(), s.data(), 1234), 1);
+        ASSERT_EQ(dsoGetChannelData(0, 5, 5, 50, a.data(), b.data(), s.data(), 1234), 1);
     EXPECT_EQ(dev->LogSize(), 500u);
     const auto log = dev->Log();
     EXPECT_EQ(log.back().code, kv::usb::kIoctlBulkRead) << "the newest transfers stay";

@@ -11,7 +11,6 @@ namespace kv::sim {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kCodesPerDiv = 32; // signal codes per division, as the engine's measurements read them
 constexpr int kTopCode = 511;
 constexpr int kRecordWindow = 1000; // record samples per division at the slower time bases
 constexpr int kScreenPerDiv = 50;   // screen points per division
@@ -34,11 +33,6 @@ double FastFactor(int step, bool dual) {
     return dual ? kDual[step] : kSingle[step];
 }
 
-double VoltsPerDiv(int index) {
-    static const double kTable[10] = {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10};
-    return kTable[std::clamp(index, 0, 9)];
-}
-
 std::int64_t RecordLengthOf(int code) {
     switch (code) {
     case 1:
@@ -55,10 +49,11 @@ std::int64_t RecordLengthOf(int code) {
     }
 }
 
+// The converter's code nearest to a level, inside the screen's range.
 short ToCode(double code) {
     if (std::isnan(code))
         return 0;
-    return static_cast<short>(std::clamp(std::trunc(code), 0.0, static_cast<double>(kTopCode)));
+    return static_cast<short>(std::clamp(std::round(code), 0.0, static_cast<double>(kTopCode)));
 }
 
 int RollStep(int timeBase) {
@@ -170,7 +165,7 @@ double SimZendral::CodeAt(const Device& d, int channel, double t, double phase) 
     const double arg = 2.0 * kPi * s.frequency * t + phase;
     const double wave = s.square ? (std::sin(arg) >= 0.0 ? 1.0 : -1.0) : std::sin(arg);
     const double volts = s.amplitude * wave + (d.coupling[ch] == 0 ? s.offset : 0.0);
-    return zero + volts / VoltsPerDiv(d.volts[ch]) * kCodesPerDiv;
+    return zero + volts * SimInstrument::DisplayCodesPerVolt(d.volts[ch]);
 }
 
 int SimZendral::TriggerChannel(const Device& d) const {
@@ -193,7 +188,7 @@ bool SimZendral::TriggerPhase(const Device& d, int channel, double* phase) const
     if (d.coupling[ch] == 2)
         return false;
     const SimSignal& s = d.signal[ch];
-    const double scale = kCodesPerDiv / VoltsPerDiv(d.volts[ch]);
+    const double scale = SimInstrument::DisplayCodesPerVolt(d.volts[ch]);
     const double centre = kTopCode - d.level[ch] + (d.coupling[ch] == 0 ? s.offset * scale : 0.0);
     const double levelCode = kTopCode - d.level[static_cast<std::size_t>(kLevelCh1Trigger) + ch];
     const double x = (levelCode - centre) / (s.amplitude * scale);

@@ -116,6 +116,13 @@ public:
     void SetSignal(int channel, const SimSignal& signal);
     void SetSampleFunction(SampleFn fn); // empty restores the signal model
 
+    // --- signal scale, shared by the wire and the instrument-access roads ---
+    // Volts per division of index 0..9 (other indexes are clamped into it).
+    static double VoltsPerDivision(int voltsIndex);
+    // Screen codes that one volt spans at a volts/div index: the screen's own scale, so an
+    // amplitude of 1 V reaches one division at 1 V/div on the graticule.
+    static double DisplayCodesPerVolt(int voltsIndex);
+
     // --- the wire's commands, decoded ---
     void ApplyTransferMode(std::uint8_t code);                             // 0xB3 code byte
     void ApplyOffsets(int ch1Dac, int ch2Dac, int triggerDac);             // 0xB4
@@ -203,7 +210,6 @@ private:
     };
 
     static double GainFactor(int voltsIndex);
-    static double VoltsPerDivision(int voltsIndex);
     // Caller holds the lock.
     void FrontEndLocked(int channel, int attenuatorClass, int gainBit);
     void Trigger();
