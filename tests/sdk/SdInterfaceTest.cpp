@@ -187,6 +187,9 @@ TEST_F(SdInterfaceTest, AutoSweepForcesATriggerFromTheFourthIdlePoll) {
 TEST_F(SdInterfaceTest, AutoSweepStartsTheFirstCaptureItself) {
     // Straight after the settings no capture is under way (state 0): the first step starts and
     // arms one, as normal sweep does, and the record follows without a call of the client's.
+    // (At 1 V/div both sines stay on the screen.)
+    inst().SetVoltsIndex(0, 6);
+    inst().SetVoltsIndex(1, 6);
     EXPECT_EQ(Step(0), 0);
     EXPECT_EQ(Commands(), (std::vector<int>{kState, kStart, kArm}));
     int calls = 1, read = 0;
