@@ -131,7 +131,9 @@ void CKelvaneView::OnInitialUpdate() {
 int CKelvaneView::LoadDefaultSetup() {
     if (!m_pDoc)
         return 0;
-    const std::string path = kv::ProgramFolder() + "/Default.set";
+    const CMainFrame* frame = GetMainFrame();
+    const std::string path =
+        frame ? frame->GetDefaultSetupPath().str() : kv::SettingsFolder() + "/Default.set";
     return m_pDoc->LoadSetupFile(path.c_str()) ? 1 : 0;
 }
 
