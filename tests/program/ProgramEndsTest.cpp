@@ -167,6 +167,31 @@ TEST_F(ProgramEnds, SignalWhileTheDeviceSearchAsksEndsWithoutAnAnswer) {
     EXPECT_EQ(counter.Saves(), 0);
 }
 
+TEST_F(ProgramEnds, AHangUpIgnoredAtStartStaysIgnored) {
+    // Started the way nohup starts a program: SIGHUP ignored. The program keeps running through
+    // a hang-up and still ends, saving, on SIGTERM.
+    struct sigaction ignore {
+    }, previous{};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ASSERT_EQ(sigaction(SIGHUP, &ignore, &previous), 0);
+    Process p;
+    const bool started = p.Start({program.string(), "--nosplash"}, Environment(),
+                                 scratch.Path() / "stderr.txt", static_cast<uid_t>(-1), {SIGTERM, SIGINT});
+    sigaction(SIGHUP, &previous, nullptr);
+    ASSERT_TRUE(started);
+    p.ReadNumber("start");
+    std::string languages;
+    p.ReadValue("languages", languages);
+    const int changed = p.ReadNumber("changed");
+    EXPECT_FALSE(p.Catches(SIGHUP));
+    ASSERT_EQ(::kill(p.Pid(), SIGHUP), 0);
+    EXPECT_EQ(p.Wait(std::chrono::milliseconds(500)), -1) << "a hang-up ended a program started to ignore it";
+    ASSERT_EQ(::kill(p.Pid(), SIGTERM), 0);
+    EXPECT_EQ(DescribeStatus(p.Wait()), "exit 0") << p.ErrorText();
+    EXPECT_EQ(SavedTimeBase(settings), changed);
+}
+
 TEST_F(ProgramEnds, TheShippedProgramSavesOnSigtermToo) {
     // The program exactly as built, without the test's additions.
     const fs::path shipped = InstallProgram(KV_KELVANE, folder);

@@ -101,10 +101,12 @@ public:
     Process& operator=(const Process&) = delete;
 
     // Starts `argv` with exactly `env`; its standard error goes to `errorLog`. With `asUser`,
-    // it runs as that user and group (through setpriv; the test must be root). The signals a
-    // program may be given to end it start with their default action, whatever the test inherited.
+    // it runs as that user and group (through setpriv; the test must be root). The signals in
+    // `defaults` start with their default action, whatever the test inherited; the others keep
+    // the test's disposition (an ignored one stays ignored, as nohup hands SIGHUP on).
     bool Start(const std::vector<std::string>& argvIn, const std::vector<std::string>& env,
-               const fs::path& errorLog, uid_t asUser = static_cast<uid_t>(-1)) {
+               const fs::path& errorLog, uid_t asUser = static_cast<uid_t>(-1),
+               const std::vector<int>& defaults = {SIGTERM, SIGHUP, SIGINT}) {
         std::vector<std::string> args;
         if (asUser != static_cast<uid_t>(-1)) {
             const std::string id = std::to_string(asUser);
@@ -121,12 +123,12 @@ public:
         posix_spawn_file_actions_addopen(&actions, 2, errorLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawnattr_t attr;
         posix_spawnattr_init(&attr);
-        sigset_t defaults, none;
-        sigemptyset(&defaults);
+        sigset_t toDefault, none;
+        sigemptyset(&toDefault);
         sigemptyset(&none);
-        for (int s : {SIGTERM, SIGHUP, SIGINT})
-            sigaddset(&defaults, s);
-        posix_spawnattr_setsigdefault(&attr, &defaults);
+        for (int s : defaults)
+            sigaddset(&toDefault, s);
+        posix_spawnattr_setsigdefault(&attr, &toDefault);
         posix_spawnattr_setsigmask(&attr, &none);
         posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
         std::vector<char*> argv, envp;
