@@ -1,5 +1,6 @@
 #include "app/KelvaneApp.h"
 
+#include "app/EndSignals.h"
 #include "app/KelvaneView.h"
 #include "app/LanguageDialogAdapter.h"
 #include "app/MainFrame.h"
@@ -13,21 +14,26 @@
 #include "simulator/SimZendral.h"
 #include "system/Paths.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QSessionManager>
 #include <QUrl>
 #include <QWidget>
 
 #include <cmath>
 #include <csignal>
 
+#include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <thread>
 
 namespace {
 
@@ -75,6 +81,31 @@ QPixmap ProgramPicture(int size) {
         p.drawPath(path);
     }
     return pixmap;
+}
+
+// The program being ended by exit() instead of by its event loop. Qt's X11 layer calls exit(1) on
+// the GUI thread when the connection to the display breaks (the X server went away); nothing
+// returns, but the settings can still be saved from here. A call on any other thread is left
+// alone: the GUI thread may be changing the settings at that very moment.
+CKelvaneApp* g_exitWatcher = nullptr;
+std::thread::id g_exitWatcherThread;
+
+void SaveAtProcessExit() {
+    if (g_exitWatcher && std::this_thread::get_id() == g_exitWatcherThread)
+        g_exitWatcher->OnProcessExit();
+}
+
+void WatchProcessExit(CKelvaneApp* app) {
+    static const bool registered = std::atexit(SaveAtProcessExit) == 0;
+    if (!registered)
+        return;
+    g_exitWatcher = app;
+    g_exitWatcherThread = std::this_thread::get_id();
+}
+
+void UnwatchEnds(CKelvaneApp* app) {
+    if (g_exitWatcher == app)
+        g_exitWatcher = nullptr;
 }
 
 bool OpenWithDesktop(const CString& path) {
@@ -129,6 +160,9 @@ CKelvaneApp::CKelvaneApp() : CWinApp(nullptr) {
 }
 
 CKelvaneApp::~CKelvaneApp() {
+    UnwatchEnds(this);
+    m_pEndSignals.reset();
+    m_pEndHooks.reset();
     // A splash still showing belongs to the main frame: without this it would outlive the frame
     // and stay registered as the one splash window.
     if (CSplashWnd* splash = CSplashWnd::GetInstance())
@@ -159,6 +193,7 @@ BOOL CKelvaneApp::InitInstance() {
     kv::RegisterAppDialogTemplates();
     kv::RegisterMenuResources();
     kv::InstallSimulatorFromEnvironment();
+    WatchEnds();
 
     // 4, 5. The document, the main frame and the view (which runs the start-up sequence).
     if (!OpenNewDocument())
@@ -255,6 +290,55 @@ void CKelvaneApp::OnHelpContents() {
         HelpOpener()(path);
     else
         OpenWithDesktop(path);
+}
+
+void CKelvaneApp::WatchEnds() {
+    if (m_pEndHooks)
+        return;
+    m_pEndHooks = std::make_unique<QObject>();
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        QObject::connect(gui, &QGuiApplication::commitDataRequest, m_pEndHooks.get(),
+                         [this](QSessionManager&) { OnCommitData(); });
+        QObject::connect(gui, &QCoreApplication::aboutToQuit, m_pEndHooks.get(), [this] { OnQuit(); });
+    }
+    m_pEndSignals = std::make_unique<CEndSignals>([this](int signal) { OnEndSignal(signal); });
+    WatchProcessExit(this);
+}
+
+int CKelvaneApp::Run() {
+    // Ended during start-up (a signal while the device search asked its question): the loop
+    // would only wait for an end that has already come.
+    if (m_bEnding)
+        return ExitInstance();
+    m_bRunning = true;
+    return CWinApp::Run();
+}
+
+void CKelvaneApp::OnEndSignal(int) {
+    if (m_bEnding)
+        return;
+    m_bEnding = true;
+    if (m_pFrame && m_bRunning)
+        m_pFrame->SaveSettings(CMainFrame::SettingsSave::EndingQuietly);
+    // Leaves every event loop, a dialog's or a menu's as well as the main one, and makes any loop
+    // opened after this return at once: no window is destroyed under a loop still running.
+    QCoreApplication::exit(0);
+}
+
+void CKelvaneApp::OnCommitData() {
+    if (m_pFrame && m_bRunning)
+        m_pFrame->SaveSettings(CMainFrame::SettingsSave::Commit);
+}
+
+void CKelvaneApp::OnQuit() {
+    if (m_pFrame && m_bRunning)
+        m_pFrame->SaveSettings(CMainFrame::SettingsSave::EndingQuietly);
+}
+
+void CKelvaneApp::OnProcessExit() {
+    m_bEnding = true;
+    if (m_pFrame && m_bRunning)
+        m_pFrame->SaveSettings(CMainFrame::SettingsSave::EndingQuietly);
 }
 
 void CKelvaneApp::OnAppExit() {

@@ -11,9 +11,11 @@
 #include "framework/Dialog.h"
 #include "framework/WinApp.h"
 
+class CEndSignals;
 class CKelvaneDoc;
 class CMainFrame;
 class CKelvaneView;
+class QObject;
 
 // What the command line asks for. File arguments are ignored: the program has no document files.
 struct CKelvaneCommandLine {
@@ -39,6 +41,8 @@ public:
     ~CKelvaneApp() override;
 
     BOOL InitInstance() override;
+    // The event loop; not entered at all when an end was asked for during start-up.
+    int Run() override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
     void OnAppAbout();
@@ -67,11 +71,32 @@ public:
     using UrlOpener = std::function<bool(const CString& path)>;
     static void SetHelpOpener(UrlOpener opener);
 
+    // Ends of the program other than the window's close. Once the program runs (its event loop
+    // has started), each saves the settings through the close's own save
+    // (CMainFrame::SaveSettings), once per end; during start-up nothing has been changed yet
+    // and the saved settings stay as they were read:
+    // - SIGTERM, SIGHUP, SIGINT (read from the event loop): the settings are saved, then every
+    //   event loop is left, open dialogs included, and the program returns from its main;
+    // - the session manager's request to commit data: the settings are saved, the program goes on;
+    // - the event loop ending for any other reason (Qt's quit);
+    // - exit() called on the GUI thread while the program runs: Qt's X11 layer ends the program
+    //   this way when the display goes away, without returning from its event loop.
+    void OnEndSignal(int signal);
+    void OnCommitData();
+    void OnQuit();
+    void OnProcessExit();
+
 private:
     // The single-document template: a new document, the main frame and its view.
     BOOL OpenNewDocument();
+    // Installs the roads out above; undone by the destructor.
+    void WatchEnds();
 
     std::unique_ptr<CKelvaneDoc> m_pDoc;
     std::unique_ptr<CMainFrame> m_pFrame;
     bool m_bSplash = true;
+    bool m_bRunning = false; // the event loop has started
+    bool m_bEnding = false;
+    std::unique_ptr<CEndSignals> m_pEndSignals;
+    std::unique_ptr<QObject> m_pEndHooks; // context of the connections to the Qt application
 };

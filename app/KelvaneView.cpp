@@ -132,9 +132,11 @@ void CKelvaneView::OnInitialUpdate() {
 int CKelvaneView::LoadDefaultSetup() {
     if (!m_pDoc)
         return 0;
-    const std::string path = kv::ProgramFolder() + "/Default.set";
+    const CMainFrame* frame = GetMainFrame();
+    const std::string path =
+        frame ? frame->GetDefaultSetupPath().str() : kv::SettingsFolder() + "/Default.set";
     // Saves killed mid-way (a crash, a power cut) may have left temporaries beside it.
-    kv::RemoveStaleSaveTemporaries(kv::ProgramFolder());
+    kv::RemoveStaleSaveTemporaries(path.substr(0, path.rfind('/')));
     return m_pDoc->LoadSetupFile(path.c_str()) ? 1 : 0;
 }
 

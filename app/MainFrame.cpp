@@ -9,6 +9,7 @@
 #include "resources/menus/MenuResources.h"
 #include "system/Paths.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -141,7 +142,7 @@ void CMainFrame::OnSize(UINT nType, int cx, int cy) {
 }
 
 CString CMainFrame::GetDefaultSetupPath() const {
-    const CString folder = m_strSetupFolder.IsEmpty() ? CString(kv::ProgramFolder()) : m_strSetupFolder;
+    const CString folder = m_strSetupFolder.IsEmpty() ? CString(kv::SettingsFolder()) : m_strSetupFolder;
     return folder + "/Default.set";
 }
 
@@ -149,11 +150,36 @@ CKelvaneDoc* CMainFrame::GetKelvaneDoc() const {
     return dynamic_cast<CKelvaneDoc*>(GetActiveDocument());
 }
 
+BOOL CMainFrame::SaveSettings(SettingsSave how) {
+    if (m_bSettingsEnded)
+        return TRUE;
+    if (how != SettingsSave::Commit)
+        m_bSettingsEnded = true;
+    CKelvaneDoc* doc = GetKelvaneDoc();
+    if (!doc)
+        return FALSE;
+    std::vector<std::uint8_t> settings = doc->BuildSetupFile();
+    if (m_bSettingsWritten && settings == m_savedSettings)
+        return TRUE;
+    const CString path = GetDefaultSetupPath();
+    // The user's own settings folder may not exist yet; it is private to the user.
+    kv::MakeFolders(path.str().substr(0, path.str().rfind('/')), 0700);
+    const bool quiet = how != SettingsSave::Ending;
+    CString error;
+    if (!doc->WriteSetupFile(path.GetString(), settings, quiet ? &error : nullptr)) {
+        if (quiet && !error.IsEmpty())
+            std::fprintf(stderr, "kelvane: %s\n", error.GetString());
+        return FALSE;
+    }
+    m_savedSettings = std::move(settings);
+    m_bSettingsWritten = true;
+    return TRUE;
+}
+
 void CMainFrame::OnClose() {
     // Every road out (close box, File > Exit, a close posted at start-up) saves the settings;
     // a failed save has shown its own message and the window still closes.
-    if (CKelvaneDoc* doc = GetKelvaneDoc())
-        doc->SaveSetupFile(GetDefaultSetupPath().GetString());
+    SaveSettings(SettingsSave::Ending);
     CFrameWnd::OnClose();
 }
 

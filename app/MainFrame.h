@@ -11,6 +11,7 @@
 #include "system/Clock.h"
 
 #include <cstdint>
+#include <vector>
 
 class CKelvaneDoc;
 
@@ -81,8 +82,23 @@ public:
     // "dd-mm-yyyy  hh:mm".
     static CString FormatClock(const kv::LocalTime& time);
 
+    // How SaveSettings is asked.
+    enum class SettingsSave {
+        Ending,        // a road out of the program: the window's close
+        EndingQuietly, // a road out where nobody may be there to answer a message box (a signal,
+                       // the end of the event loop, a lost display): a failure goes to stderr
+        Commit,        // the session manager asks for a save before the session may end; the
+                       // program may go on afterwards (a cancelled logout)
+    };
+    // Saves every setting to "Default.set" (GetDefaultSetupPath), making its folder when it is
+    // missing: the one save that every road out of the program takes. The first road of an end
+    // saves; the roads that follow it in the same end (the quit after a close, the exit after a
+    // signal) write nothing more, and a road that finds exactly the settings a commit already
+    // wrote writes nothing either. TRUE when the file holds the settings.
+    BOOL SaveSettings(SettingsSave how = SettingsSave::Ending);
+
     void SetCursorReadoutSource(const ICursorReadoutSource* source) { m_pReadouts = source; }
-    // The folder "Default.set" is written to: the program folder unless set (tests).
+    // The folder "Default.set" is read from and written to: kv::SettingsFolder() unless set (tests).
     void SetSetupFolder(const CString& folder) { m_strSetupFolder = folder; }
     CString GetDefaultSetupPath() const;
     CKelvaneDoc* GetKelvaneDoc() const;
@@ -93,5 +109,9 @@ private:
 
     const ICursorReadoutSource* m_pReadouts = nullptr;
     CString m_strSetupFolder;
+    bool m_bSettingsEnded = false;
+    // What this run last wrote to "Default.set", and whether it wrote anything.
+    std::vector<std::uint8_t> m_savedSettings;
+    bool m_bSettingsWritten = false;
     bool m_bMenuOffWindow = false;
 };

@@ -10,6 +10,7 @@
 #include "engine/FileErrors.h"
 #include "engine/Trace.h"
 #include "system/LittleEndian.h"
+#include "system/NumberText.h"
 
 namespace {
 
@@ -250,15 +251,10 @@ double CFftData::LinearHarmonicValue(int n) const {
 int CFftData::SaveFftToText(const char* path, CString* error) const {
     std::string text;
     text.reserve(64 + 48 * kFftMaxBins);
-    char line[128];
-    std::snprintf(line, sizeof line, "%s\t\t\t\t\t%s\n", "Freq(Hz)", m_nScale == 0 ? "dB" : "Volt(V)");
-    text += line;
+    text += kv::FormatText("%s\t\t\t\t\t%s\n", "Freq(Hz)", m_nScale == 0 ? "dB" : "Volt(V)");
     text += " \n";
     const int bins = std::clamp<int>(m_nBins, 0, kFftMaxBins);
-    for (int k = 0; k < bins; ++k) {
-        std::snprintf(line, sizeof line, "%lld\t\t\t\t\t%f\n", static_cast<long long>(m_frequency[k]),
-                      m_spectrum[k]);
-        text += line;
-    }
+    for (int k = 0; k < bins; ++k)
+        text += kv::FormatText("%lld\t\t\t\t\t%f\n", static_cast<long long>(m_frequency[k]), m_spectrum[k]);
     return kv::SaveWholeFile(path, text.data(), text.size(), error);
 }

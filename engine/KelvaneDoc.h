@@ -5,6 +5,7 @@
 // the windows, the view and the dialogs test.
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "engine/AverageBuffer.h"
 #include "engine/DemoSource.h"
@@ -148,6 +149,10 @@ public:
     // ==== Setup, reference and waveform files (bodies in SetupFile.cpp and WaveformFiles.cpp) ====
     // Every reader and writer returns 1 on success and 0 on failure; messages go to the view.
     int SaveSetupFile(const char* path);
+    // SaveSetupFile in two steps: the bytes it would write now (in demo mode only the header it
+    // refreshes), and their writing. With `error`, a failure is described there instead of shown.
+    std::vector<std::uint8_t> BuildSetupFile();
+    int WriteSetupFile(const char* path, const std::vector<std::uint8_t>& bytes, CString* error = nullptr);
     // A file the user chose (`tellProblems`) that cannot be used is named in a message saying what
     // is wrong with it; the start-up load of "Default.set" passes false and stays silent. A
     // refused file changes nothing.

@@ -119,6 +119,11 @@ void CFileList::RemoveAll() {
     m_paths.clear();
 }
 
+void CFileList::Append(const CFileList& other) {
+    m_names.insert(m_names.end(), other.m_names.begin(), other.m_names.end());
+    m_paths.insert(m_paths.end(), other.m_paths.begin(), other.m_paths.end());
+}
+
 void CFileList::Truncate(int count) {
     if (count < 0)
         count = 0;
@@ -214,10 +219,28 @@ CString CLanguageTable::GetLanguageFolder() const {
     return CString(kv::ProgramFolder() + "/language");
 }
 
+std::vector<CString> CLanguageTable::GetLanguageFolders() const {
+    if (!m_strFolder.IsEmpty())
+        return {m_strFolder};
+    std::vector<CString> folders{GetLanguageFolder()};
+    const std::string settings = kv::SettingsFolder();
+    if (settings != kv::ProgramFolder())
+        folders.emplace_back(settings + "/language");
+    return folders;
+}
+
 void CLanguageTable::ScanLanguageFiles() {
     m_files.RemoveAll();
-    m_files.ListFiles(GetLanguageFolder() + "/", "*.lug");
+    m_fileFolders.clear();
+    for (const CString& folder : GetLanguageFolders()) {
+        CFileList found;
+        found.SetMessageHandler(m_onMessage);
+        found.ListFiles(folder + "/", "*.lug");
+        m_files.Append(found);
+        m_fileFolders.resize(static_cast<std::size_t>(m_files.GetCount()), folder);
+    }
     m_files.Truncate(kMaxLanguageFiles);
+    m_fileFolders.resize(static_cast<std::size_t>(m_files.GetCount()));
     const std::size_t count = static_cast<std::size_t>(GetLanguageCount());
     m_names.assign(count, CString());
     m_nameKnown.assign(count, false);
@@ -419,5 +442,6 @@ CString CLanguageTable::GetLanguageFilePath(int index) const {
     if (index < 0 || count == 0)
         return CString();
     // Files in sub-folders are loaded from where they were found.
-    return GetLanguageFolder() + "/" + m_files.GetRelativePath(std::min(index, count - 1));
+    const std::size_t file = static_cast<std::size_t>(std::min(index, count - 1));
+    return m_fileFolders.at(file) + "/" + m_files.GetRelativePath(static_cast<int>(file));
 }

@@ -96,6 +96,8 @@ public:
     void RemoveAll();
     // Keeps the first `count` names.
     void Truncate(int count);
+    // Adds the names of another listing after these, in its order.
+    void Append(const CFileList& other);
 
     // Receives the "too many sub-folders" message (shown to the user in a message box).
     void SetMessageHandler(std::function<void(const CString&)> handler) { m_onMessage = std::move(handler); }
@@ -114,7 +116,7 @@ public:
 
     CLanguageTable() = default;
 
-    // Lists the "*.lug" files of the language folder (see GetLanguageFolder).
+    // Lists the "*.lug" files of the language folders (see GetLanguageFolders).
     void ScanLanguageFiles();
     // Stores the index (anything outside -1 .. count - 1 becomes -1) and loads that language.
     void SelectLanguage(int index);
@@ -160,12 +162,16 @@ public:
 
     // The folder searched for language files: the program folder's "language" unless set.
     CString GetLanguageFolder() const;
+    // Every folder searched, in listing order: the one set, or else the program folder's
+    // "language" and, when the settings live in the user's own folder (kv::SettingsFolder), the
+    // "language" folder there. Each folder's files are sorted among themselves and follow the
+    // files of the folders before it, so files a user adds never move the program's languages
+    // (whose indexes setup files store).
+    std::vector<CString> GetLanguageFolders() const;
     void SetLanguageFolder(const CString& folder) { m_strFolder = folder; }
 
     // Receives messages meant for a message box.
-    void SetMessageHandler(std::function<void(const CString&)> handler) {
-        m_files.SetMessageHandler(std::move(handler));
-    }
+    void SetMessageHandler(std::function<void(const CString&)> handler) { m_onMessage = std::move(handler); }
 
     // Why the last load from a language file read nothing ("<path>: <reason>"); empty when it
     // worked or loaded the built-in table.
@@ -185,6 +191,9 @@ private:
     std::vector<CString> m_keys;
     std::vector<CString> m_texts;
     CFileList m_files;
+    // The folder each listed file was found in.
+    std::vector<CString> m_fileFolders;
+    std::function<void(const CString&)> m_onMessage;
     int m_nModel = 0;
     CString m_strFolder;
     CString m_strLoadError;

@@ -2,6 +2,7 @@
 
 #include "engine/Trace.h"
 #include "scale/VerticalScale.h"
+#include "system/NumberText.h"
 
 #include <cmath>
 #include <cstdio>
@@ -47,10 +48,9 @@ int TruncToInt(double v) {
 // Prints a scaled value with about three significant digits, chosen by where the "." falls in the
 // "%f" text of its magnitude.
 CString FormatNumber(double v, const char* unit) {
-    char buf[400];
-    std::snprintf(buf, sizeof buf, "%f", std::fabs(v));
-    const char* dot = std::strchr(buf, '.');
-    const long at = dot ? static_cast<long>(dot - buf) : -1;
+    const std::string text = kv::FormatText("%f", std::fabs(v));
+    const std::size_t dot = text.find('.');
+    const long at = dot == std::string::npos ? -1 : static_cast<long>(dot);
     CString s;
     if (at == 1)
         s.Format("%.2f%s", v, unit);

@@ -734,19 +734,16 @@ void ApplyFft(CFftData& fft, const FftFields& f) {
 int CKelvaneDoc::SaveSetupFile(const char* path) {
     if (!path)
         return 0;
+    return WriteSetupFile(path, BuildSetupFile());
+}
+
+std::vector<std::uint8_t> CKelvaneDoc::BuildSetupFile() {
     kv::LeWriter w;
     WriteHeader(w, m_nModel, m_nLanguage);
-
-    if (IsDemoMode()) {
-        // A demo session only refreshes the header of an existing file and keeps the
-        // instrument settings stored after it; there is nothing to refresh in a new file.
-        kv::FileError error;
-        if (kv::OverwriteFileStart(path, w.Data().data(), w.Data().size(), &error))
-            return 1;
-        if (!(error.kind == kv::FileError::Kind::System && error.systemError == ENOENT))
-            kv::ShowDocMessage(*this, "Cann't save file: " + kv::FileErrorText(path, error));
-        return 0;
-    }
+    // A demo session only refreshes the header of an existing file and keeps the instrument
+    // settings stored after it.
+    if (IsDemoMode())
+        return w.Data();
 
     WriteChannel(w, m_ch1);
     WriteChannel(w, m_ch2);
@@ -770,12 +767,30 @@ int CKelvaneDoc::SaveSetupFile(const char* path) {
     WritePassFail(w, m_passFail);
     WriteMeasure(w, m_measure);
     WriteFft(w, m_fft);
+    return w.Data();
+}
 
-    // The whole file goes to a temporary file first: a failed save keeps the previous one.
-    CString error;
-    if (kv::SaveWholeFile(path, w.Data().data(), w.Data().size(), &error))
-        return 1;
-    kv::ShowDocMessage(*this, error.GetString());
+int CKelvaneDoc::WriteSetupFile(const char* path, const std::vector<std::uint8_t>& bytes, CString* error) {
+    if (!path)
+        return 0;
+    CString message;
+    if (IsDemoMode()) {
+        // Only the header is refreshed; there is nothing to refresh in a new file.
+        kv::FileError why;
+        if (kv::OverwriteFileStart(path, bytes.data(), bytes.size(), &why))
+            return 1;
+        if (why.kind == kv::FileError::Kind::System && why.systemError == ENOENT)
+            return 0;
+        message = CString("Cann't save file: " + kv::FileErrorText(path, why));
+    } else {
+        // The whole file goes to a temporary file first: a failed save keeps the previous one.
+        if (kv::SaveWholeFile(path, bytes.data(), bytes.size(), &message))
+            return 1;
+    }
+    if (error)
+        *error = message;
+    else
+        kv::ShowDocMessage(*this, message.GetString());
     return 0;
 }
 

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -16,6 +15,7 @@
 #include "engine/KelvaneDoc.h"
 #include "engine/SettingsCodes.h"
 #include "system/LittleEndian.h"
+#include "system/NumberText.h"
 #include "system/Paths.h"
 #include "system/Profile.h"
 
@@ -30,6 +30,9 @@ const char kNotReference[] = "This is not a reference file!";
 const char kNotCsv[] = "This is not a CSV file!";
 const char kNotOldReference[] = "This is not a ref file!";
 
+using kv::AppendFixed;
+using kv::ParseDouble;
+using kv::ParseInteger;
 using kv::ShowDocMessage;
 
 void CannotSave(CKelvaneDoc& doc, const char* path, int err) {
@@ -79,40 +82,11 @@ std::string Quoted(std::string_view line) {
     return "\"" + kv::SanitizeUtf8(q) + "\"";
 }
 
-// Fixed-point text of a value, "%.<precision>f" in the C locale whatever the process locale.
-void AppendFixed(std::string& out, double value, int precision) {
-    char buf[400];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, precision);
-    if (res.ec == std::errc())
-        out.append(buf, res.ptr);
-    else
-        out += "0";
-}
-
 std::string_view SkipBlanks(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
         ++i;
     return s.substr(i);
-}
-
-// The number at the start of s (blanks and tabs skipped); false, with 0, when there is none.
-// With `rest`, the text after the number is left there.
-bool ParseDouble(std::string_view s, double& value, std::string_view* rest = nullptr) {
-    s = SkipBlanks(s);
-    if (!s.empty() && s[0] == '+')
-        s.remove_prefix(1);
-    value = 0.0;
-    const auto res = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (rest)
-        *rest = s.substr(static_cast<std::size_t>(res.ptr - s.data()));
-    if (res.ec == std::errc::result_out_of_range) {
-        // from_chars leaves the value alone: the sign decides which end it was.
-        value = (!s.empty() && s[0] == '-') ? -std::numeric_limits<double>::infinity()
-                                            : std::numeric_limits<double>::infinity();
-        return true;
-    }
-    return res.ec == std::errc();
 }
 
 // A field that is one number and nothing else besides blanks: "1.2.3" or "0.5V" is no voltage.
@@ -121,23 +95,7 @@ bool ParseNumberField(std::string_view field, double& value) {
     return ParseDouble(field, value, &rest) && SkipBlanks(rest).empty() && !std::isnan(value);
 }
 
-// A decimal integer at the start of the line (blanks and tabs skipped), saturated to 64 bits;
-// false, with 0, when there is none.
-bool ParseInteger(std::string_view s, long long& v) {
-    s = SkipBlanks(s);
-    if (!s.empty() && s[0] == '+')
-        s.remove_prefix(1);
-    v = 0;
-    const auto res = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (res.ec == std::errc::result_out_of_range) {
-        v = (!s.empty() && s[0] == '-') ? std::numeric_limits<long long>::min()
-                                        : std::numeric_limits<long long>::max();
-        return true;
-    }
-    return res.ec == std::errc();
-}
-
-// The same, 0 when there is no number.
+// The decimal integer at the start of the line, 0 when there is none.
 long long ParseInteger(std::string_view s) {
     long long v = 0;
     ParseInteger(s, v);

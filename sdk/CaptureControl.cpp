@@ -1,11 +1,13 @@
 // Finding the instrument and driving its capture cycle: start, arm, force, poll, logic byte.
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "Driver.h"
 #include "ModelConstants.h"
 #include "Tessel.h"
 #include "WireProtocol.h"
+#include "system/NumberText.h"
 
 using namespace kv::sdk;
 
@@ -13,10 +15,9 @@ TESSEL_API int dsoSearchDevice(uint16_t deviceIndex) {
     return Guarded(0, [&] {
         auto lock = LockDevice(deviceIndex);
         // The name takes the index as a decimal number, so any index may be asked for.
-        char name[32];
-        std::snprintf(name, sizeof name, "%s-%d", kDeviceNamePrefix, static_cast<int>(deviceIndex));
+        const std::string name = kv::FormatText("%s-%d", kDeviceNamePrefix, static_cast<int>(deviceIndex));
         DeviceHandle h = 0;
-        if (!dsoOpenDevice(&h, name))
+        if (!dsoOpenDevice(&h, name.c_str()))
             return 0;
         kv::usb::CloseDevice(h);
         return 1;

@@ -36,8 +36,7 @@ int dsoOpenDevice(DeviceHandle* handle, const char* name) {
     if (!handle || !name)
         return 0;
     RegisterEnvironmentDevicesOnce();
-    char path[64];
-    std::snprintf(path, sizeof path, "%s%s", kv::usb::kDevicePathPrefix, name);
+    const std::string path = std::string(kv::usb::kDevicePathPrefix) + name;
     const DeviceHandle h = kv::usb::OpenDevice(path);
     if (h == kv::usb::kInvalidHandle)
         return 0;

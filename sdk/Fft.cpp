@@ -17,13 +17,15 @@
 #include "Narrow.h"
 #include "Tessel.h"
 #include "scale/VerticalScale.h"
+#include "system/NumberText.h"
 
 namespace kv::sdk {
 
 // Number of index bits of a power of two: the position of its lowest set bit.
 unsigned NumberOfBitsNeeded(std::uint32_t powerOfTwo) {
     if (powerOfTwo < 2) {
-        std::fprintf(stderr, "Tessel FFT: %u is too small to need index bits\n", powerOfTwo);
+        std::fputs(kv::FormatText("Tessel FFT: %u is too small to need index bits\n", powerOfTwo).c_str(),
+                   stderr);
         return 0;
     }
     unsigned bits = 0;
@@ -263,8 +265,10 @@ TESSEL_API void dsoFFT(uint32_t numSamples, int inverse, const double* realIn, c
                        double* realOut, double* imagOut) {
     Guarded(0, [&] {
         if (numSamples < 2 || (numSamples & (numSamples - 1)) != 0) {
-            std::fprintf(stderr, "Tessel FFT: the sample count %u is not a power of two from 2 up\n",
-                         numSamples);
+            std::fputs(kv::FormatText("Tessel FFT: the sample count %u is not a power of two from 2 up\n",
+                                      numSamples)
+                           .c_str(),
+                       stderr);
             return 0;
         }
         const struct {
@@ -273,7 +277,7 @@ TESSEL_API void dsoFFT(uint32_t numSamples, int inverse, const double* realIn, c
         } required[] = {{realIn, "RealIn"}, {realOut, "RealOut"}, {imagOut, "ImagOut"}};
         for (const auto& r : required) {
             if (!r.p) {
-                std::fprintf(stderr, "Tessel FFT: %s is a null pointer\n", r.name);
+                std::fputs(kv::FormatText("Tessel FFT: %s is a null pointer\n", r.name).c_str(), stderr);
                 return 0;
             }
         }

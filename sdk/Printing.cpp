@@ -90,15 +90,8 @@ bool PlaceClipboardPicture(HBITMAP bitmap) {
 }
 
 std::string SystemProfilePath() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (xdg && *xdg) {
-        base = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home ? home : "") + "/.config";
-    }
-    return base + "/kelvane/win.ini";
+    const std::string folder = kv::UserConfigFolder();
+    return folder.empty() ? std::string() : folder + "/win.ini";
 }
 
 std::string ClipboardPicturePath() {

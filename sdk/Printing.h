@@ -7,8 +7,8 @@
 
 namespace kv::sdk {
 
-// The system profile that names the default printer: $XDG_CONFIG_HOME/kelvane/win.ini, or
-// $HOME/.config/kelvane/win.ini when XDG_CONFIG_HOME is unset or empty.
+// The system profile that names the default printer: win.ini in the user's configuration folder
+// (kv::UserConfigFolder: $XDG_CONFIG_HOME/kelvane, or ~/.config/kelvane); empty without one.
 std::string SystemProfilePath();
 
 // Where the clipboard stand-in writes its picture: $TMPDIR/kelvane-clipboard-<uid>/clipboard.png.

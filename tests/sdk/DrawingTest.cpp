@@ -5,9 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -265,6 +267,31 @@ TEST(SdkPrinting, PrintsAReportToThePdfPrinter) {
     std::string head(5, '\0');
     in.read(head.data(), 5);
     EXPECT_EQ(head, "%PDF-");
+}
+
+TEST(SdkPrinting, AClientUnderACommaLocaleGetsAWellFormedReportAndKeepsItsLocale) {
+    // A client that took a user's locale with a decimal comma, as setlocale(LC_ALL, "") does.
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr)
+        << "de_DE.UTF-8 is not installed; scripts/setup-deps.sh generates it";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    const std::string dir = Scratch("comma-locale");
+    ScopedEnv env("XDG_CONFIG_HOME", dir);
+    const std::string pdf = dir + "/report.pdf";
+    std::remove(pdf.c_str());
+    WriteProfile(dir, "[windows]\ndevice=Kelvane PDF,PDF," + pdf + "\n");
+    HDC printer = dsoOpenPrinter();
+    ASSERT_NE(printer, nullptr);
+    const uint16_t layout[7] = {2000, 1500, 200, 200, 400, 200, 0};
+    dsoPrintDrawGrid(printer, layout, 200, 300, 0, 50);
+    std::vector<uint16_t> trace(500, 256);
+    dsoDisplayData(printer, layout, 1, trace.data(), 2, 255, nullptr);
+    dsoClosePrinter(printer);
+    std::ifstream in(pdf, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // A4 in points, with decimal points: a comma there would not be a number to a PDF reader.
+    EXPECT_NE(bytes.find("/MediaBox [ 0 0 595.2 841.92 ]"), std::string::npos);
+    EXPECT_STREQ(std::localeconv()->decimal_point, ",") << "the client's locale is its own";
+    std::setlocale(LC_ALL, "C");
 }
 
 TEST(SdkPrinting, NoPrinterWithoutAFullDeviceEntry) {

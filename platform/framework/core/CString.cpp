@@ -1,5 +1,7 @@
 #include "framework/CString.h"
 
+#include "system/NumberText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -7,21 +9,8 @@
 #include <vector>
 
 void CString::FormatV(const char* fmt, va_list args) {
-    if (!fmt) {
-        m_s.clear();
-        return;
-    }
-    va_list copy;
-    va_copy(copy, args);
-    const int n = std::vsnprintf(nullptr, 0, fmt, copy);
-    va_end(copy);
-    if (n < 0) {
-        m_s.clear();
-        return;
-    }
-    std::vector<char> buf(static_cast<size_t>(n) + 1);
-    std::vsnprintf(buf.data(), buf.size(), fmt, args);
-    m_s.assign(buf.data(), static_cast<size_t>(n));
+    // Numbers read alike under every locale: "1.25V", never "1,25V".
+    m_s = kv::FormatTextV(fmt, args);
 }
 
 void CString::Format(const char* fmt, ...) {

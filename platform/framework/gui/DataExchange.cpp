@@ -3,6 +3,7 @@
 #include "WidgetAccess.h"
 #include "framework/DialogTemplate.h"
 #include "framework/WinApp.h"
+#include "system/NumberText.h"
 
 #include <QComboBox>
 #include <QListWidget>
@@ -13,6 +14,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 
 BOOL CWnd::UpdateData(BOOL bSaveAndValidate, BOOL bReportErrors) {
     if (!GetWidget())
@@ -77,9 +79,10 @@ bool ReadReal(CDataExchange* pDX, int nIDC, double& out) {
     CString text;
     if (!ReadText(pDX, nIDC, text))
         return false;
-    char* end = nullptr;
-    const double v = std::strtod(text.GetString(), &end);
-    if (text.IsEmpty() || !end || *end != '\0' || !std::isfinite(v)) {
+    // Read with "." as the decimal point whatever the user's locale, as every number is shown.
+    double v = 0.0;
+    std::string_view rest;
+    if (!kv::ParseDouble(text.GetString(), v, &rest) || !rest.empty() || !std::isfinite(v)) {
         pDX->Fail("Please enter a number.");
         return false;
     }

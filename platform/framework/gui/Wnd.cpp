@@ -17,6 +17,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QVariant>
@@ -170,10 +171,17 @@ bool Dispatch(QWidget* widget, QEvent* event) {
         wnd->OnContextMenu(wnd, CPoint(e->globalPos().x(), e->globalPos().y()));
         return true;
     }
-    case QEvent::Close:
+    case QEvent::Close: {
+        // The window's OnClose decides what a close does (hide, destroy, or nothing). A window
+        // it hid or destroyed counts as closed for Qt too: the application's quit, which first
+        // closes every shown window, goes on instead of stopping at a hidden panel.
+        QPointer<QWidget> guard(widget);
         event->ignore();
         wnd->OnClose();
+        if (!guard || !guard->isVisible())
+            event->accept();
         return true;
+    }
     case QEvent::Show:
         if (widget->isWindow()) {
             MINMAXINFO info;
