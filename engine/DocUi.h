@@ -18,6 +18,8 @@ enum class SidePanelCombo : int {
     Ch2Coupling,
     Ch1VoltDiv, // volts/div index 0..9
     Ch2VoltDiv,
+    Ch1Probe, // probe 0..3 (x1 .. x1000); the channel's volts/div labels follow it
+    Ch2Probe,
 };
 
 // Display options of the screen panel that the setup file stores.

@@ -869,5 +869,8 @@ int CKelvaneDoc::LoadSetupFile(const char* path, bool tellProblems) {
         m_settings.SetTimeBaseFormat(kFormatRoll);
 
     ApplySettingsToDevice();
+    // The level readouts stored in the file are taken again from its levels, positions and
+    // volts/div, so a value that was stale when the file was written does not come back.
+    Ui().RecomputeTriggerLevelReadout();
     return 1;
 }
