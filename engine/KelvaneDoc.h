@@ -154,7 +154,10 @@ public:
 
     // ==== Setup, reference and waveform files (bodies in SetupFile.cpp and WaveformFiles.cpp) ====
     // Every reader and writer returns 1 on success and 0 on failure; messages go to the view.
-    int SaveSetupFile(const char* path);
+    // In demo mode the close-time save of "Default.set" only refreshes the header of an existing
+    // file (model and language) and creates none; a file the user chose (`userChosen`) is not
+    // written at all in demo mode, and a message says so.
+    int SaveSetupFile(const char* path, bool userChosen = false);
     // A file the user chose (`tellProblems`) that cannot be used is named in a message saying what
     // is wrong with it; the start-up load of "Default.set" passes false and stays silent. A
     // refused file changes nothing.

@@ -731,9 +731,17 @@ void ApplyFft(CFftData& fft, const FftFields& f) {
 
 } // namespace
 
-int CKelvaneDoc::SaveSetupFile(const char* path) {
+int CKelvaneDoc::SaveSetupFile(const char* path, bool userChosen) {
     if (!path)
         return 0;
+    if (IsDemoMode() && userChosen) {
+        // A demo session keeps the instrument settings of every setup file as they are; a
+        // person who chose a file is told so rather than left believing it was written.
+        kv::ShowDocMessage(*this,
+                           "Cann't save file: " + std::string(path) +
+                               ": setups are not saved in demo mode (no instrument); nothing was written");
+        return 0;
+    }
     kv::LeWriter w;
     WriteHeader(w, m_nModel, m_nLanguage);
 
