@@ -4,9 +4,16 @@
 #include "app/KelvaneView.h"
 #include "app/MainFrame.h"
 #include "app/MenuEx.h"
+#include "engine/BitmapWriter.h"
 #include "engine/KelvaneDoc.h"
 #include "framework/WinApp.h"
 #include "resources/Resource.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageWriter>
+
+#include <string>
 
 // The view's run/stop command: stops a running acquisition, starts a stopped one.
 void CDocUiBridge::RunStopCommand() {
@@ -139,6 +146,32 @@ void CDocUiBridge::SetMenuImages() {
 void CDocUiBridge::RedrawFrame() {
     if (CMainFrame* frame = m_view.GetMainFrame())
         frame->DrawMenuBar();
+}
+
+bool CDocUiBridge::EncodeImage(const CScreenImage& image, const char* format,
+                               std::vector<std::uint8_t>& bytes) {
+    bytes.clear();
+    if (image.IsEmpty() || !format)
+        return false;
+    QImage picture(image.GetWidth(), image.GetHeight(), QImage::Format_RGB32);
+    for (int y = 0; y < image.GetHeight(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < image.GetWidth(); ++x) {
+            const COLORREF c = image.GetPixel(x, y);
+            line[x] = qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+        }
+    }
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    // A screen of thin lines and small text: a high JPEG quality keeps them readable.
+    if (std::string(format) == "jpeg")
+        writer.setQuality(95);
+    if (!writer.write(picture))
+        return false;
+    const QByteArray& data = buffer.data();
+    bytes.assign(data.begin(), data.end());
+    return !bytes.empty();
 }
 
 void CDocUiBridge::MessageBox(const char* text, const char* caption) {

@@ -39,6 +39,10 @@ public:
     void SetMenuImages() override;
     void RedrawFrame() override;
 
+    // PNG and JPEG through Qt's image writers.
+    bool EncodeImage(const CScreenImage& image, const char* format,
+                     std::vector<std::uint8_t>& bytes) override;
+
     void MessageBox(const char* text, const char* caption) override;
 
     ~CDocUiBridge() override;

@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
@@ -256,6 +257,10 @@ void CKelvaneApp::OnAppAbout() {
 }
 
 CString CKelvaneApp::HelpFilePath(const CString& programFolder, const CString& languageTitle) {
+    return HelpFileInFolder(programFolder + "/language", languageTitle);
+}
+
+CString CKelvaneApp::HelpFileInFolder(const CString& languageFolder, const CString& languageTitle) {
     CString name = languageTitle;
     const char* known[] = {"English", "French", "German"};
     bool ok = false;
@@ -263,7 +268,7 @@ CString CKelvaneApp::HelpFilePath(const CString& programFolder, const CString& l
         ok = ok || strcasecmp(name.GetString(), k) == 0;
     if (!ok)
         name = "English";
-    const CString folder = programFolder + "/language";
+    const CString folder = languageFolder;
     CString file;
     file.Format("OrvalaUSBHelp-%s.chm", name.GetString());
     // A help file whose name differs only in letter case is the same file to the user.
@@ -285,11 +290,22 @@ void CKelvaneApp::SetHelpOpener(UrlOpener opener) {
 void CKelvaneApp::OnHelpContents() {
     const int index = m_pDoc ? m_pDoc->GetLanguageIndex() : -1;
     const CString title = m_pDoc ? m_pDoc->m_language.GetLanguageFileTitle(index) : CString("English");
-    const CString path = HelpFilePath(CString(kv::ProgramFolder()), title);
-    if (HelpOpener())
-        HelpOpener()(path);
+    const CString folder =
+        m_pDoc ? m_pDoc->m_language.GetLanguageFolder() : CString(kv::ProgramFolder() + "/language");
+    const CString path = HelpFileInFolder(folder, title);
+    // Without these checks F1 would do nothing visible when the help is missing or nothing on
+    // the desktop can show it.
+    CString problem;
+    if (!QFileInfo(QString::fromUtf8(path.GetString())).isFile())
+        problem = "The help file is missing: " + path;
+    else if (!(HelpOpener() ? HelpOpener()(path) : OpenWithDesktop(path)))
+        problem = "No program on this desktop opens the help file " + path;
+    if (problem.IsEmpty())
+        return;
+    if (m_pDoc)
+        m_pDoc->Ui().MessageBox(problem.GetString(), nullptr);
     else
-        OpenWithDesktop(path);
+        kv::ShowMessageBox(m_pMainWnd, problem.GetString(), nullptr, MB_OK);
 }
 
 void CKelvaneApp::WatchEnds() {

@@ -58,6 +58,8 @@ public:
     // (compared without regard to case, the title's own case kept), any other title the English
     // one. An existing file in the language folder whose name differs only in case is preferred.
     static CString HelpFilePath(const CString& programFolder, const CString& languageTitle);
+    // The same within a given language folder (the document's language table names it).
+    static CString HelpFileInFolder(const CString& languageFolder, const CString& languageTitle);
 
     // Arguments every application object starts with, ahead of the command line's own (which
     // the framework's main appends); a program run has none. Headless runs pass "--nosplash".

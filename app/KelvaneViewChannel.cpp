@@ -5,7 +5,6 @@
 
 #include "app/SidePanelMirror.h"
 #include "display/Knob.h"
-#include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/SettingsCodes.h"
 
@@ -95,6 +94,8 @@ void CKelvaneView::OnChannelReset(int channel) {
     Screen().UpdateMarkerPositions();
     if (levelFollows)
         Screen().FollowTriggerLevel(channel);
+    // A level that stayed while its zero line moved now reads another voltage.
+    Screen().UpdateTriggerLevelVolts();
 }
 
 void CKelvaneView::OnMathOnOff() {
@@ -130,31 +131,11 @@ void CKelvaneView::OnTriggerSweep(std::int16_t sweep) {
 
 void CKelvaneView::OnTriggerSource(std::int16_t source) {
     CKelvaneDoc& doc = *m_pDoc;
-    const std::int16_t current = doc.m_trigger.GetSource();
-    if (current == source || source < 0 || source > 4)
+    if (source == doc.m_trigger.GetSource())
         return;
-    if (source == kSourceAlt && doc.m_settings.GetSamplingMode() == kSamplingEts) {
-        SidePanelMirror().SelectEntry(ISidePanelMirror::kTriggerSource, current);
-        return;
-    }
-    doc.m_trigger.SetDragValue(0.0f);
-    doc.m_usb.SetStateWord(kv::kStateAltFlag, source == kSourceAlt ? 1 : 0);
-    if (source == 0 || source == 1) {
-        // The level goes onto the channel's zero line.
-        doc.m_trigger.SetMarkerWord(source, kLevelInside);
-        if (source == 0)
-            doc.SetCh1TriggerLevel(doc.m_ch1.GetPosition());
-        else
-            doc.SetCh2TriggerLevel(doc.m_ch2.GetPosition());
-    } else if (source != kSourceAlt) {
-        doc.m_trigger.SetMarkerWord(CTrigger::kLevelExt, kLevelInside);
-        doc.SetExtTriggerLevel(128.0f);
-    }
-    doc.SetTriggerSource(source);
-    SidePanelMirror().SelectEntry(ISidePanelMirror::kTriggerSource, source);
-    Screen().UpdateMarkerPositions();
-    Screen().UpdateTriggerLevelVolts();
-    doc.ApplyChannelEnable();
+    const bool chosen = doc.ChooseTriggerSource(source);
+    SidePanelMirror().SelectEntry(ISidePanelMirror::kTriggerSource,
+                                  chosen ? source : doc.m_trigger.GetSource());
 }
 
 void CKelvaneView::OnTriggerSlope(std::int16_t slope) {
@@ -256,6 +237,7 @@ void CKelvaneView::OnFormatXY() {
     doc.SetCh1TriggerLevel(128.0f);
     doc.SetCh2TriggerLevel(128.0f);
     Screen().UpdateMarkerPositions();
+    Screen().UpdateTriggerLevelVolts();
     doc.SetHorizontalFormat(kFormatXY);
     SidePanelMirror().SelectEntry(ISidePanelMirror::kFormat, kFormatXY);
     RepaintKnob(CKnob::kKnobTime);

@@ -68,7 +68,7 @@ void CKelvaneView::OnFileLoadSetups() {
 void CKelvaneView::OnFileSaveSetups() {
     CString path;
     if (RunFileDialog(FALSE, ".set", "Setup File(*.set)|*.set||", "Save Setups As...", path))
-        m_pDoc->SaveSetupFile(path.GetString());
+        m_pDoc->SaveSetupFile(path.GetString(), true);
 }
 
 void CKelvaneView::OnFileSaveCsv() {
@@ -89,8 +89,9 @@ void CKelvaneView::OnFileSaveCsv() {
 
 void CKelvaneView::OnFileSaveImage() {
     CString path;
-    // Only a bitmap writer exists: a ".jpg" name would get bitmap bytes.
-    if (!RunFileDialog(FALSE, ".bmp", "BMP File(*.bmp)|*.bmp||", "Save Data As...", path))
+    // Each name gets the format it asks for (the writer goes by the extension).
+    if (!RunFileDialog(FALSE, ".bmp", "BMP File(*.bmp)|*.bmp|JPEG File(*.jpg)|*.jpg|PNG File(*.png)|*.png||",
+                       "Save Data As...", path))
         return;
     m_strImagePath = path;
     m_nImageTimer = static_cast<UINT>(SetTimer(IDT_IMAGE, kImageDelayMs));

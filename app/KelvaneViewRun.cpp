@@ -238,6 +238,7 @@ void CKelvaneView::FactorySetup() {
     m_pDoc->SetDefaultSettings();
     m_pDoc->ApplySettingsToDevice();
     Screen().ResetDisplaySettings();
+    Screen().UpdateTriggerLevelVolts();
     SidePanelMirror().LoadFromDocument();
     ReloadPanelsFromDocument();
     RecalcLayout();

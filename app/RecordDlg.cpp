@@ -495,6 +495,8 @@ void CRecordDlg::OnButtonPlay() {
                             trace.GetVoltsPerDivIndex());
     ui.SelectSidePanelCombo(channel == 0 ? SidePanelCombo::Ch1Coupling : SidePanelCombo::Ch2Coupling,
                             trace.GetCoupling());
+    ui.SelectSidePanelCombo(channel == 0 ? SidePanelCombo::Ch1Probe : SidePanelCombo::Ch2Probe,
+                            trace.GetProbe());
     CKnob::RepaintKnobs(channel == 0 ? CKnob::kKnobCh1 : CKnob::kKnobCh2);
     doc.SetHorizontalPosition(store.m_nHorizontalPosition);
     doc.SetTimeBaseIndex(store.m_nTimeBaseIndex);

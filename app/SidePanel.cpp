@@ -457,6 +457,14 @@ void CSidebarDlg::SelectCombo(SidePanelCombo combo, int entry) {
     case SidePanelCombo::Ch2VoltDiv:
         SelectEntry(IDC_CH2_VOLTDIV, entry);
         break;
+    case SidePanelCombo::Ch1Probe:
+    case SidePanelCombo::Ch2Probe: {
+        // The volts/div labels are scaled by the probe: they change with it.
+        const int channel = combo == SidePanelCombo::Ch1Probe ? 0 : 1;
+        SelectProbe(channel, entry);
+        FillVoltsPerDivList(channel);
+        break;
+    }
     }
 }
 
@@ -663,6 +671,7 @@ void CSidebarDlg::OnSelchangeFormat() {
                 screen->UpdateMarkerPositions();
                 screen->FollowTriggerLevel(0);
                 screen->FollowTriggerLevel(1);
+                screen->UpdateTriggerLevelVolts();
             }
             if (doc.m_math.IsOn())
                 doc.m_math.SetOn(0);
@@ -717,28 +726,11 @@ void CSidebarDlg::OnSelchangeTriggerSweep() {
 void CSidebarDlg::OnSelchangeTriggerSource() {
     if (!m_pDoc)
         return;
-    CKelvaneDoc& doc = *m_pDoc;
-    const std::int16_t stored = doc.m_trigger.GetSource();
     const int sel = m_cboSource.GetCurSel();
-    if (sel < 0 || sel == stored)
-        return;
-    if (sel == kSourceAlt && doc.m_settings.GetSamplingMode() == kSamplingEts) {
-        m_cboSource.SetCurSel(stored);
-        return;
-    }
-    doc.SetTriggerSource(static_cast<std::int16_t>(sel));
-    if (sel == kSourceExt || sel == kSourceExt10) {
-        doc.SetExtTriggerLevel(128.0f);
-        doc.m_trigger.SetMarkerWord(CTrigger::kLevelExt, 0);
-        doc.m_usb.SetStateWord(kv::kStateAltFlag, 0);
-        if (CScopeScreen* screen = ActiveScreen()) {
-            screen->UpdateMarkerPositions();
-            screen->UpdateTriggerLevelVolts();
-        }
-    } else {
-        doc.m_usb.SetStateWord(kv::kStateAltFlag, sel == kSourceAlt ? 1 : 0);
-    }
-    doc.ApplyChannelEnable();
+    // The same choice as the menu's, through the same road; a refused one (ALT under ETS)
+    // puts the list back on the stored source.
+    if (sel < 0 || !m_pDoc->ChooseTriggerSource(static_cast<std::int16_t>(sel)))
+        m_cboSource.SetCurSel(m_pDoc->m_trigger.GetSource());
 }
 
 void CSidebarDlg::OnSelchangeTriggerSlope() {

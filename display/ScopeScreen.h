@@ -152,8 +152,8 @@ public:
     void UpdateMarkerPositions();
     // Moves the trigger source's level pointer with a moved zero of channel 0 (CH1) or 1 (CH2).
     void FollowTriggerLevel(int channel);
-    // The level in volts of the current source, on the screen's vertical scale (the external
-    // input keeps its own 32 codes per volt).
+    // The levels in volts of CH1, CH2 and the external input, recomputed from the document, on
+    // the screen's vertical scale (the external input keeps its own 32 codes per volt).
     void UpdateTriggerLevelVolts();
     // The level offset of the current source: level pointer y minus the channel's zero y.
     void UpdateTriggerLevelOffset();

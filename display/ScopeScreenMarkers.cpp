@@ -377,28 +377,14 @@ void CScopeScreen::UpdateTriggerLevelVolts() {
     // The external input has no volts/div and no trace: its level word reads 32 codes a volt
     // about word 128.
     const double extVolts = (128.0 - trigger.GetLevel(CTrigger::kLevelExt)) * 0.03125;
-    switch (trigger.GetSource()) {
-    case kSourceCh1:
-        channelVolts(doc.m_ch1, CTrigger::kLevelCh1);
-        break;
-    case kSourceCh2:
-        channelVolts(doc.m_ch2, CTrigger::kLevelCh2);
-        break;
-    case kSourceAlt:
-        if (m_bDragCh1Level || m_bDragCh1Zero || m_bDragTrigPos)
-            channelVolts(doc.m_ch1, CTrigger::kLevelCh1);
-        else
-            channelVolts(doc.m_ch2, CTrigger::kLevelCh2);
-        break;
-    case kSourceExt:
-        trigger.SetLevelVolts(CTrigger::kLevelExt, static_cast<float>(extVolts));
-        break;
-    case kSourceExt10:
-        trigger.SetLevelVolts(CTrigger::kLevelExt, static_cast<float>(extVolts * 10.0));
-        break;
-    default:
-        break;
-    }
+    // Every source's value follows the document, not only the current source's: ALT shows both
+    // channel levels in turn, and a source chosen later shows its value at once. A value left
+    // from before a volts/div, probe or position change would read a level that is not there.
+    channelVolts(doc.m_ch1, CTrigger::kLevelCh1);
+    channelVolts(doc.m_ch2, CTrigger::kLevelCh2);
+    trigger.SetLevelVolts(
+        CTrigger::kLevelExt,
+        static_cast<float>(trigger.GetSource() == kSourceExt10 ? extVolts * 10.0 : extVolts));
 }
 
 void CScopeScreen::UpdateTriggerLevelOffset() {
@@ -857,6 +843,7 @@ void CScopeScreen::DragMarker(CPoint point) {
                 doc.SetCh1Position(511.0f);
             }
             FollowTriggerLevel(0);
+            UpdateTriggerLevelVolts();
         } else if (plotUsable) {
             m_nTrigPosState = kPosInside;
             if (x < L) {
@@ -882,10 +869,12 @@ void CScopeScreen::DragMarker(CPoint point) {
             SetCh1ZeroMarker(2.0f, yAt);
             doc.SetCh1Position(vAt);
             FollowTriggerLevel(0);
+            UpdateTriggerLevelVolts();
         } else if (m_bDragCh2Zero && doc.m_ch2.IsOn()) {
             SetCh2ZeroMarker(2.0f, yAt);
             doc.SetCh2Position(vAt);
             FollowTriggerLevel(1);
+            UpdateTriggerLevelVolts();
         } else if (m_bDragMath && doc.m_math.IsOn()) {
             SetMathMarker(2.0f, yAt);
             doc.m_math.SetPosition(vAt);

@@ -1,6 +1,7 @@
 #include "engine/BitmapWriter.h"
 
 #include <algorithm>
+#include <cctype>
 #include <unordered_map>
 
 #include "system/LittleEndian.h"
@@ -191,4 +192,21 @@ bool WriteWindowBitmap(const CScreenImage& image, const std::string& path) {
     if (bytes.empty())
         return false;
     return kv::WriteWholeFileAtomic(path, bytes.data(), bytes.size());
+}
+
+ImageFileType ImageFileTypeOfPath(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    const std::size_t slash = path.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return ImageFileType::Unknown;
+    std::string ext = path.substr(dot);
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == ".bmp")
+        return ImageFileType::Bitmap;
+    if (ext == ".png")
+        return ImageFileType::Png;
+    if (ext == ".jpg" || ext == ".jpeg")
+        return ImageFileType::Jpeg;
+    return ImageFileType::Unknown;
 }

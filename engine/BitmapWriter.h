@@ -49,3 +49,8 @@ std::vector<std::uint8_t> EncodeWindowBitmap(const CScreenImage& image);
 // Writes the file through a temporary file, so a failed write keeps an older file of that name.
 // False for an empty image (nothing is written) or when the file cannot be written.
 bool WriteWindowBitmap(const CScreenImage& image, const std::string& path);
+
+// The kind of image file a name asks for, by its extension without regard to case: ".bmp",
+// ".png", ".jpg" or ".jpeg"; anything else is Unknown.
+enum class ImageFileType { Bitmap, Png, Jpeg, Unknown };
+ImageFileType ImageFileTypeOfPath(const std::string& path);

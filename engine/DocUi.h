@@ -4,8 +4,10 @@
 // stand-in (CViewlessDocUi): window calls are skipped and the document's own setters run
 // alone, so no caller ever tests for a missing view.
 #include <cstdint>
+#include <vector>
 
 class CLanguageTable;
+class CScreenImage;
 
 // Lists of the side control panel that the engine moves (selection set directly, no
 // change notification).
@@ -18,6 +20,8 @@ enum class SidePanelCombo : int {
     Ch2Coupling,
     Ch1VoltDiv, // volts/div index 0..9
     Ch2VoltDiv,
+    Ch1Probe, // probe 0..3 (x1 .. x1000); the channel's volts/div labels follow it
+    Ch2Probe,
 };
 
 // Display options of the screen panel that the setup file stores.
@@ -78,6 +82,14 @@ public:
     virtual void ApplyTexts() = 0;
     virtual void SetMenuImages() = 0;
     virtual void RedrawFrame() = 0;
+
+    // --- Image codecs --------------------------------------------------------------------------
+    // The bytes of a screen image as a file of `format` ("png" or "jpeg"); false when this user
+    // interface has no such encoder. Bitmap files are written by the engine itself.
+    virtual bool EncodeImage(const CScreenImage& /*image*/, const char* /*format*/,
+                             std::vector<std::uint8_t>& /*bytes*/) {
+        return false;
+    }
 
     // --- Messages ----------------------------------------------------------------------------
     // A message box with an OK button; an empty caption means the default one.

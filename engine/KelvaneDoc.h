@@ -107,7 +107,14 @@ public:
     void IncrementTimeBase();                          // one step slower, stops at the last step
     void SetTriggerMode(std::int16_t mode);            // 0 Edge, 1 Pulse
     void SetTriggerSource(std::int16_t source);        // 0 CH1, 1 CH2, 2 ALT, 3 EXT, 4 EXT/10
-    void SetTriggerSlope(std::int16_t slope);          // 0 rising, 1 falling
+    // A trigger source chosen by the user, the same from the menu and the side panel: the drag
+    // value cleared, the ALT flag set for ALT only, CH1 or CH2 with its level on its zero line,
+    // EXT and EXT/10 with the external level at 128, ALT with both levels kept; then the source
+    // setter, the pointers and level readout recomputed and the channel mode applied. False,
+    // with nothing changed, for the current source, a code outside 0..4, or ALT under ETS; the
+    // caller then puts its list back on the stored source.
+    bool ChooseTriggerSource(std::int16_t source);
+    void SetTriggerSlope(std::int16_t slope); // 0 rising, 1 falling
     void SetPulseCondition(std::int16_t condition);
     void SetHorizontalFormat(std::int16_t format); // 0 Y-T, 1 Roll, 2 X-Y; no device call
     // One pass of the ETS calibration: moves the ETS calibration value towards a counter
@@ -148,7 +155,10 @@ public:
 
     // ==== Setup, reference and waveform files (bodies in SetupFile.cpp and WaveformFiles.cpp) ====
     // Every reader and writer returns 1 on success and 0 on failure; messages go to the view.
-    int SaveSetupFile(const char* path);
+    // In demo mode the close-time save of "Default.set" only refreshes the header of an existing
+    // file (model and language) and creates none; a file the user chose (`userChosen`) is not
+    // written at all in demo mode, and a message says so.
+    int SaveSetupFile(const char* path, bool userChosen = false);
     // SaveSetupFile in two steps: the bytes it would write now (in demo mode only the header it
     // refreshes), and their writing. With `error`, a failure is described there instead of shown.
     std::vector<std::uint8_t> BuildSetupFile();

@@ -254,8 +254,9 @@ int CKelvaneDoc::FinishAutoSetup() {
         dv::RecomputeLevelReadout(*this);
         ApplyChannelEnable();
     }
-    // 5. Markers; the progress window goes.
+    // 5. Markers and level readouts; the progress window goes.
     dv::RecomputeMarkers(*this);
+    dv::RecomputeLevelReadout(*this);
     Ui().CloseAutoSetupProgress();
     return 1;
 }

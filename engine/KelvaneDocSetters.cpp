@@ -5,6 +5,7 @@
 #include "engine/KelvaneDoc.h"
 #include "engine/SettingsCodes.h"
 
+#include "engine/DeviceStateBlock.h"
 #include "engine/DocDeviceCalls.h"
 
 #include <algorithm>
@@ -143,6 +144,32 @@ void CKelvaneDoc::SetTriggerSource(std::int16_t source) {
         SendOffset(*this);
     }
     RestartCapture();
+}
+
+bool CKelvaneDoc::ChooseTriggerSource(std::int16_t source) {
+    if (source == m_trigger.GetSource() || source < kSourceCh1 || source > kSourceExt10)
+        return false;
+    if (source == kSourceAlt && m_settings.GetSamplingMode() == kSamplingEts)
+        return false;
+    m_trigger.SetDragValue(0.0f);
+    m_usb.SetStateWord(kv::kStateAltFlag, source == kSourceAlt ? 1 : 0);
+    if (source == kSourceCh1 || source == kSourceCh2) {
+        // The level goes onto the channel's zero line.
+        m_trigger.SetMarkerWord(source, kLevelInside);
+        if (source == kSourceCh1)
+            SetCh1TriggerLevel(m_ch1.GetPosition());
+        else
+            SetCh2TriggerLevel(m_ch2.GetPosition());
+    } else if (source != kSourceAlt) {
+        m_trigger.SetMarkerWord(CTrigger::kLevelExt, kLevelInside);
+        SetExtTriggerLevel(128.0f);
+    }
+    SetTriggerSource(source);
+    // Pointers and level readout follow at once, whichever road the choice came by.
+    Ui().RecomputeMarkers();
+    Ui().RecomputeTriggerLevelReadout();
+    ApplyChannelEnable();
+    return true;
 }
 
 void CKelvaneDoc::SetTriggerSlope(std::int16_t slope) {

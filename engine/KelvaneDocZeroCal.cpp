@@ -267,6 +267,8 @@ int CKelvaneDoc::StopCalibration() {
     dv::SetVoltsPerDiv(*this, 0, kFinalVoltDiv);
     dv::SetVoltsPerDiv(*this, 1, kFinalVoltDiv);
     dv::RecomputeMarkers(*this);
+    // The readouts were last taken while the zero lines sat at the screen's edges.
+    dv::RecomputeLevelReadout(*this);
     // 5. Idle, normal window.
     m_nCalibrationState = kIdle;
     Ui().MaximizeMainWindow(false);

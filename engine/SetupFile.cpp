@@ -731,9 +731,17 @@ void ApplyFft(CFftData& fft, const FftFields& f) {
 
 } // namespace
 
-int CKelvaneDoc::SaveSetupFile(const char* path) {
+int CKelvaneDoc::SaveSetupFile(const char* path, bool userChosen) {
     if (!path)
         return 0;
+    if (IsDemoMode() && userChosen) {
+        // A demo session keeps the instrument settings of every setup file as they are; a
+        // person who chose a file is told so rather than left believing it was written.
+        kv::ShowDocMessage(*this,
+                           "Cann't save file: " + std::string(path) +
+                               ": setups are not saved in demo mode (no instrument); nothing was written");
+        return 0;
+    }
     return WriteSetupFile(path, BuildSetupFile());
 }
 
@@ -884,5 +892,8 @@ int CKelvaneDoc::LoadSetupFile(const char* path, bool tellProblems) {
         m_settings.SetTimeBaseFormat(kFormatRoll);
 
     ApplySettingsToDevice();
+    // The level readouts stored in the file are taken again from its levels, positions and
+    // volts/div, so a value that was stale when the file was written does not come back.
+    Ui().RecomputeTriggerLevelReadout();
     return 1;
 }

@@ -520,9 +520,26 @@ int CKelvaneDoc::SaveImageFile(const char* path, const CScreenImage* image) {
         CannotSave(*this, path, 0);
         return 0;
     }
-    errno = 0;
-    if (WriteWindowBitmap(*image, path))
-        return 1;
-    CannotSave(*this, path, errno);
-    return 0;
+    // The name decides the format: a ".jpg" file holding bitmap bytes is no JPEG file.
+    const ImageFileType type = ImageFileTypeOfPath(path);
+    if (type == ImageFileType::Bitmap) {
+        errno = 0;
+        if (WriteWindowBitmap(*image, path))
+            return 1;
+        CannotSave(*this, path, errno);
+        return 0;
+    }
+    if (type == ImageFileType::Unknown) {
+        ShowDocMessage(*this, "Cann't save file: " + std::string(path) +
+                                  ": a screen image is saved as .bmp, .png or .jpg; nothing was written");
+        return 0;
+    }
+    const char* format = type == ImageFileType::Png ? "png" : "jpeg";
+    std::vector<std::uint8_t> bytes;
+    if (!Ui().EncodeImage(*image, format, bytes) || bytes.empty()) {
+        ShowDocMessage(*this, "Cann't save file: " + std::string(path) + ": no " + format +
+                                  " encoder is available; nothing was written");
+        return 0;
+    }
+    return SaveOrTell(*this, path, bytes.data(), bytes.size());
 }

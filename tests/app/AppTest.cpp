@@ -68,14 +68,25 @@ TEST(App, HelpFileFollowsTheLanguageWithItsOwnCase) {
 
 TEST(App, HelpContentsOpensTheEnglishHelpForTheBuiltInTable) {
     auto app = StartDemoApp();
+    const fs::path dir = TempDir("kelvane-help-open");
+    std::ofstream(dir / "OrvalaUSBHelp-English.chm") << "help";
+    app->GetDocument()->m_language.SetLanguageFolder(CString(dir.string()));
     CString opened;
     CKelvaneApp::SetHelpOpener([&](const CString& path) {
         opened = path;
         return true;
     });
+    int boxes = 0;
+    AfxSetMessageBoxHook([&](const CString&, const CString&, UINT) {
+        ++boxes;
+        return IDOK;
+    });
     app->GetMainFrame()->ExecuteCommand(ID_HELP_CONTENTS);
     CKelvaneApp::SetHelpOpener(nullptr);
-    EXPECT_STREQ(opened, CString(kv::ProgramFolder()) + "/language/OrvalaUSBHelp-English.chm");
+    AfxSetMessageBoxHook(nullptr);
+    EXPECT_STREQ(opened, CString(dir.string()) + "/OrvalaUSBHelp-English.chm");
+    EXPECT_EQ(boxes, 0);
+    fs::remove_all(dir);
 }
 
 TEST(App, ExitTakesTheCloseRoadAndSavesTheSettings) {

@@ -208,12 +208,12 @@ TEST_F(CommandsTest, RefOnWithNothingLoadedAndTheDialogCancelled) {
     EXPECT_FALSE(doc->m_ref.IsOn());
 }
 
-// Only a bitmap writer exists, so only the bitmap filter is offered.
-TEST_F(CommandsTest, SaveImageOffersBitmapOnlyAndArmsTheCaptureTimer) {
+// Each offered format is one the writer writes.
+TEST_F(CommandsTest, SaveImageOffersItsFormatsAndArmsTheCaptureTimer) {
     const std::string path = TempPath("screen.bmp");
     AnswerFileDialog(path);
     Run(ID_FILE_SAVE_IMAGE);
-    EXPECT_EQ(lastFilter, "BMP File(*.bmp)|*.bmp||");
+    EXPECT_EQ(lastFilter, "BMP File(*.bmp)|*.bmp|JPEG File(*.jpg)|*.jpg|PNG File(*.png)|*.png||");
     EXPECT_EQ(lastDefExt.substr(lastDefExt.size() - 3), "bmp");
     EXPECT_EQ(std::string(view->m_strImagePath.GetString()), path);
     EXPECT_NE(view->m_nImageTimer, 0u);

@@ -91,9 +91,6 @@ TEST_F(SetupThroughViewTest, EveryFieldComesBackThroughTheProgram) {
     d.m_trigger.SetLevel(0, 17.5f);
     d.m_trigger.SetLevel(1, 400.0f);
     d.m_trigger.SetLevel(2, 44.0f);
-    d.m_trigger.SetLevelVolts(0, 1.25f);
-    d.m_trigger.SetLevelVolts(1, -2.5f);
-    d.m_trigger.SetLevelVolts(2, 0.75f);
     d.m_trigger.SetHfReject(1);
     d.m_trigger.SetMarkerWord(0, 2);
     d.m_trigger.SetMarkerWord(1, 1);
@@ -101,6 +98,10 @@ TEST_F(SetupThroughViewTest, EveryFieldComesBackThroughTheProgram) {
     d.m_trigger.SetDragValue(-12.0f);
     d.m_trigger.SetPulseWidth(123456);
     d.m_trigger.SetPulseCondition(5);
+    // The level readouts as the program shows them for these levels, zero lines and scales.
+    screen.UpdateTriggerLevelVolts();
+    const float levelVolts[3] = {d.m_trigger.GetLevelVolts(0), d.m_trigger.GetLevelVolts(1),
+                                 d.m_trigger.GetLevelVolts(2)};
     d.m_settings.SetTimeBaseIndex(20);
     d.m_settings.SetTimeBaseFormat(0);
     d.m_settings.SetHorizontalPosition(321);
@@ -226,9 +227,8 @@ TEST_F(SetupThroughViewTest, EveryFieldComesBackThroughTheProgram) {
     EXPECT_EQ(d.m_trigger.GetLevel(0), 17.5f);
     EXPECT_EQ(d.m_trigger.GetLevel(1), 400.0f);
     EXPECT_EQ(d.m_trigger.GetLevel(2), 44.0f);
-    EXPECT_EQ(d.m_trigger.GetLevelVolts(0), 1.25f);
-    EXPECT_EQ(d.m_trigger.GetLevelVolts(1), -2.5f);
-    EXPECT_EQ(d.m_trigger.GetLevelVolts(2), 0.75f);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(d.m_trigger.GetLevelVolts(i), levelVolts[i]) << i;
     EXPECT_EQ(d.m_trigger.IsHfReject(), 1);
     EXPECT_EQ(d.m_trigger.GetMarkerWord(0), 2);
     EXPECT_EQ(d.m_trigger.GetMarkerWord(1), 1);

@@ -670,6 +670,19 @@ TEST_F(SetupFileTest, DemoModeTouchesOnlyTheHeaderOfAnExistingFile) {
     const Bytes before = Saved(other);
     ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
     EXPECT_EQ(Saved(other), before);
+
+    // A file the user chose is not written in demo mode, new or not, and the user is told.
+    other.m_nLanguage = 0;
+    otherUi.calls.clear();
+    EXPECT_EQ(other.SaveSetupFile(dir.File("chosen.set").c_str(), true), 0);
+    EXPECT_FALSE(fs::exists(dir.File("chosen.set")));
+    EXPECT_EQ(other.SaveSetupFile(p.c_str(), true), 0);
+    EXPECT_EQ(ReadBytes(p), full);
+    ASSERT_EQ(otherUi.calls.size(), 2u);
+    EXPECT_NE(otherUi.calls[0].find(dir.File("chosen.set") + ": setups are not saved in demo mode"),
+              std::string::npos)
+        << otherUi.calls[0];
+    EXPECT_NE(otherUi.calls[1].find(p + ": setups are not saved in demo mode"), std::string::npos);
 }
 
 TEST_F(SetupFileTest, AFailedSaveKeepsThePreviousFile) {

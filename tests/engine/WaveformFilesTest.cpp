@@ -501,6 +501,49 @@ TEST_F(WaveformFilesTest, ImageWithoutABitmapWritesNothing) {
     EXPECT_EQ(ReadBytes(p).size(), 14u + 40u + 8u * 2u * 4u);
 }
 
+// A user interface with an image encoder of its own: it marks the bytes with the format asked.
+class EncodingUi : public FakeDocUi {
+public:
+    bool EncodeImage(const CScreenImage& image, const char* format,
+                     std::vector<std::uint8_t>& bytes) override {
+        const std::string text = std::string(format) + " " + std::to_string(image.GetWidth());
+        bytes.assign(text.begin(), text.end());
+        return true;
+    }
+};
+
+TEST_F(WaveformFilesTest, ImageFormatFollowsTheNameAndNeedsAnEncoder) {
+    const CScreenImage image(8, 2, 32);
+    // Bitmap bytes only under a bitmap name, whatever its letter case.
+    const std::string bmp = dir.File("screen.BMP");
+    ASSERT_EQ(doc.SaveImageFile(bmp.c_str(), &image), 1);
+    EXPECT_EQ(ReadText(bmp).substr(0, 2), "BM");
+    // Without an encoder, PNG and JPEG names get nothing and a message.
+    const std::string png = dir.File("screen.png");
+    EXPECT_EQ(doc.SaveImageFile(png.c_str(), &image), 0);
+    EXPECT_FALSE(fs::exists(png));
+    ASSERT_EQ(Messages(ui).size(), 1u);
+    EXPECT_EQ(Messages(ui)[0].rfind("Cann't save file: " + png, 0), 0u);
+    // With one, each name gets its own format.
+    EncodingUi encoding;
+    doc.SetUi(&encoding);
+    ASSERT_EQ(doc.SaveImageFile(png.c_str(), &image), 1);
+    EXPECT_EQ(ReadText(png), "png 8");
+    for (const char* name : {"screen.jpg", "screen.JPEG"}) {
+        const std::string jpg = dir.File(name);
+        ASSERT_EQ(doc.SaveImageFile(jpg.c_str(), &image), 1) << name;
+        EXPECT_EQ(ReadText(jpg), "jpeg 8") << name;
+    }
+    // A name of another kind, or with no extension at all, is refused with a message.
+    for (const char* name : {"screen.gif", "screen", "shots.png/screen"}) {
+        const std::string other = dir.File(name);
+        EXPECT_EQ(doc.SaveImageFile(other.c_str(), &image), 0) << name;
+        EXPECT_FALSE(fs::exists(other)) << name;
+    }
+    EXPECT_EQ(Messages(encoding).size(), 3u);
+    doc.SetUi(&ui);
+}
+
 TEST_F(WaveformFilesTest, FailedWritesReportAndKeepTheOldFile) {
     const std::string p = dir.File("keep.rfc");
     WriteText(p, "old");
