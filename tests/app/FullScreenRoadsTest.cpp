@@ -89,6 +89,8 @@ TEST_F(FullScreenRoads, ViewMenuThereWindowModeOrAltEnterBackThreeTimes) {
                     if (a->text() == "Window Mode")
                         QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier,
                                           menu->actionGeometry(a).center());
+                if (menu->isVisible()) // no such item: the failure shows below, the test goes on
+                    menu->close();
             });
             QWidget* panel = view->ScreenPanel().GetWidget();
             QTest::mouseClick(window->windowHandle(), Qt::RightButton, Qt::NoModifier,
@@ -193,9 +195,22 @@ TEST_F(FullScreenRoads, AltAloneOpensTheMenuBarAndAltWithAKeyNever) {
         Key(Qt::Key_Down);
         EXPECT_EQ(OpenMenu(), nullptr) << key;
     }
-    // Alt alone again, in the restored window, still opens the bar.
     AltChord(Qt::Key_Return);
     ASSERT_FALSE(view->IsFrameFullScreen());
+
+    // A bar that keeps the focus after its keyboard mode (as Qt leaves it when nothing had the
+    // keyboard before the mode began) has no say over the keys: Space stops, Enter starts.
+    Bar()->setFocus(Qt::MenuBarFocusReason);
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), Bar());
+    ASSERT_EQ(Bar()->activeAction(), nullptr);
+    Key(Qt::Key_Space);
+    EXPECT_EQ(doc->m_bRunning, 0);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(doc->m_bRunning, 1);
+    EXPECT_EQ(OpenMenu(), nullptr);
+
+    // Alt alone again still opens the bar.
     AltTap();
     ASSERT_NE(Bar()->activeAction(), nullptr);
     AltTap(); // a second Alt leaves the bar
