@@ -264,7 +264,9 @@ TEST_F(KeyboardFocus, ColourSwatchesTakeTheKeyboardShowItAndOpenTheColourDialog)
     EXPECT_EQ(marked.pixelColor(1, 1), trace);
 
     // Space opens the colour dialog; the chosen colour goes to CH1 and to the swatch.
-    kvtest::OnNextModal pick([](QWidget* modal) {
+    QWidget* owner = nullptr;
+    kvtest::OnNextModal pick([&owner](QWidget* modal) {
+        owner = modal->parentWidget();
         auto* colours = qobject_cast<QColorDialog*>(modal);
         if (!colours)
             return (void)modal->close();
@@ -283,6 +285,8 @@ TEST_F(KeyboardFocus, ColourSwatchesTakeTheKeyboardShowItAndOpenTheColourDialog)
         else
             modal->close();
     });
+    // The colour dialog belonged to the panel, whose window the keyboard goes back to.
+    EXPECT_EQ(owner, panel);
     Activate(panel);
     ASSERT_EQ(QApplication::focusWidget(), swatch);
     QTest::keyClick(panel->windowHandle(), Qt::Key_Return);

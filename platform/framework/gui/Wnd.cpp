@@ -639,7 +639,12 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
     // can reach it, even when the window is larger than the area.
     if (QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen()) {
         const QRect work = screen->availableGeometry();
-        const QSize frame = w->frameGeometry().size();
+        QSize frame = w->frameGeometry().size();
+        // Before its first showing the window system has not framed the window yet: reckon with
+        // a title bar and borders.
+        if (frame == w->size())
+            frame += QSize(2 * GetSystemMetrics(SM_CXSIZEFRAME),
+                           GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYSIZEFRAME));
         topLeft.setX(std::max(work.left(), std::min(topLeft.x(), work.right() + 1 - frame.width())));
         topLeft.setY(std::max(work.top(), std::min(topLeft.y(), work.bottom() + 1 - frame.height())));
     }
