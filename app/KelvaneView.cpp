@@ -259,6 +259,7 @@ void CKelvaneView::OnFullScreenToggle() {
     if (!frame)
         return;
     if (!frame->m_bFullScreen) {
+        m_hWndFocusSaved = CWnd::GetFocus();
         m_bSidebarSaved = m_bSidebarVisible;
         m_nTopBarHeight = 0;
         m_nBottomBarHeight = 0;
@@ -290,6 +291,20 @@ void CKelvaneView::OnFullScreenToggle() {
     // Leaving lays out at once; entering is laid out by the size change of the maximised frame,
     // and once more here for a frame that was maximised already.
     RecalcLayout();
+    if (!frame->m_bFullScreen)
+        RestoreFocusAfterFullScreen();
+}
+
+void CKelvaneView::RestoreFocusAfterFullScreen() {
+    // The keyboard goes back where it was (a side-panel control, say); a window that is gone,
+    // hidden or disabled by now leaves it with the view.
+    HWND saved = m_hWndFocusSaved;
+    m_hWndFocusSaved = nullptr;
+    if (IsWindow(saved) && saved->GetTopLevelParent() == GetTopLevelParent() && saved->IsWindowVisible() &&
+        saved->IsWindowEnabled())
+        saved->SetFocus();
+    else
+        SetFocus();
 }
 
 void CKelvaneView::OnViewSidebar() {

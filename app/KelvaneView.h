@@ -58,6 +58,7 @@ public:
     // --- Commands -------------------------------------------------------------------------
     void OnFullScreenToggle();
     void OnViewFullScreen() { OnFullScreenToggle(); }
+    void RestoreFocusAfterFullScreen();
     void OnViewSidebar();
     void OnFileSaveWaveform();
     // Writes the waveform export chosen by the path's last four characters.
@@ -94,6 +95,8 @@ public:
     UINT m_nImageTimer = 0;
     CString m_strImagePath;
     std::int32_t m_bSidebarSaved = 0;
+    // The window that had the keyboard when full screen began; it gets it back afterwards.
+    HWND m_hWndFocusSaved = nullptr;
     std::int32_t m_bFirstTick = 1;
     UINT m_nPumpTimer = 0;
     std::int32_t m_bSidebarVisible = 0;

@@ -9,6 +9,7 @@
 #include "resources/menus/MenuResources.h"
 #include "system/Paths.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -86,8 +87,30 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
         const UINT style = SBPS_NOBORDERS | (kIndicators[i] == ID_INDICATOR_STRETCH ? SBPS_STRETCH : 0);
         m_wndStatusBar.SetPaneInfo(i, kIndicators[i], style, kPaneWidths[i]);
     }
+    FitToWorkArea();
     CenterWindow();
     return 0;
+}
+
+void CMainFrame::FitToWorkArea() {
+    // On a small screen (or a large scale factor) the first size would put the title bar and
+    // the menu above the screen's top: the window then takes what the work area leaves beside
+    // its frame, never less than its minimum size.
+    RECT work;
+    if (!SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0))
+        return;
+    const int frameWidth = 2 * GetSystemMetrics(SM_CXSIZEFRAME);
+    const int frameHeight = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYSIZEFRAME);
+    RECT rc;
+    GetWindowRect(&rc);
+    const int width = rc.right - rc.left;
+    const int height = rc.bottom - rc.top;
+    const int fitWidth =
+        std::max(kMinTrackWidth, std::min(width, static_cast<int>(work.right - work.left) - frameWidth));
+    const int fitHeight =
+        std::max(kMinTrackHeight, std::min(height, static_cast<int>(work.bottom - work.top) - frameHeight));
+    if (fitWidth != width || fitHeight != height)
+        MoveWindow(rc.left, rc.top, fitWidth, fitHeight, FALSE);
 }
 
 BOOL CMainFrame::CreateImageLists() {
@@ -221,18 +244,22 @@ void CMainFrame::SetFullScreen(BOOL bFullScreen) {
         // A second call would save the maximised placement over the one to return to.
         if (m_bMenuOffWindow)
             return;
+        // The placement is taken before anything changes, so that leaving gives back exactly
+        // the window the person had, whichever road led here.
+        GetWindowPlacement(&m_wpPrev);
         m_wndStatusBar.ShowWindow(SW_HIDE);
         m_wndToolBar.ShowWindow(SW_HIDE);
         ModifyStyle(WS_CAPTION, 0);
         SetMenu(nullptr);
         m_bMenuOffWindow = true;
-        GetWindowPlacement(&m_wpPrev);
         ShowWindow(SW_MAXIMIZE);
     } else {
         if (!m_bMenuOffWindow)
             return;
-        SetWindowPlacement(&m_wpPrev);
+        // The caption first: the window then leaves the whole screen straight for its old
+        // placement with its frame, instead of being re-framed where it stands.
         ModifyStyle(0, WS_CAPTION);
+        SetWindowPlacement(&m_wpPrev);
         m_wndStatusBar.ShowWindow(SW_SHOW);
         m_wndToolBar.ShowWindow(SW_SHOW);
         if (IsMenu(m_menu.m_hMenu))

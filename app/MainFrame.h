@@ -105,6 +105,8 @@ public:
 
 private:
     BOOL CreateImageLists();
+    // Shrinks the window, frame included, into the screen's work area where it does not fit.
+    void FitToWorkArea();
     void SetPane(UINT nID, const char* text);
 
     const ICursorReadoutSource* m_pReadouts = nullptr;

@@ -17,6 +17,15 @@ void CColorButton::DrawItem(DRAWITEMSTRUCT* lpDrawItemStruct) {
         return;
     CBrush brush(m_crColor);
     ::FillRect(lpDrawItemStruct->hDC, &lpDrawItemStruct->rcItem, brush);
+    // Without a mark a keyboard user cannot tell which swatch Space or Enter would open.
+    if (lpDrawItemStruct->itemState & ODS_FOCUS) {
+        CDC dc;
+        dc.Attach(lpDrawItemStruct->hDC);
+        CRect inner(lpDrawItemStruct->rcItem);
+        inner.DeflateRect(kFocusInset, kFocusInset);
+        dc.DrawFocusRect(&inner);
+        dc.Detach();
+    }
 }
 
 void CColorButton::OnPaint() {
@@ -28,6 +37,8 @@ void CColorButton::OnPaint() {
     dis.CtlID = static_cast<UINT>(GetDlgCtrlID());
     dis.itemAction = ODA_DRAWENTIRE;
     dis.hDC = dc.GetSafeHdc();
+    if (GetFocus() == this)
+        dis.itemState |= ODS_FOCUS;
     GetClientRect(&dis.rcItem);
     DrawItem(&dis);
 }

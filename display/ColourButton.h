@@ -1,7 +1,7 @@
 #pragma once
-// An owner-drawn push button that shows one trace colour as a filled swatch; a click opens the
-// colour dialog and a chosen colour goes to the trace (0 CH1, 1 CH2, 2 MATH, 3 REF) of the
-// main window's active document.
+// An owner-drawn push button that shows one trace colour as a filled swatch; a click (or Space
+// or Enter while it has the focus) opens the colour dialog and a chosen colour goes to the
+// trace (0 CH1, 1 CH2, 2 MATH, 3 REF) of the main window's active document.
 #include <cstdint>
 
 #include "framework/Controls.h"
@@ -21,7 +21,11 @@ public:
     void SetColor(COLORREF color);
     COLORREF GetColor() const { return m_crColor; }
 
-    // Fills the item rectangle with the colour; no focus or pressed look.
+    // Distance of the focus mark from the button's edge.
+    static constexpr int kFocusInset = 3;
+
+    // Fills the item rectangle with the colour; with the keyboard focus, a focus frame inside
+    // it. No pressed look.
     virtual void DrawItem(DRAWITEMSTRUCT* lpDrawItemStruct);
 
     // Window handlers: the paint hands a whole-item record to DrawItem; releasing the left

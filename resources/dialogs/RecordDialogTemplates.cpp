@@ -77,13 +77,13 @@ DialogTemplate WaveformColor() {
     t.size = SIZE{300, 220};
     t.controls = {
         Control(IDC_CH1_COLOR_LABEL, ControlKind::Static, "CH1 Waveform Color", 16, 18, 170, 22),
-        Control(IDC_CH1_COLOR, ControlKind::Custom, "", 200, 14, 80, 26),
+        Control(IDC_CH1_COLOR, ControlKind::Custom, "", 200, 14, 80, 26, kTab),
         Control(IDC_CH2_COLOR_LABEL, ControlKind::Static, "CH2 Waveform Color", 16, 56, 170, 22),
-        Control(IDC_CH2_COLOR, ControlKind::Custom, "", 200, 52, 80, 26),
+        Control(IDC_CH2_COLOR, ControlKind::Custom, "", 200, 52, 80, 26, kTab),
         Control(IDC_MATH_COLOR_LABEL, ControlKind::Static, "Math Waveform Color", 16, 94, 170, 22),
-        Control(IDC_MATH_COLOR, ControlKind::Custom, "", 200, 90, 80, 26),
+        Control(IDC_MATH_COLOR, ControlKind::Custom, "", 200, 90, 80, 26, kTab),
         Control(IDC_REF_COLOR_LABEL, ControlKind::Static, "REF Waveform Color", 16, 132, 170, 22),
-        Control(IDC_REF_COLOR, ControlKind::Custom, "", 200, 128, 80, 26),
+        Control(IDC_REF_COLOR, ControlKind::Custom, "", 200, 128, 80, 26, kTab),
         Control(IDOK, ControlKind::Button, "OK", 104, 176, 92, 28, kTab | BS_DEFPUSHBUTTON),
     };
     return t;

@@ -17,6 +17,8 @@
 #include <QMenuBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -143,6 +145,54 @@ protected:
         if (!target)
             target = window;
         QTest::keyClick(target->windowHandle(), static_cast<Qt::Key>(key), modifiers);
+        QApplication::processEvents();
+    }
+    // Alt alone, and a key typed with Alt held (Alt down, the key down and up, Alt up), as the
+    // window system delivers them: each event carries the modifiers held before it, and Qt
+    // adds or takes away the modifier of a modifier key itself.
+    void AltTap() {
+        QTest::keyClick(KeyWindow(), Qt::Key_Alt);
+        QApplication::processEvents();
+    }
+    void AltChord(Qt::Key key) {
+        QTest::keyClick(KeyWindow(), key, Qt::AltModifier);
+        QApplication::processEvents();
+    }
+    QWindow* KeyWindow() const {
+        QWidget* popup = QApplication::activePopupWidget();
+        return popup ? popup->windowHandle() : window->windowHandle();
+    }
+    // The menu bar is in keyboard mode or a menu is open.
+    bool MenuActive() const { return OpenMenu() || Bar()->activeAction(); }
+    // A left click on the toolbar button of command `id`.
+    void ClickToolbarButton(UINT id) {
+        CToolBar& toolbar = app->GetMainFrame()->m_wndToolBar;
+        auto* bar = qobject_cast<QToolBar*>(toolbar.GetWidget());
+        const int index = toolbar.CommandToIndex(id);
+        ASSERT_TRUE(bar && index >= 0);
+        QWidget* button = bar->widgetForAction(bar->actions().at(index));
+        ASSERT_TRUE(button && button->isVisible());
+        QTest::mouseClick(button, Qt::LeftButton);
+        QApplication::processEvents();
+    }
+    // Opens the bar's menu `title` with a click and clicks its item `item`.
+    void ClickMenuItem(const QString& title, const QString& item) {
+        QAction* top = nullptr;
+        for (QAction* a : Bar()->actions())
+            if (a->text().remove('&') == title)
+                top = a;
+        ASSERT_NE(top, nullptr) << title.toStdString();
+        QTest::mouseClick(Bar(), Qt::LeftButton, Qt::NoModifier, Bar()->actionGeometry(top).center());
+        QApplication::processEvents();
+        QMenu* menu = OpenMenu();
+        ASSERT_NE(menu, nullptr);
+        QAction* target = nullptr;
+        for (QAction* a : menu->actions())
+            if (a->text().remove('&') == item)
+                target = a;
+        ASSERT_NE(target, nullptr) << item.toStdString();
+        QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(target).center());
+        QApplication::processEvents(); // the command runs once the menu has closed
         QApplication::processEvents();
     }
     // Steps with Down through the open menu until the item `text` is highlighted.

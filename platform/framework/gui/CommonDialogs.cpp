@@ -2,6 +2,7 @@
 
 #include "framework/WinApp.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QStringList>
@@ -10,10 +11,16 @@ namespace {
 CFileDialog::Hook g_fileHook;
 CColorDialog::Hook g_colorHook;
 
-// The common dialogs are windows of their own over the top-level window of their parent.
+// The common dialogs are windows of their own over the top-level window of their parent. Without
+// a parent they belong to the window the person is working in (a panel of the main window, say),
+// so that the keyboard goes back there when they close.
 QWidget* ParentWidget(CWnd* parent) {
-    CWnd* p = parent && parent->GetWidget() ? parent : AfxGetMainWnd();
-    return p && p->GetWidget() ? p->GetWidget()->window() : nullptr;
+    if (parent && parent->GetWidget())
+        return parent->GetWidget()->window();
+    if (QWidget* active = QApplication::activeWindow(); active && CWnd::FromWidget(active))
+        return active;
+    CWnd* main = AfxGetMainWnd();
+    return main && main->GetWidget() ? main->GetWidget()->window() : nullptr;
 }
 } // namespace
 

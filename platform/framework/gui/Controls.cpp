@@ -34,6 +34,23 @@ void CButton::SetCheck(int nCheck) {
     kv::SetWidgetCheck(GetWidget(), nCheck);
 }
 
+UINT CButton::OnGetDlgCode() {
+    return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+}
+
+void CButton::OnKeyDown(UINT nChar, UINT, UINT nFlags) {
+    if (nChar == VK_SPACE && !(nFlags & 0x4000u))
+        m_bSpaceDown = true;
+}
+
+void CButton::OnKeyUp(UINT nChar, UINT, UINT nFlags) {
+    // Only a Space pressed on this button clicks it, once however long it is held.
+    if (nChar != VK_SPACE || !m_bSpaceDown || (nFlags & 0x4000u))
+        return;
+    m_bSpaceDown = false;
+    SendMessage(BM_CLICK);
+}
+
 void CEdit::SetLimitText(UINT nMax) {
     if (auto* e = As<QLineEdit>(this))
         e->setMaxLength(nMax == 0 || nMax > 32767 ? 32767 : static_cast<int>(nMax));

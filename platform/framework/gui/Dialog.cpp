@@ -12,14 +12,17 @@
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
 #include <QSlider>
 #include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QToolButton>
 
 #include <map>
@@ -64,6 +67,69 @@ void Notify(QWidget* control, UINT code) {
     owner->OnNotify(hdr.idFrom, reinterpret_cast<LPARAM>(&hdr), &result);
 }
 
+// The push buttons of a template mark the keyboard focus with the style's focus frame inside the
+// button, as the other controls show theirs. The style's own look of a focused button is the
+// look of the default button, so on the default button the focus would not show at all.
+class PushButtonStyle : public QProxyStyle {
+public:
+    static PushButtonStyle* Instance() {
+        static PushButtonStyle* style = new PushButtonStyle; // lives as long as the application
+        return style;
+    }
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        if (element != CE_PushButtonLabel || !(option->state & State_HasFocus) ||
+            !(option->state & State_KeyboardFocusChange))
+            return;
+        QStyleOptionFocusRect focus;
+        focus.QStyleOption::operator=(*option);
+        focus.rect = option->rect.adjusted(1, 1, -1, -1);
+        focus.backgroundColor = option->palette.color(QPalette::Button);
+        proxy()->drawPrimitive(PE_FrameFocusRect, &focus, painter, widget);
+    }
+
+private:
+    PushButtonStyle() = default;
+};
+
+// The arrows walk a group of automatic radio buttons, in template order and round from the last
+// to the first; the choice goes with the keyboard when the button left had it, as a click
+// would make it. The group is one Tab stop.
+class RadioArrows : public QObject {
+public:
+    RadioArrows(QButtonGroup* group, QObject* parent) : QObject(parent), m_group(group) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || !m_group)
+            return false;
+        auto* e = static_cast<QKeyEvent*>(event);
+        const int key = e->key();
+        if ((e->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier ||
+            (key != Qt::Key_Up && key != Qt::Key_Down && key != Qt::Key_Left && key != Qt::Key_Right))
+            return false;
+        auto* from = qobject_cast<QAbstractButton*>(watched);
+        const QList<QAbstractButton*> buttons = m_group->buttons();
+        const int at = static_cast<int>(buttons.indexOf(from));
+        if (!from || at < 0)
+            return false;
+        const int n = static_cast<int>(buttons.size());
+        const int step = (key == Qt::Key_Down || key == Qt::Key_Right) ? 1 : n - 1;
+        for (int i = (at + step) % n; i != at; i = (i + step) % n) {
+            QAbstractButton* to = buttons.at(i);
+            if (!to->isEnabled() || !to->isVisibleTo(to->window()))
+                continue;
+            to->setFocus(Qt::TabFocusReason);
+            if (from->isChecked())
+                to->click();
+            break;
+        }
+        return true;
+    }
+
+private:
+    QPointer<QButtonGroup> m_group;
+};
+
 QWidget* MakeControl(const DialogControlTemplate& c, QWidget* parent, QButtonGroup*& radioGroup) {
     const QString text = QString::fromUtf8(c.text.GetString());
     QWidget* w = nullptr;
@@ -79,6 +145,7 @@ QWidget* MakeControl(const DialogControlTemplate& c, QWidget* parent, QButtonGro
     }
     case ControlKind::Button: {
         auto* b = new QPushButton(text, parent);
+        b->setStyle(PushButtonStyle::Instance());
         b->setAutoDefault(false);
         b->setDefault((c.style & BS_DEFPUSHBUTTON) != 0);
         QObject::connect(b, &QPushButton::clicked, b, [b] { kv::NotifyCommand(b, BN_CLICKED); });
@@ -98,8 +165,10 @@ QWidget* MakeControl(const DialogControlTemplate& c, QWidget* parent, QButtonGro
             if (!radioGroup) {
                 radioGroup = new QButtonGroup(parent);
                 radioGroup->setExclusive(false);
+                new RadioArrows(radioGroup, radioGroup);
             }
             radioGroup->addButton(b);
+            b->installEventFilter(radioGroup->findChild<RadioArrows*>());
             QButtonGroup* group = radioGroup;
             // An automatic radio button checks itself and clears the others of its group.
             QObject::connect(b, &QRadioButton::clicked, b, [b, group] {
@@ -145,6 +214,20 @@ QWidget* MakeControl(const DialogControlTemplate& c, QWidget* parent, QButtonGro
         auto* s = new QSlider((c.style & TBS_VERT) ? Qt::Vertical : Qt::Horizontal, parent);
         s->setRange(0, 100);
         QObject::connect(s, &QSlider::sliderReleased, s, [s] { Notify(s, NM_RELEASEDCAPTURE); });
+        // A step by key or wheel is over at once, as a drag is when the mouse lets go; the owner
+        // hears of it once the slider stands at its new position.
+        QObject::connect(s, &QSlider::actionTriggered, s, [s](int action) {
+            if (action == QAbstractSlider::SliderMove || s->isSliderDown())
+                return;
+            QPointer<QSlider> guard(s);
+            QMetaObject::invokeMethod(
+                s,
+                [guard] {
+                    if (guard)
+                        Notify(guard, NM_RELEASEDCAPTURE);
+                },
+                Qt::QueuedConnection);
+        });
         w = s;
         break;
     }
@@ -160,6 +243,9 @@ QWidget* MakeControl(const DialogControlTemplate& c, QWidget* parent, QButtonGro
     case ControlKind::Custom: {
         auto* custom = new BridgedWidget<QWidget>(parent);
         custom->setMouseTracking(true);
+        // A drawn control with a tab stop takes the keyboard by Tab and by click.
+        if (c.style & WS_TABSTOP)
+            custom->setFocusPolicy(Qt::StrongFocus);
         w = custom;
         break;
     }
@@ -502,9 +588,19 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
         return FALSE;
     // A focused push button takes Enter; otherwise the default push button; a dialog without one
     // gets IDOK. A disabled default button swallows the key.
-    auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+    QWidget* focus = QApplication::focusWidget();
+    auto* focused = qobject_cast<QPushButton*>(focus);
     if (focused && self->isAncestorOf(focused) && focused->isEnabled()) {
         focused->click();
+        return TRUE;
+    }
+    // A push button drawn by the program (a colour swatch) is clicked the same way.
+    CWnd* own =
+        focus && !qobject_cast<QAbstractButton*>(focus) && self->isAncestorOf(focus) && focus->isEnabled()
+            ? CWnd::FromWidget(focus)
+            : nullptr;
+    if (own && (own->OnGetDlgCode() & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+        own->SendMessage(BM_CLICK);
         return TRUE;
     }
     for (QPushButton* button : self->findChildren<QPushButton*>()) {

@@ -1,6 +1,7 @@
 #include "framework/FrameWnd.h"
 
 #include "Bridge.h"
+#include "ControlKeys.h"
 #include "framework/Accelerator.h"
 #include "framework/ControlBar.h"
 #include "framework/Menu.h"
@@ -71,6 +72,11 @@ BOOL CFrameWnd::CreateView(std::unique_ptr<CView> pView, CDocument* pDoc) {
     if (!pView->Create(nullptr, "", WS_CHILD | WS_VISIBLE, rc, this, AFX_IDW_PANE_FIRST))
         return FALSE;
     win->setCentralWidget(pView->GetWidget());
+    // The view holds the keyboard whenever no control of it does: a click on it (or on one of
+    // its display windows) takes the focus back from a control, and it has the focus when the
+    // frame first becomes active, so the accelerators act from the start.
+    pView->GetWidget()->setFocusPolicy(Qt::ClickFocus);
+    pView->GetWidget()->setFocus(Qt::OtherFocusReason);
     m_pActiveView = pView.get();
     m_pOwnedView = std::move(pView);
     return TRUE;
@@ -125,6 +131,10 @@ BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg) {
     // The accelerators belong to this frame and its children; a key typed into another top-level
     // window (a dialog owned by this frame included) is that window's own.
     if (!pMsg->hwnd || pMsg->hwnd->GetTopLevelParent() != this)
+        return FALSE;
+    // A key the focused control uses is the control's (Space on a check box, the arrows in a
+    // list); every other key reaches the accelerators.
+    if (kv::ControlUsesKey(kv::KeyTarget(*pMsg), static_cast<UINT>(pMsg->wParam), pMsg->lParam))
         return FALSE;
     return TranslateAccelerator(this, m_hAccelTable, pMsg) ? TRUE : FALSE;
 }

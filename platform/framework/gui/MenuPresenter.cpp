@@ -296,7 +296,10 @@ bool MenuHasKeyboard() {
         return false;
     if (qobject_cast<QMenu*>(QApplication::activePopupWidget()))
         return true;
-    return qobject_cast<QMenuBar*>(QApplication::focusWidget()) != nullptr;
+    // The bar is in keyboard mode while it has the focus and a menu highlighted; a bar that
+    // merely kept the focus after its menu closed has no say over the keys.
+    auto* bar = qobject_cast<QMenuBar*>(QApplication::focusWidget());
+    return bar && bar->activeAction();
 }
 
 namespace kv {

@@ -20,11 +20,14 @@ char* g_argv[] = {g_arg0, nullptr};
 
 // True when the widget takes the key for itself, asked the way Qt asks before a shortcut runs:
 // an edit control claims every editing key (text, Space, Backspace, arrows, Ctrl+A, Ctrl+X, ...).
+// The question goes to the widget alone, not through the application's event delivery: a second
+// key event delivered in the middle of this one would make Qt forget that Tab moved the focus
+// (no focus mark would be drawn), and the menu bar would take it for another press of Alt.
 bool WidgetWantsKey(QWidget* widget, const QKeyEvent* e) {
     QKeyEvent probe(QEvent::ShortcutOverride, e->key(), e->modifiers(), e->nativeScanCode(),
                     e->nativeVirtualKey(), e->nativeModifiers(), e->text(), e->isAutoRepeat(), e->count());
     probe.setAccepted(false);
-    QCoreApplication::sendEvent(widget, &probe);
+    static_cast<QObject*>(widget)->event(&probe);
     return probe.isAccepted();
 }
 

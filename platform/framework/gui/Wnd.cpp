@@ -8,6 +8,7 @@
 #include "framework/DC.h"
 #include "framework/FrameWnd.h"
 #include "framework/Menu.h"
+#include "framework/View.h"
 #include "framework/WinApp.h"
 
 #include <QApplication>
@@ -20,17 +21,26 @@
 #include <QPointer>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QStyle>
+#include <QTimer>
 #include <QVariant>
 #include <QWindow>
 
 #include <algorithm>
 #include <cstdlib>
+#include <unordered_set>
 
 namespace {
 
 const char* const kWndProperty = "kv_cwnd";
 const char* const kIdProperty = "kv_id";
 CWnd* g_capture = nullptr;
+
+// Every CWnd object that exists, for IsWindow.
+std::unordered_set<const CWnd*>& LiveWindows() {
+    static std::unordered_set<const CWnd*> windows;
+    return windows;
+}
 
 // Commands that no update handler has disabled.
 class ProbeCmdUI : public CCmdUI {};
@@ -44,6 +54,20 @@ QWidget* FindChildById(const QWidget* parent, int nID) {
             return child;
     }
     return nullptr;
+}
+
+// A control that hides while it holds the keyboard would hand it to whichever control comes
+// next, or to nothing at all; inside a frame window the keyboard goes to the frame's view, as
+// a frame gives its view the focus.
+void KeepFocusInFrame(QWidget* hiding) {
+    QWidget* focus = QApplication::focusWidget();
+    if (hiding->isWindow() || !focus || !(focus == hiding || hiding->isAncestorOf(focus)))
+        return;
+    auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromWidget(hiding->window()));
+    CView* view = frame ? frame->GetActiveView() : nullptr;
+    QWidget* viewWidget = view ? view->GetWidget() : nullptr;
+    if (viewWidget && viewWidget != hiding && !hiding->isAncestorOf(viewWidget))
+        viewWidget->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace
@@ -127,7 +151,7 @@ bool Dispatch(QWidget* widget, QEvent* event) {
     switch (event->type()) {
     case QEvent::Resize: {
         auto* e = static_cast<QResizeEvent*>(event);
-        const UINT type = widget->isMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED;
+        const UINT type = widget->isMaximized() || widget->isFullScreen() ? SIZE_MAXIMIZED : SIZE_RESTORED;
         wnd->OnSize(type, e->size().width(), e->size().height());
         return false;
     }
@@ -216,9 +240,12 @@ bool Paint(QWidget* widget) {
 // ---------------------------------------------------------------------------------------------
 // CWnd
 
-CWnd::CWnd() : m_pImpl(std::make_unique<Impl>()) {}
+CWnd::CWnd() : m_pImpl(std::make_unique<Impl>()) {
+    LiveWindows().insert(this);
+}
 
 CWnd::~CWnd() {
+    LiveWindows().erase(this);
     if (g_capture == this)
         ReleaseCapture();
     m_pImpl->timers.clear();
@@ -502,11 +529,19 @@ BOOL CWnd::ShowWindow(int nCmdShow) {
     const BOOL wasVisible = w->isVisible() ? TRUE : FALSE;
     switch (nCmdShow) {
     case SW_HIDE:
+        KeepFocusInFrame(w);
         w->hide();
         m_dwStyle &= ~WS_VISIBLE;
         return wasVisible;
     case SW_SHOWMAXIMIZED:
-        w->showMaximized();
+        if (w->isWindow() && !(m_dwStyle & WS_CAPTION)) {
+            // Maximised without a caption is the whole screen. The window system's full-screen
+            // state does that without re-creating the window, and gives the old placement back.
+            m_pImpl->captionPending = false;
+            w->showFullScreen();
+        } else {
+            w->showMaximized();
+        }
         break;
     case SW_SHOWMINIMIZED:
     case SW_MINIMIZE:
@@ -520,12 +555,16 @@ BOOL CWnd::ShowWindow(int nCmdShow) {
         break;
     case SW_RESTORE:
     case SW_SHOWNORMAL:
-        if (w->isWindow())
+        if (w->isWindow()) {
             w->showNormal();
-        else
+            ApplyCaptionStyle();
+        } else {
             w->show();
+        }
         break;
     default:
+        if (w->isWindow())
+            ApplyCaptionStyle();
         w->show();
         break;
     }
@@ -555,7 +594,8 @@ BOOL CWnd::IsWindowEnabled() const {
 }
 
 BOOL CWnd::IsZoomed() const {
-    return m_pImpl->widget && m_pImpl->widget->isMaximized() ? TRUE : FALSE;
+    QWidget* w = m_pImpl->widget;
+    return w && (w->isMaximized() || w->isFullScreen()) ? TRUE : FALSE;
 }
 
 BOOL CWnd::IsIconic() const {
@@ -614,8 +654,23 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
     else
         return;
     QPoint topLeft(area.x() + (area.width() - w->width()) / 2, area.y() + (area.height() - w->height()) / 2);
-    if (!w->isWindow() && w->parentWidget())
-        topLeft = w->parentWidget()->mapFromGlobal(topLeft);
+    if (!w->isWindow() && w->parentWidget()) {
+        w->move(w->parentWidget()->mapFromGlobal(topLeft));
+        return;
+    }
+    // A window never starts outside the screen's work area: its title bar stays where the mouse
+    // can reach it, even when the window is larger than the area.
+    if (QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen()) {
+        const QRect work = screen->availableGeometry();
+        QSize frame = w->frameGeometry().size();
+        // Before its first showing the window system has not framed the window yet: reckon with
+        // a title bar and borders.
+        if (frame == w->size())
+            frame += QSize(2 * GetSystemMetrics(SM_CXSIZEFRAME),
+                           GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYSIZEFRAME));
+        topLeft.setX(std::max(work.left(), std::min(topLeft.x(), work.right() + 1 - frame.width())));
+        topLeft.setY(std::max(work.top(), std::min(topLeft.y(), work.bottom() + 1 - frame.height())));
+    }
     w->move(topLeft);
 }
 
@@ -627,7 +682,22 @@ CWnd* CWnd::SetFocus() {
 }
 
 CWnd* CWnd::GetFocus() {
-    return FromWidget(QApplication::focusWidget());
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus)
+        return nullptr;
+    if (CWnd* wnd = FromWidget(focus))
+        return wnd;
+    bool ok = false;
+    const int id = focus->property(kIdProperty).toInt(&ok);
+    if (!ok)
+        return nullptr;
+    for (QWidget* p = focus->parentWidget(); p; p = p->parentWidget()) {
+        if (CWnd* owner = FromWidget(p)) {
+            CWnd* item = owner->GetDlgItem(id);
+            return item && item->GetWidget() == focus ? item : nullptr;
+        }
+    }
+    return nullptr;
 }
 
 BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT) {
@@ -635,14 +705,38 @@ BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT) {
     m_dwStyle = (m_dwStyle & ~dwRemove) | dwAdd;
     QWidget* w = m_pImpl->widget;
     if (w && w->isWindow() && ((before ^ m_dwStyle) & WS_CAPTION)) {
-        const bool visible = w->isVisible();
-        w->setWindowFlag(Qt::FramelessWindowHint, !(m_dwStyle & WS_CAPTION));
-        if (visible)
-            w->show(); // changing window flags hides the window
+        if (!(m_dwStyle & WS_CAPTION) && w->isVisible() && !w->isFullScreen()) {
+            // Taking the frame off a shown window re-creates it in the window system, which
+            // loses its place and the keyboard; a maximise that follows at once (full screen)
+            // needs no frame change, so the change waits for the caller's next step.
+            m_pImpl->captionPending = true;
+            QTimer::singleShot(0, w, [this, w] {
+                if (FromWidget(w) == this && m_pImpl->captionPending)
+                    ApplyCaptionStyle();
+            });
+        } else {
+            ApplyCaptionStyle();
+        }
     }
     if (w && ((before ^ m_dwStyle) & WS_DISABLED))
         w->setEnabled(!(m_dwStyle & WS_DISABLED));
     return before != m_dwStyle ? TRUE : FALSE;
+}
+
+void CWnd::ApplyCaptionStyle() {
+    m_pImpl->captionPending = false;
+    QWidget* w = m_pImpl->widget;
+    // A window that covers the screen shows no frame either way; its caption comes back with
+    // its placement.
+    if (!w || !w->isWindow() || w->isFullScreen())
+        return;
+    const bool frameless = !(m_dwStyle & WS_CAPTION);
+    if (w->windowFlags().testFlag(Qt::FramelessWindowHint) == frameless)
+        return;
+    const bool visible = w->isVisible();
+    w->setWindowFlag(Qt::FramelessWindowHint, frameless);
+    if (visible)
+        w->show(); // changing window flags hides the window
 }
 
 BOOL CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT) {
@@ -715,6 +809,40 @@ CWnd* CWnd::GetCapture() {
     return g_capture;
 }
 
+BOOL IsWindow(HWND hWnd) {
+    return hWnd && LiveWindows().count(hWnd) && hWnd->GetWidget() ? TRUE : FALSE;
+}
+
+int GetSystemMetrics(int nIndex) {
+    kv::EnsureApplication();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    switch (nIndex) {
+    case SM_CXSCREEN:
+        return screen ? screen->geometry().width() : 0;
+    case SM_CYSCREEN:
+        return screen ? screen->geometry().height() : 0;
+    case SM_CYCAPTION:
+        return QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    case SM_CXSIZEFRAME:
+    case SM_CYSIZEFRAME:
+        return QApplication::style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    default:
+        return 0;
+    }
+}
+
+BOOL SystemParametersInfo(UINT uiAction, UINT, void* pvParam, UINT) {
+    if (uiAction != SPI_GETWORKAREA || !pvParam)
+        return FALSE;
+    kv::EnsureApplication();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return FALSE;
+    const QRect work = screen->availableGeometry();
+    *static_cast<RECT*>(pvParam) = RECT{work.left(), work.top(), work.right() + 1, work.bottom() + 1};
+    return TRUE;
+}
+
 BOOL ReleaseCapture() {
     if (!g_capture)
         return FALSE;
@@ -733,9 +861,9 @@ BOOL CWnd::GetWindowPlacement(WINDOWPLACEMENT* lpwndpl) const {
     if (!w || !lpwndpl)
         return FALSE;
     *lpwndpl = WINDOWPLACEMENT{};
-    lpwndpl->showCmd = w->isMaximized()   ? SW_SHOWMAXIMIZED
-                       : w->isMinimized() ? SW_SHOWMINIMIZED
-                                          : SW_SHOWNORMAL;
+    lpwndpl->showCmd = w->isMaximized() || w->isFullScreen() ? SW_SHOWMAXIMIZED
+                       : w->isMinimized()                    ? SW_SHOWMINIMIZED
+                                                             : SW_SHOWNORMAL;
     const QRect r = w->isWindow() ? w->normalGeometry() : w->geometry();
     const QRect normal = r.isValid() ? r : w->geometry();
     lpwndpl->rcNormalPosition =
@@ -748,8 +876,10 @@ BOOL CWnd::SetWindowPlacement(const WINDOWPLACEMENT* lpwndpl) {
     if (!w || !lpwndpl)
         return FALSE;
     const RECT& r = lpwndpl->rcNormalPosition;
-    if (w->isMaximized() || w->isMinimized())
+    if (w->isMaximized() || w->isMinimized() || w->isFullScreen())
         w->showNormal();
+    if (w->isWindow())
+        ApplyCaptionStyle();
     w->setGeometry(r.left, r.top, std::max(0, r.right - r.left), std::max(0, r.bottom - r.top));
     if (lpwndpl->showCmd == SW_SHOWMAXIMIZED)
         w->showMaximized();
@@ -805,6 +935,10 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message == WM_COMMAND)
         return OnCommand(wParam, lParam);
+    if (message == BM_CLICK) {
+        OnLButtonDown(MK_LBUTTON, CPoint(0, 0));
+        OnLButtonUp(0, CPoint(0, 0));
+    }
     return 0;
 }
 
@@ -902,6 +1036,10 @@ void CWnd::OnMouseMove(UINT, CPoint) {}
 void CWnd::OnKeyDown(UINT, UINT, UINT) {}
 
 void CWnd::OnKeyUp(UINT, UINT, UINT) {}
+
+UINT CWnd::OnGetDlgCode() {
+    return 0;
+}
 
 void CWnd::OnTimer(UINT_PTR) {}
 

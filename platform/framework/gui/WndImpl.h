@@ -33,5 +33,8 @@ struct CWnd::Impl {
     std::unique_ptr<kv::PaintSurface> surface;
     std::vector<std::unique_ptr<CDC>> clientDCs;
     int presentCount = 0;
+    // A caption removed from a shown top-level window takes effect once the caller has said
+    // whether the window is maximised next (full screen needs no frame change at all).
+    bool captionPending = false;
     ~Impl();
 };

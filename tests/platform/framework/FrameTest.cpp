@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -219,25 +220,39 @@ TEST_F(FwFrame, OwnerDrawnItemsAreMeasuredAndDrawnByTheirOwner) {
     EXPECT_EQ(frame->measured, (std::vector<UINT>{32876, 32789, 40000}));
 }
 
-TEST_F(FwFrame, AcceleratorKeysRunCommandsOnceAndDoNotReachTheFocusedControl) {
+TEST_F(FwFrame, KeysTheFocusedControlUsesAreItsOwnAndTheOthersRunAcceleratorsOnce) {
     ASSERT_TRUE(frame->LoadAccelTable(kAccel));
     CDialog panel(kPanel);
     ASSERT_TRUE(panel.Create(kPanel, viewPtr));
     panel.ShowWindow(SW_SHOW);
     frame->ShowWindow(SW_SHOW);
     auto* button = qobject_cast<QAbstractButton*>(panel.GetDlgItem(1040)->GetWidget());
-    button->setFocus();
     QApplication::setActiveWindow(frame->GetWidget());
     button->setFocus();
     QApplication::processEvents();
     ASSERT_EQ(QApplication::focusWidget(), button);
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
-    QApplication::sendEvent(button, &press);
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " ");
-    QApplication::sendEvent(button, &release);
+    auto key = [](QWidget* to, int k, Qt::KeyboardModifiers modifiers, const QString& text) {
+        QKeyEvent press(QEvent::KeyPress, k, modifiers, text);
+        QApplication::sendEvent(to, &press);
+        QKeyEvent release(QEvent::KeyRelease, k, modifiers, text);
+        QApplication::sendEvent(to, &release);
+        QApplication::processEvents();
+    };
+    // Space is the focused check box's: it toggles, once, and Stop does not run.
+    key(button, Qt::Key_Space, Qt::NoModifier, " ");
+    EXPECT_TRUE(button->isChecked());
+    EXPECT_EQ(viewPtr->stops, 0);
+    // A key the check box has no use for runs its accelerator, once.
+    key(button, Qt::Key_S, Qt::ControlModifier, "\x13");
+    EXPECT_EQ(doc.saves, 1);
+    EXPECT_TRUE(button->isChecked());
+    // With the view holding the keyboard, Space is Stop again.
+    viewPtr->GetWidget()->setFocus();
     QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), viewPtr->GetWidget());
+    key(viewPtr->GetWidget(), Qt::Key_Space, Qt::NoModifier, " ");
     EXPECT_EQ(viewPtr->stops, 1);
-    EXPECT_FALSE(button->isChecked()); // the key acted once, as the accelerator only
+    EXPECT_TRUE(button->isChecked());
 
     MSG msg;
     msg.hwnd = viewPtr;
@@ -245,10 +260,10 @@ TEST_F(FwFrame, AcceleratorKeysRunCommandsOnceAndDoNotReachTheFocusedControl) {
     msg.wParam = 'S';
     msg.lParam = KV_KEY_CONTROL;
     EXPECT_TRUE(app->PreTranslateMessage(&msg));
-    EXPECT_EQ(doc.saves, 1);
+    EXPECT_EQ(doc.saves, 2);
     msg.lParam = 0; // plain S is no accelerator
     EXPECT_FALSE(app->PreTranslateMessage(&msg));
-    EXPECT_EQ(doc.saves, 1);
+    EXPECT_EQ(doc.saves, 2);
 }
 
 TEST_F(FwFrame, StatusBarPanesAndToolBarTooltips) {
@@ -293,41 +308,60 @@ TEST_F(FwFrame, FullScreenRemovesAndRestoresCaptionMenuBarsAndPlacement) {
     frame->ShowWindow(SW_SHOW);
     frame->MoveWindow(30, 40, 700, 560);
     QApplication::processEvents();
+    auto* win = qobject_cast<QMainWindow*>(frame->GetWidget());
+    const QRect placed = win->geometry();
     WINDOWPLACEMENT saved;
     ASSERT_TRUE(frame->GetWindowPlacement(&saved));
     CMenu* menuHeld = frame->GetMenu();
     ASSERT_NE(menuHeld, nullptr);
 
-    frame->ShowControlBar(&frame->statusBar, FALSE, FALSE);
-    frame->ShowControlBar(&frame->toolBar, FALSE, FALSE);
-    frame->ModifyStyle(WS_CAPTION, 0);
-    frame->SetMenu(nullptr);
-    frame->ShowWindow(SW_SHOWMAXIMIZED);
-    QApplication::processEvents();
-    auto* win = qobject_cast<QMainWindow*>(frame->GetWidget());
-    EXPECT_FALSE(frame->GetStyle() & WS_CAPTION);
-    EXPECT_TRUE(win->windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_FALSE(win->menuBar()->isVisible());
-    EXPECT_FALSE(frame->statusBar.IsWindowVisible());
-    EXPECT_TRUE(frame->IsZoomed());
-    EXPECT_TRUE(IsMenu(menuHeld->m_hMenu)); // the frame only referred to the menu
+    for (int round = 0; round < 3; ++round) {
+        frame->ShowControlBar(&frame->statusBar, FALSE, FALSE);
+        frame->ShowControlBar(&frame->toolBar, FALSE, FALSE);
+        frame->ModifyStyle(WS_CAPTION, 0);
+        frame->SetMenu(nullptr);
+        frame->ShowWindow(SW_SHOWMAXIMIZED);
+        QApplication::processEvents();
+        // Maximised without a caption is the whole screen, in the window system's full-screen
+        // state: the window was not re-created frameless.
+        EXPECT_FALSE(frame->GetStyle() & WS_CAPTION);
+        EXPECT_TRUE(win->isFullScreen());
+        EXPECT_FALSE(win->windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_EQ(win->geometry(), win->screen()->geometry());
+        EXPECT_FALSE(win->menuBar()->isVisible());
+        EXPECT_FALSE(frame->statusBar.IsWindowVisible());
+        EXPECT_TRUE(frame->IsZoomed());
+        WINDOWPLACEMENT during;
+        frame->GetWindowPlacement(&during);
+        EXPECT_EQ(during.showCmd, SW_SHOWMAXIMIZED);
+        EXPECT_TRUE(IsMenu(menuHeld->m_hMenu)); // the frame only referred to the menu
 
-    ASSERT_TRUE(frame->SetWindowPlacement(&saved));
-    frame->ModifyStyle(0, WS_CAPTION);
-    frame->ShowControlBar(&frame->statusBar, TRUE, FALSE);
-    frame->ShowControlBar(&frame->toolBar, TRUE, FALSE);
-    frame->SetMenu(menuHeld);
-    QApplication::processEvents();
-    WINDOWPLACEMENT after;
-    frame->GetWindowPlacement(&after);
-    EXPECT_FALSE(frame->IsZoomed());
-    EXPECT_EQ(after.rcNormalPosition.right - after.rcNormalPosition.left, 700);
-    EXPECT_EQ(after.rcNormalPosition.bottom - after.rcNormalPosition.top, 560);
-    EXPECT_FALSE(win->windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_TRUE(frame->statusBar.IsWindowVisible());
-    EXPECT_TRUE(win->menuBar()->isVisible());
-    EXPECT_EQ(win->menuBar()->actions().size(), 2);
+        frame->ModifyStyle(0, WS_CAPTION);
+        ASSERT_TRUE(frame->SetWindowPlacement(&saved));
+        frame->ShowControlBar(&frame->statusBar, TRUE, FALSE);
+        frame->ShowControlBar(&frame->toolBar, TRUE, FALSE);
+        frame->SetMenu(menuHeld);
+        QApplication::processEvents();
+        EXPECT_FALSE(frame->IsZoomed());
+        EXPECT_FALSE(win->isFullScreen());
+        EXPECT_EQ(win->geometry(), placed) << "round " << round;
+        EXPECT_FALSE(win->windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_TRUE(frame->statusBar.IsWindowVisible());
+        EXPECT_TRUE(win->menuBar()->isVisible());
+        EXPECT_EQ(win->menuBar()->actions().size(), 2);
+    }
     EXPECT_EQ(win->minimumSize(), QSize(600, 450));
+
+    // A caption taken off a shown window that is not maximised next makes it frameless once
+    // control returns to the event loop; given back, the frame returns.
+    frame->ModifyStyle(WS_CAPTION, 0);
+    EXPECT_FALSE(win->windowFlags() & Qt::FramelessWindowHint);
+    QApplication::processEvents();
+    EXPECT_TRUE(win->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(win->isVisible());
+    frame->ModifyStyle(0, WS_CAPTION);
+    EXPECT_FALSE(win->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(win->isVisible());
 }
 
 TEST_F(FwFrame, PictureShowsTheStatusBarAndTheToolbarInPlace) {

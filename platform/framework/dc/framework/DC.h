@@ -109,6 +109,10 @@ public:
         return rc ? Chord(rc->left, rc->top, rc->right, rc->bottom, s.x, s.y, e.x, e.y) : FALSE;
     }
     BOOL Polygon(const POINT* points, int count) { return ::Polygon(m_hDC, points, count); }
+    // The frame that marks the control with the keyboard focus: a one-pixel dotted outline
+    // just inside the rectangle (right and bottom excluded), its dots alternately black and
+    // white so that it shows on any colour.
+    void DrawFocusRect(const RECT* rc);
     BOOL FillRgn(CRgn* rgn, CBrush* brush);
     BOOL PaintRgn(CRgn* rgn);
 

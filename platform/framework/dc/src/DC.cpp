@@ -135,6 +135,22 @@ void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF c) {
     FillSolidRect(&rc, c);
 }
 
+void CDC::DrawFocusRect(const RECT* rc) {
+    if (!rc || rc->right - rc->left < 1 || rc->bottom - rc->top < 1)
+        return;
+    auto dot = [this](int x, int y) {
+        ::SetPixelV(m_hDC, x, y, (x + y) % 2 == 0 ? RGB(0, 0, 0) : RGB(255, 255, 255));
+    };
+    for (int x = rc->left; x < rc->right; ++x) {
+        dot(x, rc->top);
+        dot(x, rc->bottom - 1);
+    }
+    for (int y = rc->top + 1; y < rc->bottom - 1; ++y) {
+        dot(rc->left, y);
+        dot(rc->right - 1, y);
+    }
+}
+
 BOOL CDC::FillRgn(CRgn* rgn, CBrush* brush) {
     if (!rgn || !brush)
         return FALSE;

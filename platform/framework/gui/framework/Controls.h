@@ -10,6 +10,14 @@ class CButton : public CWnd {
 public:
     int GetCheck() const;
     void SetCheck(int nCheck);
+    // A button the program draws itself is a push button for the keyboard: Space, on its
+    // release, and Enter click it as the mouse does.
+    UINT OnGetDlgCode() override;
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+    void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+
+private:
+    bool m_bSpaceDown = false;
 };
 
 class CEdit : public CWnd {

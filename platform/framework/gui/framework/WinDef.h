@@ -95,6 +95,7 @@ constexpr UINT WM_LBUTTONUP = 0x0202;
 constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
+constexpr UINT BM_CLICK = 0x00F5;
 
 // Mouse key-state flags.
 constexpr UINT MK_LBUTTON = 0x0001;
@@ -183,6 +184,25 @@ constexpr UINT ODS_SELECTED = 0x0001;
 constexpr UINT ODS_GRAYED = 0x0002;
 constexpr UINT ODS_DISABLED = 0x0004;
 constexpr UINT ODS_CHECKED = 0x0008;
+constexpr UINT ODS_FOCUS = 0x0010;
+
+// What a control tells the keyboard handling it uses (WM_GETDLGCODE): keys a focused control
+// uses reach it before any accelerator.
+constexpr UINT DLGC_WANTARROWS = 0x0001;
+constexpr UINT DLGC_WANTTAB = 0x0002;
+constexpr UINT DLGC_WANTALLKEYS = 0x0004;
+constexpr UINT DLGC_DEFPUSHBUTTON = 0x0010;
+constexpr UINT DLGC_UNDEFPUSHBUTTON = 0x0020;
+constexpr UINT DLGC_WANTCHARS = 0x0080;
+constexpr UINT DLGC_BUTTON = 0x2000;
+
+// System values (GetSystemMetrics, SystemParametersInfo).
+constexpr int SM_CXSCREEN = 0;
+constexpr int SM_CYSCREEN = 1;
+constexpr int SM_CYCAPTION = 4;
+constexpr int SM_CXSIZEFRAME = 32;
+constexpr int SM_CYSIZEFRAME = 33;
+constexpr UINT SPI_GETWORKAREA = 0x0030;
 
 // Control notification codes.
 constexpr UINT BN_CLICKED = 0;

@@ -97,12 +97,16 @@ public:
     void ScreenToClient(POINT* lpPoint) const;
     void CenterWindow(CWnd* pAlternateOwner = nullptr);
     CWnd* SetFocus();
+    // The window that holds the keyboard focus (a control made by a dialog template without an
+    // object of its own gets a temporary one, as GetDlgItem does), or nullptr.
     static CWnd* GetFocus();
 
     DWORD GetStyle() const { return m_dwStyle; }
     DWORD GetExStyle() const { return m_dwExStyle; }
     // WS_CAPTION on a top-level window shows or removes its title bar; other bits are kept
-    // for the caller to read back.
+    // for the caller to read back. A top-level window without a caption that is maximised
+    // covers the whole screen: it is shown in the window system's full-screen state, which
+    // keeps the window (and the keyboard focus in it) and gives its old placement back.
     BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
     BOOL ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
 
@@ -135,6 +139,7 @@ public:
     void DrawMenuBar();
 
     // WM_CLOSE and WM_COMMAND; posted messages run once control returns to the event loop.
+    // SendMessage also takes BM_CLICK: a click of the left button on the window.
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
@@ -178,6 +183,8 @@ public:
     virtual void OnMouseMove(UINT nFlags, CPoint point);
     virtual void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     virtual void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
+    // The keys this window uses while it has the focus (DLGC_ flags); none by default.
+    virtual UINT OnGetDlgCode();
     virtual void OnTimer(UINT_PTR nIDEvent);
     virtual void OnClose();
     virtual void OnContextMenu(CWnd* pWnd, CPoint pos);
@@ -205,8 +212,17 @@ protected:
     UINT m_nID = 0;
 
 private:
+    // Gives a top-level window the frame WS_CAPTION asks for (not while it covers the screen).
+    void ApplyCaptionStyle();
     std::unique_ptr<Impl> m_pImpl;
 };
 
 // Ends mouse capture.
 BOOL ReleaseCapture();
+// Whether hWnd is a window that exists (created and not destroyed).
+BOOL IsWindow(HWND hWnd);
+// Screen size, title-bar height and sizing-border width (SM_ values) in pixels.
+int GetSystemMetrics(int nIndex);
+// SPI_GETWORKAREA: the primary screen's area not taken by the desktop's panels, into pvParam
+// (a RECT).
+BOOL SystemParametersInfo(UINT uiAction, UINT uiParam, void* pvParam, UINT fWinIni);
