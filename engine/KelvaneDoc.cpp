@@ -7,6 +7,7 @@
 #include "engine/DocDeviceCalls.h"
 #include "engine/SettingsCodes.h"
 #include "engine/TimeBaseLimits.h"
+#include "resources/Resource.h"
 
 namespace {
 

@@ -24,7 +24,6 @@
 #include "engine/ViewlessDocUi.h"
 #include "framework/CString.h"
 #include "framework/Document.h"
-#include "resources/Resource.h"
 
 class CKelvaneDoc : public CDocument {
 public:

@@ -202,8 +202,10 @@ def dependency_map(build, progs, dest):
     files = collections.defaultdict(set)
 
     def rel(path):
-        path = os.path.normpath(os.path.join(build, path))
-        return os.path.relpath(path, dest)
+        # A layer's headers are reached through its include root in the build folder, a link to
+        # the layer's sources: the real path names the file of the tree.
+        path = os.path.realpath(os.path.join(build, path))
+        return os.path.relpath(path, os.path.realpath(dest))
 
     for p, inputs in prog_inputs.items():
         for i in inputs:
@@ -211,6 +213,24 @@ def dependency_map(build, progs, dest):
             for dep in obj_deps.get(i, ()):
                 files[rel(dep)].add(p)
     return files
+
+
+def program_environments(build):
+    """Test program (relative to the build) -> the environment ctest gives its tests (LC_ALL for
+    the test that runs under a comma locale, ...): a program run bare would fail by itself."""
+    rc, out = run(["ctest", "--test-dir", build, "--show-only=json-v1"])
+    envs = collections.defaultdict(dict)
+    if rc != 0:
+        return envs
+    for test in json.loads(out).get("tests", []):
+        command = test.get("command") or []
+        if not command:
+            continue
+        prog = os.path.relpath(command[0], build)
+        for prop in test.get("properties", []):
+            if prop.get("name") == "ENVIRONMENT":
+                envs[prog].update(v.split("=", 1) for v in prop.get("value", []) if "=" in v)
+    return envs
 
 
 def gtest_failures(output):
@@ -227,6 +247,7 @@ class Worker:
     def __init__(self, index, dest, args, env):
         self.index, self.dest, self.args, self.env = index, dest, args, env
         self.build = os.path.join(dest, "build")
+        self.prog_env = {}
 
     def build_targets(self, targets, jobs):
         return run(["ninja", "-C", self.build, f"-j{jobs}"] + list(targets), env=self.env)
@@ -235,7 +256,9 @@ class Worker:
         cmd = [os.path.join(self.build, prog), "--gtest_brief=1", "--gtest_fail_fast"]
         if exclude:
             cmd.append("--gtest_filter=-" + ":".join(exclude))
-        return run(cmd, cwd=os.path.dirname(cmd[0]), env=self.env, timeout=timeout)
+        env = dict(self.env)
+        env.update(self.prog_env.get(prog, {}))
+        return run(cmd, cwd=os.path.dirname(cmd[0]), env=env, timeout=timeout)
 
 
 def main():
@@ -297,6 +320,7 @@ def main():
         rc, out = w.build_targets(progs, args.setup_jobs)
         if rc != 0:
             raise SystemExit(f"the unmutated tree does not build in {dest}:\n{out[-3000:]}")
+        w.prog_env = program_environments(w.build)
         workers.append(w)
     progs = test_programs(workers[0].build)
     deps = dependency_map(workers[0].build, progs, workers[0].dest)

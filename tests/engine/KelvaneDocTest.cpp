@@ -1,6 +1,7 @@
 #include "engine/KelvaneDoc.h"
 
 #include "FakeDocUi.h"
+#include "resources/Resource.h"
 #include "zendral/RecordingZendral.h"
 #include "zendral/ZendralRegistry.h"
 
