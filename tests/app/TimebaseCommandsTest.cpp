@@ -85,10 +85,11 @@ TEST_F(CommandsTest, TenKSwitchesBetweenYTAndRollAtFourHundredMs) {
 TEST_F(CommandsTest, LabelMissingFromTheListIsIgnored) {
     doc->m_nModel = 1;
     doc->m_settings.SetTimeBaseIndex(10);
-    view->SelectTimeBase("2.00ns");
-    view->SelectTimeBase("nonsense");
+    view->SelectTimeBase(0);  // "2.00ns"
+    view->SelectTimeBase(39); // beyond the table
+    view->SelectTimeBase(-1);
     EXPECT_EQ(doc->m_settings.GetTimeBaseIndex(), 10);
-    EXPECT_EQ(view->TimeDivPosition("4.00ns"), 0);
+    EXPECT_EQ(TimeBaseIndexOfStep(1, view->TimeBaseIndexOffset()), 0); // "4.00ns"
 }
 
 TEST_F(CommandsTest, StartPullsTheTimeBaseIntoTheRecordLengthRange) {
@@ -263,6 +264,21 @@ TEST_F(TimeBaseByModel, ListHoldsTheNamedTimeBasesAndEveryCommandLabelWhereTheRu
             EXPECT_EQ(list.FindString(-1, kv::kTimeDivLabels[static_cast<std::size_t>(step)]),
                       step < m.offset ? -1 : step - m.offset)
                 << step;
+        // The rules' named time bases and the commands' steps land on those entries.
+        ASSERT_EQ(view->TimeBaseIndexOffset(), m.offset);
+        EXPECT_EQ(SlowestInterpolationIndex(m.offset), m.at40ns);
+        EXPECT_EQ(RollReturnIndex(m.offset), m.at40us);
+        for (std::int16_t mode = 1; mode <= 4; ++mode)
+            EXPECT_EQ(RecordLengthStartIndex(mode, m.offset), m.at40us) << mode;
+        EXPECT_EQ(RecordLengthStartIndex(5, m.offset), m.at400us);
+        EXPECT_EQ(RecordLengthStartIndex(6, m.offset), m.at400us);
+        EXPECT_EQ(SlowestYtIndex(m.offset), m.at400ms);
+        EXPECT_EQ(RollThresholdIndex(m.offset), m.at1s);
+        for (int step = 0; step < 39; ++step) {
+            const char* label = kv::kTimeDivLabels[static_cast<std::size_t>(step)];
+            EXPECT_EQ(TimeBaseIndexOfStep(step, m.offset), list.FindString(-1, label)) << step;
+            EXPECT_EQ(CKnob::TimeDivLabelPosition(label, m.model), list.FindString(-1, label)) << step;
+        }
     }
 }
 
