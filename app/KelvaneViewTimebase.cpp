@@ -23,10 +23,9 @@ bool CKelvaneView::IsDualCondition() const {
 std::optional<TimeBaseLimits> CKelvaneView::RecordLengthLimits(std::int16_t mode) const {
     if (!m_pDoc)
         return std::nullopt;
-    // Indexes are positions in the model's time/div list, as the label searches give them.
+    // Indexes are entries of the model's time/div list.
     return RecordLengthTimeBaseLimits(mode, m_pDoc->m_usb.GetStateWord(kv::kStateChannelMode),
-                                      m_pDoc->m_trigger.GetSource(),
-                                      CScopeSettings::IndexOffsetOfModel(m_pDoc->m_nModel));
+                                      m_pDoc->m_trigger.GetSource(), TimeBaseIndexOffset());
 }
 
 CString CKelvaneView::RecordLengthRangeMessage(std::int16_t mode) const {
