@@ -135,14 +135,17 @@ public:
     void OnHorizontalCentre();
 
     // Time base and record length.
-    void SelectTimeBase(const char* label);
+    // The time/div command of time-base step `step` (0..38); a step that the model's list lacks
+    // names no time base and does nothing.
+    void SelectTimeBase(int step);
     void SetTimeBaseIndex(std::int16_t index);
     void OnBufferSize(std::int16_t mode);
     // Enable and check mark of the Buffer Size item of record-length mode `mode`.
     void UpdateBufferSize(CCmdUI* ui, std::int16_t mode);
     void UpdateMenuChecks(CMenu* menu);
-    // Position of a label in the side panel's time/div list (prefix search), -1 when absent.
-    int TimeDivPosition(const char* label);
+    // Index offset of the model's time bases: index i names step i + offset, and the side
+    // panel's time/div list shows it at entry i.
+    std::int16_t TimeBaseIndexOffset() const;
     // Both channels on and the trigger source not ALT: the stricter record-length ranges.
     bool IsDualCondition() const;
     // Time bases that record-length mode `mode` allows while running, for the present channel

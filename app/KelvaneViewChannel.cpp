@@ -7,6 +7,7 @@
 #include "display/Knob.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/SettingsCodes.h"
+#include "engine/TimeBaseLimits.h"
 
 namespace {
 
@@ -180,11 +181,9 @@ void CKelvaneView::OnFormatYT() {
     if (format == kFormatYT)
         return;
     if (format == kFormatRoll) {
-        const int p = TimeDivPosition("40.0us");
-        if (p >= 0) {
-            SidePanelMirror().SelectEntry(ISidePanelMirror::kTimeDiv, p);
-            doc.SetTimeBaseIndex(static_cast<std::int16_t>(p));
-        }
+        const int p = RollReturnIndex(TimeBaseIndexOffset());
+        SidePanelMirror().SelectEntry(ISidePanelMirror::kTimeDiv, p);
+        doc.SetTimeBaseIndex(static_cast<std::int16_t>(p));
     }
     doc.SetHorizontalFormat(kFormatYT);
     SidePanelMirror().SelectEntry(ISidePanelMirror::kFormat, kFormatYT);
@@ -200,11 +199,9 @@ void CKelvaneView::OnFormatRoll() {
         return;
     doc.SetHorizontalFormat(kFormatRoll);
     SidePanelMirror().SelectEntry(ISidePanelMirror::kFormat, kFormatRoll);
-    const int p = TimeDivPosition("1.00s");
-    if (p >= 0) {
-        SidePanelMirror().SelectEntry(ISidePanelMirror::kTimeDiv, p);
-        doc.SetTimeBaseIndex(static_cast<std::int16_t>(p));
-    }
+    const int p = RollThresholdIndex(TimeBaseIndexOffset());
+    SidePanelMirror().SelectEntry(ISidePanelMirror::kTimeDiv, p);
+    doc.SetTimeBaseIndex(static_cast<std::int16_t>(p));
     RepaintKnob(CKnob::kKnobTime);
 }
 
@@ -226,11 +223,9 @@ void CKelvaneView::OnFormatXY() {
     if (doc.m_ref.IsOn())
         doc.m_ref.SetOn(0);
     if (format == kFormatRoll) {
-        const int p = TimeDivPosition("40.0us");
-        if (p >= 0) {
-            SidePanelMirror().SelectEntry(ISidePanelMirror::kTimeDiv, p);
-            doc.SetTimeBaseIndex(static_cast<std::int16_t>(p));
-        }
+        const int p = RollReturnIndex(TimeBaseIndexOffset());
+        SidePanelMirror().SelectEntry(ISidePanelMirror::kTimeDiv, p);
+        doc.SetTimeBaseIndex(static_cast<std::int16_t>(p));
     }
     doc.SetCh1Position(128.0f);
     doc.SetCh2Position(128.0f);

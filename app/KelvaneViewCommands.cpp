@@ -7,6 +7,7 @@
 #include "display/Knob.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/SettingsCodes.h"
+#include "engine/TimeBaseLimits.h"
 #include "resources/Resource.h"
 #include "resources/ScaleLabels.h"
 #include "resources/language/TextKeys.h"
@@ -138,11 +139,10 @@ void MathSourceItem(Doc& d, CCmdUI* ui, CommandArg a, std::int16_t source) {
     EnabledItem(ui, d.m_math.IsOn() && Input(d, a.value).IsOn(), source == a.value);
 }
 void SelectTimeBase(View& v, Doc&, CommandArg a) {
-    v.SelectTimeBase(kv::kTimeDivLabels[static_cast<std::size_t>(a.value)]);
+    v.SelectTimeBase(a.value);
 }
 void TimeBaseItem(View& v, Doc& d, CCmdUI* ui, CommandArg a) {
-    CheckItem(ui, v.TimeDivPosition(kv::kTimeDivLabels[static_cast<std::size_t>(a.value)]) ==
-                      d.m_settings.GetTimeBaseIndex());
+    CheckItem(ui, TimeBaseIndexOfStep(a.value, v.TimeBaseIndexOffset()) == d.m_settings.GetTimeBaseIndex());
 }
 void FormatItem(View&, Doc& d, CCmdUI* ui, CommandArg a) {
     EnabledItem(ui, d.m_bRunning && !d.m_passFail.m_nState1, d.m_settings.GetTimeBaseFormat() == a.value);
@@ -200,10 +200,7 @@ void Interpolation(View&, Doc& d, CommandArg a) {
     d.m_ref.SetInterpolation(a.value);
 }
 void InterpolationItem(View& v, Doc& d, CCmdUI* ui, CommandArg a) {
-    const int p40ns = v.TimeDivPosition("40.0ns");
-    // Without the label in the list there is no rule to apply.
-    if (p40ns < 0)
-        return;
+    const int p40ns = SlowestInterpolationIndex(v.TimeBaseIndexOffset());
     EnabledItem(ui,
                 !d.IsDemoMode() && d.m_settings.GetSamplingMode() == 0 &&
                     d.m_settings.GetTimeBaseIndex() <= p40ns,
@@ -478,10 +475,6 @@ ISidePanelMirror& CKelvaneView::SidePanelMirror() {
 
 void CKelvaneView::RepaintKnob(std::int16_t knobId) {
     CKnob::RepaintKnobs(knobId);
-}
-
-int CKelvaneView::TimeDivPosition(const char* label) {
-    return SidePanelMirror().FindTimeDiv(label);
 }
 
 // ---------------------------------------------------------------------------------------------

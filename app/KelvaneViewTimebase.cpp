@@ -23,10 +23,9 @@ bool CKelvaneView::IsDualCondition() const {
 std::optional<TimeBaseLimits> CKelvaneView::RecordLengthLimits(std::int16_t mode) const {
     if (!m_pDoc)
         return std::nullopt;
-    // Indexes are positions in the model's time/div list, as the label searches give them.
+    // Indexes are entries of the model's time/div list.
     return RecordLengthTimeBaseLimits(mode, m_pDoc->m_usb.GetStateWord(kv::kStateChannelMode),
-                                      m_pDoc->m_trigger.GetSource(),
-                                      CScopeSettings::IndexOffsetOfModel(m_pDoc->m_nModel));
+                                      m_pDoc->m_trigger.GetSource(), TimeBaseIndexOffset());
 }
 
 CString CKelvaneView::RecordLengthRangeMessage(std::int16_t mode) const {
@@ -52,14 +51,18 @@ CString CKelvaneView::RecordLengthRangeMessage(std::int16_t mode) const {
     }
 }
 
-void CKelvaneView::SelectTimeBase(const char* label) {
-    if (!m_pDoc || !label)
+std::int16_t CKelvaneView::TimeBaseIndexOffset() const {
+    return CScopeSettings::IndexOffsetOfModel(m_pDoc ? m_pDoc->m_nModel : CKelvaneDoc::kDefaultModel);
+}
+
+void CKelvaneView::SelectTimeBase(int step) {
+    if (!m_pDoc)
         return;
     CKelvaneDoc& doc = *m_pDoc;
-    const int p = TimeDivPosition(label);
-    const int p400 = TimeDivPosition("400ms");
-    // A label the list lacks names no time base; -1 must never become an index.
-    if (p < 0 || p400 < 0)
+    const int p = TimeBaseIndexOfStep(step, TimeBaseIndexOffset());
+    const int p400 = SlowestYtIndex(TimeBaseIndexOffset());
+    // A step the list lacks names no time base; -1 must never become an index.
+    if (p < 0)
         return;
     if (p > p400 && doc.m_passFail.m_nState1)
         return;
@@ -110,9 +113,7 @@ void CKelvaneView::ClampTimeBaseForRecordLength() {
     CKelvaneDoc& doc = *m_pDoc;
     const std::int16_t mode = doc.m_settings.GetRecordLengthMode();
     if (mode == 0) {
-        const int p1 = TimeDivPosition("1.00s");
-        if (p1 < 0)
-            return;
+        const int p1 = RollThresholdIndex(TimeBaseIndexOffset());
         if (SidePanelMirror().GetTimeDivSelection() >= p1) {
             SidePanelMirror().SelectEntry(ISidePanelMirror::kFormat, kFormatRoll);
             doc.SetHorizontalFormat(kFormatRoll);
@@ -126,7 +127,7 @@ void CKelvaneView::ClampTimeBaseForRecordLength() {
     if (!limits)
         return;
     // Too fast or too slow, the time base becomes the same one.
-    const int target = TimeDivPosition(mode <= 4 ? "40.0us" : "400us");
+    const int target = RecordLengthStartIndex(mode, TimeBaseIndexOffset());
     if (target < 0)
         return;
     const int index = doc.m_settings.GetTimeBaseIndex();
@@ -176,7 +177,7 @@ void CKelvaneView::UpdateMenuChecks(CMenu* menu) {
         return;
     const CKelvaneDoc& doc = *m_pDoc;
     for (UINT i = 0; i < kv::kTimeDivLabels.size(); ++i) {
-        const int p = TimeDivPosition(kv::kTimeDivLabels[i]);
+        const int p = TimeBaseIndexOfStep(static_cast<int>(i), TimeBaseIndexOffset());
         if (p < 0)
             continue;
         menu->CheckMenuItem(ID_TIMEDIV_FIRST + i,

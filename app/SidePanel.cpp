@@ -483,10 +483,6 @@ void CSidebarDlg::SelectProbe(int channel, int probe) {
         SelectEntry(channel == 0 ? IDC_CH1_PROBE : IDC_CH2_PROBE, probe);
 }
 
-int CSidebarDlg::FindTimeDiv(const char* label) const {
-    return m_cboTimeDiv.FindString(-1, label);
-}
-
 void CSidebarDlg::EnableFormatList(bool enable) {
     m_cboFormat.EnableWindow(enable ? TRUE : FALSE);
 }
@@ -585,25 +581,22 @@ void CSidebarDlg::OnSelchangeTimeDiv() {
     if (doc.m_bRunning) {
         const std::int16_t mode = doc.m_settings.GetRecordLengthMode();
         if (mode == 0) {
-            const int oneSecond = FindTimeDiv("1.00s");
-            if (oneSecond >= 0) {
-                if (doc.m_passFail.m_nState1 && s >= oneSecond) {
-                    const int slowest = FindTimeDiv("400ms");
-                    if (slowest >= 0) {
-                        m_cboTimeDiv.SetCurSel(slowest);
-                        s = slowest;
-                    }
-                }
-                if (s >= oneSecond) {
-                    m_cboFormat.SetCurSel(kFormatRoll);
-                    doc.SetHorizontalFormat(kFormatRoll);
-                } else if (doc.m_settings.GetTimeBaseFormat() == kFormatRoll) {
-                    m_cboFormat.SetCurSel(kFormatYT);
-                    doc.SetHorizontalFormat(kFormatYT);
-                    if (s > kForceTriggerAbove) {
-                        doc.m_usb.ForceTrigger();
-                        doc.m_bPretriggerWait = 0;
-                    }
+            const std::int16_t offset = CScopeSettings::IndexOffsetOfModel(doc.GetModel());
+            const int oneSecond = RollThresholdIndex(offset);
+            if (doc.m_passFail.m_nState1 && s >= oneSecond) {
+                const int slowest = SlowestYtIndex(offset);
+                m_cboTimeDiv.SetCurSel(slowest);
+                s = slowest;
+            }
+            if (s >= oneSecond) {
+                m_cboFormat.SetCurSel(kFormatRoll);
+                doc.SetHorizontalFormat(kFormatRoll);
+            } else if (doc.m_settings.GetTimeBaseFormat() == kFormatRoll) {
+                m_cboFormat.SetCurSel(kFormatYT);
+                doc.SetHorizontalFormat(kFormatYT);
+                if (s > kForceTriggerAbove) {
+                    doc.m_usb.ForceTrigger();
+                    doc.m_bPretriggerWait = 0;
                 }
             }
         } else if (mode >= 1 && mode <= CScopeSettings::kMaxRecordLengthMode) {
@@ -649,11 +642,9 @@ void CSidebarDlg::OnSelchangeFormat() {
                 ShowRangeError(message);
             m_cboFormat.SetCurSel(stored);
         } else {
-            const int oneSecond = FindTimeDiv("1.00s");
-            if (oneSecond >= 0) {
-                m_cboTimeDiv.SetCurSel(oneSecond);
-                doc.SetTimeBaseIndex(static_cast<std::int16_t>(oneSecond));
-            }
+            const int oneSecond = RollThresholdIndex(CScopeSettings::IndexOffsetOfModel(doc.GetModel()));
+            m_cboTimeDiv.SetCurSel(oneSecond);
+            doc.SetTimeBaseIndex(static_cast<std::int16_t>(oneSecond));
         }
     } else {
         if (f == kFormatXY) {
@@ -679,11 +670,9 @@ void CSidebarDlg::OnSelchangeFormat() {
                 doc.m_ref.SetOn(0);
         }
         if (stored == kFormatRoll) {
-            const int fast = FindTimeDiv("40.0us");
-            if (fast >= 0) {
-                m_cboTimeDiv.SetCurSel(fast);
-                doc.SetTimeBaseIndex(static_cast<std::int16_t>(fast));
-            }
+            const int fast = RollReturnIndex(CScopeSettings::IndexOffsetOfModel(doc.GetModel()));
+            m_cboTimeDiv.SetCurSel(fast);
+            doc.SetTimeBaseIndex(static_cast<std::int16_t>(fast));
         }
     }
 

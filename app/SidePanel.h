@@ -105,8 +105,6 @@ public:
     void SelectCoupling(int channel, int coupling);
     void SelectVoltsPerDiv(int channel, int index);
     void SelectProbe(int channel, int probe);
-    // Prefix search of the time/div list from its start, -1 when no item begins so.
-    int FindTimeDiv(const char* label) const;
     int GetTimeDivSelection() const { return m_cboTimeDiv.GetCurSel(); }
     void EnableFormatList(bool enable);
     // Both channels' controls to their on states.

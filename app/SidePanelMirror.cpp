@@ -2,30 +2,11 @@
 
 #include "app/KelvaneView.h"
 #include "app/SidePanel.h"
-#include "display/Knob.h"
 #include "engine/KelvaneDoc.h"
-
-namespace {
-
-int ModelOf(const CKelvaneView& view) {
-    const CKelvaneDoc* doc = view.m_pDoc;
-    return doc ? doc->m_nModel : CKelvaneDoc::kDefaultModel;
-}
-
-} // namespace
 
 void CSidePanelMirror::SelectEntry(UINT listId, int entry) {
     if (CSidebarDlg* panel = m_view.GetSidePanel())
         panel->SelectEntry(listId, entry);
-}
-
-int CSidePanelMirror::FindTimeDiv(const char* label) const {
-    if (!label)
-        return -1;
-    if (CSidebarDlg* panel = m_view.GetSidePanel())
-        return panel->FindTimeDiv(label);
-    // Before the panel exists: the labels its list holds, in time-base index order.
-    return CKnob::TimeDivLabelPosition(label, ModelOf(m_view));
 }
 
 int CSidePanelMirror::GetTimeDivSelection() const {

@@ -1,7 +1,7 @@
 #pragma once
 // The side control panel as the view's menu commands see it: they mirror a choice by setting a
-// list's selection (no change notification, so the panel never acts a second time), look labels
-// up in its time/div list and switch its channel and format controls. The default forwards to
+// list's selection (no change notification, so the panel never acts a second time), read the
+// time/div list's selection and switch its channel and format controls. The default forwards to
 // the panel; tests install a recording one.
 #include "resources/Resource.h"
 #include "system/wintypes.h"
@@ -27,8 +27,6 @@ public:
     virtual ~ISidePanelMirror() = default;
     // Sets the selection of list `listId` to `entry`.
     virtual void SelectEntry(UINT listId, int entry) = 0;
-    // Prefix search of the time/div list from its start; -1 when no label begins so.
-    virtual int FindTimeDiv(const char* label) const = 0;
     // Current selection of the time/div list.
     virtual int GetTimeDivSelection() const = 0;
     virtual void EnableChannelControls(int channel) = 0;
@@ -41,13 +39,12 @@ public:
     virtual void LoadFromDocument() = 0;
 };
 
-// The mirror of the real panel. Without a panel window the time/div lookups answer from the
-// labels the panel would hold, and the other calls do nothing.
+// The mirror of the real panel. Without a panel window the time/div selection is the
+// document's time-base index, and the other calls do nothing.
 class CSidePanelMirror : public ISidePanelMirror {
 public:
     explicit CSidePanelMirror(CKelvaneView& view) : m_view(view) {}
     void SelectEntry(UINT listId, int entry) override;
-    int FindTimeDiv(const char* label) const override;
     int GetTimeDivSelection() const override;
     void EnableChannelControls(int channel) override;
     void DisableChannelControls(int channel) override;

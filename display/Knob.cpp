@@ -283,13 +283,10 @@ void CKnob::TurnTimeBase(int value) {
     if (mode != 0)
         return;
 
-    const int oneSecond = TimeDivLabelPosition("1.00s", model);
-    if (oneSecond < 0)
-        return;
+    const std::int16_t offset = CScopeSettings::IndexOffsetOfModel(model);
+    const int oneSecond = RollThresholdIndex(offset);
     if (m_pDoc->m_passFail.m_nState1 && index >= oneSecond) {
-        const int slowest = TimeDivLabelPosition("400ms", model);
-        if (slowest < 0)
-            return;
+        const int slowest = SlowestYtIndex(offset);
         // Storing the index in the settings alone would leave the instrument and the state
         // block on the old time base while labels and measurements use 400 ms/div.
         m_pDoc->SetTimeBaseIndex(static_cast<std::int16_t>(slowest));

@@ -65,7 +65,9 @@ public:
     // Time/div list labels: "2.00ns" (models 4 and 5 only), "4.00ns" .. "1.00h" in
     // time-base index order, as the side panel fills its time/div list.
     static CString TimeDivLabel(int index, int model);
-    // Position of the first label that begins with `label` (case ignored), -1 when none does.
+    // Entry of the model's time/div list that a prefix search from the list's start finds for
+    // `label` (case ignored), -1 when no label begins so. No rule looks a label up: the rules
+    // use the time bases that engine/TimeBaseLimits.h names, which sit at these entries.
     static int TimeDivLabelPosition(const char* label, int model);
 
     // Repaints every knob window of this id (a channel colour changed).

@@ -8,16 +8,17 @@
 
 namespace {
 
-// Time-base step of `seconds` per division; -1 when the table lacks it.
-int StepOf(double seconds) {
-    for (int step = 0; step < kv::timebase::kSteps; ++step)
-        if (std::fabs(kv::timebase::SecondsPerDivision(step) - seconds) < seconds * 1e-9)
-            return step;
-    return -1;
-}
+// The steps the rules name.
+constexpr int kStep40ns = kv::timebase::StepOf(4e-8);
+constexpr int kStep40us = kv::timebase::StepOf(4e-5);
+constexpr int kStep400us = kv::timebase::StepOf(4e-4);
+constexpr int kStep400ms = kv::timebase::StepOf(0.4);
+constexpr int kStep1s = kv::timebase::StepOf(1.0);
+static_assert(kStep40ns >= 1 && kStep40us > kStep40ns && kStep400us > kStep40us, "steps in the table");
+static_assert(kStep1s == kStep400ms + 1, "Roll begins at the step after the slowest Y-T time base");
 
 std::int16_t IndexOf(double seconds, std::int16_t indexOffset) {
-    return static_cast<std::int16_t>(StepOf(seconds) - indexOffset);
+    return TimeBaseIndexOfStep(kv::timebase::StepOf(seconds), indexOffset);
 }
 
 } // namespace
@@ -52,7 +53,7 @@ std::optional<TimeBaseLimits> RecordLengthTimeBaseLimits(std::int16_t mode, std:
     default:
         return std::nullopt;
     }
-    return TimeBaseLimits{IndexOf(fastest, indexOffset), IndexOf(0.4, indexOffset)};
+    return TimeBaseLimits{IndexOf(fastest, indexOffset), SlowestYtIndex(indexOffset)};
 }
 
 std::int16_t TimeBaseIndexOf(const CScopeSettings& settings, double seconds) {
@@ -62,4 +63,32 @@ std::int16_t TimeBaseIndexOf(const CScopeSettings& settings, double seconds) {
             return i;
     }
     return -1;
+}
+
+std::int16_t TimeBaseIndexOfStep(int step, std::int16_t indexOffset) {
+    if (step < indexOffset || step > kv::timebase::kLastStep)
+        return -1;
+    return static_cast<std::int16_t>(step - indexOffset);
+}
+
+std::int16_t SlowestYtIndex(std::int16_t indexOffset) {
+    return TimeBaseIndexOfStep(kStep400ms, indexOffset);
+}
+
+std::int16_t RollThresholdIndex(std::int16_t indexOffset) {
+    return TimeBaseIndexOfStep(kStep1s, indexOffset);
+}
+
+std::int16_t RollReturnIndex(std::int16_t indexOffset) {
+    return TimeBaseIndexOfStep(kStep40us, indexOffset);
+}
+
+std::int16_t RecordLengthStartIndex(std::int16_t mode, std::int16_t indexOffset) {
+    if (mode < 1 || mode > CScopeSettings::kMaxRecordLengthMode)
+        return -1;
+    return TimeBaseIndexOfStep(mode <= 4 ? kStep40us : kStep400us, indexOffset);
+}
+
+std::int16_t SlowestInterpolationIndex(std::int16_t indexOffset) {
+    return TimeBaseIndexOfStep(kStep40ns, indexOffset);
 }

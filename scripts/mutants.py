@@ -40,6 +40,10 @@ Lines before the first "===" are comments, and so is any line that starts with "
 lone "#") wherever it stands, so each batch can carry its own header; a snippet line never starts
 that way (a preprocessor line has no space after the "#"). Trailing empty lines of a snippet are dropped;
 leading indentation is part of the snippet.
+
+Re-targeted mutants: when code moves, its mutants follow it and plant the same fault in its new
+home, keeping their id, kind and area (so a run before and after the move compares like with
+like). Re-targeted so far: ho6-panel-roll-one-second-obo, ho8-timebase-clamp-target-obo.
 """
 
 import argparse

@@ -20,14 +20,10 @@ namespace cmdtest {
 
 class RecordingMirror : public ISidePanelMirror {
 public:
-    explicit RecordingMirror(CKelvaneDoc*& doc) : m_doc(doc) {}
     void SelectEntry(UINT listId, int entry) override {
         selections.emplace_back(listId, entry);
         if (listId == kTimeDiv)
             timeDivSelection = entry;
-    }
-    int FindTimeDiv(const char* label) const override {
-        return CKnob::TimeDivLabelPosition(label, m_doc ? m_doc->m_nModel : 4);
     }
     int GetTimeDivSelection() const override { return timeDivSelection; }
     void EnableChannelControls(int channel) override { calls.push_back("enable" + std::to_string(channel)); }
@@ -56,9 +52,6 @@ public:
     std::vector<std::pair<UINT, int>> selections;
     std::vector<std::string> calls;
     int timeDivSelection = 0;
-
-private:
-    CKelvaneDoc*& m_doc;
 };
 
 struct Box {
@@ -124,7 +117,7 @@ protected:
     std::unique_ptr<CKelvaneApp> app;
     CKelvaneView* view = nullptr;
     CKelvaneDoc* doc = nullptr;
-    RecordingMirror mirror{doc};
+    RecordingMirror mirror;
     std::vector<Box> boxes;
     std::string lastFilter, lastDefExt, lastTitle;
     int fileDialogs = 0;

@@ -265,8 +265,8 @@ TEST_F(RealView, SidePanelReloadsEachChannelsOwnSettings) {
 TEST_F(RealView, SidePanelTimeDivListEntersRollFromOneSecond) {
     ASSERT_EQ(doc->m_bRunning, 1);
     ASSERT_EQ(doc->m_settings.GetRecordLengthMode(), 0);
-    const int slowest = panel->FindTimeDiv("400ms");
-    const int oneSecond = panel->FindTimeDiv("1.00s");
+    const int slowest = panel->m_cboTimeDiv.FindString(-1, "400ms");
+    const int oneSecond = panel->m_cboTimeDiv.FindString(-1, "1.00s");
     ASSERT_GE(slowest, 0);
     ASSERT_EQ(oneSecond, slowest + 1);
     Choose(panel->m_cboTimeDiv, slowest);

@@ -86,7 +86,8 @@ protected:
         return s.GetString();
     }
     bool Enabled(UINT id) { return panel.GetDlgItem(static_cast<int>(id))->IsWindowEnabled() != 0; }
-    int Pos(const char* label) { return panel.FindTimeDiv(label); }
+    // Prefix search of the time/div list from its start.
+    int Pos(const char* label) { return panel.m_cboTimeDiv.FindString(-1, label); }
     bool Called(int ordinal) {
         const std::vector<int> o = fake->Ordinals();
         return std::find(o.begin(), o.end(), ordinal) != o.end();
@@ -483,8 +484,8 @@ TEST_F(SidePanelTest, MirrorCallsSetSelectionsWithoutNotification) {
     EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
     EXPECT_EQ(doc.m_trigger.GetSource(), 0);
     EXPECT_TRUE(fake->calls.empty());
-    EXPECT_EQ(panel.FindTimeDiv("400ms"), 25);
-    EXPECT_EQ(panel.FindTimeDiv("3.00s"), -1);
+    EXPECT_EQ(Pos("400ms"), 25);
+    EXPECT_EQ(Pos("3.00s"), -1);
 
     panel.UpdateChannelControls(false, true);
     EXPECT_FALSE(Button(IDC_CH1_ON)->isChecked());

@@ -108,4 +108,39 @@ TEST(TimeBaseLimits, ListPositionsOfTheLimitLabels) {
         EXPECT_EQ(CScopeSettings::IndexOffsetOfModel(model), 1) << model;
 }
 
+// The time bases the rules name, under both index offsets: the index names that time base in
+// the settings of the offset, and the steps the offset's list lacks have no index.
+TEST(TimeBaseLimits, NamedTimeBasesUnderEitherIndexOffset) {
+    for (std::int16_t offset = 0; offset <= 1; ++offset) {
+        SCOPED_TRACE("offset " + std::to_string(offset));
+        CScopeSettings settings;
+        settings.SetIndexOffset(offset);
+        EXPECT_DOUBLE_EQ(settings.TimeBaseSeconds(SlowestInterpolationIndex(offset)), 4e-8);
+        EXPECT_DOUBLE_EQ(settings.TimeBaseSeconds(RollReturnIndex(offset)), 4e-5);
+        EXPECT_DOUBLE_EQ(settings.TimeBaseSeconds(SlowestYtIndex(offset)), 0.4);
+        EXPECT_DOUBLE_EQ(settings.TimeBaseSeconds(RollThresholdIndex(offset)), 1.0);
+        EXPECT_EQ(RollThresholdIndex(offset), SlowestYtIndex(offset) + 1);
+        for (std::int16_t mode = 1; mode <= 6; ++mode)
+            EXPECT_DOUBLE_EQ(settings.TimeBaseSeconds(RecordLengthStartIndex(mode, offset)),
+                             mode <= 4 ? 4e-5 : 4e-4)
+                << mode;
+        for (std::int16_t mode : {std::int16_t{-1}, std::int16_t{0}, std::int16_t{7}})
+            EXPECT_EQ(RecordLengthStartIndex(mode, offset), -1) << mode;
+        for (int step = 0; step <= 38; ++step) {
+            const std::int16_t index = TimeBaseIndexOfStep(step, offset);
+            if (step < offset) {
+                EXPECT_EQ(index, -1) << step;
+                continue;
+            }
+            EXPECT_EQ(index, step - offset) << step;
+            EXPECT_GT(settings.TimeBaseSeconds(index), 0.0) << step;
+        }
+        EXPECT_EQ(TimeBaseIndexOfStep(39, offset), -1);
+        EXPECT_EQ(TimeBaseIndexOfStep(-1, offset), -1);
+    }
+    EXPECT_EQ(RollReturnIndex(0), 13);
+    EXPECT_EQ(RollReturnIndex(1), 12);
+    EXPECT_EQ(TimeBaseIndexOfStep(38, 1), 37);
+}
+
 } // namespace

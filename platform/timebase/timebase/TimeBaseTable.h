@@ -24,6 +24,15 @@ constexpr double SecondsPerDivision(int step) {
     return step >= 0 && step < kSteps ? kSecondsPerDivision[static_cast<std::size_t>(step)] : 0.0;
 }
 
+// Step whose seconds per division are exactly `seconds` (a value written as the table writes
+// it); -1 when the table has none.
+constexpr int StepOf(double seconds) {
+    for (int step = 0; step < kSteps; ++step)
+        if (kSecondsPerDivision[static_cast<std::size_t>(step)] == seconds)
+            return step;
+    return -1;
+}
+
 // Sample-clock counters of the rate command for steps 13..25. The 10240-point record has one
 // column, the deep record another; steps below 13 run the fastest clock (counter 0, told apart
 // by two flag bits), steps from 26 on the roll clock.
