@@ -86,6 +86,21 @@ inline void PrepareRun(const char* simulator) {
     std::remove(DefaultSetPath().c_str());
 }
 
+// Starts the program as a person does when no instrument answers (Ignore at the Searching
+// Device dialog, or the simulated instruments of `simulator`), runs the first pump tick that
+// shows the main window and makes that window the active one. Null when the start failed.
+inline std::unique_ptr<CKelvaneApp> StartAndShow(const char* simulator = "") {
+    PrepareRun(simulator);
+    ModalAnswerer answer([](CDialog& dlg) { Click(dlg, IDC_BUTTON_IGNORE); });
+    auto app = std::make_unique<CKelvaneApp>();
+    if (!app->InitInstance())
+        return nullptr;
+    app->GetView()->PumpTick(); // the first tick shows the main window
+    QApplication::setActiveWindow(app->GetMainFrame()->GetWidget());
+    ProcessEventsFor(20);
+    return app;
+}
+
 inline CString StatusPane(CKelvaneApp& app) {
     CMainFrame* frame = app.GetMainFrame();
     return frame ? frame->m_wndStatusBar.GetPaneText(0) : CString();

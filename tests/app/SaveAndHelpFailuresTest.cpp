@@ -72,16 +72,11 @@ bool StartsWith(const std::vector<unsigned char>& bytes, const std::vector<unsig
 class SaveAndHelpFailures : public ::testing::Test {
 protected:
     void SetUp() override {
-        PrepareRun("");
-        ModalAnswerer answer([](CDialog& dlg) { Click(dlg, IDC_BUTTON_IGNORE); });
-        app = std::make_unique<CKelvaneApp>();
-        ASSERT_TRUE(app->InitInstance());
+        app = StartAndShow();
+        ASSERT_TRUE(app);
         view = app->GetView();
         doc = view->GetDocument();
         frame = app->GetMainFrame();
-        view->PumpTick(); // the first tick shows the main window
-        QApplication::setActiveWindow(frame->GetWidget());
-        ProcessEventsFor(20);
         dir = fs::path(kvtest::OutputDir()) / ("save and help " + std::to_string(::getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);

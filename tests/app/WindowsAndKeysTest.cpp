@@ -86,16 +86,11 @@ fs::path OutputDir(const char* name) {
 class WindowsAndKeys : public ::testing::Test {
 protected:
     void Start(const char* simulator = "") {
-        PrepareRun(simulator);
-        ModalAnswerer answer([](CDialog& dlg) { Click(dlg, IDC_BUTTON_IGNORE); });
-        app = std::make_unique<CKelvaneApp>();
-        ASSERT_TRUE(app->InitInstance());
+        app = StartAndShow(simulator);
+        ASSERT_TRUE(app);
         view = app->GetView();
         doc = view->GetDocument();
         frame = app->GetMainFrame();
-        view->PumpTick(); // the first tick shows the main window
-        QApplication::setActiveWindow(frame->GetWidget());
-        ProcessEventsFor(20);
     }
     void TearDown() override {
         AfxSetMessageBoxHook(nullptr);

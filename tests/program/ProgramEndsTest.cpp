@@ -4,29 +4,13 @@
 // setting the program changed, and the process exits normally.
 #include "ProgramProcess.h"
 
-#include "engine/KelvaneDoc.h"
+#include "SavedSettings.h"
 
 #include <sys/inotify.h>
 
 using namespace programtest;
 
 namespace {
-
-// The time-base index stored in a setup file, read by the program's own reader; -1 when it is
-// missing or refused.
-int SavedTimeBase(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    unsigned char header[16] = {};
-    if (!in.read(reinterpret_cast<char*>(header), sizeof header))
-        return -1;
-    CKelvaneDoc doc;
-    doc.SetDefaultSettings();
-    doc.AllocSampleBuffers();
-    doc.m_nModel = static_cast<std::int16_t>(header[14] | header[15] << 8);
-    if (!doc.LoadSetupFile(file.c_str()))
-        return -1;
-    return doc.m_settings.GetTimeBaseIndex();
-}
 
 // Counts the saves of one file in a folder: a replacement renamed into place or a rewrite in
 // place, as the file system reports them.

@@ -8,24 +8,12 @@
 // user does; run as a normal user, it runs the program directly.
 #include "ProgramProcess.h"
 
-#include "engine/KelvaneDoc.h"
+#include "SavedSettings.h"
 #include "system/Profile.h"
 
 using namespace programtest;
 
 namespace {
-
-int SavedTimeBase(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    unsigned char header[16] = {};
-    if (!in.read(reinterpret_cast<char*>(header), sizeof header))
-        return -1;
-    CKelvaneDoc doc;
-    doc.SetDefaultSettings();
-    doc.AllocSampleBuffers();
-    doc.m_nModel = static_cast<std::int16_t>(header[14] | header[15] << 8);
-    return doc.LoadSetupFile(file.c_str()) ? doc.m_settings.GetTimeBaseIndex() : -1;
-}
 
 void WriteLanguage(const fs::path& file, const std::string& name) {
     kv::Profile profile;
