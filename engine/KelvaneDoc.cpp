@@ -1,12 +1,13 @@
 #include "engine/KelvaneDoc.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
+#include "engine/DeviceStateBlock.h"
 #include "engine/DocDeviceCalls.h"
 #include "engine/SettingsCodes.h"
 #include "engine/TimeBaseLimits.h"
+#include "timebase/RecordLength.h"
 
 namespace {
 
@@ -25,20 +26,6 @@ constexpr int kTdcMax = 4095;
 constexpr std::int16_t kEtsTimerADefault = 3950;
 constexpr std::int16_t kEtsTimerBDefault = 2000;
 constexpr std::int16_t kEtsProbeTimeBase = 12;
-
-// Level-block word of a float level: truncated toward zero and kept within 0..511, NaN as 0.
-// Unclamped, a level from a file would reach the instrument outside the block's range.
-std::int16_t LevelWord(float value) {
-    if (std::isnan(value))
-        return 0;
-    const double t = std::trunc(static_cast<double>(value));
-    return static_cast<std::int16_t>(std::clamp(t, 0.0, static_cast<double>(kMaxLevelCode)));
-}
-
-// Position word: horizontal position / 5, 0 for a negative position, 100 beyond 500.
-std::int16_t PositionWord(std::int16_t horizontalPosition) {
-    return static_cast<std::int16_t>(std::clamp(horizontalPosition / 5, 0, kMaxPositionWord));
-}
 
 bool ValidVoltDiv(std::int16_t index) {
     return index >= 0 && index <= 9;
@@ -142,7 +129,7 @@ void CKelvaneDoc::SetDefaultSettings() {
     m_fft.ResetFftSettings();
     // 11. Record lengths and the model's maximum record length (model 3 keeps its value).
     for (CTrace* t : traces)
-        t->SetRecordLength(RecordLengthOfCode(0));
+        t->SetRecordLength(kv::timebase::RecordLengthOfCode(0));
     std::int32_t maxLength = -1;
     switch (m_nModel) {
     case 0:
@@ -190,31 +177,15 @@ int CKelvaneDoc::AllocSampleBuffers() {
     return 0;
 }
 
-std::int32_t CKelvaneDoc::RecordLengthOfCode(std::int16_t code) {
-    switch (code) {
-    case 1:
-    case 2:
-        return 14336;
-    case 3:
-    case 4:
-        return 32768;
-    case 5:
-    case 6:
-        return 524288;
-    default:
-        return 10240;
-    }
-}
-
 bool CKelvaneDoc::IsRecordLengthCodeUsable(std::int16_t code) const {
     return code >= 0 && code <= CScopeSettings::kMaxRecordLengthMode &&
-           RecordLengthOfCode(code) <= m_nSampleBufferSize;
+           kv::timebase::RecordLengthOfCode(code) <= m_nSampleBufferSize;
 }
 
 void CKelvaneDoc::SetRecordLength(std::int16_t code) {
     if (code < 1 || code > 6)
         code = 0;
-    const std::int32_t length = RecordLengthOfCode(code);
+    const std::int32_t length = kv::timebase::RecordLengthOfCode(code);
     m_usb.SetStateWord(kv::kStateRecordLength, code);
     m_ch1.SetRecordLength(length);
     m_ch2.SetRecordLength(length);
@@ -250,11 +221,11 @@ int CKelvaneDoc::ApplySettingsToDevice() {
     m_usb.SetStateWord(kv::kStateTimeBase, m_settings.GetTimeBaseIndex());
     m_usb.SetStateWord(kv::kStateRecordLength, m_settings.GetRecordLengthMode());
     // 4. Level block.
-    m_usb.SetLevelWord(kv::kLevelCh1Position, LevelWord(m_ch1.GetPosition()));
-    m_usb.SetLevelWord(kv::kLevelCh2Position, LevelWord(m_ch2.GetPosition()));
-    m_usb.SetLevelWord(kv::kLevelCh1Trigger, LevelWord(m_trigger.GetLevel(CTrigger::kLevelCh1)));
-    m_usb.SetLevelWord(kv::kLevelCh2Trigger, LevelWord(m_trigger.GetLevel(CTrigger::kLevelCh2)));
-    m_usb.SetLevelWord(kv::kLevelExtTrigger, LevelWord(m_trigger.GetLevel(CTrigger::kLevelExt)));
+    m_usb.SetLevelWord(kv::kLevelCh1Position, LevelBlockWord(m_ch1.GetPosition()));
+    m_usb.SetLevelWord(kv::kLevelCh2Position, LevelBlockWord(m_ch2.GetPosition()));
+    m_usb.SetLevelWord(kv::kLevelCh1Trigger, LevelBlockWord(m_trigger.GetLevel(CTrigger::kLevelCh1)));
+    m_usb.SetLevelWord(kv::kLevelCh2Trigger, LevelBlockWord(m_trigger.GetLevel(CTrigger::kLevelCh2)));
+    m_usb.SetLevelWord(kv::kLevelExtTrigger, LevelBlockWord(m_trigger.GetLevel(CTrigger::kLevelExt)));
     // 5..8. Tables from the instrument; a failed read keeps the previous contents.
     m_usb.ReadCalibration(m_trigger.GetCalibrationTable());
     kv::docdevice::ComputeLevelRange(*this);

@@ -65,8 +65,6 @@ public:
     int ApplySettingsToDevice();
 
     // --- Record length ---------------------------------------------------------------------
-    // Samples per channel of a record-length code (anything outside 1..6 counts as 0: 10240).
-    static std::int32_t RecordLengthOfCode(std::int16_t code);
     // Stores the code in the device state block (outside 1..6 as 0), the length in CH1, CH2
     // and MATH, and sends trigger and sample rate (also in demo mode).
     void SetRecordLength(std::int16_t code);
