@@ -867,10 +867,10 @@ void CScopeScreen::DragMarker(CPoint point) {
             UpdateTriggerLevelVolts();
         } else if (m_bDragMath && doc.m_math.IsOn()) {
             SetMathMarker(2.0f, yAt);
-            doc.m_math.SetPosition(vAt);
+            doc.SetMathPosition(vAt);
         } else if (m_bDragRef && doc.m_ref.IsOn()) {
             SetRefMarker(2.0f, yAt);
-            doc.m_ref.SetPosition(vAt);
+            doc.SetRefPosition(vAt);
         } else if (m_bDragCh1Level || m_bDragCh2Level || m_bDragExtLevel) {
             const float xRight = static_cast<float>(m_rcClient.right);
             const bool inside = y >= T && y <= B;

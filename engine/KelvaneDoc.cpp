@@ -193,6 +193,11 @@ void CKelvaneDoc::SetRecordLength(std::int16_t code) {
     SendTriggerAndSampleRate();
 }
 
+void CKelvaneDoc::ChooseRecordLength(std::int16_t code) {
+    m_settings.SetRecordLengthMode(code);
+    SetRecordLength(code);
+}
+
 void CKelvaneDoc::SendTriggerAndSampleRate() {
     m_usb.SetTriggerAndSampleRate(m_trigger.GetSlope(), m_settings.GetEtsFlag(), m_usb.GetStateBlock(),
                                   m_trigger.GetTriggerTypeWord(), m_trigger.GetPulseCondition(),
@@ -346,10 +351,8 @@ void CKelvaneDoc::ApplyChannelEnable() {
         ui.RepaintView();
     }
     // The 28K, 64K and 1M codes then fall back to 14K, 32K and 512K.
-    if (code == 2 || code == 4 || code == 6) {
-        m_settings.SetRecordLengthMode(static_cast<std::int16_t>(code - 1));
-        SetRecordLength(static_cast<std::int16_t>(code - 1));
-    }
+    if (code == 2 || code == 4 || code == 6)
+        ChooseRecordLength(static_cast<std::int16_t>(code - 1));
 }
 
 void CKelvaneDoc::SwapAlternateTriggerSource() {
@@ -406,6 +409,35 @@ void CKelvaneDoc::SetPersistenceDepth(std::int16_t depth) {
 void CKelvaneDoc::SetRunState(bool running, std::int16_t status) {
     m_bRunning = running ? 1 : 0;
     m_nRunStatus = status;
+}
+
+// ---- Instrument commands of the panels and dialogs ----------------------------------------------
+
+bool CKelvaneDoc::SetLineCalibrationWord(int word, std::int16_t level) {
+    std::int16_t* words = m_usb.GetAdjustmentWords();
+    if (word < 0 || word >= kv::kAdjustmentWords || words[word] == level)
+        return false;
+    words[word] = level;
+    m_usb.WriteLineCalData();
+    return true;
+}
+
+void CKelvaneDoc::SetEtsCalibrationLimits(std::int16_t max, std::int16_t min) {
+    m_settings.SetEtsCalMax(max);
+    m_settings.SetEtsCalMin(min);
+    std::int16_t pair[2] = {max, min};
+    m_usb.WriteEtsCalData(pair);
+}
+
+int CKelvaneDoc::ChangeDeviceAddress(std::int16_t slot, std::int16_t address) {
+    const int answer = m_usb.SetDeviceAddress(slot, address);
+    if (answer != 0)
+        m_usb.ReadDeviceAddress(slot);
+    return answer;
+}
+
+bool CKelvaneDoc::SelectDevice(std::int16_t slot) {
+    return m_usb.SetDeviceIndex(slot);
 }
 
 void CKelvaneDoc::AdvanceStatusTick() {

@@ -223,6 +223,11 @@ void CKelvaneDoc::PollDemoCapture() {
     }
 }
 
+void CKelvaneDoc::ForceTrigger() {
+    m_usb.ForceTrigger();
+    m_bPretriggerWait = 0;
+}
+
 void CKelvaneDoc::PretriggerWaitCheck() {
     if (!m_bPretriggerWait)
         return;

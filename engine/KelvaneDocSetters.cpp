@@ -48,6 +48,14 @@ void CKelvaneDoc::SetCh2Position(float position) {
     RestartCapture();
 }
 
+void CKelvaneDoc::SetMathPosition(float position) {
+    m_math.SetPosition(position);
+}
+
+void CKelvaneDoc::SetRefPosition(float position) {
+    m_ref.SetPosition(position);
+}
+
 // --- Trigger levels ------------------------------------------------------------------------------
 
 void CKelvaneDoc::SetCh1TriggerLevel(float level) {
