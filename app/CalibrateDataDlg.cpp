@@ -68,11 +68,7 @@ void CCalibrateDataDlg::OnSelchangeLineCalData(int list) {
     const int index = m_listLineCal[list].GetCurSel();
     if (index < 0 || index >= kLevels)
         return;
-    std::int16_t* words = m_pDoc->m_usb.GetAdjustmentWords();
-    if (words[list] == index)
-        return;
-    words[list] = static_cast<std::int16_t>(index);
-    m_pDoc->m_usb.WriteLineCalData();
+    m_pDoc->SetLineCalibrationWord(list, static_cast<std::int16_t>(index));
 }
 
 bool CCalibrateDataDlg::ReadLimit(CEdit& edit, int limit, std::int16_t& value) {
@@ -97,10 +93,7 @@ bool CCalibrateDataDlg::ReadLimit(CEdit& edit, int limit, std::int16_t& value) {
 }
 
 void CCalibrateDataDlg::SendEtsLimits() {
-    m_pDoc->m_settings.SetEtsCalMax(m_nMax);
-    m_pDoc->m_settings.SetEtsCalMin(m_nMin);
-    std::int16_t pair[2] = {m_nMax, m_nMin};
-    m_pDoc->m_usb.WriteEtsCalData(pair);
+    m_pDoc->SetEtsCalibrationLimits(m_nMax, m_nMin);
 }
 
 void CCalibrateDataDlg::OnChangeMaxEtsCalData() {

@@ -64,9 +64,7 @@ int CEtsCalibrationDlg::OnButtonStart() {
         UpdateData(FALSE);
         return 0;
     }
-    doc.m_usb.WriteTdcCalData(doc.m_settings.GetEtsCalData());
-    doc.m_usb.SetTdcCalValue(doc.m_settings.GetEtsCalValue());
-    doc.ReadEtsValue();
+    doc.StoreEtsCalibration();
     m_strStatus = doc.GetText(kTextDone);
     UpdateData(FALSE);
     return 1;

@@ -255,7 +255,7 @@ constexpr CommandRow kCommandRows[] = {
      }},
     {ID_MATH_RESET, 1, 0, 0,
      [](View& v, Doc& d, CommandArg) {
-         d.m_math.SetPosition(128.0f);
+         d.SetMathPosition(128.0f);
          v.Screen().UpdateMarkerPositions();
      },
      [](View&, Doc& d, CCmdUI* ui, CommandArg) { ui->Enable(d.m_math.IsOn() != 0); }},
@@ -271,7 +271,7 @@ constexpr CommandRow kCommandRows[] = {
      [](View&, Doc& d, CCmdUI* ui, CommandArg) { OnOffText(d, ui, d.m_ref.IsOn() != 0); }},
     {ID_REF_RESET, 1, 0, 0,
      [](View& v, Doc& d, CommandArg) {
-         d.m_ref.SetPosition(128.0f);
+         d.SetRefPosition(128.0f);
          v.Screen().UpdateMarkerPositions();
      },
      [](View&, Doc& d, CCmdUI* ui, CommandArg) { ui->Enable(d.m_ref.IsOn() != 0); }},

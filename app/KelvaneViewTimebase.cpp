@@ -105,8 +105,7 @@ void CKelvaneView::SetTimeBaseIndex(std::int16_t index) {
 void CKelvaneView::OnBufferSize(std::int16_t mode) {
     if (!m_pDoc)
         return;
-    m_pDoc->m_settings.SetRecordLengthMode(mode);
-    m_pDoc->SetRecordLength(mode);
+    m_pDoc->ChooseRecordLength(mode);
 }
 
 void CKelvaneView::ClampTimeBaseForRecordLength() {
@@ -168,8 +167,7 @@ void CKelvaneView::ChooseRecordLengthForCsv(std::int32_t points) {
     }
     if (mode < 0 || doc.m_settings.GetRecordLengthMode() == mode)
         return;
-    doc.SetRecordLength(mode);
-    doc.m_settings.SetRecordLengthMode(mode);
+    doc.ChooseRecordLength(mode);
 }
 
 void CKelvaneView::UpdateMenuChecks(CMenu* menu) {

@@ -594,10 +594,8 @@ void CSidebarDlg::OnSelchangeTimeDiv() {
             } else if (doc.m_settings.GetTimeBaseFormat() == kFormatRoll) {
                 m_cboFormat.SetCurSel(kFormatYT);
                 doc.SetHorizontalFormat(kFormatYT);
-                if (s > kForceTriggerAbove) {
-                    doc.m_usb.ForceTrigger();
-                    doc.m_bPretriggerWait = 0;
-                }
+                if (s > kForceTriggerAbove)
+                    doc.ForceTrigger();
             }
         } else if (mode >= 1 && mode <= CScopeSettings::kMaxRecordLengthMode) {
             const std::int16_t channelMode = doc.m_usb.GetStateWord(kv::kStateChannelMode);

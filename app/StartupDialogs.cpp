@@ -171,8 +171,7 @@ void CDeviceListDlg::OnButtonModifyId(int slot) {
     }
     if (!m_pDoc)
         return;
-    if (m_pDoc->m_usb.SetDeviceAddress(static_cast<std::int16_t>(slot), static_cast<std::int16_t>(id)) != 0)
-        m_pDoc->m_usb.ReadDeviceAddress(static_cast<std::int16_t>(slot));
+    m_pDoc->ChangeDeviceAddress(static_cast<std::int16_t>(slot), static_cast<std::int16_t>(id));
 }
 
 void CDeviceListDlg::OnRadioDevice(int slot) {
@@ -187,7 +186,7 @@ void CDeviceListDlg::OnOK() {
     for (int slot = 0; slot < kSlots; ++slot) {
         if (Radio(slot).GetCheck() == BST_CHECKED) {
             if (m_pDoc)
-                m_pDoc->m_usb.SetDeviceIndex(static_cast<std::int16_t>(slot));
+                m_pDoc->SelectDevice(static_cast<std::int16_t>(slot));
             EndDialog(IDOK);
             return;
         }

@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "PenScope.h"
 #include "ScreenPixel.h"
 #include "engine/KelvaneDoc.h"
 
 namespace {
 
+using kv::PenScope;
 using kv::ToPixel;
 
 constexpr int kModeCross = 1;
@@ -59,25 +61,6 @@ CString VoltRangeText(double v) {
 int ClampInt(int v, int lo, int hi) {
     return std::max(lo, std::min(v, hi));
 }
-
-// Selects a 1-px pen for one drawing step and restores the previous one at its end.
-class PenScope {
-public:
-    PenScope(CDC* pDC, int style, COLORREF color) : m_pDC(pDC), m_pen(style, 1, color) {
-        m_pOld = pDC->SelectObject(&m_pen);
-    }
-    ~PenScope() {
-        if (m_pOld)
-            m_pDC->SelectObject(m_pOld);
-    }
-    PenScope(const PenScope&) = delete;
-    PenScope& operator=(const PenScope&) = delete;
-
-private:
-    CDC* m_pDC;
-    CPen m_pen;
-    CPen* m_pOld = nullptr;
-};
 
 void Line(CDC* pDC, int x0, int y0, int x1, int y1) {
     pDC->MoveTo(x0, y0);
@@ -157,13 +140,13 @@ void CScopeScreen::DrawCursors(CDC* pDC) {
     const bool vertical = m_nCursorMode == kModeCross || m_nCursorMode == kModeVertical;
     if (horizontal || vertical) {
         {
-            PenScope pen(pDC, PS_DOT, kCursorColor);
+            PenScope pen(pDC, kCursorColor, PS_DOT);
             if (horizontal)
                 Line(pDC, L + 1, m_ptCursorB.y, R, m_ptCursorB.y);
             if (vertical)
                 Line(pDC, m_ptCursorB.x, T + 1, m_ptCursorB.x, B);
         }
-        PenScope pen(pDC, PS_SOLID, kCursorColor);
+        PenScope pen(pDC, kCursorColor);
         if (horizontal)
             Line(pDC, L + 1, m_ptCursorA.y, R, m_ptCursorA.y);
         if (vertical)
@@ -195,7 +178,7 @@ void CScopeScreen::DrawCursors(CDC* pDC) {
         if (draw) {
             x = limitX(x);
             y = limitY(y);
-            PenScope pen(pDC, PS_SOLID, kCursorColor);
+            PenScope pen(pDC, kCursorColor);
             Line(pDC, limitX(x - 10), y, limitX(x + 10), y);
             Line(pDC, x, T + 1, x, B - 1);
             CBrush black(RGB(0, 0, 0));

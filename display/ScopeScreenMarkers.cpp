@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 
 #include "ScreenPixel.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/SettingsCodes.h"
 #include "scale/VerticalScale.h"
+#include "system/Narrow.h"
 
 namespace {
 
@@ -25,16 +25,6 @@ constexpr float kTopMargin = static_cast<float>(CScopeScreen::kMarginY);
 
 CRect HitRect(float l, float t, float r, float b) {
     return CRect(ToPixel(l), ToPixel(t), ToPixel(r), ToPixel(b));
-}
-
-// Truncated toward zero and saturated to the int16 range; NaN gives 0.
-std::int16_t SaturateToInt16(double v) {
-    if (std::isnan(v))
-        return 0;
-    const double t = std::trunc(v);
-    return static_cast<std::int16_t>(
-        std::clamp(t, static_cast<double>(std::numeric_limits<std::int16_t>::min()),
-                   static_cast<double>(std::numeric_limits<std::int16_t>::max())));
 }
 
 struct Offset {
@@ -786,7 +776,7 @@ void CScopeScreen::DragTriggerPosition(CPoint point) {
         // The pan may leave 0..500 on purpose, but a long pan would wrap the 16-bit position.
         const double position =
             (static_cast<double>(m_fDragAnchorX) - L + 1.0) / (static_cast<double>(R) - L) * 500.0;
-        doc.SetHorizontalPosition(SaturateToInt16(position));
+        doc.SetHorizontalPosition(kv::TruncSat<std::int16_t>(position));
     }
     m_ptLastMouse = point;
 }
@@ -877,10 +867,10 @@ void CScopeScreen::DragMarker(CPoint point) {
             UpdateTriggerLevelVolts();
         } else if (m_bDragMath && doc.m_math.IsOn()) {
             SetMathMarker(2.0f, yAt);
-            doc.m_math.SetPosition(vAt);
+            doc.SetMathPosition(vAt);
         } else if (m_bDragRef && doc.m_ref.IsOn()) {
             SetRefMarker(2.0f, yAt);
-            doc.m_ref.SetPosition(vAt);
+            doc.SetRefPosition(vAt);
         } else if (m_bDragCh1Level || m_bDragCh2Level || m_bDragExtLevel) {
             const float xRight = static_cast<float>(m_rcClient.right);
             const bool inside = y >= T && y <= B;

@@ -7,33 +7,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "PenScope.h"
 #include "ScreenPixel.h"
 #include "engine/KelvaneDoc.h"
 
 namespace {
 
+using kv::PenScope;
 using kv::ToPixel;
 
 constexpr int kPoints = CTrace::kScreenPoints;
-
-// Selects a 1-px solid pen for one drawing step and restores the previous pen at its end.
-class PenScope {
-public:
-    PenScope(CDC* pDC, COLORREF color) : m_pDC(pDC), m_pen(PS_SOLID, 1, color) {
-        m_pOld = pDC->SelectObject(&m_pen);
-    }
-    ~PenScope() {
-        if (m_pOld)
-            m_pDC->SelectObject(m_pOld);
-    }
-    PenScope(const PenScope&) = delete;
-    PenScope& operator=(const PenScope&) = delete;
-
-private:
-    CDC* m_pDC;
-    CPen m_pen;
-    CPen* m_pOld = nullptr;
-};
 
 // Screen mapping of a 500-point trace on the plot rectangle; both factors are single precision.
 struct TraceMap {

@@ -8,7 +8,8 @@ namespace kv {
 // cannot overflow; anything this far out lies off every surface anyway.
 constexpr double kPixelLimit = 1 << 28;
 
-// Truncates toward zero and saturates; NaN gives 0.
+// Truncates toward zero like kv::TruncSat, but saturates at +-kPixelLimit instead of the int
+// range; NaN gives 0.
 inline int ToPixel(double v) {
     if (std::isnan(v))
         return 0;

@@ -3,25 +3,16 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 #include <utility>
 
 #include "engine/KelvaneDoc.h"
+#include "system/Narrow.h"
 
 namespace {
 
 constexpr float kPi = 3.14159265358979f;
 
-// Truncates toward zero and saturates to int; NaN gives 0.
-int TruncToInt(double v) {
-    if (std::isnan(v))
-        return 0;
-    if (v >= static_cast<double>(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (v <= static_cast<double>(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(v);
-}
+using kv::TruncSat;
 
 // Arial of the given height, weight 400, swiss family, in the context's current background
 // mode; the font lives for this one text.
@@ -200,7 +191,7 @@ void CStatusStrip::CalcTriggerPosMarker() {
     else if (p > 499)
         x = m_rcCentre.right - 6;
     else
-        x = m_rcCentre.left + 1 + TruncToInt((m_rcCentre.Width() - 7) * static_cast<double>(p) * 0.002);
+        x = m_rcCentre.left + 1 + TruncSat<int>((m_rcCentre.Width() - 7) * static_cast<double>(p) * 0.002);
     m_ptTrigMark = CPoint(x, 0);
 }
 
@@ -252,8 +243,8 @@ void CStatusStrip::CalcOverviewWindow(int& start, int& end) const {
     const CScopeSettings& settings = m_pDoc->m_settings;
     const double p = settings.GetHorizontalPosition();
     if (m_pDoc->m_bRunning) {
-        start = TruncToInt(p * 0.002 * span * 0.25);
-        end = 127 - TruncToInt(span * (1.0 - p * 0.002) * 0.25);
+        start = TruncSat<int>(p * 0.002 * span * 0.25);
+        end = 127 - TruncSat<int>(span * (1.0 - p * 0.002) * 0.25);
         return;
     }
     const double q = settings.GetCachedHorizontalPosition();
@@ -262,9 +253,10 @@ void CStatusStrip::CalcOverviewWindow(int& start, int& end) const {
     // A zero or undefined ratio would turn every term into infinity or NaN.
     const double a = (z != 0.0 && std::isfinite(z)) ? 1.0 / z : 0.0;
     const double c = 1.0 - a;
-    start = TruncToInt(((q - p) * 0.002 * a + q * 0.002 * c) * 128.0 + TruncToInt(q * 0.002 * span * 0.25));
-    end = TruncToInt((q - p) * 0.002 * a * 128.0 + (127 - TruncToInt(span * (1.0 - q * 0.002) * 0.25)) -
-                     (1.0 - q * 0.002) * c * 128.0);
+    start =
+        TruncSat<int>(((q - p) * 0.002 * a + q * 0.002 * c) * 128.0 + TruncSat<int>(q * 0.002 * span * 0.25));
+    end = TruncSat<int>((q - p) * 0.002 * a * 128.0 + (127 - TruncSat<int>(span * (1.0 - q * 0.002) * 0.25)) -
+                        (1.0 - q * 0.002) * c * 128.0);
 }
 
 void CStatusStrip::DrawTriggerPosGraphic(CDC* pDC) {
@@ -274,7 +266,7 @@ void CStatusStrip::DrawTriggerPosGraphic(CDC* pDC) {
     const int h = m_rcCentre.Height();
     for (int i = 0; i < 128; ++i) {
         const float s = 2.5f * std::sin(static_cast<float>(14 + i) * 2.0f * kPi / 10.0f);
-        const int y = TruncToInt(static_cast<double>(static_cast<float>(h / 2 + m_rcCentre.top + 3) + s));
+        const int y = TruncSat<int>(static_cast<double>(static_cast<float>(h / 2 + m_rcCentre.top + 3) + s));
         const COLORREF color = (start <= i && i <= end) ? kWindowInColor : kWindowOutColor;
         pDC->SetPixel(m_rcCentre.left + 3 + i, y, color);
     }

@@ -2,24 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+
+#include "system/Narrow.h"
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kAliasFactor = 0.5;
 constexpr double kAliasReplacement = 1.25;
-
-// Truncates toward zero and saturates to int16; NaN gives 0. Without the saturation a large
-// amplitude at a small volts/div wraps into garbage codes instead of pinning at the edge.
-std::int16_t ToSample(double value) {
-    if (std::isnan(value))
-        return 0;
-    const double t = std::trunc(value);
-    return static_cast<std::int16_t>(
-        std::clamp(t, static_cast<double>(std::numeric_limits<std::int16_t>::min()),
-                   static_cast<double>(std::numeric_limits<std::int16_t>::max())));
-}
 
 // The minimal standard generator. 2^31 is 1 modulo 2^31 - 1, so a product of two draws is
 // reduced by adding its high bits to its low 31 bits instead of dividing.
@@ -109,7 +99,7 @@ void CDemoGenerator::FillSineSegment(std::int16_t* record, int first, int indexS
     for (int r = 0; r < 10; ++r)
         base[r] = r / static_cast<double>(m_fNoiseDivisor) + m_nZeroOffset + m_nDcOffset;
     const auto exact = [&](int r, int k) {
-        return ToSample(base[r] + std::sin(k * f * 2.0 * kPi + phase) * amplitude / 2.0);
+        return kv::TruncSat<std::int16_t>(base[r] + std::sin(k * f * 2.0 * kPi + phase) * amplitude / 2.0);
     };
 
     // Stepping needs finite values whose codes fit 32 bits (the 16-bit offsets and an
@@ -162,7 +152,7 @@ void CDemoGenerator::FillSineSegment(std::int16_t* record, int first, int indexS
             const double v = base[blockDraws[j] % 10] + (s0 * tableCos[j] + c0 * tableSin[j]) * half;
             const auto low = static_cast<std::int32_t>(v - margin);
             const auto high = static_cast<std::int32_t>(v + margin);
-            sample[j] = static_cast<std::int16_t>(std::min(std::max(low, -32768), 32767));
+            sample[j] = kv::Saturate<std::int16_t>(low);
             sure[j] = static_cast<std::uint8_t>(low == high);
         }
         std::int16_t* out = record + first + n0 * indexStep;
@@ -185,8 +175,8 @@ void CDemoGenerator::GenerateNoiseRecord(std::int16_t* record, std::int32_t capa
     // Ten possible samples, one per draw % 10.
     std::int16_t sample[10];
     for (int r = 0; r < 10; ++r)
-        sample[r] = ToSample((r / static_cast<double>(m_fNoiseDivisor) - 0.5) * m_dAmplitude + m_nZeroOffset +
-                             m_nDcOffset);
+        sample[r] = kv::TruncSat<std::int16_t>(
+            (r / static_cast<double>(m_fNoiseDivisor) - 0.5) * m_dAmplitude + m_nZeroOffset + m_nDcOffset);
     std::uint32_t draws[kBlock];
     FillAroundSplit([&](int first, int indexStep, int count, int) {
         for (int n0 = 0; n0 < count; n0 += kBlock) {
@@ -200,7 +190,7 @@ void CDemoGenerator::GenerateNoiseRecord(std::int16_t* record, std::int32_t capa
 
 std::int16_t CDemoGenerator::GenerateNoise() {
     // Real division: an integer one would give only the two values +-amplitude/2.
-    return ToSample(((Rand() % 10) / 9.0 - 0.5) * m_dAmplitude + m_nZeroOffset);
+    return kv::TruncSat<std::int16_t>(((Rand() % 10) / 9.0 - 0.5) * m_dAmplitude + m_nZeroOffset);
 }
 
 void CDemoSource::Seed(std::uint32_t seed) {

@@ -10,6 +10,7 @@
 #include "engine/FileErrors.h"
 #include "engine/Trace.h"
 #include "system/LittleEndian.h"
+#include "system/Narrow.h"
 #include "system/NumberText.h"
 
 namespace {
@@ -26,17 +27,6 @@ constexpr double kAxisTimeBase = 4e-8;
 // drawn on the bottom edge.
 constexpr double kZeroBinFloorDb = -500.0;
 constexpr double kZeroBinMarginDb = 20.0;
-
-short ClampToShort(double v) {
-    if (!(v == v))
-        return 0;
-    v = std::trunc(v);
-    if (v > 32767.0)
-        return 32767;
-    if (v < -32768.0)
-        return -32768;
-    return static_cast<short>(v);
-}
 
 } // namespace
 
@@ -58,7 +48,7 @@ void LinearInterpolateRecord(const short* raw, short* dest, int factor, int posi
             const int at = i + s * factor + l;
             if (at >= kFftRecordLength)
                 break;
-            dest[at] = ClampToShort(a + (b - a) / d * l);
+            dest[at] = kv::TruncSat<std::int16_t>(a + (b - a) / d * l);
         }
     }
     // Leftwards the same from the trigger sample down to index 0.
@@ -70,7 +60,7 @@ void LinearInterpolateRecord(const short* raw, short* dest, int factor, int posi
             const int at = i - s * factor - l;
             if (at < 0)
                 break;
-            dest[at] = ClampToShort(a + (b - a) / d * l);
+            dest[at] = kv::TruncSat<std::int16_t>(a + (b - a) / d * l);
         }
     }
     dest[0] = dest[1];

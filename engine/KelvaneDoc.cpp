@@ -1,13 +1,14 @@
 #include "engine/KelvaneDoc.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
+#include "engine/DeviceStateBlock.h"
 #include "engine/DocDeviceCalls.h"
 #include "engine/SettingsCodes.h"
 #include "engine/TimeBaseLimits.h"
 #include "resources/Resource.h"
+#include "timebase/RecordLength.h"
 
 namespace {
 
@@ -26,20 +27,6 @@ constexpr int kTdcMax = 4095;
 constexpr std::int16_t kEtsTimerADefault = 3950;
 constexpr std::int16_t kEtsTimerBDefault = 2000;
 constexpr std::int16_t kEtsProbeTimeBase = 12;
-
-// Level-block word of a float level: truncated toward zero and kept within 0..511, NaN as 0.
-// Unclamped, a level from a file would reach the instrument outside the block's range.
-std::int16_t LevelWord(float value) {
-    if (std::isnan(value))
-        return 0;
-    const double t = std::trunc(static_cast<double>(value));
-    return static_cast<std::int16_t>(std::clamp(t, 0.0, static_cast<double>(kMaxLevelCode)));
-}
-
-// Position word: horizontal position / 5, 0 for a negative position, 100 beyond 500.
-std::int16_t PositionWord(std::int16_t horizontalPosition) {
-    return static_cast<std::int16_t>(std::clamp(horizontalPosition / 5, 0, kMaxPositionWord));
-}
 
 bool ValidVoltDiv(std::int16_t index) {
     return index >= 0 && index <= 9;
@@ -143,7 +130,7 @@ void CKelvaneDoc::SetDefaultSettings() {
     m_fft.ResetFftSettings();
     // 11. Record lengths and the model's maximum record length (model 3 keeps its value).
     for (CTrace* t : traces)
-        t->SetRecordLength(RecordLengthOfCode(0));
+        t->SetRecordLength(kv::timebase::RecordLengthOfCode(0));
     std::int32_t maxLength = -1;
     switch (m_nModel) {
     case 0:
@@ -191,36 +178,25 @@ int CKelvaneDoc::AllocSampleBuffers() {
     return 0;
 }
 
-std::int32_t CKelvaneDoc::RecordLengthOfCode(std::int16_t code) {
-    switch (code) {
-    case 1:
-    case 2:
-        return 14336;
-    case 3:
-    case 4:
-        return 32768;
-    case 5:
-    case 6:
-        return 524288;
-    default:
-        return 10240;
-    }
-}
-
 bool CKelvaneDoc::IsRecordLengthCodeUsable(std::int16_t code) const {
     return code >= 0 && code <= CScopeSettings::kMaxRecordLengthMode &&
-           RecordLengthOfCode(code) <= m_nSampleBufferSize;
+           kv::timebase::RecordLengthOfCode(code) <= m_nSampleBufferSize;
 }
 
 void CKelvaneDoc::SetRecordLength(std::int16_t code) {
     if (code < 1 || code > 6)
         code = 0;
-    const std::int32_t length = RecordLengthOfCode(code);
+    const std::int32_t length = kv::timebase::RecordLengthOfCode(code);
     m_usb.SetStateWord(kv::kStateRecordLength, code);
     m_ch1.SetRecordLength(length);
     m_ch2.SetRecordLength(length);
     m_math.SetRecordLength(length);
     SendTriggerAndSampleRate();
+}
+
+void CKelvaneDoc::ChooseRecordLength(std::int16_t code) {
+    m_settings.SetRecordLengthMode(code);
+    SetRecordLength(code);
 }
 
 void CKelvaneDoc::SendTriggerAndSampleRate() {
@@ -251,11 +227,11 @@ int CKelvaneDoc::ApplySettingsToDevice() {
     m_usb.SetStateWord(kv::kStateTimeBase, m_settings.GetTimeBaseIndex());
     m_usb.SetStateWord(kv::kStateRecordLength, m_settings.GetRecordLengthMode());
     // 4. Level block.
-    m_usb.SetLevelWord(kv::kLevelCh1Position, LevelWord(m_ch1.GetPosition()));
-    m_usb.SetLevelWord(kv::kLevelCh2Position, LevelWord(m_ch2.GetPosition()));
-    m_usb.SetLevelWord(kv::kLevelCh1Trigger, LevelWord(m_trigger.GetLevel(CTrigger::kLevelCh1)));
-    m_usb.SetLevelWord(kv::kLevelCh2Trigger, LevelWord(m_trigger.GetLevel(CTrigger::kLevelCh2)));
-    m_usb.SetLevelWord(kv::kLevelExtTrigger, LevelWord(m_trigger.GetLevel(CTrigger::kLevelExt)));
+    m_usb.SetLevelWord(kv::kLevelCh1Position, LevelBlockWord(m_ch1.GetPosition()));
+    m_usb.SetLevelWord(kv::kLevelCh2Position, LevelBlockWord(m_ch2.GetPosition()));
+    m_usb.SetLevelWord(kv::kLevelCh1Trigger, LevelBlockWord(m_trigger.GetLevel(CTrigger::kLevelCh1)));
+    m_usb.SetLevelWord(kv::kLevelCh2Trigger, LevelBlockWord(m_trigger.GetLevel(CTrigger::kLevelCh2)));
+    m_usb.SetLevelWord(kv::kLevelExtTrigger, LevelBlockWord(m_trigger.GetLevel(CTrigger::kLevelExt)));
     // 5..8. Tables from the instrument; a failed read keeps the previous contents.
     m_usb.ReadCalibration(m_trigger.GetCalibrationTable());
     kv::docdevice::ComputeLevelRange(*this);
@@ -376,10 +352,8 @@ void CKelvaneDoc::ApplyChannelEnable() {
         ui.RepaintView();
     }
     // The 28K, 64K and 1M codes then fall back to 14K, 32K and 512K.
-    if (code == 2 || code == 4 || code == 6) {
-        m_settings.SetRecordLengthMode(static_cast<std::int16_t>(code - 1));
-        SetRecordLength(static_cast<std::int16_t>(code - 1));
-    }
+    if (code == 2 || code == 4 || code == 6)
+        ChooseRecordLength(static_cast<std::int16_t>(code - 1));
 }
 
 void CKelvaneDoc::SwapAlternateTriggerSource() {
@@ -436,6 +410,35 @@ void CKelvaneDoc::SetPersistenceDepth(std::int16_t depth) {
 void CKelvaneDoc::SetRunState(bool running, std::int16_t status) {
     m_bRunning = running ? 1 : 0;
     m_nRunStatus = status;
+}
+
+// ---- Instrument commands of the panels and dialogs ----------------------------------------------
+
+bool CKelvaneDoc::SetLineCalibrationWord(int word, std::int16_t level) {
+    std::int16_t* words = m_usb.GetAdjustmentWords();
+    if (word < 0 || word >= kv::kAdjustmentWords || words[word] == level)
+        return false;
+    words[word] = level;
+    m_usb.WriteLineCalData();
+    return true;
+}
+
+void CKelvaneDoc::SetEtsCalibrationLimits(std::int16_t max, std::int16_t min) {
+    m_settings.SetEtsCalMax(max);
+    m_settings.SetEtsCalMin(min);
+    std::int16_t pair[2] = {max, min};
+    m_usb.WriteEtsCalData(pair);
+}
+
+int CKelvaneDoc::ChangeDeviceAddress(std::int16_t slot, std::int16_t address) {
+    const int answer = m_usb.SetDeviceAddress(slot, address);
+    if (answer != 0)
+        m_usb.ReadDeviceAddress(slot);
+    return answer;
+}
+
+bool CKelvaneDoc::SelectDevice(std::int16_t slot) {
+    return m_usb.SetDeviceIndex(slot);
 }
 
 void CKelvaneDoc::AdvanceStatusTick() {

@@ -64,11 +64,12 @@ public:
     int ApplySettingsToDevice();
 
     // --- Record length ---------------------------------------------------------------------
-    // Samples per channel of a record-length code (anything outside 1..6 counts as 0: 10240).
-    static std::int32_t RecordLengthOfCode(std::int16_t code);
     // Stores the code in the device state block (outside 1..6 as 0), the length in CH1, CH2
     // and MATH, and sends trigger and sample rate (also in demo mode).
     void SetRecordLength(std::int16_t code);
+    // A record length chosen for the capture: the settings keep the code (a code outside 0..6
+    // leaves them as they were), then SetRecordLength stores and sends it.
+    void ChooseRecordLength(std::int16_t code);
     // True when the code's length fits the allocated sample buffers. A setup file may only
     // bring in a code that passes this.
     bool IsRecordLengthCodeUsable(std::int16_t code) const;
@@ -98,6 +99,10 @@ public:
     void SetCh2Coupling(std::int16_t coupling);
     void SetCh1Position(float position); // screen codes
     void SetCh2Position(float position);
+    // MATH and REF are computed and kept by the program: their positions (screen codes) only
+    // move the traces on the screen, nothing is sent and the capture goes on.
+    void SetMathPosition(float position);
+    void SetRefPosition(float position);
     void SetCh1TriggerLevel(float level);
     void SetCh2TriggerLevel(float level);
     void SetExtTriggerLevel(float level);
@@ -119,6 +124,9 @@ public:
     // One pass of the ETS calibration: moves the ETS calibration value towards a counter
     // reading of 1800. Returns 1 once converged, else 0.
     int EtsCalibrationStep();
+    // The end of a converged ETS calibration: writes the calibration data, then the value, to
+    // the instrument and reads the ETS value back.
+    void StoreEtsCalibration();
     // ==== End of the settings setters ====
 
     // --- Model, persistence, flags ------------------------------------------------------------
@@ -142,6 +150,21 @@ public:
     // their device calls except those that are sent in demo mode too.
     std::int32_t IsDemoMode() const { return m_bDemoMode; }
     void SetDemoMode(std::int32_t demo) { m_bDemoMode = demo; }
+
+    // --- Instrument commands of the panels and dialogs ------------------------------------------
+    // Forces the capture under way to complete and ends a pretrigger wait.
+    void ForceTrigger();
+    // One of the four line-calibration words (0..3): a changed word goes to the instrument with
+    // the other three. False, with nothing sent, for the same level or a word outside 0..3.
+    bool SetLineCalibrationWord(int word, std::int16_t level);
+    // The ETS limits: kept in the settings and written to the instrument as one pair.
+    void SetEtsCalibrationLimits(std::int16_t max, std::int16_t min);
+    // Gives the instrument at a device index (slot) a new address and, when it takes it, reads
+    // the address back. Returns the instrument's answer (0 refused).
+    int ChangeDeviceAddress(std::int16_t slot, std::int16_t address);
+    // The instrument (0..3) the program talks to from now on; false, keeping the current one,
+    // for any other slot.
+    bool SelectDevice(std::int16_t slot);
 
     // --- Language -------------------------------------------------------------------------------
     // Stores the index (anything outside -1 .. count - 1 becomes -1), loads that language and

@@ -7,7 +7,9 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/DeviceStateBlock.h"
 #include "engine/SettingsCodes.h"
+#include "system/Narrow.h"
 
 namespace {
 
@@ -20,13 +22,6 @@ constexpr int kFastTimeBases = 5;     // time-base indexes below this are interp
 // Counters are kept in int16 words; saturating stops a long idle spell from wrapping negative.
 std::int16_t Incremented(std::int16_t v) {
     return v < std::numeric_limits<std::int16_t>::max() ? static_cast<std::int16_t>(v + 1) : v;
-}
-
-// A trigger level as the 0..511 word of the software trigger (truncated, NaN as 0).
-std::int16_t LevelWordOf(float level) {
-    if (std::isnan(level))
-        return 0;
-    return static_cast<std::int16_t>(std::clamp(std::trunc(static_cast<double>(level)), 0.0, 511.0));
 }
 
 bool SameSeconds(double a, double b) {
@@ -228,6 +223,11 @@ void CKelvaneDoc::PollDemoCapture() {
     }
 }
 
+void CKelvaneDoc::ForceTrigger() {
+    m_usb.ForceTrigger();
+    m_bPretriggerWait = 0;
+}
+
 void CKelvaneDoc::PretriggerWaitCheck() {
     if (!m_bPretriggerWait)
         return;
@@ -324,7 +324,7 @@ void CKelvaneDoc::EtsCapture() {
             if (t->GetCoupling() == kCouplingGnd) {
                 t->FillZeroLevel();
                 // A grounded channel shows its zero line, as on every other road.
-                const std::int16_t zero = CTrace::SaturateToShort(511.0 - std::trunc(t->GetPosition()));
+                const std::int16_t zero = kv::TruncSat<std::int16_t>(511.0 - std::trunc(t->GetPosition()));
                 std::fill_n(screen, kPoints, zero);
             }
         }
@@ -384,8 +384,8 @@ static void ProcessYt(CKelvaneDoc& doc, bool demo) {
             if (t->IsOn())
                 BuildWorkRecord(*t, stateBlock, false);
         const std::int16_t slope = doc.m_trigger.GetSlope();
-        const std::int16_t level1 = LevelWordOf(doc.m_trigger.GetLevel(CTrigger::kLevelCh1));
-        const std::int16_t level2 = LevelWordOf(doc.m_trigger.GetLevel(CTrigger::kLevelCh2));
+        const std::int16_t level1 = LevelBlockWord(doc.m_trigger.GetLevel(CTrigger::kLevelCh1));
+        const std::int16_t level2 = LevelBlockWord(doc.m_trigger.GetLevel(CTrigger::kLevelCh2));
         if (source == kSourceCh1) {
             const std::int16_t tp = doc.m_ch1.SoftTriggerAlign(h, T, level1, slope);
             doc.m_ch2.RotateRecordToPosition(h, tp);
@@ -482,14 +482,14 @@ void CKelvaneDoc::UpdateDemoParameters() {
             m_demo.GetAmplitude() / t.GetVoltsPerDiv() * CDemoGenerator::kAmplitudeCodesPerDivision;
         g.m_dAmplitude =
             std::isfinite(codes) ? std::trunc(std::clamp(codes, -2147483648.0, 2147483647.0)) : 0.0;
-        g.m_nZeroOffset = CTrace::SaturateToShort(511.0 - t.GetPosition());
-        g.m_nLevel = CTrace::SaturateToShort(511.0 - m_trigger.GetLevel(levels[ch]));
+        g.m_nZeroOffset = kv::TruncSat<std::int16_t>(511.0 - t.GetPosition());
+        g.m_nLevel = kv::TruncSat<std::int16_t>(511.0 - m_trigger.GetLevel(levels[ch]));
         g.m_nSplit = m_settings.GetHorizontalPosition();
         g.m_nDirection = m_trigger.GetSlope();
         // Half of 40 V at 10 mV/div is 64000 codes: saturated, never wrapped into int16.
         g.m_nDcOffset = (t.GetCoupling() != kCouplingDc || !m_demo.GetDcOffset())
                             ? std::int16_t{0}
-                            : CTrace::SaturateToShort(g.m_dAmplitude * 0.5);
+                            : kv::TruncSat<std::int16_t>(g.m_dAmplitude * 0.5);
     }
     m_demo.SetTriggerSource(m_trigger.GetSource());
     m_demo.SetActiveSource(m_usb.GetStateWord(kv::kStateActiveSource));

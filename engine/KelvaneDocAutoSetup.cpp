@@ -75,8 +75,7 @@ int CKelvaneDoc::StartAutoSetup() {
     dv::SetTimeBase(*this, kStartTimeBase);
     SetHorizontalFormat(0);
     dv::SelectCombo(*this, SidePanelCombo::Format, 0);
-    m_settings.SetRecordLengthMode(0);
-    SetRecordLength(0);
+    ChooseRecordLength(0);
     // 3. Both channels on; their states come back at the finish when nothing is found.
     m_bCh1Found = m_bCh2Found = 0;
     // A no-signal flag left from an earlier run would describe a channel this run may find.

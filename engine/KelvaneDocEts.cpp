@@ -1,6 +1,6 @@
 // The ETS calibration value: one pass of the calibration that moves the instrument's ETS
 // calibration value until its time-interval counter reads 1800. The ETS Calibration dialog
-// calls the pass again and again until it reports convergence.
+// calls the pass again and again until it reports convergence, then has the result stored.
 #include "engine/KelvaneDoc.h"
 
 #include <algorithm>
@@ -77,4 +77,10 @@ int CKelvaneDoc::EtsCalibrationStep() {
     // 5.
     restoreTdcMode();
     return 0;
+}
+
+void CKelvaneDoc::StoreEtsCalibration() {
+    m_usb.WriteTdcCalData(m_settings.GetEtsCalData());
+    m_usb.SetTdcCalValue(m_settings.GetEtsCalValue());
+    ReadEtsValue();
 }

@@ -8,29 +8,11 @@
 #include "engine/DeviceStateBlock.h"
 #include "engine/DocDeviceCalls.h"
 
-#include <algorithm>
-#include <cmath>
-
 namespace {
 
 using kv::docdevice::ComputeLevelRange;
 using kv::docdevice::SendOffset;
 using kv::docdevice::SendVoltageAndCoupling;
-
-// Level-block word of a position or level in screen codes: truncated toward zero and kept
-// within 0..511 (NaN as 0).
-std::int16_t LevelBlockWord(float value) {
-    if (std::isnan(value))
-        return 0;
-    return static_cast<std::int16_t>(
-        std::clamp(std::trunc(static_cast<double>(value)), 0.0, static_cast<double>(kMaxLevelCode)));
-}
-
-// Position word of the state block: horizontal position / 5, 0 for a negative position and
-// 100 beyond the right edge.
-std::int16_t HorizontalPositionWord(std::int16_t position) {
-    return static_cast<std::int16_t>(std::clamp(position / 5, 0, kMaxPositionWord));
-}
 
 } // namespace
 
@@ -64,6 +46,14 @@ void CKelvaneDoc::SetCh2Position(float position) {
     if (!IsDemoMode())
         SendOffset(*this);
     RestartCapture();
+}
+
+void CKelvaneDoc::SetMathPosition(float position) {
+    m_math.SetPosition(position);
+}
+
+void CKelvaneDoc::SetRefPosition(float position) {
+    m_ref.SetPosition(position);
 }
 
 // --- Trigger levels ------------------------------------------------------------------------------
@@ -101,7 +91,7 @@ void CKelvaneDoc::SetExtTriggerLevel(float level) {
 
 void CKelvaneDoc::SetHorizontalPosition(std::int16_t position) {
     m_settings.SetHorizontalPosition(position);
-    m_usb.SetStateWord(kv::kStatePosition, HorizontalPositionWord(position));
+    m_usb.SetStateWord(kv::kStatePosition, PositionWord(position));
     if (!IsDemoMode())
         SendTriggerAndSampleRate();
     RestartCapture();

@@ -84,10 +84,8 @@ int CKelvaneDoc::StartCalibration() {
     // 4. Normal acquisition, shortest record.
     if (m_average.GetAcquireMode() != CAverageBuffer::kModeNormal)
         m_average.SetAcquireMode(CAverageBuffer::kModeNormal);
-    if (m_settings.GetRecordLengthMode() != 0) {
-        m_settings.SetRecordLengthMode(0);
-        SetRecordLength(0);
-    }
+    if (m_settings.GetRecordLengthMode() != 0)
+        ChooseRecordLength(0);
     // 5. Large window, fixed time base, Auto sweep.
     Ui().MaximizeMainWindow(true);
     dv::SetTimeBase(*this, kCalibrationTimeBase);

@@ -5,18 +5,9 @@
 
 #include <cmath>
 
-namespace {
+#include "system/Narrow.h"
 
-// Truncates toward zero into a screen point, saturating at the int16 range (NaN gives 0).
-std::int16_t ToPoint(double v) {
-    if (std::isnan(v))
-        return 0;
-    if (v >= 32767.0)
-        return 32767;
-    if (v <= -32768.0)
-        return -32768;
-    return static_cast<std::int16_t>(v);
-}
+namespace {
 
 double ZeroLine(const CTrace* t) {
     return 511.0 - static_cast<double>(t->GetPosition());
@@ -79,7 +70,7 @@ template <typename Op> void CMathChannel::ForEachPoint(const CTrace* x, const CT
         }
         // Wide arithmetic with saturation: ratios reach 10^6, and an int16 store would wrap
         // large results back onto the screen as spurious points.
-        out[i] = ToPoint(op(static_cast<double>(xs[i]), static_cast<double>(ys[i])));
+        out[i] = kv::TruncSat<std::int16_t>(op(static_cast<double>(xs[i]), static_cast<double>(ys[i])));
     }
 }
 
@@ -196,6 +187,6 @@ void CRefChannel::RescaleScreenRecord() {
     const double posNow = std::trunc(static_cast<double>(GetPosition()));
     for (int i = 0; i < kScreenPoints; ++i) {
         const double scaled = std::trunc(k * (posAcq + work[i] - 511.0));
-        out[i] = ToPoint(scaled - posNow + 511.0);
+        out[i] = kv::TruncSat<std::int16_t>(scaled - posNow + 511.0);
     }
 }

@@ -7,7 +7,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <limits>
+
+#include "system/Narrow.h"
 
 namespace {
 
@@ -34,16 +35,7 @@ bool IsGap(std::int16_t p) {
     return p == CTrace::kGap;
 }
 
-// Truncation toward zero that saturates to int and maps NaN to 0.
-int TruncToInt(double v) {
-    if (std::isnan(v))
-        return 0;
-    if (v >= static_cast<double>(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (v <= static_cast<double>(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(v);
-}
+using kv::TruncSat;
 
 // Prints a scaled value with about three significant digits, chosen by where the "." falls in the
 // "%f" text of its magnitude.
@@ -57,7 +49,7 @@ CString FormatNumber(double v, const char* unit) {
     else if (at == 2)
         s.Format("%.1f%s", v, unit);
     else
-        s.Format("%d%s", TruncToInt(v), unit);
+        s.Format("%d%s", TruncSat<int>(v), unit);
     return s;
 }
 
@@ -320,8 +312,8 @@ bool CMeasure::FindRiseTime(short source, const CTrace* trace, double* seconds) 
     if (!ValidSource(source) || trace == nullptr)
         return false;
     const int top = m_max[source][4], base = m_min[source][4];
-    const int low = TruncToInt(base + (top - base) * 0.1);
-    const int high = TruncToInt(base + (top - base) * 0.9);
+    const int low = TruncSat<int>(base + (top - base) * 0.1);
+    const int high = TruncSat<int>(base + (top - base) * 0.9);
     int s = 0, i = 0;
     if (!FindTransition(Points(trace), low, high, 1, &s, &i))
         return false;
@@ -334,8 +326,8 @@ bool CMeasure::FindFallTime(short source, const CTrace* trace, double* seconds) 
     if (!ValidSource(source) || trace == nullptr)
         return false;
     const int top = m_max[source][4], base = m_min[source][4];
-    const int low = TruncToInt(base + (top - base) * 0.1);
-    const int high = TruncToInt(base + (top - base) * 0.9);
+    const int low = TruncSat<int>(base + (top - base) * 0.1);
+    const int high = TruncSat<int>(base + (top - base) * 0.9);
     int s = 0, i = 0;
     if (!FindTransition(Points(trace), high, low, 0, &s, &i))
         return false;

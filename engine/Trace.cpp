@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "resources/ScaleLabels.h"
 #include "scale/VerticalScale.h"
+#include "system/Narrow.h"
 
 namespace {
 
@@ -23,17 +23,6 @@ bool ValidProbe(int probe) {
 
 CTrace::CTrace() = default;
 CTrace::~CTrace() = default;
-
-std::int16_t CTrace::SaturateToShort(double value) {
-    if (std::isnan(value))
-        return 0;
-    const double t = std::trunc(value);
-    if (t >= std::numeric_limits<std::int16_t>::max())
-        return std::numeric_limits<std::int16_t>::max();
-    if (t <= std::numeric_limits<std::int16_t>::min())
-        return std::numeric_limits<std::int16_t>::min();
-    return static_cast<std::int16_t>(t);
-}
 
 void CTrace::SetRecordLength(std::int32_t length) {
     if (length >= 1)
@@ -65,15 +54,7 @@ double CTrace::RawToVolts(std::int16_t code) const {
 }
 
 int CTrace::VoltsToRaw(double volts) const {
-    const double code = kv::scale::VoltsToCodes(volts, GetVoltsPerDiv()) + (511.0 - m_fPosition);
-    if (std::isnan(code))
-        return 0;
-    const double t = std::trunc(code);
-    if (t >= std::numeric_limits<int>::max())
-        return std::numeric_limits<int>::max();
-    if (t <= std::numeric_limits<int>::min())
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(t);
+    return kv::TruncSat<int>(kv::scale::VoltsToCodes(volts, GetVoltsPerDiv()) + (511.0 - m_fPosition));
 }
 
 void CTrace::FillZeroLevel() {
@@ -82,7 +63,7 @@ void CTrace::FillZeroLevel() {
     // The fast-time-base alignment reads up to 32768 work points; filling only the record
     // length would leave pieces of an older waveform on a grounded channel.
     const int n = std::min<int>(std::max<int>(m_nRecordLength, kInterpolatedLength), GetRecordCapacity());
-    const std::int16_t zero = SaturateToShort(511.0 - std::trunc(m_fPosition));
+    const std::int16_t zero = kv::TruncSat<std::int16_t>(511.0 - std::trunc(m_fPosition));
     std::fill(m_work.begin(), m_work.begin() + n, zero);
 }
 

@@ -129,9 +129,6 @@ public:
     void SaveAcquisitionState(std::int32_t copyScreen);
     void FindValidRange(int points);
 
-    // Truncates toward zero and saturates to the int16 range; NaN gives 0.
-    static std::int16_t SaturateToShort(double value);
-
 private:
     int UsableLength() const;
     int RawAt(int index) const; // raw sample at index clamped to the 10240-sample input window

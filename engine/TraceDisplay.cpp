@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "system/Narrow.h"
+
 namespace {
 
 constexpr int kPoints = CTrace::kScreenPoints;
@@ -112,7 +114,7 @@ void CTrace::PeakDetectToDisplay(std::int16_t position, std::int16_t timeBase) {
     const std::int64_t window = static_cast<std::int64_t>(kPairs) * bucket;
     const std::int64_t length = m_nRecordLength;
     m_nWindowLength = static_cast<std::int32_t>(window);
-    m_nRollSpan = SaturateToShort(static_cast<double>(2 * (length - window) / bucket));
+    m_nRollSpan = kv::TruncSat<std::int16_t>(static_cast<double>(2 * (length - window) / bucket));
     const std::int64_t start = static_cast<std::int64_t>(position * length * 0.002) -
                                static_cast<std::int64_t>(position * window * 0.002);
     DecimatePadded(m_work.data(), UsableLength(), start, bucket, kPairs, m_screen);
@@ -170,7 +172,7 @@ void CTrace::VerticalRescale() {
     // Large volts/div ratios overflow 16 bits; the wide result saturates instead of wrapping
     // back into the screen range as spurious points.
     for (std::int16_t& p : m_screen)
-        p = SaturateToShort(std::trunc(ratio * (atAcquisition + p - 511.0)) - now + 511.0);
+        p = kv::TruncSat<std::int16_t>(std::trunc(ratio * (atAcquisition + p - 511.0)) - now + 511.0);
 }
 
 void CTrace::CompressToDisplay(double ratio, std::int16_t positionAtAcquisition, std::int16_t positionNow) {
@@ -259,7 +261,7 @@ void CTrace::RollAppend() {
     std::memmove(m_screen, m_screen + count, sizeof(std::int16_t) * static_cast<std::size_t>(keep));
     std::memmove(m_work.data(), m_work.data() + count, sizeof(std::int16_t) * static_cast<std::size_t>(keep));
     const bool ground = (m_nCoupling == 2);
-    const std::int16_t zero = SaturateToShort(511.0 - std::trunc(m_fPosition));
+    const std::int16_t zero = kv::TruncSat<std::int16_t>(511.0 - std::trunc(m_fPosition));
     for (int i = 0; i < count; ++i) {
         const std::int16_t v = ground ? zero : m_raw[static_cast<std::size_t>(i)];
         m_screen[keep + i] = v;
@@ -287,5 +289,5 @@ void CTrace::ApplyTraceFilter() {
 void CTrace::InvertTrace() {
     const double twiceZero = 2.0 * (511.0 - m_fPosition);
     for (std::int16_t& p : m_screen)
-        p = SaturateToShort(twiceZero - p);
+        p = kv::TruncSat<std::int16_t>(twiceZero - p);
 }

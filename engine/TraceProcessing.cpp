@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "system/Narrow.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -133,7 +135,7 @@ void CTrace::InterpolateRecord(std::int16_t mode, double factor, const std::int1
         const double next = RawAt(e + u + 1);
         const int base = r + static_cast<int>(u * d);
         for (int k = 0; k < d && base + k < length; ++k)
-            work[base + k] = SaturateToShort(k * (next - prev) / d + prev);
+            work[base + k] = kv::TruncSat<std::int16_t>(k * (next - prev) / d + prev);
     }
     for (int u = 0;; ++u) {
         const int base = r - static_cast<int>(u * d);
@@ -142,7 +144,7 @@ void CTrace::InterpolateRecord(std::int16_t mode, double factor, const std::int1
         const double prev = RawAt(e - u);
         const double next = RawAt(e - u - 1);
         for (int k = 0; k < d && base - k >= 0; ++k)
-            work[base - k] = SaturateToShort(k * (next - prev) / d + prev);
+            work[base - k] = kv::TruncSat<std::int16_t>(k * (next - prev) / d + prev);
     }
     work[0] = work[1];
 }
@@ -198,7 +200,7 @@ void CTrace::SincResample(std::int16_t percent, double factor) {
             double sum = 0.0;
             for (int k = 0; k <= 2 * taps; ++k)
                 sum += window[k] * m_sincTable[static_cast<std::size_t>(k * kSincRowLength + j)];
-            out[base + j] = SaturateToShort(sum);
+            out[base + j] = kv::TruncSat<std::int16_t>(sum);
         }
     }
     std::copy(out, out + kInterpolatedLength, m_work.begin());

@@ -1,8 +1,8 @@
 #include "engine/UsbDevice.h"
 
 #include <algorithm>
-#include <limits>
 
+#include "system/Narrow.h"
 #include "zendral/ZendralRegistry.h"
 
 namespace {
@@ -14,11 +14,6 @@ bool Ok16(int result) {
 
 constexpr int kMaxCalibrationHigh = 50;
 constexpr std::int16_t kUnsetAdjustment = 0x1FF;
-
-std::int16_t SaturateToInt16(int v) {
-    return static_cast<std::int16_t>(std::clamp(v, static_cast<int>(std::numeric_limits<std::int16_t>::min()),
-                                                static_cast<int>(std::numeric_limits<std::int16_t>::max())));
-}
 
 } // namespace
 
@@ -80,7 +75,7 @@ int CUsbDevice::ReadCalibration(std::int16_t* table) {
     for (int i = 0; i < kCalibrationEntries; ++i) {
         const int high = std::min<int>(pairs[2 * i], kMaxCalibrationHigh);
         const int low = pairs[2 * i + 1];
-        table[i] = SaturateToInt16(high * 256 + low);
+        table[i] = kv::Saturate<std::int16_t>(high * 256 + low);
     }
     return 1;
 }

@@ -15,6 +15,7 @@
 #include "engine/KelvaneDoc.h"
 #include "engine/SettingsCodes.h"
 #include "system/LittleEndian.h"
+#include "system/Narrow.h"
 #include "system/NumberText.h"
 #include "system/Paths.h"
 #include "system/Profile.h"
@@ -102,11 +103,6 @@ long long ParseInteger(std::string_view s) {
     return v;
 }
 
-std::int16_t SaturateShort(long long v) {
-    return static_cast<std::int16_t>(std::clamp<long long>(v, std::numeric_limits<std::int16_t>::min(),
-                                                           std::numeric_limits<std::int16_t>::max()));
-}
-
 const CTrace& SaveChannel(const CKelvaneDoc& doc) {
     return doc.m_nSaveChannel == 0 ? static_cast<const CTrace&>(doc.m_ch1)
                                    : static_cast<const CTrace&>(doc.m_ch2);
@@ -129,11 +125,11 @@ std::vector<std::int16_t> ChannelPoints(const CTrace& t, bool screen) {
 // on every save and load.
 std::int16_t VoltsToNearestCode(const CTrace& t, double volts) {
     // Saturated first, so the neighbours below cannot overflow for a huge voltage.
-    const int code = CTrace::SaturateToShort(t.VoltsToRaw(volts));
+    const int code = kv::TruncSat<std::int16_t>(t.VoltsToRaw(volts));
     if (!std::isfinite(volts))
-        return CTrace::SaturateToShort(code);
+        return kv::TruncSat<std::int16_t>(code);
     int best = code;
-    double bestError = std::fabs(t.RawToVolts(CTrace::SaturateToShort(code)) - volts);
+    double bestError = std::fabs(t.RawToVolts(kv::TruncSat<std::int16_t>(code)) - volts);
     for (int candidate : {code - 1, code + 1}) {
         if (candidate < std::numeric_limits<std::int16_t>::min() ||
             candidate > std::numeric_limits<std::int16_t>::max())
@@ -144,7 +140,7 @@ std::int16_t VoltsToNearestCode(const CTrace& t, double volts) {
             bestError = error;
         }
     }
-    return CTrace::SaturateToShort(best);
+    return kv::TruncSat<std::int16_t>(best);
 }
 
 // The ".txt" and ".doc" layout for CH1 and CH2.
@@ -215,7 +211,7 @@ void CopyRecordWindow(CTrace& trace, int horizontalPosition, std::int16_t* dest)
     if (!dest)
         return;
     const std::int16_t zero =
-        CTrace::SaturateToShort(511.0 - std::trunc(static_cast<double>(trace.GetPosition())));
+        kv::TruncSat<std::int16_t>(511.0 - std::trunc(static_cast<double>(trace.GetPosition())));
     std::fill_n(dest, kv::kCsvWindowPoints, zero);
     const std::int16_t* work = trace.GetWorkRecord();
     if (!work)
@@ -305,7 +301,7 @@ int CKelvaneDoc::LoadOldReferenceFile(const char* path) {
     bool complete = false;
     auto keep = [&](std::string_view line) {
         if (d.samples.size() < capacity)
-            d.samples.push_back(SaturateShort(ParseInteger(line)));
+            d.samples.push_back(kv::Saturate<std::int16_t>(ParseInteger(line)));
     };
     auto position = [](std::string_view line) {
         double v = 0.0;

@@ -10,6 +10,7 @@
 #include "ModelConstants.h"
 #include "Tessel.h"
 #include "WireProtocol.h"
+#include "system/Narrow.h"
 
 namespace kv::sdk {
 
@@ -82,7 +83,7 @@ std::uint16_t CorrectConverterA(std::uint16_t code, int c) {
 std::uint16_t Extrapolate(std::uint16_t a, std::uint16_t b) {
     // Done in 16 bits, a falling edge would wrap to about 65000 and read as a gap code.
     const std::int32_t v = 2 * static_cast<std::int32_t>(a) - static_cast<std::int32_t>(b);
-    return static_cast<std::uint16_t>(std::clamp<std::int32_t>(v, 0, 65535));
+    return Saturate<std::uint16_t>(v);
 }
 
 DoubleRateWindow WindowFor(std::uint32_t position, std::uint32_t length) {

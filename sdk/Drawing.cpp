@@ -7,8 +7,8 @@
 
 #include "Driver.h"
 #include "ModelConstants.h"
-#include "Narrow.h"
 #include "Tessel.h"
+#include "system/Narrow.h"
 
 namespace kv::sdk {
 
@@ -133,6 +133,7 @@ int DrawTraceStandard(HDC dc, const std::uint16_t* layout, std::uint16_t mode, c
 } // namespace kv::sdk
 
 using namespace kv::sdk;
+using kv::TruncSat;
 
 #if !defined(KV_SDK_MODEL_PALLIK)
 // The Pallik build draws its traces with its own routine (sdk/variants).

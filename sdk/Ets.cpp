@@ -7,9 +7,9 @@
 
 #include "ChannelRead.h"
 #include "Driver.h"
-#include "Narrow.h"
 #include "Tessel.h"
 #include "WireProtocol.h"
+#include "system/Narrow.h"
 
 namespace kv::sdk {
 namespace {
@@ -71,6 +71,8 @@ void CutScreen(const std::uint16_t* source, std::uint16_t* screen, std::int64_t 
 } // namespace kv::sdk
 
 using namespace kv::sdk;
+using kv::Saturate;
+using kv::TruncSat;
 
 TESSEL_API int dsoETS(uint16_t /*unused*/, const uint16_t* captureSettings, uint16_t* ch1Record,
                       uint16_t* ch2Record, const uint16_t* frames, uint16_t* ageTable,

@@ -14,9 +14,9 @@
 
 #include "Drawing.h"
 #include "Driver.h"
-#include "Narrow.h"
 #include "Tessel.h"
 #include "scale/VerticalScale.h"
+#include "system/Narrow.h"
 #include "system/NumberText.h"
 
 namespace kv::sdk {
@@ -260,6 +260,8 @@ thread_local RealSpectrum t_spectrum;
 } // namespace kv::sdk
 
 using namespace kv::sdk;
+using kv::Saturate;
+using kv::TruncSat;
 
 TESSEL_API void dsoFFT(uint32_t numSamples, int inverse, const double* realIn, const double* imagIn,
                        double* realOut, double* imagOut) {

@@ -6,9 +6,9 @@
 
 #include "Driver.h"
 #include "ModelConstants.h"
-#include "Narrow.h"
 #include "Tessel.h"
 #include "WireProtocol.h"
+#include "system/Narrow.h"
 #include "timebase/TimeBaseTable.h"
 #include "variants/Variants.h"
 

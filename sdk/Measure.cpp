@@ -7,8 +7,8 @@
 #include <cstdlib>
 
 #include "DisplayRecord.h"
-#include "Narrow.h"
 #include "Tessel.h"
+#include "system/Narrow.h"
 
 namespace {
 
@@ -118,7 +118,7 @@ TESSEL_API double dsoMeasureRMS(int16_t* out, const uint16_t* record, uint16_t l
         sum += d * d;
     }
     const double rms = std::sqrt(static_cast<double>(sum) / 499);
-    out[0] = kv::sdk::TruncSat<int16_t>(rms);
+    out[0] = kv::TruncSat<int16_t>(rms);
     out[1] = 0;
     return rms;
 }
@@ -137,7 +137,7 @@ TESSEL_API double dsoMeasureCycleRMS(int16_t* out, const uint16_t* record, uint1
             break;
     }
     const double rms = std::sqrt(static_cast<double>(sum) / visited);
-    out[0] = kv::sdk::TruncSat<int16_t>(rms);
+    out[0] = kv::TruncSat<int16_t>(rms);
     out[1] = 0;
     return rms;
 }
@@ -187,7 +187,7 @@ TESSEL_API double dsoMeasureCycleMean(uint16_t* top, uint16_t* base, uint16_t* p
     for (int i = from; i < to; ++i)
         sum += static_cast<float>(record[i]);
     const double mean = static_cast<double>(sum) / (to - from);
-    period[0] = kv::sdk::TruncSat<uint16_t>(mean);
+    period[0] = kv::TruncSat<uint16_t>(mean);
     return mean;
 }
 

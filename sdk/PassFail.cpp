@@ -5,10 +5,11 @@
 #include "DisplayRecord.h"
 #include "Drawing.h"
 #include "Driver.h"
-#include "Narrow.h"
 #include "Tessel.h"
+#include "system/Narrow.h"
 
 using namespace kv::sdk;
+using kv::TruncSat;
 
 TESSEL_API int dsoCalculatePassFailData(uint16_t h, uint16_t v, uint16_t* upper, uint16_t* lower,
                                         const uint16_t* record) {

@@ -12,8 +12,8 @@
 #include "Drawing.h"
 #include "Driver.h"
 #include "ModelConstants.h"
-#include "Narrow.h"
 #include "Tessel.h"
+#include "system/Narrow.h"
 #include "system/Paths.h"
 #include "system/Profile.h"
 
@@ -102,6 +102,8 @@ std::string ClipboardPicturePath() {
 } // namespace kv::sdk
 
 using namespace kv::sdk;
+using kv::Saturate;
+using kv::TruncSat;
 
 TESSEL_API HDC dsoOpenPrinter(void) {
     return Guarded<HDC>(nullptr, [&]() -> HDC {

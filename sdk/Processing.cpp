@@ -10,9 +10,9 @@
 #include "DisplayRecord.h"
 #include "Driver.h"
 #include "ModelConstants.h"
-#include "Narrow.h"
 #include "Stretch.h"
 #include "Tessel.h"
+#include "system/Narrow.h"
 
 namespace kv::sdk {
 namespace {
@@ -102,6 +102,8 @@ void Shift(const std::uint16_t* s, std::uint16_t* dst, std::int64_t capture, std
 } // namespace kv::sdk
 
 using namespace kv::sdk;
+using kv::Saturate;
+using kv::TruncSat;
 
 TESSEL_API void dsoChannelDataBuffer(const uint16_t* captureSettings, uint16_t mode, uint16_t* dst,
                                      const uint16_t* src) {

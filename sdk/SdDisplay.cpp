@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "Driver.h"
-#include "Narrow.h"
 #include "Tessel.h"
 #include "gdi/gdi.h"
+#include "system/Narrow.h"
 #include "timebase/TimeBaseTable.h"
 
 namespace kv::sdk {
@@ -107,6 +107,7 @@ bool ValidPointCount(std::uint16_t n) {
 } // namespace kv::sdk
 
 using namespace kv::sdk;
+using kv::TruncSat;
 
 TESSEL_API double sdDisplaySampling(uint8_t flag1, uint8_t flag2, uint16_t equivalentTime, uint16_t mode,
                                     uint16_t timeBaseIndex, uint16_t recordSelector,

@@ -6,10 +6,10 @@
 
 #include "Driver.h"
 #include "ModelConstants.h"
-#include "Narrow.h"
 #include "SdInternal.h"
 #include "StoredSettings.h"
 #include "Tessel.h"
+#include "system/Narrow.h"
 
 namespace kv::sdk {
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <vector>
 
-#include "Narrow.h"
+#include "system/Narrow.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -9,9 +9,9 @@
 #include "DisplayRecord.h"
 #include "Driver.h"
 #include "ModelConstants.h"
-#include "Narrow.h"
 #include "Stretch.h"
 #include "Tessel.h"
+#include "system/Narrow.h"
 
 namespace kv::sdk {
 namespace {
@@ -238,6 +238,7 @@ std::int64_t ReferenceLength(const std::uint16_t* record) {
 } // namespace kv::sdk
 
 using namespace kv::sdk;
+using kv::TruncSat;
 
 TESSEL_API void dsoDataResolutionZoomIn(const uint16_t* record, uint16_t* dst, uint16_t magnification,
                                         uint16_t stretchMode, const uint16_t* captureSettings) {

@@ -16,8 +16,7 @@ void BM_DemoAcquisitionTick(benchmark::State& state) {
         state.SkipWithError("record length does not fit the buffers");
         return;
     }
-    doc.m_settings.SetRecordLengthMode(code);
-    doc.SetRecordLength(code);
+    doc.ChooseRecordLength(code);
     doc.m_math.SetOn(1);
     for (short type = 0; type < 8; ++type)
         doc.m_measure.AddMeasurement(type);

@@ -478,6 +478,9 @@ std::uint32_t SimInstrument::LastTriggerAddress() const {
 
 // ---- signal and stream -------------------------------------------------------------------------
 
+// The front end's gain per volts/div, written here apart from the client library's own table on
+// purpose: the simulated instrument is the independent check of that table, and a wrong entry in
+// one shows as a wrong reading against the other.
 double SimInstrument::GainFactor(int voltsIndex) {
     switch (voltsIndex) {
     case 0:

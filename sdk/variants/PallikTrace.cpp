@@ -7,8 +7,8 @@
 #include "DisplayRecord.h"
 #include "Drawing.h"
 #include "Driver.h"
-#include "Narrow.h"
 #include "Tessel.h"
+#include "system/Narrow.h"
 
 namespace kv::sdk {
 namespace {

@@ -145,6 +145,86 @@ TEST_F(KelvaneDocTest, RecordLengthCodesFollowTheTable) {
     EXPECT_EQ(fake->Ordinals(), (Ords{3, 33, 34}));
 }
 
+// A chosen record length reaches both the settings (saved, shown in the menus) and the
+// instrument; a code the settings refuse still sends the shortest record.
+TEST_F(KelvaneDocTest, ChosenRecordLengthIsKeptAndSent) {
+    doc.ChooseRecordLength(3);
+    EXPECT_EQ(doc.m_settings.GetRecordLengthMode(), 3);
+    EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateRecordLength), 3);
+    EXPECT_EQ(doc.m_ch2.GetRecordLength(), 32768);
+    ASSERT_EQ(fake->CallsOf(3).size(), 1u);
+    EXPECT_EQ(fake->CallsOf(3)[0].blocks.at(0).at(kv::kStateRecordLength), 3);
+
+    fake->ClearCalls();
+    doc.ChooseRecordLength(9);
+    EXPECT_EQ(doc.m_settings.GetRecordLengthMode(), 3);
+    EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateRecordLength), 0);
+    EXPECT_EQ(doc.m_ch1.GetRecordLength(), 10240);
+    EXPECT_EQ(fake->Ordinals(), (Ords{3, 33, 34}));
+}
+
+// The commands the panels and dialogs give the instrument through the document.
+TEST_F(KelvaneDocTest, PanelAndDialogCommandsReachTheInstrument) {
+    doc.m_bPretriggerWait = 1;
+    doc.ForceTrigger();
+    EXPECT_EQ(fake->Ordinals(), (Ords{1}));
+    EXPECT_EQ(doc.m_bPretriggerWait, 0);
+
+    // Line calibration: a changed word writes all four; the same level or a fifth word nothing.
+    fake->ClearCalls();
+    EXPECT_TRUE(doc.SetLineCalibrationWord(2, 7));
+    ASSERT_EQ(fake->CallsOf(15).size(), 1u);
+    EXPECT_EQ(fake->CallsOf(15)[0].blocks.at(0), (std::vector<short>{0, 0, 7, 0}));
+    EXPECT_FALSE(doc.SetLineCalibrationWord(2, 7));
+    EXPECT_FALSE(doc.SetLineCalibrationWord(4, 1));
+    EXPECT_FALSE(doc.SetLineCalibrationWord(-1, 1));
+    EXPECT_EQ(fake->CallsOf(15).size(), 1u);
+
+    fake->ClearCalls();
+    doc.SetEtsCalibrationLimits(230, 40);
+    EXPECT_EQ(doc.m_settings.GetEtsCalMax(), 230);
+    EXPECT_EQ(doc.m_settings.GetEtsCalMin(), 40);
+    ASSERT_EQ(fake->CallsOf(31).size(), 1u);
+    EXPECT_EQ(fake->CallsOf(31)[0].blocks.at(0), (std::vector<short>{230, 40}));
+
+    // An address the instrument takes is read back; a refused one is not.
+    fake->ClearCalls();
+    fake->addresses = {{0, 0, 55, 0}};
+    EXPECT_NE(doc.ChangeDeviceAddress(2, 55), 0);
+    EXPECT_EQ(fake->Ordinals(), (Ords{21, 20}));
+    EXPECT_EQ(doc.m_usb.GetAddress(2), 55);
+    fake->ClearCalls();
+    fake->results[21] = 0;
+    fake->addresses = {{0, 0, 66, 0}};
+    EXPECT_EQ(doc.ChangeDeviceAddress(2, 66), 0);
+    EXPECT_EQ(fake->Ordinals(), (Ords{21}));
+    EXPECT_EQ(doc.m_usb.GetAddress(2), 55);
+
+    EXPECT_TRUE(doc.SelectDevice(3));
+    EXPECT_EQ(doc.m_usb.GetDeviceIndex(), 3);
+    EXPECT_FALSE(doc.SelectDevice(4));
+    EXPECT_EQ(doc.m_usb.GetDeviceIndex(), 3);
+}
+
+// MATH and REF are the program's own traces: moving them sends nothing and restarts nothing.
+TEST_F(KelvaneDocTest, MathAndRefPositionsStayOnTheScreen) {
+    doc.m_bRunning = 1;
+    doc.m_settings.SetTimeBaseFormat(1); // Roll: a restart would also clear the traces
+    doc.m_ch1.GetScreenTrace()[10] = 200;
+    std::int16_t level[kv::kLevelBlockWords];
+    for (int i = 0; i < kv::kLevelBlockWords; ++i)
+        level[i] = doc.m_usb.GetLevelWord(i);
+    fake->ClearCalls();
+    doc.SetMathPosition(300.5f);
+    doc.SetRefPosition(42.0f);
+    EXPECT_FLOAT_EQ(doc.m_math.GetPosition(), 300.5f);
+    EXPECT_FLOAT_EQ(doc.m_ref.GetPosition(), 42.0f);
+    EXPECT_TRUE(fake->calls.empty());
+    for (int i = 0; i < kv::kLevelBlockWords; ++i)
+        EXPECT_EQ(doc.m_usb.GetLevelWord(i), level[i]) << i;
+    EXPECT_EQ(doc.m_ch1.GetScreenTrace()[10], 200);
+}
+
 TEST_F(KelvaneDocTest, OnlyRecordLengthsThatFitTheBuffersAreUsable) {
     // Model 4's buffers hold 65535 samples: the deep codes would overrun them.
     for (std::int16_t code = 0; code <= 4; ++code)

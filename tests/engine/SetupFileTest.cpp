@@ -1,6 +1,7 @@
 #include "engine/SetupFile.h"
 #include "engine/KelvaneDoc.h"
 #include "system/LittleEndian.h"
+#include "timebase/RecordLength.h"
 
 #include "FileTestSupport.h"
 
@@ -192,7 +193,7 @@ TEST_P(SetupFileRecordLengthTest, EveryFieldRoundTripsAtEachRecordLength) {
     ASSERT_EQ(second.size(), first.size());
     for (std::size_t i = 0; i < first.size(); ++i)
         ASSERT_EQ(second[i], first[i]) << "offset " << i;
-    EXPECT_EQ(other.m_ch1.GetRecordLength(), CKelvaneDoc::RecordLengthOfCode(mode));
+    EXPECT_EQ(other.m_ch1.GetRecordLength(), kv::timebase::RecordLengthOfCode(mode));
     EXPECT_EQ(other.m_ref.GetRecordLength(), 700);
     EXPECT_EQ(other.m_ref.GetRawRecord()[699], 699 * 3 - 1000);
     EXPECT_EQ(other.m_ref.HasNoSamples(), 0);

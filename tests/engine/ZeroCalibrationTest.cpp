@@ -100,6 +100,21 @@ TEST_F(ZeroCalRecordingTest, StartReadsTheTableAndPreparesCh1) {
     EXPECT_EQ(doc.m_bCalSavedCh2On, 0);
 }
 
+// The calibration runs on the shortest record: a longer one is left in the settings and on the
+// instrument alike.
+TEST_F(ZeroCalRecordingTest, StartFallsBackToTheShortestRecord) {
+    doc.ChooseRecordLength(3);
+    fake->ClearCalls();
+    doc.SetCalibrationChannels(1, 1);
+    ASSERT_EQ(doc.StartCalibration(), 1);
+    EXPECT_EQ(doc.m_settings.GetRecordLengthMode(), 0);
+    EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateRecordLength), 0);
+    EXPECT_EQ(doc.m_ch1.GetRecordLength(), 10240);
+    const auto rates = fake->CallsOf(3);
+    ASSERT_FALSE(rates.empty());
+    EXPECT_EQ(rates.front().blocks.at(0).at(kv::kStateRecordLength), 0);
+}
+
 TEST_F(ZeroCalRecordingTest, StartWithOnlyCh2TriggersOnCh2) {
     doc.SetCalibrationChannels(0, 1);
     FakeDocUi ui;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "simulator/SimEnvironment.h"
+#include "timebase/RecordLength.h"
 #include "timebase/TimeBaseTable.h"
 #include "zendral/ZendralRegistry.h"
 
@@ -31,22 +32,6 @@ double FastFactor(int step, bool dual) {
     if (step < 0 || step > 10)
         return 1.0;
     return dual ? kDual[step] : kSingle[step];
-}
-
-std::int64_t RecordLengthOf(int code) {
-    switch (code) {
-    case 1:
-    case 2:
-        return 14336;
-    case 3:
-    case 4:
-        return 32768;
-    case 5:
-    case 6:
-        return 524288;
-    default:
-        return 10240;
-    }
 }
 
 // The converter's code nearest to a level, inside the screen's range.
@@ -215,226 +200,207 @@ void SimZendral::FillRecord(const Device& d, short* ch1, short* ch2, int count, 
 
 // ---- ordinals ------------------------------------------------------------------------------------
 
-int SimZendral::ForceTrigger(short device) {
+template <typename Answer>
+int SimZendral::OnDevice(short device, std::initializer_list<const void*> buffers, Answer&& answer,
+                         int failed) {
     std::lock_guard<std::mutex> lock(m_mutex);
     Device* d = Live(device);
     if (!d)
-        return 0;
-    d->model->ForceTrigger();
-    return 1;
+        return failed;
+    for (const void* buffer : buffers)
+        if (!buffer)
+            return failed;
+    return answer(*d);
+}
+
+int SimZendral::ForceTrigger(short device) {
+    return OnDevice(device, {}, [](Device& d) {
+        d.model->ForceTrigger();
+        return 1;
+    });
 }
 
 int SimZendral::GetCaptureState(short device, int* state) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d)
-        return 0;
-    int polls = d->pollsToTrigger;
-    if (polls < 0) {
-        double phase = 0.0;
-        polls = TriggerPhase(*d, TriggerChannel(*d), &phase) ? 1 : 0;
-    }
-    d->model->SetPollsToTrigger(polls);
-    std::uint32_t address = 0;
-    // Model states: 1 started, 2 armed, 3 triggered, 4 record complete.
-    int result = 0;
-    switch (d->model->PollCaptureState(address)) {
-    case 0:
-    case 1:
-        result = 0;
-        break;
-    case 2:
-        result = 1;
-        break;
-    case 3:
-        result = 2;
-        break;
-    default:
-        result = 4;
-        break;
-    }
-    if (state)
-        *state = result;
-    return result;
+    return OnDevice(device, {}, [&](Device& d) {
+        int polls = d.pollsToTrigger;
+        if (polls < 0) {
+            double phase = 0.0;
+            polls = TriggerPhase(d, TriggerChannel(d), &phase) ? 1 : 0;
+        }
+        d.model->SetPollsToTrigger(polls);
+        std::uint32_t address = 0;
+        // Model states: 1 started, 2 armed, 3 triggered, 4 record complete.
+        int result = 0;
+        switch (d.model->PollCaptureState(address)) {
+        case 0:
+        case 1:
+            result = 0;
+            break;
+        case 2:
+            result = 1;
+            break;
+        case 3:
+            result = 2;
+            break;
+        default:
+            result = 4;
+            break;
+        }
+        if (state)
+            *state = result;
+        return result;
+    });
 }
 
 int SimZendral::SetTriggerAndSampleRate(short device, short slope, int, short* stateBlock, int, short, int) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d)
-        return 0;
-    d->slope = slope;
-    TakeState(*d, stateBlock);
-    return 1;
+    return OnDevice(device, {}, [&](Device& d) {
+        d.slope = slope;
+        TakeState(d, stateBlock);
+        return 1;
+    });
 }
 
 int SimZendral::SetTriggerSlope(short device, short slope, int, short* stateBlock) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d)
-        return 0;
-    d->slope = slope;
-    TakeState(*d, stateBlock);
-    return 1;
+    return OnDevice(device, {}, [&](Device& d) {
+        d.slope = slope;
+        TakeState(d, stateBlock);
+        return 1;
+    });
 }
 
 int SimZendral::SetSamplingTiming(short device, short, int, short* stateBlock) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d)
-        return 0;
-    TakeState(*d, stateBlock);
-    return 1;
+    return OnDevice(device, {}, [&](Device& d) {
+        TakeState(d, stateBlock);
+        return 1;
+    });
 }
 
 int SimZendral::SetVoltageAndCoupling(short device, short ch1VoltDiv, short ch2VoltDiv, short ch1Coupling,
                                       short ch2Coupling, short* stateBlock) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d)
-        return 0;
-    d->volts = {{static_cast<short>(std::clamp<int>(ch1VoltDiv, 0, 9)),
-                 static_cast<short>(std::clamp<int>(ch2VoltDiv, 0, 9))}};
-    d->coupling = {{static_cast<short>(std::clamp<int>(ch1Coupling, 0, 2)),
-                    static_cast<short>(std::clamp<int>(ch2Coupling, 0, 2))}};
-    for (int ch = 0; ch < 2; ++ch) {
-        d->model->SetVoltsIndex(ch, d->volts[static_cast<std::size_t>(ch)]);
-        d->model->SetCoupling(ch, d->coupling[static_cast<std::size_t>(ch)]);
-    }
-    TakeState(*d, stateBlock);
-    return 1;
+    return OnDevice(device, {}, [&](Device& d) {
+        d.volts = {{static_cast<short>(std::clamp<int>(ch1VoltDiv, 0, 9)),
+                    static_cast<short>(std::clamp<int>(ch2VoltDiv, 0, 9))}};
+        d.coupling = {{static_cast<short>(std::clamp<int>(ch1Coupling, 0, 2)),
+                       static_cast<short>(std::clamp<int>(ch2Coupling, 0, 2))}};
+        for (int ch = 0; ch < 2; ++ch) {
+            d.model->SetVoltsIndex(ch, d.volts[static_cast<std::size_t>(ch)]);
+            d.model->SetCoupling(ch, d.coupling[static_cast<std::size_t>(ch)]);
+        }
+        TakeState(d, stateBlock);
+        return 1;
+    });
 }
 
 int SimZendral::SetOffset(short device, short* levelBlock, short, short, short activeSource, short*) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d)
-        return 0;
-    if (levelBlock)
-        for (int i = 0; i < kLevelBlockWords; ++i)
-            d->level[static_cast<std::size_t>(i)] =
-                static_cast<short>(std::clamp<int>(levelBlock[i], 0, kTopCode));
-    d->state[kStateActiveSource] = activeSource;
-    return 1;
+    return OnDevice(device, {}, [&](Device& d) {
+        if (levelBlock)
+            for (int i = 0; i < kLevelBlockWords; ++i)
+                d.level[static_cast<std::size_t>(i)] =
+                    static_cast<short>(std::clamp<int>(levelBlock[i], 0, kTopCode));
+        d.state[kStateActiveSource] = activeSource;
+        return 1;
+    });
 }
 
 int SimZendral::CaptureStart(short device) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d)
-        return 0;
-    d->model->CaptureStart();
-    return 1;
+    return OnDevice(device, {}, [](Device& d) {
+        d.model->CaptureStart();
+        return 1;
+    });
 }
 
 int SimZendral::EnableTrigger(short device) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d)
-        return 0;
-    d->model->ArmTrigger();
-    return 1;
+    return OnDevice(device, {}, [](Device& d) {
+        d.model->ArmTrigger();
+        return 1;
+    });
 }
 
 int SimZendral::SearchDevice(short device) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return Live(device) ? 1 : 0;
+    return OnDevice(device, {}, [](Device&) { return 1; });
 }
 
 int SimZendral::ReadCalibration(short device, short* pairs, int) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d || !pairs)
-        return 0;
-    std::copy(d->calibration.begin(), d->calibration.end(), pairs);
-    return 1;
+    return OnDevice(device, {pairs}, [&](Device& d) {
+        std::copy(d.calibration.begin(), d.calibration.end(), pairs);
+        return 1;
+    });
 }
 
 int SimZendral::WriteCalibration(short device, short* pairs, int length) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d || !pairs)
-        return 0;
-    const int words = std::clamp(length, 0, 2 * kCalibrationPairs);
-    std::copy_n(pairs, words, d->calibration.begin());
-    return 1;
+    return OnDevice(device, {pairs}, [&](Device& d) {
+        const int words = std::clamp(length, 0, 2 * kCalibrationPairs);
+        std::copy_n(pairs, words, d.calibration.begin());
+        return 1;
+    });
 }
 
 int SimZendral::SetFilter(short device, int, int, int) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return Live(device) ? 1 : 0;
+    return OnDevice(device, {}, [](Device&) { return 1; });
 }
 
 int SimZendral::ReadLineCalData(short device, short* words) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d || !words)
-        return 0;
-    std::copy(d->lineCal.begin(), d->lineCal.end(), words);
-    return 1;
+    return OnDevice(device, {words}, [&](Device& d) {
+        std::copy(d.lineCal.begin(), d.lineCal.end(), words);
+        return 1;
+    });
 }
 
 int SimZendral::WriteLineCalData(short device, short* words) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d || !words)
-        return 0;
-    std::copy_n(words, kAdjustmentWords, d->lineCal.begin());
-    return 1;
+    return OnDevice(device, {words}, [&](Device& d) {
+        std::copy_n(words, kAdjustmentWords, d.lineCal.begin());
+        return 1;
+    });
 }
 
 int SimZendral::GetChannelData(short device, short ch1VoltDiv, short ch2VoltDiv, short* ch1Record,
                                short* ch2Record, int capacity, short* stateBlock, int) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d || capacity <= 0)
-        return 0;
-    TakeState(*d, stateBlock);
-    d->volts = {{static_cast<short>(std::clamp<int>(ch1VoltDiv, 0, 9)),
-                 static_cast<short>(std::clamp<int>(ch2VoltDiv, 0, 9))}};
-    const int step = d->state[kStateTimeBase];
-    const double seconds = SecondsPerDiv(step);
-    ++d->reads;
-    if (step >= kFirstRollStep) {
-        // Slow time bases stream: each read continues where the last one ended, newest points first
-        // in the record, so the program's Roll display scrolls a continuous signal.
-        const int count = std::min(capacity, 512);
-        const double dt = seconds / kScreenPerDiv;
-        short* out[2] = {ch1Record, ch2Record};
-        for (int ch = 0; ch < 2; ++ch)
-            if (out[ch])
-                for (int k = 0; k < count; ++k)
-                    out[ch][k] = ToCode(CodeAt(*d, ch, static_cast<double>(d->rollSample + k) * dt, 0.0));
-        d->rollSample += RollStep(step);
+    return OnDevice(device, {}, [&](Device& d) {
+        if (capacity <= 0)
+            return 0;
+        TakeState(d, stateBlock);
+        d.volts = {{static_cast<short>(std::clamp<int>(ch1VoltDiv, 0, 9)),
+                    static_cast<short>(std::clamp<int>(ch2VoltDiv, 0, 9))}};
+        const int step = d.state[kStateTimeBase];
+        const double seconds = SecondsPerDiv(step);
+        ++d.reads;
+        if (step >= kFirstRollStep) {
+            // Slow time bases stream: each read continues where the last one ended, newest points
+            // first in the record, so the program's Roll display scrolls a continuous signal.
+            const int count = std::min(capacity, 512);
+            const double dt = seconds / kScreenPerDiv;
+            short* out[2] = {ch1Record, ch2Record};
+            for (int ch = 0; ch < 2; ++ch)
+                if (out[ch])
+                    for (int k = 0; k < count; ++k)
+                        out[ch][k] = ToCode(CodeAt(d, ch, static_cast<double>(d.rollSample + k) * dt, 0.0));
+            d.rollSample += RollStep(step);
+            return 1;
+        }
+        const std::int64_t length =
+            std::min<std::int64_t>(kv::timebase::RecordLengthOfCode(d.state[kStateRecordLength]), capacity);
+        const int percent = std::clamp<int>(d.state[kStatePosition], 0, 100);
+        const int trigger = static_cast<int>(length * percent / 100);
+        const bool dual = d.state[kStateChannelMode] == 2 && d.state[kStateAltFlag] == 0;
+        const double dt = seconds / kRecordWindow * FastFactor(step, dual);
+        FillRecord(d, ch1Record, ch2Record, static_cast<int>(length),
+                   std::min<int>(trigger, static_cast<int>(length) - 1), dt);
         return 1;
-    }
-    const std::int64_t length =
-        std::min<std::int64_t>(RecordLengthOf(d->state[kStateRecordLength]), capacity);
-    const int percent = std::clamp<int>(d->state[kStatePosition], 0, 100);
-    const int trigger = static_cast<int>(length * percent / 100);
-    const bool dual = d->state[kStateChannelMode] == 2 && d->state[kStateAltFlag] == 0;
-    const double dt = seconds / kRecordWindow * FastFactor(step, dual);
-    FillRecord(*d, ch1Record, ch2Record, static_cast<int>(length),
-               std::min<int>(trigger, static_cast<int>(length) - 1), dt);
-    return 1;
+    });
 }
 
 int SimZendral::ReadDeviceAddress(short index, short* address) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(index);
-    if (!d || !address)
-        return 0;
-    *address = d->address;
-    return 1;
+    return OnDevice(index, {address}, [&](Device& d) {
+        *address = d.address;
+        return 1;
+    });
 }
 
 int SimZendral::SetDeviceAddress(short a, short b) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(a);
-    if (!d)
-        return 0;
-    d->address = static_cast<short>(b & 0xFF);
-    return 1;
+    return OnDevice(a, {}, [&](Device& d) {
+        d.address = static_cast<short>(b & 0xFF);
+        return 1;
+    });
 }
 
 int SimZendral::EtsAssemble(short* stateBlock, short* ch1Work, short* ch2Work, short*, int capacity,
@@ -455,70 +421,59 @@ int SimZendral::EtsAssemble(short* stateBlock, short* ch1Work, short* ch2Work, s
 }
 
 int SimZendral::SelectTdc(short device, short mode) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d)
-        return 0;
-    d->model->SetTdcSelect(mode);
-    return 1;
+    return OnDevice(device, {}, [&](Device& d) {
+        d.model->SetTdcSelect(mode);
+        return 1;
+    });
 }
 
 int SimZendral::ReadTdc(short device, int* value) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d || !value)
-        return 0;
-    // The model's counter: its reading follows the mode and the calibration value sent.
-    *value = static_cast<int>(d->model->TdcCount());
-    return 1;
+    return OnDevice(device, {value}, [&](Device& d) {
+        // The model's counter: its reading follows the mode and the calibration value sent.
+        *value = static_cast<int>(d.model->TdcCount());
+        return 1;
+    });
 }
 
 int SimZendral::EtsGetData(short device, short, short, short*, int, short* stateBlock, short sweep) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d)
-        return kEtsNoNewData;
-    TakeState(*d, stateBlock);
-    double phase = 0.0;
-    const bool triggers = TriggerPhase(*d, TriggerChannel(*d), &phase);
-    // Normal sweep without a trigger has nothing new; Auto always delivers a frame.
-    return (sweep == 1 && !triggers) ? kEtsNoNewData : 1;
+    return OnDevice(
+        device, {},
+        [&](Device& d) {
+            TakeState(d, stateBlock);
+            double phase = 0.0;
+            const bool triggers = TriggerPhase(d, TriggerChannel(d), &phase);
+            // Normal sweep without a trigger has nothing new; Auto always delivers a frame.
+            return (sweep == 1 && !triggers) ? kEtsNoNewData : 1;
+        },
+        kEtsNoNewData);
 }
 
 int SimZendral::SetTdcCalValue(short device, short value) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d)
-        return 0;
-    d->model->SetTdcCalibration(value);
-    return 1;
+    return OnDevice(device, {}, [&](Device& d) {
+        d.model->SetTdcCalibration(value);
+        return 1;
+    });
 }
 
 int SimZendral::WriteTdcCalData(short device, short* data) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d || !data)
-        return 0;
-    std::copy_n(data, 2, d->tdcCal.begin());
-    return 1;
+    return OnDevice(device, {data}, [&](Device& d) {
+        std::copy_n(data, 2, d.tdcCal.begin());
+        return 1;
+    });
 }
 
 int SimZendral::WriteEtsCalData(short device, short* data) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d || !data)
-        return 0;
-    std::copy_n(data, 2, d->etsCal.begin());
-    return 1;
+    return OnDevice(device, {data}, [&](Device& d) {
+        std::copy_n(data, 2, d.etsCal.begin());
+        return 1;
+    });
 }
 
 int SimZendral::ReadTdcCalData(short device, short* data) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Device* d = Live(device);
-    if (!d || !data)
-        return 0;
-    std::copy(d->tdcCal.begin(), d->tdcCal.end(), data);
-    return 1;
+    return OnDevice(device, {data}, [&](Device& d) {
+        std::copy(d.tdcCal.begin(), d.tdcCal.end(), data);
+        return 1;
+    });
 }
 
 } // namespace kv::sim

@@ -5,6 +5,7 @@
 // state walks from started through armed and triggered to data ready; a device can be told to
 // stop answering (unplugged) and to answer again.
 #include <array>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -94,6 +95,11 @@ private:
         int reads = 0;
     };
 
+    // The road of every ordinal addressed to a device: under the lock, `answer` runs on the
+    // answering device at the index and its result is returned. No instrument answering there,
+    // or a null among the buffers the ordinal needs, gives `failed` and touches nothing.
+    template <typename Answer>
+    int OnDevice(short device, std::initializer_list<const void*> buffers, Answer&& answer, int failed = 0);
     // The answering device at an index, or null (caller holds the lock).
     Device* Live(int index);
     const Device* Find(int index) const;

@@ -1,11 +1,11 @@
 #pragma once
-// Narrowing of real and wide values into the library's integer fields: truncation toward zero,
-// then saturation to the target's range; NaN gives 0.
+// Narrowing of real and wide values into smaller integer fields, the one rule used throughout:
+// truncation toward zero, then saturation to the target's range; NaN gives 0.
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
-namespace kv::sdk {
+namespace kv {
 
 template <typename T> T TruncSat(double v) {
     if (std::isnan(v))
@@ -26,4 +26,4 @@ template <typename T> T Saturate(std::int64_t v) {
     return static_cast<T>(v);
 }
 
-} // namespace kv::sdk
+} // namespace kv
