@@ -7,6 +7,7 @@
 #include "display/Knob.h"
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/ModelCapabilities.h"
 #include "engine/SettingsCodes.h"
 #include "engine/TimeBaseLimits.h"
 #include "framework/Menu.h"
@@ -32,20 +33,20 @@ std::optional<TimeBaseLimits> CKelvaneView::RecordLengthLimits(std::int16_t mode
 CString CKelvaneView::RecordLengthRangeMessage(std::int16_t mode) const {
     const bool dual = IsDualCondition();
     switch (mode) {
-    case 1:
+    case kRecordLength14K:
         return dual ? "14K Points Mode Range:40us/Div ~ 0.4s/Div"
                     : "14K Points Mode Range:20us/Div ~ 0.4s/Div";
-    case 2:
+    case kRecordLength28K:
         return "28K Points Mode Range:40us/Div ~ 0.4s/Div";
-    case 3:
+    case kRecordLength32K:
         return dual ? "32K Points Mode Range:40us/Div ~ 0.4s/Div"
                     : "32K Points Mode Range:20us/Div ~ 0.4s/Div";
-    case 4:
+    case kRecordLength64K:
         return "64K Points Mode Range:40us/Div ~ 0.4s/Div";
-    case 5:
+    case kRecordLength512K:
         return dual ? "512K Points Mode Range:400us/Div ~ 0.4s/Div"
                     : "512K Points Mode Range:200us/Div ~ 0.4s/Div";
-    case 6:
+    case kRecordLength1M:
         return "1M Points Mode Range:400us/Div ~ 0.4s/Div";
     default:
         return "";
@@ -66,7 +67,7 @@ void CKelvaneView::SelectTimeBase(const char* label) {
     if (p == doc.m_settings.GetTimeBaseIndex())
         return;
     const std::int16_t mode = doc.m_settings.GetRecordLengthMode();
-    if (mode == 0) {
+    if (mode == kRecordLength10K) {
         doc.SetTimeBaseIndex(static_cast<std::int16_t>(p));
         SidePanelMirror().SelectEntry(ISidePanelMirror::kTimeDiv, p);
         if (doc.m_bRunning) {
@@ -80,7 +81,7 @@ void CKelvaneView::SelectTimeBase(const char* label) {
             }
         }
         RepaintKnob(CKnob::kKnobTime);
-    } else if (mode >= 1 && mode <= 6) {
+    } else if (mode >= kRecordLength14K && mode <= kRecordLength1M) {
         if (!doc.m_bRunning) {
             doc.SetTimeBaseIndex(static_cast<std::int16_t>(p));
             SidePanelMirror().SelectEntry(ISidePanelMirror::kTimeDiv, p);
@@ -109,7 +110,7 @@ void CKelvaneView::OnBufferSize(std::int16_t mode) {
 void CKelvaneView::ClampTimeBaseForRecordLength() {
     CKelvaneDoc& doc = *m_pDoc;
     const std::int16_t mode = doc.m_settings.GetRecordLengthMode();
-    if (mode == 0) {
+    if (mode == kRecordLength10K) {
         const int p1 = TimeDivPosition("1.00s");
         if (p1 < 0)
             return;
@@ -126,7 +127,7 @@ void CKelvaneView::ClampTimeBaseForRecordLength() {
     if (!limits)
         return;
     // Too fast or too slow, the time base becomes the same one.
-    const int target = TimeDivPosition(mode <= 4 ? "40.0us" : "400us");
+    const int target = TimeDivPosition(mode <= kRecordLength64K ? "40.0us" : "400us");
     if (target < 0)
         return;
     const int index = doc.m_settings.GetTimeBaseIndex();
@@ -143,26 +144,19 @@ void CKelvaneView::ClampTimeBaseForRecordLength() {
 
 void CKelvaneView::ChooseRecordLengthForCsv(std::int32_t points) {
     CKelvaneDoc& doc = *m_pDoc;
+    const ModelCapabilities& model = CapabilitiesOfModel(doc.m_nModel);
     std::int16_t mode = -1;
-    switch (doc.m_nModel) {
-    case 4:
-        if (points == 10240)
-            mode = 0;
-        else if (points == 14336)
-            mode = 1;
+    switch (model.csvLoad) {
+    case CsvLoadRecordLength::kByPoints:
+        if (points == CKelvaneDoc::RecordLengthOfCode(kRecordLength10K))
+            mode = kRecordLength10K;
+        else if (points == CKelvaneDoc::RecordLengthOfCode(model.csvLoadDeepMode))
+            mode = model.csvLoadDeepMode;
         break;
-    case 0:
-    case 1:
-        if (points == 10240)
-            mode = 0;
-        else if (points == 32768)
-            mode = 3;
+    case CsvLoadRecordLength::kAlways10K:
+        mode = kRecordLength10K;
         break;
-    case 2:
-    case 5:
-        mode = 0;
-        break;
-    default:
+    case CsvLoadRecordLength::kUnchanged:
         break;
     }
     if (mode < 0 || doc.m_settings.GetRecordLengthMode() == mode)

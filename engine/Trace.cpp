@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/SettingsCodes.h"
 #include "resources/ScaleLabels.h"
 #include "scale/VerticalScale.h"
 
@@ -110,9 +111,9 @@ CString CTrace::GetProbeVoltDivText() const {
 }
 
 CString CTrace::GetCouplingText() const {
-    if (m_nCoupling == 0)
+    if (m_nCoupling == kCouplingDc)
         return "DC";
-    if (m_nCoupling == 2)
+    if (m_nCoupling == kCouplingGnd)
         return "GND";
     return "AC";
 }
