@@ -327,3 +327,18 @@ TEST(ModelMenus, ContextMenuOfEveryModel) {
     for (const Expected& want : kContextMenus)
         Compare("context-menu", want, ContextMenuOf(*app->GetView(), *app->GetDocument(), want.model));
 }
+
+// An index outside 0..5 names no model; its menus are those of model 3, which keeps every record
+// length and EXT/10 and loses the 2 ns, 10 V, Pulse and ETS items.
+TEST(ModelMenus, AnIndexOutsideTheTableGetsTheMenusOfModel3) {
+    const Expected* model3 = nullptr;
+    for (const Expected& want : kMainMenus)
+        if (want.model == 3 && want.demo)
+            model3 = &want;
+    ASSERT_NE(model3, nullptr);
+    for (int model : {-1, 6}) {
+        Expected want = *model3;
+        want.model = model;
+        Compare("main-menu", want, MainMenuOf(model, true));
+    }
+}
