@@ -463,7 +463,7 @@ TEST_F(SidePanelTest, PulseWidthButtonRunsTheDialogOnlyInPulseMode) {
 TEST_F(SidePanelTest, MirrorCallsSetSelectionsWithoutNotification) {
     const std::int16_t time = doc.m_settings.GetTimeBaseIndex();
     panel.SelectTimeDiv(30);
-    panel.SelectCombo(SidePanelCombo::Format, 1);
+    panel.SelectCombo(SidePanelCombo::Format, kFormatRoll);
     panel.SelectCombo(SidePanelCombo::Ch1VoltDiv, 9);
     panel.SelectCoupling(1, 2);
     panel.SelectProbe(0, 2);

@@ -352,13 +352,13 @@ TEST_F(KnobTest, TimeBaseKnobInTenKModeSwitchesRollWhileRunning) {
     Press(30);
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 30);
     EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::TimeDiv, 30)));
-    EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::Format, 1)));
+    EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::Format, kFormatRoll)));
     EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatRoll);
 
     ui.calls.clear();
     Press(20);
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 20);
-    EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::Format, 0)));
+    EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::Format, kFormatYT)));
     EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT);
     EXPECT_TRUE(messages.empty());
 }
@@ -370,7 +370,7 @@ TEST_F(KnobTest, TimeBaseKnobStoppedLeavesTheFormat) {
     Press(30);
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 30);
     EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT);
-    EXPECT_FALSE(Called(ui, Combo(SidePanelCombo::Format, 1)));
+    EXPECT_FALSE(Called(ui, Combo(SidePanelCombo::Format, kFormatRoll)));
 }
 
 TEST_F(KnobTest, PassFailKeepsTheTimeBaseAt400msAndSendsIt) {
