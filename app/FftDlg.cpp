@@ -10,6 +10,7 @@
 #include "display/ScopeScreen.h"
 #include "engine/KelvaneDoc.h"
 #include "engine/Measure.h"
+#include "engine/SettingsCodes.h"
 #include "framework/CommonDialogs.h"
 #include "framework/DataExchange.h"
 #include "framework/WinApp.h"
@@ -81,8 +82,8 @@ CScopeScreen* CFftDlg::Screen() const {
 
 double CFftDlg::ScaleValue(int scale, int index) {
     if (index < 0 || index >= kScaleItems)
-        return scale == 0 ? 60.0 : 0.1;
-    return scale == 0 ? 5.0 * (index + 1) : kVoltValues[index];
+        return scale == kFftScaleDb ? 60.0 : 0.1;
+    return scale == kFftScaleDb ? 5.0 * (index + 1) : kVoltValues[index];
 }
 
 void CFftDlg::DoDataExchange(CDataExchange* pDX) {
@@ -147,7 +148,7 @@ void CFftDlg::FillScaleList() {
     if (!m_pDoc || !GetWidget())
         return;
     m_listVertical.ResetContent();
-    const char* const* items = m_pDoc->m_fft.m_nScale == 0 ? kDbItems : kVoltItems;
+    const char* const* items = m_pDoc->m_fft.m_nScale == kFftScaleDb ? kDbItems : kVoltItems;
     for (int i = 0; i < kScaleItems; ++i)
         m_listVertical.AddString(items[i]);
 }
@@ -190,7 +191,7 @@ void CFftDlg::OnSelchangeScale() {
     CFftData& fft = m_pDoc->m_fft;
     fft.m_nScale = static_cast<std::int16_t>(sel);
     FillScaleList();
-    fft.m_dVerticalScale = fft.m_nScale == 0 ? 60.0 : 0.5;
+    fft.m_dVerticalScale = fft.m_nScale == kFftScaleDb ? 60.0 : 0.5;
     SelectVerticalScale();
 }
 
@@ -266,7 +267,8 @@ void CFftDlg::UpdateHarmonics() {
         const double level = fft.m_dPeakValues[static_cast<size_t>(k - 1)];
         CString text = kNone;
         if (shown)
-            text = fft.m_nScale == 0 ? Decibels("%0.2fdB", level) : FormatVolts(static_cast<float>(level));
+            text = fft.m_nScale == kFftScaleDb ? Decibels("%0.2fdB", level)
+                                               : FormatVolts(static_cast<float>(level));
         SetDlgItemText(LevelId(k), text.GetString());
     }
     for (int k = 1; k <= kHarmonics; ++k) {

@@ -6,6 +6,7 @@
 #include "display/Knob.h"
 #include "display/ScopeScreen.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/ModelCapabilities.h"
 #include "framework/DC.h"
 #include "framework/Print.h"
 #include "resources/language/TextKeys.h"
@@ -227,19 +228,17 @@ void CKelvaneView::OnPrint(CDC* pDC, CPrintInfo*) {
     const std::int16_t* state = doc->m_usb.GetStateBlock();
     CString rate;
     bool haveRate = true;
-    switch (doc->m_nModel) {
-    case 0:
+    switch (CapabilitiesOfModel(doc->m_nModel).printedSampleRate) {
+    case PrintedSampleRate::kPlain:
         rate = doc->m_settings.SampleRateText(index, state);
         break;
-    case 1:
-    case 4:
+    case PrintedSampleRate::kEts:
         rate = doc->m_settings.SampleRateTextEts(index, state);
         break;
-    case 2:
-    case 5:
+    case PrintedSampleRate::kAlt:
         rate = doc->m_settings.SampleRateTextAlt(index, state);
         break;
-    default:
+    case PrintedSampleRate::kNone:
         haveRate = false;
         break;
     }

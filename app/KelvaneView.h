@@ -267,8 +267,7 @@ private:
     void SearchDevices();
     // Grabs the main window as the program renders it; replaces (and frees) the last capture.
     void CaptureMainWindow();
-    // Removes item `position` of `menu` the way the owner-drawn menu wants it removed.
-    static void DeleteByPosition(CMenuEx* menu, UINT position);
+    // Removes the items the model does not offer, and Demo Setting outside demo mode, by command.
     void PruneMenusForModel(CMenuEx* bar);
     void StatusText(int textId);
 

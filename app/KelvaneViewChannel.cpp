@@ -155,15 +155,15 @@ void CKelvaneView::OnTriggerLevel50() {
     CKelvaneDoc& doc = *m_pDoc;
     doc.m_measure.ComputeStats(&doc.m_ch1, &doc.m_ch2, &doc.m_math);
     const std::int16_t source = doc.m_trigger.GetSource();
-    if (source == 0 || source == kSourceAlt) {
+    if (source == kSourceCh1 || source == kSourceAlt) {
         doc.SetCh1TriggerLevel(static_cast<float>(doc.m_measure.GetMidLevel(0)));
         doc.m_trigger.SetMarkerWord(CTrigger::kLevelCh1, kLevelInside);
     }
-    if (source == 1 || source == kSourceAlt) {
+    if (source == kSourceCh2 || source == kSourceAlt) {
         doc.SetCh2TriggerLevel(static_cast<float>(doc.m_measure.GetMidLevel(1)));
         doc.m_trigger.SetMarkerWord(CTrigger::kLevelCh2, kLevelInside);
     }
-    if (source == 3 || source == 4) {
+    if (source == kSourceExt || source == kSourceExt10) {
         doc.SetExtTriggerLevel(128.0f);
         doc.m_trigger.SetMarkerWord(CTrigger::kLevelExt, kLevelInside);
     }
@@ -195,7 +195,7 @@ void CKelvaneView::OnFormatRoll() {
     if (doc.m_settings.GetTimeBaseFormat() == kFormatRoll)
         return;
     // The deep record lengths cap the time base at 0.4 s/div, below Roll's 1 s/div.
-    if (doc.m_settings.GetRecordLengthMode() != 0)
+    if (doc.m_settings.GetRecordLengthMode() != kRecordLength10K)
         return;
     doc.SetHorizontalFormat(kFormatRoll);
     SidePanelMirror().SelectEntry(ISidePanelMirror::kFormat, kFormatRoll);

@@ -184,7 +184,7 @@ void DotModeItem(View& v, Doc&, CCmdUI* ui, CommandArg a) {
 void MouseModeItem(Doc& d, CCmdUI* ui, std::int32_t flag) {
     EnabledItem(ui,
                 !d.m_bRunning && d.m_settings.GetTimeBaseFormat() != kFormatXY &&
-                    d.m_settings.GetSamplingMode() != 1,
+                    d.m_settings.GetSamplingMode() != kSamplingEts,
                 flag != 0);
 }
 void BufferSize(View& v, Doc&, CommandArg a) {
@@ -202,7 +202,7 @@ void Interpolation(View&, Doc& d, CommandArg a) {
 void InterpolationItem(View& v, Doc& d, CCmdUI* ui, CommandArg a) {
     const int p40ns = SlowestInterpolationIndex(v.TimeBaseIndexOffset());
     EnabledItem(ui,
-                !d.IsDemoMode() && d.m_settings.GetSamplingMode() == 0 &&
+                !d.IsDemoMode() && d.m_settings.GetSamplingMode() == kSamplingRealTime &&
                     d.m_settings.GetTimeBaseIndex() <= p40ns,
                 d.m_ch1.GetInterpolation() == a.value);
 }
@@ -214,14 +214,14 @@ constexpr CommandRow kCommandRows[] = {
     {ID_FILE_LOAD_CSV, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnFileLoadCsv(); }, nullptr},
     {ID_FILE_LOAD_SETUPS, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnFileLoadSetups(); }, nullptr},
     {ID_FILE_SAVE_CSV, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnFileSaveCsv(); },
-     [](View&, Doc& d, CCmdUI* ui, CommandArg) { ui->Enable(d.m_settings.GetSamplingMode() != 1); }},
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { ui->Enable(d.m_settings.GetSamplingMode() != kSamplingEts); }},
     {ID_FILE_SAVE_IMAGE, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnFileSaveImage(); }, nullptr},
     {ID_FILE_SAVE_SETUPS, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnFileSaveSetups(); }, nullptr},
 
     // ---- Channel > CH1 and CH2 ----
     {ID_CH1_ONOFF, 1, 0, 0, ChannelOnOff, ChannelOnOffText},
     {ID_CH1_VOLTDIV_FIRST, 10, 0, 0, ChannelVoltsPerDiv, ChannelVoltsPerDivItem},
-    {ID_CH1_COUPLING_FIRST, 3, 0, 0, ChannelCoupling, ChannelCouplingItem},
+    {ID_CH1_COUPLING_FIRST, 3, 0, kCouplingDc, ChannelCoupling, ChannelCouplingItem},
     {ID_CH1_FILTER_FIRST, 3, 0, 0, ChannelFilter, ChannelFilterItem},
     {ID_CH1_PROBE_FIRST, 4, 0, 0, ChannelProbe, ChannelProbeItem},
     {ID_CH1_RESET, 1, 0, 0, ChannelReset, ChannelResetItem},
@@ -229,7 +229,7 @@ constexpr CommandRow kCommandRows[] = {
     {ID_CH1_BWLIMIT, 1, 0, 0, ChannelBandwidthLimit, ChannelBandwidthLimitItem},
     {ID_CH2_ONOFF, 1, 1, 0, ChannelOnOff, ChannelOnOffText},
     {ID_CH2_VOLTDIV_FIRST, 10, 1, 0, ChannelVoltsPerDiv, ChannelVoltsPerDivItem},
-    {ID_CH2_COUPLING_FIRST, 3, 1, 0, ChannelCoupling, ChannelCouplingItem},
+    {ID_CH2_COUPLING_FIRST, 3, 1, kCouplingDc, ChannelCoupling, ChannelCouplingItem},
     {ID_CH2_FILTER_FIRST, 3, 1, 0, ChannelFilter, ChannelFilterItem},
     {ID_CH2_PROBE_FIRST, 4, 1, 0, ChannelProbe, ChannelProbeItem},
     {ID_CH2_RESET, 1, 1, 0, ChannelReset, ChannelResetItem},
@@ -281,21 +281,21 @@ constexpr CommandRow kCommandRows[] = {
      [](View&, Doc& d, CCmdUI* ui, CommandArg) { ui->Enable(d.m_settings.GetTimeBaseFormat() != kFormatRoll); }},
 
     // ---- Trigger ----
-    {ID_TRIG_MODE_EDGE, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnTriggerMode(0); },
-     [](View&, Doc& d, CCmdUI* ui, CommandArg) { CheckItem(ui, d.m_trigger.GetTriggerType() == 0); }},
-    {ID_TRIG_MODE_PULSE, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnTriggerMode(1); },
-     [](View&, Doc& d, CCmdUI* ui, CommandArg) { EnabledItem(ui, !d.IsDemoMode(), d.m_trigger.GetTriggerType() == 1); }},
-    {ID_TRIG_SWEEP_FIRST, 3, 0, 0, [](View& v, Doc&, CommandArg a) { v.OnTriggerSweep(a.value); },
+    {ID_TRIG_MODE_EDGE, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnTriggerMode(kTriggerEdge); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { CheckItem(ui, d.m_trigger.GetTriggerType() == kTriggerEdge); }},
+    {ID_TRIG_MODE_PULSE, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnTriggerMode(kTriggerPulse); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { EnabledItem(ui, !d.IsDemoMode(), d.m_trigger.GetTriggerType() == kTriggerPulse); }},
+    {ID_TRIG_SWEEP_FIRST, 3, 0, kSweepAuto, [](View& v, Doc&, CommandArg a) { v.OnTriggerSweep(a.value); },
      [](View&, Doc& d, CCmdUI* ui, CommandArg a) { CheckItem(ui, d.m_trigger.GetSweep() == a.value); }},
-    {ID_TRIG_SOURCE_FIRST, 5, 0, 0, [](View& v, Doc&, CommandArg a) { v.OnTriggerSource(a.value); },
+    {ID_TRIG_SOURCE_FIRST, 5, 0, kSourceCh1, [](View& v, Doc&, CommandArg a) { v.OnTriggerSource(a.value); },
      [](View&, Doc& d, CCmdUI* ui, CommandArg a) { CheckItem(ui, d.m_trigger.GetSource() == a.value); }},
-    {ID_TRIG_SLOPE_RISE, 2, 0, 0, [](View& v, Doc&, CommandArg a) { v.OnTriggerSlope(a.value); },
+    {ID_TRIG_SLOPE_RISE, 2, 0, kSlopeRising, [](View& v, Doc&, CommandArg a) { v.OnTriggerSlope(a.value); },
      [](View&, Doc& d, CCmdUI* ui, CommandArg a) {
-         EnabledItem(ui, d.m_trigger.GetTriggerType() == 0, d.m_trigger.GetSlope() == a.value);
+         EnabledItem(ui, d.m_trigger.GetTriggerType() == kTriggerEdge, d.m_trigger.GetSlope() == a.value);
      }},
-    {ID_TRIG_PW_FIRST, 6, 0, 0, [](View& v, Doc&, CommandArg a) { v.OnTriggerPulseCondition(a.value); },
+    {ID_TRIG_PW_FIRST, 6, 0, kPulsePositiveLess, [](View& v, Doc&, CommandArg a) { v.OnTriggerPulseCondition(a.value); },
      [](View&, Doc& d, CCmdUI* ui, CommandArg a) {
-         EnabledItem(ui, d.m_trigger.GetTriggerType() == 1, d.m_trigger.GetPulseCondition() == a.value);
+         EnabledItem(ui, d.m_trigger.GetTriggerType() == kTriggerPulse, d.m_trigger.GetPulseCondition() == a.value);
      }},
     {ID_TRIG_LEVEL50, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnTriggerLevel50(); },
      [](View&, Doc& d, CCmdUI* ui, CommandArg) { ui->Enable(d.m_settings.GetTimeBaseFormat() != kFormatRoll); }},
@@ -383,21 +383,21 @@ constexpr CommandRow kCommandRows[] = {
     {ID_ZOOM_OUT, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnMouseMode(View::MouseMode::ZoomOut); },
      [](View&, Doc& d, CCmdUI* ui, CommandArg) { MouseModeItem(d, ui, d.m_bZoomOut); }},
     {ID_SAMPLING_REALTIME, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnSamplingRealTime(); },
-     [](View&, Doc& d, CCmdUI* ui, CommandArg) { CheckItem(ui, d.m_settings.GetSamplingMode() == 0); }},
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { CheckItem(ui, d.m_settings.GetSamplingMode() == kSamplingRealTime); }},
     {ID_SAMPLING_ETS, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnSamplingEts(); },
      [](View&, Doc& d, CCmdUI* ui, CommandArg) {
          const bool refused = d.IsDemoMode() || d.m_settings.GetTimeBaseIndex() > 6 ||
-                              d.m_trigger.GetSweep() == 2 || d.m_trigger.GetSource() == 2 ||
-                              d.m_average.GetAcquireMode() == 1 || d.m_fft.m_bFftOn;
-         EnabledItem(ui, !refused, d.m_settings.GetSamplingMode() == 1);
+                              d.m_trigger.GetSweep() == kSweepSingle || d.m_trigger.GetSource() == kSourceAlt ||
+                              d.m_average.GetAcquireMode() == CAverageBuffer::kModeAverage || d.m_fft.m_bFftOn;
+         EnabledItem(ui, !refused, d.m_settings.GetSamplingMode() == kSamplingEts);
      }},
-    {ID_ACQ_NORMAL, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnAcquireMode(0); },
+    {ID_ACQ_NORMAL, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnAcquireMode(CAverageBuffer::kModeNormal); },
      [](View&, Doc& d, CCmdUI* ui, CommandArg) {
-         const bool normal = d.m_average.GetAcquireMode() == 0;
+         const bool normal = d.m_average.GetAcquireMode() == CAverageBuffer::kModeNormal;
          ui->Enable(d.m_bRunning || normal ? TRUE : FALSE);
          ui->SetCheck(normal ? 1 : 0);
      }},
-    {ID_ACQ_AVERAGE, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnAcquireMode(1); },
+    {ID_ACQ_AVERAGE, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnAcquireMode(CAverageBuffer::kModeAverage); },
      [](View&, Doc& d, CCmdUI* ui, CommandArg) {
          if (d.IsDemoMode()) {
              ui->Enable(FALSE);
@@ -406,8 +406,8 @@ constexpr CommandRow kCommandRows[] = {
          CString text;
          text.Format("%s:%d", d.GetText(199).GetString(), static_cast<int>(d.m_average.GetFramesWanted()));
          ui->SetText(text.GetString());
-         const bool average = d.m_average.GetAcquireMode() == 1;
-         if (d.m_settings.GetSamplingMode() == 1) {
+         const bool average = d.m_average.GetAcquireMode() == CAverageBuffer::kModeAverage;
+         if (d.m_settings.GetSamplingMode() == kSamplingEts) {
              ui->SetCheck(0);
              ui->Enable(FALSE);
          } else if (d.m_bRunning) {
@@ -418,18 +418,18 @@ constexpr CommandRow kCommandRows[] = {
              ui->SetCheck(average ? 1 : 0);
          }
      }},
-    {ID_ACQ_PEAK, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnAcquireMode(2); },
-     [](View&, Doc& d, CCmdUI* ui, CommandArg) { CheckItem(ui, d.m_average.GetAcquireMode() == 2); }},
-    {ID_BUFFER_10K, 1, 0, 0, BufferSize, BufferSizeItem},
-    {ID_BUFFER_14K, 1, 0, 1, BufferSize, BufferSizeItem},
-    {ID_BUFFER_28K, 1, 0, 2, BufferSize, BufferSizeItem},
-    {ID_BUFFER_32K, 1, 0, 3, BufferSize, BufferSizeItem},
-    {ID_BUFFER_64K, 1, 0, 4, BufferSize, BufferSizeItem},
-    {ID_BUFFER_512K, 1, 0, 5, BufferSize, BufferSizeItem},
-    {ID_BUFFER_1M, 1, 0, 6, BufferSize, BufferSizeItem},
-    {ID_INTERP_STEP, 1, 0, 0, Interpolation, InterpolationItem},
-    {ID_INTERP_LINEAR, 1, 0, 1, Interpolation, InterpolationItem},
-    {ID_INTERP_SINX, 1, 0, 2, Interpolation, InterpolationItem},
+    {ID_ACQ_PEAK, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnAcquireMode(CAverageBuffer::kModePeakDetect); },
+     [](View&, Doc& d, CCmdUI* ui, CommandArg) { CheckItem(ui, d.m_average.GetAcquireMode() == CAverageBuffer::kModePeakDetect); }},
+    {ID_BUFFER_10K, 1, 0, kRecordLength10K, BufferSize, BufferSizeItem},
+    {ID_BUFFER_14K, 1, 0, kRecordLength14K, BufferSize, BufferSizeItem},
+    {ID_BUFFER_28K, 1, 0, kRecordLength28K, BufferSize, BufferSizeItem},
+    {ID_BUFFER_32K, 1, 0, kRecordLength32K, BufferSize, BufferSizeItem},
+    {ID_BUFFER_64K, 1, 0, kRecordLength64K, BufferSize, BufferSizeItem},
+    {ID_BUFFER_512K, 1, 0, kRecordLength512K, BufferSize, BufferSizeItem},
+    {ID_BUFFER_1M, 1, 0, kRecordLength1M, BufferSize, BufferSizeItem},
+    {ID_INTERP_STEP, 1, 0, kInterpolationStep, Interpolation, InterpolationItem},
+    {ID_INTERP_LINEAR, 1, 0, kInterpolationLinear, Interpolation, InterpolationItem},
+    {ID_INTERP_SINX, 1, 0, kInterpolationSinc, Interpolation, InterpolationItem},
     {ID_AUTO_SETUP, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnAutoSetup(); }, nullptr},
     {ID_DEMO_SETTING, 1, 0, 0,
      [](View& v, Doc& d, CommandArg) {
@@ -441,7 +441,7 @@ constexpr CommandRow kCommandRows[] = {
     // ---- Utility ----
     {ID_UTILITY_FFT, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnUtilityFft(); },
      [](View&, Doc& d, CCmdUI* ui, CommandArg) {
-         ui->Enable(d.m_settings.GetSamplingMode() == 1 || d.m_settings.GetRecordLengthMode() != 0 ? FALSE : TRUE);
+         ui->Enable(d.m_settings.GetSamplingMode() == kSamplingEts || d.m_settings.GetRecordLengthMode() != kRecordLength10K ? FALSE : TRUE);
      }},
     {ID_UTILITY_RECORD, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnUtilityRecord(); }, nullptr},
     {ID_UTILITY_PASSFAIL, 1, 0, 0, [](View& v, Doc&, CommandArg) { v.OnUtilityPassFail(); }, nullptr},
@@ -511,11 +511,11 @@ void CKelvaneView::UpdateBufferSize(CCmdUI* ui, std::int16_t mode) {
     };
     const std::int16_t current = d.m_settings.GetRecordLengthMode();
     const bool isCurrent = current == mode;
-    if (mode != 0 && d.IsDemoMode()) {
+    if (mode != kRecordLength10K && d.IsDemoMode()) {
         set(false, false);
         return;
     }
-    if (mode >= 5 && d.m_fft.m_bFftOn) {
+    if (mode >= kRecordLength512K && d.m_fft.m_bFftOn) {
         set(false, false);
         return;
     }
@@ -523,7 +523,7 @@ void CKelvaneView::UpdateBufferSize(CCmdUI* ui, std::int16_t mode) {
         set(isCurrent, isCurrent);
         return;
     }
-    if (mode == 0) {
+    if (mode == kRecordLength10K) {
         set(true, isCurrent);
         return;
     }
@@ -533,7 +533,8 @@ void CKelvaneView::UpdateBufferSize(CCmdUI* ui, std::int16_t mode) {
         return;
     }
     // With both channels on a channel trigger the 28K, 64K and 1M lengths are never offered.
-    const bool twoChannelLength = mode == 2 || mode == 4 || mode == 6;
+    const bool twoChannelLength =
+        mode == kRecordLength28K || mode == kRecordLength64K || mode == kRecordLength1M;
     const std::int16_t index = d.m_settings.GetTimeBaseIndex();
     const bool inRange = index >= limits->lower && index <= limits->upper;
     set(inRange && !(twoChannelLength && IsDualCondition()), isCurrent);

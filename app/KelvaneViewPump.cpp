@@ -6,6 +6,7 @@
 #include "app/MenuEx.h"
 #include "engine/BitmapWriter.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/ModelCapabilities.h"
 #include "framework/Menu.h"
 #include "framework/WinApp.h"
 #include "resources/Resource.h"
@@ -19,17 +20,6 @@ namespace {
 constexpr int kTextSearchDevice = 4009; // "Search Device......"
 constexpr int kTextRunInDemo = 4010;    // "Run in demo"
 constexpr int kTextConnected = 4011;    // "Connected"
-
-// Top-level positions of the main menu.
-constexpr UINT kMenuChannel = 2;
-constexpr UINT kMenuTrigger = 3;
-constexpr UINT kMenuHorizontal = 4;
-constexpr UINT kMenuAcquire = 8;
-constexpr UINT kMenuUtility = 9;
-
-CMenuEx* Sub(CMenuEx* menu, int position) {
-    return menu ? menu->GetSubMenuEx(position) : nullptr;
-}
 
 } // namespace
 
@@ -139,7 +129,8 @@ int CKelvaneView::BuildLanguageMenu() {
     m_pDoc->m_language.ScanLanguageFiles();
     const int count = m_pDoc->m_language.GetLanguageCount();
     CMainFrame* frame = GetMainFrame();
-    CMenuEx* language = Sub(Sub(frame ? &frame->m_menu : nullptr, kMenuUtility), 8);
+    // Utility > Language, the submenu that holds "Default".
+    CMenuEx* language = frame ? frame->m_menu.FindMenuHolding(ID_LANGUAGE_DEFAULT) : nullptr;
     if (!language)
         return count;
     for (int i = 0; i < count; ++i)
@@ -148,54 +139,13 @@ int CKelvaneView::BuildLanguageMenu() {
     return count;
 }
 
-void CKelvaneView::DeleteByPosition(CMenuEx* menu, UINT position) {
-    if (menu)
-        menu->DeleteItem(position);
-}
-
 void CKelvaneView::PruneMenusForModel(CMenuEx* bar) {
     if (!bar || !m_pDoc)
         return;
-    const int model = m_pDoc->m_nModel;
-    CMenuEx* channel = Sub(bar, kMenuChannel);
-    CMenuEx* trigger = Sub(bar, kMenuTrigger);
-    CMenuEx* acquire = Sub(bar, kMenuAcquire);
-
-    if (model != 4 && model != 5) {
-        DeleteByPosition(Sub(Sub(channel, 0), 1), 9);                   // CH1 > Volt/DIV "10.0V"
-        DeleteByPosition(Sub(Sub(channel, 1), 1), 9);                   // CH2 > Volt/DIV
-        DeleteByPosition(Sub(Sub(channel, 2), 5), 9);                   // MATH > Volt/DIV
-        DeleteByPosition(Sub(Sub(channel, 3), 1), 9);                   // Reference > Volt/DIV
-        DeleteByPosition(Sub(trigger, 0), 1);                           // Trigger > Mode "Pulse"
-        DeleteByPosition(Sub(Sub(Sub(bar, kMenuHorizontal), 0), 0), 0); // nS "2.00nS"
-        DeleteByPosition(Sub(acquire, 7), 1);                           // Sampling "ETS"
-    }
-    if (model == 0 || model == 4)
-        DeleteByPosition(Sub(trigger, 2), 4); // Source "EXT/10"
-
-    CMenuEx* bufferSize = Sub(acquire, 9);
-    switch (model) {
-    case 0:
-    case 1:
-        for (UINT position : {1u, 1u, 3u, 3u})
-            DeleteByPosition(bufferSize, position);
-        break;
-    case 2:
-    case 5:
-        for (int i = 0; i < 4; ++i)
-            DeleteByPosition(bufferSize, 1);
-        break;
-    case 4:
-        for (int i = 0; i < 4; ++i)
-            DeleteByPosition(bufferSize, 3);
-        break;
-    default:
-        break;
-    }
-
-    DeleteByPosition(Sub(acquire, 8), 2); // Acquisition "Peak Detect"
+    for (unsigned id : MenuCommandsNotOffered(m_pDoc->m_nModel))
+        bar->DeleteCommand(id);
     if (!m_pDoc->IsDemoMode())
-        DeleteByPosition(acquire, 13); // "Demo Setting"
+        bar->DeleteCommand(ID_DEMO_SETTING);
 }
 
 void CKelvaneView::SetupMenusForModel() {

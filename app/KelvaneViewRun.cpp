@@ -11,6 +11,7 @@
 #include "app/ViewPanels.h"
 #include "app/ZeroCalibrationDlg.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/ModelCapabilities.h"
 #include "engine/SettingsCodes.h"
 #include "framework/Menu.h"
 #include "resources/Resource.h"
@@ -25,8 +26,6 @@ constexpr int kTextWindowMode = 4012;
 constexpr int kTextChangeTimeDiv = 4015;
 constexpr int kTextChangeCh1VoltDiv = 4016;
 constexpr int kTextChangeCh2VoltDiv = 4017;
-
-constexpr short kAcquireAverage = 1;
 
 void ClearRawRecord(CTrace& trace) {
     std::int16_t* raw = trace.GetRawRecord();
@@ -194,7 +193,7 @@ void CKelvaneView::RunStart() {
         ClearRawRecord(doc.m_ch1);
         ClearRawRecord(doc.m_ch2);
     }
-    if (doc.m_average.GetAcquireMode() == kAcquireAverage)
+    if (doc.m_average.GetAcquireMode() == CAverageBuffer::kModeAverage)
         doc.m_average.SetFramesHeld(0);
     ClampTimeBaseForRecordLength();
 }
@@ -262,7 +261,7 @@ void CKelvaneView::OnMouseMode(MouseMode mode) {
 }
 
 void CKelvaneView::OnSamplingRealTime() {
-    if (m_pDoc->m_settings.GetSamplingMode() != 0)
+    if (m_pDoc->m_settings.GetSamplingMode() != kSamplingRealTime)
         m_pDoc->SetRealTimeSampling();
 }
 
@@ -273,9 +272,9 @@ void CKelvaneView::OnSamplingEts() {
 
 void CKelvaneView::OnAcquireMode(std::int16_t mode) {
     CAverageBuffer& average = m_pDoc->m_average;
-    if (mode == kAcquireAverage) {
-        if (average.GetAcquireMode() != kAcquireAverage) {
-            average.SetAcquireMode(kAcquireAverage);
+    if (mode == CAverageBuffer::kModeAverage) {
+        if (average.GetAcquireMode() != CAverageBuffer::kModeAverage) {
+            average.SetAcquireMode(CAverageBuffer::kModeAverage);
             average.SetFramesHeld(0);
         }
         ShowPanel(Panel::Average);
@@ -316,7 +315,7 @@ void CKelvaneView::OnCursorSourceFft() {
 // Utility commands
 
 void CKelvaneView::OnUtilityFft() {
-    if (m_pDoc->m_settings.GetRecordLengthMode() != 0) {
+    if (m_pDoc->m_settings.GetRecordLengthMode() != kRecordLength10K) {
         ShowNotAvailable();
         return;
     }
@@ -416,13 +415,9 @@ void CKelvaneView::PrepareContextMenu(CMenuEx& popup) {
     popup.SetItemText(2, doc.GetText(kTextChangeTimeDiv).GetString());
     popup.SetItemText(3, doc.GetText(kTextChangeCh1VoltDiv).GetString());
     popup.SetItemText(4, doc.GetText(kTextChangeCh2VoltDiv).GetString());
-    if (doc.m_nModel != 4 && doc.m_nModel != 5) {
-        if (CMenuEx* time = popup.GetSubMenuEx(2))
-            time->DeleteItem(0);
-        for (int position : {3, 4})
-            if (CMenuEx* volts = popup.GetSubMenuEx(position))
-                volts->DeleteItem(9);
-    }
+    // The time/div and volts/div steps the model lacks.
+    for (unsigned id : MenuCommandsNotOffered(doc.m_nModel))
+        popup.DeleteCommand(id);
 }
 
 void CKelvaneView::TrackContextPopup(CMenu* popup, CPoint point) {

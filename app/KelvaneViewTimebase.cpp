@@ -7,10 +7,12 @@
 #include "display/Knob.h"
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/ModelCapabilities.h"
 #include "engine/SettingsCodes.h"
 #include "engine/TimeBaseLimits.h"
 #include "framework/Menu.h"
 #include "resources/Resource.h"
+#include "timebase/RecordLength.h"
 #include "resources/ScaleLabels.h"
 
 bool CKelvaneView::IsDualCondition() const {
@@ -31,20 +33,20 @@ std::optional<TimeBaseLimits> CKelvaneView::RecordLengthLimits(std::int16_t mode
 CString CKelvaneView::RecordLengthRangeMessage(std::int16_t mode) const {
     const bool dual = IsDualCondition();
     switch (mode) {
-    case 1:
+    case kRecordLength14K:
         return dual ? "14K Points Mode Range:40us/Div ~ 0.4s/Div"
                     : "14K Points Mode Range:20us/Div ~ 0.4s/Div";
-    case 2:
+    case kRecordLength28K:
         return "28K Points Mode Range:40us/Div ~ 0.4s/Div";
-    case 3:
+    case kRecordLength32K:
         return dual ? "32K Points Mode Range:40us/Div ~ 0.4s/Div"
                     : "32K Points Mode Range:20us/Div ~ 0.4s/Div";
-    case 4:
+    case kRecordLength64K:
         return "64K Points Mode Range:40us/Div ~ 0.4s/Div";
-    case 5:
+    case kRecordLength512K:
         return dual ? "512K Points Mode Range:400us/Div ~ 0.4s/Div"
                     : "512K Points Mode Range:200us/Div ~ 0.4s/Div";
-    case 6:
+    case kRecordLength1M:
         return "1M Points Mode Range:400us/Div ~ 0.4s/Div";
     default:
         return "";
@@ -69,7 +71,7 @@ void CKelvaneView::SelectTimeBase(int step) {
     if (p == doc.m_settings.GetTimeBaseIndex())
         return;
     const std::int16_t mode = doc.m_settings.GetRecordLengthMode();
-    if (mode == 0) {
+    if (mode == kRecordLength10K) {
         doc.SetTimeBaseIndex(static_cast<std::int16_t>(p));
         SidePanelMirror().SelectEntry(ISidePanelMirror::kTimeDiv, p);
         if (doc.m_bRunning) {
@@ -83,7 +85,7 @@ void CKelvaneView::SelectTimeBase(int step) {
             }
         }
         RepaintKnob(CKnob::kKnobTime);
-    } else if (mode >= 1 && mode <= 6) {
+    } else if (mode >= kRecordLength14K && mode <= kRecordLength1M) {
         if (!doc.m_bRunning) {
             doc.SetTimeBaseIndex(static_cast<std::int16_t>(p));
             SidePanelMirror().SelectEntry(ISidePanelMirror::kTimeDiv, p);
@@ -111,7 +113,7 @@ void CKelvaneView::OnBufferSize(std::int16_t mode) {
 void CKelvaneView::ClampTimeBaseForRecordLength() {
     CKelvaneDoc& doc = *m_pDoc;
     const std::int16_t mode = doc.m_settings.GetRecordLengthMode();
-    if (mode == 0) {
+    if (mode == kRecordLength10K) {
         const int p1 = RollThresholdIndex(TimeBaseIndexOffset());
         if (SidePanelMirror().GetTimeDivSelection() >= p1) {
             SidePanelMirror().SelectEntry(ISidePanelMirror::kFormat, kFormatRoll);
@@ -143,26 +145,19 @@ void CKelvaneView::ClampTimeBaseForRecordLength() {
 
 void CKelvaneView::ChooseRecordLengthForCsv(std::int32_t points) {
     CKelvaneDoc& doc = *m_pDoc;
+    const ModelCapabilities& model = CapabilitiesOfModel(doc.m_nModel);
     std::int16_t mode = -1;
-    switch (doc.m_nModel) {
-    case 4:
-        if (points == 10240)
-            mode = 0;
-        else if (points == 14336)
-            mode = 1;
+    switch (model.csvLoad) {
+    case CsvLoadRecordLength::kByPoints:
+        if (points == kv::timebase::RecordLengthOfCode(kRecordLength10K))
+            mode = kRecordLength10K;
+        else if (points == kv::timebase::RecordLengthOfCode(model.csvLoadDeepMode))
+            mode = model.csvLoadDeepMode;
         break;
-    case 0:
-    case 1:
-        if (points == 10240)
-            mode = 0;
-        else if (points == 32768)
-            mode = 3;
+    case CsvLoadRecordLength::kAlways10K:
+        mode = kRecordLength10K;
         break;
-    case 2:
-    case 5:
-        mode = 0;
-        break;
-    default:
+    case CsvLoadRecordLength::kUnchanged:
         break;
     }
     if (mode < 0 || doc.m_settings.GetRecordLengthMode() == mode)

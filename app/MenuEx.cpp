@@ -67,6 +67,11 @@ void IconSizeFrom(CImageList* list, int& width, int& height) {
     }
 }
 
+// Separators (0) and popups (-1) are no commands to find.
+bool IsCommandId(UINT nID) {
+    return nID != 0 && nID != static_cast<UINT>(-1);
+}
+
 } // namespace
 
 CMenuExItem::CMenuExItem() {
@@ -255,6 +260,31 @@ BOOL CMenuEx::DeleteItem(CMenu* pMenu, UINT nPosition) {
     if (auto* ex = dynamic_cast<CMenuEx*>(pMenu))
         return ex->DeleteItem(nPosition);
     return pMenu ? pMenu->DeleteMenu(nPosition, MF_BYPOSITION) : FALSE;
+}
+
+BOOL CMenuEx::DeleteCommand(UINT nID) {
+    if (!IsCommandId(nID))
+        return FALSE;
+    for (int i = 0; i < GetMenuItemCount(); ++i) {
+        if (GetMenuItemID(i) == nID)
+            return DeleteItem(static_cast<UINT>(i));
+        if (CMenuEx* sub = GetSubMenuEx(i); sub && sub->DeleteCommand(nID))
+            return TRUE;
+    }
+    return FALSE;
+}
+
+CMenuEx* CMenuEx::FindMenuHolding(UINT nID) {
+    if (!IsCommandId(nID))
+        return nullptr;
+    for (int i = 0; i < GetMenuItemCount(); ++i) {
+        if (GetMenuItemID(i) == nID)
+            return this;
+        if (CMenuEx* sub = GetSubMenuEx(i))
+            if (CMenuEx* holder = sub->FindMenuHolding(nID))
+                return holder;
+    }
+    return nullptr;
 }
 
 CMenuEx* CMenuEx::GetSubMenuEx(int nPosition) const {

@@ -72,6 +72,12 @@ public:
     static BOOL AppendItem(CMenu* pMenu, UINT nFlags, UINT_PTR nIDOrSub, const char* lpszText);
     static BOOL DeleteItem(CMenu* pMenu, UINT nPosition);
 
+    // Deletes the first item, depth first through the sub-menus, that carries command `nID`;
+    // FALSE when the tree holds none.
+    BOOL DeleteCommand(UINT nID);
+    // The menu of the tree (this one or a sub-menu, depth first) that holds an item with command
+    // `nID` itself: a sub-menu found by one of its items. Null when none does.
+    CMenuEx* FindMenuHolding(UINT nID);
     CMenuEx* GetSubMenuEx(int nPosition) const;
     CMenuExItem* GetItem(int nPosition) const;
     int GetItemCount() const { return static_cast<int>(m_items.size()); }

@@ -12,6 +12,7 @@
 #include "display/ScopeScreen.h"
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/ModelCapabilities.h"
 #include "engine/SettingsCodes.h"
 #include "engine/TimeBaseLimits.h"
 #include "framework/DataExchange.h"
@@ -22,15 +23,9 @@
 
 namespace {
 
-constexpr std::int16_t kModeEdge = 0;
-constexpr std::int16_t kModePulse = 1;
 constexpr int kPulseConditions = 6;
 // Past this list index, leaving Roll also forces a trigger (the capture may wait long).
 constexpr int kForceTriggerAbove = 20;
-
-bool HasExtendedRanges(int model) {
-    return model == 4 || model == 5;
-}
 
 } // namespace
 
@@ -251,7 +246,7 @@ void CSidebarDlg::FillTriggerSourceList() {
     m_cboSource.ResetContent();
     for (const char* name : {"CH1", "CH2", "ALT", "EXT"})
         m_cboSource.AddString(name);
-    if (model != 0 && model != 4)
+    if (CapabilitiesOfModel(model).hasExt10)
         m_cboSource.AddString("EXT/10");
 }
 
@@ -259,7 +254,7 @@ void CSidebarDlg::FillTriggerModeList() {
     const int model = m_pDoc ? m_pDoc->GetModel() : CKelvaneDoc::kDefaultModel;
     m_cboTriggerMode.ResetContent();
     m_cboTriggerMode.AddString(ListText(kKeyModeEdge));
-    if (HasExtendedRanges(model))
+    if (CapabilitiesOfModel(model).hasPulseTrigger)
         m_cboTriggerMode.AddString(ListText(kKeyModePulse));
 }
 
@@ -293,7 +288,7 @@ void CSidebarDlg::FillVoltsPerDivList(int channel) {
     CComboBox& list = channel == 0 ? m_cboCh1VoltDiv : m_cboCh2VoltDiv;
     // A probe code from outside 0..3 would index past the ladder.
     const int probe = std::clamp<int>(trace.GetProbe(), 0, 3);
-    const int count = HasExtendedRanges(m_pDoc->GetModel()) ? 10 : 9;
+    const int count = CapabilitiesOfModel(m_pDoc->GetModel()).has10V ? 10 : 9;
     list.ResetContent();
     for (int i = 0; i < count; ++i)
         list.AddString(kv::kVoltsPerDivLadder[static_cast<std::size_t>(3 * probe + i)]);
@@ -305,7 +300,7 @@ void CSidebarDlg::FillSlopeList() {
         return;
     const CTrigger& trigger = m_pDoc->m_trigger;
     m_cboSlope.ResetContent();
-    const bool pulse = trigger.GetTriggerType() == kModePulse;
+    const bool pulse = trigger.GetTriggerType() == kTriggerPulse;
     if (pulse) {
         for (int i = 0; i < kPulseConditions; ++i)
             m_cboSlope.AddString(ListText(kKeyPulseConditionFirst + i));
@@ -580,7 +575,7 @@ void CSidebarDlg::OnSelchangeTimeDiv() {
 
     if (doc.m_bRunning) {
         const std::int16_t mode = doc.m_settings.GetRecordLengthMode();
-        if (mode == 0) {
+        if (mode == kRecordLength10K) {
             const std::int16_t offset = CScopeSettings::IndexOffsetOfModel(doc.GetModel());
             const int oneSecond = RollThresholdIndex(offset);
             if (doc.m_passFail.m_nState1 && s >= oneSecond) {
@@ -597,7 +592,7 @@ void CSidebarDlg::OnSelchangeTimeDiv() {
                 if (s > kForceTriggerAbove)
                     doc.ForceTrigger();
             }
-        } else if (mode >= 1 && mode <= CScopeSettings::kMaxRecordLengthMode) {
+        } else if (mode >= kRecordLength14K && mode <= CScopeSettings::kMaxRecordLengthMode) {
             const std::int16_t channelMode = doc.m_usb.GetStateWord(kv::kStateChannelMode);
             const std::int16_t source = doc.m_trigger.GetSource();
             const std::optional<TimeBaseLimits> limits = RecordLengthTimeBaseLimits(
@@ -626,14 +621,14 @@ void CSidebarDlg::OnSelchangeFormat() {
     if (f == kFormatRoll) {
         doc.SetHorizontalPosition(500);
         const std::int16_t mode = doc.m_settings.GetRecordLengthMode();
-        if (mode != 0) {
+        if (mode != kRecordLength10K) {
             const char* message = nullptr;
-            if (mode == 3) {
+            if (mode == kRecordLength32K) {
                 const bool both = IsBothChannelsOnChannelTrigger(
                     doc.m_usb.GetStateWord(kv::kStateChannelMode), doc.m_trigger.GetSource());
                 message = both ? "32K Points Mode Range:40us/Div ~ 0.4s/Div"
                                : "32K Points Mode Range:20us/Div ~ 0.4s/Div";
-            } else if (mode == 4) {
+            } else if (mode == kRecordLength64K) {
                 message = "64K Points Mode Range:40us/Div ~ 0.4s/Div";
             }
             if (message)
@@ -688,7 +683,7 @@ void CSidebarDlg::OnSelchangeTriggerMode() {
         return;
     // The demo source has no pulse-width trigger.
     if (m_pDoc->IsDemoMode())
-        m_cboTriggerMode.SetCurSel(kModeEdge);
+        m_cboTriggerMode.SetCurSel(kTriggerEdge);
     const int sel = m_cboTriggerMode.GetCurSel();
     if (sel < 0 || sel == m_pDoc->m_trigger.GetTriggerType())
         return;
@@ -727,7 +722,7 @@ void CSidebarDlg::OnSelchangeTriggerSlope() {
     if (sel < 0)
         return;
     CTrigger& trigger = m_pDoc->m_trigger;
-    if (trigger.GetTriggerType() == kModeEdge) {
+    if (trigger.GetTriggerType() == kTriggerEdge) {
         if (sel != trigger.GetSlope())
             m_pDoc->SetTriggerSlope(static_cast<std::int16_t>(sel));
     } else if (sel != trigger.GetPulseCondition()) {
@@ -736,7 +731,7 @@ void CSidebarDlg::OnSelchangeTriggerSlope() {
 }
 
 void CSidebarDlg::OnButtonPulseWidth() {
-    if (!m_pDoc || m_pDoc->m_trigger.GetTriggerType() != kModePulse)
+    if (!m_pDoc || m_pDoc->m_trigger.GetTriggerType() != kTriggerPulse)
         return;
     CPulseWidthDlg dlg(this);
     dlg.SetDocument(m_pDoc);

@@ -2,6 +2,7 @@
 
 #include "Knob.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 #include "resources/language/TextKeys.h"
 
 void CChannelInfoBar::SetDocument(CKelvaneDoc* pDoc) {
@@ -138,12 +139,12 @@ void CChannelInfoBar::DrawCouplingGlyph(CDC* pDC, int x, int y, COLORREF color, 
         return;
     CPen pen(PS_SOLID, 1, color);
     CPen* pOldPen = pDC->SelectObject(&pen);
-    if (coupling == 0) {
+    if (coupling == kCouplingDc) {
         for (int dx = 0; dx <= 9; dx += 3)
             pDC->SetPixel(x + dx, y, color);
         pDC->MoveTo(x, y + 4);
         pDC->LineTo(x + 10, y + 4);
-    } else if (coupling == 1) {
+    } else if (coupling == kCouplingAc) {
         const POINT wave[] = {{x, y + 2},     {x, y},         {x + 2, y - 2}, {x + 4, y},
                               {x + 4, y + 2}, {x + 6, y + 4}, {x + 8, y + 2}, {x + 8, y - 1}};
         pDC->Polyline(wave, 8);

@@ -8,6 +8,8 @@
 
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/ModelCapabilities.h"
+#include "engine/SettingsCodes.h"
 #include "engine/TimeBaseLimits.h"
 #include "framework/PaintDC.h"
 #include "resources/ScaleLabels.h"
@@ -110,8 +112,10 @@ void CKnob::OnLButtonUp(UINT nFlags, CPoint point) {
 // --- Picture -------------------------------------------------------------------------------------
 
 int CKnob::GetStepCount() const {
+    // The highest volts/div step; the time knob's last step lies 29 further, and a model without
+    // the 10 V step also lacks the 2 ns one.
     const std::int16_t model = m_pDoc ? m_pDoc->m_nModel : CKelvaneDoc::kDefaultModel;
-    return (model == 4 || model == 5) ? 9 : 8;
+    return CapabilitiesOfModel(model).has10V ? 9 : 8;
 }
 
 COLORREF CKnob::GetKnobColor(std::int16_t id) const {
@@ -264,7 +268,7 @@ void CKnob::TurnTimeBase(int value) {
     const int model = m_pDoc->m_nModel;
     const std::int16_t mode = m_pDoc->m_settings.GetRecordLengthMode();
 
-    if (mode >= 1 && mode <= CScopeSettings::kMaxRecordLengthMode) {
+    if (mode >= kRecordLength14K && mode <= CScopeSettings::kMaxRecordLengthMode) {
         const std::int16_t channelMode = m_pDoc->m_usb.GetStateWord(kv::kStateChannelMode);
         const std::int16_t source = m_pDoc->m_trigger.GetSource();
         // Indexes are positions in the model's time/div list.
@@ -280,7 +284,7 @@ void CKnob::TurnTimeBase(int value) {
         SelectTimeDiv(index);
         return;
     }
-    if (mode != 0)
+    if (mode != kRecordLength10K)
         return;
 
     const std::int16_t offset = CScopeSettings::IndexOffsetOfModel(model);
@@ -298,7 +302,7 @@ void CKnob::TurnTimeBase(int value) {
     if (!m_pDoc->m_bRunning)
         return;
     if (m_pDoc->m_settings.GetTimeBaseIndex() >= oneSecond)
-        SetFormat(1);
-    else if (m_pDoc->m_settings.GetTimeBaseFormat() == 1)
-        SetFormat(0);
+        SetFormat(kFormatRoll);
+    else if (m_pDoc->m_settings.GetTimeBaseFormat() == kFormatRoll)
+        SetFormat(kFormatYT);
 }

@@ -5,6 +5,7 @@
 
 #include "ScreenPixel.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 namespace {
 
@@ -158,7 +159,7 @@ void CScopeScreen::DrawScreen(CDC* pDC, const CRect& client) {
     DrawMarkers(pDC);
     DrawCursors(pDC);
     if (m_pDoc) {
-        if (m_pDoc->m_settings.GetTimeBaseFormat() == 2)
+        if (m_pDoc->m_settings.GetTimeBaseFormat() == kFormatXY)
             DrawXYPlot(pDC);
         else
             DrawTraces(pDC);

@@ -10,6 +10,7 @@
 #include "PenScope.h"
 #include "ScreenPixel.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 namespace {
 
@@ -163,7 +164,7 @@ void CScopeScreen::DrawCursors(CDC* pDC) {
             const int m =
                 std::max(std::clamp<int>(fft.m_nBins, 1, kFftMaxBins) / std::max<int>(fft.m_nZoom, 1), 1);
             const double S = fft.m_dVerticalScale;
-            const double y0 = fft.m_nScale == 1 ? B - H / 8.0 : T + H / 8.0;
+            const double y0 = fft.m_nScale == kFftScaleLinear ? B - H / 8.0 : T + H / 8.0;
             x = ToPixel(W / m * k + L);
             y = ToPixel(y0 - H / (S * 8.0) * fft.m_spectrum[static_cast<size_t>(k)]);
         } else {
@@ -256,7 +257,7 @@ CString CScopeScreen::FormatFftCursorLevel() const {
         return VoltRangeText(0.0);
     const CFftData& fft = m_pDoc->m_fft;
     const double level = fft.m_spectrum[static_cast<size_t>(CursorFftIndex())];
-    if (fft.m_nScale != 1)
+    if (fft.m_nScale != kFftScaleLinear)
         return Formatted("%.2f dB", level);
     // Linear scale: like a voltage difference, except that a negative level also reads in kV.
     if (level > 0.0 && level < 1000.0)

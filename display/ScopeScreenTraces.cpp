@@ -10,6 +10,7 @@
 #include "PenScope.h"
 #include "ScreenPixel.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 namespace {
 
@@ -145,7 +146,7 @@ void CScopeScreen::DrawFftTrace(CDC* pDC) {
     const double height = B - T;
     const double step = (R - L) / n * fft.m_nZoom;
     const double unit = height / (scale * 8.0);
-    const double base = fft.m_nScale == 1 ? B - height * 0.125 : T + height * 0.125;
+    const double base = fft.m_nScale == kFftScaleLinear ? B - height * 0.125 : T + height * 0.125;
     auto y = [&](int k) {
         return ClampInt(ToPixel(base - unit * fft.m_spectrum[static_cast<size_t>(k)]), m_rcPlot.top,
                         m_rcPlot.bottom);

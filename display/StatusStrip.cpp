@@ -7,6 +7,7 @@
 
 #include "engine/KelvaneDoc.h"
 #include "system/Narrow.h"
+#include "engine/SettingsCodes.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ CPictureKey CStatusStrip::GetPictureKey() const {
     const std::int16_t status = doc.m_nRunStatus;
     const std::int16_t tick = doc.m_nStatusTick;
     key.Add(status);
-    if (status == 3 || status == 4) {
+    if (status == CKelvaneDoc::kRunStatusAuto || status == CKelvaneDoc::kRunStatusWait) {
         // The state text blinks by the counter; one out of its range is reset by the drawing.
         if (tick < 0 || tick > 39)
             key.SetChangesWhenDrawn();
@@ -77,11 +78,11 @@ CPictureKey CStatusStrip::GetPictureKey() const {
     CalcOverviewWindow(start, end);
     key.Add(format).Add(doc.m_bRunning).Add(settings.GetHorizontalPosition());
     key.Add(settings.GetCachedHorizontalPosition()).Add(start).Add(end);
-    if (format != 0)
+    if (format != kFormatYT)
         return key;
     const CTrigger& trigger = doc.m_trigger;
     // With ALT the level readout alternates between the channels by the paints themselves.
-    if (trigger.GetSource() == 2)
+    if (trigger.GetSource() == kSourceAlt)
         key.SetChangesWhenDrawn();
     key.Add(trigger.GetSource()).Add(Ch1Color()).Add(Ch2Color());
     key.Add(trigger.GetLevelVolts(CTrigger::kLevelCh1)).Add(trigger.GetLevelVolts(CTrigger::kLevelCh2));
@@ -114,11 +115,11 @@ void CStatusStrip::DrawStrip(CDC* pDC, const CRect& client) {
     DrawRunState(pDC);
     CalcTriggerPosMarker();
     DrawCentreBox(pDC);
-    if (m_pDoc->m_settings.GetTimeBaseFormat() == 0) {
+    if (m_pDoc->m_settings.GetTimeBaseFormat() == kFormatYT) {
         pDC->FillSolidRect(&m_rcRight, kBoxColor);
         DrawTriggerSource(pDC);
         DrawTriggerLevel(pDC);
-        if (m_pDoc->m_trigger.GetTriggerType() == 0)
+        if (m_pDoc->m_trigger.GetTriggerType() == kTriggerEdge)
             DrawSlopeGlyph(pDC);
         else
             DrawPulseGlyph(pDC);
@@ -200,11 +201,11 @@ void CStatusStrip::DrawCentreBox(CDC* pDC) {
         return;
     const std::int16_t format = m_pDoc->m_settings.GetTimeBaseFormat();
     const int textX = (m_rcCentre.left + m_rcCentre.right) / 2 - 25;
-    if (format == 1) {
+    if (format == kFormatRoll) {
         DrawLabel(pDC, "Roll Mode", 15, kCentreTextColor, textX, 7);
-    } else if (format == 2) {
+    } else if (format == kFormatXY) {
         DrawLabel(pDC, "X - Y Mode", 15, kCentreTextColor, textX, 7);
-    } else if (format == 0) {
+    } else if (format == kFormatYT) {
         DrawLabel(pDC, "T", 11, kCentreTextColor, m_ptTrigMark.x, m_ptTrigMark.y);
         DrawTriggerPosGraphic(pDC);
     }
@@ -279,23 +280,23 @@ void CStatusStrip::DrawTriggerSource(CDC* pDC) {
     COLORREF back = 0;
     int a = 20;
     switch (m_pDoc->m_trigger.GetSource()) {
-    case 0:
+    case kSourceCh1:
         text = "CH1";
         back = Ch1Color();
         break;
-    case 1:
+    case kSourceCh2:
         text = "CH2";
         back = Ch2Color();
         break;
-    case 2:
+    case kSourceAlt:
         text = "ALT";
         back = kAltColor;
         break;
-    case 3:
+    case kSourceExt:
         text = "EXT";
         back = kExtColor;
         break;
-    case 4:
+    case kSourceExt10:
         text = "EXT/10";
         back = kExtColor;
         a = 15;
@@ -348,11 +349,11 @@ void CStatusStrip::DrawTriggerLevel(CDC* pDC) {
     COLORREF color = Ch1Color();
     float volts = trigger.GetLevelVolts(CTrigger::kLevelCh1);
     switch (trigger.GetSource()) {
-    case 1:
+    case kSourceCh2:
         color = Ch2Color();
         volts = trigger.GetLevelVolts(CTrigger::kLevelCh2);
         break;
-    case 2:
+    case kSourceAlt:
         // ALT shows CH1's level for 19 paints, then CH2's for the next 22.
         ++m_nAltCount;
         if (m_nAltCount >= 20) {
@@ -362,8 +363,8 @@ void CStatusStrip::DrawTriggerLevel(CDC* pDC) {
                 m_nAltCount = 0;
         }
         break;
-    case 3:
-    case 4:
+    case kSourceExt:
+    case kSourceExt10:
         color = kExtColor;
         volts = trigger.GetLevelVolts(CTrigger::kLevelExt);
         break;
@@ -374,13 +375,13 @@ void CStatusStrip::DrawTriggerLevel(CDC* pDC) {
 }
 
 COLORREF CStatusStrip::GlyphColor() const {
-    switch (m_pDoc ? m_pDoc->m_trigger.GetSource() : 0) {
-    case 1:
+    switch (m_pDoc ? m_pDoc->m_trigger.GetSource() : kSourceCh1) {
+    case kSourceCh2:
         return Ch2Color();
-    case 2:
+    case kSourceAlt:
         return kAltColor;
-    case 3:
-    case 4:
+    case kSourceExt:
+    case kSourceExt10:
         return kExtColor;
     default:
         return Ch1Color();
@@ -398,7 +399,7 @@ void CStatusStrip::DrawSlopeGlyph(CDC* pDC) {
     const int l = m_rcRight.left;
     const int t = m_rcRight.top;
     const int b = m_rcRight.bottom;
-    if (m_pDoc->m_trigger.GetSlope() == 0) {
+    if (m_pDoc->m_trigger.GetSlope() == kSlopeRising) {
         const POINT step[] = {{l + 4, b - 4}, {l + 8, b - 4}, {l + 8, t + 4}, {l + 12, t + 4}};
         pDC->Polyline(step, 4);
         const POINT arrow[] = {{l + 8, t + 7}, {l + 4, t + 12}, {l + 12, t + 12}};
@@ -423,7 +424,7 @@ void CStatusStrip::DrawPulseGlyph(CDC* pDC) {
     const int l = m_rcRight.left;
     int hi = m_rcRight.top + 4;
     int lo = m_rcRight.bottom - 4;
-    if (m_pDoc->m_trigger.GetPulseCondition() <= 2)
+    if (m_pDoc->m_trigger.GetPulseCondition() <= kPulsePositiveMore)
         std::swap(hi, lo);
     const POINT path[] = {{l + 2, hi}, {l + 5, hi}, {l + 5, lo}, {l + 11, lo}, {l + 11, hi}, {l + 15, hi}};
     pDC->Polyline(path, 6);

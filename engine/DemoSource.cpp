@@ -1,5 +1,7 @@
 #include "engine/DemoSource.h"
 
+#include "engine/SettingsCodes.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -226,12 +228,12 @@ std::int16_t CDemoSource::TriggerOnGenerator(int channel) {
 
 std::int16_t CDemoSource::ComputeTriggerPhase() {
     switch (m_nTriggerSource) {
-    case 0:
+    case kSourceCh1:
         return TriggerOnGenerator(0);
-    case 1:
+    case kSourceCh2:
         return TriggerOnGenerator(1);
-    case 2: {
-        if (m_nActiveSource != 0 && m_nActiveSource != 1) {
+    case kSourceAlt: {
+        if (m_nActiveSource != kSourceCh1 && m_nActiveSource != kSourceCh2) {
             m_bForce = 0;
             m_bCh1Valid = m_bCh2Valid = 1;
             return kTriggered;
@@ -245,8 +247,8 @@ std::int16_t CDemoSource::ComputeTriggerPhase() {
             return kNotTriggered;
         }
         m_bForce = 0;
-        m_bCh1Valid = (m_nActiveSource == 0) ? 1 : 0;
-        m_bCh2Valid = (m_nActiveSource == 1) ? 1 : 0;
+        m_bCh1Valid = (m_nActiveSource == kSourceCh1) ? 1 : 0;
+        m_bCh2Valid = (m_nActiveSource == kSourceCh2) ? 1 : 0;
         return kTriggered;
     }
     default: // EXT, EXT/10: only a forced test triggers

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <random>
 
+#include "engine/SettingsCodes.h"
+
 // One channel's generator. Amplitude and offsets are in screen codes (zero at the bottom of the
 // screen).
 class CDemoGenerator {
@@ -120,8 +122,8 @@ private:
     CDemoGenerator m_ch1;
     CDemoGenerator m_ch2;
     std::int32_t m_bDemo = 0;
-    std::int16_t m_nTriggerSource = 0;
-    std::int16_t m_nActiveSource = 0;
+    std::int16_t m_nTriggerSource = kSourceCh1;
+    std::int16_t m_nActiveSource = kSourceCh1;
     double m_dFrequency = 12.5;
     double m_dAmplitude = 4.0;
     std::int32_t m_bDcOffset = 1;

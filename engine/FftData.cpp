@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/FileErrors.h"
+#include "engine/SettingsCodes.h"
 #include "engine/Trace.h"
 #include "system/LittleEndian.h"
 #include "system/Narrow.h"
@@ -77,9 +78,9 @@ bool CFftData::IsValidBinCount(int bins) {
 void CFftData::ResetFftSettings() {
     m_bFftOn = 0;
     m_nSource = 0;
-    m_nWindow = 0;
+    m_nWindow = kFftWindowRectangle;
     m_nBins = 256;
-    m_nScale = 1;
+    m_nScale = kFftScaleLinear;
     m_dVerticalScale = 0.5;
     m_nZoom = 1;
     m_spectrum.fill(0.0);
@@ -94,7 +95,7 @@ void CFftData::ResetFftSettings() {
 
 int CFftData::Compute(const FftSourceData& src, kv::ZendralFftBlock& block, kv::IZendral& zendral) {
     // A bin count or window outside the lists would size the transform beyond its buffers.
-    if (!IsValidBinCount(m_nBins) || m_nWindow < 0 || m_nWindow > 3)
+    if (!IsValidBinCount(m_nBins) || m_nWindow < kFftWindowRectangle || m_nWindow > kFftWindowBlackman)
         return 0;
 
     block.source = static_cast<std::uint16_t>(m_nSource);
@@ -150,7 +151,7 @@ void CFftData::ApplyScale(int bins) {
     // Bins beyond this spectrum would otherwise show a longer earlier one.
     std::fill(m_spectrum.begin() + bins, m_spectrum.end(), 0.0);
     std::fill(m_linear.begin() + bins, m_linear.end(), 0.0);
-    if (m_nScale != 0)
+    if (m_nScale != kFftScaleDb)
         return;
     double floor = kZeroBinFloorDb;
     for (int k = 0; k < bins; ++k) {
@@ -241,7 +242,7 @@ double CFftData::LinearHarmonicValue(int n) const {
 int CFftData::SaveFftToText(const char* path, CString* error) const {
     std::string text;
     text.reserve(64 + 48 * kFftMaxBins);
-    text += kv::FormatText("%s\t\t\t\t\t%s\n", "Freq(Hz)", m_nScale == 0 ? "dB" : "Volt(V)");
+    text += kv::FormatText("%s\t\t\t\t\t%s\n", "Freq(Hz)", m_nScale == kFftScaleDb ? "dB" : "Volt(V)");
     text += " \n";
     const int bins = std::clamp<int>(m_nBins, 0, kFftMaxBins);
     for (int k = 0; k < bins; ++k)

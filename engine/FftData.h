@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/SettingsCodes.h"
 #include "framework/CString.h"
 #include "zendral/Zendral.h"
 
@@ -70,9 +71,9 @@ public:
     // Settings (stored by the setup file, edited by the FFT dialog).
     std::int32_t m_bFftOn = 0;
     std::int16_t m_nSource = 0;
-    std::int16_t m_nWindow = 0;
+    std::int16_t m_nWindow = kFftWindowRectangle;
     std::int16_t m_nBins = 256;
-    std::int16_t m_nScale = 1;
+    std::int16_t m_nScale = kFftScaleLinear;
     double m_dVerticalScale = 0.5;
     std::int16_t m_nZoom = 1;
 

@@ -5,6 +5,7 @@
 
 #include "engine/DeviceStateBlock.h"
 #include "engine/DocDeviceCalls.h"
+#include "engine/ModelCapabilities.h"
 #include "engine/SettingsCodes.h"
 #include "engine/TimeBaseLimits.h"
 #include "resources/Resource.h"
@@ -79,11 +80,11 @@ void CKelvaneDoc::SetDefaultSettings() {
     // 4. Vertical settings.
     for (CTrace* t : traces) {
         t->SetVoltsPerDivIndex(6);
-        t->SetInterpolation(2);
+        t->SetInterpolation(kInterpolationSinc);
     }
-    m_ch1.SetCoupling(1);
-    m_ch2.SetCoupling(1);
-    m_math.SetCoupling(4);
+    m_ch1.SetCoupling(kCouplingAc);
+    m_ch2.SetCoupling(kCouplingAc);
+    m_math.SetCoupling(kCouplingMath);
     for (CTrace* t :
          {static_cast<CTrace*>(&m_ch1), static_cast<CTrace*>(&m_ch2), static_cast<CTrace*>(&m_math)}) {
         t->SetProbe(0);
@@ -101,10 +102,10 @@ void CKelvaneDoc::SetDefaultSettings() {
     m_math.SetPosition(256.0f);
     m_ref.SetPosition(256.0f);
     // 7. Horizontal settings (40 us/div under either index offset).
-    m_settings.SetRecordLengthMode(0);
-    m_settings.SetTimeBaseFormat(0);
+    m_settings.SetRecordLengthMode(kRecordLength10K);
+    m_settings.SetTimeBaseFormat(kFormatYT);
     m_settings.SetHorizontalPosition(250);
-    m_settings.SetSamplingMode(0);
+    m_settings.SetSamplingMode(kSamplingRealTime);
     const std::int16_t offset = CScopeSettings::IndexOffsetOfModel(m_nModel);
     m_settings.SetIndexOffset(offset);
     m_settings.SetTimeBaseIndex(static_cast<std::int16_t>(13 - offset));
@@ -118,9 +119,9 @@ void CKelvaneDoc::SetDefaultSettings() {
         m_trigger.SetMarkerWord(s, 0);
     }
     m_trigger.SetSource(kSourceCh1);
-    m_trigger.SetTriggerType(0);
-    m_trigger.SetSlope(0);
-    m_trigger.SetSweep(0);
+    m_trigger.SetTriggerType(kTriggerEdge);
+    m_trigger.SetSlope(kSlopeRising);
+    m_trigger.SetSweep(kSweepAuto);
     m_trigger.SetHfReject(0);
     // 9. Measurement list.
     m_measure.SetDefaults();
@@ -130,23 +131,8 @@ void CKelvaneDoc::SetDefaultSettings() {
     m_fft.ResetFftSettings();
     // 11. Record lengths and the model's maximum record length (model 3 keeps its value).
     for (CTrace* t : traces)
-        t->SetRecordLength(kv::timebase::RecordLengthOfCode(0));
-    std::int32_t maxLength = -1;
-    switch (m_nModel) {
-    case 0:
-    case 1:
-        maxLength = 65536;
-        break;
-    case 2:
-    case 5:
-        maxLength = 1048576;
-        break;
-    case 4:
-        maxLength = 28672;
-        break;
-    default:
-        break;
-    }
+        t->SetRecordLength(kv::timebase::RecordLengthOfCode(kRecordLength10K));
+    const std::int32_t maxLength = CapabilitiesOfModel(m_nModel).maxRecordLength;
     if (maxLength > 0)
         for (CTrace* t : traces)
             t->SetMaxRecordLength(maxLength);
@@ -220,7 +206,7 @@ int CKelvaneDoc::ApplySettingsToDevice() {
     } else {
         m_usb.SetStateWord(kv::kStateAltFlag, 0);
         m_usb.SetStateWord(kv::kStateActiveSource, source);
-        m_usb.SetStateWord(kv::kStateChannelMode, 2);
+        m_usb.SetStateWord(kv::kStateChannelMode, kChannelModeBoth);
     }
     // 3. State block.
     m_usb.SetStateWord(kv::kStatePosition, PositionWord(m_settings.GetHorizontalPosition()));
@@ -247,7 +233,7 @@ int CKelvaneDoc::ApplySettingsToDevice() {
     SendFilterSettings();
     m_usb.CaptureStart();
     // 15. Equivalent-time sampling.
-    if (m_settings.GetSamplingMode() == 1)
+    if (m_settings.GetSamplingMode() == kSamplingEts)
         SetEtsSampling();
     return 1;
 }
@@ -289,13 +275,13 @@ void CKelvaneDoc::SendFilterSettings() {
 }
 
 void CKelvaneDoc::SetEtsSampling() {
-    m_settings.SetSamplingMode(1);
+    m_settings.SetSamplingMode(kSamplingEts);
     ReadEtsValue();
     SendTriggerAndSampleRate();
 }
 
 void CKelvaneDoc::SetRealTimeSampling() {
-    m_settings.SetSamplingMode(0);
+    m_settings.SetSamplingMode(kSamplingRealTime);
     SendTriggerAndSampleRate();
 }
 
@@ -352,7 +338,7 @@ void CKelvaneDoc::ApplyChannelEnable() {
         ui.RepaintView();
     }
     // The 28K, 64K and 1M codes then fall back to 14K, 32K and 512K.
-    if (code == 2 || code == 4 || code == 6)
+    if (code == kRecordLength28K || code == kRecordLength64K || code == kRecordLength1M)
         ChooseRecordLength(static_cast<std::int16_t>(code - 1));
 }
 
@@ -363,11 +349,11 @@ void CKelvaneDoc::SwapAlternateTriggerSource() {
     const bool shared = m_settings.GetSecondsPerDiv() > 0.00001;
     if (m_nAltPhase == 0) {
         m_usb.SetStateWord(kv::kStateActiveSource, kSourceCh1);
-        m_usb.SetStateWord(kv::kStateChannelMode, shared ? 2 : 0);
+        m_usb.SetStateWord(kv::kStateChannelMode, shared ? kChannelModeBoth : kChannelModeCh1);
         m_nAltPhase = 1;
     } else {
         m_usb.SetStateWord(kv::kStateActiveSource, kSourceCh2);
-        m_usb.SetStateWord(kv::kStateChannelMode, shared ? 2 : 3);
+        m_usb.SetStateWord(kv::kStateChannelMode, shared ? kChannelModeBoth : kChannelModeCh2);
         m_nAltPhase = 0;
     }
     if (m_bDemoMode)
@@ -392,11 +378,7 @@ void CKelvaneDoc::RestartCapture() {
 }
 
 CString CKelvaneDoc::GetModelName() const {
-    static const char* const kNames[] = {"Kestra-A USB", "Kestra-B USB", "Kestra-C USB",
-                                         "Kestra-D USB", "Kestra-E USB", "Kestra-F USB"};
-    if (m_nModel < 0 || m_nModel > 5)
-        return CString();
-    return CString(kNames[m_nModel]);
+    return CString(CapabilitiesOfModel(m_nModel).name);
 }
 
 void CKelvaneDoc::SetPersistenceEnabled(std::int32_t on) {

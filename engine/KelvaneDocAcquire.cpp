@@ -112,8 +112,8 @@ void CKelvaneDoc::AcquireTick() {
             PostProcessTraces();
         return;
     }
-    if (m_settings.GetSamplingMode() != 0) {
-        if (m_bRunning && m_settings.GetSamplingMode() == 1)
+    if (m_settings.GetSamplingMode() != kSamplingRealTime) {
+        if (m_bRunning && m_settings.GetSamplingMode() == kSamplingEts)
             EtsCapture();
         return;
     }

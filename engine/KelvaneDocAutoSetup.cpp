@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "engine/DocViewCalls.h"
+#include "engine/SettingsCodes.h"
 #include "system/Clock.h"
 
 namespace {
@@ -73,9 +74,9 @@ int CKelvaneDoc::StartAutoSetup() {
     std::fill_n(m_ch2.GetScreenTrace(), CTrace::kScreenPoints, std::int16_t{0});
     // 2. Time base, Y-T format, shortest record.
     dv::SetTimeBase(*this, kStartTimeBase);
-    SetHorizontalFormat(0);
-    dv::SelectCombo(*this, SidePanelCombo::Format, 0);
-    ChooseRecordLength(0);
+    SetHorizontalFormat(kFormatYT);
+    dv::SelectCombo(*this, SidePanelCombo::Format, kFormatYT);
+    ChooseRecordLength(kRecordLength10K);
     // 3. Both channels on; their states come back at the finish when nothing is found.
     m_bCh1Found = m_bCh2Found = 0;
     // A no-signal flag left from an earlier run would describe a channel this run may find.
@@ -86,11 +87,11 @@ int CKelvaneDoc::StartAutoSetup() {
     m_ch2.SetOn(1);
     dv::UpdateChannelControls(*this);
     // 4. Auto sweep, triggered on CH1.
-    if (m_trigger.GetSweep() != 0) {
-        m_trigger.SetSweep(0);
-        dv::SelectCombo(*this, SidePanelCombo::Sweep, 0);
+    if (m_trigger.GetSweep() != kSweepAuto) {
+        m_trigger.SetSweep(kSweepAuto);
+        dv::SelectCombo(*this, SidePanelCombo::Sweep, kSweepAuto);
     }
-    dv::SetTriggerSource(*this, 0);
+    dv::SetTriggerSource(*this, kSourceCh1);
     m_trigger.SetDragValue(0.0f);
     m_usb.SetStateWord(kv::kStateAltFlag, 0);
     m_trigger.SetMarkerWord(CTrigger::kLevelCh1, 0);
@@ -236,13 +237,13 @@ int CKelvaneDoc::FinishAutoSetup() {
     SetCh2TriggerLevel(384.0f);
     // 4. The trigger moves to the channel that stayed on.
     bool switched = false;
-    if (m_trigger.GetSource() == 0 && !m_ch1.IsOn()) {
+    if (m_trigger.GetSource() == kSourceCh1 && !m_ch1.IsOn()) {
         SetCh2TriggerLevel(m_ch2.GetPosition());
-        dv::SetTriggerSource(*this, 1);
+        dv::SetTriggerSource(*this, kSourceCh2);
         switched = true;
-    } else if (m_trigger.GetSource() == 1 && !m_ch2.IsOn()) {
+    } else if (m_trigger.GetSource() == kSourceCh2 && !m_ch2.IsOn()) {
         SetCh1TriggerLevel(m_ch1.GetPosition());
-        dv::SetTriggerSource(*this, 0);
+        dv::SetTriggerSource(*this, kSourceCh1);
         switched = true;
     }
     if (switched) {

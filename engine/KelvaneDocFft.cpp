@@ -2,6 +2,7 @@
 // hands them to the spectrum code.
 #include "engine/KelvaneDoc.h"
 
+#include "engine/SettingsCodes.h"
 #include "zendral/ZendralRegistry.h"
 
 int CKelvaneDoc::ComputeFft() {
@@ -11,14 +12,14 @@ int CKelvaneDoc::ComputeFft() {
     const std::int16_t* levels = m_usb.GetLevelBlock();
 
     FftSourceData src;
-    src.roll = m_settings.GetTimeBaseFormat() == 1;
+    src.roll = m_settings.GetTimeBaseFormat() == kFormatRoll;
     src.rollPointsHeld = trace.GetRollPointsHeld();
     src.screenTrace = trace.GetScreenTrace();
     src.channelOn = trace.IsOn() != 0;
     src.secondsPerDiv = m_settings.GetSecondsPerDiv();
     src.workRecord = trace.GetWorkRecord();
     src.rawRecord = trace.GetRawRecord();
-    src.sharedConverter = state[kv::kStateChannelMode] == 2 && state[kv::kStateAltFlag] == 0;
+    src.sharedConverter = state[kv::kStateChannelMode] == kChannelModeBoth && state[kv::kStateAltFlag] == 0;
     src.positionWord = state[kv::kStatePosition];
     src.levelPosition = levels[ch2 ? kv::kLevelCh2Position : kv::kLevelCh1Position];
     src.voltsPerDiv = trace.GetVoltsPerDiv();

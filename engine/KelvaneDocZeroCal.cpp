@@ -84,33 +84,33 @@ int CKelvaneDoc::StartCalibration() {
     // 4. Normal acquisition, shortest record.
     if (m_average.GetAcquireMode() != CAverageBuffer::kModeNormal)
         m_average.SetAcquireMode(CAverageBuffer::kModeNormal);
-    if (m_settings.GetRecordLengthMode() != 0)
-        ChooseRecordLength(0);
+    if (m_settings.GetRecordLengthMode() != kRecordLength10K)
+        ChooseRecordLength(kRecordLength10K);
     // 5. Large window, fixed time base, Auto sweep.
     Ui().MaximizeMainWindow(true);
     dv::SetTimeBase(*this, kCalibrationTimeBase);
-    if (m_trigger.GetSweep() != 0) {
-        m_trigger.SetSweep(0);
-        dv::SelectCombo(*this, SidePanelCombo::Sweep, 0);
+    if (m_trigger.GetSweep() != kSweepAuto) {
+        m_trigger.SetSweep(kSweepAuto);
+        dv::SelectCombo(*this, SidePanelCombo::Sweep, kSweepAuto);
     }
     // 6. The first channel to calibrate.
     m_nCalibrationEntry = 0;
     if (m_nCalibrationChannels[0]) {
         m_nCalibrationState = kStateCh1;
         m_ch1.SetOn(1);
-        if (m_trigger.GetSource() != 0)
+        if (m_trigger.GetSource() != kSourceCh1)
             dv::TriggerOnChannel(*this, 0);
-        if (m_ch1.GetCoupling() != 1)
-            dv::SetCoupling(*this, 0, 1);
+        if (m_ch1.GetCoupling() != kCouplingAc)
+            dv::SetCoupling(*this, 0, kCouplingAc);
         if (m_nCalibrationChannels[1])
             m_ch2.SetOn(1);
     } else if (m_nCalibrationChannels[1]) {
         m_nCalibrationState = kStateCh2;
         m_ch2.SetOn(1);
-        if (m_trigger.GetSource() != 1)
+        if (m_trigger.GetSource() != kSourceCh2)
             dv::TriggerOnChannel(*this, 1);
-        if (m_ch2.GetCoupling() != 1)
-            dv::SetCoupling(*this, 1, 1);
+        if (m_ch2.GetCoupling() != kCouplingAc)
+            dv::SetCoupling(*this, 1, kCouplingAc);
     } else {
         m_nCalibrationState = kStateDone;
     }
@@ -215,17 +215,17 @@ void CKelvaneDoc::CalibrationStep() {
             SetCh1Position(128.0f);
             SetCh1TriggerLevel(128.0f);
             dv::RecomputeMarkers(*this);
-            if (m_trigger.GetSource() != 1) {
+            if (m_trigger.GetSource() != kSourceCh2) {
                 m_trigger.SetDragValue(0.0f);
                 m_usb.SetStateWord(kv::kStateAltFlag, 0);
                 m_trigger.SetMarkerWord(CTrigger::kLevelCh2, 0);
                 SetCh2TriggerLevel(m_ch2.GetPosition());
-                dv::SetTriggerSource(*this, 1);
+                dv::SetTriggerSource(*this, kSourceCh2);
                 dv::RecomputeMarkers(*this);
                 dv::RecomputeLevelReadout(*this);
             }
-            if (m_ch2.GetCoupling() != 1)
-                dv::SetCoupling(*this, 1, 1);
+            if (m_ch2.GetCoupling() != kCouplingAc)
+                dv::SetCoupling(*this, 1, kCouplingAc);
         } else {
             m_nCalibrationState = kStateDone;
         }

@@ -1,5 +1,7 @@
 #include "engine/LanguageTable.h"
 
+#include "engine/ModelCapabilities.h"
+#include "engine/SettingsCodes.h"
 #include "resources/language/BuiltinEnglish.h"
 #include "system/Paths.h"
 #include "system/Profile.h"
@@ -298,34 +300,20 @@ void CLanguageTable::LoadLanguage(int index) {
 }
 
 void CLanguageTable::AppendModelEntries() {
-    // Horizontal > Time/DIV > nS: models 4 and 5 have the 2 ns step, the others start at 4 ns.
+    const ModelCapabilities& model = CapabilitiesOfModel(m_nModel);
+    // Horizontal > Time/DIV > nS: a model with the 2 ns step starts there, the others at 4 ns.
     static const char* const kNanoseconds[] = {"2nS",  "4nS",   "10nS",  "20nS",
                                                "40nS", "100nS", "200nS", "400nS"};
-    const bool fastModel = m_nModel == 4 || m_nModel == 5;
-    const int first = fastModel ? 0 : 1;
+    const int first = model.Has2ns() ? 0 : 1;
     for (int i = first; i < 8; ++i)
         Append(CString(std::to_string(804000000 + (i - first))), CString(kNanoseconds[i]));
 
-    // Acquire > Buffer Size, by model.
-    std::vector<const char*> sizes;
-    switch (m_nModel) {
-    case 0:
-    case 1:
-        sizes = {"10k", "32k", "64k"};
-        break;
-    case 2:
-    case 5:
-        sizes = {"10k", "512k", "1 M"};
-        break;
-    case 4:
-        sizes = {"10k", "14k", "28k"};
-        break;
-    default:
-        sizes = {"10k", "14k", "28k", "32k", "64k", "512k", "1 M"};
-        break;
-    }
-    for (std::size_t i = 0; i < sizes.size(); ++i)
-        Append(CString(std::to_string(8080900 + static_cast<int>(i))), CString(sizes[i]));
+    // Acquire > Buffer Size: the items the model offers, in record-length mode order.
+    static const char* const kBufferSizes[] = {"10k", "14k", "28k", "32k", "64k", "512k", "1 M"};
+    int position = 0;
+    for (int mode = kRecordLength10K; mode <= kRecordLength1M; ++mode)
+        if (model.OffersRecordLengthMode(mode))
+            Append(CString(std::to_string(8080900 + position++)), CString(kBufferSizes[mode]));
 }
 
 void CLanguageTable::AppendLanguageEntries() {

@@ -1,5 +1,7 @@
 #include "engine/ScopeSettings.h"
 
+#include "engine/ModelCapabilities.h"
+#include "engine/SettingsCodes.h"
 #include "timebase/TimeBaseTable.h"
 
 namespace {
@@ -69,13 +71,17 @@ StateView ReadState(const std::int16_t* stateBlock) {
 
 // Both channels share the converter unless the ALT source is still choosing one.
 bool SharesConverter(const StateView& s) {
-    return s.channelMode == 2 && s.activeSource != 2;
+    return s.channelMode == kChannelModeBoth && s.activeSource != kSourceAlt;
 }
 
 } // namespace
 
 CScopeSettings::CScopeSettings() = default;
 CScopeSettings::~CScopeSettings() = default;
+
+std::int16_t CScopeSettings::IndexOffsetOfModel(int model) {
+    return CapabilitiesOfModel(model).timeBaseIndexOffset;
+}
 
 void CScopeSettings::SetIndexOffset(std::int16_t offset) {
     if (offset == 0 || offset == 1)
@@ -90,18 +96,18 @@ void CScopeSettings::SetTimeBaseIndex(std::int16_t index) {
 }
 
 void CScopeSettings::SetTimeBaseFormat(std::int16_t format) {
-    if (format >= 0 && format <= 2)
+    if (format >= kFormatYT && format <= kFormatXY)
         m_nFormat = format;
 }
 
 void CScopeSettings::SetSamplingMode(std::int16_t mode) {
     m_nSamplingMode = mode;
-    m_bEts = (mode == 1) ? 1 : 0;
+    m_bEts = (mode == kSamplingEts) ? 1 : 0;
 }
 
 void CScopeSettings::SetRecordLengthMode(std::int16_t mode) {
     // A negative mode would later index the per-mode tables before their start.
-    if (mode >= 0 && mode <= kMaxRecordLengthMode)
+    if (mode >= kRecordLength10K && mode <= kMaxRecordLengthMode)
         m_nRecordLengthMode = mode;
 }
 
@@ -139,7 +145,7 @@ CString CScopeSettings::SampleRateText(std::int16_t index, const std::int16_t* s
         return "";
     if (step <= 10)
         return SharesConverter(s) ? "50MS/s" : "100MS/s";
-    const int column = s.recordCode == 0 ? 0 : (s.recordCode == 3 ? 1 : 2);
+    const int column = s.recordCode == kRecordLength10K ? 0 : (s.recordCode == kRecordLength32K ? 1 : 2);
     return kRealTimeRates[step - 11][column];
 }
 
@@ -155,7 +161,7 @@ CString CScopeSettings::SampleRateTextEts(std::int16_t index, const std::int16_t
     if (step == 11)
         return "75MS/s";
     if (step == 13) {
-        const int column = s.recordCode == 0 ? 0 : (s.recordCode == 3 ? 1 : 2);
+        const int column = s.recordCode == kRecordLength10K ? 0 : (s.recordCode == kRecordLength32K ? 1 : 2);
         const char* const rates[3] = {"25MS/s", "75MS/s", "150MS/s"};
         return rates[column];
     }
@@ -173,6 +179,6 @@ CString CScopeSettings::SampleRateTextAlt(std::int16_t index, const std::int16_t
         return kEtsRates[step];
     if (step <= 10)
         return SharesConverter(s) ? "125MS/s" : "250MS/s";
-    const int column = s.recordCode == 0 ? 0 : (s.recordCode == 5 ? 1 : 2);
+    const int column = s.recordCode == kRecordLength10K ? 0 : (s.recordCode == kRecordLength512K ? 1 : 2);
     return kAltRates[step - 11][column];
 }

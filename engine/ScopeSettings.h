@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "engine/DeviceStateBlock.h"
+#include "engine/SettingsCodes.h"
 #include "framework/CString.h"
 
 class CScopeSettings {
@@ -10,14 +11,15 @@ public:
     static constexpr int kTimeBaseSteps = 39; // steps 0..38, 2 ns .. 3600 s per division
     static constexpr int kMaxTimeBaseStep = 38;
     static constexpr int kEtsWorkAreaBytes = 1000;
-    static constexpr int kMaxRecordLengthMode = 6;
+    static constexpr int kMaxRecordLengthMode = kRecordLength1M;
 
     CScopeSettings();
     virtual ~CScopeSettings();
 
-    // Index offset: 0 for models 4 and 5, 1 for the others (index i names step i + offset).
-    // The time/div lists of a model start at the step of its offset: "2.00ns" or "4.00ns".
-    static constexpr std::int16_t IndexOffsetOfModel(int model) { return model == 4 || model == 5 ? 0 : 1; }
+    // Index offset of a model (index i names step i + offset), as the model table gives it: 0 for
+    // the models with the 2 ns step, 1 for the others. The time/div lists of a model start at the
+    // step of its offset: "2.00ns" or "4.00ns".
+    static std::int16_t IndexOffsetOfModel(int model);
     void SetIndexOffset(std::int16_t offset); // stored when 0..1
     std::int16_t GetIndexOffset() const { return m_nIndexOffset; }
 
@@ -28,7 +30,7 @@ public:
     // Callers keep 0..500; a drag pan may leave it outside, the processing copes.
     void SetHorizontalPosition(std::int16_t position) { m_nHorizontalPosition = position; }
     std::int16_t GetHorizontalPosition() const { return m_nHorizontalPosition; }
-    void SetSamplingMode(std::int16_t mode); // ETS flag := (mode == 1)
+    void SetSamplingMode(std::int16_t mode); // ETS flag := (mode == kSamplingEts)
     std::int16_t GetSamplingMode() const { return m_nSamplingMode; }
     void SetRecordLengthMode(std::int16_t mode); // stored when 0..6
     std::int16_t GetRecordLengthMode() const { return m_nRecordLengthMode; }
@@ -87,10 +89,10 @@ private:
     std::int16_t m_nEtsWord1 = 1;
     std::int16_t m_nEtsWord2 = 0;
     std::int16_t m_nTimeBaseIndex = 13;
-    std::int16_t m_nFormat = 0;
+    std::int16_t m_nFormat = kFormatYT;
     std::int16_t m_nHorizontalPosition = 250;
-    std::int16_t m_nRecordLengthMode = 0;
-    std::int16_t m_nSamplingMode = 0;
+    std::int16_t m_nRecordLengthMode = kRecordLength10K;
+    std::int16_t m_nSamplingMode = kSamplingRealTime;
     std::int16_t m_nEtsCalMax = 0;
     std::int16_t m_nEtsCalMin = 0;
     std::int32_t m_bEtsUpdate = 0;

@@ -855,7 +855,7 @@ int CKelvaneDoc::LoadSetupFile(const char* path, bool tellProblems) {
         // and the copy steps write past them: such a code keeps the current mode and lengths.
         if (IsRecordLengthCodeUsable(static_cast<std::int16_t>(t.recordLengthMode))) {
             m_settings.SetRecordLengthMode(static_cast<std::int16_t>(t.recordLengthMode));
-            if (t.recordLengthMode != 0)
+            if (t.recordLengthMode != kRecordLength10K)
                 SetRecordLength(static_cast<std::int16_t>(t.recordLengthMode));
         }
         m_settings.SetTimeBaseFormat(static_cast<std::int16_t>(t.format));
@@ -888,7 +888,8 @@ int CKelvaneDoc::LoadSetupFile(const char* path, bool tellProblems) {
     const int format = m_settings.GetTimeBaseFormat();
     if (index < kFirstSlowTimeBase && format == kFormatRoll)
         m_settings.SetTimeBaseFormat(kFormatYT);
-    else if (index >= kFirstSlowTimeBase && format != kFormatRoll && m_settings.GetRecordLengthMode() == 0)
+    else if (index >= kFirstSlowTimeBase && format != kFormatRoll &&
+             m_settings.GetRecordLengthMode() == kRecordLength10K)
         m_settings.SetTimeBaseFormat(kFormatRoll);
 
     ApplySettingsToDevice();

@@ -34,20 +34,20 @@ std::optional<TimeBaseLimits> RecordLengthTimeBaseLimits(std::int16_t mode, std:
     // Fastest seconds per division; every limited mode ends at 0.4 s/div, where Roll begins.
     double fastest = 0.0;
     switch (mode) {
-    case 0:
+    case kRecordLength10K:
         return TimeBaseLimits{0, static_cast<std::int16_t>(kv::timebase::kLastStep - indexOffset)};
-    case 1: // 14K
-    case 3: // 32K
+    case kRecordLength14K:
+    case kRecordLength32K:
         fastest = both ? 4e-5 : 2e-5;
         break;
-    case 2: // 28K
-    case 4: // 64K
+    case kRecordLength28K:
+    case kRecordLength64K:
         fastest = 4e-5;
         break;
-    case 5: // 512K
+    case kRecordLength512K:
         fastest = both ? 4e-4 : 2e-4;
         break;
-    case 6: // 1M
+    case kRecordLength1M:
         fastest = 4e-4;
         break;
     default:
@@ -86,7 +86,7 @@ std::int16_t RollReturnIndex(std::int16_t indexOffset) {
 std::int16_t RecordLengthStartIndex(std::int16_t mode, std::int16_t indexOffset) {
     if (mode < 1 || mode > CScopeSettings::kMaxRecordLengthMode)
         return -1;
-    return TimeBaseIndexOfStep(mode <= 4 ? kStep40us : kStep400us, indexOffset);
+    return TimeBaseIndexOfStep(mode <= kRecordLength64K ? kStep40us : kStep400us, indexOffset);
 }
 
 std::int16_t SlowestInterpolationIndex(std::int16_t indexOffset) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/SettingsCodes.h"
 #include "resources/ScaleLabels.h"
 #include "scale/VerticalScale.h"
 #include "system/Narrow.h"
@@ -91,9 +92,9 @@ CString CTrace::GetProbeVoltDivText() const {
 }
 
 CString CTrace::GetCouplingText() const {
-    if (m_nCoupling == 0)
+    if (m_nCoupling == kCouplingDc)
         return "DC";
-    if (m_nCoupling == 2)
+    if (m_nCoupling == kCouplingGnd)
         return "GND";
     return "AC";
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/SettingsCodes.h"
 #include "framework/CString.h"
 #include "system/wintypes.h"
 
@@ -140,7 +141,7 @@ private:
     std::int32_t m_bOn = 0;
     std::int32_t m_bBandwidthLimit = 0;
     std::int32_t m_bInvert = 0;
-    std::int16_t m_nCoupling = 0;
+    std::int16_t m_nCoupling = kCouplingDc;
     std::int16_t m_nProbe = 0;
     std::int16_t m_nVoltsPerDiv = 0;
     std::int16_t m_nFilter = 0;
@@ -161,7 +162,7 @@ private:
     float m_fPositionAtAcquisition = 0.0f;
     std::int16_t m_nVoltsPerDivAtAcquisition = 0;
     std::int16_t m_nDisplayPointCount = kScreenPoints;
-    std::int16_t m_nInterpolation = 2;
+    std::int16_t m_nInterpolation = kInterpolationSinc;
     std::int16_t m_nTriggerPoint = 0;
     std::int16_t m_nFirstValid = 0;
     std::int16_t m_nLastValid = kScreenPoints - 1;

@@ -1,6 +1,9 @@
 // Record-to-screen steps: min/max decimation, live and stopped display, Roll, filter, invert.
 #include "engine/Trace.h"
 
+#include "engine/ModelCapabilities.h"
+#include "engine/SettingsCodes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -91,26 +94,8 @@ int MinMaxDecimate(int bucket, int count, const std::int16_t* src, std::int16_t*
 void CTrace::PeakDetectToDisplay(std::int16_t position, std::int16_t timeBase) {
     if (m_work.empty())
         return;
-    int bucket = 40;
-    if (m_nRecordLength != kInputWindow) {
-        const int t = timeBase;
-        const bool thirdStep = (t == 13 || t == 16 || t == 19 || t == 22);
-        switch (m_nModel) {
-        case 0:
-            bucket = (t >= 11 && t <= 24) ? (thirdStep ? 100 : 80) : 120;
-            break;
-        case 1:
-            bucket = (t == 11 || t == 12) ? 120 : (thirdStep ? 100 : 80);
-            break;
-        case 2:
-        case 5:
-            bucket = 2000;
-            break;
-        default: // model 4, and model 3 which has no bucket of its own
-            bucket = 40;
-            break;
-        }
-    }
+    const int bucket =
+        m_nRecordLength != kInputWindow ? CapabilitiesOfModel(m_nModel).peakDetectBucket(timeBase) : 40;
     const std::int64_t window = static_cast<std::int64_t>(kPairs) * bucket;
     const std::int64_t length = m_nRecordLength;
     m_nWindowLength = static_cast<std::int32_t>(window);
@@ -260,7 +245,7 @@ void CTrace::RollAppend() {
     const int keep = kPoints - count;
     std::memmove(m_screen, m_screen + count, sizeof(std::int16_t) * static_cast<std::size_t>(keep));
     std::memmove(m_work.data(), m_work.data() + count, sizeof(std::int16_t) * static_cast<std::size_t>(keep));
-    const bool ground = (m_nCoupling == 2);
+    const bool ground = (m_nCoupling == kCouplingGnd);
     const std::int16_t zero = kv::TruncSat<std::int16_t>(511.0 - std::trunc(m_fPosition));
     for (int i = 0; i < count; ++i) {
         const std::int16_t v = ground ? zero : m_raw[static_cast<std::size_t>(i)];

@@ -1,5 +1,7 @@
 // Record interpolation at the fast time bases and the software trigger alignment.
 #include "engine/DeviceStateBlock.h"
+#include "engine/ModelCapabilities.h"
+#include "engine/SettingsCodes.h"
 #include "engine/Trace.h"
 
 #include <algorithm>
@@ -14,49 +16,6 @@ constexpr int kLastInputSample = CTrace::kInputWindow - 1;         // 10239
 constexpr int kLastInterpolated = CTrace::kInterpolatedLength - 1; // 32767
 constexpr int kTriggerGuard = 40;   // neighbours examined on each side of a candidate
 constexpr int kSearchSpan = 0x5800; // 22528 candidates after the trigger sample
-
-// One row of the interpolation choice: 's' follows the trace's own mode, 'l' is fixed linear.
-// A factor of 0 copies the record instead.
-struct InterpolationChoice {
-    char kind;
-    double dual;   // channel mode 2 without ALT
-    double single; // otherwise
-};
-
-constexpr int kFastSteps = 11; // T = 0..10; slower time bases always copy
-constexpr InterpolationChoice kModel0[kFastSteps] = {
-    {'s', 3400, 2500}, {'s', 2000, 1000}, {'s', 990, 500}, {'s', 500, 253},   {'l', 200, 100}, {'l', 100, 48},
-    {'l', 50.5, 25},   {'l', 20, 10},     {'l', 10, 5},    {'l', 5.05, 2.52}, {'l', 2, 0}};
-constexpr InterpolationChoice kModel1[kFastSteps] = {{'s', 3320, 1650},  {'s', 1336, 666},   {'s', 666, 335},
-                                                     {'s', 335, 165},    {'l', 133, 67},     {'l', 67, 33.5},
-                                                     {'l', 33.5, 16.65}, {'l', 13.32, 6.65}, {'l', 6.7, 3.33},
-                                                     {'l', 3.34, 1.67},  {'l', 1.33, 1.33}};
-constexpr InterpolationChoice kModel2[kFastSteps] = {
-    {'s', 2000, 1000}, {'s', 800, 400}, {'s', 400, 200}, {'s', 200, 100}, {'l', 80, 40}, {'l', 40, 20},
-    {'l', 20, 10},     {'l', 8, 4},     {'l', 4, 2},     {'l', 2, 0},     {'l', 0, 0}};
-constexpr InterpolationChoice kModel4[kFastSteps] = {
-    {'s', 5000, 2500}, {'s', 2500, 1250}, {'s', 1000, 500}, {'s', 500, 250}, {'s', 250, 125}, {'l', 100, 50},
-    {'l', 50, 25},     {'l', 25, 12.5},   {'l', 10, 5},     {'l', 5, 2.5},   {'l', 2.5, 1.25}};
-constexpr InterpolationChoice kModel5[kFastSteps] = {
-    {'s', 4000, 2000}, {'s', 2000, 1000}, {'s', 800, 400}, {'s', 400, 200}, {'s', 200, 100}, {'l', 80, 40},
-    {'l', 40, 20},     {'l', 20, 10},     {'l', 8, 4},     {'l', 4, 2},     {'l', 2, 0}};
-
-const InterpolationChoice* ChoicesOfModel(int model) {
-    switch (model) {
-    case 0:
-        return kModel0;
-    case 1:
-        return kModel1;
-    case 2:
-        return kModel2;
-    case 4:
-        return kModel4;
-    case 5:
-        return kModel5;
-    default:
-        return nullptr; // model 3 has no interpolation step: its record is copied
-    }
-}
 
 // Factors beyond the table's 5000 entries per row, or below one output point per sample,
 // would write past the coefficient rows or loop without end.
@@ -80,19 +39,20 @@ void CTrace::SelectInterpolationByModel(const std::int16_t* stateBlock) {
     if (!stateBlock || m_work.empty())
         return;
     const int t = stateBlock[kv::kStateTimeBase];
-    const bool dual = stateBlock[kv::kStateChannelMode] == 2 && stateBlock[kv::kStateAltFlag] == 0;
-    const InterpolationChoice* choices = ChoicesOfModel(m_nModel);
-    if (!choices || t < 0 || t >= kFastSteps) {
+    const bool dual =
+        stateBlock[kv::kStateChannelMode] == kChannelModeBoth && stateBlock[kv::kStateAltFlag] == 0;
+    const FastInterpolationRow* choices = CapabilitiesOfModel(m_nModel).fastInterpolation;
+    if (!choices || t < 0 || t >= kFastInterpolationSteps) {
         CopyRecord();
         return;
     }
-    const InterpolationChoice& c = choices[t];
+    const FastInterpolationRow& c = choices[t];
     const double factor = dual ? c.dual : c.single;
     if (factor <= 0.0) {
         CopyRecord();
         return;
     }
-    InterpolateRecord(c.kind == 's' ? m_nInterpolation : 1, factor, stateBlock);
+    InterpolateRecord(c.kind == 's' ? m_nInterpolation : kInterpolationLinear, factor, stateBlock);
 }
 
 void CTrace::InterpolateRecord(std::int16_t mode, double factor, const std::int16_t* stateBlock) {
@@ -103,7 +63,7 @@ void CTrace::InterpolateRecord(std::int16_t mode, double factor, const std::int1
         CopyRecord();
         return;
     }
-    if (mode == 2) {
+    if (mode == kInterpolationSinc) {
         SincResample(static_cast<std::int16_t>(percent), factor);
         return;
     }
@@ -117,7 +77,7 @@ void CTrace::InterpolateRecord(std::int16_t mode, double factor, const std::int1
     }
     std::int16_t* work = m_work.data();
 
-    if (mode == 0) {
+    if (mode == kInterpolationStep) {
         for (int l = 0; l < length - r; ++l)
             work[r + l] = static_cast<std::int16_t>(RawAt(e + static_cast<int>(l / d)));
         for (int g = 1; g <= r; ++g) {
@@ -232,8 +192,9 @@ std::int16_t CTrace::SoftTriggerAlign(std::int16_t position, std::int16_t /*time
     for (int g = start; g < end; ++g) {
         if (std::abs(w[g] - target) >= 10)
             continue;
-        const bool match = (slope == 1) ? (w[g - kTriggerGuard] > target && w[g + kTriggerGuard] < target)
-                                        : (w[g - kTriggerGuard] < target && w[g + kTriggerGuard] > target);
+        const bool match = (slope == kSlopeFalling)
+                               ? (w[g - kTriggerGuard] > target && w[g + kTriggerGuard] < target)
+                               : (w[g - kTriggerGuard] < target && w[g + kTriggerGuard] > target);
         if (match) {
             tp = g;
             break;

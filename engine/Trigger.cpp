@@ -1,5 +1,7 @@
 #include "engine/Trigger.h"
 
+#include "engine/SettingsCodes.h"
+
 namespace {
 
 constexpr CTrigger::LevelPair kDefaultCh1[CTrigger::kVoltDivSteps] = {
@@ -30,29 +32,29 @@ CTrigger::CTrigger() {
 CTrigger::~CTrigger() = default;
 
 void CTrigger::SetSource(std::int16_t source) {
-    if (source >= 0 && source <= 4)
+    if (source >= kSourceCh1 && source <= kSourceExt10)
         m_nSource = source;
 }
 
 void CTrigger::SetTriggerType(std::int16_t type) {
-    if (type == 0 || type == 1) {
+    if (type == kTriggerEdge || type == kTriggerPulse) {
         m_nTriggerType = type;
         m_nTriggerTypeWord = type;
     }
 }
 
 void CTrigger::SetSweep(std::int16_t sweep) {
-    if (sweep >= 0 && sweep <= 2)
+    if (sweep >= kSweepAuto && sweep <= kSweepSingle)
         m_nSweep = sweep;
 }
 
 void CTrigger::SetSlope(std::int16_t slope) {
-    if (slope == 0 || slope == 1)
+    if (slope == kSlopeRising || slope == kSlopeFalling)
         m_nSlope = slope;
 }
 
 void CTrigger::SetPulseCondition(std::int16_t condition) {
-    if (condition >= 0 && condition <= 5)
+    if (condition >= kPulsePositiveLess && condition <= kPulseNegativeMore)
         m_nPulseCondition = condition;
 }
 
@@ -111,15 +113,15 @@ CTrigger::LevelPair CTrigger::GetLevelPair(int channel, int voltDivIndex) const 
 void CTrigger::ComputeLevelRange(std::int16_t ch1VoltDiv, std::int16_t ch2VoltDiv,
                                  std::int16_t activeSource) {
     const LevelPair* pair = nullptr;
-    if (activeSource == 0 && ch1VoltDiv >= 0 && ch1VoltDiv < kVoltDivSteps)
+    if (activeSource == kSourceCh1 && ch1VoltDiv >= 0 && ch1VoltDiv < kVoltDivSteps)
         pair = &m_levelTableCh1[ch1VoltDiv];
-    else if (activeSource == 1 && ch2VoltDiv >= 0 && ch2VoltDiv < kVoltDivSteps)
+    else if (activeSource == kSourceCh2 && ch2VoltDiv >= 0 && ch2VoltDiv < kVoltDivSteps)
         pair = &m_levelTableCh2[ch2VoltDiv];
 
     if (pair) {
         m_calibration[kLevelRangeHigh] = ScaleLevel(pair->high);
         m_calibration[kLevelRangeLow] = ScaleLevel(pair->low);
-    } else if (activeSource == 3 || activeSource == 4) {
+    } else if (activeSource == kSourceExt || activeSource == kSourceExt10) {
         m_calibration[kLevelRangeHigh] = 3085;
         m_calibration[kLevelRangeLow] = 497;
     }

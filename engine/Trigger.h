@@ -2,6 +2,7 @@
 // Trigger settings and the instrument's zero-level calibration block.
 #include <cstdint>
 
+#include "engine/SettingsCodes.h"
 #include "zendral/Zendral.h"
 
 class CTrigger {
@@ -70,13 +71,13 @@ public:
     std::int16_t GetLevelRangeHigh() const { return m_calibration[kLevelRangeHigh]; }
 
 private:
-    std::int16_t m_nSource = 0;
-    std::int16_t m_nTriggerType = 0;
-    std::int16_t m_nSweep = 0;
-    std::int16_t m_nSlope = 0;
+    std::int16_t m_nSource = kSourceCh1;
+    std::int16_t m_nTriggerType = kTriggerEdge;
+    std::int16_t m_nSweep = kSweepAuto;
+    std::int16_t m_nSlope = kSlopeRising;
     std::int32_t m_bHfReject = 0;
     std::int32_t m_nTriggerTypeWord = 0;
-    std::int16_t m_nPulseCondition = 0;
+    std::int16_t m_nPulseCondition = kPulsePositiveLess;
     std::int32_t m_nPulseWidth = 2;
     std::int16_t m_nAutoIdleCounter = 0;
     float m_fDragValue = 0.0f;

@@ -13,6 +13,7 @@
 #include "engine/BitmapWriter.h"
 #include "engine/FileErrors.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/ModelCapabilities.h"
 #include "engine/SettingsCodes.h"
 #include "system/LittleEndian.h"
 #include "system/Narrow.h"
@@ -403,23 +404,20 @@ int CKelvaneDoc::SaveCsvFile(const char* path) {
             out += ",0,0\n";
         }
     };
-    switch (m_nModel) {
-    case 0:
-    case 1:
-    case 4: {
+    switch (CapabilitiesOfModel(m_nModel).csvExport) {
+    case CsvExportPoints::kRecord: {
         const std::vector<std::int16_t> points = ChannelPoints(t, false);
         appendPoints(points.data(), points.size());
         break;
     }
-    case 2:
-    case 5: {
+    case CsvExportPoints::kWindow: {
         std::vector<std::int16_t> window(static_cast<std::size_t>(kv::kCsvWindowPoints));
         CopyRecordWindow(m_nSaveChannel == 0 ? static_cast<CTrace&>(m_ch1) : static_cast<CTrace&>(m_ch2),
                          m_settings.GetHorizontalPosition(), window.data());
         appendPoints(window.data(), window.size());
         break;
     }
-    default:
+    case CsvExportPoints::kNone:
         break; // the clock line only
     }
     return SaveOrTell(*this, path, out);

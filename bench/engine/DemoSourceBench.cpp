@@ -2,6 +2,7 @@
 // against their anchor in the same run: the random draws alone (the noise term's 2 x 10240
 // uniform integers, which every way of making the records has to draw).
 #include "engine/DemoSource.h"
+#include "engine/SettingsCodes.h"
 
 #include <benchmark/benchmark.h>
 
@@ -27,7 +28,7 @@ void SetUp(CDemoSource& src, std::int32_t waveform) {
         g.m_dFrequencyFactor = 1e-3 * (12.5 - 0.125 * ch);
         g.m_dAmplitude = 64.0;
     }
-    src.SetTriggerSource(0);
+    src.SetTriggerSource(kSourceCh1);
     src.AdvanceDriftAndWaveform();
 }
 

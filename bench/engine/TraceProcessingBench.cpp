@@ -2,6 +2,7 @@
 // cycle runs the steps on each tick: at 32768 samples, the longest record the document's model
 // takes, and at 524288, the longest of the family.
 #include "engine/DeviceStateBlock.h"
+#include "engine/SettingsCodes.h"
 #include "engine/Trace.h"
 
 #include <benchmark/benchmark.h>
@@ -16,7 +17,7 @@ void PrepareChannel(CTrace& t, double phase, int length) {
     t.SetRecordLength(length);
     t.SetPosition(256.0f);
     t.SetFilter(1);
-    t.SetInterpolation(2);
+    t.SetInterpolation(kInterpolationSinc);
     std::int16_t* raw = t.GetRawRecord();
     for (int i = 0; i < length; ++i)
         raw[i] = static_cast<std::int16_t>(256 + 180 * std::sin(i * 0.0123 + phase));

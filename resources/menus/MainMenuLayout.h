@@ -1,8 +1,9 @@
 #pragma once
 // The layout of the main menu (resource 128), one line per item in position order; a popup's
-// items follow it one level deeper. Every position here is relied on elsewhere: the model
-// pruning deletes items by position, and the language keys ("8" + two digits per level) name
-// items by position. Plain data, shared by the menu resource and the built-in English table.
+// items follow it one level deeper. Every position here is relied on elsewhere: the language keys
+// ("8" + two digits per level) name items by position, after the model pruning has deleted by
+// command id the items a model does not offer. Plain data, shared by the menu resource and the
+// built-in English table.
 #include "resources/Resource.h"
 
 #include <cstddef>

@@ -3,17 +3,18 @@
 #include "CommandsTestSupport.h"
 
 #include "engine/DeviceStateBlock.h"
+#include "engine/SettingsCodes.h"
 
 using cmdtest::CommandsTest;
 
 TEST_F(CommandsTest, TriggerSourceFromTheMenuMovesTheLevelOntoTheZeroLine) {
-    doc->m_trigger.SetSource(0);
+    doc->m_trigger.SetSource(kSourceCh1);
     doc->m_ch2.SetPosition(300.0f);
     doc->m_trigger.SetLevel(CTrigger::kLevelCh2, 50.0f);
     doc->m_trigger.SetMarkerWord(CTrigger::kLevelCh2, 3);
     doc->m_trigger.SetDragValue(12.5f);
     Run(ID_TRIG_SOURCE_FIRST + 1);
-    EXPECT_EQ(doc->m_trigger.GetSource(), 1);
+    EXPECT_EQ(doc->m_trigger.GetSource(), kSourceCh2);
     EXPECT_FLOAT_EQ(doc->m_trigger.GetLevel(CTrigger::kLevelCh2), 300.0f);
     EXPECT_EQ(doc->m_trigger.GetMarkerWord(CTrigger::kLevelCh2), 0);
     EXPECT_FLOAT_EQ(doc->m_trigger.GetDragValue(), 0.0f); // the 32-bit word is the drag value
@@ -28,37 +29,37 @@ TEST_F(CommandsTest, TriggerSourceFromTheMenuMovesTheLevelOntoTheZeroLine) {
     // ALT keeps both levels and raises the ALT flag.
     doc->m_trigger.SetLevel(CTrigger::kLevelCh1, 11.0f);
     Run(ID_TRIG_SOURCE_FIRST + 2);
-    EXPECT_EQ(doc->m_trigger.GetSource(), 2);
+    EXPECT_EQ(doc->m_trigger.GetSource(), kSourceAlt);
     EXPECT_FLOAT_EQ(doc->m_trigger.GetLevel(CTrigger::kLevelCh1), 11.0f);
     EXPECT_FLOAT_EQ(doc->m_trigger.GetLevel(CTrigger::kLevelCh2), 77.0f);
     EXPECT_EQ(doc->m_usb.GetStateWord(kv::kStateAltFlag), 1);
 
     Run(ID_TRIG_SOURCE_FIRST + 4);
-    EXPECT_EQ(doc->m_trigger.GetSource(), 4);
+    EXPECT_EQ(doc->m_trigger.GetSource(), kSourceExt10);
     EXPECT_FLOAT_EQ(doc->m_trigger.GetLevel(CTrigger::kLevelExt), 128.0f);
     EXPECT_EQ(doc->m_usb.GetStateWord(kv::kStateAltFlag), 0);
 }
 
 TEST_F(CommandsTest, EtsRefusesAltSourceAndSingleSweepSilently) {
-    doc->m_trigger.SetSource(0);
-    doc->m_trigger.SetSweep(0);
-    doc->m_settings.SetSamplingMode(1);
+    doc->m_trigger.SetSource(kSourceCh1);
+    doc->m_trigger.SetSweep(kSweepAuto);
+    doc->m_settings.SetSamplingMode(kSamplingEts);
     Run(ID_TRIG_SOURCE_FIRST + 2);
-    EXPECT_EQ(doc->m_trigger.GetSource(), 0);
+    EXPECT_EQ(doc->m_trigger.GetSource(), kSourceCh1);
     EXPECT_EQ(mirror.Selected(ISidePanelMirror::kTriggerSource), 0);
     Run(ID_TRIG_SWEEP_FIRST + 2);
-    EXPECT_EQ(doc->m_trigger.GetSweep(), 0);
+    EXPECT_EQ(doc->m_trigger.GetSweep(), kSweepAuto);
     EXPECT_EQ(mirror.Selected(ISidePanelMirror::kSweep), 0);
     EXPECT_TRUE(boxes.empty());
-    doc->m_settings.SetSamplingMode(0);
+    doc->m_settings.SetSamplingMode(kSamplingRealTime);
     Run(ID_TRIG_SWEEP_FIRST + 2);
-    EXPECT_EQ(doc->m_trigger.GetSweep(), 2);
+    EXPECT_EQ(doc->m_trigger.GetSweep(), kSweepSingle);
     EXPECT_EQ(mirror.Selected(ISidePanelMirror::kSweep), 2);
 }
 
 TEST_F(CommandsTest, ResetClampsTheLevelBeforeTheZeroLineMoves) {
     doc->m_ch1.SetOn(1);
-    doc->m_trigger.SetSource(0);
+    doc->m_trigger.SetSource(kSourceCh1);
     doc->m_ch1.SetPosition(100.0f);
     doc->m_trigger.SetLevel(CTrigger::kLevelCh1, 700.0f);
     Run(ID_CH1_RESET);
@@ -70,7 +71,7 @@ TEST_F(CommandsTest, ResetClampsTheLevelBeforeTheZeroLineMoves) {
     EXPECT_LE(doc->m_trigger.GetLevel(CTrigger::kLevelCh1), 511.0f);
 
     // Another source: the level is left alone.
-    doc->m_trigger.SetSource(3);
+    doc->m_trigger.SetSource(kSourceExt);
     doc->m_ch2.SetPosition(10.0f);
     doc->m_trigger.SetLevel(CTrigger::kLevelCh2, -40.0f);
     Run(ID_CH2_RESET);
@@ -97,9 +98,9 @@ TEST_F(CommandsTest, VoltsPerDivAndProbeCommands) {
 
 TEST_F(CommandsTest, XYFromRollSetsEverythingForXY) {
     Running(true);
-    doc->m_settings.SetRecordLengthMode(0);
+    doc->m_settings.SetRecordLengthMode(kRecordLength10K);
     Run(ID_FORMAT_ROLL);
-    ASSERT_EQ(doc->m_settings.GetTimeBaseFormat(), 1);
+    ASSERT_EQ(doc->m_settings.GetTimeBaseFormat(), kFormatRoll);
     EXPECT_EQ(doc->m_settings.GetTimeBaseIndex(), 26); // "1.00s"
     EXPECT_EQ(State(ID_FORMAT_ROLL), std::make_pair(true, 1));
 
@@ -108,7 +109,7 @@ TEST_F(CommandsTest, XYFromRollSetsEverythingForXY) {
     doc->m_math.SetOn(1);
     doc->m_ref.SetOn(1);
     Run(ID_FORMAT_XY);
-    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), 2);
+    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), kFormatXY);
     EXPECT_EQ(doc->m_settings.GetTimeBaseIndex(), 13); // "40.0us"
     EXPECT_TRUE(doc->m_ch1.IsOn() && doc->m_ch2.IsOn());
     EXPECT_FALSE(doc->m_math.IsOn() || doc->m_ref.IsOn());
@@ -133,27 +134,27 @@ TEST_F(CommandsTest, XYFromRollSetsEverythingForXY) {
     EXPECT_EQ(State(ID_FORMAT_XY), std::make_pair(false, 0));
     EXPECT_TRUE(Update(ID_FORMAT_YT).m_bEnabled);
     Run(ID_FORMAT_YT);
-    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), kFormatYT);
 }
 
 TEST_F(CommandsTest, RollCommandActsOnlyAtTenK) {
     Running(true);
-    doc->m_settings.SetRecordLengthMode(1);
+    doc->m_settings.SetRecordLengthMode(kRecordLength14K);
     doc->m_settings.SetTimeBaseIndex(13);
     Run(ID_FORMAT_ROLL);
-    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), kFormatYT);
     EXPECT_EQ(doc->m_settings.GetTimeBaseIndex(), 13);
 }
 
 TEST_F(CommandsTest, LevelFiftyAndHorizontalCentre) {
-    doc->m_trigger.SetSource(3);
+    doc->m_trigger.SetSource(kSourceExt);
     doc->m_trigger.SetLevel(CTrigger::kLevelExt, 10.0f);
     doc->m_trigger.SetMarkerWord(CTrigger::kLevelExt, 2);
     Run(ID_TRIG_LEVEL50);
     EXPECT_FLOAT_EQ(doc->m_trigger.GetLevel(CTrigger::kLevelExt), 128.0f);
     EXPECT_EQ(doc->m_trigger.GetMarkerWord(CTrigger::kLevelExt), 0);
 
-    doc->m_settings.SetTimeBaseFormat(1);
+    doc->m_settings.SetTimeBaseFormat(kFormatRoll);
     EXPECT_FALSE(Update(ID_TRIG_LEVEL50).m_bEnabled);
 
     doc->m_settings.SetHorizontalPosition(40);

@@ -3,6 +3,7 @@
 #include "CommandsTestSupport.h"
 
 #include "app/MenuEx.h"
+#include "engine/SettingsCodes.h"
 #include "resources/ScaleLabels.h"
 
 using cmdtest::CommandsTest;
@@ -19,7 +20,7 @@ TEST_F(CommandsTest, ChannelItemsFollowTheChannelOnState) {
     EXPECT_TRUE(doc->m_ch2.IsOn());
     EXPECT_TRUE(mirror.Called("enable1"));
     EXPECT_STREQ(Update(ID_CH2_ONOFF).m_strText.GetString(), "Turn Off");
-    doc->m_ch2.SetCoupling(1);
+    doc->m_ch2.SetCoupling(kCouplingAc);
     EXPECT_EQ(State(ID_CH2_COUPLING_FIRST + 1), std::make_pair(true, 1));
     EXPECT_EQ(State(ID_CH2_COUPLING_FIRST), std::make_pair(true, 0));
     EXPECT_TRUE(Update(ID_CH2_RESET).m_bEnabled);
@@ -65,8 +66,8 @@ TEST_F(CommandsTest, DemoModeDisablesInstrumentOnlyItems) {
 
 TEST_F(CommandsTest, CurrentValueCommandsDoNothingButProbeActsEveryTime) {
     doc->m_ch1.SetOn(1);
-    doc->m_ch1.SetCoupling(0);
-    doc->m_trigger.SetSweep(0);
+    doc->m_ch1.SetCoupling(kCouplingDc);
+    doc->m_trigger.SetSweep(kSweepAuto);
     mirror.selections.clear();
     Run(ID_CH1_COUPLING_FIRST);
     Run(ID_TRIG_SWEEP_FIRST);
@@ -79,7 +80,7 @@ TEST_F(CommandsTest, CurrentValueCommandsDoNothingButProbeActsEveryTime) {
     EXPECT_TRUE(mirror.Called("fillVolts0"));
 
     Run(ID_CH1_COUPLING_FIRST + 1);
-    EXPECT_EQ(doc->m_ch1.GetCoupling(), 1);
+    EXPECT_EQ(doc->m_ch1.GetCoupling(), kCouplingAc);
     EXPECT_EQ(mirror.Selected(ISidePanelMirror::kCh1Coupling), 1);
 }
 
@@ -101,13 +102,13 @@ TEST_F(CommandsTest, MathItemsNeedMathAndTheirInput) {
 }
 
 TEST_F(CommandsTest, TriggerItemsFollowTheTriggerMode) {
-    doc->m_trigger.SetTriggerType(0);
-    doc->m_trigger.SetSlope(1);
+    doc->m_trigger.SetTriggerType(kTriggerEdge);
+    doc->m_trigger.SetSlope(kSlopeFalling);
     EXPECT_EQ(State(ID_TRIG_SLOPE_FALL), std::make_pair(true, 1));
     EXPECT_EQ(State(ID_TRIG_PW_FIRST), std::make_pair(false, 0));
     doc->SetDemoMode(0);
     Run(ID_TRIG_MODE_PULSE);
-    EXPECT_EQ(doc->m_trigger.GetTriggerType(), 1);
+    EXPECT_EQ(doc->m_trigger.GetTriggerType(), kTriggerPulse);
     EXPECT_EQ(mirror.Selected(ISidePanelMirror::kTriggerMode), 1);
     EXPECT_TRUE(mirror.Called("fillSlope"));
     EXPECT_EQ(State(ID_TRIG_SLOPE_FALL), std::make_pair(false, 0));
@@ -136,7 +137,7 @@ TEST_F(CommandsTest, MeasureDisplayAndInterpolationItems) {
     doc->SetDemoMode(0);
     doc->m_settings.SetTimeBaseIndex(4); // "40.0ns"
     Run(ID_INTERP_LINEAR);
-    EXPECT_EQ(doc->m_ref.GetInterpolation(), 1);
+    EXPECT_EQ(doc->m_ref.GetInterpolation(), kInterpolationLinear);
     EXPECT_EQ(State(ID_INTERP_LINEAR), std::make_pair(true, 1));
     doc->m_settings.SetTimeBaseIndex(5);
     EXPECT_EQ(State(ID_INTERP_LINEAR), std::make_pair(false, 0));
@@ -150,7 +151,7 @@ TEST_F(CommandsTest, AverageItemShowsItsCountAndUtilityFftNeedsTenK) {
     EXPECT_STREQ(ui.m_strText.GetString(), "Average:16");
     EXPECT_TRUE(ui.m_bEnabled);
     EXPECT_TRUE(Update(ID_UTILITY_FFT).m_bEnabled);
-    doc->m_settings.SetRecordLengthMode(1);
+    doc->m_settings.SetRecordLengthMode(kRecordLength14K);
     EXPECT_FALSE(Update(ID_UTILITY_FFT).m_bEnabled);
 }
 

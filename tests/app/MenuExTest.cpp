@@ -180,6 +180,35 @@ TEST_F(MenuExTest, PruningByPositionLeavesTheRecordsInStep) {
     }
 }
 
+// Deleting by command reaches an item at any depth, keeps the records in step with the menu and
+// touches nothing when no item carries the id; separators and popups are never taken for one.
+TEST_F(MenuExTest, CommandsAreFoundAndDeletedAtAnyDepth) {
+    EXPECT_EQ(m_menu.FindMenuHolding(ID_LANGUAGE_DEFAULT), Path({9, 8}));
+    EXPECT_EQ(m_menu.FindMenuHolding(ID_CH2_VOLTDIV_FIRST + 9), Path({2, 1, 1}));
+    EXPECT_EQ(m_menu.FindMenuHolding(ID_LANGUAGE_FIRST), nullptr);
+    EXPECT_EQ(m_menu.FindMenuHolding(0), nullptr);
+    EXPECT_EQ(m_menu.FindMenuHolding(static_cast<UINT>(-1)), nullptr);
+
+    CMenuEx* nanoseconds = Path({4, 0, 0});
+    ASSERT_TRUE(m_menu.DeleteCommand(ID_TIMEDIV_FIRST));
+    ASSERT_EQ(nanoseconds->GetMenuItemCount(), 7);
+    ASSERT_EQ(nanoseconds->GetItemCount(), 7);
+    EXPECT_EQ(nanoseconds->GetMenuItemID(0), ID_TIMEDIV_FIRST + 1);
+    EXPECT_EQ(nanoseconds->GetItem(0)->m_nID, static_cast<int>(ID_TIMEDIV_FIRST + 1));
+    EXPECT_EQ(nanoseconds->GetMenuItemData(0, MF_BYPOSITION),
+              reinterpret_cast<ULONG_PTR>(nanoseconds->GetItem(0)));
+    // A second delete of the same command finds nothing and changes nothing.
+    EXPECT_FALSE(m_menu.DeleteCommand(ID_TIMEDIV_FIRST));
+    EXPECT_EQ(nanoseconds->GetItemCount(), 7);
+    // Separator (0) and popup (-1) ids delete nothing.
+    CMenuEx* file = Path({0});
+    const int fileItems = file->GetItemCount();
+    EXPECT_FALSE(m_menu.DeleteCommand(0));
+    EXPECT_FALSE(m_menu.DeleteCommand(static_cast<UINT>(-1)));
+    EXPECT_EQ(file->GetItemCount(), fileItems);
+    EXPECT_EQ(m_menu.GetItemCount(), 11);
+}
+
 TEST_F(MenuExTest, RelabelledItemShowsItsNewTextNextTimeThePopupOpens) {
     CMenuEx* acquisition = Path({8, 8});
     // What the framework does for CCmdUI::SetText: a plain text item with the new text.

@@ -21,12 +21,12 @@ TEST_F(CommandsTest, EveryTriggerSourceItemSelectsItsOwnSourceUpToExtTen) {
     // EXT/10 puts the external level in the middle of the screen, like EXT.
     doc->m_trigger.SetLevel(CTrigger::kLevelExt, 40.0f);
     Run(ID_TRIG_SOURCE_FIRST + 4);
-    EXPECT_EQ(doc->m_trigger.GetSource(), 4);
+    EXPECT_EQ(doc->m_trigger.GetSource(), kSourceExt10);
     EXPECT_FLOAT_EQ(doc->m_trigger.GetLevel(CTrigger::kLevelExt), 128.0f);
 }
 
 TEST_F(CommandsTest, EveryPulseConditionItemSelectsItsOwnCondition) {
-    doc->m_trigger.SetTriggerType(1);
+    doc->m_trigger.SetTriggerType(kTriggerPulse);
     // + Less, + Equal, + More, - Less, - Equal, - More.
     for (int condition = 5; condition >= 0; --condition) {
         Run(ID_TRIG_PW_FIRST + condition);
@@ -37,7 +37,7 @@ TEST_F(CommandsTest, EveryPulseConditionItemSelectsItsOwnCondition) {
                 << condition << " " << other;
     }
     // Edge triggering greys all six, the last one too.
-    doc->m_trigger.SetTriggerType(0);
+    doc->m_trigger.SetTriggerType(kTriggerEdge);
     EXPECT_FALSE(Update(ID_TRIG_PW_FIRST + 5).m_bEnabled);
     EXPECT_FALSE(Update(ID_TRIG_PW_FIRST).m_bEnabled);
 }
@@ -113,7 +113,7 @@ TEST_F(CommandsTest, StartKeepsTheTimeBaseOnTheEdgesOfEachRecordLengthsRange) {
         Run(ID_ACQUIRE_STOP);
         doc->m_ch1.SetOn(1);
         doc->m_ch2.SetOn(c.ch2On ? 1 : 0);
-        doc->m_trigger.SetSource(0);
+        doc->m_trigger.SetSource(kSourceCh1);
         doc->ApplyChannelEnable();
         doc->m_settings.SetRecordLengthMode(c.mode);
         doc->m_settings.SetTimeBaseIndex(c.index);
@@ -128,7 +128,7 @@ TEST_F(CommandsTest, StartIn10KEntersRollFromExactlyOneSecondPerDivision) {
         {26, kFormatRoll}, {25, kFormatYT}, {38, kFormatRoll}, {0, kFormatYT}};
     for (const auto& [selection, format] : cases) {
         Run(ID_ACQUIRE_STOP);
-        doc->m_settings.SetRecordLengthMode(0);
+        doc->m_settings.SetRecordLengthMode(kRecordLength10K);
         mirror.timeDivSelection = selection;
         Run(ID_ACQUIRE_START);
         EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), format) << selection;

@@ -6,6 +6,7 @@
 #include "app/KelvaneView.h"
 #include "app/SidePanel.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 #include "framework/Dialog.h"
 
 #include <QComboBox>
@@ -136,7 +137,7 @@ TEST_F(SidePanelTexts, TheSlopeCaptionShowsWholeInPulseMode) {
     mode->setFocus();
     Key(Qt::Key_Down);
     ProcessEventsFor(20);
-    ASSERT_EQ(doc->m_trigger.GetTriggerType(), 1);
+    ASSERT_EQ(doc->m_trigger.GetTriggerType(), kTriggerPulse);
     auto* label = qobject_cast<QLabel*>(side->GetDlgItem(IDC_SLOPE_LABEL)->GetWidget());
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->text(), "When Pulse Width");

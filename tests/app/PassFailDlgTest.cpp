@@ -3,6 +3,7 @@
 #include "app/PassFailDlg.h"
 #include "DialogTestSupport.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 #include "framework/CommonDialogs.h"
 #include "framework/WinApp.h"
 #include "resources/Resource.h"
@@ -404,7 +405,7 @@ TEST_F(PassFailDialog, ATestRunCountsEveryDemoFrame) {
     int ticks = 0;
     for (int i = 0; i < 40; ++i, now += 32) {
         doc.AcquireTick();
-        if (doc.m_passFail.m_nState2 && doc.m_settings.GetTimeBaseFormat() == 0) {
+        if (doc.m_passFail.m_nState2 && doc.m_settings.GetTimeBaseFormat() == kFormatYT) {
             dlg.CountFrame();
             ++ticks;
         }

@@ -2,6 +2,7 @@
 // settings lines and traces, scaling with the page size, and a real PDF file.
 #include "AppTestSupport.h"
 
+#include "engine/SettingsCodes.h"
 #include "framework/DC.h"
 #include "framework/Print.h"
 #include "resources/Resource.h"
@@ -163,7 +164,7 @@ TEST_F(ViewPrinting, TheSecondChannelsSettingsLineShowsItsOwnSettings) {
     for (CTrace* t : {&doc->m_ch1, &doc->m_ch2}) {
         t->SetProbe(0);
         t->SetVoltsPerDivIndex(3);
-        t->SetCoupling(0);
+        t->SetCoupling(kCouplingDc);
     }
     auto line = [&] {
         std::vector<COLORREF> pixels;
@@ -186,13 +187,13 @@ TEST_F(ViewPrinting, TheSecondChannelsSettingsLineShowsItsOwnSettings) {
     });
 
     doc->m_ch1.SetVoltsPerDivIndex(8);
-    doc->m_ch1.SetCoupling(1);
+    doc->m_ch1.SetCoupling(kCouplingAc);
     EXPECT_TRUE(line() == first) << "CH1's settings changed CH2's line";
 
     doc->m_ch2.SetVoltsPerDivIndex(8);
     const std::vector<COLORREF> volts = line();
     EXPECT_FALSE(volts == first) << "CH2's volts/div did not reach its line";
-    doc->m_ch2.SetCoupling(1);
+    doc->m_ch2.SetCoupling(kCouplingAc);
     EXPECT_FALSE(line() == volts) << "CH2's coupling did not reach its line";
 }
 

@@ -9,6 +9,7 @@
 #include "display/StatusStrip.h"
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 #include "framework/CommonDialogs.h"
 
 #include <QAbstractItemView>
@@ -205,7 +206,7 @@ TEST_F(ReadoutRoads, LoadedSetupShowsTheReadoutsOfItsLevels) {
     CFileDialog::SetHook(nullptr);
     std::remove(path.c_str());
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(doc->m_trigger.GetSource(), 2);
+    EXPECT_EQ(doc->m_trigger.GetSource(), kSourceAlt);
     // Both levels sit on their zero lines.
     EXPECT_EQ(Volts(0), 0.0f);
     EXPECT_EQ(Volts(1), 0.0f);
@@ -294,7 +295,7 @@ TEST_F(ReadoutRoadsConnected, ZeroCalibrationLeavesNoReadoutOfItsOwnSteps) {
         [&] { return doc->m_ch2.GetVoltsPerDivIndex() >= 2 && doc->m_ch2.GetPosition() == 0.0f; }, 4000));
     ASSERT_LT(Volts(1), 0.0f); // the level 384 codes below the zero line
     doc->StopCalibration();
-    EXPECT_EQ(doc->m_trigger.GetSource(), 0);
+    EXPECT_EQ(doc->m_trigger.GetSource(), kSourceCh1);
     EXPECT_FLOAT_EQ(doc->m_trigger.GetLevel(1), doc->m_ch2.GetPosition());
     EXPECT_EQ(Volts(0), 0.0f);
     EXPECT_EQ(Volts(1), 0.0f);
@@ -310,7 +311,7 @@ TEST_F(ReadoutRoadsConnected, AutoSetupLeavesTheLevelsReadingTheirZeroLines) {
     ASSERT_NE(Volts(1), 0.0f);
     Command(ID_AUTO_SETUP);
     ASSERT_TRUE(TickUntil([&] { return doc->GetAutoSetupState() == -1; }, 2000));
-    EXPECT_EQ(doc->m_trigger.GetSource(), 0);
+    EXPECT_EQ(doc->m_trigger.GetSource(), kSourceCh1);
     EXPECT_FLOAT_EQ(doc->m_trigger.GetLevel(1), doc->m_ch2.GetPosition());
     EXPECT_EQ(Volts(0), 0.0f);
     EXPECT_EQ(Volts(1), 0.0f);

@@ -4,6 +4,7 @@
 #include "RealViewSupport.h"
 
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 #include <array>
 
@@ -237,14 +238,14 @@ INSTANTIATE_TEST_SUITE_P(BothChannels, ChannelRoad, ::testing::Values(0, 1), Cha
 
 // A language change reloads the panel from the document: every list shows its own channel.
 TEST_F(RealView, SidePanelReloadsEachChannelsOwnSettings) {
-    doc->m_ch1.SetCoupling(0);
-    doc->m_ch2.SetCoupling(2);
+    doc->m_ch1.SetCoupling(kCouplingDc);
+    doc->m_ch2.SetCoupling(kCouplingGnd);
     doc->m_ch1.SetVoltsPerDivIndex(1);
     doc->m_ch2.SetVoltsPerDivIndex(8);
     doc->m_ch1.SetProbe(2);
     doc->m_ch2.SetProbe(1);
-    doc->m_trigger.SetSource(1);
-    doc->m_trigger.SetSweep(2);
+    doc->m_trigger.SetSource(kSourceCh2);
+    doc->m_trigger.SetSweep(kSweepSingle);
     doc->m_settings.SetTimeBaseIndex(21);
     doc->GetUi()->ApplyTexts();
     EXPECT_EQ(Selected(panel->m_cboCh1Coupling), 0);
@@ -264,21 +265,21 @@ TEST_F(RealView, SidePanelReloadsEachChannelsOwnSettings) {
 // and slower run in Roll, 400 ms/div and faster in Y-T, and the format list follows.
 TEST_F(RealView, SidePanelTimeDivListEntersRollFromOneSecond) {
     ASSERT_EQ(doc->m_bRunning, 1);
-    ASSERT_EQ(doc->m_settings.GetRecordLengthMode(), 0);
+    ASSERT_EQ(doc->m_settings.GetRecordLengthMode(), kRecordLength10K);
     const int slowest = panel->m_cboTimeDiv.FindString(-1, "400ms");
     const int oneSecond = panel->m_cboTimeDiv.FindString(-1, "1.00s");
     ASSERT_GE(slowest, 0);
     ASSERT_EQ(oneSecond, slowest + 1);
     Choose(panel->m_cboTimeDiv, slowest);
     EXPECT_EQ(doc->m_settings.GetTimeBaseIndex(), slowest);
-    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), kFormatYT);
     EXPECT_EQ(Selected(panel->m_cboFormat), 0);
     Choose(panel->m_cboTimeDiv, oneSecond);
     EXPECT_EQ(doc->m_settings.GetTimeBaseIndex(), oneSecond);
-    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), 1);
+    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), kFormatRoll);
     EXPECT_EQ(Selected(panel->m_cboFormat), 1);
     Choose(panel->m_cboTimeDiv, slowest);
-    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), kFormatYT);
     EXPECT_EQ(Selected(panel->m_cboFormat), 0);
 }
 
@@ -300,7 +301,7 @@ TEST_F(RealView, EveryTimeDivCommandSelectsItsTimeBase) {
 // Starting acquisition pulls the time base into the record length's range: 14K with both
 // channels on allows 40 us/div to 400 ms/div, both ends included.
 TEST_F(RealView, StartKeepsTheEndsOfTheRecordLengthRangeAndPullsInTheRest) {
-    doc->m_settings.SetRecordLengthMode(1);
+    doc->m_settings.SetRecordLengthMode(kRecordLength14K);
     const struct { int index, expected; } cases[] = {{25, 25}, {13, 13}, {26, 13}, {12, 13}, {20, 20}};
     for (const auto& c : cases) {
         Command(ID_ACQUIRE_STOP);

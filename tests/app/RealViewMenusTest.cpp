@@ -89,7 +89,7 @@ TEST_F(RealView, AcquisitionModesAndTheirItems) {
     // The demo source has no averaging.
     EXPECT_FALSE(Item(ID_ACQ_AVERAGE).enabled);
     Command(ID_ACQ_PEAK);
-    EXPECT_EQ(doc->m_average.GetAcquireMode(), 2);
+    EXPECT_EQ(doc->m_average.GetAcquireMode(), CAverageBuffer::kModePeakDetect);
     EXPECT_EQ(Item(ID_ACQ_PEAK).check, 1);
     EXPECT_EQ(Item(ID_ACQ_NORMAL).check, 0);
     // Stopped in another mode, Normal cannot be chosen.
@@ -97,7 +97,7 @@ TEST_F(RealView, AcquisitionModesAndTheirItems) {
     EXPECT_FALSE(Item(ID_ACQ_NORMAL).enabled);
     Command(ID_ACQUIRE_START);
     Command(ID_ACQ_NORMAL);
-    EXPECT_EQ(doc->m_average.GetAcquireMode(), 0);
+    EXPECT_EQ(doc->m_average.GetAcquireMode(), CAverageBuffer::kModeNormal);
     // Mouse tools only while stopped, one at a time.
     EXPECT_FALSE(Item(ID_ZOOM_IN).enabled);
     Command(ID_ACQUIRE_STOP);

@@ -4,6 +4,7 @@
 #include "RealViewSupport.h"
 
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 #include "resources/ScaleLabels.h"
 
 #include <fstream>
@@ -96,7 +97,7 @@ TEST_F(ConnectedView, InterpolationItemsUpTo40nsForAllFourTraces) {
     for (const CTrace* t :
          {static_cast<const CTrace*>(&doc->m_ch1), static_cast<const CTrace*>(&doc->m_ch2),
           static_cast<const CTrace*>(&doc->m_math), static_cast<const CTrace*>(&doc->m_ref)})
-        EXPECT_EQ(t->GetInterpolation(), 1);
+        EXPECT_EQ(t->GetInterpolation(), kInterpolationLinear);
     EXPECT_EQ(Item(ID_INTERP_LINEAR).check, 1);
     EXPECT_EQ(Item(ID_INTERP_STEP).check, 0);
     Command(ID_TIMEDIV_FIRST + 5);
@@ -119,7 +120,7 @@ TEST_F(ConnectedView, EtsItemUpTo200nsPerDivision) {
     }
     Command(ID_TIMEDIV_FIRST + 6); // 200ns
     Command(ID_SAMPLING_ETS);
-    EXPECT_EQ(doc->m_settings.GetSamplingMode(), 1);
+    EXPECT_EQ(doc->m_settings.GetSamplingMode(), kSamplingEts);
     EXPECT_EQ(Item(ID_SAMPLING_ETS).check, 1);
     EXPECT_EQ(Item(ID_SAMPLING_REALTIME).check, 0);
 }

@@ -9,6 +9,7 @@
 #include "app/WaveformColorDlg.h"
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 #include "framework/CommonDialogs.h"
 #include "resources/Resource.h"
 #include "zendral/RecordingZendral.h"
@@ -291,10 +292,10 @@ TEST_F(RecordDialog, AnEmptyRecordingCannotBePlayed) {
 TEST_F(RecordDialog, ASecondChannelRecordingPlaysBackOntoTheSecondChannel) {
     doc.m_ch2.SetOn(1);
     doc.SetCh1VoltDiv(7);
-    doc.SetCh1Coupling(0);
+    doc.SetCh1Coupling(kCouplingDc);
     doc.SetCh1Position(300.0f);
     doc.SetCh2VoltDiv(3);
-    doc.SetCh2Coupling(1);
+    doc.SetCh2Coupling(kCouplingAc);
     doc.SetCh2Position(200.0f);
     Open();
     Choose(dlg, dlg.m_comboSource, IDC_RECORD_SOURCE, 1);
@@ -307,7 +308,7 @@ TEST_F(RecordDialog, ASecondChannelRecordingPlaysBackOntoTheSecondChannel) {
 
     // The settings change after the recording; play-back brings CH2's back.
     doc.SetCh2VoltDiv(8);
-    doc.SetCh2Coupling(2);
+    doc.SetCh2Coupling(kCouplingGnd);
     doc.SetCh2Position(50.0f);
     FillTrace(doc.m_ch1, 33);
     const std::int16_t ch1First = doc.m_ch1.GetScreenTrace()[0];
@@ -316,10 +317,10 @@ TEST_F(RecordDialog, ASecondChannelRecordingPlaysBackOntoTheSecondChannel) {
     EXPECT_EQ(doc.m_ch2.IsOn(), 1);
     EXPECT_EQ(doc.m_ch1.IsOn(), 0);
     EXPECT_EQ(doc.m_ch2.GetVoltsPerDivIndex(), 3);
-    EXPECT_EQ(doc.m_ch2.GetCoupling(), 1);
+    EXPECT_EQ(doc.m_ch2.GetCoupling(), kCouplingAc);
     EXPECT_FLOAT_EQ(doc.m_ch2.GetPosition(), 200.0f);
     EXPECT_EQ(doc.m_ch1.GetVoltsPerDivIndex(), 7);
-    EXPECT_EQ(doc.m_ch1.GetCoupling(), 0);
+    EXPECT_EQ(doc.m_ch1.GetCoupling(), kCouplingDc);
     EXPECT_FLOAT_EQ(doc.m_ch1.GetPosition(), 300.0f);
     for (int i = 0; i < 50 && doc.m_record.m_bPlaying; ++i)
         ProcessEventsFor(10);

@@ -3,6 +3,7 @@
 #include "CommandsTestSupport.h"
 
 #include "app/DocUiBridge.h"
+#include "engine/SettingsCodes.h"
 #include "system/LittleEndian.h"
 
 using cmdtest::CommandsTest;
@@ -36,19 +37,19 @@ TEST_F(CommandsTest, StartAndStopSetTheRunState) {
 
 TEST_F(CommandsTest, StartLeavesEtsOnlyAboveIndexSix) {
     Running(false);
-    doc->m_settings.SetSamplingMode(1);
+    doc->m_settings.SetSamplingMode(kSamplingEts);
     doc->m_settings.SetTimeBaseIndex(6);
     Run(ID_ACQUIRE_START);
-    EXPECT_EQ(doc->m_settings.GetSamplingMode(), 1);
+    EXPECT_EQ(doc->m_settings.GetSamplingMode(), kSamplingEts);
     Run(ID_ACQUIRE_STOP);
     doc->m_settings.SetTimeBaseIndex(7);
     Run(ID_ACQUIRE_START);
-    EXPECT_EQ(doc->m_settings.GetSamplingMode(), 0);
+    EXPECT_EQ(doc->m_settings.GetSamplingMode(), kSamplingRealTime);
 }
 
 TEST_F(CommandsTest, SingleSweepStartClearsTheRawRecords) {
     Running(false);
-    doc->m_trigger.SetSweep(2);
+    doc->m_trigger.SetSweep(kSweepSingle);
     std::int16_t* raw = doc->m_ch1.GetRawRecord();
     ASSERT_NE(raw, nullptr);
     raw[0] = 77;
@@ -59,13 +60,13 @@ TEST_F(CommandsTest, SingleSweepStartClearsTheRawRecords) {
 }
 
 TEST_F(CommandsTest, AcquisitionModeMouseModesAndCursors) {
-    doc->m_average.SetAcquireMode(1);
+    doc->m_average.SetAcquireMode(CAverageBuffer::kModeAverage);
     doc->m_average.SetFramesHeld(5);
     Run(ID_ACQ_AVERAGE);
     EXPECT_EQ(doc->m_average.GetFramesHeld(), 5);
     Run(ID_ACQ_NORMAL);
     Run(ID_ACQ_AVERAGE);
-    EXPECT_EQ(doc->m_average.GetAcquireMode(), 1);
+    EXPECT_EQ(doc->m_average.GetAcquireMode(), CAverageBuffer::kModeAverage);
     EXPECT_EQ(doc->m_average.GetFramesHeld(), 0);
 
     Running(false);
@@ -99,9 +100,9 @@ TEST_F(CommandsTest, AcquisitionModeMouseModesAndCursors) {
 }
 
 TEST_F(CommandsTest, UtilitiesRefuseOutsideTheirFormatOrRecordLength) {
-    doc->m_settings.SetRecordLengthMode(1);
+    doc->m_settings.SetRecordLengthMode(kRecordLength14K);
     Run(ID_UTILITY_FFT);
-    doc->m_settings.SetTimeBaseFormat(1);
+    doc->m_settings.SetTimeBaseFormat(kFormatRoll);
     Run(ID_UTILITY_RECORD);
     Run(ID_UTILITY_PASSFAIL);
     ASSERT_EQ(boxes.size(), 3u);
@@ -109,7 +110,7 @@ TEST_F(CommandsTest, UtilitiesRefuseOutsideTheirFormatOrRecordLength) {
         EXPECT_EQ(box.text + "|" + box.caption, "Function not available!|Error");
     EXPECT_EQ(doc->m_passFail.m_nState1, 0);
 
-    doc->m_settings.SetTimeBaseFormat(0);
+    doc->m_settings.SetTimeBaseFormat(kFormatYT);
     Run(ID_UTILITY_PASSFAIL);
     EXPECT_EQ(doc->m_passFail.m_nState1, 1);
     EXPECT_TRUE(mirror.Called("formatOff"));

@@ -5,6 +5,7 @@
 #include "CommandsTestSupport.h"
 
 #include "../platform/system/ScratchFolder.h"
+#include "engine/SettingsCodes.h"
 
 #include <gtest/gtest.h>
 
@@ -46,17 +47,17 @@ TEST_F(SetupThroughViewTest, EveryFieldComesBackThroughTheProgram) {
     // Everything else as the panels and dialogs store it.
     d.m_ch1.SetOn(0);
     d.m_ch1.SetVoltsPerDivIndex(3);
-    d.m_ch1.SetCoupling(2);
+    d.m_ch1.SetCoupling(kCouplingGnd);
     d.m_ch1.SetProbe(1);
     d.m_ch1.SetFilter(2);
     d.m_ch1.SetInvert(1);
     d.m_ch1.SetBandwidthLimit(1);
     d.m_ch1.SetPosition(100.5f);
-    d.m_ch1.SetInterpolation(1);
+    d.m_ch1.SetInterpolation(kInterpolationLinear);
     d.m_ch1.SetRecordLength(14336);
     d.m_ch1.SetColor(RGB(1, 2, 3));
     d.m_ch2.SetVoltsPerDivIndex(9);
-    d.m_ch2.SetCoupling(0);
+    d.m_ch2.SetCoupling(kCouplingDc);
     d.m_ch2.SetProbe(3);
     d.m_ch2.SetFilter(1);
     d.m_ch2.SetPosition(-20.25f);
@@ -69,7 +70,7 @@ TEST_F(SetupThroughViewTest, EveryFieldComesBackThroughTheProgram) {
     d.m_math.SetOperation(3);
     d.m_math.SetInvert(1);
     d.m_math.SetPosition(300.0f);
-    d.m_math.SetInterpolation(0);
+    d.m_math.SetInterpolation(kInterpolationStep);
     d.m_math.SetColor(RGB(9, 8, 7));
     d.m_ref.SetOn(1);
     d.m_ref.SetPosition(200.0f);
@@ -84,10 +85,10 @@ TEST_F(SetupThroughViewTest, EveryFieldComesBackThroughTheProgram) {
     for (int i = 0; i < 700; ++i)
         d.m_ref.GetRawRecord()[i] = static_cast<std::int16_t>(i * 3 - 1000);
     d.m_ref.SetNoSamples(0);
-    d.m_trigger.SetTriggerType(1);
-    d.m_trigger.SetSweep(1);
-    d.m_trigger.SetSource(3);
-    d.m_trigger.SetSlope(1);
+    d.m_trigger.SetTriggerType(kTriggerPulse);
+    d.m_trigger.SetSweep(kSweepNormal);
+    d.m_trigger.SetSource(kSourceExt);
+    d.m_trigger.SetSlope(kSlopeFalling);
     d.m_trigger.SetLevel(0, 17.5f);
     d.m_trigger.SetLevel(1, 400.0f);
     d.m_trigger.SetLevel(2, 44.0f);
@@ -103,12 +104,12 @@ TEST_F(SetupThroughViewTest, EveryFieldComesBackThroughTheProgram) {
     const float levelVolts[3] = {d.m_trigger.GetLevelVolts(0), d.m_trigger.GetLevelVolts(1),
                                  d.m_trigger.GetLevelVolts(2)};
     d.m_settings.SetTimeBaseIndex(20);
-    d.m_settings.SetTimeBaseFormat(0);
+    d.m_settings.SetTimeBaseFormat(kFormatYT);
     d.m_settings.SetHorizontalPosition(321);
-    d.m_settings.SetSamplingMode(0);
+    d.m_settings.SetSamplingMode(kSamplingRealTime);
     d.SetPersistenceDepth(7);
     d.SetPersistenceEnabled(1);
-    d.m_average.SetAcquireMode(1);
+    d.m_average.SetAcquireMode(CAverageBuffer::kModeAverage);
     d.m_average.SetFramesWanted(64);
     d.m_nSaveChannel = 1;
     CRecordStore& rec = d.m_record;
@@ -179,18 +180,18 @@ TEST_F(SetupThroughViewTest, EveryFieldComesBackThroughTheProgram) {
     EXPECT_EQ(d.GetLanguageIndex(), -1);
     EXPECT_EQ(d.m_ch1.IsOn(), 0);
     EXPECT_EQ(d.m_ch1.GetVoltsPerDivIndex(), 3);
-    EXPECT_EQ(d.m_ch1.GetCoupling(), 2);
+    EXPECT_EQ(d.m_ch1.GetCoupling(), kCouplingGnd);
     EXPECT_EQ(d.m_ch1.GetProbe(), 1);
     EXPECT_EQ(d.m_ch1.GetFilter(), 2);
     EXPECT_EQ(d.m_ch1.IsInverted(), 1);
     EXPECT_EQ(d.m_ch1.IsBandwidthLimit(), 1);
     EXPECT_EQ(d.m_ch1.GetPosition(), 100.5f);
-    EXPECT_EQ(d.m_ch1.GetInterpolation(), 1);
+    EXPECT_EQ(d.m_ch1.GetInterpolation(), kInterpolationLinear);
     EXPECT_EQ(d.m_ch1.GetRecordLength(), 14336);
     EXPECT_EQ(d.m_ch1.GetColor(), RGB(1, 2, 3));
     EXPECT_EQ(d.m_ch2.IsOn(), 1);
     EXPECT_EQ(d.m_ch2.GetVoltsPerDivIndex(), 9);
-    EXPECT_EQ(d.m_ch2.GetCoupling(), 0);
+    EXPECT_EQ(d.m_ch2.GetCoupling(), kCouplingDc);
     EXPECT_EQ(d.m_ch2.GetProbe(), 3);
     EXPECT_EQ(d.m_ch2.GetFilter(), 1);
     EXPECT_EQ(d.m_ch2.GetPosition(), -20.25f);
@@ -204,7 +205,7 @@ TEST_F(SetupThroughViewTest, EveryFieldComesBackThroughTheProgram) {
     EXPECT_EQ(d.m_math.GetOperation(), 3);
     EXPECT_EQ(d.m_math.IsInverted(), 1);
     EXPECT_EQ(d.m_math.GetPosition(), 300.0f);
-    EXPECT_EQ(d.m_math.GetInterpolation(), 0);
+    EXPECT_EQ(d.m_math.GetInterpolation(), kInterpolationStep);
     EXPECT_EQ(d.m_math.GetColor(), RGB(9, 8, 7));
     EXPECT_EQ(d.m_ref.IsOn(), 1);
     EXPECT_EQ(d.m_ref.HasNoSamples(), 0);
@@ -220,10 +221,10 @@ TEST_F(SetupThroughViewTest, EveryFieldComesBackThroughTheProgram) {
     EXPECT_EQ(d.m_ref.GetRawRecord()[0], -1000);
     EXPECT_EQ(d.m_ref.GetRawRecord()[699], 1097);
     // Trigger.
-    EXPECT_EQ(d.m_trigger.GetTriggerType(), 1);
-    EXPECT_EQ(d.m_trigger.GetSweep(), 1);
-    EXPECT_EQ(d.m_trigger.GetSource(), 3);
-    EXPECT_EQ(d.m_trigger.GetSlope(), 1);
+    EXPECT_EQ(d.m_trigger.GetTriggerType(), kTriggerPulse);
+    EXPECT_EQ(d.m_trigger.GetSweep(), kSweepNormal);
+    EXPECT_EQ(d.m_trigger.GetSource(), kSourceExt);
+    EXPECT_EQ(d.m_trigger.GetSlope(), kSlopeFalling);
     EXPECT_EQ(d.m_trigger.GetLevel(0), 17.5f);
     EXPECT_EQ(d.m_trigger.GetLevel(1), 400.0f);
     EXPECT_EQ(d.m_trigger.GetLevel(2), 44.0f);
@@ -238,10 +239,10 @@ TEST_F(SetupThroughViewTest, EveryFieldComesBackThroughTheProgram) {
     EXPECT_EQ(d.m_trigger.GetPulseCondition(), 5);
     // Time base.
     EXPECT_EQ(d.m_settings.GetTimeBaseIndex(), 20);
-    EXPECT_EQ(d.m_settings.GetRecordLengthMode(), 0);
-    EXPECT_EQ(d.m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(d.m_settings.GetRecordLengthMode(), kRecordLength10K);
+    EXPECT_EQ(d.m_settings.GetTimeBaseFormat(), kFormatYT);
     EXPECT_EQ(d.m_settings.GetHorizontalPosition(), 321);
-    EXPECT_EQ(d.m_settings.GetSamplingMode(), 0);
+    EXPECT_EQ(d.m_settings.GetSamplingMode(), kSamplingRealTime);
     // The screen panel, through the program's own bridge.
     EXPECT_EQ(screen.GetCursorSource(), 2);
     EXPECT_EQ(screen.GetCursorMode(), 4);
@@ -252,7 +253,7 @@ TEST_F(SetupThroughViewTest, EveryFieldComesBackThroughTheProgram) {
     // Acquisition display.
     EXPECT_EQ(d.GetPersistenceDepth(), 7);
     EXPECT_EQ(d.IsPersistenceEnabled(), 1);
-    EXPECT_EQ(d.m_average.GetAcquireMode(), 1);
+    EXPECT_EQ(d.m_average.GetAcquireMode(), CAverageBuffer::kModeAverage);
     EXPECT_EQ(d.m_average.GetFramesWanted(), 64);
     EXPECT_EQ(d.m_nSaveChannel, 1);
     // Record store.

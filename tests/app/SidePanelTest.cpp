@@ -6,6 +6,7 @@
 #include "app/SidePanel.h"
 #include "display/ScopeScreen.h"
 #include "engine/DeviceStateBlock.h"
+#include "engine/SettingsCodes.h"
 #include "framework/Accelerator.h"
 #include "framework/FrameWnd.h"
 #include "resources/Resource.h"
@@ -154,12 +155,12 @@ TEST_F(SidePanelTest, ListsFollowTheModelAndTheLanguage) {
 TEST_F(SidePanelTest, LoadFromDocumentSetsEveryControl) {
     doc.m_ch2.SetOn(0);
     doc.m_ch1.SetOn(1);
-    doc.m_ch1.SetCoupling(1);
+    doc.m_ch1.SetCoupling(kCouplingAc);
     doc.m_ch1.SetProbe(1);
     doc.m_ch1.SetVoltsPerDivIndex(4);
     doc.m_settings.SetTimeBaseIndex(17);
-    doc.m_trigger.SetSource(3);
-    doc.m_trigger.SetSweep(1);
+    doc.m_trigger.SetSource(kSourceExt);
+    doc.m_trigger.SetSweep(kSweepNormal);
     doc.m_trigger.SetPulseWidth(200);
     doc.m_bRunning = 0;
     panel.LoadFromDocument();
@@ -192,7 +193,7 @@ TEST_F(SidePanelTest, ChannelListsGoThroughTheSettersAndSameChoiceDoesNothing) {
     Choose(IDC_CH1_VOLTDIV, before);
     EXPECT_TRUE(fake->calls.empty());
 
-    doc.m_trigger.SetSource(0);
+    doc.m_trigger.SetSource(kSourceCh1);
     doc.m_trigger.SetLevel(0, 40.0f);
     Choose(IDC_CH1_VOLTDIV, 7);
     EXPECT_EQ(doc.m_ch1.GetVoltsPerDivIndex(), 7);
@@ -214,7 +215,7 @@ TEST_F(SidePanelTest, ChannelListsGoThroughTheSettersAndSameChoiceDoesNothing) {
     EXPECT_EQ(Combo(IDC_CH2_VOLTDIV)->currentIndex(), doc.m_ch2.GetVoltsPerDivIndex());
 
     Choose(IDC_CH2_COUPLING, 2);
-    EXPECT_EQ(doc.m_ch2.GetCoupling(), 2);
+    EXPECT_EQ(doc.m_ch2.GetCoupling(), kCouplingGnd);
     EXPECT_TRUE(Called(4));
     fake->ClearCalls();
     Choose(IDC_CH2_COUPLING, 2);
@@ -233,7 +234,7 @@ TEST_F(SidePanelTest, OnButtonsSwitchChannelsExceptInXY) {
     EXPECT_EQ(doc.m_ch2.IsOn(), 1);
     EXPECT_TRUE(Enabled(IDC_CH2_VOLTDIV));
 
-    doc.m_settings.SetTimeBaseFormat(2);
+    doc.m_settings.SetTimeBaseFormat(kFormatXY);
     Button(IDC_CH1_ON)->click();
     EXPECT_TRUE(Button(IDC_CH1_ON)->isChecked());
     EXPECT_EQ(doc.m_ch1.IsOn(), 1);
@@ -241,20 +242,20 @@ TEST_F(SidePanelTest, OnButtonsSwitchChannelsExceptInXY) {
 
 TEST_F(SidePanelTest, TimeDivAcceptsAnythingWhileStopped) {
     doc.m_bRunning = 0;
-    doc.m_settings.SetRecordLengthMode(5);
+    doc.m_settings.SetRecordLengthMode(kRecordLength512K);
     panel.LoadFromDocument();
     Choose(IDC_TIMEDIV, "2.00ns");
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 0);
     Choose(IDC_TIMEDIV, "10.0s");
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Pos("10.0s"));
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0); // Roll is not entered
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT); // Roll is not entered
     EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(SidePanelTest, TimeDivIn10KModeEntersAndLeavesRoll) {
     Running(0);
     Choose(IDC_TIMEDIV, "2.00s");
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 1);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatRoll);
     EXPECT_EQ(Combo(IDC_FORMAT)->currentIndex(), 1);
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Pos("2.00s"));
 
@@ -262,7 +263,7 @@ TEST_F(SidePanelTest, TimeDivIn10KModeEntersAndLeavesRoll) {
     doc.m_bPretriggerWait = 1;
     fake->ClearCalls();
     Choose(IDC_TIMEDIV, 21);
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT);
     EXPECT_EQ(Combo(IDC_FORMAT)->currentIndex(), 0);
     EXPECT_TRUE(Called(1));
     EXPECT_EQ(doc.m_bPretriggerWait, 0);
@@ -271,7 +272,7 @@ TEST_F(SidePanelTest, TimeDivIn10KModeEntersAndLeavesRoll) {
     Choose(IDC_TIMEDIV, "1.00s");
     fake->ClearCalls();
     Choose(IDC_TIMEDIV, 20);
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT);
     EXPECT_FALSE(Called(1));
 
     // While the pass/fail test runs, 1 s and slower become 400 ms.
@@ -279,7 +280,7 @@ TEST_F(SidePanelTest, TimeDivIn10KModeEntersAndLeavesRoll) {
     Choose(IDC_TIMEDIV, "4.00s");
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Pos("400ms"));
     EXPECT_EQ(Combo(IDC_TIMEDIV)->currentIndex(), Pos("400ms"));
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT);
 }
 
 TEST_F(SidePanelTest, TimeDivRangesOfTheLongRecords) {
@@ -320,7 +321,7 @@ TEST_F(SidePanelTest, FormatRollXYAndBack) {
     Running(0);
     doc.m_settings.SetHorizontalPosition(100);
     Choose(IDC_FORMAT, 1);
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 1);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatRoll);
     EXPECT_EQ(doc.m_settings.GetHorizontalPosition(), 500);
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Pos("1.00s"));
     EXPECT_EQ(Combo(IDC_TIMEDIV)->currentIndex(), Pos("1.00s"));
@@ -331,7 +332,7 @@ TEST_F(SidePanelTest, FormatRollXYAndBack) {
     doc.m_ref.SetOn(1);
     panel.DisableChannelControls(1);
     Choose(IDC_FORMAT, 2);
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 2);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatXY);
     EXPECT_EQ(doc.m_ch2.IsOn(), 1);
     EXPECT_TRUE(Button(IDC_CH2_ON)->isChecked());
     EXPECT_TRUE(Enabled(IDC_CH2_VOLTDIV));
@@ -344,7 +345,7 @@ TEST_F(SidePanelTest, FormatRollXYAndBack) {
 
     // X-Y to Y-T keeps the time base.
     Choose(IDC_FORMAT, 0);
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT);
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Pos("40.0us"));
 }
 
@@ -356,7 +357,7 @@ TEST_F(SidePanelTest, RollRefusedInLongRecordModes) {
         doc.m_settings.SetHorizontalPosition(100);
         Choose(IDC_FORMAT, 1);
         EXPECT_TRUE(messages.empty());
-        EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
+        EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT);
         EXPECT_EQ(Combo(IDC_FORMAT)->currentIndex(), 0);
         EXPECT_EQ(doc.m_settings.GetHorizontalPosition(), 500);
         EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Pos("1.00ms"));
@@ -370,52 +371,52 @@ TEST_F(SidePanelTest, RollRefusedInLongRecordModes) {
     EXPECT_EQ(messages, (std::vector<std::string>{"Error|32K Points Mode Range:20us/Div ~ 0.4s/Div",
                                                   "Error|32K Points Mode Range:40us/Div ~ 0.4s/Div",
                                                   "Error|64K Points Mode Range:40us/Div ~ 0.4s/Div"}));
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT);
 }
 
 TEST_F(SidePanelTest, TriggerListsAndTheirRefusals) {
     // Pulse mode: six conditions, the pulse-width caption and field enabled.
     Choose(IDC_TRIGGER_MODE, 1);
-    EXPECT_EQ(doc.m_trigger.GetTriggerType(), 1);
+    EXPECT_EQ(doc.m_trigger.GetTriggerType(), kTriggerPulse);
     EXPECT_EQ(Items(IDC_TRIGGER_SLOPE).size(), 6u);
     EXPECT_EQ(Text(IDC_SLOPE_LABEL), "When Pulse Width");
     EXPECT_TRUE(Enabled(IDC_PULSE_WIDTH));
     EXPECT_TRUE(Enabled(IDC_PULSE_WIDTH_LABEL));
     Choose(IDC_TRIGGER_SLOPE, 4);
     EXPECT_EQ(doc.m_trigger.GetPulseCondition(), 4);
-    EXPECT_EQ(doc.m_trigger.GetSlope(), 0);
+    EXPECT_EQ(doc.m_trigger.GetSlope(), kSlopeRising);
 
     // Demo mode has no Pulse: the list goes back to Edge, and that is a change here.
     doc.SetDemoMode(1);
     Choose(IDC_TRIGGER_MODE, 1);
     EXPECT_EQ(Combo(IDC_TRIGGER_MODE)->currentIndex(), 0);
-    EXPECT_EQ(doc.m_trigger.GetTriggerType(), 0);
+    EXPECT_EQ(doc.m_trigger.GetTriggerType(), kTriggerEdge);
     EXPECT_EQ(Items(IDC_TRIGGER_SLOPE), (std::vector<std::string>{"+", "-"}));
     EXPECT_FALSE(Enabled(IDC_PULSE_WIDTH));
     doc.SetDemoMode(0);
     Choose(IDC_TRIGGER_SLOPE, 1);
-    EXPECT_EQ(doc.m_trigger.GetSlope(), 1);
+    EXPECT_EQ(doc.m_trigger.GetSlope(), kSlopeFalling);
 
     // Sweep is stored only; Single is refused in ETS, and so is ALT.
     fake->ClearCalls();
     Choose(IDC_TRIGGER_SWEEP, 1);
-    EXPECT_EQ(doc.m_trigger.GetSweep(), 1);
+    EXPECT_EQ(doc.m_trigger.GetSweep(), kSweepNormal);
     EXPECT_TRUE(fake->calls.empty());
-    doc.m_settings.SetSamplingMode(1);
+    doc.m_settings.SetSamplingMode(kSamplingEts);
     Choose(IDC_TRIGGER_SWEEP, 2);
-    EXPECT_EQ(doc.m_trigger.GetSweep(), 1);
+    EXPECT_EQ(doc.m_trigger.GetSweep(), kSweepNormal);
     EXPECT_EQ(Combo(IDC_TRIGGER_SWEEP)->currentIndex(), 1);
     Choose(IDC_TRIGGER_SOURCE, 2);
-    EXPECT_EQ(doc.m_trigger.GetSource(), 0);
+    EXPECT_EQ(doc.m_trigger.GetSource(), kSourceCh1);
     EXPECT_EQ(Combo(IDC_TRIGGER_SOURCE)->currentIndex(), 0);
-    doc.m_settings.SetSamplingMode(0);
+    doc.m_settings.SetSamplingMode(kSamplingRealTime);
 
     Choose(IDC_TRIGGER_SOURCE, 2);
-    EXPECT_EQ(doc.m_trigger.GetSource(), 2);
+    EXPECT_EQ(doc.m_trigger.GetSource(), kSourceAlt);
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateAltFlag), 1);
     doc.m_trigger.SetMarkerWord(CTrigger::kLevelExt, 3);
     Choose(IDC_TRIGGER_SOURCE, 3);
-    EXPECT_EQ(doc.m_trigger.GetSource(), 3);
+    EXPECT_EQ(doc.m_trigger.GetSource(), kSourceExt);
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateAltFlag), 0);
     EXPECT_FLOAT_EQ(doc.m_trigger.GetLevel(CTrigger::kLevelExt), 128.0f);
     EXPECT_EQ(doc.m_trigger.GetMarkerWord(CTrigger::kLevelExt), 0);
@@ -450,7 +451,7 @@ TEST_F(SidePanelTest, PulseWidthButtonRunsTheDialogOnlyInPulseMode) {
     Button(IDC_PULSE_WIDTH)->setEnabled(true);
     panel.OnButtonPulseWidth();
     EXPECT_EQ(answer.seen, 0);
-    doc.m_trigger.SetTriggerType(1);
+    doc.m_trigger.SetTriggerType(kTriggerPulse);
     doc.m_trigger.SetPulseWidth(2000);
     panel.LoadFromDocument();
     doc.m_strPulseWidth = "";
@@ -463,7 +464,7 @@ TEST_F(SidePanelTest, PulseWidthButtonRunsTheDialogOnlyInPulseMode) {
 TEST_F(SidePanelTest, MirrorCallsSetSelectionsWithoutNotification) {
     const std::int16_t time = doc.m_settings.GetTimeBaseIndex();
     panel.SelectTimeDiv(30);
-    panel.SelectCombo(SidePanelCombo::Format, 1);
+    panel.SelectCombo(SidePanelCombo::Format, kFormatRoll);
     panel.SelectCombo(SidePanelCombo::Ch1VoltDiv, 9);
     panel.SelectCoupling(1, 2);
     panel.SelectProbe(0, 2);
@@ -481,8 +482,8 @@ TEST_F(SidePanelTest, MirrorCallsSetSelectionsWithoutNotification) {
     EXPECT_EQ(Combo(IDC_TRIGGER_SLOPE)->currentIndex(), 1);
     EXPECT_EQ(panel.GetTimeDivSelection(), 30);
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), time);
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
-    EXPECT_EQ(doc.m_trigger.GetSource(), 0);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT);
+    EXPECT_EQ(doc.m_trigger.GetSource(), kSourceCh1);
     EXPECT_TRUE(fake->calls.empty());
     EXPECT_EQ(Pos("400ms"), 25);
     EXPECT_EQ(Pos("3.00s"), -1);
@@ -659,7 +660,7 @@ TEST_F(SidePanelTest, TriggerSourceListOffersExtTenOnTheLargerModelsAndSelectsIt
     doc.m_trigger.SetLevel(CTrigger::kLevelExt, 30.0f);
     doc.m_trigger.SetMarkerWord(CTrigger::kLevelExt, 2);
     Choose(IDC_TRIGGER_SOURCE, 4);
-    EXPECT_EQ(doc.m_trigger.GetSource(), 4);
+    EXPECT_EQ(doc.m_trigger.GetSource(), kSourceExt10);
     EXPECT_FLOAT_EQ(doc.m_trigger.GetLevel(CTrigger::kLevelExt), 128.0f);
     EXPECT_EQ(doc.m_trigger.GetMarkerWord(CTrigger::kLevelExt), 0);
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateAltFlag), 0);
@@ -677,10 +678,10 @@ TEST_F(SidePanelTest, EverySweepAndPulseConditionEntrySelectsItsOwnCode) {
         EXPECT_EQ(doc.m_trigger.GetSweep(), sweep);
     }
     Choose(IDC_TRIGGER_MODE, 1);
-    ASSERT_EQ(doc.m_trigger.GetTriggerType(), 1);
+    ASSERT_EQ(doc.m_trigger.GetTriggerType(), kTriggerPulse);
     for (int condition = 5; condition >= 0; --condition) {
         Choose(IDC_TRIGGER_SLOPE, condition);
         EXPECT_EQ(doc.m_trigger.GetPulseCondition(), condition);
-        EXPECT_EQ(doc.m_trigger.GetSlope(), 0) << condition;
+        EXPECT_EQ(doc.m_trigger.GetSlope(), kSlopeRising) << condition;
     }
 }

@@ -8,6 +8,7 @@
 #include "app/MenuEx.h"
 #include "engine/DeviceStateBlock.h"
 #include "resources/ScaleLabels.h"
+#include "engine/SettingsCodes.h"
 
 #include <fstream>
 #include <string>
@@ -26,8 +27,8 @@ TEST_F(CommandsTest, DeepRecordLengthsRefuseTimeDivWhileRunning) {
     doc->m_ch1.SetOn(1);
     doc->m_ch2.SetOn(1);
     doc->ApplyChannelEnable();
-    doc->m_trigger.SetSource(0);
-    doc->m_settings.SetRecordLengthMode(1);
+    doc->m_trigger.SetSource(kSourceCh1);
+    doc->m_settings.SetRecordLengthMode(kRecordLength14K);
     doc->m_settings.SetTimeBaseIndex(16);
     Running(true);
     Run(TimeDivId(18));
@@ -36,10 +37,10 @@ TEST_F(CommandsTest, DeepRecordLengthsRefuseTimeDivWhileRunning) {
     EXPECT_EQ(boxes[0].caption, "Error");
     EXPECT_EQ(doc->m_settings.GetTimeBaseIndex(), 16);
 
-    doc->m_trigger.SetSource(2);
+    doc->m_trigger.SetSource(kSourceAlt);
     Run(TimeDivId(18));
     EXPECT_EQ(boxes.back().text, "14K Points Mode Range:20us/Div ~ 0.4s/Div");
-    doc->m_trigger.SetSource(0);
+    doc->m_trigger.SetSource(kSourceCh1);
     const char* expected[] = {"",
                               "",
                               "28K Points Mode Range:40us/Div ~ 0.4s/Div",
@@ -63,16 +64,16 @@ TEST_F(CommandsTest, DeepRecordLengthsRefuseTimeDivWhileRunning) {
 }
 
 TEST_F(CommandsTest, TenKSwitchesBetweenYTAndRollAtFourHundredMs) {
-    doc->m_settings.SetRecordLengthMode(0);
+    doc->m_settings.SetRecordLengthMode(kRecordLength10K);
     doc->m_settings.SetTimeBaseIndex(13);
     Running(true);
     Run(TimeDivId(26)); // "1.00s"
     EXPECT_EQ(doc->m_settings.GetTimeBaseIndex(), 26);
-    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), 1);
+    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), kFormatRoll);
     EXPECT_EQ(mirror.Selected(ISidePanelMirror::kFormat), 1);
     EXPECT_EQ(State(TimeDivId(26)).second, 1);
     Run(TimeDivId(25)); // "400ms"
-    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), kFormatYT);
 
     // Pass/fail enabled: slower than 400 ms is ignored.
     doc->m_passFail.m_nState1 = 1;
@@ -96,26 +97,26 @@ TEST_F(CommandsTest, StartPullsTheTimeBaseIntoTheRecordLengthRange) {
     doc->m_ch1.SetOn(1);
     doc->m_ch2.SetOn(0);
     doc->ApplyChannelEnable();
-    doc->m_settings.SetRecordLengthMode(5);
+    doc->m_settings.SetRecordLengthMode(kRecordLength512K);
     doc->m_settings.SetTimeBaseIndex(11); // "10.0us"
-    doc->m_settings.SetTimeBaseFormat(1);
+    doc->m_settings.SetTimeBaseFormat(kFormatRoll);
     Running(false);
     Run(ID_ACQUIRE_START);
     EXPECT_EQ(doc->m_bRunning, 1);
     EXPECT_EQ(doc->m_settings.GetTimeBaseIndex(), 16); // "400us"
-    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), kFormatYT);
 
     // 10K: a stopped selection at 1 s or slower starts in Roll.
     Run(ID_ACQUIRE_STOP);
-    doc->m_settings.SetRecordLengthMode(0);
+    doc->m_settings.SetRecordLengthMode(kRecordLength10K);
     mirror.timeDivSelection = 27;
     Run(ID_ACQUIRE_START);
-    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), 1);
+    EXPECT_EQ(doc->m_settings.GetTimeBaseFormat(), kFormatRoll);
 }
 
 TEST_F(CommandsTest, BufferSizeItemsFollowTheRule) {
     doc->SetDemoMode(0);
-    doc->m_settings.SetRecordLengthMode(0);
+    doc->m_settings.SetRecordLengthMode(kRecordLength10K);
     Running(false);
     EXPECT_EQ(State(ID_BUFFER_10K), std::make_pair(true, 1));
     EXPECT_EQ(State(ID_BUFFER_14K), std::make_pair(false, 0));
@@ -123,7 +124,7 @@ TEST_F(CommandsTest, BufferSizeItemsFollowTheRule) {
     doc->m_ch1.SetOn(1);
     doc->m_ch2.SetOn(1);
     doc->ApplyChannelEnable();
-    doc->m_trigger.SetSource(1);
+    doc->m_trigger.SetSource(kSourceCh2);
     doc->m_settings.SetTimeBaseIndex(20); // 10 ms
     Running(true);
     EXPECT_EQ(State(ID_BUFFER_1M), std::make_pair(false, 0));
@@ -131,11 +132,11 @@ TEST_F(CommandsTest, BufferSizeItemsFollowTheRule) {
     EXPECT_EQ(State(ID_BUFFER_512K), std::make_pair(true, 0));
     doc->m_settings.SetTimeBaseIndex(12); // 20 us: below the dual lower limit
     EXPECT_FALSE(Update(ID_BUFFER_14K).m_bEnabled);
-    doc->m_trigger.SetSource(2);
+    doc->m_trigger.SetSource(kSourceAlt);
     EXPECT_TRUE(Update(ID_BUFFER_14K).m_bEnabled);
 
     Run(ID_BUFFER_14K);
-    EXPECT_EQ(doc->m_settings.GetRecordLengthMode(), 1);
+    EXPECT_EQ(doc->m_settings.GetRecordLengthMode(), kRecordLength14K);
     EXPECT_EQ(doc->m_ch1.GetRecordLength(), 14336);
     EXPECT_EQ(State(ID_BUFFER_14K), std::make_pair(true, 1));
 
@@ -155,7 +156,7 @@ TEST_F(CommandsTest, LoadCsvChoosesTheRecordLengthByModel) {
         for (int i = 0; i < 14336; ++i)
             out << (i % 50) * 0.01 << ",0,0\n";
     }
-    doc->m_settings.SetRecordLengthMode(0);
+    doc->m_settings.SetRecordLengthMode(kRecordLength10K);
     doc->m_ch1.SetOn(0);
     doc->m_ch2.SetOn(1);
     Running(true);
@@ -163,7 +164,7 @@ TEST_F(CommandsTest, LoadCsvChoosesTheRecordLengthByModel) {
     Run(ID_FILE_LOAD_CSV);
     EXPECT_EQ(lastFilter, "CSV File(*.csv)|*.csv|All Files(*.*)|*.*||");
     EXPECT_EQ(lastTitle, "Load CSV File...");
-    EXPECT_EQ(doc->m_settings.GetRecordLengthMode(), 1);
+    EXPECT_EQ(doc->m_settings.GetRecordLengthMode(), kRecordLength14K);
     EXPECT_EQ(doc->m_bRunning, 0);
     EXPECT_TRUE(doc->m_ch1.IsOn());
     EXPECT_FALSE(doc->m_ch2.IsOn());
@@ -171,12 +172,12 @@ TEST_F(CommandsTest, LoadCsvChoosesTheRecordLengthByModel) {
     EXPECT_TRUE(mirror.Called("disable1"));
 
     // Model 0 keeps the mode for 14336 points.
-    doc->m_settings.SetRecordLengthMode(0);
+    doc->m_settings.SetRecordLengthMode(kRecordLength10K);
     doc->m_nModel = 0;
     view->ChooseRecordLengthForCsv(14336);
-    EXPECT_EQ(doc->m_settings.GetRecordLengthMode(), 0);
+    EXPECT_EQ(doc->m_settings.GetRecordLengthMode(), kRecordLength10K);
     view->ChooseRecordLengthForCsv(32768);
-    EXPECT_EQ(doc->m_settings.GetRecordLengthMode(), 3);
+    EXPECT_EQ(doc->m_settings.GetRecordLengthMode(), kRecordLength32K);
     std::remove(path.c_str());
 }
 

@@ -9,6 +9,7 @@
 #include "WndImpl.h"
 #include "app/SidePanel.h"
 #include "display/Knob.h"
+#include "engine/SettingsCodes.h"
 #include "resources/Resource.h"
 
 #include <QApplication>
@@ -184,7 +185,7 @@ TEST_F(UnchangedWindows, AChannelSettingShowsInTheBarAtTheNextTick) {
 
 TEST_F(UnchangedWindows, ATriggerSourceChangeShowsInTheStripAtTheNextTick) {
     CStatusStrip& strip = view->StatusStrip();
-    ASSERT_EQ(doc->m_trigger.GetSource(), 0);
+    ASSERT_EQ(doc->m_trigger.GetSource(), kSourceCh1);
     const CRect right = strip.GetRightBox();
     const CRect label(right.left + 20, 8, right.left + 46, 20);
     const COLORREF ch2 = doc->m_ch2.GetColor();
@@ -205,7 +206,7 @@ TEST_F(UnchangedWindows, ATriggerSourceChangeShowsInTheStripAtTheNextTick) {
 TEST_F(UnchangedWindows, WithAltTriggerTheStripIsDrawnEveryTickAndAlternates) {
     CStatusStrip& strip = view->StatusStrip();
     EXPECT_TRUE(view->OnCmdMsg(ID_TRIG_SOURCE_FIRST + 2, nullptr));
-    ASSERT_EQ(doc->m_trigger.GetSource(), 2);
+    ASSERT_EQ(doc->m_trigger.GetSource(), kSourceAlt);
     const CRect right = strip.GetRightBox();
     const CRect level(right.left + 48, 2, right.right, 23);
     const COLORREF ch1 = doc->m_ch1.GetColor(), ch2 = doc->m_ch2.GetColor();

@@ -5,6 +5,7 @@
 #include "PixelSurface.h"
 #include "engine/DeviceStateBlock.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 #include "framework/WinApp.h"
 
 #include <gtest/gtest.h>
@@ -351,14 +352,14 @@ TEST_F(KnobTest, TimeBaseKnobInTenKModeSwitchesRollWhileRunning) {
     Press(30);
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 30);
     EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::TimeDiv, 30)));
-    EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::Format, 1)));
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 1);
+    EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::Format, kFormatRoll)));
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatRoll);
 
     ui.calls.clear();
     Press(20);
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 20);
-    EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::Format, 0)));
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::Format, kFormatYT)));
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT);
     EXPECT_TRUE(messages.empty());
 }
 
@@ -368,8 +369,8 @@ TEST_F(KnobTest, TimeBaseKnobStoppedLeavesTheFormat) {
     doc.m_bRunning = 0;
     Press(30);
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 30);
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
-    EXPECT_FALSE(Called(ui, Combo(SidePanelCombo::Format, 1)));
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT);
+    EXPECT_FALSE(Called(ui, Combo(SidePanelCombo::Format, kFormatRoll)));
 }
 
 TEST_F(KnobTest, PassFailKeepsTheTimeBaseAt400msAndSendsIt) {
@@ -383,7 +384,7 @@ TEST_F(KnobTest, PassFailKeepsTheTimeBaseAt400msAndSendsIt) {
     // The instrument's state block follows, not only the settings object.
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateTimeBase), slowest);
     EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::TimeDiv, slowest)));
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT);
 }
 
 TEST_F(KnobTest, FourteenKModeWithBothChannelsRefusesBelow40usWhileRunning) {
@@ -495,7 +496,7 @@ TEST_F(KnobTest, StoppedShowsNoRangeMessage) {
     Press(35);
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 35);
     // Outside 10K mode the format is never switched by the knob.
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT);
 }
 
 TEST_F(KnobTest, OtherModelsUseTheirOwnListPositions) {
@@ -523,10 +524,10 @@ TEST_F(KnobTest, RollAndThePassFailLimitSwitchAtExactlyOneSecondPerDiv) {
         doc.SetTimeBaseIndex(static_cast<std::int16_t>(Position("10.0ms")));
         Press(Position("1.00s"));
         EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Position("1.00s")) << model;
-        EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 1) << model;
+        EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatRoll) << model;
         Press(Position("400ms"));
         EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Position("400ms")) << model;
-        EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0) << model;
+        EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT) << model;
 
         doc.m_passFail.m_nState1 = 1;
         Press(Position("200ms"));
@@ -537,7 +538,7 @@ TEST_F(KnobTest, RollAndThePassFailLimitSwitchAtExactlyOneSecondPerDiv) {
         Press(Position("1.00s"));
         EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), Position("400ms")) << model;
         EXPECT_TRUE(Called(ui, Combo(SidePanelCombo::TimeDiv, Position("400ms")))) << model;
-        EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0) << model;
+        EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT) << model;
     }
     EXPECT_TRUE(messages.empty());
 }

@@ -1,6 +1,7 @@
 // The screen panel's pointers: where they are drawn, how the mouse grabs and drags them, and
 // the settings the drags write into the document (seen through the recording instrument).
 #include "ScreenTestSupport.h"
+#include "engine/SettingsCodes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -63,17 +64,17 @@ TEST_F(MarkersTest, PointersSitAtTheirComputedPixelsForEachSourceAndPosition) {
     EXPECT_EQ(s.At(785, 466), kBand);
     EXPECT_EQ(s.At(396, 5), kTrig);
 
-    doc.m_trigger.SetSource(2); // ALT: both level pointers
+    doc.m_trigger.SetSource(kSourceAlt); // ALT: both level pointers
     Draw(s);
     EXPECT_EQ(s.At(785, 164), kCh1);
     EXPECT_EQ(s.At(785, 466), kCh2);
-    doc.m_trigger.SetSource(3); // EXT
+    doc.m_trigger.SetSource(kSourceExt); // EXT
     Draw(s);
     EXPECT_EQ(s.At(785, 164), kBand);
     EXPECT_EQ(s.At(785, 315), kExt);
 
     // X-Y: the CH1 pointer moves to the top edge; no level or position pointer.
-    doc.m_settings.SetTimeBaseFormat(2);
+    doc.m_settings.SetTimeBaseFormat(kFormatXY);
     Draw(s);
     s.Save("Markers-xy");
     EXPECT_EQ(s.At(548, 3), kCh1);
@@ -81,7 +82,7 @@ TEST_F(MarkersTest, PointersSitAtTheirComputedPixelsForEachSourceAndPosition) {
     EXPECT_NE(s.At(396, 5), kTrig);
     EXPECT_EQ(s.At(785, 315), kBand);
     // Channels that are off have no pointer.
-    doc.m_settings.SetTimeBaseFormat(0);
+    doc.m_settings.SetTimeBaseFormat(kFormatYT);
     doc.m_ch2.SetOn(0);
     Draw(s);
     EXPECT_NE(s.At(16, 466), kCh2);
@@ -164,8 +165,8 @@ TEST_F(MarkersTest, FullScreenArrowsTakeTheirOwnPointersColours) {
         EXPECT_EQ(s.At(792, 315) == kExt, src.extLevel != 0) << src.source;
     }
     // X-Y: the CH1 arrow on the top edge at 0.1 x 800 + 383 x 640 / 511 = 559.7, in CH1's colour.
-    doc.m_trigger.SetSource(0);
-    doc.m_settings.SetTimeBaseFormat(2);
+    doc.m_trigger.SetSource(kSourceCh1);
+    doc.m_settings.SetTimeBaseFormat(kFormatXY);
     screen.UpdateMarkerPositions();
     ScreenSurface xy(800, 630);
     Draw(xy);
@@ -376,7 +377,7 @@ TEST_F(MarkersTest, LevelLineShowsUpToBothPlotEdgesForEitherChannel) {
 }
 
 TEST_F(MarkersTest, WithAltTheGrabbedPointerDecidesWhichLevelChanges) {
-    doc.m_trigger.SetSource(2);
+    doc.m_trigger.SetSource(kSourceAlt);
     const float ch1Level = doc.m_trigger.GetLevel(0);
     Drag(CentreOf(CScopeScreen::kMarkerCh2Level), CPoint(791, 300));
     EXPECT_NEAR(doc.m_trigger.GetLevel(1), LevelOfY(300), 1e-3);
@@ -385,16 +386,16 @@ TEST_F(MarkersTest, WithAltTheGrabbedPointerDecidesWhichLevelChanges) {
 }
 
 TEST_F(MarkersTest, ExternalLevelReadsInVoltsOfItsOwnScale) {
-    doc.m_trigger.SetSource(3);
+    doc.m_trigger.SetSource(kSourceExt);
     doc.m_trigger.SetLevel(2, 64.0f);
     screen.UpdateTriggerLevelVolts();
     EXPECT_FLOAT_EQ(doc.m_trigger.GetLevelVolts(2), 2.0f); // (128 - 64) / 32
-    doc.m_trigger.SetSource(4);
+    doc.m_trigger.SetSource(kSourceExt10);
     screen.UpdateTriggerLevelVolts();
     EXPECT_FLOAT_EQ(doc.m_trigger.GetLevelVolts(2), 20.0f);
     // A channel's readout is read on the graticule, with the probe: 32 codes above the zero line
     // are 32 x 8 / 511 = 0.501 divisions, at 1 V/div x10.
-    doc.m_trigger.SetSource(0);
+    doc.m_trigger.SetSource(kSourceCh1);
     doc.m_ch1.SetProbe(1);
     doc.m_trigger.SetLevel(0, 96.0f);
     screen.UpdateTriggerLevelVolts();
@@ -432,7 +433,7 @@ TEST_F(MarkersTest, TriggerPositionCannotBeGrabbedWhileStoppedOrOutsideYT) {
 }
 
 TEST_F(MarkersTest, XYPointerDragSetsTheCh1Position) {
-    doc.m_settings.SetTimeBaseFormat(2);
+    doc.m_settings.SetTimeBaseFormat(kFormatXY);
     Drag(CentreOf(CScopeScreen::kMarkerXY), CPoint(400, 6));
     EXPECT_NEAR(doc.m_ch1.GetPosition(), 511.0 - (400 - 21 - 75.8) / (758 * 0.8 / 511), 1e-2);
     EXPECT_EQ(screen.GetMarkerPoint(CScopeScreen::kMarkerXY).x, 400.0f);

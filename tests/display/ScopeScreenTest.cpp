@@ -1,6 +1,7 @@
 // The scope screen drawn into memory contexts and read back pixel by pixel.
 #include "ScopeScreen.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 #include "PixelSurface.h"
 
@@ -322,7 +323,7 @@ TEST_F(ScopeScreenTest, FftTraceFollowsScaleZoomAndStaysInsideTheSpectrum) {
 }
 
 TEST_F(ScopeScreenTest, XYPlotMapsWorkRecordsAndBoundsTheRecordLength) {
-    doc.m_settings.SetTimeBaseFormat(2);
+    doc.m_settings.SetTimeBaseFormat(kFormatXY);
     Fill(doc.m_ch1, 300);
     std::fill_n(doc.m_ch1.GetWorkRecord(), 10240, std::int16_t{255});
     std::fill_n(doc.m_ch2.GetWorkRecord(), 10240, std::int16_t{400});

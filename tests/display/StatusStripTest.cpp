@@ -2,6 +2,7 @@
 #include "StatusStrip.h"
 #include "PixelSurface.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,7 @@ protected:
         doc.m_ch2.SetColor(kCh2);
         doc.m_ch1.SetOn(1);
         doc.m_ch2.SetOn(1);
-        doc.m_settings.SetTimeBaseFormat(0);
+        doc.m_settings.SetTimeBaseFormat(kFormatYT);
         doc.m_bRunning = 1;
         doc.m_nRunStatus = 1;
         strip.SetDocument(&doc);
@@ -305,7 +306,7 @@ TEST_F(StatusStripTest, OverviewTakesTheSpanOfTheFirstChannelThatIsOn) {
         CKelvaneDoc fresh;
         fresh.SetDefaultSettings();
         fresh.AllocSampleBuffers();
-        fresh.m_settings.SetTimeBaseFormat(0);
+        fresh.m_settings.SetTimeBaseFormat(kFormatYT);
         fresh.m_settings.SetHorizontalPosition(500);
         fresh.m_bRunning = 1;
         fresh.m_ch1.SetOn(c.ch1On ? 1 : 0);
@@ -382,21 +383,21 @@ TEST_F(StatusStripTest, LevelTextColourBySource) {
     doc.m_trigger.SetLevelVolts(CTrigger::kLevelCh1, 1.5f);
     doc.m_trigger.SetLevelVolts(CTrigger::kLevelCh2, -0.25f);
     doc.m_trigger.SetLevelVolts(CTrigger::kLevelExt, 2.0f);
-    doc.m_trigger.SetSource(0);
+    doc.m_trigger.SetSource(kSourceCh1);
     Draw();
     EXPECT_GT(LevelPixels(kCh1), 0);
     EXPECT_EQ(LevelPixels(kCh2), 0);
-    doc.m_trigger.SetSource(1);
+    doc.m_trigger.SetSource(kSourceCh2);
     Draw();
     EXPECT_GT(LevelPixels(kCh2), 0);
     EXPECT_EQ(LevelPixels(kCh1), 0);
-    doc.m_trigger.SetSource(3);
+    doc.m_trigger.SetSource(kSourceExt);
     Draw();
     EXPECT_GT(LevelPixels(kMagenta), 0);
 }
 
 TEST_F(StatusStripTest, AltTriggerShowsCh1For19PaintsThenCh2For22) {
-    doc.m_trigger.SetSource(2);
+    doc.m_trigger.SetSource(kSourceAlt);
     for (int paint = 1; paint <= 19; ++paint) {
         Draw();
         ASSERT_GT(LevelPixels(kCh1), 0) << paint;
@@ -428,9 +429,9 @@ TEST(StatusStripLevelText, UnitsAndDigitsByMagnitude) {
 }
 
 TEST_F(StatusStripTest, EdgeGlyphFollowsTheSlope) {
-    doc.m_trigger.SetTriggerType(0);
-    doc.m_trigger.SetSource(0);
-    doc.m_trigger.SetSlope(0);
+    doc.m_trigger.SetTriggerType(kTriggerEdge);
+    doc.m_trigger.SetSource(kSourceCh1);
+    doc.m_trigger.SetSlope(kSlopeRising);
     Draw();
     const CRect r = RightBox();
     const int l = r.left;
@@ -442,7 +443,7 @@ TEST_F(StatusStripTest, EdgeGlyphFollowsTheSlope) {
     EXPECT_NE(s.At(l + 4, t + 4), kCh1);
     s.Save("StatusStrip-edge-rising");
 
-    doc.m_trigger.SetSlope(1);
+    doc.m_trigger.SetSlope(kSlopeFalling);
     Draw();
     EXPECT_EQ(s.At(l + 4, t + 4), kCh1);
     EXPECT_EQ(s.At(l + 11, b - 4), kCh1);
@@ -451,8 +452,8 @@ TEST_F(StatusStripTest, EdgeGlyphFollowsTheSlope) {
 
 // The "+" conditions (0 to 2) draw a high pulse, the "-" conditions (3 to 5) a low one.
 TEST_F(StatusStripTest, PulseGlyphFollowsTheCondition) {
-    doc.m_trigger.SetTriggerType(1);
-    doc.m_trigger.SetSource(1);
+    doc.m_trigger.SetTriggerType(kTriggerPulse);
+    doc.m_trigger.SetSource(kSourceCh2);
     Draw(); // lays out the boxes
     const CRect r = RightBox();
     const int l = r.left;

@@ -4,6 +4,7 @@
 // moves with it. The instrument delivers different signals on CH1 and CH2 and moves its
 // trigger from capture to capture.
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 #include "SignalZendral.h"
 #include "zendral/ZendralRegistry.h"
@@ -84,8 +85,8 @@ class FastTrigger : public AcquisitionPlacement {
 protected:
     FastTrigger() {
         doc.SetTimeBaseIndex(4);
-        doc.m_ch1.SetInterpolation(0);
-        doc.m_ch2.SetInterpolation(0);
+        doc.m_ch1.SetInterpolation(kInterpolationStep);
+        doc.m_ch2.SetInterpolation(kInterpolationStep);
         fake->ClearCalls();
     }
     // The sample at which the instrument's trigger lies in capture n: it moves every time.
@@ -136,7 +137,7 @@ TEST_F(FastTrigger, SourceCh1AlignsCh1AndRotatesCh2ByTheSameAmount) {
 }
 
 TEST_F(FastTrigger, SourceCh2AlignsCh2AndRotatesCh1ByTheSameAmount) {
-    doc.SetTriggerSource(1);
+    doc.SetTriggerSource(kSourceCh2);
     doc.SetCh2TriggerLevel(255.0f);
     doc.SetCh1TriggerLevel(60.0f);
     fake->ch1 = FallingAfter;
@@ -150,7 +151,7 @@ TEST_F(FastTrigger, SourceCh2AlignsCh2AndRotatesCh1ByTheSameAmount) {
 }
 
 TEST_F(FastTrigger, AltAlignsEachChannelOnItsOwnLevel) {
-    doc.m_trigger.SetSource(2);
+    doc.m_trigger.SetSource(kSourceAlt);
     doc.ApplySettingsToDevice();
     doc.SetCh1TriggerLevel(255.0f); // crossing at 256
     doc.SetCh2TriggerLevel(200.0f); // crossing at 311
@@ -178,7 +179,7 @@ TEST_F(FastTrigger, AltAlignsEachChannelOnItsOwnLevel) {
 }
 
 TEST_F(FastTrigger, ExternalSourceShowsTheStretchedRecordWithoutAlignment) {
-    doc.SetTriggerSource(3);
+    doc.SetTriggerSource(kSourceExt);
     fake->ch1 = [](int, int) { return short{333}; };
     fake->ch2 = [](int, int) { return short{222}; };
     doc.AcquireTick();

@@ -1,4 +1,5 @@
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 #include "FakeDocUi.h"
 #include "SignalZendral.h"
@@ -61,7 +62,7 @@ TEST_F(AcquisitionTest, ReadyCaptureIsArmedPolledReadAndRestarted) {
     EXPECT_EQ(doc.m_ch2.GetScreenTrace()[499], 208);
     // X-Y takes the same road.
     fake->ClearCalls();
-    doc.m_settings.SetTimeBaseFormat(2);
+    doc.m_settings.SetTimeBaseFormat(kFormatXY);
     doc.AcquireTick();
     EXPECT_EQ(fake->Ordinals(), (Ords{7, 2, 16, 6}));
 }
@@ -92,7 +93,7 @@ TEST_F(AcquisitionTest, CapturingStateShowsTriggeredAndClearsIdleCounter) {
 }
 
 TEST_F(AcquisitionTest, NormalSweepShowsWaitFromTheSecondIdlePoll) {
-    doc.m_trigger.SetSweep(1);
+    doc.m_trigger.SetSweep(kSweepNormal);
     fake->captureStates = {1, 1, 1, 4};
     doc.AcquireTick();
     EXPECT_EQ(doc.m_nRunStatus, 3); // unchanged
@@ -108,7 +109,7 @@ TEST_F(AcquisitionTest, NormalSweepShowsWaitFromTheSecondIdlePoll) {
 }
 
 TEST_F(AcquisitionTest, SingleSweepProcessesTheFirstCaptureAndStops) {
-    doc.m_trigger.SetSweep(2);
+    doc.m_trigger.SetSweep(kSweepSingle);
     fake->captureStates = {0, 4};
     doc.AcquireTick();
     EXPECT_EQ(doc.m_nRunStatus, 4);
@@ -130,13 +131,13 @@ TEST_F(AcquisitionTest, SingleSweepProcessesTheFirstCaptureAndStops) {
 TEST_F(AcquisitionTest, SingleSweepGoesThroughTheViewsRunStopCommand) {
     FakeDocUi ui;
     doc.SetUi(&ui);
-    doc.m_trigger.SetSweep(2);
+    doc.m_trigger.SetSweep(kSweepSingle);
     doc.AcquireTick();
     EXPECT_EQ(ui.calls, (std::vector<std::string>{"RunStop"}));
 }
 
 TEST_F(AcquisitionTest, AlternateSourceAlternatesChannelModeAtTenMicroseconds) {
-    doc.m_trigger.SetSource(2);
+    doc.m_trigger.SetSource(kSourceAlt);
     TimeBase(11); // 10 us/div
     std::vector<int> modes, sources;
     for (int i = 0; i < 4; ++i) {
@@ -227,7 +228,7 @@ TEST_F(AcquisitionTest, RollAtFourSecondsReadsEvery160MsTwoPointsPerChannel) {
     // Each Roll read delivers the newest points first in the record, a little higher each time.
     fake->ch1 = [](int n, int i) { return static_cast<short>(100 + 3 * n + i); };
     fake->ch2 = [](int n, int i) { return static_cast<short>(400 - 3 * n - i); };
-    doc.m_settings.SetTimeBaseFormat(1);
+    doc.m_settings.SetTimeBaseFormat(kFormatRoll);
     TimeBase(28); // 4 s/div
     doc.AcquireTick();
     EXPECT_EQ(fake->Ordinals(), (Ords{16, 1}));
@@ -265,7 +266,7 @@ TEST_F(AcquisitionTest, RollPacingOfEveryRollTimeBase) {
     } rows[] = {{26, 20, 2},    {27, 20, 1},    {28, 160, 2},  {29, 200, 1},  {30, 400, 1},
                 {31, 800, 1},   {32, 1200, 1},  {33, 2400, 1}, {34, 4800, 1}, {35, 12000, 1},
                 {36, 24000, 1}, {37, 48000, 1}, {38, 72000, 1}};
-    doc.m_settings.SetTimeBaseFormat(1);
+    doc.m_settings.SetTimeBaseFormat(kFormatRoll);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.index);
         TimeBase(row.index);
@@ -288,7 +289,7 @@ TEST_F(AcquisitionTest, RollPacingOfEveryRollTimeBase) {
 }
 
 TEST_F(AcquisitionTest, RollIntervalSurvivesAClockThatRestartsAtMidnight) {
-    doc.m_settings.SetTimeBaseFormat(1);
+    doc.m_settings.SetTimeBaseFormat(kFormatRoll);
     TimeBase(26); // 1 s/div: every 20 ms
     now = 86399990;
     doc.AcquireTick();
@@ -305,7 +306,7 @@ TEST_F(AcquisitionTest, RollIntervalSurvivesAClockThatRestartsAtMidnight) {
 }
 
 TEST_F(AcquisitionTest, RollIntervalIsExactAcrossTheClocksWordWrap) {
-    doc.m_settings.SetTimeBaseFormat(1);
+    doc.m_settings.SetTimeBaseFormat(kFormatRoll);
     TimeBase(28);
     now = 0xFFFFFFF0u;
     doc.AcquireTick();
@@ -331,7 +332,7 @@ TEST_F(AcquisitionTest, DefaultClockIsMonotonicMilliseconds) {
 class AcquisitionEtsTest : public AcquisitionTest {
 protected:
     AcquisitionEtsTest() {
-        doc.m_settings.SetSamplingMode(1);
+        doc.m_settings.SetSamplingMode(kSamplingEts);
         TimeBase(3);
         std::fill_n(doc.m_ch1.GetWorkRecord(), 600, std::int16_t{200});
         std::fill_n(doc.m_ch2.GetWorkRecord(), 600, std::int16_t{210});
@@ -345,7 +346,7 @@ TEST_F(AcquisitionEtsTest, AutoReadsAssemblesAndShowsTheWorkRecord) {
     EXPECT_EQ(doc.m_ch2.GetScreenTrace()[499], 210);
     // Single sweep does not call the ETS read; stopped does nothing at all.
     fake->ClearCalls();
-    doc.m_trigger.SetSweep(2);
+    doc.m_trigger.SetSweep(kSweepSingle);
     doc.AcquireTick();
     EXPECT_EQ(fake->Ordinals(), (Ords{22}));
     fake->ClearCalls();
@@ -355,7 +356,7 @@ TEST_F(AcquisitionEtsTest, AutoReadsAssemblesAndShowsTheWorkRecord) {
 }
 
 TEST_F(AcquisitionEtsTest, NormalWithoutNewDataClearsBothScreenTracesToZero) {
-    doc.m_trigger.SetSweep(1);
+    doc.m_trigger.SetSweep(kSweepNormal);
     fake->etsStatus = 2;
     std::fill_n(doc.m_ch1.GetScreenTrace(), 500, std::int16_t{77});
     std::fill_n(doc.m_ch2.GetScreenTrace(), 500, std::int16_t{88});
@@ -368,7 +369,7 @@ TEST_F(AcquisitionEtsTest, NormalWithoutNewDataClearsBothScreenTracesToZero) {
 }
 
 TEST_F(AcquisitionEtsTest, GroundedChannelShowsItsZeroLine) {
-    doc.m_ch1.SetCoupling(2);
+    doc.m_ch1.SetCoupling(kCouplingGnd);
     doc.m_ch1.SetPosition(128.6f);
     doc.AcquireTick();
     const std::int16_t* s = doc.m_ch1.GetScreenTrace();
@@ -427,7 +428,7 @@ TEST_F(DemoAcquisitionTest, AutoSweepForcesOnTheSixthIdleTest) {
 
 TEST_F(DemoAcquisitionTest, NormalSweepWithLevelOutsideNeverFillsARecord) {
     LevelOutside();
-    doc.m_trigger.SetSweep(1);
+    doc.m_trigger.SetSweep(kSweepNormal);
     std::fill_n(doc.m_ch1.GetRawRecord(), 10240, std::int16_t{-9});
     Ticks(20);
     EXPECT_EQ(doc.m_nRunStatus, 4);
@@ -435,7 +436,7 @@ TEST_F(DemoAcquisitionTest, NormalSweepWithLevelOutsideNeverFillsARecord) {
 }
 
 TEST_F(DemoAcquisitionTest, SingleSweepStopsAfterTheFirstTrigger) {
-    doc.m_trigger.SetSweep(2);
+    doc.m_trigger.SetSweep(kSweepSingle);
     doc.AcquireTick();
     EXPECT_EQ(doc.m_bRunning, 0);
     EXPECT_EQ(doc.m_nRunStatus, 0);
@@ -448,7 +449,7 @@ TEST_F(DemoAcquisitionTest, PretriggerWaitPausesPollingAndEndsAcrossMidnight) {
     ASSERT_EQ(doc.m_bPretriggerWait, 1);
     EXPECT_EQ(doc.m_nRunStatus, 2);
     LevelOutside();
-    doc.m_trigger.SetSweep(1);
+    doc.m_trigger.SetSweep(kSweepNormal);
     now = 86399500;
     doc.AcquireTick();
     EXPECT_EQ(doc.m_bPretriggerWait, 1);
@@ -504,7 +505,7 @@ TEST_F(DemoAcquisitionTest, PretriggerWaitEndsAtOnceOnATimeBaseWithoutFactor) {
 TEST_F(DemoAcquisitionTest, RollAppendsOnePointPerReadAtTheTimeBasesPace) {
     TimeBase(26);      // 1 s/div: factor 1 -> 20 ms
     doc.AcquireTick(); // Y-T tick first: the trigger test marks the channels valid
-    doc.m_settings.SetTimeBaseFormat(1);
+    doc.m_settings.SetTimeBaseFormat(kFormatRoll);
     const int held = doc.m_ch1.GetRollPointsHeld();
     now += 20;
     doc.AcquireTick();

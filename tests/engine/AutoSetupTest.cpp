@@ -1,4 +1,5 @@
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 #include "FakeDocUi.h"
 #include "simulator/SimZendral.h"
@@ -119,32 +120,32 @@ TEST_F(SimAutoSetupTest, KnownSignalsGiveVoltsPerDivAndTimeBase) {
     EXPECT_EQ(sim->StateBlock(0)[kv::kStateTimeBase], 16);
     // Both channels carry a signal, so both stay on (CH2 was off before).
     EXPECT_TRUE(doc.m_ch1.IsOn() && doc.m_ch2.IsOn());
-    EXPECT_EQ(doc.m_trigger.GetSource(), 0);
+    EXPECT_EQ(doc.m_trigger.GetSource(), kSourceCh1);
     EXPECT_EQ(doc.m_settings.GetHorizontalPosition(), 250);
     EXPECT_FLOAT_EQ(doc.m_ch1.GetPosition(), 128.0f);
     EXPECT_FLOAT_EQ(doc.m_ch2.GetPosition(), 384.0f);
     EXPECT_FLOAT_EQ(doc.m_trigger.GetLevel(CTrigger::kLevelCh2), 384.0f);
-    EXPECT_EQ(doc.m_ch1.GetCoupling(), 1);
+    EXPECT_EQ(doc.m_ch1.GetCoupling(), kCouplingAc);
     // The level block follows the settings (384 for CH2's position).
     EXPECT_EQ(doc.m_usb.GetLevelWord(kv::kLevelCh2Position), 384);
     EXPECT_EQ(sim->LevelBlock(0)[kv::kLevelCh2Trigger], 384);
 }
 
 TEST_F(SimAutoSetupTest, StartPreparesTheSearchAndShowsTheProgress) {
-    doc.m_trigger.SetSweep(1);
-    doc.SetTriggerSource(3);
+    doc.m_trigger.SetSweep(kSweepNormal);
+    doc.SetTriggerSource(kSourceExt);
     doc.m_trigger.SetDragValue(12.0f);
-    doc.m_settings.SetRecordLengthMode(1);
+    doc.m_settings.SetRecordLengthMode(kRecordLength14K);
     doc.SetRecordLength(1);
-    doc.m_settings.SetTimeBaseFormat(1);
+    doc.m_settings.SetTimeBaseFormat(kFormatRoll);
     ui.calls.clear();
     EXPECT_EQ(doc.StartAutoSetup(), 1);
     EXPECT_EQ(doc.GetAutoSetupState(), 0);
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
-    EXPECT_EQ(doc.m_settings.GetRecordLengthMode(), 0);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT);
+    EXPECT_EQ(doc.m_settings.GetRecordLengthMode(), kRecordLength10K);
     EXPECT_EQ(doc.m_ch1.GetRecordLength(), 10240);
-    EXPECT_EQ(doc.m_trigger.GetSweep(), 0);
-    EXPECT_EQ(doc.m_trigger.GetSource(), 0);
+    EXPECT_EQ(doc.m_trigger.GetSweep(), kSweepAuto);
+    EXPECT_EQ(doc.m_trigger.GetSource(), kSourceCh1);
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateActiveSource), 0);
     EXPECT_EQ(doc.m_trigger.GetDragValue(), 0.0f);
     EXPECT_EQ(doc.m_settings.GetHorizontalPosition(), 0);
@@ -192,7 +193,7 @@ TEST_F(SimAutoSetupTest, ChannelWithoutSignalIsSwitchedOffAtOneVoltPerDiv) {
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 16);
     EXPECT_TRUE(doc.m_ch1.IsOn());
     EXPECT_FALSE(doc.m_ch2.IsOn());
-    EXPECT_EQ(doc.m_trigger.GetSource(), 0);
+    EXPECT_EQ(doc.m_trigger.GetSource(), kSourceCh1);
     EXPECT_EQ(ui.calls.back(), "CloseProgress");
     EXPECT_NE(std::find(ui.calls.begin(), ui.calls.end(), "ChannelControls 1 0"), ui.calls.end());
 }
@@ -205,7 +206,7 @@ TEST_F(SimAutoSetupTest, SignalOnlyOnCh2MovesTheTriggerToCh2AndSearchesOnIt) {
     EXPECT_TRUE(doc.m_bCh2Found);
     EXPECT_FALSE(doc.m_ch1.IsOn());
     EXPECT_TRUE(doc.m_ch2.IsOn());
-    EXPECT_EQ(doc.m_trigger.GetSource(), 1);
+    EXPECT_EQ(doc.m_trigger.GetSource(), kSourceCh2);
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateActiveSource), 1);
     EXPECT_FLOAT_EQ(doc.m_trigger.GetLevel(CTrigger::kLevelCh2), 384.0f);
     EXPECT_EQ(ui.Count("Combo 3 1"), 1);

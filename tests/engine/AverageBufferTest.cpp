@@ -20,26 +20,26 @@ std::vector<std::int16_t> Frame(CAverageBuffer& avg, int value, int channel = 0)
 
 TEST(AverageBuffer, DefaultsAndModeChangesAllocateAndReleaseRings) {
     CAverageBuffer avg;
-    EXPECT_EQ(avg.GetAcquireMode(), 0);
+    EXPECT_EQ(avg.GetAcquireMode(), CAverageBuffer::kModeNormal);
     EXPECT_EQ(avg.GetFramesWanted(), 1);
     EXPECT_EQ(avg.GetFramesHeld(), 0);
     EXPECT_FALSE(avg.HasRings());
 
-    EXPECT_EQ(avg.SetAcquireMode(1), 0); // entering Average
+    EXPECT_EQ(avg.SetAcquireMode(CAverageBuffer::kModeAverage), 0); // entering Average
     EXPECT_TRUE(avg.HasRings());
-    EXPECT_EQ(avg.SetAcquireMode(1), 1); // already Average: rings kept
+    EXPECT_EQ(avg.SetAcquireMode(CAverageBuffer::kModeAverage), 1); // already Average: rings kept
     EXPECT_TRUE(avg.HasRings());
-    EXPECT_EQ(avg.SetAcquireMode(2), 1);
+    EXPECT_EQ(avg.SetAcquireMode(CAverageBuffer::kModePeakDetect), 1);
     EXPECT_FALSE(avg.HasRings());
-    EXPECT_EQ(avg.GetAcquireMode(), 2);
+    EXPECT_EQ(avg.GetAcquireMode(), CAverageBuffer::kModePeakDetect);
 
     // Back to Average: fresh zeroed rings.
-    avg.SetAcquireMode(1);
+    avg.SetAcquireMode(CAverageBuffer::kModeAverage);
     avg.SetFramesWanted(4);
     Frame(avg, 300);
-    avg.SetAcquireMode(0);
+    avg.SetAcquireMode(CAverageBuffer::kModeNormal);
     EXPECT_FALSE(avg.HasRings());
-    avg.SetAcquireMode(1);
+    avg.SetAcquireMode(CAverageBuffer::kModeAverage);
     for (int i = 0; i < 128 * 500; ++i)
         ASSERT_EQ(avg.GetRingCh1()[i], 0);
     for (int i = 0; i < 128 * 500; ++i)
@@ -49,11 +49,11 @@ TEST(AverageBuffer, DefaultsAndModeChangesAllocateAndReleaseRings) {
 TEST(AverageBuffer, DefaultsReturnToNormalAndReleaseRings) {
     // Restoring the defaults goes through the mode setter, so Average's rings are released.
     CAverageBuffer avg;
-    avg.SetAcquireMode(1);
+    avg.SetAcquireMode(CAverageBuffer::kModeAverage);
     avg.SetFramesWanted(16);
     avg.SetFramesHeld(7);
     avg.SetDefaults();
-    EXPECT_EQ(avg.GetAcquireMode(), 0);
+    EXPECT_EQ(avg.GetAcquireMode(), CAverageBuffer::kModeNormal);
     EXPECT_FALSE(avg.HasRings());
     EXPECT_EQ(avg.GetFramesHeld(), 0);
     EXPECT_EQ(avg.GetFramesWanted(), 1);
@@ -61,17 +61,17 @@ TEST(AverageBuffer, DefaultsReturnToNormalAndReleaseRings) {
 
 TEST(AverageBuffer, UnknownModeIsNormal) {
     CAverageBuffer avg;
-    avg.SetAcquireMode(1);
+    avg.SetAcquireMode(CAverageBuffer::kModeAverage);
     avg.SetAcquireMode(7);
-    EXPECT_EQ(avg.GetAcquireMode(), 0);
+    EXPECT_EQ(avg.GetAcquireMode(), CAverageBuffer::kModeNormal);
     EXPECT_FALSE(avg.HasRings());
     avg.SetAcquireMode(-3);
-    EXPECT_EQ(avg.GetAcquireMode(), 0);
+    EXPECT_EQ(avg.GetAcquireMode(), CAverageBuffer::kModeNormal);
 }
 
 TEST(AverageBuffer, MeanOfFramesHeldThenSlidingWindow) {
     CAverageBuffer avg;
-    avg.SetAcquireMode(1);
+    avg.SetAcquireMode(CAverageBuffer::kModeAverage);
     avg.SetFramesWanted(4);
     EXPECT_EQ(Frame(avg, 100)[0], 100);
     EXPECT_EQ(Frame(avg, 200)[0], 150); // after 2 frames: mean of the 2
@@ -87,14 +87,14 @@ TEST(AverageBuffer, MeanOfFramesHeldThenSlidingWindow) {
 
 TEST(AverageBuffer, IntegerDivisionTruncates) {
     CAverageBuffer avg;
-    avg.SetAcquireMode(1);
+    avg.SetAcquireMode(CAverageBuffer::kModeAverage);
     avg.SetFramesWanted(3);
     Frame(avg, 10);
     Frame(avg, 10);
     EXPECT_EQ(Frame(avg, 11)[0], 10); // 31 / 3
     // Negative sums truncate toward zero.
     CAverageBuffer neg;
-    neg.SetAcquireMode(1);
+    neg.SetAcquireMode(CAverageBuffer::kModeAverage);
     neg.SetFramesWanted(2);
     Frame(neg, -3);
     EXPECT_EQ(Frame(neg, 0)[0], -1); // -3 / 2
@@ -102,7 +102,7 @@ TEST(AverageBuffer, IntegerDivisionTruncates) {
 
 TEST(AverageBuffer, ChannelsKeepSeparateRings) {
     CAverageBuffer avg;
-    avg.SetAcquireMode(1);
+    avg.SetAcquireMode(CAverageBuffer::kModeAverage);
     avg.SetFramesWanted(2);
     auto a = Flat(100), b = Flat(400);
     avg.BeginFrame();
@@ -129,7 +129,7 @@ TEST(AverageBuffer, WantedCountIsClampedSoItNeverOverruns) {
     EXPECT_EQ(avg.GetFramesWanted(), 128);
 
     // 200 frames at the largest count: the ring slides and the mean stays correct.
-    avg.SetAcquireMode(1);
+    avg.SetAcquireMode(CAverageBuffer::kModeAverage);
     std::vector<std::int16_t> out;
     for (int i = 1; i <= 200; ++i)
         out = Frame(avg, i);
@@ -139,7 +139,7 @@ TEST(AverageBuffer, WantedCountIsClampedSoItNeverOverruns) {
 
     // A count of 0 from a file averages single frames instead of dividing by zero.
     CAverageBuffer zero;
-    zero.SetAcquireMode(1);
+    zero.SetAcquireMode(CAverageBuffer::kModeAverage);
     zero.SetFramesWanted(0);
     EXPECT_EQ(Frame(zero, 42)[0], 42);
     EXPECT_EQ(Frame(zero, 43)[0], 43);
@@ -153,7 +153,7 @@ TEST(AverageBuffer, PushWithoutHeldFrameOrRingsChangesNothing) {
     avg.PushFrameCh1(s.data()); // no rings: ignored
     avg.BeginFrame();           // counts only in Average mode
     EXPECT_EQ(avg.GetFramesHeld(), 0);
-    avg.SetAcquireMode(1);
+    avg.SetAcquireMode(CAverageBuffer::kModeAverage);
     avg.SetFramesWanted(4);
     // No BeginFrame yet: held is 0 and there is no newest slot to write.
     avg.AverageTrace(0, s.data());
@@ -164,7 +164,7 @@ TEST(AverageBuffer, PushWithoutHeldFrameOrRingsChangesNothing) {
 
 TEST(AverageBuffer, LoweringTheCountBelowHeldFramesStaysInRange) {
     CAverageBuffer avg;
-    avg.SetAcquireMode(1);
+    avg.SetAcquireMode(CAverageBuffer::kModeAverage);
     avg.SetFramesWanted(8);
     for (int i = 0; i < 8; ++i)
         Frame(avg, 100);
@@ -180,7 +180,7 @@ TEST(AverageBuffer, LoweringTheCountBelowHeldFramesStaysInRange) {
 
 TEST(AverageBuffer, ClearRingsRestartsFromEmptyHistory) {
     CAverageBuffer avg;
-    avg.SetAcquireMode(1);
+    avg.SetAcquireMode(CAverageBuffer::kModeAverage);
     avg.SetFramesWanted(2);
     Frame(avg, 500);
     Frame(avg, 500);

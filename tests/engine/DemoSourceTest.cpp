@@ -1,5 +1,6 @@
 #include "engine/DemoSource.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 #include <gtest/gtest.h>
 
@@ -121,7 +122,7 @@ TEST_F(DemoSourceTest, DefaultsAreTheDialogValues) {
 
 TEST_F(DemoSourceTest, LevelOutsideSignalNeverFillsUntilForced) {
     src.Generator(0).m_nLevel = 500; // far above the 256 +- 100 signal
-    src.SetTriggerSource(0);
+    src.SetTriggerSource(kSourceCh1);
     for (int i = 0; i < 20; ++i) {
         EXPECT_EQ(src.ComputeTriggerPhase(), CDemoSource::kNotTriggered);
         src.FillDemoRecords(ch1.data(), ch2.data(), kN);
@@ -138,7 +139,7 @@ TEST_F(DemoSourceTest, LevelOutsideSignalNeverFillsUntilForced) {
 
 TEST_F(DemoSourceTest, LevelInsideSetsPhaseToAsinOfLevel) {
     src.Generator(1).m_nLevel = 306; // x = 50 / 100
-    src.SetTriggerSource(1);
+    src.SetTriggerSource(kSourceCh2);
     EXPECT_EQ(src.ComputeTriggerPhase(), CDemoSource::kTriggered);
     EXPECT_NEAR(src.Generator(0).m_dPhase, std::asin(0.5), 1e-12);
     EXPECT_NEAR(src.Generator(1).m_dPhase, std::asin(0.5), 1e-12);
@@ -147,7 +148,7 @@ TEST_F(DemoSourceTest, LevelInsideSetsPhaseToAsinOfLevel) {
 }
 
 TEST_F(DemoSourceTest, AlternateSourceFillsOnlyTheActiveChannel) {
-    src.SetTriggerSource(2);
+    src.SetTriggerSource(kSourceAlt);
     src.SetActiveSource(1);
     EXPECT_EQ(src.ComputeTriggerPhase(), CDemoSource::kTriggered);
     EXPECT_EQ(src.IsValid(0), 0);
@@ -163,7 +164,7 @@ TEST_F(DemoSourceTest, AlternateSourceFillsOnlyTheActiveChannel) {
 }
 
 TEST_F(DemoSourceTest, ExternalSourceTriggersOnlyWhenForced) {
-    src.SetTriggerSource(3);
+    src.SetTriggerSource(kSourceExt);
     EXPECT_EQ(src.ComputeTriggerPhase(), CDemoSource::kNotTriggered);
     src.ForceTrigger();
     EXPECT_EQ(src.ComputeTriggerPhase(), CDemoSource::kTriggered);
@@ -174,12 +175,12 @@ TEST_F(DemoSourceTest, ExternalSourceTriggersOnlyWhenForced) {
 TEST_F(DemoSourceTest, ZeroAmplitudeCountsAsLevelOutside) {
     src.Generator(0).m_dAmplitude = 0.0;
     src.Generator(0).m_nLevel = src.Generator(0).m_nZeroOffset; // 0 / 0
-    src.SetTriggerSource(0);
+    src.SetTriggerSource(kSourceCh1);
     EXPECT_EQ(src.ComputeTriggerPhase(), CDemoSource::kNotTriggered);
 }
 
 TEST_F(DemoSourceTest, RollFillsOnePointPerValidEnabledChannel) {
-    src.SetTriggerSource(0);
+    src.SetTriggerSource(kSourceCh1);
     ASSERT_EQ(src.ComputeTriggerPhase(), CDemoSource::kTriggered);
     src.Generator(1).m_bEnabled = 0;
     src.FillDemoPoints(ch1.data(), ch2.data(), kN);
@@ -227,11 +228,11 @@ protected:
 
 TEST_F(DemoDocTest, ParametersFollowTheSettings) {
     doc.m_demo.SetDrift(0);
-    doc.m_ch1.SetCoupling(0);         // DC
-    doc.m_ch1.SetVoltsPerDivIndex(7); // 2 V/div: 4 V -> 64 codes
+    doc.m_ch1.SetCoupling(kCouplingDc); // DC
+    doc.m_ch1.SetVoltsPerDivIndex(7);   // 2 V/div: 4 V -> 64 codes
     doc.m_ch1.SetPosition(100.7f);
     doc.m_trigger.SetLevel(CTrigger::kLevelCh1, 150.0f);
-    doc.m_trigger.SetSlope(1);
+    doc.m_trigger.SetSlope(kSlopeFalling);
     doc.UpdateDemoParameters();
     const CDemoGenerator& g = doc.m_demo.Generator(0);
     EXPECT_EQ(g.m_bEnabled, 1);
@@ -258,7 +259,7 @@ TEST_F(DemoDocTest, EachGeneratorTakesItsOwnChannelsLevel) {
         t->SetVoltsPerDivIndex(7); // 2 V/div: 4 V -> 64 codes, the signal spans 311 +- 32
         t->SetPosition(200.0f);
     }
-    doc.m_trigger.SetSource(1);
+    doc.m_trigger.SetSource(kSourceCh2);
     doc.m_trigger.SetLevel(CTrigger::kLevelCh1, 20.0f);  // word 491: far outside
     doc.m_trigger.SetLevel(CTrigger::kLevelCh2, 200.0f); // word 311: the middle of the signal
     doc.UpdateDemoParameters();
@@ -272,14 +273,14 @@ TEST_F(DemoDocTest, EachGeneratorTakesItsOwnChannelsLevel) {
     EXPECT_EQ(doc.m_demo.Generator(1).m_nLevel, 491);
     EXPECT_EQ(doc.m_demo.ComputeTriggerPhase(), CDemoSource::kNotTriggered);
     // Back on CH1 its own level inside the signal triggers.
-    doc.m_trigger.SetSource(0);
+    doc.m_trigger.SetSource(kSourceCh1);
     doc.UpdateDemoParameters();
     EXPECT_EQ(doc.m_demo.ComputeTriggerPhase(), CDemoSource::kTriggered);
 }
 
 TEST_F(DemoDocTest, HugeAmplitudeSaturatesInsteadOfWrapping) {
     doc.m_demo.SetAmplitude(40.0);
-    doc.m_ch1.SetCoupling(0);
+    doc.m_ch1.SetCoupling(kCouplingDc);
     doc.m_ch1.SetVoltsPerDivIndex(0); // 10 mV/div: 128000 codes, DC offset 64000
     doc.UpdateDemoParameters();
     CDemoGenerator& g = doc.m_demo.Generator(0);
@@ -310,11 +311,11 @@ TEST_F(DemoDocTest, GenerateDemoDataFillsRecordsOrOnePointByFormat) {
     doc.UpdateDemoParameters();
     ASSERT_EQ(doc.m_demo.ComputeTriggerPhase(), CDemoSource::kTriggered);
     std::fill_n(doc.m_ch1.GetRawRecord(), kN, std::int16_t{-5});
-    doc.m_settings.SetTimeBaseFormat(1);
+    doc.m_settings.SetTimeBaseFormat(kFormatRoll);
     doc.GenerateDemoData();
     EXPECT_NE(doc.m_ch1.GetRawRecord()[0], -5);
     EXPECT_EQ(doc.m_ch1.GetRawRecord()[1], -5);
-    doc.m_settings.SetTimeBaseFormat(0);
+    doc.m_settings.SetTimeBaseFormat(kFormatYT);
     doc.GenerateDemoData();
     EXPECT_NE(doc.m_ch1.GetRawRecord()[kN - 1], -5);
 }

@@ -1,4 +1,5 @@
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 #include "zendral/RecordingZendral.h"
 #include "zendral/ZendralRegistry.h"
@@ -74,7 +75,7 @@ TEST_F(EtsCalibrationTest, ConvergesWithinFourCountsOfTheTarget) {
     // Real-time sampling: the counter goes back to mode 1; with ETS on to mode 3.
     EXPECT_EQ(SelectedModes(), (std::vector<long long>{2, 1}));
     EXPECT_EQ(doc.m_settings.GetTdcMode(), 1);
-    doc.m_settings.SetSamplingMode(1);
+    doc.m_settings.SetSamplingMode(kSamplingEts);
     fake->ClearCalls();
     PassWith(1800);
     EXPECT_EQ(SelectedModes(), (std::vector<long long>{2, 3}));
@@ -187,7 +188,7 @@ TEST_F(EtsCalibrationTest, SwitchingEtsOnReadsTheTimersAtTheProbeTimeBaseEvenInD
     doc.m_settings.SetTimeBaseIndex(4);
     fake->tdcReadings = {3000, 1500};
     doc.SetEtsSampling();
-    EXPECT_EQ(doc.m_settings.GetSamplingMode(), 1);
+    EXPECT_EQ(doc.m_settings.GetSamplingMode(), kSamplingEts);
     EXPECT_EQ(doc.m_settings.GetEtsFlag(), 1);
     EXPECT_EQ(doc.m_settings.GetEtsTimerA(), 3000);
     EXPECT_EQ(doc.m_settings.GetEtsTimerB(), 1500);

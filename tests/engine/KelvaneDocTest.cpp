@@ -1,4 +1,5 @@
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 #include "FakeDocUi.h"
 #include "resources/Resource.h"
@@ -66,7 +67,7 @@ TEST_F(KelvaneDocTest, DefaultsAndBuffersFollowTheModel) {
           static_cast<const CTrace*>(&doc.m_math), static_cast<const CTrace*>(&doc.m_ref)}) {
         EXPECT_EQ(t->GetModel(), 4);
         EXPECT_EQ(t->GetVoltsPerDivIndex(), 6);
-        EXPECT_EQ(t->GetInterpolation(), 2);
+        EXPECT_EQ(t->GetInterpolation(), kInterpolationSinc);
         EXPECT_EQ(t->GetRecordLength(), 10240);
         EXPECT_EQ(t->GetMaxRecordLength(), 28672);
         EXPECT_EQ(t->GetFirstValid(), 0);
@@ -80,8 +81,8 @@ TEST_F(KelvaneDocTest, DefaultsAndBuffersFollowTheModel) {
     EXPECT_EQ(doc.m_ch2.IsOn(), 1);
     EXPECT_EQ(doc.m_math.IsOn(), 0);
     EXPECT_EQ(doc.m_ref.IsOn(), 0);
-    EXPECT_EQ(doc.m_ch1.GetCoupling(), 1);
-    EXPECT_EQ(doc.m_math.GetCoupling(), 4);
+    EXPECT_EQ(doc.m_ch1.GetCoupling(), kCouplingAc);
+    EXPECT_EQ(doc.m_math.GetCoupling(), kCouplingMath);
     EXPECT_FLOAT_EQ(doc.m_ch1.GetPosition(), 128.0f);
     EXPECT_FLOAT_EQ(doc.m_ch2.GetPosition(), 384.0f);
     EXPECT_FLOAT_EQ(doc.m_math.GetPosition(), 256.0f);
@@ -137,7 +138,7 @@ TEST_F(KelvaneDocTest, RecordLengthCodesFollowTheTable) {
         EXPECT_EQ(doc.m_ch1.GetRecordLength(), 10240);
     }
     // The settings' own code is the caller's.
-    EXPECT_EQ(doc.m_settings.GetRecordLengthMode(), 0);
+    EXPECT_EQ(doc.m_settings.GetRecordLengthMode(), kRecordLength10K);
     // Sent in demo mode too.
     doc.SetDemoMode(1);
     fake->ClearCalls();
@@ -318,7 +319,7 @@ TEST_F(KelvaneDocTest, FftScaleWordGoesIntoTheSecondDouble) {
 }
 
 TEST_F(KelvaneDocTest, AltSourceLetsTheSwapChooseTheActiveChannel) {
-    doc.m_trigger.SetSource(2);
+    doc.m_trigger.SetSource(kSourceAlt);
     doc.ApplySettingsToDevice();
     EXPECT_EQ(fake->Ordinals(),
               Concat({{3, 33, 34, 5, 9, 14, 32}, kChannelEnable, {3, 33, 34, 4, 5, 13, 6, 6}}));
@@ -334,7 +335,7 @@ TEST_F(KelvaneDocTest, AltSourceLetsTheSwapChooseTheActiveChannel) {
     doc.SwapAlternateTriggerSource();
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateChannelMode), 0);
 
-    doc.m_trigger.SetSource(1);
+    doc.m_trigger.SetSource(kSourceCh2);
     doc.ApplySettingsToDevice();
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateAltFlag), 0);
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateActiveSource), 1);
@@ -342,7 +343,7 @@ TEST_F(KelvaneDocTest, AltSourceLetsTheSwapChooseTheActiveChannel) {
 }
 
 TEST_F(KelvaneDocTest, EtsSamplingEndsTheSetUpAndReadsTheTimerValues) {
-    doc.m_settings.SetSamplingMode(1);
+    doc.m_settings.SetSamplingMode(kSamplingEts);
     fake->tdcReadings = {1800, 0};
     doc.ApplySettingsToDevice();
     const Ords ets = {3, 33, 34, 23, 6, 24, 23, 6, 24, 23, 3, 33, 34, 3, 33, 34};
@@ -379,25 +380,25 @@ TEST_F(KelvaneDocTest, FailedTimerReadsFallBackToTheDefaults) {
 }
 
 TEST_F(KelvaneDocTest, RecordLengthLimitsTheTimeBaseWhileRunning) {
-    doc.m_settings.SetRecordLengthMode(2);
+    doc.m_settings.SetRecordLengthMode(kRecordLength28K);
     doc.m_settings.SetTimeBaseIndex(12); // 20 us/div
     doc.ApplyChannelEnable();
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 13); // 40 us/div
-    EXPECT_EQ(doc.m_settings.GetRecordLengthMode(), 1);
+    EXPECT_EQ(doc.m_settings.GetRecordLengthMode(), kRecordLength14K);
     EXPECT_EQ(doc.m_ch1.GetRecordLength(), 14336);
     EXPECT_EQ(ui.calls, (std::vector<std::string>{"Combo 0 13", "Repaint"}));
 
     // Code 5 allows 400 us .. 400 ms; code 6 becomes 5.
     ui.calls.clear();
-    doc.m_settings.SetRecordLengthMode(6);
+    doc.m_settings.SetRecordLengthMode(kRecordLength1M);
     doc.m_settings.SetTimeBaseIndex(26); // 1 s/div
     doc.ApplyChannelEnable();
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 16);
-    EXPECT_EQ(doc.m_settings.GetRecordLengthMode(), 5);
+    EXPECT_EQ(doc.m_settings.GetRecordLengthMode(), kRecordLength512K);
 
     // Inside the range nothing moves; stopped, nothing is limited.
     ui.calls.clear();
-    doc.m_settings.SetRecordLengthMode(3);
+    doc.m_settings.SetRecordLengthMode(kRecordLength32K);
     doc.m_settings.SetTimeBaseIndex(20);
     doc.ApplyChannelEnable();
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 20);
@@ -447,13 +448,13 @@ TEST_F(KelvaneDocTest, DemoModeSkipsDeviceCallsButStillRestarts) {
 }
 
 TEST_F(KelvaneDocTest, TimeBaseSetterLeavesEtsOnlyAboveIndexSix) {
-    doc.m_settings.SetSamplingMode(1);
+    doc.m_settings.SetSamplingMode(kSamplingEts);
     doc.SetTimeBaseIndex(6);
-    EXPECT_EQ(doc.m_settings.GetSamplingMode(), 1);
+    EXPECT_EQ(doc.m_settings.GetSamplingMode(), kSamplingEts);
     EXPECT_EQ(fake->Ordinals(), (Ords{3, 33, 34}));
     fake->ClearCalls();
     doc.SetTimeBaseIndex(7);
-    EXPECT_EQ(doc.m_settings.GetSamplingMode(), 0);
+    EXPECT_EQ(doc.m_settings.GetSamplingMode(), kSamplingRealTime);
     EXPECT_EQ(fake->Ordinals(), (Ords{3, 33, 34, 3, 33, 34}));
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateTimeBase), 7);
     fake->ClearCalls();
@@ -463,7 +464,7 @@ TEST_F(KelvaneDocTest, TimeBaseSetterLeavesEtsOnlyAboveIndexSix) {
 }
 
 TEST_F(KelvaneDocTest, RollRestartClearsTheRollHistory) {
-    doc.m_settings.SetTimeBaseFormat(1);
+    doc.m_settings.SetTimeBaseFormat(kFormatRoll);
     doc.m_ch1.SetRollPointsHeld(300);
     doc.m_ch1.GetScreenTrace()[10] = 77;
     doc.m_ch2.GetWorkRecord()[28671] = 5;

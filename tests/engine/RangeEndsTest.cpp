@@ -7,6 +7,7 @@
 #include "engine/Persistence.h"
 #include "engine/RecordStore.h"
 #include "engine/ScopeSettings.h"
+#include "engine/SettingsCodes.h"
 
 #include <gtest/gtest.h>
 
@@ -93,7 +94,7 @@ TEST(SampleRateTables, EveryRowAndColumnOfTheAltTable) {
 
 TEST(SampleRateTables, EtsRowsEndAtStepSix) {
     CScopeSettings s;
-    s.SetSamplingMode(1);
+    s.SetSamplingMode(kSamplingEts);
     ASSERT_EQ(s.GetEtsFlag(), 1);
     for (int step = 0; step <= 6; ++step) {
         EXPECT_EQ(Text(s.SampleRateTextEts(step, State(0, 0, 0).words)), kEts[step]) << step;
@@ -212,11 +213,11 @@ TEST(RangeEnds, PersistenceDepthAndSettingsSetters) {
         s.SetTimeBaseFormat(static_cast<std::int16_t>(format));
         EXPECT_EQ(s.GetTimeBaseFormat(), format);
     }
-    s.SetTimeBaseFormat(1);
-    s.SetTimeBaseFormat(2);
-    EXPECT_EQ(s.GetTimeBaseFormat(), 2);
+    s.SetTimeBaseFormat(kFormatRoll);
+    s.SetTimeBaseFormat(kFormatXY);
+    EXPECT_EQ(s.GetTimeBaseFormat(), kFormatXY);
     for (int mode = 0; mode <= 6; ++mode) {
-        s.SetRecordLengthMode(1);
+        s.SetRecordLengthMode(kRecordLength14K);
         s.SetRecordLengthMode(static_cast<std::int16_t>(mode));
         EXPECT_EQ(s.GetRecordLengthMode(), mode);
     }

@@ -1,4 +1,5 @@
 #include "engine/ScopeSettings.h"
+#include "engine/SettingsCodes.h"
 
 #include <gtest/gtest.h>
 
@@ -32,9 +33,9 @@ TEST(ScopeSettings, ConstructionGivesUsableCacheAndClearedEtsCalibration) {
     EXPECT_EQ(s.GetEtsWord1(), 1);
     EXPECT_EQ(*s.GetEtsWord2(), 0);
     EXPECT_EQ(s.GetHorizontalPosition(), 250);
-    EXPECT_EQ(s.GetTimeBaseFormat(), 0);
-    EXPECT_EQ(s.GetRecordLengthMode(), 0);
-    EXPECT_EQ(s.GetSamplingMode(), 0);
+    EXPECT_EQ(s.GetTimeBaseFormat(), kFormatYT);
+    EXPECT_EQ(s.GetRecordLengthMode(), kRecordLength10K);
+    EXPECT_EQ(s.GetSamplingMode(), kSamplingRealTime);
 }
 
 TEST(ScopeSettings, TimeBaseIndexStopsAtLastStepOfTheTable) {
@@ -61,26 +62,26 @@ TEST(ScopeSettings, TimeBaseIndexStopsAtLastStepOfTheTable) {
 
 TEST(ScopeSettings, FormatAndRecordLengthModeKeepOnlyValidValues) {
     CScopeSettings s;
-    s.SetTimeBaseFormat(2);
+    s.SetTimeBaseFormat(kFormatXY);
     s.SetTimeBaseFormat(3);
-    EXPECT_EQ(s.GetTimeBaseFormat(), 2);
+    EXPECT_EQ(s.GetTimeBaseFormat(), kFormatXY);
     s.SetTimeBaseFormat(-1);
-    EXPECT_EQ(s.GetTimeBaseFormat(), 2);
+    EXPECT_EQ(s.GetTimeBaseFormat(), kFormatXY);
 
-    s.SetRecordLengthMode(6);
-    EXPECT_EQ(s.GetRecordLengthMode(), 6);
+    s.SetRecordLengthMode(kRecordLength1M);
+    EXPECT_EQ(s.GetRecordLengthMode(), kRecordLength1M);
     s.SetRecordLengthMode(7);
-    EXPECT_EQ(s.GetRecordLengthMode(), 6);
+    EXPECT_EQ(s.GetRecordLengthMode(), kRecordLength1M);
     // A stored 65535 reads back as -1 and must not be taken as a mode.
     s.SetRecordLengthMode(static_cast<std::int16_t>(0xFFFF));
-    EXPECT_EQ(s.GetRecordLengthMode(), 6);
-    s.SetRecordLengthMode(0);
-    EXPECT_EQ(s.GetRecordLengthMode(), 0);
+    EXPECT_EQ(s.GetRecordLengthMode(), kRecordLength1M);
+    s.SetRecordLengthMode(kRecordLength10K);
+    EXPECT_EQ(s.GetRecordLengthMode(), kRecordLength10K);
 }
 
 TEST(ScopeSettings, SamplingModeDrivesTheEtsFlag) {
     CScopeSettings s;
-    s.SetSamplingMode(1);
+    s.SetSamplingMode(kSamplingEts);
     EXPECT_EQ(s.GetEtsFlag(), 1);
     s.SetSamplingMode(2);
     EXPECT_EQ(s.GetSamplingMode(), 2);
@@ -180,7 +181,7 @@ TEST(ScopeSettings, EtsAndAltSampleRateTexts) {
     EXPECT_EQ(s.SampleRateTextAlt(25, single.words), "2.5KS/s");
     EXPECT_EQ(s.SampleRateTextAlt(39, single.words), "0.00S/s");
 
-    s.SetSamplingMode(1);
+    s.SetSamplingMode(kSamplingEts);
     EXPECT_EQ(s.SampleRateTextEts(0, single.words), "50GS/s");
     EXPECT_EQ(s.SampleRateTextEts(6, dual.words), "500MS/s");
     EXPECT_EQ(s.SampleRateTextEts(7, single.words), "150MS/s");

@@ -1,4 +1,5 @@
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 #include "FakeDocUi.h"
 #include "zendral/RecordingZendral.h"
@@ -63,8 +64,8 @@ TEST_F(SettersTest, EachSetterSendsItsGroupAndDemoModeKeepsOnlyTheExceptions) {
     const std::vector<Case> cases = {
         {"Ch1VoltDiv", [](CKelvaneDoc& d) { d.SetCh1VoltDiv(3); }, {4, 5, 6}, kRestart},
         {"Ch2VoltDiv", [](CKelvaneDoc& d) { d.SetCh2VoltDiv(3); }, {4, 5, 6}, kRestart},
-        {"Ch1Coupling", [](CKelvaneDoc& d) { d.SetCh1Coupling(0); }, {4, 6}, kRestart},
-        {"Ch2Coupling", [](CKelvaneDoc& d) { d.SetCh2Coupling(2); }, {4, 6}, kRestart},
+        {"Ch1Coupling", [](CKelvaneDoc& d) { d.SetCh1Coupling(kCouplingDc); }, {4, 6}, kRestart},
+        {"Ch2Coupling", [](CKelvaneDoc& d) { d.SetCh2Coupling(kCouplingGnd); }, {4, 6}, kRestart},
         {"Ch1Position", [](CKelvaneDoc& d) { d.SetCh1Position(100.0f); }, {5, 6}, kRestart},
         {"Ch2Position", [](CKelvaneDoc& d) { d.SetCh2Position(100.0f); }, {5, 6}, kRestart},
         {"Ch1TriggerLevel", [](CKelvaneDoc& d) { d.SetCh1TriggerLevel(100.0f); }, {5, 6}, kRestart},
@@ -78,17 +79,20 @@ TEST_F(SettersTest, EachSetterSendsItsGroupAndDemoModeKeepsOnlyTheExceptions) {
         {"IncrementTimeBase", [](CKelvaneDoc& d) { d.IncrementTimeBase(); }, Concat({kTrigger, kRestart}),
          Concat({kTrigger, kRestart})},
         {"SendFilterSettings", [](CKelvaneDoc& d) { d.SendFilterSettings(); }, {13, 6}, {13, 6}},
-        {"TriggerMode", [](CKelvaneDoc& d) { d.SetTriggerMode(1); }, Concat({kTrigger, kRestart}),
+        {"TriggerMode", [](CKelvaneDoc& d) { d.SetTriggerMode(kTriggerPulse); }, Concat({kTrigger, kRestart}),
          Concat({kTrigger, kRestart})},
-        {"TriggerSource", [](CKelvaneDoc& d) { d.SetTriggerSource(1); }, {3, 33, 34, 5, 6}, kRestart},
-        {"TriggerSlope", [](CKelvaneDoc& d) { d.SetTriggerSlope(1); }, Concat({kTrigger, kRestart}),
+        {"TriggerSource",
+         [](CKelvaneDoc& d) { d.SetTriggerSource(kSourceCh2); },
+         {3, 33, 34, 5, 6},
          kRestart},
+        {"TriggerSlope", [](CKelvaneDoc& d) { d.SetTriggerSlope(kSlopeFalling); },
+         Concat({kTrigger, kRestart}), kRestart},
         {"PulseCondition", [](CKelvaneDoc& d) { d.SetPulseCondition(3); }, Concat({kTrigger, kRestart}),
          kRestart},
         {"EtsSampling", [](CKelvaneDoc& d) { d.SetEtsSampling(); }, Concat({etsRead, kTrigger}),
          Concat({etsRead, kTrigger})},
         {"RealTimeSampling", [](CKelvaneDoc& d) { d.SetRealTimeSampling(); }, kTrigger, kTrigger},
-        {"HorizontalFormat", [](CKelvaneDoc& d) { d.SetHorizontalFormat(2); }, kRestart, kRestart},
+        {"HorizontalFormat", [](CKelvaneDoc& d) { d.SetHorizontalFormat(kFormatXY); }, kRestart, kRestart},
     };
     for (int demo = 0; demo <= 1; ++demo) {
         for (const Case& c : cases) {
@@ -108,11 +112,11 @@ TEST_F(SettersTest, EachSetterSendsItsGroupAndDemoModeKeepsOnlyTheExceptions) {
 }
 
 TEST_F(SettersTest, ChannelSettingsAreStoredAndSentWithBothChannels) {
-    doc.SetCh1Coupling(2);
-    EXPECT_EQ(doc.m_ch1.GetCoupling(), 2);
+    doc.SetCh1Coupling(kCouplingGnd);
+    EXPECT_EQ(doc.m_ch1.GetCoupling(), kCouplingGnd);
     EXPECT_EQ(fake->CallsOf(4).back().args, (std::vector<long long>{0, 6, 6, 2, 1}));
-    doc.SetCh2Coupling(0);
-    EXPECT_EQ(doc.m_ch2.GetCoupling(), 0);
+    doc.SetCh2Coupling(kCouplingDc);
+    EXPECT_EQ(doc.m_ch2.GetCoupling(), kCouplingDc);
     EXPECT_EQ(fake->CallsOf(4).back().args, (std::vector<long long>{0, 6, 6, 2, 0}));
 
     // A volts/div change recomputes the level range of the active source's table pair.
@@ -125,9 +129,9 @@ TEST_F(SettersTest, ChannelSettingsAreStoredAndSentWithBothChannels) {
 
     // Demo mode still stores every value.
     doc.SetDemoMode(1);
-    doc.SetCh2Coupling(1);
+    doc.SetCh2Coupling(kCouplingAc);
     doc.SetCh2VoltDiv(9);
-    EXPECT_EQ(doc.m_ch2.GetCoupling(), 1);
+    EXPECT_EQ(doc.m_ch2.GetCoupling(), kCouplingAc);
     EXPECT_EQ(doc.m_ch2.GetVoltsPerDivIndex(), 9);
 }
 
@@ -216,39 +220,39 @@ TEST_F(SettersTest, TimeBaseStepsStopAtBothEndsAndUpdateTheWord) {
 }
 
 TEST_F(SettersTest, TriggerSourceBecomesTheActiveSourceWithItsLevelRange) {
-    doc.SetTriggerSource(1);
-    EXPECT_EQ(doc.m_trigger.GetSource(), 1);
+    doc.SetTriggerSource(kSourceCh2);
+    EXPECT_EQ(doc.m_trigger.GetSource(), kSourceCh2);
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateActiveSource), 1);
     EXPECT_EQ(SentStateBlock()[kv::kStateActiveSource], 1);
     EXPECT_EQ(doc.m_trigger.GetLevelRangeHigh(), 2730 * 4096 / 3898);
     EXPECT_EQ(fake->CallsOf(5).back().args[3], 1);
 
     // ALT stays the active source until a capture picks a channel; the range is left as it was.
-    doc.SetTriggerSource(2);
+    doc.SetTriggerSource(kSourceAlt);
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateActiveSource), 2);
     EXPECT_EQ(doc.m_trigger.GetLevelRangeHigh(), 2730 * 4096 / 3898);
 
-    doc.SetTriggerSource(4);
+    doc.SetTriggerSource(kSourceExt10);
     EXPECT_EQ(doc.m_trigger.GetLevelRangeHigh(), 3085);
     EXPECT_EQ(doc.m_trigger.GetLevelRangeLow(), 497);
 
     // An unknown source is ignored and the stored one is sent again.
     doc.SetTriggerSource(5);
-    EXPECT_EQ(doc.m_trigger.GetSource(), 4);
+    EXPECT_EQ(doc.m_trigger.GetSource(), kSourceExt10);
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateActiveSource), 4);
 
     // Demo mode keeps the active source for the sample-rate texts.
     doc.SetDemoMode(1);
-    doc.SetTriggerSource(0);
+    doc.SetTriggerSource(kSourceCh1);
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateActiveSource), 0);
 }
 
 TEST_F(SettersTest, TriggerModeSlopeAndPulseConditionReachTheTriggerCall) {
     doc.m_trigger.SetPulseWidth(40);
-    doc.SetTriggerMode(1);
-    doc.SetTriggerSlope(1);
+    doc.SetTriggerMode(kTriggerPulse);
+    doc.SetTriggerSlope(kSlopeFalling);
     doc.SetPulseCondition(4);
-    EXPECT_EQ(doc.m_trigger.GetTriggerType(), 1);
+    EXPECT_EQ(doc.m_trigger.GetTriggerType(), kTriggerPulse);
     EXPECT_EQ(doc.m_trigger.GetTriggerTypeWord(), 1);
     // device, slope, ETS flag, trigger type word, pulse condition, pulse width
     EXPECT_EQ(fake->CallsOf(3).back().args, (std::vector<long long>{0, 1, 0, 1, 4, 40}));
@@ -263,34 +267,34 @@ TEST_F(SettersTest, TriggerModeSlopeAndPulseConditionReachTheTriggerCall) {
     // The trigger mode is sent in demo mode too.
     doc.SetDemoMode(1);
     fake->ClearCalls();
-    doc.SetTriggerMode(0);
+    doc.SetTriggerMode(kTriggerEdge);
     EXPECT_EQ(fake->CallsOf(3).back().args[3], 0);
 }
 
 TEST_F(SettersTest, FormatIsStoredWithoutADeviceCallAndRollRestartClearsTheScreen) {
-    doc.SetHorizontalFormat(2);
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 2);
+    doc.SetHorizontalFormat(kFormatXY);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatXY);
     doc.SetHorizontalFormat(3);
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 2);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatXY);
     doc.m_ch1.SetRollPointsHeld(120);
     doc.m_ch1.GetScreenTrace()[3] = 55;
-    doc.SetHorizontalFormat(1);
+    doc.SetHorizontalFormat(kFormatRoll);
     EXPECT_EQ(doc.m_ch1.GetRollPointsHeld(), 0);
     EXPECT_EQ(doc.m_ch1.GetScreenTrace()[3], 0);
     EXPECT_EQ(fake->Ordinals(), (Ords{6, 6, 6}));
 }
 
 TEST_F(SettersTest, TimeBaseIndexLeavesEtsAboveIndexSixOnlyWhileRunning) {
-    doc.m_settings.SetSamplingMode(1);
+    doc.m_settings.SetSamplingMode(kSamplingEts);
     doc.m_bRunning = 0;
     doc.SetTimeBaseIndex(7);
-    EXPECT_EQ(doc.m_settings.GetSamplingMode(), 1);
+    EXPECT_EQ(doc.m_settings.GetSamplingMode(), kSamplingEts);
     EXPECT_EQ(fake->Ordinals(), kTrigger);
     // Running: real-time sampling is sent first, with ETS flag 0, then the new index.
     doc.m_bRunning = 1;
     fake->ClearCalls();
     doc.SetTimeBaseIndex(8);
-    EXPECT_EQ(doc.m_settings.GetSamplingMode(), 0);
+    EXPECT_EQ(doc.m_settings.GetSamplingMode(), kSamplingRealTime);
     EXPECT_EQ(fake->Ordinals(), Concat({kTrigger, kTrigger}));
     EXPECT_EQ(fake->CallsOf(3).front().args[2], 0);
     EXPECT_EQ(SentStateBlock()[kv::kStateTimeBase], 8);
@@ -330,9 +334,9 @@ TEST_F(SettersTest, ChannelEnableLimitsTheTimeBaseFromTheTable) {
 
 TEST_F(SettersTest, ChannelEnableSkipsTheLimitForAltWithOneChannelAndSendsLittleInDemo) {
     // ALT with only CH1 on: no limit.
-    doc.m_trigger.SetSource(2);
+    doc.m_trigger.SetSource(kSourceAlt);
     doc.m_ch2.SetOn(0);
-    doc.m_settings.SetRecordLengthMode(1);
+    doc.m_settings.SetRecordLengthMode(kRecordLength14K);
     doc.m_settings.SetTimeBaseIndex(5);
     doc.ApplyChannelEnable();
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 5);
@@ -344,15 +348,15 @@ TEST_F(SettersTest, ChannelEnableSkipsTheLimitForAltWithOneChannelAndSendsLittle
     // In demo mode only the record-length change reaches the instrument (it is sent in demo
     // mode too); the clamp itself still moves the index and the side panel.
     doc.SetDemoMode(1);
-    doc.m_trigger.SetSource(0);
-    doc.m_settings.SetRecordLengthMode(2);
+    doc.m_trigger.SetSource(kSourceCh1);
+    doc.m_settings.SetRecordLengthMode(kRecordLength28K);
     doc.m_settings.SetTimeBaseIndex(12);
     fake->ClearCalls();
     ui.calls.clear();
     doc.ApplyChannelEnable();
     EXPECT_EQ(fake->Ordinals(), kTrigger);
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 13);
-    EXPECT_EQ(doc.m_settings.GetRecordLengthMode(), 1);
+    EXPECT_EQ(doc.m_settings.GetRecordLengthMode(), kRecordLength14K);
     EXPECT_EQ(ui.calls, (std::vector<std::string>{"Combo 0 13", "Repaint"}));
 }
 

@@ -1,5 +1,6 @@
 #include "engine/SetupFile.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 #include "system/LittleEndian.h"
 #include "timebase/RecordLength.h"
 
@@ -39,13 +40,13 @@ protected:
         d.m_nLanguage = -1;
         d.m_ch1.SetOn(0);
         d.m_ch1.SetVoltsPerDivIndex(3);
-        d.m_ch1.SetCoupling(2);
+        d.m_ch1.SetCoupling(kCouplingGnd);
         d.m_ch1.SetProbe(1);
         d.m_ch1.SetFilter(2);
         d.m_ch1.SetInvert(1);
         d.m_ch1.SetBandwidthLimit(1);
         d.m_ch1.SetPosition(100.5f);
-        d.m_ch1.SetInterpolation(1);
+        d.m_ch1.SetInterpolation(kInterpolationLinear);
         d.m_ch1.SetColor(RGB(1, 2, 3));
         d.m_ch2.SetVoltsPerDivIndex(9);
         d.m_ch2.SetProbe(3);
@@ -58,7 +59,7 @@ protected:
         d.m_math.SetOperation(3);
         d.m_math.SetInvert(1);
         d.m_math.SetPosition(300.0f);
-        d.m_math.SetInterpolation(0);
+        d.m_math.SetInterpolation(kInterpolationStep);
         d.m_math.SetColor(RGB(9, 8, 7));
         d.m_ref.SetOn(1);
         d.m_ref.SetPosition(200.0f);
@@ -72,10 +73,10 @@ protected:
         for (int i = 0; i < 700; ++i)
             d.m_ref.GetRawRecord()[i] = static_cast<std::int16_t>(i * 3 - 1000);
         d.m_ref.SetNoSamples(0);
-        d.m_trigger.SetTriggerType(1);
-        d.m_trigger.SetSweep(2);
-        d.m_trigger.SetSource(3);
-        d.m_trigger.SetSlope(1);
+        d.m_trigger.SetTriggerType(kTriggerPulse);
+        d.m_trigger.SetSweep(kSweepSingle);
+        d.m_trigger.SetSource(kSourceExt);
+        d.m_trigger.SetSlope(kSlopeFalling);
         d.m_trigger.SetLevel(0, 17.5f);
         d.m_trigger.SetLevel(1, 600.0f);
         d.m_trigger.SetLevel(2, 44.0f);
@@ -88,11 +89,11 @@ protected:
         d.m_trigger.SetPulseCondition(5);
         d.m_settings.SetTimeBaseIndex(20);
         d.m_settings.SetHorizontalPosition(321);
-        d.m_settings.SetSamplingMode(1);
+        d.m_settings.SetSamplingMode(kSamplingEts);
         u.screen = ScreenOptions{6, 3, 1, 0, 77, 88};
         d.SetPersistenceDepth(7);
         d.SetPersistenceEnabled(1);
-        d.m_average.SetAcquireMode(1);
+        d.m_average.SetAcquireMode(CAverageBuffer::kModeAverage);
         d.m_average.SetFramesWanted(64);
         d.m_nSaveChannel = 1;
         d.m_record.m_bNoData = 0;
@@ -213,8 +214,8 @@ INSTANTIATE_TEST_SUITE_P(Modes, SetupFileRecordLengthTest, ::testing::Values(0, 
 // fields of the same width without this test noticing, which a round trip alone would not see.
 TEST_F(SetupFileTest, EveryFieldIsWrittenAtItsOffset) {
     ChangeEverything(doc, ui);
-    doc.m_settings.SetRecordLengthMode(3);
-    doc.m_settings.SetTimeBaseFormat(2);
+    doc.m_settings.SetRecordLengthMode(kRecordLength32K);
+    doc.m_settings.SetTimeBaseFormat(kFormatXY);
     const Bytes b = Saved(doc);
     auto f32 = [&b](std::size_t at) {
         const std::uint32_t u = static_cast<std::uint32_t>(b.at(at)) | b.at(at + 1) << 8 |
@@ -401,10 +402,10 @@ TEST_F(SetupFileTest, EveryFieldIsReadIntoItsOwnPlace) {
     EXPECT_EQ(other.m_ref.GetTimeBaseIndex(), 20);
     EXPECT_EQ(other.m_ref.GetHorizontalPosition(), 123);
     EXPECT_FLOAT_EQ(other.m_ref.GetLoadedPosition(), 201.0f);
-    EXPECT_EQ(other.m_trigger.GetTriggerType(), 1);
-    EXPECT_EQ(other.m_trigger.GetSweep(), 2);
-    EXPECT_EQ(other.m_trigger.GetSource(), 3);
-    EXPECT_EQ(other.m_trigger.GetSlope(), 1);
+    EXPECT_EQ(other.m_trigger.GetTriggerType(), kTriggerPulse);
+    EXPECT_EQ(other.m_trigger.GetSweep(), kSweepSingle);
+    EXPECT_EQ(other.m_trigger.GetSource(), kSourceExt);
+    EXPECT_EQ(other.m_trigger.GetSlope(), kSlopeFalling);
     EXPECT_FLOAT_EQ(other.m_trigger.GetLevel(0), 17.5f);
     EXPECT_FLOAT_EQ(other.m_trigger.GetLevel(1), 600.0f);
     EXPECT_FLOAT_EQ(other.m_trigger.GetLevel(2), 44.0f);
@@ -417,7 +418,7 @@ TEST_F(SetupFileTest, EveryFieldIsReadIntoItsOwnPlace) {
     EXPECT_EQ(other.m_trigger.GetPulseCondition(), 5);
     EXPECT_EQ(other.m_settings.GetTimeBaseIndex(), 20);
     EXPECT_EQ(other.m_settings.GetHorizontalPosition(), 321);
-    EXPECT_EQ(other.m_settings.GetSamplingMode(), 1);
+    EXPECT_EQ(other.m_settings.GetSamplingMode(), kSamplingEts);
     EXPECT_EQ(otherUi.screen.cursorSource, 6);
     EXPECT_EQ(otherUi.screen.cursorMode, 3);
     EXPECT_EQ(otherUi.screen.dotMode, 1);
@@ -426,7 +427,7 @@ TEST_F(SetupFileTest, EveryFieldIsReadIntoItsOwnPlace) {
     EXPECT_EQ(otherUi.screen.waveformIntensity, 88);
     EXPECT_EQ(other.GetPersistenceDepth(), 7);
     EXPECT_EQ(other.IsPersistenceEnabled(), 1);
-    EXPECT_EQ(other.m_average.GetAcquireMode(), 1);
+    EXPECT_EQ(other.m_average.GetAcquireMode(), CAverageBuffer::kModeAverage);
     EXPECT_EQ(other.m_average.GetFramesWanted(), 64);
     EXPECT_EQ(other.m_nSaveChannel, 1);
     const CRecordStore& r = other.m_record;
@@ -553,12 +554,12 @@ TEST_F(SetupFileTest, OutOfRangeFieldsKeepTheCurrentValues) {
     EXPECT_FLOAT_EQ(other.m_ch1.GetPosition(), 128.0f);
     EXPECT_EQ(other.m_ch2.GetRecordLength(), 10240);
     EXPECT_EQ(other.m_math.GetOperation(), 0);
-    EXPECT_EQ(other.m_trigger.GetSource(), 0);
+    EXPECT_EQ(other.m_trigger.GetSource(), kSourceCh1);
     EXPECT_FLOAT_EQ(other.m_trigger.GetLevel(0), 128.0f);
     EXPECT_EQ(other.m_trigger.GetPulseWidth(), 2);
-    EXPECT_EQ(other.m_settings.GetRecordLengthMode(), 0);
+    EXPECT_EQ(other.m_settings.GetRecordLengthMode(), kRecordLength10K);
     EXPECT_EQ(other.m_ch1.GetRecordLength(), 10240);
-    EXPECT_EQ(other.m_settings.GetSamplingMode(), 0);
+    EXPECT_EQ(other.m_settings.GetSamplingMode(), kSamplingRealTime);
     EXPECT_EQ(otherUi.screen.cursorSource, 0);
     EXPECT_EQ(otherUi.screen.gridIntensity, 255);
     EXPECT_EQ(other.GetPersistenceDepth(), 5);
@@ -620,18 +621,18 @@ TEST_F(SetupFileTest, FormatFollowsTheTimeBaseAfterLoading) {
     WriteBytes(p, b);
     other.m_bRunning = 0;
     ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
-    EXPECT_EQ(other.m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(other.m_settings.GetTimeBaseFormat(), kFormatYT);
     Put16(b, kTimeBase + 2, 0);
     Put16(b, kTimeBase, 10);
     Put16(b, kTimeBase + 4, 1); // Roll at a fast time base
     WriteBytes(p, b);
     ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
-    EXPECT_EQ(other.m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(other.m_settings.GetTimeBaseFormat(), kFormatYT);
     Put16(b, kTimeBase, 30);
     Put16(b, kTimeBase + 4, 0); // Y-T at a slow one
     WriteBytes(p, b);
     ASSERT_EQ(other.LoadSetupFile(p.c_str()), 1);
-    EXPECT_EQ(other.m_settings.GetTimeBaseFormat(), 1);
+    EXPECT_EQ(other.m_settings.GetTimeBaseFormat(), kFormatRoll);
 }
 
 TEST_F(SetupFileTest, HorizontalPositionIsWrittenWithinTheScreen) {
@@ -794,7 +795,7 @@ TEST_F(SetupFileTest, FieldsJustPastTheEndsOfTheirRangesAreNotTaken) {
         cases.push_back({c == 0 ? "CH1 volts/div -1" : "CH2 volts/div -1", base + 4, 0xFFFF,
                          [t] { t->SetVoltsPerDivIndex(9); }, [t] { return t->GetVoltsPerDivIndex(); }, 9});
         cases.push_back({c == 0 ? "CH1 coupling 3" : "CH2 coupling 3", base + 6, 3,
-                         [t] { t->SetCoupling(1); }, [t] { return t->GetCoupling(); }, 1});
+                         [t] { t->SetCoupling(kCouplingAc); }, [t] { return t->GetCoupling(); }, 1});
         cases.push_back({c == 0 ? "CH1 probe 4" : "CH2 probe 4", base + 8, 4, [t] { t->SetProbe(2); },
                          [t] { return t->GetProbe(); }, 2});
         cases.push_back({c == 0 ? "CH1 filter 3" : "CH2 filter 3", base + 10, 3, [t] { t->SetFilter(1); },
@@ -817,7 +818,7 @@ TEST_F(SetupFileTest, FieldsJustPastTheEndsOfTheirRangesAreNotTaken) {
          [&] { return r.GetHorizontalPosition(); }, 123},
         {"time base 39", kTimeBase, 39, [&] { other.m_settings.SetTimeBaseIndex(20); },
          [&] { return other.m_settings.GetTimeBaseIndex(); }, 20},
-        {"sampling mode 2", kTimeBase + 8, 2, [&] { other.m_settings.SetSamplingMode(1); },
+        {"sampling mode 2", kTimeBase + 8, 2, [&] { other.m_settings.SetSamplingMode(kSamplingEts); },
          [&] { return other.m_settings.GetSamplingMode(); }, 1},
         {"cursor source 3", kScreen, 3, [&] { otherUi.screen.cursorSource = 2; },
          [&] { return otherUi.screen.cursorSource; }, 2},
@@ -827,7 +828,8 @@ TEST_F(SetupFileTest, FieldsJustPastTheEndsOfTheirRangesAreNotTaken) {
          [&] { return otherUi.screen.cursorMode; }, 3},
         {"persistence depth 17", kAcquisition, 17, [&] { other.SetPersistenceDepth(5); },
          [&] { return other.GetPersistenceDepth(); }, 5},
-        {"acquire mode 3", kAcquisition + 6, 3, [&] { other.m_average.SetAcquireMode(2); },
+        {"acquire mode 3", kAcquisition + 6, 3,
+         [&] { other.m_average.SetAcquireMode(CAverageBuffer::kModePeakDetect); },
          [&] { return other.m_average.GetAcquireMode(); }, 2},
         {"average 129 frames", kAcquisition + 8, 129, [&] { other.m_average.SetFramesWanted(16); },
          [&] { return other.m_average.GetFramesWanted(); }, 16},

@@ -1,6 +1,7 @@
 // Setup files that cannot be used: the user who chose one is told which file and what is wrong;
 // the start-up load stays silent; and a refused file, a cut one included, changes nothing.
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 #include "engine/SetupFile.h"
 
 #include "ScratchDocFixture.h"
@@ -29,7 +30,7 @@ protected:
     Bytes DefaultFileThenChangeTheDocument() {
         const Bytes file = Settings(doc);
         doc.m_ch1.SetVoltsPerDivIndex(3);
-        doc.m_ch2.SetCoupling(0);
+        doc.m_ch2.SetCoupling(kCouplingDc);
         doc.m_math.SetOn(1);
         doc.m_trigger.SetLevel(0, 300.0f);
         doc.m_settings.SetTimeBaseIndex(20);

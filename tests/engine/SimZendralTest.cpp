@@ -1,6 +1,7 @@
 #include "simulator/SimZendral.h"
 
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 #include "zendral/ZendralRegistry.h"
 
 #include <gtest/gtest.h>
@@ -197,7 +198,7 @@ protected:
     SimulatedAcquisitionTest() {
         doc.SetDefaultSettings();
         doc.AllocSampleBuffers();
-        doc.m_ch1.SetCoupling(0);
+        doc.m_ch1.SetCoupling(kCouplingDc);
         sim->SetSignal(0, 0, SimSignal{1.0, 25000.0, 0.0, false}); // ten periods on screen at 40 us/div
         doc.ApplySettingsToDevice();
     }
@@ -231,7 +232,7 @@ TEST_F(SimulatedAcquisitionTest, AutoSweepForcesWhenTheLevelIsOutsideAndNormalWa
     }
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), 3), statuses.end());
     EXPECT_GE(sim->ReadsServed(0), 1);
-    doc.m_trigger.SetSweep(1);
+    doc.m_trigger.SetSweep(kSweepNormal);
     const int reads = sim->ReadsServed(0);
     for (int i = 0; i < 6; ++i)
         doc.AcquireTick();
@@ -240,13 +241,13 @@ TEST_F(SimulatedAcquisitionTest, AutoSweepForcesWhenTheLevelIsOutsideAndNormalWa
 }
 
 TEST_F(SimulatedAcquisitionTest, SingleSweepAndRollAgainstTheSimulator) {
-    doc.m_trigger.SetSweep(2);
+    doc.m_trigger.SetSweep(kSweepSingle);
     for (int i = 0; i < 6 && doc.m_bRunning; ++i)
         doc.AcquireTick();
     EXPECT_EQ(doc.m_bRunning, 0);
     doc.m_bRunning = 1;
-    doc.m_trigger.SetSweep(0);
-    doc.m_settings.SetTimeBaseFormat(1);
+    doc.m_trigger.SetSweep(kSweepAuto);
+    doc.m_settings.SetTimeBaseFormat(kFormatRoll);
     doc.SetTimeBaseIndex(26);
     sim->SetSignal(0, 0, SimSignal{1.0, 0.3, 0.0, false});
     std::uint32_t now = 0;
@@ -263,7 +264,7 @@ TEST_F(SimulatedAcquisitionTest, SingleSweepAndRollAgainstTheSimulator) {
 }
 
 TEST_F(SimulatedAcquisitionTest, InstrumentThatStopsAnsweringMidCaptureNeitherCrashesNorHangs) {
-    doc.m_trigger.SetSweep(0);
+    doc.m_trigger.SetSweep(kSweepAuto);
     doc.AcquireTick();
     doc.AcquireTick();
     sim->SetAnswering(0, false);
@@ -282,7 +283,7 @@ TEST_F(SimulatedAcquisitionTest, InstrumentThatStopsAnsweringMidCaptureNeitherCr
     }
     EXPECT_EQ(doc.m_nRunStatus, 4);
     sim->SetAnswering(0, true);
-    doc.m_trigger.SetSweep(0);
+    doc.m_trigger.SetSweep(kSweepAuto);
     doc.ApplySettingsToDevice();
     const int reads = sim->ReadsServed(0);
     for (int i = 0; i < 6; ++i)
@@ -322,17 +323,17 @@ TEST_F(SimulatedAcquisitionTest, ScreenTraceShowsTheSignalsPeriodAtTheFastTimeBa
 }
 
 TEST_F(SimulatedAcquisitionTest, EtsRoadAgainstTheSimulator) {
-    doc.m_settings.SetSamplingMode(1);
+    doc.m_settings.SetSamplingMode(kSamplingEts);
     doc.SetTimeBaseIndex(3);
-    doc.m_settings.SetSamplingMode(1);
+    doc.m_settings.SetSamplingMode(kSamplingEts);
     doc.AcquireTick();
     const std::int16_t* s = doc.m_ch1.GetScreenTrace();
     const auto [lo, hi] = std::minmax_element(s, s + 500);
     EXPECT_GT(*hi - *lo, 0);
-    doc.m_trigger.SetSweep(1);
+    doc.m_trigger.SetSweep(kSweepNormal);
     doc.m_trigger.SetLevel(CTrigger::kLevelCh1, 0.0f);
     doc.ApplySettingsToDevice();
-    doc.m_settings.SetSamplingMode(1);
+    doc.m_settings.SetSamplingMode(kSamplingEts);
     doc.AcquireTick();
     EXPECT_TRUE(std::all_of(s, s + 500, [](std::int16_t v) { return v == 0; }));
 }

@@ -5,6 +5,7 @@
 #include "engine/KelvaneDoc.h"
 #include "engine/Measure.h"
 #include "engine/ScopeSettings.h"
+#include "engine/SettingsCodes.h"
 #include "engine/Trace.h"
 #include "engine/Trigger.h"
 
@@ -369,13 +370,13 @@ TEST(Tables, TriggerSettingsAcceptExactlyTheirRanges) {
         t.SetSource(1);
         t.SetSource(static_cast<std::int16_t>(v));
         EXPECT_EQ(t.GetSource(), (v >= 0 && v <= 4) ? v : 1) << v;
-        t.SetSweep(1);
+        t.SetSweep(kSweepNormal);
         t.SetSweep(static_cast<std::int16_t>(v));
         EXPECT_EQ(t.GetSweep(), (v >= 0 && v <= 2) ? v : 1) << v;
-        t.SetSlope(1);
+        t.SetSlope(kSlopeFalling);
         t.SetSlope(static_cast<std::int16_t>(v));
         EXPECT_EQ(t.GetSlope(), (v >= 0 && v <= 1) ? v : 1) << v;
-        t.SetTriggerType(1);
+        t.SetTriggerType(kTriggerPulse);
         t.SetTriggerType(static_cast<std::int16_t>(v));
         EXPECT_EQ(t.GetTriggerType(), (v >= 0 && v <= 1) ? v : 1) << v;
     }
@@ -408,12 +409,12 @@ TEST_F(RecordLengthTable, EveryCodeGivesItsLengthAndOtherCodesGiveTheShortest) {
 TEST(Tables, RecordLengthModesAreAcceptedUpToSix) {
     CScopeSettings s;
     for (int mode = -1; mode <= 7; ++mode) {
-        s.SetRecordLengthMode(2);
+        s.SetRecordLengthMode(kRecordLength28K);
         s.SetRecordLengthMode(static_cast<std::int16_t>(mode));
         EXPECT_EQ(s.GetRecordLengthMode(), (mode >= 0 && mode <= 6) ? mode : 2) << mode;
     }
     for (int format = -1; format <= 3; ++format) {
-        s.SetTimeBaseFormat(1);
+        s.SetTimeBaseFormat(kFormatRoll);
         s.SetTimeBaseFormat(static_cast<std::int16_t>(format));
         EXPECT_EQ(s.GetTimeBaseFormat(), (format >= 0 && format <= 2) ? format : 1) << format;
     }

@@ -1,4 +1,5 @@
 #include "engine/DeviceStateBlock.h"
+#include "engine/SettingsCodes.h"
 #include "engine/Trace.h"
 
 #include <gtest/gtest.h>
@@ -86,7 +87,7 @@ TEST_F(TraceProcessing, SlowTimeBasesAndModelThreeCopyTheRecord) {
 
 TEST_F(TraceProcessing, StepInterpolationUsesTheDualOrSingleFactor) {
     FillRaw(Ramp);
-    t.SetInterpolation(0);
+    t.SetInterpolation(kInterpolationStep);
     // Model 4, T = 0: factor 5000 with both channels sharing the converter, 2500 otherwise.
     t.SelectInterpolationByModel(StateBlock(0, 50, 2, 0).w);
     const int e = 5120, r = 16384;
@@ -105,7 +106,7 @@ TEST_F(TraceProcessing, StepInterpolationUsesTheDualOrSingleFactor) {
 
 TEST_F(TraceProcessing, StepInterpolationAtTheRightEdge) {
     FillRaw(Ramp);
-    t.SetInterpolation(0);
+    t.SetInterpolation(kInterpolationStep);
     t.InterpolateRecord(0, 250, StateBlock(3, 100).w);
     // P = 100: source pivot 10239, output pivot 32767.
     EXPECT_EQ(work()[32767], raw()[10239]);
@@ -143,7 +144,7 @@ TEST_F(TraceProcessing, LinearInterpolationFollowsTheSamples) {
 
 TEST_F(TraceProcessing, SincResampleReconstructsASmoothSignal) {
     FillRaw(SlowSine);
-    t.SetInterpolation(2);
+    t.SetInterpolation(kInterpolationSinc);
     // Model 4, T = 3 single: factor 250.
     t.SelectInterpolationByModel(StateBlock(3, 50, 0).w);
     EXPECT_DOUBLE_EQ(t.GetTableFactor(), 250.0);
@@ -486,7 +487,7 @@ TEST_F(TraceProcessing, RollAppendShiftsInTheNewPoints) {
     EXPECT_EQ(t.GetFirstValid(), 460);
     EXPECT_EQ(t.GetLastValid(), 497);
 
-    t.SetCoupling(2);
+    t.SetCoupling(kCouplingGnd);
     t.SetRollNewPoints(1);
     t.RollAppend();
     EXPECT_EQ(screen()[499], 255);

@@ -1,4 +1,5 @@
 #include "engine/Trigger.h"
+#include "engine/SettingsCodes.h"
 
 #include <gtest/gtest.h>
 
@@ -26,21 +27,21 @@ TEST(Trigger, ConstructionClearsTheCalibrationBlockAndFillsTheLevelTables) {
 
 TEST(Trigger, SettersIgnoreValuesOutsideTheirRange) {
     CTrigger t;
-    t.SetSource(4);
+    t.SetSource(kSourceExt10);
     t.SetSource(5);
-    EXPECT_EQ(t.GetSource(), 4);
+    EXPECT_EQ(t.GetSource(), kSourceExt10);
     t.SetSource(-1);
-    EXPECT_EQ(t.GetSource(), 4);
-    t.SetSweep(2);
+    EXPECT_EQ(t.GetSource(), kSourceExt10);
+    t.SetSweep(kSweepSingle);
     t.SetSweep(3);
-    EXPECT_EQ(t.GetSweep(), 2);
-    t.SetSlope(1);
+    EXPECT_EQ(t.GetSweep(), kSweepSingle);
+    t.SetSlope(kSlopeFalling);
     t.SetSlope(2);
-    EXPECT_EQ(t.GetSlope(), 1);
-    t.SetTriggerType(1);
+    EXPECT_EQ(t.GetSlope(), kSlopeFalling);
+    t.SetTriggerType(kTriggerPulse);
     EXPECT_EQ(t.GetTriggerTypeWord(), 1);
     t.SetTriggerType(2);
-    EXPECT_EQ(t.GetTriggerType(), 1);
+    EXPECT_EQ(t.GetTriggerType(), kTriggerPulse);
     EXPECT_EQ(t.GetTriggerTypeWord(), 1);
     t.SetPulseCondition(5);
     t.SetPulseCondition(6);

@@ -2,6 +2,7 @@
 
 #include "FakeDocUi.h"
 #include "engine/DocViewCalls.h"
+#include "engine/SettingsCodes.h"
 #include "zendral/RecordingZendral.h"
 #include "zendral/ZendralRegistry.h"
 
@@ -59,11 +60,11 @@ TEST_F(ViewlessDocUiTest, TheViewsSettersBecomeTheDocumentsOwn) {
     EXPECT_EQ(doc.m_ch1.GetVoltsPerDivIndex(), 2);
     EXPECT_EQ(doc.m_ch2.GetVoltsPerDivIndex(), 7);
     // Factory Setup brings every default back and sends the set-up to the instrument.
-    doc.m_settings.SetTimeBaseFormat(2);
+    doc.m_settings.SetTimeBaseFormat(kFormatXY);
     fake->ClearCalls();
     doc.Ui().FactorySetup();
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 13);
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT);
     EXPECT_FALSE(fake->Ordinals().empty());
 }
 

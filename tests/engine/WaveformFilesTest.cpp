@@ -1,6 +1,7 @@
 #include "engine/WaveformFiles.h"
 #include "engine/BitmapWriter.h"
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 #include "system/LittleEndian.h"
 
 #include "../platform/system/ChildProcess.h"
@@ -95,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(Lengths, ReferenceRoundTrip, ::testing::Values(10240, 1
 
 TEST_F(WaveformFilesTest, EtsReferenceHoldsTheScreenPoints) {
     FillRecord(doc.m_ch1, 10240);
-    doc.m_settings.SetSamplingMode(1);
+    doc.m_settings.SetSamplingMode(kSamplingEts);
     const std::string p = dir.File("ets.rfc");
     ASSERT_EQ(doc.SaveReferenceFile(p.c_str()), 1);
     const Bytes b = ReadBytes(p);
@@ -392,7 +393,7 @@ TEST_F(WaveformFilesTest, TextExportsWriteTheRecordOrTheScreen) {
 
 TEST_F(WaveformFilesTest, TextExportOfBothChannels) {
     doc.m_ch1.SetOn(0);
-    doc.m_settings.SetSamplingMode(1);
+    doc.m_settings.SetSamplingMode(kSamplingEts);
     FillRecord(doc.m_ch2, 10240);
     const std::string p = dir.File("ets.txt");
     ASSERT_EQ(doc.SaveWaveformText(p.c_str()), 1);

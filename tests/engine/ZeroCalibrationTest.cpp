@@ -1,4 +1,5 @@
 #include "engine/KelvaneDoc.h"
+#include "engine/SettingsCodes.h"
 
 #include "FakeDocUi.h"
 #include "simulator/SimZendral.h"
@@ -79,7 +80,7 @@ protected:
 
 TEST_F(ZeroCalRecordingTest, StartReadsTheTableAndPreparesCh1) {
     doc.m_ch2.SetOn(0);
-    doc.m_settings.SetTimeBaseFormat(1);
+    doc.m_settings.SetTimeBaseFormat(kFormatRoll);
     doc.SetCalibrationChannels(1, 1);
     EXPECT_EQ(doc.StartCalibration(), 1);
     EXPECT_EQ(doc.GetCalibrationState(), 0);
@@ -87,10 +88,10 @@ TEST_F(ZeroCalRecordingTest, StartReadsTheTableAndPreparesCh1) {
     EXPECT_EQ(doc.m_nCalibrationEntry, 0);
     EXPECT_EQ(doc.m_nCalibrationSubStep, 0);
     EXPECT_TRUE(doc.m_ch1.IsOn() && doc.m_ch2.IsOn());
-    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), 0);
+    EXPECT_EQ(doc.m_settings.GetTimeBaseFormat(), kFormatYT);
     EXPECT_EQ(doc.m_settings.GetTimeBaseIndex(), 12);
-    EXPECT_EQ(doc.m_trigger.GetSource(), 0);
-    EXPECT_EQ(doc.m_ch1.GetCoupling(), 1);
+    EXPECT_EQ(doc.m_trigger.GetSource(), kSourceCh1);
+    EXPECT_EQ(doc.m_ch1.GetCoupling(), kCouplingAc);
     // The working copy holds the table and its two level-range words.
     for (int i = 0; i < kv::kCalibrationBlockWords; ++i)
         EXPECT_EQ(doc.m_calibrationWork[i], doc.m_trigger.GetCalibrationTable()[i]) << i;
@@ -121,7 +122,7 @@ TEST_F(ZeroCalRecordingTest, StartWithOnlyCh2TriggersOnCh2) {
     doc.SetUi(&ui);
     EXPECT_EQ(doc.StartCalibration(), 1);
     EXPECT_EQ(doc.GetCalibrationState(), 1);
-    EXPECT_EQ(doc.m_trigger.GetSource(), 1);
+    EXPECT_EQ(doc.m_trigger.GetSource(), kSourceCh2);
     EXPECT_FLOAT_EQ(doc.m_trigger.GetLevel(CTrigger::kLevelCh2), doc.m_ch2.GetPosition());
     EXPECT_EQ(doc.m_usb.GetStateWord(kv::kStateActiveSource), 1);
     const std::vector<std::string> expected = {"FactorySetup", "Maximize", "SetTimeBase 12",
@@ -259,7 +260,7 @@ TEST_F(ZeroCalRecordingTest, EveryStepIsCalibratedAndWrittenBackInBoundedTicks) 
     EXPECT_EQ(doc.m_ch1.GetVoltsPerDivIndex(), 6);
     EXPECT_EQ(doc.m_ch2.GetVoltsPerDivIndex(), 6);
     EXPECT_FLOAT_EQ(doc.m_ch2.GetPosition(), 384.0f);
-    EXPECT_EQ(doc.m_trigger.GetSource(), 0);
+    EXPECT_EQ(doc.m_trigger.GetSource(), kSourceCh1);
     EXPECT_EQ(doc.m_settings.GetHorizontalPosition(), 250);
 }
 
