@@ -12,8 +12,8 @@
 #include "engine/TimeBaseLimits.h"
 #include "framework/Menu.h"
 #include "resources/Resource.h"
-#include "timebase/RecordLength.h"
 #include "resources/ScaleLabels.h"
+#include "timebase/RecordLength.h"
 
 bool CKelvaneView::IsDualCondition() const {
     if (!m_pDoc)

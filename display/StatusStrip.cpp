@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "engine/KelvaneDoc.h"
-#include "system/Narrow.h"
 #include "engine/SettingsCodes.h"
+#include "system/Narrow.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "app/MenuEx.h"
 #include "engine/DeviceStateBlock.h"
-#include "resources/ScaleLabels.h"
 #include "engine/SettingsCodes.h"
+#include "resources/ScaleLabels.h"
 
 #include <fstream>
 #include <string>
