@@ -19,8 +19,9 @@ also repairs a copy that an interrupted run left mutated, and reuse ccache when 
 set). A baseline run of every test program in the first copy records
 which tests already fail (those are left out afterwards) and how long each program takes. Then
 each worker takes the next mutant: it writes the mutated file into its copy, rebuilds only the
-test programs that contain the file (found from the build graph), runs them (stopping at the first
-failure, with a time limit per program), and writes the original file back. A mutant is "killed"
+test programs that contain the file (found from the build graph), runs them (in the environment
+ctest gives their tests, such as a locale, stopping at the first failure, with a time limit per
+program), and writes the original file back. A mutant is "killed"
 when a test fails or a program crashes or times out, and does so again when the program runs a
 second time (a failure that does not repeat is listed apart and not counted); "survived" when
 every test passes; "invalid" when the mutated code does not compile. The output of each killing
@@ -219,24 +220,6 @@ def dependency_map(build, progs, dest):
     return files
 
 
-def program_environments(build):
-    """Test program (relative to the build) -> the environment ctest gives its tests (LC_ALL for
-    the test that runs under a comma locale, ...): a program run bare would fail by itself."""
-    rc, out = run(["ctest", "--test-dir", build, "--show-only=json-v1"])
-    envs = collections.defaultdict(dict)
-    if rc != 0:
-        return envs
-    for test in json.loads(out).get("tests", []):
-        command = test.get("command") or []
-        if not command:
-            continue
-        prog = os.path.relpath(command[0], build)
-        for prop in test.get("properties", []):
-            if prop.get("name") == "ENVIRONMENT":
-                envs[prog].update(v.split("=", 1) for v in prop.get("value", []) if "=" in v)
-    return envs
-
-
 def gtest_failures(output):
     failed = []
     for line in output.split("\n"):
@@ -247,11 +230,43 @@ def gtest_failures(output):
     return failed
 
 
+def program_environments(build, env):
+    """Test program (relative to the build) -> the environment ctest runs its tests in: the base
+    environment with each test's ENVIRONMENT and the set/unset entries of its
+    ENVIRONMENT_MODIFICATION applied (a program whose tests need a locale or a simulator gets it
+    here as it does under ctest)."""
+    rc, out = run(["ctest", "--show-only=json-v1"], cwd=build)
+    if rc != 0:
+        raise SystemExit(f"ctest cannot list the tests of {build}:\n{out[-3000:]}")
+    envs = {}
+    for t in json.loads(out[out.index("{"):]).get("tests", []):
+        cmd = t.get("command") or []
+        if not cmd:
+            continue
+        prog = os.path.relpath(cmd[0], build)
+        if prog in envs:
+            continue
+        e = dict(env)
+        props = {x["name"]: x["value"] for x in t.get("properties", [])}
+        for item in props.get("ENVIRONMENT", []):
+            key, _, value = item.partition("=")
+            e[key] = value
+        for item in props.get("ENVIRONMENT_MODIFICATION", []):
+            key, _, op = item.partition("=")
+            how, _, value = op.partition(":")
+            if how == "set":
+                e[key] = value
+            elif how == "unset":
+                e.pop(key, None)
+        envs[prog] = e
+    return envs
+
+
 class Worker:
     def __init__(self, index, dest, args, env):
         self.index, self.dest, self.args, self.env = index, dest, args, env
         self.build = os.path.join(dest, "build")
-        self.prog_env = {}
+        self.envs = {}
 
     def build_targets(self, targets, jobs):
         return run(["ninja", "-C", self.build, f"-j{jobs}"] + list(targets), env=self.env)
@@ -260,9 +275,7 @@ class Worker:
         cmd = [os.path.join(self.build, prog), "--gtest_brief=1", "--gtest_fail_fast"]
         if exclude:
             cmd.append("--gtest_filter=-" + ":".join(exclude))
-        env = dict(self.env)
-        env.update(self.prog_env.get(prog, {}))
-        return run(cmd, cwd=os.path.dirname(cmd[0]), env=env, timeout=timeout)
+        return run(cmd, cwd=os.path.dirname(cmd[0]), env=self.envs.get(prog, self.env), timeout=timeout)
 
 
 def main():
@@ -324,7 +337,7 @@ def main():
         rc, out = w.build_targets(progs, args.setup_jobs)
         if rc != 0:
             raise SystemExit(f"the unmutated tree does not build in {dest}:\n{out[-3000:]}")
-        w.prog_env = program_environments(w.build)
+        w.envs = program_environments(w.build, env)
         workers.append(w)
     progs = test_programs(workers[0].build)
     deps = dependency_map(workers[0].build, progs, workers[0].dest)
