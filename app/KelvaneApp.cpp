@@ -268,11 +268,10 @@ CString CKelvaneApp::HelpFileInFolder(const CString& languageFolder, const CStri
         ok = ok || strcasecmp(name.GetString(), k) == 0;
     if (!ok)
         name = "English";
-    const CString folder = languageFolder;
     CString file;
     file.Format("OrvalaUSBHelp-%s.chm", name.GetString());
     // A help file whose name differs only in letter case is the same file to the user.
-    const QDir dir(QString::fromUtf8(folder.GetString()));
+    const QDir dir(QString::fromUtf8(languageFolder.GetString()));
     const QString wanted = QString::fromUtf8(file.GetString());
     for (const QString& entry : dir.entryList(QDir::Files)) {
         if (entry.compare(wanted, Qt::CaseInsensitive) == 0) {
@@ -280,7 +279,7 @@ CString CKelvaneApp::HelpFileInFolder(const CString& languageFolder, const CStri
             break;
         }
     }
-    return folder + "/" + file;
+    return languageFolder + "/" + file;
 }
 
 void CKelvaneApp::SetHelpOpener(UrlOpener opener) {

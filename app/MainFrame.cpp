@@ -99,8 +99,9 @@ void CMainFrame::FitToWorkArea() {
     RECT work;
     if (!SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0))
         return;
-    const int frameWidth = 2 * GetSystemMetrics(SM_CXSIZEFRAME);
-    const int frameHeight = GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYSIZEFRAME);
+    const SIZE frame = WindowFrameAllowance();
+    const int frameWidth = frame.cx;
+    const int frameHeight = frame.cy;
     RECT rc;
     GetWindowRect(&rc);
     const int width = rc.right - rc.left;

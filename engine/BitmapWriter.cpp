@@ -1,10 +1,10 @@
 #include "engine/BitmapWriter.h"
 
 #include <algorithm>
-#include <cctype>
 #include <unordered_map>
 
 #include "system/LittleEndian.h"
+#include "system/Paths.h"
 
 namespace {
 
@@ -195,18 +195,13 @@ bool WriteWindowBitmap(const CScreenImage& image, const std::string& path) {
 }
 
 ImageFileType ImageFileTypeOfPath(const std::string& path) {
-    const std::size_t dot = path.rfind('.');
-    const std::size_t slash = path.rfind('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return ImageFileType::Unknown;
-    std::string ext = path.substr(dot);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    // The extension's case is folded as every other file name's is.
+    const std::string ext = kv::ExtensionOf4(path);
     if (ext == ".bmp")
         return ImageFileType::Bitmap;
     if (ext == ".png")
         return ImageFileType::Png;
-    if (ext == ".jpg" || ext == ".jpeg")
+    if (ext == ".jpg" || (ext == "jpeg" && path.size() >= 5 && path[path.size() - 5] == '.'))
         return ImageFileType::Jpeg;
     return ImageFileType::Unknown;
 }

@@ -250,11 +250,9 @@ int CKelvaneDoc::FinishAutoSetup() {
         m_trigger.SetDragValue(0.0f);
         m_usb.SetStateWord(kv::kStateAltFlag, 0);
         m_trigger.SetMarkerWord(CTrigger::kLevelCh1, 0);
-        dv::RecomputeMarkers(*this);
-        dv::RecomputeLevelReadout(*this);
         ApplyChannelEnable();
     }
-    // 5. Markers and level readouts; the progress window goes.
+    // 5. Markers and level readouts, after any switch above; the progress window goes.
     dv::RecomputeMarkers(*this);
     dv::RecomputeLevelReadout(*this);
     Ui().CloseAutoSetupProgress();

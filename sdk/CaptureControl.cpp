@@ -7,7 +7,6 @@
 #include "ModelConstants.h"
 #include "Tessel.h"
 #include "WireProtocol.h"
-#include "system/NumberText.h"
 
 using namespace kv::sdk;
 
@@ -15,7 +14,7 @@ TESSEL_API int dsoSearchDevice(uint16_t deviceIndex) {
     return Guarded(0, [&] {
         auto lock = LockDevice(deviceIndex);
         // The name takes the index as a decimal number, so any index may be asked for.
-        const std::string name = kv::FormatText("%s-%d", kDeviceNamePrefix, static_cast<int>(deviceIndex));
+        const std::string name = DeviceName(deviceIndex);
         DeviceHandle h = 0;
         if (!dsoOpenDevice(&h, name.c_str()))
             return 0;

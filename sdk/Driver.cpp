@@ -29,7 +29,11 @@ void RegisterEnvironmentDevicesOnce() {
 std::string dsoGetDeviceName(std::uint16_t deviceIndex) {
     if (deviceIndex > 3)
         return std::string();
-    return std::string(kDeviceNamePrefix) + "-" + static_cast<char>('0' + deviceIndex);
+    return DeviceName(deviceIndex);
+}
+
+std::string DeviceName(std::uint16_t deviceIndex) {
+    return std::string(kDeviceNamePrefix) + "-" + std::to_string(deviceIndex);
 }
 
 int dsoOpenDevice(DeviceHandle* handle, const char* name) {

@@ -17,6 +17,8 @@ using DeviceHandle = kv::usb::Handle; // 0 = no device
 
 // "qzdev-0".."qzdev-3" for index 0..3, empty for any other index.
 std::string dsoGetDeviceName(std::uint16_t deviceIndex);
+// The device name of any index, the index written as a decimal number: "qzdev-12".
+std::string DeviceName(std::uint16_t deviceIndex);
 
 // Opens "\\.\" + name; 1 with the handle stored, 0 when it does not open.
 int dsoOpenDevice(DeviceHandle* handle, const char* name);

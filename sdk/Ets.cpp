@@ -14,7 +14,7 @@
 namespace kv::sdk {
 namespace {
 
-constexpr std::size_t kFrameWords = 1600;
+constexpr std::size_t kFrameWords = TESSEL_ETS_FRAME_WORDS;
 constexpr std::uint32_t kFrameBytes = 2560;
 constexpr std::int64_t kRecordPoints = 500;
 constexpr std::size_t kFirstFrameMarker = 501;

@@ -4,6 +4,10 @@
 // either it is the Kestra-E library with the deep record of 524288 points.
 #include <cstdint>
 
+#include "Tessel.h"
+#include "scale/VerticalScale.h"
+#include "timebase/RecordLength.h"
+
 namespace kv::sdk {
 
 enum class Model { Tessel, Pallik, Cordun };
@@ -17,9 +21,14 @@ constexpr Model kModel = Model::Tessel;
 #endif
 
 constexpr const char* kDeviceNamePrefix = kModel == Model::Cordun ? "qzdva" : "qzdev";
-constexpr std::uint32_t kDeepRecordLength = kModel == Model::Pallik ? 14336 : 524288; // points per channel
-constexpr std::uint32_t kScreenRecordLength = 10240; // record-length selector 10
-constexpr std::uint32_t kShortRecordLength = 512;    // memory codes 0 and 3
+// Points per channel: the sizes the public header promises its clients.
+constexpr std::uint32_t kDeepRecordLength = TESSEL_DEEP_RECORD_POINTS;
+constexpr std::uint32_t kScreenRecordLength = TESSEL_SCREEN_RECORD_POINTS; // record-length selector 10
+static_assert(kScreenRecordLength == kv::timebase::RecordLengthOfCode(0) &&
+                  kDeepRecordLength == kv::timebase::RecordLengthOfCode(kModel == Model::Pallik ? 1 : 5),
+              "the header's records are the instrument's record lengths");
+static_assert(TESSEL_CODES_PER_DIVISION == kv::scale::kCodesPerDivision, "one vertical scale");
+constexpr std::uint32_t kShortRecordLength = 512; // memory codes 0 and 3
 
 // Record-length selectors that name a buffer of the screen record's size: 10, and 512 for the
 // 512-point record, which the same buffer holds. Every other selector names the deep record.
@@ -34,6 +43,9 @@ constexpr std::uint32_t BufferRecordLength(std::uint16_t selector) {
 constexpr std::uint32_t TrailerIndex(std::uint16_t selector) {
     return 2 * BufferRecordLength(selector);
 }
+static_assert(TrailerIndex(10) + 4 == TESSEL_SCREEN_BUFFER_WORDS &&
+                  TrailerIndex(0) + 4 == TESSEL_DEEP_BUFFER_WORDS,
+              "the header's buffer sizes hold the record and its trailer");
 
 // Points per channel a capture holds by memory code: 0 and 3 both name the 512-point record (0 is
 // the read's name for it, 3 the instrument's), 1 the screen record, 2 the deep record; 0 for any

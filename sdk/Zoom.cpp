@@ -21,10 +21,6 @@ constexpr std::uint32_t kDeepZoomOutGroupLimit = kModel == Model::Pallik ? 14000
 // Where the reference zooms find the record length of a stored 10240-point record.
 constexpr std::size_t kRefLengthWord = 2 * kScreenRecordLength + 3;
 
-std::int64_t RecordLength(std::uint16_t selector) {
-    return BufferRecordLength(selector);
-}
-
 // The trailer of a live record: where the channel data read writes it, behind the 2n points its
 // buffers hold (room for the double-rate record), so that a client zooms the buffer as it was
 // read. Right behind the n points it would fall inside the record's second half.
@@ -245,7 +241,7 @@ TESSEL_API void dsoDataResolutionZoomIn(const uint16_t* record, uint16_t* dst, u
     Guarded(0, [&] {
         if (!record || !dst || !captureSettings)
             return 0;
-        const std::int64_t n = RecordLength(captureSettings[5]);
+        const std::int64_t n = BufferRecordLength(captureSettings[5]);
         const std::vector<std::uint16_t> stretched = StretchedLive(record, n, stretchMode);
         MagnifyCore(stretched.data(), dst, n, magnification, LiveTrailer(record, n)[2] / 100.0,
                     Percent(captureSettings[3]) / 100.0);
@@ -258,7 +254,7 @@ TESSEL_API void dsoDataResolutionZoomOut(const uint16_t* record, uint16_t* dst, 
     Guarded(0, [&] {
         if (!record || !dst)
             return 0;
-        const std::int64_t n = RecordLength(recordSelector);
+        const std::int64_t n = BufferRecordLength(recordSelector);
         static const std::int64_t repeats[10] = {2000, 800, 400, 200, 100, 50, 25, 10, 5, 3};
         const std::uint16_t* trailer = LiveTrailer(record, n);
         const std::int64_t repeat = trailer[0] < 10 ? repeats[trailer[0]] : 1;
@@ -327,7 +323,7 @@ TESSEL_API void dsoRefDataResolutionZoomIn(const uint16_t* src, uint16_t* dst, u
     Guarded(0, [&] {
         if (!src || !dst)
             return 0;
-        MagnifyCore(src, dst, RecordLength(recordSelector), magnification, capturePosition / 100.0,
+        MagnifyCore(src, dst, BufferRecordLength(recordSelector), magnification, capturePosition / 100.0,
                     Percent(currentPosition) / 100.0);
         return 1;
     });
@@ -339,8 +335,8 @@ TESSEL_API void dsoRefDataResolutionZoomOut(const uint16_t* src, uint16_t* dst, 
     Guarded(0, [&] {
         if (!src || !dst)
             return 0;
-        ZoomOutCore(src, dst, RecordLength(recordSelector), 1, -120, capturePosition / 100.0, currentPosition,
-                    step);
+        ZoomOutCore(src, dst, BufferRecordLength(recordSelector), 1, -120, capturePosition / 100.0,
+                    currentPosition, step);
         return 1;
     });
 }
@@ -350,7 +346,7 @@ TESSEL_API void dsoStopDataProcessZoomIn(const uint16_t* captureSettings, const 
     Guarded(0, [&] {
         if (!captureSettings || !stopRecord || !dst)
             return 0;
-        const std::int64_t n = RecordLength(captureSettings[5]);
+        const std::int64_t n = BufferRecordLength(captureSettings[5]);
         ProcessZoomInCore(stopRecord, n, stopRecord[2 * n + 2] / 100.0, captureSettings[3], dst, filterMode,
                           windowWidth);
         return 1;
@@ -362,7 +358,7 @@ TESSEL_API void dsoStopDataProcessZoomOut(const uint16_t* captureSettings, const
     Guarded(0, [&] {
         if (!captureSettings || !stopRecord || !dst)
             return 0;
-        const std::int64_t n = RecordLength(captureSettings[5]);
+        const std::int64_t n = BufferRecordLength(captureSettings[5]);
         const std::int64_t limit = n == kScreenRecordLength ? 10000 : kDeepZoomOutGroupLimit;
         ProcessZoomOutCore(stopRecord, n, limit, stopRecord[2 * n + 2] / 100.0, captureSettings[3], dst,
                            groupSize);

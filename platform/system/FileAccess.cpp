@@ -1,5 +1,7 @@
 #include "system/FileAccess.h"
 
+#include "system/Paths.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -164,7 +166,7 @@ void SyncFolder(const std::string& folder) {
 SaveTarget Inspect(const std::string& target, struct stat& st) {
     SaveTarget t;
     const std::string folder = FolderOf(target);
-    t.folderWritable = ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+    t.folderWritable = FolderIsWritable(folder);
     if (::stat(target.c_str(), &st) != 0)
         return t;
     t.exists = true;
@@ -433,20 +435,29 @@ ReplaceResult Replace(const std::string& target, const SaveTarget& t, const stru
     return abandon(ok ? errno : err);
 }
 
+// The refusal of an existing regular file this process may not write (`writable` false, with
+// the system's reason in `refusal`) or that has no write permission at all; false when it may
+// be written. A read-only file system is told as such: no permission the user could change would
+// help. Otherwise the user protected the file, also from the administrator.
+bool RefusedForWriting(bool writable, int refusal, mode_t mode, FileError* why) {
+    if (!writable && refusal == EROFS) {
+        Set(why, FileError::FromErrno(EROFS));
+        return true;
+    }
+    if (!writable || (mode & kAnyWrite) == 0) {
+        Set(why, Problem(FileError::Kind::WriteProtected));
+        return true;
+    }
+    return false;
+}
+
 // Opens an existing regular file for writing, refusing special and write-protected files.
 bool OpenExistingForWriting(const std::string& target, Fd& fd, struct stat& st, FileError* error) {
-    // Told as protection whoever runs the program, not as the system's refusal to open it; but a
-    // read-only file system is told as such (no permission the user could change would help).
+    // Told as protection whoever runs the program, not as the system's refusal to open it.
     if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         const bool denied = ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0;
-        if (denied && errno == EROFS) {
-            Set(error, FileError::FromErrno(EROFS));
+        if (RefusedForWriting(!denied, denied ? errno : 0, st.st_mode, error))
             return false;
-        }
-        if (denied || (st.st_mode & kAnyWrite) == 0) {
-            Set(error, Problem(FileError::Kind::WriteProtected));
-            return false;
-        }
     }
     fd = Fd(OpenNonBlocking(target, O_WRONLY));
     if (fd.Get() < 0) {
@@ -748,16 +759,8 @@ SaveMethod ChooseSaveMethod(const SaveTarget& t, FileError* why) {
         Set(why, Problem(FileError::Kind::NotRegularFile));
         return SaveMethod::Refuse;
     }
-    // Nothing on a read-only file system can be saved, whatever its permissions say.
-    if (!t.fileWritable && t.writeRefusal == EROFS) {
-        Set(why, FileError::FromErrno(EROFS));
+    if (RefusedForWriting(t.fileWritable, t.writeRefusal, t.mode, why))
         return SaveMethod::Refuse;
-    }
-    // No write permission at all means the user protected the file, also from the administrator.
-    if ((t.mode & kAnyWrite) == 0 || !t.fileWritable) {
-        Set(why, Problem(FileError::Kind::WriteProtected));
-        return SaveMethod::Refuse;
-    }
     // A replacement would split hard links, could not be created in the folder, or would change
     // hands: the file is rewritten where it is instead.
     if (t.links > 1 || !t.folderWritable || !t.keepsOwner)

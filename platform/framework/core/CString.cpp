@@ -4,9 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <strings.h>
-#include <vector>
 
 void CString::FormatV(const char* fmt, va_list args) {
     // Numbers read alike under every locale: "1.25V", never "1,25V".

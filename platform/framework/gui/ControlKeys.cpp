@@ -58,10 +58,6 @@ bool ControlUsesKey(QWidget* control, UINT vk, LPARAM modifiers) {
     if (!wnd)
         return false;
     const UINT code = wnd->OnGetDlgCode();
-    if (code & DLGC_WANTALLKEYS)
-        return true;
-    if ((code & DLGC_WANTARROWS) && IsArrow(vk))
-        return true;
     if ((code & DLGC_BUTTON) && vk == VK_SPACE)
         return true;
     return (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) && vk == VK_RETURN;

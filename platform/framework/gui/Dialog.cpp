@@ -1,6 +1,7 @@
 #include "framework/Dialog.h"
 
 #include "Bridge.h"
+#include "ControlKeys.h"
 #include "ControlWidgets.h"
 #include "WidgetAccess.h"
 #include "framework/WinApp.h"
@@ -589,18 +590,12 @@ BOOL CDialog::PreTranslateMessage(MSG* pMsg) {
     // A focused push button takes Enter; otherwise the default push button; a dialog without one
     // gets IDOK. A disabled default button swallows the key.
     QWidget* focus = QApplication::focusWidget();
-    auto* focused = qobject_cast<QPushButton*>(focus);
-    if (focused && self->isAncestorOf(focused) && focused->isEnabled()) {
-        focused->click();
-        return TRUE;
-    }
-    // A push button drawn by the program (a colour swatch) is clicked the same way.
-    CWnd* own =
-        focus && !qobject_cast<QAbstractButton*>(focus) && self->isAncestorOf(focus) && focus->isEnabled()
-            ? CWnd::FromWidget(focus)
-            : nullptr;
-    if (own && (own->OnGetDlgCode() & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
-        own->SendMessage(BM_CLICK);
+    if (focus && self->isAncestorOf(focus) && kv::ControlUsesKey(focus, VK_RETURN, 0)) {
+        // A push button drawn by the program (a colour swatch) is clicked the same way.
+        if (auto* button = qobject_cast<QPushButton*>(focus))
+            button->click();
+        else
+            CWnd::FromWidget(focus)->SendMessage(BM_CLICK);
         return TRUE;
     }
     for (QPushButton* button : self->findChildren<QPushButton*>()) {

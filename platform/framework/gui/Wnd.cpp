@@ -665,9 +665,10 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
         QSize frame = w->frameGeometry().size();
         // Before its first showing the window system has not framed the window yet: reckon with
         // a title bar and borders.
-        if (frame == w->size())
-            frame += QSize(2 * GetSystemMetrics(SM_CXSIZEFRAME),
-                           GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYSIZEFRAME));
+        if (frame == w->size()) {
+            const SIZE allowance = WindowFrameAllowance();
+            frame += QSize(allowance.cx, allowance.cy);
+        }
         topLeft.setX(std::max(work.left(), std::min(topLeft.x(), work.right() + 1 - frame.width())));
         topLeft.setY(std::max(work.top(), std::min(topLeft.y(), work.bottom() + 1 - frame.height())));
     }
@@ -815,12 +816,7 @@ BOOL IsWindow(HWND hWnd) {
 
 int GetSystemMetrics(int nIndex) {
     kv::EnsureApplication();
-    QScreen* screen = QGuiApplication::primaryScreen();
     switch (nIndex) {
-    case SM_CXSCREEN:
-        return screen ? screen->geometry().width() : 0;
-    case SM_CYSCREEN:
-        return screen ? screen->geometry().height() : 0;
     case SM_CYCAPTION:
         return QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
     case SM_CXSIZEFRAME:
@@ -829,6 +825,11 @@ int GetSystemMetrics(int nIndex) {
     default:
         return 0;
     }
+}
+
+SIZE WindowFrameAllowance() {
+    return SIZE{2 * GetSystemMetrics(SM_CXSIZEFRAME),
+                GetSystemMetrics(SM_CYCAPTION) + 2 * GetSystemMetrics(SM_CYSIZEFRAME)};
 }
 
 BOOL SystemParametersInfo(UINT uiAction, UINT, void* pvParam, UINT) {

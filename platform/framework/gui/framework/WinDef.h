@@ -188,17 +188,11 @@ constexpr UINT ODS_FOCUS = 0x0010;
 
 // What a control tells the keyboard handling it uses (WM_GETDLGCODE): keys a focused control
 // uses reach it before any accelerator.
-constexpr UINT DLGC_WANTARROWS = 0x0001;
-constexpr UINT DLGC_WANTTAB = 0x0002;
-constexpr UINT DLGC_WANTALLKEYS = 0x0004;
 constexpr UINT DLGC_DEFPUSHBUTTON = 0x0010;
 constexpr UINT DLGC_UNDEFPUSHBUTTON = 0x0020;
-constexpr UINT DLGC_WANTCHARS = 0x0080;
 constexpr UINT DLGC_BUTTON = 0x2000;
 
 // System values (GetSystemMetrics, SystemParametersInfo).
-constexpr int SM_CXSCREEN = 0;
-constexpr int SM_CYSCREEN = 1;
 constexpr int SM_CYCAPTION = 4;
 constexpr int SM_CXSIZEFRAME = 32;
 constexpr int SM_CYSIZEFRAME = 33;

@@ -221,8 +221,11 @@ private:
 BOOL ReleaseCapture();
 // Whether hWnd is a window that exists (created and not destroyed).
 BOOL IsWindow(HWND hWnd);
-// Screen size, title-bar height and sizing-border width (SM_ values) in pixels.
+// Title-bar height and sizing-border width (SM_ values) in pixels.
 int GetSystemMetrics(int nIndex);
+// What the window system's frame adds to a window's size: both sizing borders across, the
+// title bar and both borders down.
+SIZE WindowFrameAllowance();
 // SPI_GETWORKAREA: the primary screen's area not taken by the desktop's panels, into pvParam
 // (a RECT).
 BOOL SystemParametersInfo(UINT uiAction, UINT uiParam, void* pvParam, UINT fWinIni);
