@@ -6,6 +6,7 @@
 
 #include "framework/DC.h"
 #include "framework/Print.h"
+#include "system/NumberText.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -50,19 +51,26 @@ bool HaveTool(const char* tool) {
     return !Shell(std::string("command -v ") + tool + " 2>/dev/null").empty();
 }
 
+// A number as the tool writes it, "." the decimal point whatever the locale the tests run in.
+double Number(const std::string& text) {
+    double value = 0.0;
+    kv::ParseDouble(text, value);
+    return value;
+}
+
 PdfText ReadText(const std::string& pdf) {
     PdfText text;
     const std::string html = Shell("pdftotext -bbox '" + pdf + "' - 2>/dev/null");
     std::smatch m;
     if (std::regex_search(html, m, std::regex("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\""))) {
-        text.width = std::stod(m[1]);
-        text.height = std::stod(m[2]);
+        text.width = Number(m[1]);
+        text.height = Number(m[2]);
     }
     const std::regex word(
         "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>");
     for (auto it = std::sregex_iterator(html.begin(), html.end(), word); it != std::sregex_iterator(); ++it)
         text.words.push_back(
-            {std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4]), (*it)[5]});
+            {Number((*it)[1]), Number((*it)[2]), Number((*it)[3]), Number((*it)[4]), (*it)[5]});
     return text;
 }
 

@@ -13,6 +13,7 @@
 #include "engine/KelvaneDoc.h"
 #include "framework/CommonDialogs.h"
 #include "simulator/SimZendral.h"
+#include "system/NumberText.h"
 #include "zendral/ZendralRegistry.h"
 
 #include <algorithm>
@@ -42,10 +43,11 @@ double OneCode(double voltsPerDiv) {
 double ValueOf(const std::string& text) {
     std::size_t at = text.find('=');
     at = at == std::string::npos ? 0 : at + 1;
-    const char* start = text.c_str() + at;
-    char* end = nullptr;
-    const double v = std::strtod(start, &end);
-    std::string unit(end);
+    // The readouts write "." as the decimal point under every locale, and so read them here.
+    double v = 0.0;
+    std::string_view rest;
+    kv::ParseDouble(std::string_view(text).substr(at), v, &rest);
+    std::string unit(rest);
     unit.erase(std::remove(unit.begin(), unit.end(), ' '), unit.end());
     if (unit == "uV")
         return v * 1e-6;
@@ -76,6 +78,13 @@ Extent ExtentOf(const QImage& image, COLORREF colour, const CRect& r) {
     return e;
 }
 
+// The number at the start of a line, 0 when there is none.
+double NumberOf(const std::string& line) {
+    double v = 0.0;
+    kv::ParseDouble(line, v);
+    return v;
+}
+
 // The first numbers of every line of a text file that holds numbers there.
 std::vector<double> NumbersOf(const std::string& path, char separator) {
     std::ifstream in(path);
@@ -85,9 +94,8 @@ std::vector<double> NumbersOf(const std::string& path, char separator) {
         if (line.empty() || line[0] == '#')
             continue;
         const std::string first = line.substr(0, line.find(separator));
-        char* end = nullptr;
-        const double v = std::strtod(first.c_str(), &end);
-        if (end != first.c_str())
+        double v = 0.0;
+        if (kv::ParseDouble(first, v))
             values.push_back(v);
     }
     return values;
@@ -156,7 +164,7 @@ protected:
             if (line.rfind("#CHANNEL:", 0) == 0)
                 ++blocks;
             if (blocks == 1 && !line.empty() && line[0] != '#')
-                values.push_back(std::strtod(line.c_str(), nullptr));
+                values.push_back(NumberOf(line));
         }
         return values;
     }

@@ -6,6 +6,7 @@
 #include "app/FftDlg.h"
 #include "app/RecordDlg.h"
 #include "engine/KelvaneDoc.h"
+#include "system/NumberText.h"
 
 #include <QMenuBar>
 #include <QWindow>
@@ -322,18 +323,14 @@ TEST_F(Mouse, CrossCursorsReadTheChosenChannelsScale) {
     // dt = 10 ms x 10 / (W - 1) x |dx| and dv = dy x 0.1 V x 8 / H, on the display scale.
     const double dt = 0.01 * 10.0 / (W - 1) * ((W - 1) / 5);
     const double dv = (H / 4) * 0.1 * 8.0 / H;
-    char text[64];
-    std::snprintf(text, sizeof text, "Time = %.3f mS", dt * 1000.0);
-    EXPECT_STREQ(pane2.GetString(), text);
-    std::snprintf(text, sizeof text, "Freq = %.3f Hz", 1.0 / dt);
-    EXPECT_STREQ(pane1.GetString(), text);
-    std::snprintf(text, sizeof text, "Volt = %.3f mV", dv * 1000.0);
-    EXPECT_STREQ(pane3.GetString(), text);
+    // The readouts write "." as the decimal point under every locale.
+    EXPECT_EQ(pane2.GetString(), kv::FormatText("Time = %.3f mS", dt * 1000.0));
+    EXPECT_EQ(pane1.GetString(), kv::FormatText("Freq = %.3f Hz", 1.0 / dt));
+    EXPECT_EQ(pane3.GetString(), kv::FormatText("Volt = %.3f mV", dv * 1000.0));
     // The same cursors on CH1 (1 V/div) read ten times the voltage.
     Command(ID_CURSOR_SOURCE_CH1);
     Scope().GetReadoutPanes(pane1, pane2, pane3);
-    std::snprintf(text, sizeof text, "Volt = %.3f V", dv * 10.0);
-    EXPECT_STREQ(pane3.GetString(), text);
+    EXPECT_EQ(pane3.GetString(), kv::FormatText("Volt = %.3f V", dv * 10.0));
 }
 
 } // namespace
